@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds KevoConf and runs every test: the unit tests, the integration tests
+# against a private CUPS scheduler, and then the unit tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+#
+#   scripts/test.sh            everything
+#   BUILD_DIR=... scripts/test.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+BUILD_DIR=${BUILD_DIR:-build}
+ASAN_DIR=${ASAN_DIR:-build-asan}
+JOBS=$(nproc)
+
+echo "== Build (warnings are errors)"
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$BUILD_DIR" -j "$JOBS"
+
+echo "== Tests"
+ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$JOBS" --timeout 300
+
+echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B "$ASAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEVO_SANITIZE=ON \
+  -DKEVO_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$ASAN_DIR" -j "$JOBS"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$ASAN_DIR" --output-on-failure -j "$JOBS" -L unit --timeout 300

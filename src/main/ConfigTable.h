@@ -1,0 +1,135 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace kevo::main {
+
+// The table has a header row and 99 configuration lines; line n is row n
+// and section n of the setup file.
+inline constexpr int kRowCount = 100;
+inline constexpr int kColumnCount = 11;
+inline constexpr int kFirstLine = 1;
+inline constexpr int kLastLine = 99;
+
+enum Column : int {
+    ColLineNumber = 0,
+    ColName = 1,
+    ColPrinter = 2,
+    ColWhere = 3,
+    ColDriver = 4,
+    ColSource1 = 5,
+    ColTray1No = 6,
+    ColSource2 = 7,
+    ColTray2No = 8,
+    ColErrors = 9,
+    ColChanged = 10,
+};
+
+// A column width of -1 hides the column completely.
+inline constexpr int kHiddenColumnWidth = -1;
+inline constexpr std::array<int, kColumnCount> kColumnWidths = {20, 96, 160, -1,  -1, 96,
+                                                                32, 96, 32,  224, -1};
+inline constexpr int kRowHeight = 16;
+
+// The status bar's panels: the error count, the modified indicator, and the
+// line details while the right mouse button is held on a line.
+inline constexpr int kPanelErrors = 0;
+inline constexpr int kPanelModified = 1;
+inline constexpr int kPanelDetails = 2;
+inline constexpr int kPanelCount = 3;
+inline constexpr std::array<int, kPanelCount> kPanelWidths = {60, 50, 50};
+
+// The changed marker of an edited or cleared line.
+inline constexpr std::string_view kChangedMarker = "*";
+
+// The error tokens; each ends with a comma and they are appended to a line's
+// Errors cell without separators.
+inline constexpr std::string_view kNamesDifferentPrefix = "Names Different (";
+inline constexpr std::string_view kNamesDifferentSuffix = "),";
+inline constexpr std::string_view kTokenPrinterUndefined = "Printer Undefined,";
+inline constexpr std::string_view kTokenPrinterRedundant = "Printer Redundant,";
+inline constexpr std::string_view kTokenPort = "Port,";
+inline constexpr std::string_view kTokenDriver = "Driver,";
+inline constexpr std::string_view kTokenTray1Name = "Tray1Name,";
+inline constexpr std::string_view kTokenTray1Num = "Tray1Num,";
+inline constexpr std::string_view kTokenTray2Name = "Tray2Name,";
+inline constexpr std::string_view kTokenTray2Num = "Tray2Num,";
+
+// "Names Different (" + the name the setup file holds + "),".
+std::string NamesDifferentToken(std::string_view storedName);
+
+// Told about every change the table makes, so that a window can repaint the
+// one cell or panel that changed.
+class ConfigTableListener {
+public:
+    virtual ~ConfigTableListener() = default;
+    virtual void CellChanged(int column, int row) = 0;
+    virtual void PanelChanged(int panel) = 0;
+};
+
+// The configuration table: 100 rows by 11 columns of text cells, the
+// modified flag, and the status bar texts that mirror them. It is the one
+// place the configuration lives while the program runs.
+class ConfigTable {
+public:
+    ConfigTable() = default;
+    ConfigTable(const ConfigTable&) = delete;
+    ConfigTable& operator=(const ConfigTable&) = delete;
+
+    void SetListener(ConfigTableListener* listener) { listener_ = listener; }
+
+    // Cells outside the table read as empty and ignore writes.
+    const std::string& Cell(int column, int row) const;
+    void SetCell(int column, int row, std::string text);
+
+    // Writes the header captions into row 0; the widths are kColumnWidths.
+    void LayOut();
+
+    bool IsNamedLine(int row) const { return !Cell(ColName, row).empty(); }
+    bool HasErrors(int row) const { return !Cell(ColErrors, row).empty(); }
+    bool IsChanged(int row) const { return Cell(ColChanged, row) == kChangedMarker; }
+
+    // The modified flag, mirrored as "Mods" in panel 1. The panel text is
+    // set on every call, also when the flag does not change.
+    void SetModified(bool value);
+    bool Modified() const { return modified_; }
+
+    // Counts the lines with errors into panel 0: "Errors: 3", or empty text
+    // when there is none.
+    void ShowErrorCount();
+    int ErrorLineCount() const;
+
+    const std::string& Panel(int panel) const;
+    void SetPanel(int panel, std::string text);
+
+    // The line details of a row: printer, port, driver and both sources.
+    std::string LineDetails(int row) const;
+
+    // The right mouse button pressed on a row (or on no row, -1): panel 2
+    // shows that row's details; a press on no row leaves the panel as it
+    // is. Any button released: panel 2 is emptied.
+    void RightButtonDown(int row);
+    void MouseButtonUp();
+
+private:
+    static bool Inside(int column, int row);
+
+    std::array<std::array<std::string, kColumnCount>, kRowCount> cells_{};
+    std::array<std::string, kPanelCount> panels_{};
+    bool modified_ = false;
+    ConfigTableListener* listener_ = nullptr;
+};
+
+// How a cell is coloured over the grid's own drawing. The header row and the
+// Errors and Changed columns are never coloured. A line number is red when
+// the line has errors; a data cell is red when the line's Errors text holds
+// the column's key word anywhere. A line number is blue when the line is
+// marked changed, and blue covers red.
+enum class CellColour { Plain, Red, Blue };
+bool CellIsRed(const ConfigTable& table, int column, int row);
+bool CellIsBlue(const ConfigTable& table, int column, int row);
+CellColour CellColourOf(const ConfigTable& table, int column, int row);
+
+} // namespace kevo::main

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kevo::main {
+
+inline constexpr const char* kDefaultNamesFileName = "KevoName.txt";
+inline constexpr const char* kDefaultSetupFileName = "Vezerava.ini";
+
+// Which character separates folders in a path: the backslash on Windows,
+// "/" on POSIX systems. A name that holds the separator anywhere is used as
+// given; a bare name is looked for in fixed folders.
+enum class PathStyle { Windows, Posix };
+
+#ifdef _WIN32
+inline constexpr PathStyle kNativePathStyle = PathStyle::Windows;
+#else
+inline constexpr PathStyle kNativePathStyle = PathStyle::Posix;
+#endif
+
+char PathSeparator(PathStyle style);
+
+struct ResolvedPaths {
+    std::string namesFileName;
+    std::string setupFileName;
+};
+
+struct PathContext {
+    PathStyle style = kNativePathStyle;
+    // The executable's folder, with its trailing separator.
+    std::string executableDirectory;
+    // The Windows directory (or the folder standing in for it), as the
+    // system reports it, without a trailing separator.
+    std::string windowsDirectory;
+    // True when a file that is not a directory exists at the path.
+    std::function<bool(const std::string&)> fileExists;
+};
+
+// Works out the names file and the setup file from the program's arguments
+// (run mode first; names file and setup file optional). A bare names-file
+// name is taken from beside the executable when a file of that name is
+// there, and from the Windows directory otherwise; a bare setup-file name is
+// always taken from the Windows directory. Names with a separator are used
+// unchanged, relative ones staying relative to the current folder.
+ResolvedPaths ResolvePaths(const std::vector<std::string>& arguments, const PathContext& context);
+
+} // namespace kevo::main

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace kevo::platform {
+
+// The folder of the running program's executable, with its trailing
+// separator; empty when the system cannot tell.
+std::string ExecutableDirectory();
+
+// The folder that stands in for the Windows directory on this system: the
+// user's configuration folder for the program, $XDG_CONFIG_HOME/kevoconf,
+// or ~/.config/kevoconf when XDG_CONFIG_HOME is unset or not absolute.
+// Returned without a trailing separator; the folder need not exist yet.
+std::string WindowsDirectory();
+
+// Creates the folder and its missing parents (mode 0700 for new ones, as a
+// user's configuration folder should be). Returns false when it cannot.
+bool EnsureDirectory(const std::string& path);
+
+// True when something that is not a directory exists at path (links are
+// followed).
+bool FileExists(const std::string& path);
+
+// True when a directory exists at path.
+bool DirectoryExists(const std::string& path);
+
+} // namespace kevo::platform

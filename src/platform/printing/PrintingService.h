@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kevo::platform {
+
+// One entry of the printing service's printer list. Services that list a
+// printer once per port give one entry per port, each carrying that port;
+// services that list printers by name only leave the port empty.
+struct PrinterEntry {
+    std::string name;
+    std::string port;
+};
+
+// The service's answer when asked for its default printer.
+struct DefaultPrinterAnswer {
+    enum class Status {
+        Ok,          // names holds what the service reported (possibly nothing)
+        InvalidName, // the service says no default printer is selected
+        SystemError, // any other failure; errorCode and errorText describe it
+    };
+    Status status = Status::Ok;
+    std::vector<std::string> names;
+    int errorCode = 0;
+    std::string errorText;
+};
+
+// A bin name as the driver reports it: a fixed field of 24 characters that
+// is terminated early by a NUL only when the name is shorter.
+inline constexpr std::size_t kBinNameFieldLength = 24;
+using BinNameField = std::array<char, kBinNameFieldLength>;
+
+// Everything the printer catalogue needs from the machine's printing
+// service. Texts are bytes exactly as the service gives them.
+//
+// The capability queries come in pairs, as on the platform the program was
+// first written for: a count query (more than 0: that many bins; 0 or less:
+// none, or the count could not be had; -1 is the usual failure answer) and a
+// data query that fills the fields and answers -1 when it fails.
+class PrintingService {
+public:
+    virtual ~PrintingService() = default;
+
+    // The installed printers in the service's order. Taken once per run.
+    virtual std::vector<PrinterEntry> EnumPrinters() = 0;
+
+    // The default printer as the service reports it.
+    virtual DefaultPrinterAnswer DefaultPrinter() = 0;
+
+    // Profile-style fallback values. The [windows] "device" value has the
+    // form "name,driver,port"; the [Devices] value of a printer has the form
+    // "driver,port(s)". Both are empty when the value does not exist.
+    virtual std::string ProfileWindowsDevice() = 0;
+    virtual std::string ProfileDevicesValue(const std::string& printer) = 0;
+
+    virtual int BinNameCount(const std::string& device, const std::string& port) = 0;
+    virtual int BinNames(const std::string& device, const std::string& port,
+                         std::vector<BinNameField>& out) = 0;
+    virtual int BinNumberCount(const std::string& device, const std::string& port) = 0;
+    virtual int BinNumbers(const std::string& device, const std::string& port,
+                           std::vector<std::uint16_t>& out) = 0;
+};
+
+} // namespace kevo::platform

@@ -1,0 +1,86 @@
+#include "platform/SystemPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+namespace kevo::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value != nullptr)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(SystemPaths, ExecutableDirectoryHoldsThisTest) {
+    const std::string dir = ExecutableDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), '/');
+    EXPECT_TRUE(fs::exists(fs::path(dir) / "platform_test"));
+}
+
+TEST(SystemPaths, WindowsDirectoryStandsInTheUsersConfigurationFolder) {
+    {
+        ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg-test");
+        EXPECT_EQ(WindowsDirectory(), "/tmp/xdg-test/kevoconf");
+    }
+    {
+        ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+        ScopedEnv home("HOME", "/home/alice");
+        EXPECT_EQ(WindowsDirectory(), "/home/alice/.config/kevoconf");
+    }
+    {
+        // A relative XDG_CONFIG_HOME is not valid and is ignored.
+        ScopedEnv xdg("XDG_CONFIG_HOME", "relative/dir");
+        ScopedEnv home("HOME", "/home/bob");
+        EXPECT_EQ(WindowsDirectory(), "/home/bob/.config/kevoconf");
+    }
+}
+
+TEST(SystemPaths, FilesAreNotDirectoriesAndFoldersAreMadeWithParents) {
+    const fs::path root = fs::temp_directory_path() / ("kevo-paths-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    const fs::path nested = root / "a" / "b";
+    EXPECT_FALSE(DirectoryExists(nested.string()));
+    ASSERT_TRUE(EnsureDirectory(nested.string() + "/"));
+    EXPECT_TRUE(DirectoryExists(nested.string()));
+    EXPECT_FALSE(FileExists(nested.string()));
+    EXPECT_TRUE(EnsureDirectory(nested.string())); // already there
+
+    const fs::path file = nested / "KevoName.txt";
+    std::ofstream(file) << "Invoices\n";
+    EXPECT_TRUE(FileExists(file.string()));
+    EXPECT_FALSE(DirectoryExists(file.string()));
+    EXPECT_FALSE(FileExists((nested / "missing.txt").string()));
+    // A folder cannot be made below a file.
+    EXPECT_FALSE(EnsureDirectory((file / "sub").string()));
+    fs::remove_all(root);
+}
+
+} // namespace
+} // namespace kevo::platform
