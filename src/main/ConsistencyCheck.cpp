@@ -1,0 +1,60 @@
+#include "main/ConsistencyCheck.h"
+
+#include "main/ConfigTable.h"
+#include "printsetup/PrinterCatalogue.h"
+
+namespace kevo::main {
+
+void CompareStoredNames(ConfigTable& table, const std::array<std::string, 100>& storedNames) {
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        table.SetCell(ColErrors, line, "");
+        if (table.Cell(ColName, line) != storedNames[line])
+            table.SetCell(ColErrors, line, NamesDifferentToken(storedNames[line]));
+    }
+}
+
+namespace {
+
+void AppendToken(ConfigTable& table, int line, std::string_view token) {
+    table.SetCell(ColErrors, line, table.Cell(ColErrors, line) + std::string(token));
+}
+
+} // namespace
+
+void CheckPrinterNames(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue) {
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        const std::string& printer = table.Cell(ColPrinter, line);
+        if (catalogue.FindPrinter(printer) < 0 && table.IsNamedLine(line))
+            AppendToken(table, line, kTokenPrinterUndefined);
+        if (!table.IsNamedLine(line) && !printer.empty())
+            AppendToken(table, line, kTokenPrinterRedundant);
+    }
+}
+
+void CheckTrays(ConfigTable& table, printsetup::PrinterCatalogue& catalogue) {
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        const int position = catalogue.FindPrinter(table.Cell(ColPrinter, line));
+        if (position < 0)
+            continue;
+        if (table.Cell(ColErrors, line).find("Redun") != std::string::npos)
+            continue;
+        if (position != catalogue.SelectedPosition()) {
+            catalogue.SetSelectedPosition(position);
+            catalogue.cboPrintersChange();
+        }
+        if (catalogue.lblPort() != table.Cell(ColWhere, line))
+            AppendToken(table, line, kTokenPort);
+        if (catalogue.lblDriver() != table.Cell(ColDriver, line))
+            AppendToken(table, line, kTokenDriver);
+        if (catalogue.FindBinName(table.Cell(ColSource1, line)) < 0)
+            AppendToken(table, line, kTokenTray1Name);
+        if (catalogue.FindBinNumber(table.Cell(ColTray1No, line)) < 0)
+            AppendToken(table, line, kTokenTray1Num);
+        if (catalogue.FindBinName(table.Cell(ColSource2, line)) < 0)
+            AppendToken(table, line, kTokenTray2Name);
+        if (catalogue.FindBinNumber(table.Cell(ColTray2No, line)) < 0)
+            AppendToken(table, line, kTokenTray2Num);
+    }
+}
+
+} // namespace kevo::main

@@ -1,0 +1,233 @@
+#include "main/MainForm.h"
+
+#include "main/ConsistencyCheck.h"
+#include "main/NamesFile.h"
+#include "main/SetupFile.h"
+#include "platform/CommandLine.h"
+#include "platform/ErrorReport.h"
+#include "platform/Prompter.h"
+#include "platform/SystemPaths.h"
+#include "printsetup/PrinterCatalogue.h"
+
+namespace kevo::main {
+
+using platform::MessageButton;
+using platform::MessageType;
+
+namespace {
+
+constexpr const char* kInvalidModeMessage =
+    "Invalid/no mode specified\r\nKevoConf runs in modes 0, 1 or 2";
+constexpr const char* kErrorsFixQuestion =
+    "Error(s) detected in your printer setup.\r\nPress OK to edit printer details,\r\n"
+    "or Ignore to continue without fixing.";
+constexpr const char* kErrorsReport = "Error(s) detected in your printer setup.\r\n"
+                                      "Please run the application printer setup routine.";
+constexpr const char* kReloadQuestion =
+    "Reloading will lose any changes made.\r\nReload details for the printers?";
+constexpr const char* kSaveQuestion =
+    "Changes have been made to the printer settings.\r\n\r\nSave modified configuration?";
+
+std::string MissingSetupFileQuestion(const std::string& path) {
+    return "Printer configuration file does not exist.\r\n" + path + "\r\n\r\n" +
+           "Configure all the printer details now?";
+}
+
+} // namespace
+
+MainForm::MainForm(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter,
+                   MainFormUi& ui)
+    : catalogue_(catalogue), prompter_(prompter), ui_(ui) {}
+
+// Runs one handler; an error that escapes it ends it and is shown in the
+// standard error report. What the handler did before the error stays done.
+template <typename Step> void MainForm::Guarded(Step step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        prompter_.ShowErrorReport(error.what());
+    }
+}
+
+void MainForm::FormCreate(const std::vector<std::string>& arguments, const PathContext& context) {
+    Guarded([&] {
+        ui_.SetWaitCursor(true);
+        windowsDir_ = context.windowsDirectory;
+        const auto mode = platform::ParseRunMode(arguments);
+        if (mode) {
+            runMode_ = *mode;
+        } else {
+            ui_.BringSplashToFront();
+            prompter_.ShowMessage(kInvalidModeMessage, MessageType::Error, MessageButton::OK);
+            runMode_ = -1;
+            ui_.RequestTermination();
+        }
+        const ResolvedPaths paths = ResolvePaths(arguments, context);
+        namesFileName_ = paths.namesFileName;
+        setupFileName_ = paths.setupFileName;
+        table_.LayOut();
+        SetModified(false);
+        LoadPrinterNames();
+        ReadIniData();
+    });
+}
+
+void MainForm::LoadPrinterNames() {
+    NamesFileResult result = ReadNamesFile(namesFileName_);
+    FillNameColumns(table_, result.names);
+    using Outcome = NamesFileResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::Loaded:
+        break;
+    case Outcome::TooMany:
+        ui_.BringSplashToFront();
+        prompter_.ShowMessage(NamesFileMessage(result.outcome, namesFileName_), MessageType::Error,
+                              MessageButton::OK);
+        break;
+    case Outcome::Missing:
+    case Outcome::Empty:
+        ui_.BringSplashToFront();
+        prompter_.ShowMessage(NamesFileMessage(result.outcome, namesFileName_), MessageType::Error,
+                              MessageButton::OK);
+        runMode_ = -1;
+        ui_.RequestTermination();
+        break;
+    case Outcome::ReadError:
+        throw platform::KevoError(result.errorText);
+    }
+}
+
+void MainForm::ReadIniData() {
+    if (main::ReadIniData(table_, setupFileName_) != SetupLoad::FileMissing)
+        return;
+    ui_.BringSplashToFront();
+    const auto answer =
+        prompter_.ShowMessage(MissingSetupFileQuestion(setupFileName_), MessageType::Error,
+                              MessageButton::Yes | MessageButton::No);
+    if (answer == MessageButton::Yes && lineEditing_ != nullptr)
+        lineEditing_->EditAllPrinters();
+}
+
+void MainForm::WriteIniData() {
+    // The user's configuration folder is made the first time a setup file
+    // is written there.
+    if (!windowsDir_.empty() && setupFileName_.rfind(windowsDir_ + "/", 0) == 0)
+        platform::EnsureDirectory(windowsDir_);
+    main::WriteIniData(table_, setupFileName_);
+}
+
+void MainForm::CheckPrinterNames() {
+    main::CheckPrinterNames(table_, catalogue_);
+}
+
+void MainForm::CheckTrays() {
+    main::CheckTrays(table_, catalogue_);
+    ui_.RepaintGrid();
+}
+
+void MainForm::StartupCheck() {
+    try {
+        CheckPrinterNames();
+        CheckTrays();
+    } catch (const std::exception& error) {
+        // The lines after the failing one were not checked, so the run must
+        // not pass as free of errors.
+        startupCheckFailed_ = true;
+        ui_.BringSplashToFront();
+        prompter_.ShowErrorReport(error.what());
+    }
+    ShowErrorCount();
+}
+
+void MainForm::RunModeDecision() {
+    if ((runMode_ == 1 || runMode_ == 2) && table_.Panel(kPanelModified) == "Mods") {
+        try {
+            WriteIniData();
+        } catch (const std::exception& error) {
+            startupSaveFailed_ = true;
+            ui_.BringSplashToFront();
+            prompter_.ShowErrorReport(error.what());
+        }
+    }
+    const bool errorsFound =
+        !table_.Panel(kPanelErrors).empty() || startupCheckFailed_ || startupSaveFailed_;
+    if (runMode_ == 1) {
+        if (!errorsFound) {
+            ui_.RequestTermination();
+            return;
+        }
+        ui_.BringSplashToFront();
+        const auto answer = prompter_.ShowMessage(kErrorsFixQuestion, MessageType::Error,
+                                                  MessageButton::OK | MessageButton::Ignore);
+        if (answer == MessageButton::Ignore)
+            ui_.RequestTermination();
+    } else if (runMode_ == 2) {
+        if (errorsFound) {
+            ui_.BringSplashToFront();
+            prompter_.ShowMessage(kErrorsReport, MessageType::Error, MessageButton::OK);
+        }
+        ui_.RequestTermination();
+    }
+}
+
+void MainForm::FullRecheck() {
+    ui_.DisableWindows();
+    ui_.ShowSplash();
+    struct Restore {
+        MainFormUi& ui;
+        ~Restore() {
+            // Also after a catalogue failure the windows come back, so the
+            // user can go on once the error has been shown.
+            ui.EnableWindows();
+            ui.HideSplash();
+        }
+    } restore{ui_};
+    CompareStoredNames(table_, ReadStoredNames(setupFileName_));
+    CheckPrinterNames();
+    CheckTrays();
+    ShowErrorCount();
+    ui_.RepaintGrid();
+}
+
+void MainForm::btnRecheckClick() {
+    Guarded([&] { FullRecheck(); });
+}
+
+void MainForm::btnSaveIniClick() {
+    Guarded([&] {
+        WriteIniData();
+        FullRecheck();
+    });
+}
+
+void MainForm::mnuFileReloadDetailsClick() {
+    Guarded([&] {
+        const auto answer = prompter_.ShowMessage(kReloadQuestion, MessageType::Warning,
+                                                  MessageButton::OK | MessageButton::Cancel);
+        if (answer == MessageButton::Cancel)
+            return;
+        ReadIniData();
+        SetModified(false);
+        FullRecheck();
+    });
+}
+
+bool MainForm::FormCloseQuery() {
+    if (!table_.Modified())
+        return true;
+    const auto answer =
+        prompter_.ShowMessage(kSaveQuestion, MessageType::Warning,
+                              MessageButton::Yes | MessageButton::No | MessageButton::Cancel);
+    if (answer == MessageButton::No)
+        return true;
+    if (answer != MessageButton::Yes)
+        return false;
+    bool saved = false;
+    Guarded([&] {
+        WriteIniData();
+        saved = true;
+    });
+    return saved;
+}
+
+} // namespace kevo::main

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "main/ConfigTable.h"
+#include "main/PathResolution.h"
+
+#include <string>
+#include <vector>
+
+namespace kevo::platform {
+class Prompter;
+}
+namespace kevo::printsetup {
+class PrinterCatalogue;
+}
+
+namespace kevo::main {
+
+// What the main window's logic needs from the windows around it.
+class MainFormUi {
+public:
+    virtual ~MainFormUi() = default;
+
+    // The splash window, shown during start-up and while a full recheck runs.
+    virtual void ShowSplash() = 0;
+    virtual void HideSplash() = 0;
+    // Brings the splash window in front of the host application's window
+    // when that is in the foreground; called before every start-up message.
+    virtual void BringSplashToFront() = 0;
+
+    // Disables every visible and enabled top-level window of the program but
+    // the splash window; EnableWindows enables exactly those again.
+    virtual void DisableWindows() = 0;
+    virtual void EnableWindows() = 0;
+
+    virtual void RepaintGrid() = 0;
+    virtual void SetWaitCursor(bool wait) = 0;
+
+    // Posts a termination request: nothing stops at once, and from the
+    // next message processing on every modal window closes with Cancel.
+    virtual void RequestTermination() = 0;
+};
+
+// Edits configuration lines through the print setup dialog.
+class LineEditing {
+public:
+    virtual ~LineEditing() = default;
+    // Walks every named line through the print setup dialog.
+    virtual void EditAllPrinters() = 0;
+};
+
+// The logic of the main window: the program-wide values, the configuration
+// table, and the window's commands and events, free of any window system.
+class MainForm {
+public:
+    MainForm(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter, MainFormUi& ui);
+
+    void SetLineEditing(LineEditing* editing) { lineEditing_ = editing; }
+
+    ConfigTable& Table() { return table_; }
+    const ConfigTable& Table() const { return table_; }
+
+    int RunMode() const { return runMode_; }
+    const std::string& NamesFileName() const { return namesFileName_; }
+    const std::string& SetupFileName() const { return setupFileName_; }
+    const std::string& WindowsDir() const { return windowsDir_; }
+
+    // Main window creation: Windows directory, run mode, paths, table layout,
+    // modified flag, names file, setup file. An error that escapes a step
+    // ends creation and is shown in the standard error report.
+    // context.windowsDirectory is the system's; style and executable folder
+    // and the file test as PathContext says.
+    void FormCreate(const std::vector<std::string>& arguments, const PathContext& context);
+
+    // The check that start-up runs after creation: CheckPrinterNames,
+    // CheckTrays and ShowErrorCount. A catalogue failure is shown in the
+    // standard error report; the check then counts as having found errors.
+    void StartupCheck();
+
+    // The run-mode decision after the start-up check: saves a table that
+    // start-up modified (modes 1 and 2), asks or reports, and requests
+    // termination where the run ends.
+    void RunModeDecision();
+
+    // Loads the names file into the table. Missing or empty: message, run
+    // mode -1, termination requested. Too many lines: message, the first 99
+    // are kept. A file that cannot be read raises its error.
+    void LoadPrinterNames();
+
+    // Loads the setup file; a missing file asks whether to configure all
+    // printers now.
+    void ReadIniData();
+    // Writes the setup file (ProfileWriteError when refused). The folder
+    // that stands in for the Windows directory is made when missing.
+    void WriteIniData();
+
+    void SetModified(bool value) { table_.SetModified(value); }
+    void ShowErrorCount() { table_.ShowErrorCount(); }
+    void CheckPrinterNames();
+    void CheckTrays();
+
+    // Commands. Each shows an error that escapes it in the standard error
+    // report and leaves done what it did before the error.
+    void btnRecheckClick();
+    void btnSaveIniClick();
+    void mnuFileReloadDetailsClick();
+    // The close query: may save, may refuse (false).
+    bool FormCloseQuery();
+
+    bool StartupCheckFailed() const { return startupCheckFailed_; }
+
+private:
+    void FullRecheck();
+    template <typename Step> void Guarded(Step step);
+
+    printsetup::PrinterCatalogue& catalogue_;
+    platform::Prompter& prompter_;
+    MainFormUi& ui_;
+    LineEditing* lineEditing_ = nullptr;
+
+    ConfigTable table_;
+    int runMode_ = 0;
+    std::string namesFileName_ = kDefaultNamesFileName;
+    std::string setupFileName_ = kDefaultSetupFileName;
+    std::string windowsDir_;
+    bool startupCheckFailed_ = false;
+    bool startupSaveFailed_ = false;
+};
+
+} // namespace kevo::main

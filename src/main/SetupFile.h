@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace kevo::main {
+
+class ConfigTable;
+
+// The setup file keeps one section per configuration line, named by the
+// line number, with these keys in this order; each mirrors columns 1 to 8.
+inline constexpr std::array<std::string_view, 8> kSetupKeys = {
+    "Name",         "Device",           "Port",        "Driver", "PaperSourceName1",
+    "PaperSource1", "PaperSourceName2", "PaperSource2"};
+
+enum class SetupLoad { Loaded, FileMissing };
+
+// Loads columns 2 to 8 of all 99 lines from the setup file, gives a line
+// whose stored name is not empty and differs from its Name cell the name
+// token, and clears the Errors and Changed columns. When no file exists at
+// the path nothing in the table changes and FileMissing tells the caller to
+// ask whether to configure all lines now.
+SetupLoad ReadIniData(ConfigTable& table, const std::string& path);
+
+// Writes the table to the setup file: every named line's section gets the
+// eight keys, every unnamed line's section is erased; the Changed column and
+// the modified flag are cleared. Raises ProfileWriteError ("Unable to write
+// to <path>") when the system refuses the write; the file is then exactly
+// as it was, and so are the Changed marks and the modified flag, since
+// nothing was saved.
+void WriteIniData(ConfigTable& table, const std::string& path);
+
+// The names stored in the setup file for lines 1 to 99 (index 0 unused);
+// empty texts for a missing or unreadable file.
+std::array<std::string, 100> ReadStoredNames(const std::string& path);
+
+} // namespace kevo::main

@@ -1,0 +1,487 @@
+#include "main/MainForm.h"
+#include "platform/Prompter.h"
+#include "platform/printing/SimulatedPrintingService.h"
+#include "printsetup/PrinterCatalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kevo::main {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::MessageButton;
+using platform::MessageType;
+
+// The windows around the logic, as far as a test can see them.
+class FakeUi : public MainFormUi {
+public:
+    void ShowSplash() override {
+        log += "splash+ ";
+        splashShown = true;
+    }
+    void HideSplash() override {
+        log += "splash- ";
+        splashShown = false;
+    }
+    void BringSplashToFront() override { ++broughtToFront; }
+    void DisableWindows() override {
+        log += "disable ";
+        disabled = true;
+    }
+    void EnableWindows() override {
+        log += "enable ";
+        disabled = false;
+    }
+    void RepaintGrid() override { ++repaints; }
+    void SetWaitCursor(bool) override {}
+    void RequestTermination() override { terminationRequested = true; }
+
+    std::string log;
+    bool splashShown = false;
+    bool disabled = false;
+    bool terminationRequested = false;
+    int broughtToFront = 0;
+    int repaints = 0;
+};
+
+// Once termination has been requested, every message closes at once with
+// Cancel, unseen by the user; the others are answered from the script.
+class TerminatingPrompter : public platform::Prompter {
+public:
+    explicit TerminatingPrompter(const FakeUi& ui) : ui_(ui) {}
+    MessageButton ShowMessage(const std::string& text, MessageType type,
+                              platform::MessageButtons buttons) override {
+        if (ui_.terminationRequested) {
+            closedAtOnce.push_back(text);
+            return MessageButton::Cancel;
+        }
+        return script.ShowMessage(text, type, buttons);
+    }
+    void ShowErrorReport(const std::string& errorText) override {
+        script.ShowErrorReport(errorText);
+    }
+
+    std::vector<std::string> Seen() const {
+        std::vector<std::string> texts;
+        for (const auto& shown : script.Messages())
+            texts.push_back(shown.text);
+        return texts;
+    }
+
+    platform::ScriptedPrompter script;
+    std::vector<std::string> closedAtOnce;
+
+private:
+    const FakeUi& ui_;
+};
+
+class CountingEditing : public LineEditing {
+public:
+    explicit CountingEditing(std::function<void()> edit = {}) : edit_(std::move(edit)) {}
+    void EditAllPrinters() override {
+        ++calls;
+        if (edit_)
+            edit_();
+    }
+    int calls = 0;
+
+private:
+    std::function<void()> edit_;
+};
+
+constexpr const char* kPrinters = R"(default Office Laser
+printer Office Laser
+devices winspool,Ne00:
+bin 1 Upper tray
+bin 2 Lower tray
+printer Plotter
+devices HP Plot,LPT1:
+bin 7 Auto
+bin 15 Manual
+printer Label Writer
+devices Dymo,USB001
+bin 4 Roll
+)";
+
+const std::string kErrorsQuestion =
+    "Error(s) detected in your printer setup.\r\nPress OK to edit printer details,\r\n"
+    "or Ignore to continue without fixing.";
+const std::string kErrorsReport = "Error(s) detected in your printer setup.\r\n"
+                                  "Please run the application printer setup routine.";
+const std::string kInvalidMode = "Invalid/no mode specified\r\nKevoConf runs in modes 0, 1 or 2";
+
+std::string Section(int line, const std::string& name, const std::string& device,
+                    const std::string& port, const std::string& driver, const std::string& source1,
+                    const std::string& tray1, const std::string& source2,
+                    const std::string& tray2) {
+    return "[" + std::to_string(line) + "]\r\nName=" + name + "\r\nDevice=" + device +
+           "\r\nPort=" + port + "\r\nDriver=" + driver + "\r\nPaperSourceName1=" + source1 +
+           "\r\nPaperSource1=" + tray1 + "\r\nPaperSourceName2=" + source2 +
+           "\r\nPaperSource2=" + tray2 + "\r\n";
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    MainFormTest()
+        : service_(platform::SimulatedPrintingService::FromText(kPrinters)), catalogue_(service_),
+          prompter_(ui_), form_(catalogue_, prompter_, ui_) {}
+
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kevo-form-XXXXXX").string();
+        dir_ = mkdtemp(pattern.data());
+        catalogue_.FormCreate();
+        form_.SetLineEditing(&editing_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // Start-up as the program runs it: creation, the check unless
+    // terminating, the run-mode decision.
+    void StartUp(std::vector<std::string> arguments) {
+        PathContext context;
+        context.style = PathStyle::Posix;
+        context.executableDirectory = (dir_ / "bin/").string();
+        context.windowsDirectory = (dir_ / "config").string();
+        context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
+        form_.FormCreate(arguments, context);
+        if (!ui_.terminationRequested)
+            form_.StartupCheck();
+        form_.RunModeDecision();
+    }
+    std::vector<std::string> Args(const std::string& mode) {
+        return {mode, Path("names.txt"), Path("setup.ini")};
+    }
+    const std::string& Errors(int line) { return form_.Table().Cell(ColErrors, line); }
+
+    FakeUi ui_;
+    platform::SimulatedPrintingService service_;
+    printsetup::PrinterCatalogue catalogue_;
+    TerminatingPrompter prompter_;
+    CountingEditing editing_;
+    MainForm form_;
+    fs::path dir_;
+};
+
+const std::string kGoodSetup =
+    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray",
+            "2") +
+    Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
+const std::string kBadSetup =
+    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray",
+            "2") +
+    Section(2, "Orders", "Gone Printer", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
+
+struct RunModeCase {
+    std::string mode;
+    bool errors;
+    std::vector<MessageButton> answers;
+    std::vector<std::string> seen;
+    bool terminates;
+};
+
+class RunModeTableTest : public MainFormTest, public ::testing::WithParamInterface<RunModeCase> {};
+
+TEST_P(RunModeTableTest, EachModeSavesAsksReportsOrEndsAsItShould) {
+    const auto& c = GetParam();
+    Write("names.txt", "Invoices\r\nOrders\r\n");
+    Write("setup.ini", c.errors ? kBadSetup : kGoodSetup);
+    for (auto answer : c.answers)
+        prompter_.script.AnswerNext(answer);
+    const std::string before = Read("setup.ini");
+
+    StartUp(Args(c.mode));
+
+    EXPECT_EQ(prompter_.Seen(), c.seen);
+    EXPECT_EQ(ui_.terminationRequested, c.terminates);
+    EXPECT_EQ(form_.Table().Panel(kPanelErrors), c.errors ? "Errors: 1" : "");
+    // Nothing was modified at start-up, so nothing is written.
+    EXPECT_EQ(Read("setup.ini"), before);
+    EXPECT_TRUE(prompter_.script.ErrorReports().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, RunModeTableTest,
+    ::testing::Values(RunModeCase{"0", true, {}, {}, false}, RunModeCase{"0", false, {}, {}, false},
+                      RunModeCase{"1", false, {}, {}, true},
+                      RunModeCase{"1", true, {MessageButton::Ignore}, {kErrorsQuestion}, true},
+                      RunModeCase{"1", true, {MessageButton::OK}, {kErrorsQuestion}, false},
+                      // Esc and the close box do not count as Ignore.
+                      RunModeCase{"1", true, {MessageButton::Cancel}, {kErrorsQuestion}, false},
+                      RunModeCase{"2", false, {}, {}, true},
+                      RunModeCase{"2", true, {MessageButton::OK}, {kErrorsReport}, true}));
+
+class InvalidModeTest : public MainFormTest,
+                        public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(InvalidModeTest, ReportsOnceAndEndsWithoutFurtherQuestions) {
+    // The names file and the setup file are missing as well: their messages
+    // close at once, unseen.
+    auto arguments = GetParam();
+    StartUp(arguments);
+    EXPECT_EQ(prompter_.Seen(), std::vector<std::string>{kInvalidMode});
+    EXPECT_EQ(form_.RunMode(), -1);
+    EXPECT_TRUE(ui_.terminationRequested);
+    EXPECT_EQ(prompter_.closedAtOnce.size(), 2u); // names file, setup file question
+    EXPECT_EQ(editing_.calls, 0);
+    EXPECT_EQ(form_.Table().Panel(kPanelErrors), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, InvalidModeTest,
+                         ::testing::Values(std::vector<std::string>{},
+                                           std::vector<std::string>{"3"},
+                                           std::vector<std::string>{"-1"},
+                                           std::vector<std::string>{"1a"},
+                                           std::vector<std::string>{"1.0"}));
+
+TEST_F(MainFormTest, MissingOrEmptyNamesFileEndsTheRunButTheSetupFileIsStillRead) {
+    Write("setup.ini", kGoodSetup);
+    StartUp(Args("0"));
+    ASSERT_EQ(prompter_.Seen().size(), 1u);
+    EXPECT_EQ(prompter_.Seen()[0], "Printer names file does not exist.\r\n" + Path("names.txt") +
+                                       "\r\nYou can not configure printers without this file!");
+    EXPECT_EQ(form_.RunMode(), -1);
+    EXPECT_TRUE(ui_.terminationRequested);
+    EXPECT_EQ(form_.Table().Cell(ColPrinter, 1), "Office Laser");
+    EXPECT_EQ(form_.Table().Cell(ColErrors, 1), "Names Different (Invoices),");
+}
+
+TEST_F(MainFormTest, TooManyNamesIsReportedAndTheRunGoesOn) {
+    std::string names;
+    for (int i = 1; i <= 100; ++i)
+        names += "N" + std::to_string(i) + "\n";
+    Write("names.txt", names);
+    Write("setup.ini", "");
+    prompter_.script.AnswerNext(MessageButton::OK);
+    StartUp(Args("0"));
+    ASSERT_EQ(prompter_.Seen().size(), 1u);
+    EXPECT_NE(prompter_.Seen()[0].find("Only the first 99 will be used."), std::string::npos);
+    EXPECT_FALSE(ui_.terminationRequested);
+    EXPECT_EQ(form_.Table().Cell(ColName, 99), "N99");
+    EXPECT_EQ(form_.Table().Panel(kPanelErrors), "Errors: 99"); // no printers configured
+}
+
+TEST_F(MainFormTest, UnreadableNamesFileIsReportedAndSkipsTheSetupFile) {
+    Write("setup.ini", kGoodSetup);
+    StartUp({"0", "/proc/self/mem", Path("setup.ini")});
+    ASSERT_EQ(prompter_.script.ErrorReports().size(), 1u);
+    EXPECT_EQ(form_.RunMode(), 0);
+    EXPECT_EQ(form_.Table().Cell(ColPrinter, 1), ""); // the setup file was not read
+}
+
+TEST_F(MainFormTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFirst) {
+    Write("names.txt", "Invoices\r\n");
+    CountingEditing editing([&] {
+        auto& table = form_.Table();
+        const std::vector<std::string> line = {
+            "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray", "2"};
+        for (int column = ColPrinter; column <= ColTray2No; ++column)
+            table.SetCell(column, 1, line[column - ColPrinter]);
+        table.SetCell(ColChanged, 1, "*");
+        form_.SetModified(true);
+    });
+    form_.SetLineEditing(&editing);
+    prompter_.script.AnswerNext(MessageButton::Yes);
+    StartUp(Args("1"));
+    ASSERT_EQ(prompter_.Seen().size(), 1u);
+    EXPECT_EQ(prompter_.Seen()[0], "Printer configuration file does not exist.\r\n" +
+                                       Path("setup.ini") +
+                                       "\r\n\r\nConfigure all the printer details now?");
+    EXPECT_EQ(editing.calls, 1);
+    EXPECT_EQ(Read("setup.ini"), Section(1, "Invoices", "Office Laser", "Ne00:", "winspool",
+                                         "Upper tray", "1", "Lower tray", "2"));
+    EXPECT_FALSE(form_.Table().Modified());
+    EXPECT_TRUE(ui_.terminationRequested); // no errors: mode 1 ends quietly
+}
+
+TEST_F(MainFormTest, MissingSetupFileAnsweredNoConfiguresNothing) {
+    Write("names.txt", "Invoices\r\n");
+    prompter_.script.AnswerNext(MessageButton::No);
+    prompter_.script.AnswerNext(MessageButton::OK);
+    StartUp(Args("2"));
+    EXPECT_EQ(editing_.calls, 0);
+    EXPECT_FALSE(fs::exists(Path("setup.ini")));
+    EXPECT_EQ(prompter_.Seen().back(), kErrorsReport);
+}
+
+TEST_F(MainFormTest, SetupFileInTheConfigurationFolderMakesTheFolder) {
+    Write("names.txt", "Invoices\r\n");
+    CountingEditing editing([&] { form_.SetModified(true); });
+    form_.SetLineEditing(&editing);
+    prompter_.script.AnswerNext(MessageButton::Yes);
+    StartUp({"2", Path("names.txt")}); // default setup file name
+    EXPECT_EQ(form_.SetupFileName(), (dir_ / "config" / "Vezerava.ini").string());
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "config" / "Vezerava.ini"));
+}
+
+struct ClosingCase {
+    MessageButton answer;
+    bool closes;
+    bool written;
+};
+
+class SavePromptTest : public MainFormTest, public ::testing::WithParamInterface<ClosingCase> {};
+
+TEST_P(SavePromptTest, SavesOnYesClosesOnNoStaysOnCancel) {
+    Write("names.txt", "Invoices\r\n");
+    Write("setup.ini", kGoodSetup);
+    StartUp(Args("0"));
+    form_.Table().SetCell(ColSource1, 1, "Lower tray");
+    form_.SetModified(true);
+    prompter_.script.AnswerNext(GetParam().answer);
+    EXPECT_EQ(form_.FormCloseQuery(), GetParam().closes);
+    EXPECT_EQ(prompter_.Seen().back(), "Changes have been made to the printer settings.\r\n\r\n"
+                                       "Save modified configuration?");
+    EXPECT_EQ(Read("setup.ini").find("PaperSourceName1=Lower tray") != std::string::npos,
+              GetParam().written);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, SavePromptTest,
+                         ::testing::Values(ClosingCase{MessageButton::Yes, true, true},
+                                           ClosingCase{MessageButton::No, true, false},
+                                           ClosingCase{MessageButton::Cancel, false, false}));
+
+TEST_F(MainFormTest, ClosingUnmodifiedAsksNothing) {
+    Write("names.txt", "Invoices\r\n");
+    Write("setup.ini", kGoodSetup);
+    StartUp(Args("0"));
+    EXPECT_TRUE(form_.FormCloseQuery());
+    EXPECT_TRUE(prompter_.Seen().empty());
+}
+
+TEST_F(MainFormTest, ReloadCancelChangesNothingAndOkReloadsClearsAndRechecks) {
+    Write("names.txt", "Invoices\r\nOrders\r\n");
+    Write("setup.ini", kGoodSetup);
+    StartUp(Args("0"));
+    form_.Table().SetCell(ColPrinter, 2, "Label Writer");
+    form_.Table().SetCell(ColErrors, 2, "Port,");
+    form_.SetModified(true);
+
+    prompter_.script.AnswerNext(MessageButton::Cancel);
+    form_.mnuFileReloadDetailsClick();
+    EXPECT_EQ(form_.Table().Cell(ColPrinter, 2), "Label Writer");
+    EXPECT_EQ(Errors(2), "Port,");
+    EXPECT_TRUE(form_.Table().Modified());
+
+    prompter_.script.AnswerNext(MessageButton::OK);
+    form_.mnuFileReloadDetailsClick();
+    EXPECT_EQ(prompter_.Seen().back(),
+              "Reloading will lose any changes made.\r\nReload details for the printers?");
+    EXPECT_EQ(form_.Table().Cell(ColPrinter, 2), "Plotter");
+    EXPECT_EQ(Errors(2), "");
+    EXPECT_FALSE(form_.Table().Modified());
+    EXPECT_EQ(ui_.log, "disable splash+ enable splash- ");
+}
+
+TEST_F(MainFormTest, FailedSaveIsReportedAndSkipsTheRecheck) {
+    Write("names.txt", "Invoices\r\n");
+    Write("setup.ini", kGoodSetup);
+    Write("blocker", "a file where a folder should be");
+    StartUp({"0", Path("names.txt"), Path("blocker") + "/setup.ini"});
+    form_.Table().SetCell(ColChanged, 1, "*");
+    form_.SetModified(true);
+    ui_.log.clear();
+    form_.btnSaveIniClick();
+    EXPECT_EQ(prompter_.script.ErrorReports(),
+              std::vector<std::string>{"Unable to write to " + Path("blocker") + "/setup.ini."});
+    EXPECT_EQ(ui_.log, ""); // no recheck
+    EXPECT_TRUE(form_.Table().Modified());
+    EXPECT_EQ(form_.Table().Cell(ColChanged, 1), "*");
+
+    // The save prompt's Yes with a failing save keeps the window open.
+    prompter_.script.AnswerNext(MessageButton::Yes);
+    EXPECT_FALSE(form_.FormCloseQuery());
+}
+
+TEST_F(MainFormTest, SaveDetailsWritesThenRechecks) {
+    Write("names.txt", "Invoices\r\nOrders\r\n");
+    Write("setup.ini", kBadSetup);
+    StartUp(Args("0"));
+    EXPECT_EQ(Errors(2), "Printer Undefined,");
+    form_.Table().SetCell(ColPrinter, 2, "Plotter");
+    form_.Table().SetCell(ColErrors, 2, "");
+    form_.SetModified(true);
+    form_.btnSaveIniClick();
+    EXPECT_EQ(Read("setup.ini"), kGoodSetup);
+    EXPECT_EQ(Errors(2), "");
+    EXPECT_EQ(form_.Table().Panel(kPanelErrors), "");
+    EXPECT_FALSE(form_.Table().Modified());
+}
+
+TEST_F(MainFormTest, CheckWritesEveryTokenInOrderAndTwoRechecksAgree) {
+    Write("names.txt", "Invoices\r\nOrders\r\n\r\nLabels\r\nMemo\r\n\r\nRedundant\r\nCase\r\n");
+    Write("setup.ini",
+          // 1: correct.
+          Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                  "Lower tray", "2") +
+              // 2: printer not installed; its bins are not looked at.
+              Section(2, "Orders", "Gone", "x", "y", "z", "0", "z", "0") +
+              // 3: unnamed with an installed printer and wrong details.
+              Section(3, "", "Plotter", "bad", "bad", "bad", "0", "bad", "0") +
+              // 4: every CheckTrays token, letter case in port and "07" against "7".
+              Section(4, "Labels", "plotter", "lpt1:", "HP plot", "Nope", "07", "Nope", "99") +
+              // 5: stored name differs; second bin wrong.
+              Section(5, "Old Memo", "Label Writer", "USB001", "Dymo", "roll", "4", "Roll", "5") +
+              // 7: stored name holding "Redun": the bins are not looked at.
+              Section(7, "Redundant old", "Office Laser", "bad", "winspool", "Upper tray", "1",
+                      "Upper tray", "1") +
+              // 8: bin name of one bin and number of another: no bin token.
+              Section(8, "Case", "OFFICE LASER", "Ne00:", "winspool", "LOWER TRAY", "1",
+                      "upper tray", "2"));
+    StartUp(Args("0"));
+
+    const std::vector<std::string> expected = {
+        "",
+        "",
+        "Printer Undefined,",
+        "Printer Redundant,",
+        "Port,Driver,Tray1Name,Tray1Num,Tray2Name,Tray2Num,",
+        "Names Different (Old Memo),Tray2Num,",
+        "",
+        "Names Different (Redundant old),",
+        "",
+    };
+    for (int line = 1; line < static_cast<int>(expected.size()); ++line)
+        EXPECT_EQ(Errors(line), expected[line]) << "line " << line;
+    EXPECT_EQ(form_.Table().Panel(kPanelErrors), "Errors: 5");
+
+    // The full recheck also gives a named line without a stored name the
+    // name token; line 6 is unnamed and stays clean. Twice gives the same.
+    form_.btnRecheckClick();
+    const auto first = form_.Table().Cell(ColErrors, 4);
+    form_.btnRecheckClick();
+    for (int line = 1; line < static_cast<int>(expected.size()); ++line)
+        EXPECT_EQ(Errors(line), expected[line]) << "line " << line << " after rechecks";
+    EXPECT_EQ(first, Errors(4));
+    // After the check the current printer is the last one a line selected.
+    EXPECT_EQ(catalogue_.cboPrinters().items[catalogue_.SelectedPosition()], "Office Laser");
+}
+
+TEST_F(MainFormTest, RecheckGivesNamedLinesWithoutStoredNameAnEmptyNameToken) {
+    Write("names.txt", "Invoices\r\nOrders\r\n");
+    Write("setup.ini", Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray",
+                               "1", "Lower tray", "2"));
+    StartUp(Args("0"));
+    EXPECT_EQ(Errors(2), "Printer Undefined,"); // loading gives no name token
+    form_.btnRecheckClick();
+    EXPECT_EQ(Errors(2), "Names Different (),Printer Undefined,");
+    fs::remove(Path("setup.ini"));
+    form_.btnRecheckClick();
+    EXPECT_EQ(Errors(1), "Names Different (),");
+}
+
+} // namespace
+} // namespace kevo::main

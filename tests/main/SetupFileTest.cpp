@@ -1,0 +1,172 @@
+#include "main/SetupFile.h"
+#include "main/ConfigTable.h"
+#include "main/NamesFile.h"
+#include "platform/profile/ProfileFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kevo::main {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SetupFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kevo-setup-XXXXXX").string();
+        dir_ = mkdtemp(pattern.data());
+        path_ = (dir_ / "Vezerava.ini").string();
+        table_.LayOut();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void WriteFile(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+    std::string FileText() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    void Name(std::initializer_list<std::string> names) { FillNameColumns(table_, names); }
+    void Line(int row, std::initializer_list<std::string> columns2to8) {
+        int column = ColPrinter;
+        for (const auto& text : columns2to8)
+            table_.SetCell(column++, row, text);
+    }
+
+    fs::path dir_;
+    std::string path_;
+    ConfigTable table_;
+};
+
+TEST_F(SetupFileTest, LoadingFillsDetailsAndGivesTheNameTokenOnlyForAStoredName) {
+    Name({"Invoices", "Orders", "Labels", "Memo"});
+    // Line 5 is unnamed but its section still holds a name and details.
+    WriteFile("[1]\r\nName=Invoices\r\nDevice=Office Laser\r\nPort=Ne00:\r\nDriver=winspool\r\n"
+              "PaperSourceName1=Upper tray\r\nPaperSource1=1\r\nPaperSourceName2=Lower tray\r\n"
+              "PaperSource2=2\r\n"
+              "[2]\r\nname=orders\r\nDEVICE=Plotter\r\n"
+              "[3]\r\nName=\r\nDevice=Label Writer\r\n"
+              "[5]\r\nName=Old\r\nDevice=Office Laser\r\n");
+    table_.SetCell(ColErrors, 1, "Printer Undefined,");
+    table_.SetCell(ColChanged, 1, "*");
+    table_.SetCell(ColPrinter, 4, "left over");
+
+    ASSERT_EQ(ReadIniData(table_, path_), SetupLoad::Loaded);
+
+    const std::vector<std::string> line1 = {"Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                                            "Lower tray",   "2"};
+    for (int column = ColPrinter; column <= ColTray2No; ++column)
+        EXPECT_EQ(table_.Cell(column, 1), line1[column - ColPrinter]);
+    EXPECT_EQ(table_.Cell(ColErrors, 1), "");
+    EXPECT_EQ(table_.Cell(ColChanged, 1), "");
+    // Letter case counts for names, not for keys.
+    EXPECT_EQ(table_.Cell(ColErrors, 2), "Names Different (orders),");
+    EXPECT_EQ(table_.Cell(ColPrinter, 2), "Plotter");
+    // An empty stored name never gives a token on loading.
+    EXPECT_EQ(table_.Cell(ColErrors, 3), "");
+    // A missing section empties the details and gives no token.
+    EXPECT_EQ(table_.Cell(ColPrinter, 4), "");
+    EXPECT_EQ(table_.Cell(ColErrors, 4), "");
+    EXPECT_EQ(table_.Cell(ColErrors, 5), "Names Different (Old),");
+    EXPECT_EQ(table_.Cell(ColPrinter, 5), "Office Laser");
+    // Loading never touches the names.
+    EXPECT_EQ(table_.Cell(ColName, 2), "Orders");
+}
+
+TEST_F(SetupFileTest, MissingFileOrDirectoryLeavesTheTableAlone) {
+    Name({"Invoices"});
+    Line(1, {"Office Laser"});
+    table_.SetCell(ColChanged, 1, "*");
+    EXPECT_EQ(ReadIniData(table_, path_), SetupLoad::FileMissing);
+    fs::create_directory(path_);
+    EXPECT_EQ(ReadIniData(table_, path_), SetupLoad::FileMissing);
+    EXPECT_EQ(table_.Cell(ColPrinter, 1), "Office Laser");
+    EXPECT_EQ(table_.Cell(ColChanged, 1), "*");
+}
+
+TEST_F(SetupFileTest, SavingWritesNamedLinesErasesUnnamedOnesAndKeepsForeignSections) {
+    WriteFile("[General]\r\nLanguage=en\r\n[3]\r\nName=Labels\r\nComment=kept by hand\r\n"
+              "[4]\r\nName=Gone\r\nDevice=X\r\n[100]\r\nName=Beyond\r\n");
+    Name({"Invoices", "Orders", "Labels"});
+    Line(1, {"Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Upper tray", "1"});
+    table_.SetCell(ColChanged, 1, "*");
+    table_.SetCell(ColChanged, 4, "*");
+    table_.SetModified(true);
+
+    WriteIniData(table_, path_);
+
+    EXPECT_EQ(FileText(), "[General]\r\nLanguage=en\r\n"
+                          "[3]\r\nName=Labels\r\nComment=kept by hand\r\nDevice=\r\nPort=\r\n"
+                          "Driver=\r\nPaperSourceName1=\r\nPaperSource1=\r\nPaperSourceName2=\r\n"
+                          "PaperSource2=\r\n"
+                          "[100]\r\nName=Beyond\r\n"
+                          "[1]\r\nName=Invoices\r\nDevice=Office Laser\r\nPort=Ne00:\r\n"
+                          "Driver=winspool\r\nPaperSourceName1=Upper tray\r\nPaperSource1=1\r\n"
+                          "PaperSourceName2=Upper tray\r\nPaperSource2=1\r\n"
+                          "[2]\r\nName=Orders\r\nDevice=\r\nPort=\r\nDriver=\r\n"
+                          "PaperSourceName1=\r\nPaperSource1=\r\nPaperSourceName2=\r\n"
+                          "PaperSource2=\r\n");
+    EXPECT_FALSE(table_.Modified());
+    EXPECT_EQ(table_.Panel(kPanelModified), "");
+    EXPECT_EQ(table_.Cell(ColChanged, 1), "");
+    EXPECT_EQ(table_.Cell(ColChanged, 4), "");
+}
+
+TEST_F(SetupFileTest, ASectionErasedAndWrittenAgainLandsAtTheEnd) {
+    Name({"A", "", "C"});
+    WriteIniData(table_, path_);
+    table_.SetCell(ColName, 2, "B"); // as if the names file had changed
+    WriteIniData(table_, path_);
+    const std::string text = FileText();
+    EXPECT_LT(text.find("[1]"), text.find("[3]"));
+    EXPECT_LT(text.find("[3]"), text.find("[2]"));
+}
+
+TEST_F(SetupFileTest, BlankPaddedNameIsSavedWithBlanksAndReadsBackTrimmed) {
+    Name({" Invoices "});
+    WriteIniData(table_, path_);
+    EXPECT_NE(FileText().find("Name= Invoices \r\n"), std::string::npos);
+    EXPECT_EQ(ReadStoredNames(path_)[1], "Invoices");
+    ReadIniData(table_, path_);
+    EXPECT_EQ(table_.Cell(ColErrors, 1), "Names Different (Invoices),");
+}
+
+TEST_F(SetupFileTest, LongValuesLoadAsTheirFirst2047Bytes) {
+    Name({"Invoices"});
+    WriteFile("[1]\r\nName=Invoices\r\nDevice=" + std::string(3000, 'd') + "\r\n");
+    ReadIniData(table_, path_);
+    EXPECT_EQ(table_.Cell(ColPrinter, 1), std::string(2047, 'd'));
+}
+
+TEST_F(SetupFileTest, RefusedSaveLeavesFileMarksAndFlagAsTheyWere) {
+    // A folder that cannot exist: its parent is a regular file.
+    const std::string blocker = (dir_ / "blocker").string();
+    std::ofstream(blocker) << "x";
+    const std::string badPath = blocker + "/Vezerava.ini";
+    Name({"Invoices", "Orders"});
+    table_.SetCell(ColChanged, 2, "*");
+    table_.SetModified(true);
+    try {
+        WriteIniData(table_, badPath);
+        FAIL() << "the save did not fail";
+    } catch (const platform::ProfileWriteError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + badPath);
+    }
+    EXPECT_EQ(table_.Cell(ColChanged, 2), "*");
+    EXPECT_TRUE(table_.Modified());
+    EXPECT_EQ(table_.Panel(kPanelModified), "Mods");
+}
+
+TEST_F(SetupFileTest, StoredNamesOfAMissingFileAreEmpty) {
+    const auto names = ReadStoredNames(path_);
+    for (int line = kFirstLine; line <= kLastLine; ++line)
+        EXPECT_EQ(names[line], "");
+}
+
+} // namespace
+} // namespace kevo::main
