@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds KevoConf and runs it on its demo data: simulated printers and the
-# sample names and setup files under samples/.
+# Builds KevoConf and runs it on its demo data: simulated printers
+# (samples/printers.txt) and the sample names and setup files, copied to
+# build/demo/ so that saving in the demo never changes the samples.
 #
-# The configurator's window is not built yet. Until it is, this shows what
-# the program sees of the simulated printers, through the same printer
-# catalogue code the window will use.
+#   scripts/demo.sh          the editor (run mode 0)
+#   scripts/demo.sh 2        another run mode
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +12,16 @@ scripts/install-deps.sh
 
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target kevoconf-printers
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target kevoconf
 
-echo "The configurator's window is not built yet; the printers it would see:"
-KEVOCONF_SIMULATED_PRINTERS="$PWD/samples/printers.txt" "$BUILD_DIR/tools/printers/kevoconf-printers"
+DEMO_DIR="$BUILD_DIR/demo"
+mkdir -p "$DEMO_DIR"
+cp samples/KevoName.txt samples/Vezerava.ini "$DEMO_DIR/"
+
+export KEVOCONF_SIMULATED_PRINTERS="$PWD/samples/printers.txt"
+RUN=("$BUILD_DIR/src/app/kevoconf" "${1:-0}" "$PWD/$DEMO_DIR/KevoName.txt" "$PWD/$DEMO_DIR/Vezerava.ini")
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo "No display: running under Xvfb (install xvfb to see it on a desktop)."
+  exec xvfb-run -a "${RUN[@]}"
+fi
+exec "${RUN[@]}"

@@ -7,6 +7,8 @@ PACKAGES=(
   cmake g++ ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   libcups2-dev cups-daemon cups-client cups
+  qt6-base-dev libxcb1-dev
+  xvfb xauth openbox xdotool x11-utils fonts-wine
 )
 
 missing=()

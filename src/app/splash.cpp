@@ -1,0 +1,62 @@
+#include "app/splash.h"
+
+#include "platform/qt/AppFont.h"
+#include "platform/qt/WaitCursor.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+namespace kevo::app {
+
+TfrmSplash::TfrmSplash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("frmSplash"));
+    setFixedSize(297, 90);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+
+    pnl1 = new QFrame(this);
+    pnl1->setObjectName(QStringLiteral("pnl1"));
+    pnl1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pnl1->setLineWidth(2);
+    pnl1->setGeometry(0, 0, 297, 90);
+    pnl1->setFont(platform::ProgramFont(14));
+
+    lbl1 = new QLabel(QStringLiteral("KevoConf"), pnl1);
+    lbl1->setObjectName(QStringLiteral("lbl1"));
+    lbl1->move(106, 16);
+    lbl1->adjustSize();
+    lbl2 = new QLabel(QStringLiteral("Please Wait - Checking Printers"), pnl1);
+    lbl2->setObjectName(QStringLiteral("lbl2"));
+    lbl2->move(17, 49);
+    lbl2->adjustSize();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->geometry().center());
+        move(frame.topLeft());
+    }
+    FormCreate();
+}
+
+TfrmSplash::~TfrmSplash() {
+    FormDestroy();
+}
+
+void TfrmSplash::FormCreate() {
+    platform::WaitCursor::Set(true);
+}
+
+void TfrmSplash::FormDestroy() {
+    platform::WaitCursor::Set(false);
+}
+
+void TfrmSplash::ShowNow() {
+    show();
+    raise();
+    repaint();
+}
+
+} // namespace kevo::app

@@ -1,0 +1,194 @@
+#include "main/Main.h"
+
+#include "main/ConfigTableModel.h"
+#include "main/StringGrid.h"
+#include "platform/qt/AppFont.h"
+#include "platform/qt/HostWindow.h"
+#include "platform/qt/StandardMessageDialog.h"
+#include "platform/qt/Termination.h"
+#include "platform/qt/WaitCursor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace kevo::main {
+
+TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter,
+               QWidget* splash, QWidget* parent)
+    : QMainWindow(parent), splash_(splash), form_(catalogue, prompter, *this) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quillmere Printer Configuration"));
+    resize(610, 455);
+    setFont(platform::ProgramFont(8));
+    setBackgroundRole(QPalette::Button);
+
+    model_ = std::make_unique<ConfigTableModel>(form_.Table());
+    StringGrid1 = new StringGrid(this);
+    StringGrid1->setModel(model_.get());
+    setCentralWidget(StringGrid1);
+    StringGrid1->setFocus();
+
+    connect(StringGrid1, &StringGrid::RightButtonDown, this,
+            [this](int line) { form_.Table().RightButtonDown(line); });
+    connect(StringGrid1, &StringGrid::MouseButtonUp, this,
+            [this] { form_.Table().MouseButtonUp(); });
+    connect(model_.get(), &ConfigTableModel::PanelTextChanged, this, &TForm1::ShowPanel);
+
+    BuildMenus();
+    BuildStatusBar();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildMenus() {
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    const auto add = [this](const char* name, const QString& caption, const QKeySequence& keys,
+                            auto handler) {
+        QAction* action = mnuFile->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        // Shortcuts reach the menu before the grid, so Ctrl+C is a command
+        // here and never copies.
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    mnuFileCheckPrinter =
+        add("mnuFileCheckPrinter", QStringLiteral("Re&check Printers"),
+            QKeySequence(Qt::CTRL | Qt::Key_C), [this] { form_.btnRecheckClick(); });
+    mnuFileReloadDetails =
+        add("mnuFileReloadDetails", QStringLiteral("Re&load Details"),
+            QKeySequence(Qt::CTRL | Qt::Key_L), [this] { form_.mnuFileReloadDetailsClick(); });
+    mnuFileSaveIni = add("mnuFileSaveIni", QStringLiteral("&Save Details"),
+                         QKeySequence(Qt::CTRL | Qt::Key_S), [this] { form_.btnSaveIniClick(); });
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("N1"));
+    mnuFileExit =
+        add("mnuFileExit", QStringLiteral("E&xit"), QKeySequence(), [this] { mnuFileExitClick(); });
+}
+
+void TForm1::BuildStatusBar() {
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    bar->setFixedHeight(19);
+    auto* row = new QWidget(bar);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (int panel = 0; panel < kPanelCount; ++panel) {
+        auto* label = new QLabel(row);
+        label->setObjectName(QStringLiteral("Panel%1").arg(panel));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setTextFormat(Qt::PlainText);
+        label->setContentsMargins(2, 0, 2, 0);
+        if (panel < kPanelCount - 1) {
+            label->setFixedWidth(kPanelWidths[static_cast<std::size_t>(panel)]);
+            layout->addWidget(label);
+        } else {
+            // The last panel reaches to the right edge of the bar.
+            label->setMinimumWidth(kPanelWidths[static_cast<std::size_t>(panel)]);
+            layout->addWidget(label, 1);
+        }
+        panels_[static_cast<std::size_t>(panel)] = label;
+    }
+    bar->addWidget(row, 1);
+    setStatusBar(bar);
+}
+
+void TForm1::ShowPanel(int panel) {
+    if (panel >= 0 && panel < kPanelCount)
+        panels_[static_cast<std::size_t>(panel)]->setText(
+            platform::DisplayText(form_.Table().Panel(panel)));
+}
+
+void TForm1::FormCreate(const std::vector<std::string>& arguments, const PathContext& context) {
+    form_.FormCreate(arguments, context);
+    StringGrid1->SetColumnWidths(kColumnWidths);
+    StringGrid1->SelectCell(1, 1);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        QTimer::singleShot(0, this, &TForm1::FormShow);
+    }
+}
+
+void TForm1::FormShow() {
+    platform::WaitCursor::Set(false);
+    // Let the window paint and settle for a moment before asking for the
+    // foreground, staying responsive meanwhile.
+    QEventLoop settle;
+    QTimer::singleShot(100, &settle, &QEventLoop::quit);
+    settle.exec();
+    platform::BringToFrontOverHost(this);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (form_.FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::mnuFileExitClick() {
+    close();
+}
+
+void TForm1::ShowSplash() {
+    if (splash_ == nullptr)
+        return;
+    splash_->show();
+    splash_->raise();
+    splash_->repaint();
+}
+
+void TForm1::HideSplash() {
+    if (splash_ != nullptr)
+        splash_->hide();
+}
+
+void TForm1::BringSplashToFront() {
+    platform::BringToFrontOverHost(splash_);
+}
+
+void TForm1::DisableWindows() {
+    disabled_.clear();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != splash_ && window->isVisible() && window->isEnabled()) {
+            window->setEnabled(false);
+            disabled_.push_back(window);
+        }
+    }
+}
+
+void TForm1::EnableWindows() {
+    for (QWidget* window : disabled_)
+        window->setEnabled(true);
+    disabled_.clear();
+}
+
+void TForm1::RepaintGrid() {
+    StringGrid1->viewport()->update();
+    StringGrid1->verticalHeader()->viewport()->update();
+}
+
+void TForm1::SetWaitCursor(bool wait) {
+    platform::WaitCursor::Set(wait);
+}
+
+void TForm1::RequestTermination() {
+    platform::Termination::Instance().Request();
+}
+
+} // namespace kevo::main

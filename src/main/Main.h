@@ -1,0 +1,73 @@
+#pragma once
+
+#include "main/MainForm.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace kevo::main {
+
+class ConfigTableModel;
+class StringGrid;
+
+// The main window: menu bar, the grid of the configuration table, and the
+// status bar with its three panels. Its logic is MainForm; this class shows
+// it and forwards the user's commands to it.
+class TForm1 : public QMainWindow, public MainFormUi {
+    Q_OBJECT
+public:
+    // splash is the program's splash window, shown while a recheck runs.
+    TForm1(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter, QWidget* splash,
+           QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    MainForm& Form() { return form_; }
+    StringGrid* Grid() const { return StringGrid1; }
+    QLabel* Panel(int panel) const { return panels_[static_cast<std::size_t>(panel)]; }
+
+    // Main window creation (see MainForm::FormCreate) and the table layout.
+    void FormCreate(const std::vector<std::string>& arguments, const PathContext& context);
+
+    // MainFormUi
+    void ShowSplash() override;
+    void HideSplash() override;
+    void BringSplashToFront() override;
+    void DisableWindows() override;
+    void EnableWindows() override;
+    void RepaintGrid() override;
+    void SetWaitCursor(bool wait) override;
+    void RequestTermination() override;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuFileCheckPrinter = nullptr;
+    QAction* mnuFileReloadDetails = nullptr;
+    QAction* mnuFileSaveIni = nullptr;
+    QAction* mnuFileExit = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildStatusBar();
+    void FormShow();
+    void mnuFileExitClick();
+    void ShowPanel(int panel);
+
+    QWidget* splash_;
+    MainForm form_;
+    std::unique_ptr<ConfigTableModel> model_;
+    StringGrid* StringGrid1 = nullptr;
+    std::array<QLabel*, 3> panels_{};
+    std::vector<QWidget*> disabled_;
+    bool shown_ = false;
+};
+
+} // namespace kevo::main

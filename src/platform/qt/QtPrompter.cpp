@@ -1,0 +1,50 @@
+#include "platform/qt/QtPrompter.h"
+
+#include "platform/ErrorReport.h"
+#include "platform/qt/StandardMessageDialog.h"
+#include "platform/qt/Termination.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+namespace kevo::platform {
+namespace {
+
+// A modal message shows the normal pointer while it is open and gives back
+// whatever pointer was shown before (the hourglass during start-up).
+class ArrowWhileOpen {
+public:
+    ArrowWhileOpen() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~ArrowWhileOpen() { QApplication::restoreOverrideCursor(); }
+    ArrowWhileOpen(const ArrowWhileOpen&) = delete;
+    ArrowWhileOpen& operator=(const ArrowWhileOpen&) = delete;
+};
+
+MessageAnswer Run(StandardMessageDialog& dialog) {
+    // Opening a modal window processes messages, and with them a pending
+    // termination request: the window then closes at once.
+    QCoreApplication::processEvents();
+    if (Termination::Instance().Terminating())
+        return MessageButton::Cancel;
+    ArrowWhileOpen arrow;
+    dialog.exec();
+    if (Termination::Instance().Terminating())
+        return MessageButton::Cancel;
+    return dialog.Answer();
+}
+
+} // namespace
+
+MessageAnswer QtPrompter::ShowMessage(const std::string& text, MessageType type,
+                                      MessageButtons buttons) {
+    StandardMessageDialog dialog(DisplayText(text), type, buttons);
+    return Run(dialog);
+}
+
+void QtPrompter::ShowErrorReport(const std::string& errorText) {
+    StandardMessageDialog dialog(QString::fromUtf8(kApplicationTitle),
+                                 DisplayText(StandardErrorText(errorText)), MessageButton::OK);
+    Run(dialog);
+}
+
+} // namespace kevo::platform

@@ -1,0 +1,138 @@
+#include "platform/qt/StandardMessageDialog.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace kevo::platform {
+namespace {
+
+enum IconKind { IconWarning, IconStop, IconInformation, IconQuestion };
+
+int IconFor(MessageType type) {
+    switch (type) {
+    case MessageType::Warning:
+        return IconWarning;
+    case MessageType::Error:
+        return IconStop;
+    case MessageType::Information:
+        return IconInformation;
+    case MessageType::Confirmation:
+        return IconQuestion;
+    }
+    return IconInformation;
+}
+
+QStyle::StandardPixmap PixmapFor(int kind) {
+    switch (kind) {
+    case IconWarning:
+        return QStyle::SP_MessageBoxWarning;
+    case IconStop:
+        return QStyle::SP_MessageBoxCritical;
+    case IconQuestion:
+        return QStyle::SP_MessageBoxQuestion;
+    default:
+        return QStyle::SP_MessageBoxInformation;
+    }
+}
+
+} // namespace
+
+QString DisplayText(const std::string& bytes) {
+    QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+StandardMessageDialog::StandardMessageDialog(const QString& text, MessageType type,
+                                             MessageButtons buttons, QWidget* parent)
+    : QDialog(parent) {
+    Build(QString::fromStdString(MessageCaption(type)), text, IconFor(type), buttons);
+}
+
+StandardMessageDialog::StandardMessageDialog(const QString& caption, const QString& text,
+                                             MessageButtons buttons, QWidget* parent)
+    : QDialog(parent) {
+    Build(caption, text, IconStop, buttons);
+}
+
+void StandardMessageDialog::Build(const QString& caption, const QString& text, int iconKind,
+                                  MessageButtons buttons) {
+    buttons_ = buttons.Empty() ? MessageButtons(MessageButton::OK) : buttons;
+    setWindowTitle(caption);
+    setModal(true);
+    setObjectName(QStringLiteral("StandardMessageDialog"));
+
+    auto* icon = new QLabel(this);
+    const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(PixmapFor(iconKind), nullptr, this).pixmap(size, size));
+    icon->setAlignment(Qt::AlignTop);
+    icon->setObjectName(QStringLiteral("icon"));
+
+    auto* message = new QLabel(text, this);
+    message->setTextFormat(Qt::PlainText);
+    message->setObjectName(QStringLiteral("message"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addSpacing(12);
+    top->addWidget(message, 1);
+
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    const MessageButton defaultButton = DefaultButton(buttons_);
+    for (const MessageButton button : OrderedButtons(buttons_)) {
+        auto* widget = new QPushButton(QString::fromStdString(MessageButtonCaption(button)), this);
+        widget->setAutoDefault(false);
+        widget->setDefault(button == defaultButton);
+        connect(widget, &QPushButton::clicked, this, [this, button] { Answer(button); });
+        buttonWidgets_[button] = widget;
+        row->addWidget(widget);
+    }
+    row->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addSpacing(8);
+    layout->addLayout(row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    if (auto it = buttonWidgets_.find(defaultButton); it != buttonWidgets_.end())
+        it->second->setFocus();
+}
+
+QAbstractButton* StandardMessageDialog::Button(MessageButton button) const {
+    const auto it = buttonWidgets_.find(button);
+    return it == buttonWidgets_.end() ? nullptr : it->second;
+}
+
+void StandardMessageDialog::Answer(MessageAnswer answer) {
+    answer_ = answer;
+    done(answer == MessageButton::Cancel ? QDialog::Rejected : QDialog::Accepted);
+}
+
+void StandardMessageDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Answer(EscapeAnswer(buttons_));
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void StandardMessageDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Centred on the screen, not on the window that asks.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+} // namespace kevo::platform

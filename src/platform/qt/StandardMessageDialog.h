@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/MessageDialog.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <map>
+
+class QAbstractButton;
+
+namespace kevo::platform {
+
+// A standard message dialog: caption and icon by type, the buttons in their
+// fixed order with their access keys, OK (else Yes) as the default button,
+// Esc answering Cancel, else No, else OK, and the close box answering
+// Cancel. Centred on the screen.
+class StandardMessageDialog : public QDialog {
+    Q_OBJECT
+public:
+    StandardMessageDialog(const QString& text, MessageType type, MessageButtons buttons,
+                          QWidget* parent = nullptr);
+    // A dialog with a caption of its own and the stop icon: the standard
+    // error report.
+    StandardMessageDialog(const QString& caption, const QString& text, MessageButtons buttons,
+                          QWidget* parent = nullptr);
+
+    // The answer after exec(): the button pressed, or Cancel.
+    MessageAnswer Answer() const { return answer_; }
+
+    QAbstractButton* Button(MessageButton button) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Build(const QString& caption, const QString& text, int iconKind, MessageButtons buttons);
+    void Answer(MessageAnswer answer);
+
+    MessageButtons buttons_;
+    MessageAnswer answer_ = MessageButton::Cancel;
+    std::map<MessageButton, QAbstractButton*> buttonWidgets_;
+};
+
+// Converts the program's byte texts (which may hold line breaks as CR LF)
+// to what a label shows, with the locale's encoding.
+QString DisplayText(const std::string& bytes);
+
+} // namespace kevo::platform

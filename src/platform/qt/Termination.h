@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+
+namespace kevo::platform {
+
+// The program's termination request. Requesting it posts a request to the
+// user-interface thread and returns at once; the request takes effect when
+// message processing next retrieves it. From then on the program is
+// terminating: every modal window that is open closes at once with the
+// Cancel result, and every later one closes as soon as it is opened.
+class Termination : public QObject {
+    Q_OBJECT
+public:
+    static Termination& Instance();
+
+    void Request();
+    // True once a request has been retrieved by message processing.
+    bool Terminating() const { return terminating_; }
+
+    // For tests: forget an earlier request.
+    void Reset();
+
+signals:
+    void Terminated();
+
+private:
+    Termination() = default;
+    void TakeEffect();
+
+    bool terminating_ = false;
+    bool requested_ = false;
+};
+
+} // namespace kevo::platform
