@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include <sys/types.h>
+
+namespace kevo::platform {
+
+// What the profile file needs to know about a path (links followed).
+struct FileStatus {
+    bool isRegular = false;
+    bool isDirectory = false;
+    mode_t permissions = 0; // the permission bits, set-id and sticky bits included
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+
+// The file-system calls through which a profile file reads and replaces its
+// file. Every call answers 0 on success or an errno value on failure, so that
+// tests can put a failing file system in place and make any single step of a
+// save fail the way a full disk or a failing device would.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Reads the whole regular file at path into contents. Anything that is
+    // not a regular file (a directory, a pipe, a device) is refused with
+    // EISDIR or EINVAL without being opened for reading in earnest, so that a
+    // pipe cannot block the caller. Files larger than maxSize are refused
+    // with EFBIG.
+    virtual int ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) = 0;
+
+    // stat(2): links are followed. ENOENT when nothing is there.
+    virtual int Status(const std::string& path, FileStatus& status) = 0;
+
+    // readlink(2): EINVAL when path is not a symbolic link.
+    virtual int ReadLink(const std::string& path, std::string& target) = 0;
+
+    // Whether the calling process may write to the existing file at path.
+    virtual int CheckWritable(const std::string& path) = 0;
+
+    // Creates a new file that must not exist yet, for writing, with mode
+    // 0666 less the process's umask. EEXIST when the name is taken.
+    virtual int CreateNew(const std::string& path, int& fd) = 0;
+
+    // Writes some of data; written tells how much (retried on EINTR).
+    virtual int Write(int fd, const char* data, std::size_t size, std::size_t& written) = 0;
+
+    virtual int SetPermissions(int fd, mode_t permissions) = 0;
+    virtual int SetOwner(int fd, uid_t owner, gid_t group) = 0;
+    virtual int Sync(int fd) = 0;
+    virtual int Close(int fd) = 0;
+    virtual int Rename(const std::string& from, const std::string& to) = 0;
+    virtual int Remove(const std::string& path) = 0;
+
+    // Makes a rename in the folder durable: fsync on the folder itself.
+    virtual int SyncDirectory(const std::string& path) = 0;
+};
+
+// The real calls of this system.
+class PosixFileSystem : public FileSystem {
+public:
+    int ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) override;
+    int Status(const std::string& path, FileStatus& status) override;
+    int ReadLink(const std::string& path, std::string& target) override;
+    int CheckWritable(const std::string& path) override;
+    int CreateNew(const std::string& path, int& fd) override;
+    int Write(int fd, const char* data, std::size_t size, std::size_t& written) override;
+    int SetPermissions(int fd, mode_t permissions) override;
+    int SetOwner(int fd, uid_t owner, gid_t group) override;
+    int Sync(int fd) override;
+    int Close(int fd) override;
+    int Rename(const std::string& from, const std::string& to) override;
+    int Remove(const std::string& path) override;
+    int SyncDirectory(const std::string& path) override;
+};
+
+// One shared instance of the real file system; it holds no state.
+FileSystem& SystemFileSystem();
+
+} // namespace kevo::platform

@@ -1,0 +1,268 @@
+#include "platform/profile/ProfileFile.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <random>
+#include <utility>
+
+namespace kevo::platform {
+
+namespace {
+
+// Links are followed at most this often, as the system itself does.
+constexpr int kMaxLinkHops = 40;
+
+// The temporary file's name keeps at most this much of the file's own name,
+// so that a long file name still leaves room for the temporary one's.
+constexpr std::size_t kMaxTemporaryStem = 128;
+
+constexpr std::size_t kWriteChunk = std::size_t{64} * 1024;
+
+std::string RandomSuffix() {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 engine(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string suffix(8, ' ');
+    for (char& c : suffix) {
+        c = kLetters[pick(engine)];
+    }
+    return suffix;
+}
+
+// Collects the document's pieces into large writes to one descriptor and
+// keeps the first error.
+class ChunkWriter {
+public:
+    ChunkWriter(FileSystem& fileSystem, int fd) : fileSystem_(fileSystem), fd_(fd) {
+        buffer_.reserve(kWriteChunk);
+    }
+
+    void Add(std::string_view piece) {
+        if (error_ != 0) {
+            return;
+        }
+        if (buffer_.size() + piece.size() <= kWriteChunk) {
+            buffer_.append(piece);
+            return;
+        }
+        Finish();
+        if (piece.size() >= kWriteChunk) {
+            WriteAll(piece);
+        } else {
+            buffer_.append(piece);
+        }
+    }
+
+    // Writes what is still buffered; the first error of all the writes.
+    int Finish() {
+        if (error_ == 0 && !buffer_.empty()) {
+            WriteAll(buffer_);
+        }
+        buffer_.clear();
+        return error_;
+    }
+
+private:
+    void WriteAll(std::string_view data) {
+        while (!data.empty() && error_ == 0) {
+            std::size_t written = 0;
+            error_ = fileSystem_.Write(fd_, data.data(), data.size(), written);
+            if (error_ == 0 && written == 0) {
+                error_ = ENOSPC; // no progress: the disk takes no more
+            }
+            data.remove_prefix(written);
+        }
+    }
+
+    FileSystem& fileSystem_;
+    int fd_;
+    std::string buffer_;
+    int error_ = 0;
+};
+
+} // namespace
+
+ProfileWriteError::ProfileWriteError(const std::string& path)
+    : KevoError("Unable to write to " + path) {}
+
+ProfileFile::ProfileFile(std::string path) : ProfileFile(std::move(path), SystemFileSystem()) {}
+
+ProfileFile::ProfileFile(std::string path, FileSystem& fileSystem)
+    : path_(std::move(path)), fileSystem_(fileSystem) {}
+
+ProfileFile::~ProfileFile() {
+    DiscardTemporary();
+}
+
+std::string ProfileFile::ReadString(std::string_view section, std::string_view key) {
+    Load();
+    return document_.ReadString(section, key);
+}
+
+void ProfileFile::WriteString(std::string_view section, std::string_view key,
+                              std::string_view value) {
+    if (!ProfileDocument::IsWritableSectionName(ProfileDocument::CleanName(section)) ||
+        !ProfileDocument::IsWritableKeyName(ProfileDocument::CleanName(key))) {
+        Fail();
+    }
+    PrepareWrite();
+    document_.WriteString(section, key, value);
+    changed_ = true;
+}
+
+void ProfileFile::EraseSection(std::string_view section) {
+    PrepareWrite();
+    if (document_.EraseSection(section)) {
+        changed_ = true;
+    }
+}
+
+void ProfileFile::Flush() {
+    if (!changed_) {
+        DiscardTemporary();
+        return;
+    }
+    PrepareWrite();
+    WriteTemporary();
+
+    int error = fileSystem_.Sync(temporaryFd_);
+    if (error != 0) {
+        Fail();
+    }
+    const int fd = std::exchange(temporaryFd_, -1);
+    if (fileSystem_.Close(fd) != 0) {
+        Fail();
+    }
+    if (fileSystem_.Rename(temporary_, target_) != 0) {
+        Fail();
+    }
+    temporary_.clear();
+    changed_ = false;
+
+    // The new text is in place; the rename itself is durable only once the
+    // folder is synced. File systems that cannot sync a folder say EINVAL.
+    error = fileSystem_.SyncDirectory(folder_);
+    if (error != 0 && error != EINVAL && error != ENOTSUP) {
+        throw ProfileWriteError(path_);
+    }
+}
+
+void ProfileFile::Load() {
+    if (loaded_) {
+        return;
+    }
+    loaded_ = true;
+    std::string bytes;
+    const int error = fileSystem_.ReadFile(path_, kMaxFileSize, bytes);
+    if (error == 0) {
+        document_.Load(std::move(bytes));
+    } else {
+        // A missing file reads as empty and may be created; a file that is
+        // there but cannot be read must never be replaced by what little
+        // this operation writes.
+        readFailed_ = error != ENOENT;
+    }
+}
+
+std::string ProfileFile::ResolveTarget() const {
+    std::string current = path_;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::string link;
+        if (fileSystem_.ReadLink(current, link) != 0) {
+            // Not a link (or nothing there yet): this is the file to replace.
+            return current;
+        }
+        if (link.empty()) {
+            return {};
+        }
+        if (link.front() == '/') {
+            current = std::move(link);
+        } else {
+            const std::size_t slash = current.rfind('/');
+            current.erase(slash == std::string::npos ? 0 : slash + 1);
+            current += link;
+        }
+    }
+    return {}; // a loop of links
+}
+
+void ProfileFile::PrepareWrite() {
+    Load();
+    if (temporaryFd_ >= 0) {
+        return;
+    }
+    if (readFailed_) {
+        Fail();
+    }
+    target_ = ResolveTarget();
+    const std::size_t slash = target_.rfind('/');
+    const std::string directory =
+        slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+    const std::string name = target_.substr(directory.size());
+    if (name.empty()) {
+        Fail();
+    }
+    folder_ = directory.empty() ? "." : directory;
+
+    FileStatus status;
+    const int statusError = fileSystem_.Status(target_, status);
+    const bool exists = statusError == 0;
+    if (exists) {
+        if (!status.isRegular || fileSystem_.CheckWritable(target_) != 0) {
+            Fail();
+        }
+    } else if (statusError != ENOENT) {
+        Fail();
+    }
+
+    // Created now rather than at the flush, so that a folder that is missing
+    // or read-only is reported by the first write of the operation.
+    const std::string stem = directory + "." + name.substr(0, kMaxTemporaryStem) + ".";
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+        temporary_ = stem + RandomSuffix();
+        error = fileSystem_.CreateNew(temporary_, temporaryFd_);
+    }
+    if (error != 0) {
+        temporary_.clear();
+        temporaryFd_ = -1;
+        Fail();
+    }
+    if (exists) {
+        // The owner first: a change of owner may clear the set-id bits. Only
+        // a privileged process may give a file away; others keep their own.
+        static_cast<void>(fileSystem_.SetOwner(temporaryFd_, status.owner, status.group));
+        if (fileSystem_.SetPermissions(temporaryFd_, status.permissions) != 0) {
+            Fail();
+        }
+    }
+}
+
+void ProfileFile::WriteTemporary() {
+    ChunkWriter writer(fileSystem_, temporaryFd_);
+    document_.Emit([&writer](std::string_view piece) { writer.Add(piece); });
+    if (writer.Finish() != 0) {
+        Fail();
+    }
+}
+
+void ProfileFile::Fail() {
+    DiscardTemporary();
+    throw ProfileWriteError(path_);
+}
+
+void ProfileFile::DiscardTemporary() noexcept {
+    if (temporaryFd_ >= 0) {
+        static_cast<void>(fileSystem_.Close(temporaryFd_));
+        temporaryFd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        static_cast<void>(fileSystem_.Remove(temporary_));
+        temporary_.clear();
+    }
+}
+
+} // namespace kevo::platform

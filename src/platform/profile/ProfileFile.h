@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/ErrorReport.h"
+#include "platform/profile/FileSystem.h"
+#include "platform/profile/ProfileDocument.h"
+
+namespace kevo::platform {
+
+// A write to a profile file that the system refused. what() is
+// "Unable to write to " followed by the file's path.
+class ProfileWriteError : public KevoError {
+public:
+    explicit ProfileWriteError(const std::string& path);
+};
+
+// One profile (INI) file, opened for one operation: one load, or one save.
+//
+// The file is read once, at the first call, and every later call works on
+// that copy. Writes are kept in memory and reach the disk only at Flush(),
+// all at once: the new text goes to a temporary file in the same folder,
+// which is synced and renamed over the old file, so that a crash or a full
+// disk never leaves a half-written file. A ProfileFile destroyed without
+// Flush() discards its writes; callers flush at the end of a save.
+//
+// Reading never fails: a missing file, section or key, a file that cannot be
+// read, or a path that is a directory give the empty text. A write that the
+// system would refuse raises ProfileWriteError at the first WriteString or
+// EraseSection (the folder is missing or read-only, the path is a directory
+// or a read-only file, or the existing file cannot be read and would be lost)
+// or at Flush() (writing, syncing or renaming fails). After a failure the old
+// file is as it was and no temporary file is left behind; the writes stay in
+// memory, so a later Flush() may try again. One failure comes after the
+// rename: when the folder cannot be synced, the new text is in place but may
+// not survive a crash, and Flush() still reports the error.
+//
+// Erasing a section that does not exist changes nothing, and Flush() after
+// no change leaves the disk alone (a missing file is not created).
+//
+// Names and values: see ProfileDocument. CR and LF in names and values are
+// written as blanks. Writing with a section or key name that could not be
+// read back (empty or blank only; a key holding "=", or beginning with ";",
+// or looking like a section header) is refused with ProfileWriteError as
+// well, before anything touches the disk.
+//
+// A path that is a symbolic link is written through to the file it names;
+// the link stays. The replacement keeps the old file's permission bits (and
+// its owner and group where the process may set them); a new file gets 0666
+// less the umask. Being a new file, the replacement does not keep other hard
+// links to the old one, and it needs a folder in which files can be created.
+class ProfileFile {
+public:
+    // Files above this size are treated as unreadable: read as empty and
+    // never replaced.
+    static constexpr std::size_t kMaxFileSize = std::size_t{256} * 1024 * 1024;
+
+    explicit ProfileFile(std::string path);
+    // For tests: the file-system calls go through fileSystem, which must
+    // outlive this object.
+    ProfileFile(std::string path, FileSystem& fileSystem);
+    ~ProfileFile();
+
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+    std::string ReadString(std::string_view section, std::string_view key);
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void EraseSection(std::string_view section);
+    void Flush();
+
+private:
+    void Load();
+    void PrepareWrite();
+    void WriteTemporary();
+    [[noreturn]] void Fail();
+    void DiscardTemporary() noexcept;
+    std::string ResolveTarget() const;
+
+    std::string path_;
+    FileSystem& fileSystem_;
+    ProfileDocument document_;
+    bool loaded_ = false;
+    bool readFailed_ = false; // the file exists but could not be read
+    bool changed_ = false;    // the document differs from what is on disk
+
+    // Set up by the first mutating call and consumed by Flush().
+    std::string target_;    // the file that is replaced (links resolved)
+    std::string folder_;    // its folder, for the temporary file and the sync
+    std::string temporary_; // empty when there is none
+    int temporaryFd_ = -1;
+};
+
+} // namespace kevo::platform

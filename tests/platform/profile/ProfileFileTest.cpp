@@ -1,0 +1,664 @@
+#include "platform/profile/ProfileFile.h"
+
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+
+namespace kevo::platform {
+namespace {
+
+using namespace std::string_literals;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+// The real file system, with one kind of call made to fail on demand and
+// every call counted.
+enum class Call {
+    ReadFile,
+    Status,
+    CheckWritable,
+    CreateNew,
+    SetPermissions,
+    Write,
+    Sync,
+    Close,
+    Rename,
+    SyncDirectory,
+};
+
+const char* CallName(Call call) {
+    static constexpr std::array kNames = {
+        "ReadFile", "Status", "CheckWritable", "CreateNew", "SetPermissions",
+        "Write",    "Sync",   "Close",         "Rename",    "SyncDirectory"};
+    return kNames[static_cast<std::size_t>(call)];
+}
+
+class FaultyFileSystem : public PosixFileSystem {
+public:
+    void FailAt(Call call, int error) { failure_ = {call, error}; }
+    void Heal() { failure_.reset(); }
+    int Count(Call call) const {
+        const auto found = counts_.find(call);
+        return found == counts_.end() ? 0 : found->second;
+    }
+    // Each write takes at most this many bytes, as a pipe or a nearly full
+    // disk may do.
+    std::size_t maxWrite = SIZE_MAX;
+
+    int ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) override {
+        return Run(Call::ReadFile,
+                   [&] { return PosixFileSystem::ReadFile(path, maxSize, contents); });
+    }
+    int Status(const std::string& path, FileStatus& status) override {
+        return Run(Call::Status, [&] { return PosixFileSystem::Status(path, status); });
+    }
+    int CheckWritable(const std::string& path) override {
+        return Run(Call::CheckWritable, [&] { return PosixFileSystem::CheckWritable(path); });
+    }
+    int CreateNew(const std::string& path, int& fd) override {
+        return Run(Call::CreateNew, [&] { return PosixFileSystem::CreateNew(path, fd); });
+    }
+    int SetPermissions(int fd, mode_t permissions) override {
+        return Run(Call::SetPermissions,
+                   [&] { return PosixFileSystem::SetPermissions(fd, permissions); });
+    }
+    int Write(int fd, const char* data, std::size_t size, std::size_t& written) override {
+        return Run(Call::Write, [&] {
+            return PosixFileSystem::Write(fd, data, std::min(size, maxWrite), written);
+        });
+    }
+    int Sync(int fd) override {
+        return Run(Call::Sync, [&] { return PosixFileSystem::Sync(fd); });
+    }
+    int Close(int fd) override {
+        // The descriptor is released even when close reports an error.
+        const int result = PosixFileSystem::Close(fd);
+        return Run(Call::Close, [&] { return result; });
+    }
+    int Rename(const std::string& from, const std::string& to) override {
+        return Run(Call::Rename, [&] { return PosixFileSystem::Rename(from, to); });
+    }
+    int SyncDirectory(const std::string& path) override {
+        return Run(Call::SyncDirectory, [&] { return PosixFileSystem::SyncDirectory(path); });
+    }
+
+private:
+    // The real call runs only when this kind of call is not made to fail.
+    template <typename RealCall> int Run(Call call, RealCall real) {
+        const std::optional<int> failure = Fails(call);
+        return failure ? *failure : real();
+    }
+
+    std::optional<int> Fails(Call call) {
+        ++counts_[call];
+        if (failure_ && failure_->first == call) {
+            return failure_->second;
+        }
+        return std::nullopt;
+    }
+
+    std::optional<std::pair<Call, int>> failure_;
+    std::map<Call, int> counts_;
+};
+
+std::string Message(const std::string& path) {
+    return "Unable to write to " + path;
+}
+
+// Runs call and gives the text of the ProfileWriteError it raises, or a note
+// that it raised none.
+template <typename Function> std::string WriteErrorOf(Function call) {
+    try {
+        call();
+    } catch (const ProfileWriteError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+// ---------------------------------------------------------------- reading
+
+TEST(ProfileFileRead, MissingFileReadsEmptyAndIsNotCreated) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    {
+        ProfileFile file(path);
+        EXPECT_EQ(file.ReadString("1", "Name"), "");
+        file.Flush();
+    }
+    EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(ProfileFileRead, ReadsTheFileOnce) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    WriteBytes(path, "[1]\nName=a\n[2]\nName=b\n");
+    FaultyFileSystem fileSystem;
+    ProfileFile file(path, fileSystem);
+    EXPECT_EQ(file.ReadString("1", "Name"), "a");
+    // Later changes by another program are not seen within one operation.
+    WriteBytes(path, "[1]\nName=changed\n");
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(file.ReadString("2", "Name"), "b");
+    }
+    file.WriteString("3", "Name", "c");
+    file.Flush();
+    EXPECT_EQ(fileSystem.Count(Call::ReadFile), 1);
+    EXPECT_EQ(ReadBytes(path), "[1]\r\nName=a\r\n[2]\r\nName=b\r\n[3]\r\nName=c\r\n");
+}
+
+TEST(ProfileFileRead, NextOperationSeesChangesMadeInBetween) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    WriteBytes(path, "[1]\nName=a\n");
+    EXPECT_EQ(ProfileFile(path).ReadString("1", "Name"), "a");
+    WriteBytes(path, "[1]\nName=b\n");
+    EXPECT_EQ(ProfileFile(path).ReadString("1", "Name"), "b");
+}
+
+// Paths where nothing can be read or written: reads give empty values, the
+// first mutating call is refused, and nothing is created or changed.
+struct UnusablePath {
+    const char* name;
+    std::string (*make)(const TempFolder&);
+};
+
+void PrintTo(const UnusablePath& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class UnusablePathTest : public ::testing::TestWithParam<UnusablePath> {};
+
+TEST_P(UnusablePathTest, ReadsEmptyAndRefusesWrites) {
+    TempFolder folder;
+    const std::string path = GetParam().make(folder);
+    const std::vector<std::string> before = folder.Names();
+
+    ProfileFile reader(path);
+    EXPECT_EQ(reader.ReadString("1", "Name"), "");
+
+    EXPECT_EQ(WriteErrorOf([&] { ProfileFile(path).WriteString("1", "Name", "x"); }),
+              Message(path));
+    EXPECT_EQ(WriteErrorOf([&] { ProfileFile(path).EraseSection("1"); }), Message(path));
+    EXPECT_EQ(folder.Names(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, UnusablePathTest,
+    ::testing::Values(
+        UnusablePath{"Directory",
+                     [](const TempFolder& f) {
+                         const std::string path = f / "setup.ini";
+                         ::mkdir(path.c_str(), 0755);
+                         return path;
+                     }},
+        UnusablePath{"MissingFolder", [](const TempFolder& f) { return f / "missing/setup.ini"; }},
+        UnusablePath{"UnderRegularFile",
+                     [](const TempFolder& f) {
+                         WriteBytes(f / "file.ini", "[1]\r\n");
+                         return f / "file.ini/setup.ini";
+                     }},
+        UnusablePath{"Pipe",
+                     [](const TempFolder& f) {
+                         // Reading must not wait for a writer that never comes.
+                         const std::string path = f / "setup.ini";
+                         ::mkfifo(path.c_str(), 0644);
+                         return path;
+                     }},
+        UnusablePath{"DeviceFile", [](const TempFolder&) { return "/dev/null"s; }},
+        UnusablePath{"ProcFile", [](const TempFolder&) { return "/proc/self/setup.ini"s; }},
+        UnusablePath{"EmptyPath", [](const TempFolder&) { return ""s; }},
+        UnusablePath{"TrailingSlash", [](const TempFolder& f) { return f / "setup.ini/"; }},
+        UnusablePath{"LinkLoop",
+                     [](const TempFolder& f) {
+                         const std::string a = f / "a.ini";
+                         const std::string b = f / "b.ini";
+                         ::symlink(b.c_str(), a.c_str());
+                         ::symlink(a.c_str(), b.c_str());
+                         return a;
+                     }}),
+    [](const ::testing::TestParamInfo<UnusablePath>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST(ProfileFileWrite, DeviceFileStaysADevice) {
+    EXPECT_THROW(ProfileFile("/dev/null").WriteString("1", "Name", "x"), ProfileWriteError);
+    struct stat st {};
+    ASSERT_EQ(::stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+// ---------------------------------------------------------------- saving
+
+// A save as the setup file's owner does it: eight keys for each named line,
+// the section erased for every other line of 1 to 99.
+void SaveLines(ProfileFile& file, const std::map<int, std::string>& names) {
+    static const std::array<const char*, 8> kKeys = {
+        "Name",         "Device",           "Port",        "Driver", "PaperSourceName1",
+        "PaperSource1", "PaperSourceName2", "PaperSource2"};
+    for (int line = 1; line <= 99; ++line) {
+        const std::string section = std::to_string(line);
+        const auto named = names.find(line);
+        if (named == names.end()) {
+            file.EraseSection(section);
+            continue;
+        }
+        for (const char* key : kKeys) {
+            file.WriteString(section, key, key == kKeys[0] ? named->second : "");
+        }
+    }
+    file.Flush();
+}
+
+TEST(ProfileFileWrite, SaveKeepsForeignSectionsAndHandAddedKeys) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    WriteBytes(path, "; setup written by hand\n"
+                     "[General]\nVersion=3\n\n"
+                     "[1]\nName=One\nDevice=Laser\n\n"
+                     "[2]\nMine=keep\nNAME=Two\n\n"
+                     "[4]\nName=Four\nExtra=hand\n\n"
+                     "[100]\nName=Far\n");
+    ProfileFile file(path);
+    SaveLines(file, {{1, "One"}, {2, "Zwei"}, {3, "Three"}});
+    const std::string rest = "Port=\r\nDriver=\r\nPaperSourceName1=\r\nPaperSource1=\r\n"
+                             "PaperSourceName2=\r\nPaperSource2=\r\n";
+    EXPECT_EQ(ReadBytes(path), "; setup written by hand\r\n"
+                               "[General]\r\nVersion=3\r\n\r\n"
+                               "[1]\r\nName=One\r\nDevice=\r\n" +
+                                   rest +
+                                   "\r\n"
+                                   "[2]\r\nMine=keep\r\nNAME=Zwei\r\nDevice=\r\n" +
+                                   rest +
+                                   "\r\n"
+                                   "[100]\r\nName=Far\r\n"
+                                   "[3]\r\nName=Three\r\nDevice=\r\n" +
+                                   rest);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+}
+
+TEST(ProfileFileWrite, SectionErasedBySaveAndWrittenLaterLandsAtEnd) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    {
+        ProfileFile file(path);
+        SaveLines(file, {{1, "a"}, {2, "b"}, {3, "c"}});
+    }
+    {
+        ProfileFile file(path);
+        SaveLines(file, {{1, "a"}, {3, "c"}});
+    }
+    {
+        ProfileFile file(path);
+        SaveLines(file, {{1, "a"}, {2, "b"}, {3, "c"}});
+    }
+    ProfileFile file(path);
+    const std::string text = ReadBytes(path);
+    EXPECT_LT(text.find("[1]"), text.find("[3]"));
+    EXPECT_LT(text.find("[3]"), text.find("[2]"));
+    EXPECT_EQ(file.ReadString("2", "Name"), "b");
+}
+
+TEST(ProfileFileWrite, NewFileIsCreated) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    ProfileFile file(path);
+    file.WriteString("3", "Name", "Invoices");
+    file.WriteString("3", "Port", "");
+    file.Flush();
+    EXPECT_EQ(ReadBytes(path), "[3]\r\nName=Invoices\r\nPort=\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+}
+
+TEST(ProfileFileWrite, WritesBeforeFlushStayOffTheDisk) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    const std::string old = "[1]\nName=old\n";
+    WriteBytes(path, old);
+    {
+        ProfileFile file(path);
+        file.WriteString("1", "Name", "new");
+        EXPECT_EQ(file.ReadString("1", "Name"), "new");
+        EXPECT_EQ(ReadBytes(path), old);
+    } // not flushed: discarded
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+}
+
+TEST(ProfileFileWrite, FlushWithoutChangesLeavesTheFileAlone) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    WriteBytes(path, "[1]\nName=a\n"); // LF ends: a rewrite would show
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    {
+        ProfileFile file(path);
+        file.EraseSection("2");
+        file.EraseSection("99");
+        file.Flush();
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(ReadBytes(path), "[1]\nName=a\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+
+    // Erasing every section of a file that does not exist creates nothing.
+    ProfileFile missing(folder / "other.ini");
+    SaveLines(missing, {});
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+}
+
+TEST(ProfileFileWrite, WritesAfterAFlushReachTheDiskAtTheNextFlush) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    ProfileFile file(path);
+    file.WriteString("1", "A", "1");
+    file.Flush();
+    EXPECT_EQ(ReadBytes(path), "[1]\r\nA=1\r\n");
+    file.WriteString("1", "A", "2");
+    file.Flush();
+    file.Flush();
+    EXPECT_EQ(ReadBytes(path), "[1]\r\nA=2\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+}
+
+TEST(ProfileFileWrite, UnwritableNamesAreRefusedBeforeTheDisk) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    ProfileFile file(path);
+    EXPECT_EQ(WriteErrorOf([&] { file.WriteString("", "Name", "x"); }), Message(path));
+    EXPECT_EQ(WriteErrorOf([&] { file.WriteString("1", " ", "x"); }), Message(path));
+    EXPECT_EQ(WriteErrorOf([&] { file.WriteString("1", "a=b", "x"); }), Message(path));
+    EXPECT_EQ(WriteErrorOf([&] { file.WriteString("1", ";c", "x"); }), Message(path));
+    EXPECT_EQ(WriteErrorOf([&] { file.WriteString("1", "[s]", "x"); }), Message(path));
+    EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(ProfileFileWrite, ShortWritesStillWriteEverything) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    FaultyFileSystem fileSystem;
+    fileSystem.maxWrite = 7;
+    std::string expected;
+    {
+        ProfileFile file(path, fileSystem);
+        for (int line = 1; line <= 99; ++line) {
+            file.WriteString(std::to_string(line), "Name", std::string(line, 'n'));
+            expected.append("[").append(std::to_string(line)).append("]\r\nName=");
+            expected.append(std::string(line, 'n')).append("\r\n");
+        }
+        file.Flush();
+    }
+    EXPECT_EQ(ReadBytes(path), expected);
+}
+
+// ---------------------------------------------------------------- failures
+
+// One failing step of a save. Steps up to the temporary file's creation fail
+// at the first mutating call; the others at the flush.
+struct FailureCase {
+    Call call;
+    int error;
+    bool atFirstWrite;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << CallName(c.call) << " errno " << c.error;
+}
+
+class SaveFailureTest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(SaveFailureTest, OldFileStaysAndNoTemporaryIsLeft) {
+    const FailureCase& c = GetParam();
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    const std::string old = "[General]\nA=1\n[1]\nName=old\nMine=hand\n";
+    WriteBytes(path, old);
+    ::chmod(path.c_str(), 0640);
+
+    FaultyFileSystem fileSystem;
+    fileSystem.FailAt(c.call, c.error);
+    ProfileFile file(path, fileSystem);
+    if (c.atFirstWrite) {
+        EXPECT_EQ(WriteErrorOf([&] { file.WriteString("1", "Name", "new"); }), Message(path));
+        EXPECT_EQ(WriteErrorOf([&] { file.EraseSection("General"); }), Message(path));
+    } else {
+        file.WriteString("1", "Name", "new");
+        file.EraseSection("General");
+        EXPECT_EQ(WriteErrorOf([&] { file.Flush(); }), Message(path));
+    }
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+
+    // Once the fault is gone the same operation can finish the save.
+    fileSystem.Heal();
+    file.WriteString("1", "Name", "new");
+    file.EraseSection("General");
+    file.Flush();
+    EXPECT_EQ(ReadBytes(path), "[1]\r\nName=new\r\nMine=hand\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, SaveFailureTest,
+    ::testing::Values(
+        FailureCase{Call::Status, EIO, true}, FailureCase{Call::CheckWritable, EACCES, true},
+        FailureCase{Call::CheckWritable, EROFS, true}, FailureCase{Call::CreateNew, EACCES, true},
+        FailureCase{Call::CreateNew, ENOSPC, true}, FailureCase{Call::SetPermissions, EPERM, true},
+        FailureCase{Call::Write, ENOSPC, false}, FailureCase{Call::Write, EIO, false},
+        FailureCase{Call::Sync, EIO, false}, FailureCase{Call::Close, EIO, false},
+        FailureCase{Call::Rename, EACCES, false}, FailureCase{Call::Rename, EIO, false}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) {
+        return std::string(CallName(info.param.call)) + "_" + std::to_string(info.param.error);
+    });
+
+TEST(ProfileFileFailure, UnreadableFileIsNeverReplaced) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    const std::string old = "[1]\nName=old\n[2]\nName=keep\n";
+    WriteBytes(path, old);
+    FaultyFileSystem fileSystem;
+    fileSystem.FailAt(Call::ReadFile, EIO);
+    ProfileFile file(path, fileSystem);
+    EXPECT_EQ(file.ReadString("1", "Name"), "");
+    // Writing now would throw away section 2, which could not be read.
+    EXPECT_EQ(WriteErrorOf([&] { file.WriteString("1", "Name", "new"); }), Message(path));
+    EXPECT_EQ(WriteErrorOf([&] { file.Flush(); }), "(no error)");
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+}
+
+TEST(ProfileFileFailure, FolderSyncFailureIsReportedAfterTheRename) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    WriteBytes(path, "[1]\nName=old\n");
+    FaultyFileSystem fileSystem;
+    fileSystem.FailAt(Call::SyncDirectory, EIO);
+    ProfileFile file(path, fileSystem);
+    file.WriteString("1", "Name", "new");
+    // The new text is in place, but not known to survive a crash.
+    EXPECT_EQ(WriteErrorOf([&] { file.Flush(); }), Message(path));
+    EXPECT_EQ(ReadBytes(path), "[1]\r\nName=new\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
+
+    // A file system that cannot sync folders at all is no failure.
+    fileSystem.FailAt(Call::SyncDirectory, EINVAL);
+    ProfileFile again(path, fileSystem);
+    again.WriteString("1", "Name", "newer");
+    EXPECT_EQ(WriteErrorOf([&] { again.Flush(); }), "(no error)");
+    EXPECT_EQ(ReadBytes(path), "[1]\r\nName=newer\r\n");
+}
+
+TEST(ProfileFileFailure, ErrorIsAProgramError) {
+    const ProfileWriteError error("/home/a/setup.ini");
+    const KevoError& asKevo = error;
+    const std::runtime_error& asRuntime = error;
+    EXPECT_STREQ(asKevo.what(), "Unable to write to /home/a/setup.ini");
+    EXPECT_STREQ(asRuntime.what(), "Unable to write to /home/a/setup.ini");
+}
+
+// ---------------------------------------------------------------- file attributes
+
+class KeepsPermissionsTest : public ::testing::TestWithParam<mode_t> {};
+
+TEST_P(KeepsPermissionsTest, AfterSave) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    WriteBytes(path, "[1]\nName=a\n");
+    ASSERT_EQ(::chmod(path.c_str(), GetParam()), 0);
+    ProfileFile file(path);
+    file.WriteString("1", "Name", "b");
+    file.Flush();
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, GetParam());
+    EXPECT_EQ(ReadBytes(path), "[1]\r\nName=b\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, KeepsPermissionsTest,
+                         ::testing::Values(0600, 0640, 0644, 0604, 0666, 0755));
+
+TEST(ProfileFileAttributes, NewFileGetsModeLessUmask) {
+    for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+        TempFolder folder;
+        const std::string path = folder / "setup.ini";
+        const mode_t previous = ::umask(mask);
+        {
+            ProfileFile file(path);
+            file.WriteString("1", "Name", "a");
+            file.Flush();
+        }
+        ::umask(previous);
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask) << "umask " << mask;
+    }
+}
+
+struct LinkCase {
+    const char* name;
+    bool relative;
+    bool chained;
+    bool dangling;
+};
+
+void PrintTo(const LinkCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SymbolicLinkTest : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(SymbolicLinkTest, LinkStaysAndTargetIsWritten) {
+    const LinkCase& c = GetParam();
+    TempFolder folder;
+    ASSERT_EQ(::mkdir((folder / "real").c_str(), 0755), 0);
+    const std::string target = folder / "real/setup.ini";
+    if (!c.dangling) {
+        WriteBytes(target, "[1]\nName=old\nMine=x\n");
+        ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    }
+    const std::string linkText = c.relative ? "real/setup.ini" : target;
+    std::string path = folder / "setup.ini";
+    ASSERT_EQ(::symlink(linkText.c_str(), path.c_str()), 0);
+    if (c.chained) {
+        const std::string outer = folder / "outer.ini";
+        ASSERT_EQ(::symlink("setup.ini", outer.c_str()), 0);
+        path = outer;
+    }
+
+    ProfileFile file(path);
+    file.WriteString("1", "Name", "new");
+    file.Flush();
+
+    char buffer[PATH_MAX] = {};
+    const ssize_t length = ::readlink((folder / "setup.ini").c_str(), buffer, sizeof buffer - 1);
+    ASSERT_GT(length, 0);
+    EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(length)), linkText);
+    EXPECT_EQ(ReadBytes(target),
+              c.dangling ? "[1]\r\nName=new\r\n" : "[1]\r\nName=new\r\nMine=x\r\n");
+    if (!c.dangling) {
+        struct stat st {};
+        ASSERT_EQ(::stat(target.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+    }
+    std::vector<std::string> inReal;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "real")) {
+        inReal.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(inReal, std::vector<std::string>{"setup.ini"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, SymbolicLinkTest,
+                         ::testing::Values(LinkCase{"Absolute", false, false, false},
+                                           LinkCase{"Relative", true, false, false},
+                                           LinkCase{"Chain", true, true, false},
+                                           LinkCase{"Dangling", false, false, true}),
+                         [](const ::testing::TestParamInfo<LinkCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// ---------------------------------------------------------------- large and odd input
+
+TEST(ProfileFileInput, FiftyMegabyteLine) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    const std::size_t size = 50u * 1024 * 1024;
+    {
+        std::string big = "[1]\r\nName=";
+        big.append(size, 'v'); // no line end at all
+        WriteBytes(path, big);
+    }
+    {
+        ProfileFile file(path);
+        EXPECT_EQ(file.ReadString("1", "Name"), std::string(2047, 'v'));
+        file.WriteString("2", "Name", "b");
+        file.Flush();
+    }
+    const std::string text = ReadBytes(path);
+    EXPECT_EQ(text.size(), 10 + size + 2 + 13);
+    EXPECT_EQ(text.substr(text.size() - 16), "v\r\n[2]\r\nName=b\r\n");
+}
+
+TEST(ProfileFileInput, BinaryFileKeepsItsBytes) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    std::mt19937 engine(7);
+    std::uniform_int_distribution<int> anyByte(0, 255);
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(anyByte(engine));
+        if (c == '\n' || c == '[') { // one line, never a header
+            c = '\0';
+        }
+    }
+    const std::string section = "[9]\r\nName=\xFF\xFEna\0me\x80\r\n"s;
+    WriteBytes(path, noise + "\r\n" + section);
+    {
+        ProfileFile file(path);
+        EXPECT_EQ(file.ReadString("9", "Name"), "\xFF\xFEna\0me\x80"s);
+        file.WriteString("10", "Name", "\0\xC3("s);
+        file.Flush();
+    }
+    EXPECT_EQ(ReadBytes(path), noise + "\r\n" + section + "[10]\r\nName=\0\xC3(\r\n"s);
+    EXPECT_EQ(ProfileFile(path).ReadString("10", "name"), "\0\xC3("s);
+}
+
+} // namespace
+} // namespace kevo::platform

@@ -1,0 +1,154 @@
+#include "ModalDriver.h"
+#include "main/ConfigTableModel.h"
+#include "main/Main.h"
+#include "main/StringGrid.h"
+#include "platform/SystemPaths.h"
+#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/qt/QtPrompter.h"
+#include "platform/qt/Termination.h"
+#include "printsetup/PrintSetup.h"
+
+#include <QClipboard>
+#include <QColor>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+
+using namespace kevo;
+using main::ColChanged;
+using main::ColErrors;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    std::unique_ptr<platform::PrintingService> service_;
+    platform::QtPrompter prompter_;
+    std::unique_ptr<printsetup::TfrmPrintSetup> printSetup_;
+    std::unique_ptr<main::TForm1> form_;
+
+    // Starts the window on the demo data as the program does in mode 0.
+    void StartDemo() {
+        const std::string dir = dir_.path().toStdString();
+        std::filesystem::copy_file(KEVO_SAMPLES_DIR "/KevoName.txt", dir + "/KevoName.txt",
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(KEVO_SAMPLES_DIR "/Vezerava.ini", dir + "/Vezerava.ini",
+                                   std::filesystem::copy_options::overwrite_existing);
+        service_ = platform::MakePrintingService(KEVO_SAMPLES_DIR "/printers.txt");
+        printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*service_, prompter_);
+        form_ = std::make_unique<main::TForm1>(printSetup_->Catalogue(), prompter_, nullptr);
+        main::PathContext context;
+        context.windowsDirectory = dir;
+        context.fileExists = platform::FileExists;
+        form_->FormCreate({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
+        form_->Form().StartupCheck();
+        form_->Form().RunModeDecision();
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    }
+
+    QPoint CellCentre(int line, int column) const {
+        auto* grid = form_->Grid();
+        return grid->visualRect(grid->model()->index(line - 1, column - 1)).center();
+    }
+
+private slots:
+    void init() {
+        platform::Termination::Instance().Reset();
+        StartDemo();
+    }
+    void cleanup() {
+        if (form_)
+            form_->Form().SetModified(false);
+        form_.reset();
+        printSetup_.reset();
+    }
+
+    void gridLayoutFollowsTheTable() {
+        auto* grid = form_->Grid();
+        QCOMPARE(form_->windowTitle(), QString("Quillmere Printer Configuration"));
+        QCOMPARE(grid->model()->rowCount(), 99);
+        QCOMPARE(grid->model()->columnCount(), 10);
+        QCOMPARE(grid->verticalHeader()->width(), 20);
+        QCOMPARE(grid->rowHeight(0), 16);
+        const int widths[] = {96, 160, -1, -1, 96, 32, 96, 32, 224, -1};
+        for (int gridColumn = 0; gridColumn < 10; ++gridColumn) {
+            if (widths[gridColumn] < 0)
+                QVERIFY2(grid->isColumnHidden(gridColumn), qPrintable(QString::number(gridColumn)));
+            else
+                QCOMPARE(grid->columnWidth(gridColumn), widths[gridColumn]);
+        }
+        QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QString("Name"));
+        QCOMPARE(grid->model()->headerData(8, Qt::Horizontal).toString(), QString("Errors"));
+        QCOMPARE(form_->Panel(0)->text(), QString("Errors: 6"));
+        QCOMPARE(form_->Panel(1)->text(), QString());
+        QCOMPARE(form_->Panel(0)->width(), 60);
+        QCOMPARE(form_->Panel(1)->width(), 50);
+    }
+
+    void faultyCellsAndLineNumbersAreRedAndChangedNumbersBlue() {
+        auto* model = form_->Grid()->model();
+        const QColor red(255, 0, 0), blue(0, 0, 255);
+        // Line 3 (Statements) has a wrong first bin.
+        QCOMPARE(model->data(model->index(2, 4), Qt::ForegroundRole).value<QColor>(), red);
+        QCOMPARE(model->data(model->index(2, 5), Qt::ForegroundRole).value<QColor>(), red);
+        QVERIFY(!model->data(model->index(2, 6), Qt::ForegroundRole).isValid());
+        QCOMPARE(model->headerData(2, Qt::Vertical, Qt::ForegroundRole).value<QColor>(), red);
+        QVERIFY(!model->headerData(0, Qt::Vertical, Qt::ForegroundRole).isValid());
+        form_->Form().Table().SetCell(ColChanged, 3, "*");
+        QCOMPARE(model->headerData(2, Qt::Vertical, Qt::ForegroundRole).value<QColor>(), blue);
+    }
+
+    void rightButtonShowsLineDetailsOnlyWhileHeld() {
+        auto* grid = form_->Grid();
+        grid->SelectCell(1, 1);
+        QTest::mousePress(grid->viewport(), Qt::RightButton, {}, CellCentre(2, 2));
+        QCOMPARE(form_->Panel(2)->text(),
+                 QString("Despatch Laser On lpd://despatch-print/queue.  Driver: Generic PCL 6 "
+                         "Printer.  Source 1: Tray 2, 257. Source 2: Tray 2, 257"));
+        QCOMPARE(grid->CurrentLine(), 1); // a right click never moves the focus cell
+        QTest::mouseRelease(grid->viewport(), Qt::RightButton, {}, CellCentre(2, 2));
+        QCOMPARE(form_->Panel(2)->text(), QString());
+    }
+
+    void dragSelectionKeepsTheFocusCellWhereItBegan() {
+        auto* grid = form_->Grid();
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, CellCentre(3, 1));
+        QMouseEvent move(QEvent::MouseMove, CellCentre(7, 2),
+                         grid->viewport()->mapToGlobal(CellCentre(7, 2)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid->viewport(), &move);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCentre(7, 2));
+        QCOMPARE(grid->CurrentLine(), 3);
+        QCOMPARE(grid->SelectedLines(), std::make_pair(3, 7));
+    }
+
+    void ctrlCRechecksAndCopiesNothing() {
+        QApplication::clipboard()->setText("untouched");
+        form_->Form().Table().SetCell(ColErrors, 1, "stale,");
+        form_->activateWindow();
+        QTest::keyClick(form_->Grid(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QString::fromStdString(form_->Form().Table().Cell(ColErrors, 1)), QString());
+        QCOMPARE(QApplication::clipboard()->text(), QString("untouched"));
+        QVERIFY(form_->isEnabled()); // enabled again after the recheck
+    }
+
+    void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
+        form_->Form().SetModified(true);
+        QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
+        QString caption;
+        ModalDriver driver([&](QWidget* modal) {
+            caption = modal->windowTitle();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QVERIFY(!form_->close());
+        QCOMPARE(caption, QString("Warning"));
+        QVERIFY(form_->isVisible());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
