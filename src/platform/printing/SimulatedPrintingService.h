@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/printing/PrintingService.h"
+#include "platform/printing/SimulatedPrinters.h"
+
+namespace kevo::platform {
+
+// A printing service that answers from a description (SIMULATED.md) instead
+// of the machine's printers: the demo runs on it, and the catalogue's tests
+// build one from a literal text. It answers every query the same way each
+// time it is asked.
+class SimulatedPrintingService : public PrintingService {
+public:
+    explicit SimulatedPrintingService(SimulatedPrinters printers);
+
+    // A service built from a description text (see ParseSimulatedPrinters).
+    static SimulatedPrintingService FromText(std::string_view text,
+                                             std::string_view source = "simulated printers");
+
+    std::vector<PrinterEntry> EnumPrinters() override;
+    DefaultPrinterAnswer DefaultPrinter() override;
+    std::string ProfileWindowsDevice() override;
+    std::string ProfileDevicesValue(const std::string& printer) override;
+
+    // The bins of a device and port are those of the first printer of that
+    // name listed under that port, else of the first printer of that name.
+    // An unknown device fails every query (-1). A data query fills out with
+    // all of the printer's fields, whatever its size was, and leaves it
+    // untouched when it answers less than 0.
+    int BinNameCount(const std::string& device, const std::string& port) override;
+    int BinNames(const std::string& device, const std::string& port,
+                 std::vector<BinNameField>& out) override;
+    int BinNumberCount(const std::string& device, const std::string& port) override;
+    int BinNumbers(const std::string& device, const std::string& port,
+                   std::vector<std::uint16_t>& out) override;
+
+private:
+    const SimulatedPrinter* FindForBins(const std::string& device, const std::string& port) const;
+
+    SimulatedPrinters printers_;
+};
+
+} // namespace kevo::platform

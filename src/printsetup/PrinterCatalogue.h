@@ -1,0 +1,194 @@
+#pragma once
+
+#include "platform/printing/PrintingService.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kevo::printsetup {
+
+// The lookup rule of every search in the catalogue's lists (printer names,
+// bin names, bin numbers): the whole entry is compared with the whole text,
+// ignoring letter case, and the position of the first match from the top is
+// given, or -1 when no entry matches. A text that is only the beginning of
+// an entry does not match it.
+//
+// - Letter case is folded for the ASCII letters A-Z only. Texts are bytes
+//   whose encoding the program does not know (UTF-8 from CUPS, whatever a
+//   setup file was written in), so other letters, "É" and "é" for example,
+//   count as different, as printer names do in CUPS.
+// - An empty text matches an empty entry. Printer names and bin numbers are
+//   never empty; only a bin whose name is blank after trimming gives an
+//   empty entry, and the print setup dialog stores that empty name for a
+//   line when the user picks the bin, so the check must find it again.
+//   Without an empty entry an empty text is never found.
+int FindInList(const std::vector<std::string>& items, std::string_view text);
+
+// Whether two texts are equal when ASCII letter case is ignored.
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+
+// A drop-down list of the print setup dialog as plain data.
+struct CatalogueList {
+    std::vector<std::string> items;
+    // The selected position, -1 when none is selected.
+    int selected = -1;
+    // The text the list shows: the selected item's text after a selection,
+    // empty after a selection of -1; emptying the items leaves it as it was.
+    std::string shownText;
+};
+
+// The elements of the print setup dialog that hold the catalogue's state.
+enum class CatalogueElement {
+    cboPrinters,
+    lblPort,
+    lblDriver,
+    cboTray1,
+    cboTray2,
+    cboTray1Num,
+    cboTray2Num,
+};
+
+// Told whenever an element's content changes, so that a dialog can mirror
+// the lists in its widgets. Called synchronously, once per change: the items
+// emptied, the items filled, a position selected, a caption set.
+class CatalogueListener {
+public:
+    virtual ~CatalogueListener() = default;
+    virtual void CatalogueChanged(CatalogueElement element) = 0;
+};
+
+// The wait (hourglass) pointer that selecting a printer shows while it asks
+// the printing service.
+class WaitPointer {
+public:
+    virtual ~WaitPointer() = default;
+    virtual void ShowWaitPointer() = 0;
+    virtual void ShowNormalPointer() = 0;
+};
+
+// The printer catalogue: the installed printers and, for one printer at a
+// time (the current printer), its port, its driver and its paper bins. It is
+// built once and queried by the consistency check and line editing; the
+// print setup dialog shows it.
+//
+// Failures throw kevo::platform::KevoError with the text the user sees:
+// "There is no default printer currently selected", "DevCap Error", or
+// "System Error.  Code: %d.\r\n%s". Each leaves the state described at the
+// operation that raises it.
+class PrinterCatalogue {
+public:
+    // Sizes of the device, driver and port buffers and of the profile reads,
+    // terminator included: a text keeps at most one character less.
+    static constexpr std::size_t kBufferSize = 256;
+    static constexpr std::size_t kDevicesValueBufferSize = 255;
+    static constexpr std::size_t kWindowsDeviceBufferSize = 1023;
+    // A driver that claims more bins than there are 16-bit bin numbers is
+    // failing; the catalogue does not ask it for that many fields.
+    static constexpr int kMaxBinCount = 65536;
+
+    // The catalogue asks service for everything; the service must outlive it.
+    explicit PrinterCatalogue(platform::PrintingService& service);
+
+    void SetListener(CatalogueListener* listener) { listener_ = listener; }
+    void SetWaitPointer(WaitPointer* waitPointer) { waitPointer_ = waitPointer; }
+
+    // Build: works out the default printer, fills cboPrinters with one entry
+    // per printer of the service, in its order, and selects the default
+    // printer (cboPrintersChange). Without a default printer it throws
+    // "There is no default printer currently selected" and leaves
+    // cboPrinters empty.
+    void FormCreate();
+
+    // The position of a printer name in cboPrinters (lookup rule), or -1.
+    int FindPrinter(std::string_view name) const;
+
+    // The position selected in cboPrinters, or -1.
+    int SelectedPosition() const { return cboPrinters_.selected; }
+
+    // Selects a position in cboPrinters without running cboPrintersChange; a
+    // position outside the list selects none (-1).
+    void SetSelectedPosition(int position);
+
+    // The printing service's index of the current printer: the position last
+    // made current by cboPrintersChange, or the default printer's position
+    // when none has been made current yet or the selection was -1. Working
+    // out the default printer can throw.
+    int CurrentPrinterPosition();
+
+    // Makes the printer selected in cboPrinters current (the default printer
+    // when none is selected), loads its device, driver and port (with the
+    // [Devices] value as the fallback for an empty driver or port), sets
+    // lblPort and lblDriver, and reloads the bin lists, all four then at
+    // their first entry. The wait pointer is shown meanwhile and reset in
+    // every case.
+    void cboPrintersChange();
+
+    // Reload cboTray1 and cboTray2 (bin names), or cboTray1Num and
+    // cboTray2Num (bin numbers), for the current device and port. A driver
+    // without bins, or whose count query fails, gives the single entry
+    // "Default" (names) or "7" (numbers). A failing data query throws
+    // "DevCap Error" and leaves the two lists without entries.
+    void LoadTrayNames();
+    void LoadTrayNumbers();
+
+    // Lookups in cboTray1 (bin names) and cboTray1Num (bin numbers as
+    // decimal text); cboTray2 and cboTray2Num hold the same entries.
+    int FindBinName(std::string_view name) const;
+    int FindBinNumber(std::string_view number) const;
+
+    // The lookup rule on any of the five lists.
+    int Find(CatalogueElement list, std::string_view text) const;
+
+    // Selects a position in one of the five lists without running any
+    // handler; a position outside the list selects none (-1).
+    void SetListPosition(CatalogueElement list, int position);
+
+    const CatalogueList& List(CatalogueElement list) const;
+    const CatalogueList& cboPrinters() const { return cboPrinters_; }
+    const CatalogueList& cboTray1() const { return cboTray1_; }
+    const CatalogueList& cboTray2() const { return cboTray2_; }
+    const CatalogueList& cboTray1Num() const { return cboTray1Num_; }
+    const CatalogueList& cboTray2Num() const { return cboTray2Num_; }
+
+    // The current printer's port and driver as the other parts read them.
+    const std::string& lblPort() const { return lblPort_; }
+    const std::string& lblDriver() const { return lblDriver_; }
+
+    // The three buffers of the current printer.
+    const std::string& DeviceBuffer() const { return device_; }
+    const std::string& DriverBuffer() const { return driver_; }
+    const std::string& PortBuffer() const { return port_; }
+
+private:
+    CatalogueList& MutableList(CatalogueElement list);
+    const std::vector<platform::PrinterEntry>& ServicePrinters();
+    int WorkOutDefaultPrinter();
+    void FetchCurrentPrinter();
+    void ClearItems(CatalogueElement list);
+    void AddItems(CatalogueElement first, CatalogueElement second,
+                  const std::vector<std::string>& items);
+    void Notify(CatalogueElement element);
+
+    platform::PrintingService& service_;
+    CatalogueListener* listener_ = nullptr;
+    WaitPointer* waitPointer_ = nullptr;
+
+    std::optional<std::vector<platform::PrinterEntry>> servicePrinters_;
+    std::optional<int> currentIndex_;
+
+    CatalogueList cboPrinters_;
+    CatalogueList cboTray1_;
+    CatalogueList cboTray2_;
+    CatalogueList cboTray1Num_;
+    CatalogueList cboTray2Num_;
+    std::string lblPort_;
+    std::string lblDriver_;
+    std::string device_;
+    std::string driver_;
+    std::string port_;
+};
+
+} // namespace kevo::printsetup

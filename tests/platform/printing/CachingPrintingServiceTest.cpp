@@ -1,0 +1,83 @@
+#include "CountingPrintingService.h"
+
+#include "platform/printing/CachingPrintingService.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kevo::platform {
+namespace {
+
+using testing::CountingPrintingService;
+
+class CachingPrintingServiceTest : public ::testing::Test {
+protected:
+    CachingPrintingServiceTest()
+        : counting_(new CountingPrintingService),
+          cache_(std::unique_ptr<PrintingService>(counting_)) {}
+
+    CountingPrintingService* counting_; // owned by cache_
+    CachingPrintingService cache_;
+};
+
+TEST_F(CachingPrintingServiceTest, ServiceWideAnswersAreTakenOnce) {
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(cache_.EnumPrinters().at(0).name, "Printer 1");
+        EXPECT_EQ(cache_.DefaultPrinter().names.at(0), "Default 1");
+        EXPECT_EQ(cache_.ProfileWindowsDevice(), "Device 1");
+        EXPECT_EQ(cache_.ProfileDevicesValue("A"), "A,1");
+        EXPECT_EQ(cache_.ProfileDevicesValue("B"), "B,1");
+    }
+    EXPECT_EQ(counting_->calls["EnumPrinters"], 1);
+    EXPECT_EQ(counting_->calls["DefaultPrinter"], 1);
+    EXPECT_EQ(counting_->calls["ProfileWindowsDevice"], 1);
+    EXPECT_EQ(counting_->calls["ProfileDevicesValue A"], 1);
+    EXPECT_EQ(counting_->calls["ProfileDevicesValue B"], 1);
+}
+
+TEST_F(CachingPrintingServiceTest, EachDeviceAndPortIsAskedOncePerQuery) {
+    struct Key {
+        std::string device, port;
+    };
+    const std::vector<Key> keys = {{"A", "P1"}, {"A", "P2"}, {"B", "P1"}, {"fail", "P1"}};
+    for (int round = 0; round < 4; ++round) {
+        for (const Key& key : keys) {
+            const bool failing = key.device == "fail";
+            std::vector<BinNameField> names(1);
+            std::vector<std::uint16_t> numbers(1);
+            EXPECT_EQ(cache_.BinNameCount(key.device, key.port), failing ? -1 : 1);
+            EXPECT_EQ(cache_.BinNames(key.device, key.port, names), failing ? -1 : 1);
+            EXPECT_EQ(cache_.BinNumberCount(key.device, key.port), failing ? -1 : 1);
+            EXPECT_EQ(cache_.BinNumbers(key.device, key.port, numbers), failing ? -1 : 1);
+            if (!failing) {
+                ASSERT_EQ(names.size(), 1u);
+                EXPECT_EQ(names[0][0], '1');
+                EXPECT_EQ(numbers, std::vector<std::uint16_t>{101});
+            }
+        }
+    }
+    // Four distinct keys, four queries each, failures included.
+    EXPECT_EQ(counting_->BinQueries(), 16);
+    for (const Key& key : keys) {
+        const std::string suffix = key.device + "|" + key.port;
+        EXPECT_EQ(counting_->calls["BinNameCount " + suffix], 1) << suffix;
+        EXPECT_EQ(counting_->calls["BinNames " + suffix], 1) << suffix;
+        EXPECT_EQ(counting_->calls["BinNumberCount " + suffix], 1) << suffix;
+        EXPECT_EQ(counting_->calls["BinNumbers " + suffix], 1) << suffix;
+    }
+}
+
+TEST_F(CachingPrintingServiceTest, CountAndDataAreCachedSeparately) {
+    // Asking for the count alone does not answer the data query.
+    EXPECT_EQ(cache_.BinNameCount("A", ""), 1);
+    EXPECT_EQ(cache_.BinNumberCount("A", ""), 1);
+    EXPECT_EQ(counting_->calls["BinNames A|"], 0);
+    std::vector<BinNameField> names;
+    EXPECT_EQ(cache_.BinNames("A", "", names), 1);
+    EXPECT_EQ(counting_->calls["BinNames A|"], 1);
+    EXPECT_EQ(counting_->calls["BinNumbers A|"], 0);
+}
+
+} // namespace
+} // namespace kevo::platform
