@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
 
     // The main window: run mode, paths, names file, setup file.
     main::TForm1 form(printSetup->Catalogue(), prompter, splash.get());
+    form.Form().SetPrintSetupDialog(printSetup.get());
     main::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
     context.windowsDirectory = platform::WindowsDirectory();

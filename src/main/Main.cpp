@@ -41,6 +41,7 @@ TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prom
     connect(StringGrid1, &StringGrid::MouseButtonUp, this,
             [this] { form_.Table().MouseButtonUp(); });
     connect(model_.get(), &ConfigTableModel::PanelTextChanged, this, &TForm1::ShowPanel);
+    connect(StringGrid1, &StringGrid::DoubleClicked, this, [this] { form_.StringGrid1DblClick(); });
 
     BuildMenus();
     BuildStatusBar();
@@ -51,9 +52,10 @@ TForm1::~TForm1() = default;
 void TForm1::BuildMenus() {
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    const auto add = [this](const char* name, const QString& caption, const QKeySequence& keys,
-                            auto handler) {
-        QAction* action = mnuFile->addAction(caption);
+    QMenu* menu = mnuFile;
+    const auto add = [this, &menu](const char* name, const QString& caption,
+                                   const QKeySequence& keys, auto handler) {
+        QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcut(keys);
         // Shortcuts reach the menu before the grid, so Ctrl+C is a command
@@ -73,6 +75,17 @@ void TForm1::BuildMenus() {
     mnuFile->addSeparator()->setObjectName(QStringLiteral("N1"));
     mnuFileExit =
         add("mnuFileExit", QStringLiteral("E&xit"), QKeySequence(), [this] { mnuFileExitClick(); });
+
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    menu = mnuEdit;
+    mnuEditClearPrinter = add("mnuEditClearPrinter", QStringLiteral("&Clear Printer"),
+                              QKeySequence(Qt::Key_Delete), [this] { form_.btnClearLineClick(); });
+    mnuEditAll = add("mnuEditAll", QStringLiteral("Edit &All Printers"),
+                     QKeySequence(Qt::CTRL | Qt::Key_A), [this] { form_.mnuEditAllClick(); });
+    mnuEditEditPrinter =
+        add("mnuEditEditPrinter", QStringLiteral("&Edit Printer"),
+            QKeySequence(Qt::CTRL | Qt::Key_E), [this] { form_.StringGrid1DblClick(); });
 }
 
 void TForm1::BuildStatusBar() {
@@ -181,6 +194,14 @@ void TForm1::EnableWindows() {
 void TForm1::RepaintGrid() {
     StringGrid1->viewport()->update();
     StringGrid1->verticalHeader()->viewport()->update();
+}
+
+int TForm1::CurrentLine() const {
+    return StringGrid1->CurrentLine();
+}
+
+std::pair<int, int> TForm1::SelectedLines() const {
+    return StringGrid1->SelectedLines();
 }
 
 void TForm1::SetWaitCursor(bool wait) {

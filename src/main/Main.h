@@ -41,6 +41,8 @@ public:
     void DisableWindows() override;
     void EnableWindows() override;
     void RepaintGrid() override;
+    int CurrentLine() const override;
+    std::pair<int, int> SelectedLines() const override;
     void SetWaitCursor(bool wait) override;
     void RequestTermination() override;
 
@@ -49,6 +51,10 @@ public:
     QAction* mnuFileReloadDetails = nullptr;
     QAction* mnuFileSaveIni = nullptr;
     QAction* mnuFileExit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuEditClearPrinter = nullptr;
+    QAction* mnuEditAll = nullptr;
+    QAction* mnuEditEditPrinter = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -7,6 +7,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/Prompter.h"
 #include "platform/SystemPaths.h"
+#include "printsetup/PrintSetupForm.h"
 #include "printsetup/PrinterCatalogue.h"
 
 namespace kevo::main {
@@ -25,8 +26,15 @@ constexpr const char* kErrorsReport = "Error(s) detected in your printer setup.\
                                       "Please run the application printer setup routine.";
 constexpr const char* kReloadQuestion =
     "Reloading will lose any changes made.\r\nReload details for the printers?";
+constexpr const char* kUnnamedLineWarning = "You cannot edit a printer on an unnamed line.";
+constexpr const char* kClearUnnamedQuestion = "Clear the printer details from this line?";
 constexpr const char* kSaveQuestion =
     "Changes have been made to the printer settings.\r\n\r\nSave modified configuration?";
+
+std::string ClearNamedLineWarning(const std::string& name) {
+    return "You are about to clear a printer with a valid name. (" + name + ")\r\n" +
+           "Clear the details for this printer?";
+}
 
 std::string MissingSetupFileQuestion(const std::string& path) {
     return "Printer configuration file does not exist.\r\n" + path + "\r\n\r\n" +
@@ -104,8 +112,8 @@ void MainForm::ReadIniData() {
     const auto answer =
         prompter_.ShowMessage(MissingSetupFileQuestion(setupFileName_), MessageType::Error,
                               MessageButton::Yes | MessageButton::No);
-    if (answer == MessageButton::Yes && lineEditing_ != nullptr)
-        lineEditing_->EditAllPrinters();
+    if (answer == MessageButton::Yes)
+        EditAllPrinters();
 }
 
 void MainForm::WriteIniData() {
@@ -228,6 +236,94 @@ bool MainForm::FormCloseQuery() {
         saved = true;
     });
     return saved;
+}
+
+int MainForm::EditPrinterLine(int line) {
+    if (!table_.IsNamedLine(line)) {
+        prompter_.ShowMessage(kUnnamedLineWarning, MessageType::Warning, MessageButton::OK);
+        if (table_.HasErrors(line) &&
+            prompter_.ShowMessage(kClearUnnamedQuestion, MessageType::Confirmation,
+                                  MessageButton::Yes | MessageButton::No) == MessageButton::Yes)
+            ClearLines();
+        ShowErrorCount();
+        return 0;
+    }
+    if (printSetup_ == nullptr)
+        return -1;
+    printsetup::PrintSetupForm& dialog = printSetup_->Form();
+    printsetup::PrinterCatalogue& catalogue = dialog.Catalogue();
+
+    // The line's printer, or the catalogue's current printer when the
+    // line's is not installed.
+    const int found = catalogue.FindPrinter(table_.Cell(ColPrinter, line));
+    catalogue.SetSelectedPosition(found >= 0 ? found : catalogue.CurrentPrinterPosition());
+    catalogue.cboPrintersChange();
+
+    // The bins are found by their stored numbers only.
+    const int tray1 = catalogue.FindBinNumber(table_.Cell(ColTray1No, line));
+    catalogue.SetListPosition(printsetup::CatalogueElement::cboTray1, tray1 >= 0 ? tray1 : 0);
+    dialog.cboTray1Change();
+    const int tray2 =
+        catalogue.Find(printsetup::CatalogueElement::cboTray2Num, table_.Cell(ColTray2No, line));
+    catalogue.SetListPosition(printsetup::CatalogueElement::cboTray2, tray2 >= 0 ? tray2 : 0);
+    dialog.cboTray2Change();
+
+    dialog.SetCaption("Printer: " + table_.Cell(ColLineNumber, line) +
+                      ".  Name: " + table_.Cell(ColName, line));
+    if (!printSetup_->ShowModal()) {
+        ShowErrorCount();
+        return -1;
+    }
+    table_.SetCell(ColPrinter, line, catalogue.cboPrinters().shownText);
+    table_.SetCell(ColWhere, line, catalogue.lblPort());
+    table_.SetCell(ColDriver, line, catalogue.lblDriver());
+    table_.SetCell(ColSource1, line, catalogue.cboTray1().shownText);
+    table_.SetCell(ColTray1No, line, catalogue.cboTray1Num().shownText);
+    table_.SetCell(ColSource2, line, catalogue.cboTray2().shownText);
+    table_.SetCell(ColTray2No, line, catalogue.cboTray2Num().shownText);
+    table_.SetCell(ColErrors, line, "");
+    SetModified(true);
+    table_.SetCell(ColChanged, line, std::string(kChangedMarker));
+    ui_.RepaintGrid();
+    ShowErrorCount();
+    return 0;
+}
+
+void MainForm::EditAllPrinters() {
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        if (table_.IsNamedLine(line) && EditPrinterLine(line) == -1)
+            return;
+        SetModified(true);
+    }
+}
+
+void MainForm::ClearLines() {
+    const auto [top, bottom] = ui_.SelectedLines();
+    for (int line = std::max(top, kFirstLine); line <= std::min(bottom, kLastLine); ++line) {
+        if (table_.IsNamedLine(line) &&
+            prompter_.ShowMessage(ClearNamedLineWarning(table_.Cell(ColName, line)),
+                                  MessageType::Warning,
+                                  MessageButton::Yes | MessageButton::Cancel) != MessageButton::Yes)
+            continue;
+        for (int column = ColPrinter; column <= ColErrors; ++column)
+            table_.SetCell(column, line, "");
+        table_.SetCell(ColChanged, line, std::string(kChangedMarker));
+        SetModified(true);
+    }
+    ShowErrorCount();
+    ui_.RepaintGrid();
+}
+
+void MainForm::StringGrid1DblClick() {
+    Guarded([&] { EditPrinterLine(ui_.CurrentLine()); });
+}
+
+void MainForm::mnuEditAllClick() {
+    Guarded([&] { EditAllPrinters(); });
+}
+
+void MainForm::btnClearLineClick() {
+    Guarded([&] { ClearLines(); });
 }
 
 } // namespace kevo::main

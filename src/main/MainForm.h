@@ -11,7 +11,8 @@ class Prompter;
 }
 namespace kevo::printsetup {
 class PrinterCatalogue;
-}
+class PrintSetupDialog;
+} // namespace kevo::printsetup
 
 namespace kevo::main {
 
@@ -33,19 +34,16 @@ public:
     virtual void EnableWindows() = 0;
 
     virtual void RepaintGrid() = 0;
+
+    // The grid's current line (the focus cell's), and the top and bottom
+    // lines of its selection.
+    virtual int CurrentLine() const = 0;
+    virtual std::pair<int, int> SelectedLines() const = 0;
     virtual void SetWaitCursor(bool wait) = 0;
 
     // Posts a termination request: nothing stops at once, and from the
     // next message processing on every modal window closes with Cancel.
     virtual void RequestTermination() = 0;
-};
-
-// Edits configuration lines through the print setup dialog.
-class LineEditing {
-public:
-    virtual ~LineEditing() = default;
-    // Walks every named line through the print setup dialog.
-    virtual void EditAllPrinters() = 0;
 };
 
 // The logic of the main window: the program-wide values, the configuration
@@ -54,7 +52,8 @@ class MainForm {
 public:
     MainForm(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter, MainFormUi& ui);
 
-    void SetLineEditing(LineEditing* editing) { lineEditing_ = editing; }
+    // The print setup dialog through which lines are edited.
+    void SetPrintSetupDialog(printsetup::PrintSetupDialog* dialog) { printSetup_ = dialog; }
 
     ConfigTable& Table() { return table_; }
     const ConfigTable& Table() const { return table_; }
@@ -98,11 +97,24 @@ public:
     void CheckPrinterNames();
     void CheckTrays();
 
+    // Line editing. EditPrinterLine edits one line through the print setup
+    // dialog and gives -1 when the user cancelled it, 0 otherwise; a
+    // catalogue failure while the dialog is prepared raises its error with
+    // the line unchanged. EditAllPrinters walks every named line and stops
+    // at the first Cancel or failure. ClearLines clears the selected lines'
+    // printer details, asking before each named one.
+    int EditPrinterLine(int line);
+    void EditAllPrinters();
+    void ClearLines();
+
     // Commands. Each shows an error that escapes it in the standard error
     // report and leaves done what it did before the error.
     void btnRecheckClick();
     void btnSaveIniClick();
     void mnuFileReloadDetailsClick();
+    void StringGrid1DblClick();
+    void mnuEditAllClick();
+    void btnClearLineClick();
     // The close query: may save, may refuse (false).
     bool FormCloseQuery();
 
@@ -115,7 +127,7 @@ private:
     printsetup::PrinterCatalogue& catalogue_;
     platform::Prompter& prompter_;
     MainFormUi& ui_;
-    LineEditing* lineEditing_ = nullptr;
+    printsetup::PrintSetupDialog* printSetup_ = nullptr;
 
     ConfigTable table_;
     int runMode_ = 0;

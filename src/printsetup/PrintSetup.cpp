@@ -1,22 +1,238 @@
 #include "printsetup/PrintSetup.h"
 
 #include "platform/Prompter.h"
+#include "platform/qt/AppFont.h"
+#include "platform/qt/StandardMessageDialog.h"
+#include "platform/qt/Termination.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStyle>
 
 namespace kevo::printsetup {
+namespace {
+
+// The design: client area 433 pixels wide; Cancel keeps its distance to the
+// right edge, the group boxes and the printer list stretch with the width.
+constexpr int kDesignClientWidth = 433;
+constexpr int kDesignOuterWidth = 441;
+constexpr int kMinimumOuterWidth = 341;
+constexpr int kOkTop = 236;
+
+QString Display(const std::string& bytes) {
+    return platform::DisplayText(bytes);
+}
+
+std::string Bytes(const QString& text) {
+    const QByteArray local = text.toLocal8Bit();
+    return std::string(local.constData(), static_cast<std::size_t>(local.size()));
+}
+
+QComboBox* MakeList(QWidget* parent, const char* name, int left, int top, int width) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setCompleter(nullptr);
+    list->setGeometry(left, top, width, 21);
+    return list;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+void ShowList(QComboBox* widget, const CatalogueList& list) {
+    QStringList items;
+    for (const auto& item : list.items)
+        items << Display(item);
+    bool same = widget->count() == items.size();
+    for (int i = 0; same && i < items.size(); ++i)
+        same = widget->itemText(i) == items[i];
+    if (!same) {
+        widget->clear();
+        widget->addItems(items);
+    }
+    widget->setCurrentIndex(list.selected);
+    widget->setEditText(Display(list.shownText));
+}
+
+} // namespace
 
 TfrmPrintSetup::TfrmPrintSetup(platform::PrintingService& service, platform::Prompter& prompter,
                                QWidget* parent)
-    : QDialog(parent), catalogue_(service), prompter_(prompter) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      catalogue_(service), form_(catalogue_), prompter_(prompter) {
     setObjectName(QStringLiteral("frmPrintSetup"));
+    setWindowTitle(QStringLiteral("Print Setup"));
+    setFont(platform::ProgramFont(8));
+    setBackgroundRole(QPalette::Button);
+    BuildLayout();
+    catalogue_.SetWaitPointer(this);
     FormCreate();
 }
 
+void TfrmPrintSetup::BuildLayout() {
+    gbPrinter = new QGroupBox(QStringLiteral("Printer"), this);
+    gbPrinter->setObjectName(QStringLiteral("gbPrinter"));
+    gbPrinter->setGeometry(8, 8, 417, 89);
+    lbl1 = MakeLabel(gbPrinter, "lbl1", QStringLiteral("Name:"), 16, 28);
+    cboPrinters = MakeList(gbPrinter, "cboPrinters", 64, 24, 345);
+    lbl2 = MakeLabel(gbPrinter, "lbl2", QStringLiteral("Port:"), 64, 52);
+    lblPort = MakeLabel(gbPrinter, "lblPort", QString(), 104, 52);
+    Label1 = MakeLabel(gbPrinter, "Label1", QStringLiteral("Driver:"), 64, 68);
+    lblDriver = MakeLabel(gbPrinter, "lblDriver", QString(), 104, 68);
+
+    gbPaper = new QGroupBox(QStringLiteral("Paper"), this);
+    gbPaper->setObjectName(QStringLiteral("gbPaper"));
+    gbPaper->setGeometry(8, 104, 417, 121);
+    lbl3 = MakeLabel(gbPaper, "lbl3", QStringLiteral("Source 1:"), 8, 24);
+    cboTray1 = MakeList(gbPaper, "cboTray1", 64, 20, 145);
+    cboTray1Num = MakeList(gbPaper, "cboTray1Num", 232, 20, 73);
+    cboTray1Num->hide();
+    chkUseSecondTray = new QCheckBox(QStringLiteral("Use Additional Paper Tray"), gbPaper);
+    chkUseSecondTray->setObjectName(QStringLiteral("chkUseSecondTray"));
+    // The caption stands to the left of the box.
+    chkUseSecondTray->setLayoutDirection(Qt::RightToLeft);
+    chkUseSecondTray->setGeometry(64, 54, 145, 17);
+    lbl4 = MakeLabel(gbPaper, "lbl4", QStringLiteral("Source 2:"), 8, 88);
+    cboTray2 = MakeList(gbPaper, "cboTray2", 64, 84, 145);
+    cboTray2Num = MakeList(gbPaper, "cboTray2Num", 232, 84, 73);
+    cboTray2Num->hide();
+
+    bbtnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"),
+                             this);
+    bbtnOK->setObjectName(QStringLiteral("bbtnOK"));
+    bbtnOK->setGeometry(48, kOkTop, 75, 25);
+    bbtnOK->setDefault(true);
+    bbtnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                 QStringLiteral("Cancel"), this);
+    bbtnCancel->setObjectName(QStringLiteral("bbtnCancel"));
+    bbtnCancel->setGeometry(304, kOkTop, 75, 25);
+    connect(bbtnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(bbtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    setTabOrder(gbPrinter, cboPrinters);
+    setTabOrder(cboPrinters, cboTray1);
+    setTabOrder(cboTray1, chkUseSecondTray);
+    setTabOrder(chkUseSecondTray, cboTray2);
+    setTabOrder(cboTray2, bbtnOK);
+    setTabOrder(bbtnOK, bbtnCancel);
+
+    // Picking an entry and typing into a list both run the list's handler.
+    connect(cboPrinters, &QComboBox::activated, this,
+            [this](int position) { UserAction([&] { form_.PickPrinter(position); }); });
+    connect(cboTray1, &QComboBox::activated, this,
+            [this](int position) { UserAction([&] { form_.PickTray1(position); }); });
+    connect(cboTray2, &QComboBox::activated, this,
+            [this](int position) { UserAction([&] { form_.PickTray2(position); }); });
+    connect(cboPrinters->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { UserAction([&] { form_.TypePrinter(Bytes(text)); }); });
+    connect(cboTray1->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { UserAction([&] { form_.TypeTray1(Bytes(text)); }); });
+    connect(cboTray2->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { UserAction([&] { form_.TypeTray2(Bytes(text)); }); });
+    connect(chkUseSecondTray, &QCheckBox::clicked, this,
+            [this] { UserAction([&] { form_.ClickUseSecondTray(); }); });
+}
+
 void TfrmPrintSetup::FormCreate() {
+    // The height is fixed to the OK button's top plus 34; only the width
+    // can change, and not below the minimum.
+    const int clientHeight = kOkTop + 34;
+    setFixedHeight(clientHeight);
+    setMinimumWidth(kMinimumOuterWidth - (kDesignOuterWidth - kDesignClientWidth));
+    resize(kDesignClientWidth, clientHeight);
     try {
         catalogue_.FormCreate();
     } catch (const std::exception& error) {
         prompter_.ShowErrorReport(error.what());
     }
+    Refresh();
+}
+
+template <typename Action> void TfrmPrintSetup::UserAction(Action action) {
+    if (refreshing_)
+        return;
+    try {
+        action();
+    } catch (const std::exception& error) {
+        Refresh();
+        prompter_.ShowErrorReport(error.what());
+    }
+    Refresh();
+}
+
+void TfrmPrintSetup::Refresh() {
+    refreshing_ = true;
+    setWindowTitle(Display(form_.Caption()));
+    ShowList(cboPrinters, catalogue_.cboPrinters());
+    ShowList(cboTray1, catalogue_.cboTray1());
+    ShowList(cboTray1Num, catalogue_.cboTray1Num());
+    ShowList(cboTray2, catalogue_.cboTray2());
+    ShowList(cboTray2Num, catalogue_.cboTray2Num());
+    lblPort->setText(Display(catalogue_.lblPort()));
+    lblPort->adjustSize();
+    lblDriver->setText(Display(catalogue_.lblDriver()));
+    lblDriver->adjustSize();
+    chkUseSecondTray->setChecked(form_.UseSecondTray());
+    cboTray2->setEnabled(form_.Tray2Enabled());
+    refreshing_ = false;
+}
+
+bool TfrmPrintSetup::ShowModal() {
+    // Opening a modal window processes messages, and with them a pending
+    // termination request: the dialog then closes at once with Cancel.
+    QCoreApplication::processEvents();
+    if (platform::Termination::Instance().Terminating())
+        return false;
+    Refresh();
+    const int result = exec();
+    return result == QDialog::Accepted && !platform::Termination::Instance().Terminating();
+}
+
+void TfrmPrintSetup::showEvent(QShowEvent* event) {
+    form_.FormShow();
+    Refresh();
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    cboPrinters->setFocus();
+}
+
+void TfrmPrintSetup::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const int grow = width() - kDesignClientWidth;
+    gbPrinter->resize(417 + grow, 89);
+    cboPrinters->resize(345 + grow, 21);
+    gbPaper->resize(417 + grow, 121);
+    bbtnCancel->move(304 + grow, kOkTop);
+}
+
+void TfrmPrintSetup::ShowWaitPointer() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TfrmPrintSetup::ShowNormalPointer() {
+    QApplication::restoreOverrideCursor();
 }
 
 } // namespace kevo::printsetup

@@ -1,8 +1,15 @@
 #pragma once
 
+#include "printsetup/PrintSetupForm.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
 
 namespace kevo::platform {
 class Prompter;
@@ -12,8 +19,9 @@ namespace kevo::printsetup {
 
 // The print setup dialog. Created once at start-up, before the main window,
 // it holds the printer catalogue for the whole run: the consistency check
-// and line editing use the catalogue without showing the dialog.
-class TfrmPrintSetup : public QDialog {
+// and line editing use the catalogue without showing the dialog, and line
+// editing shows it to let the user pick a printer and two bins.
+class TfrmPrintSetup : public QDialog, public PrintSetupDialog, private WaitPointer {
     Q_OBJECT
 public:
     // Creating the dialog builds the catalogue over service; a failure
@@ -24,11 +32,48 @@ public:
 
     PrinterCatalogue& Catalogue() { return catalogue_; }
 
+    // PrintSetupDialog
+    PrintSetupForm& Form() override { return form_; }
+    bool ShowModal() override;
+
+    QGroupBox* gbPrinter = nullptr;
+    QLabel* lbl1 = nullptr;
+    QComboBox* cboPrinters = nullptr;
+    QLabel* lbl2 = nullptr;
+    QLabel* lblPort = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* lblDriver = nullptr;
+    QGroupBox* gbPaper = nullptr;
+    QLabel* lbl3 = nullptr;
+    QComboBox* cboTray1 = nullptr;
+    QComboBox* cboTray1Num = nullptr;
+    QCheckBox* chkUseSecondTray = nullptr;
+    QLabel* lbl4 = nullptr;
+    QComboBox* cboTray2 = nullptr;
+    QComboBox* cboTray2Num = nullptr;
+    QPushButton* bbtnOK = nullptr;
+    QPushButton* bbtnCancel = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void BuildLayout();
     void FormCreate();
+    // Shows the catalogue's lists and the form's state in the widgets.
+    void Refresh();
+    // Runs one of the user's actions; a failure (a driver that fails) is
+    // shown in the standard error report.
+    template <typename Action> void UserAction(Action action);
+
+    void ShowWaitPointer() override;
+    void ShowNormalPointer() override;
 
     PrinterCatalogue catalogue_;
+    PrintSetupForm form_;
     platform::Prompter& prompter_;
+    bool refreshing_ = false;
 };
 
 } // namespace kevo::printsetup

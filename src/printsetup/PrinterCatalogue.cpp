@@ -209,6 +209,13 @@ void PrinterCatalogue::SetListPosition(CatalogueElement list, int position) {
     Notify(list);
 }
 
+void PrinterCatalogue::TypeText(CatalogueElement list, std::string text) {
+    CatalogueList& target = MutableList(list);
+    target.selected = FindInList(target.items, text);
+    target.shownText = std::move(text);
+    Notify(list);
+}
+
 void PrinterCatalogue::cboPrintersChange() {
     WaitPointerShown wait(waitPointer_);
 

@@ -146,6 +146,11 @@ public:
     // handler; a position outside the list selects none (-1).
     void SetListPosition(CatalogueElement list, int position);
 
+    // The user typed text into one of the five lists: the list's position
+    // becomes that of the entry the text names (the lookup rule), or -1, and
+    // the typed text stays shown as typed. No handler runs.
+    void TypeText(CatalogueElement list, std::string text);
+
     const CatalogueList& List(CatalogueElement list) const;
     const CatalogueList& cboPrinters() const { return cboPrinters_; }
     const CatalogueList& cboTray1() const { return cboTray1_; }

@@ -1,189 +1,12 @@
-#include "main/MainForm.h"
-#include "platform/Prompter.h"
-#include "platform/printing/SimulatedPrintingService.h"
-#include "printsetup/PrinterCatalogue.h"
+#include "MainFormFixture.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace kevo::main {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace fixture;
 using platform::MessageButton;
-using platform::MessageType;
-
-// The windows around the logic, as far as a test can see them.
-class FakeUi : public MainFormUi {
-public:
-    void ShowSplash() override {
-        log += "splash+ ";
-        splashShown = true;
-    }
-    void HideSplash() override {
-        log += "splash- ";
-        splashShown = false;
-    }
-    void BringSplashToFront() override { ++broughtToFront; }
-    void DisableWindows() override {
-        log += "disable ";
-        disabled = true;
-    }
-    void EnableWindows() override {
-        log += "enable ";
-        disabled = false;
-    }
-    void RepaintGrid() override { ++repaints; }
-    void SetWaitCursor(bool) override {}
-    void RequestTermination() override { terminationRequested = true; }
-
-    std::string log;
-    bool splashShown = false;
-    bool disabled = false;
-    bool terminationRequested = false;
-    int broughtToFront = 0;
-    int repaints = 0;
-};
-
-// Once termination has been requested, every message closes at once with
-// Cancel, unseen by the user; the others are answered from the script.
-class TerminatingPrompter : public platform::Prompter {
-public:
-    explicit TerminatingPrompter(const FakeUi& ui) : ui_(ui) {}
-    MessageButton ShowMessage(const std::string& text, MessageType type,
-                              platform::MessageButtons buttons) override {
-        if (ui_.terminationRequested) {
-            closedAtOnce.push_back(text);
-            return MessageButton::Cancel;
-        }
-        return script.ShowMessage(text, type, buttons);
-    }
-    void ShowErrorReport(const std::string& errorText) override {
-        script.ShowErrorReport(errorText);
-    }
-
-    std::vector<std::string> Seen() const {
-        std::vector<std::string> texts;
-        for (const auto& shown : script.Messages())
-            texts.push_back(shown.text);
-        return texts;
-    }
-
-    platform::ScriptedPrompter script;
-    std::vector<std::string> closedAtOnce;
-
-private:
-    const FakeUi& ui_;
-};
-
-class CountingEditing : public LineEditing {
-public:
-    explicit CountingEditing(std::function<void()> edit = {}) : edit_(std::move(edit)) {}
-    void EditAllPrinters() override {
-        ++calls;
-        if (edit_)
-            edit_();
-    }
-    int calls = 0;
-
-private:
-    std::function<void()> edit_;
-};
-
-constexpr const char* kPrinters = R"(default Office Laser
-printer Office Laser
-devices winspool,Ne00:
-bin 1 Upper tray
-bin 2 Lower tray
-printer Plotter
-devices HP Plot,LPT1:
-bin 7 Auto
-bin 15 Manual
-printer Label Writer
-devices Dymo,USB001
-bin 4 Roll
-)";
-
-const std::string kErrorsQuestion =
-    "Error(s) detected in your printer setup.\r\nPress OK to edit printer details,\r\n"
-    "or Ignore to continue without fixing.";
-const std::string kErrorsReport = "Error(s) detected in your printer setup.\r\n"
-                                  "Please run the application printer setup routine.";
-const std::string kInvalidMode = "Invalid/no mode specified\r\nKevoConf runs in modes 0, 1 or 2";
-
-std::string Section(int line, const std::string& name, const std::string& device,
-                    const std::string& port, const std::string& driver, const std::string& source1,
-                    const std::string& tray1, const std::string& source2,
-                    const std::string& tray2) {
-    return "[" + std::to_string(line) + "]\r\nName=" + name + "\r\nDevice=" + device +
-           "\r\nPort=" + port + "\r\nDriver=" + driver + "\r\nPaperSourceName1=" + source1 +
-           "\r\nPaperSource1=" + tray1 + "\r\nPaperSourceName2=" + source2 +
-           "\r\nPaperSource2=" + tray2 + "\r\n";
-}
-
-class MainFormTest : public ::testing::Test {
-protected:
-    MainFormTest()
-        : service_(platform::SimulatedPrintingService::FromText(kPrinters)), catalogue_(service_),
-          prompter_(ui_), form_(catalogue_, prompter_, ui_) {}
-
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kevo-form-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
-        catalogue_.FormCreate();
-        form_.SetLineEditing(&editing_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    void Write(const std::string& name, const std::string& text) const {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-    }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    // Start-up as the program runs it: creation, the check unless
-    // terminating, the run-mode decision.
-    void StartUp(std::vector<std::string> arguments) {
-        PathContext context;
-        context.style = PathStyle::Posix;
-        context.executableDirectory = (dir_ / "bin/").string();
-        context.windowsDirectory = (dir_ / "config").string();
-        context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
-        form_.FormCreate(arguments, context);
-        if (!ui_.terminationRequested)
-            form_.StartupCheck();
-        form_.RunModeDecision();
-    }
-    std::vector<std::string> Args(const std::string& mode) {
-        return {mode, Path("names.txt"), Path("setup.ini")};
-    }
-    const std::string& Errors(int line) { return form_.Table().Cell(ColErrors, line); }
-
-    FakeUi ui_;
-    platform::SimulatedPrintingService service_;
-    printsetup::PrinterCatalogue catalogue_;
-    TerminatingPrompter prompter_;
-    CountingEditing editing_;
-    MainForm form_;
-    fs::path dir_;
-};
-
-const std::string kGoodSetup =
-    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray",
-            "2") +
-    Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
-const std::string kBadSetup =
-    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray",
-            "2") +
-    Section(2, "Orders", "Gone Printer", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
 
 struct RunModeCase {
     std::string mode;
@@ -236,7 +59,7 @@ TEST_P(InvalidModeTest, ReportsOnceAndEndsWithoutFurtherQuestions) {
     EXPECT_EQ(form_.RunMode(), -1);
     EXPECT_TRUE(ui_.terminationRequested);
     EXPECT_EQ(prompter_.closedAtOnce.size(), 2u); // names file, setup file question
-    EXPECT_EQ(editing_.calls, 0);
+    EXPECT_TRUE(dialog_.captions.empty());
     EXPECT_EQ(form_.Table().Panel(kPanelErrors), "");
 }
 
@@ -284,23 +107,20 @@ TEST_F(MainFormTest, UnreadableNamesFileIsReportedAndSkipsTheSetupFile) {
 
 TEST_F(MainFormTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFirst) {
     Write("names.txt", "Invoices\r\n");
-    CountingEditing editing([&] {
-        auto& table = form_.Table();
-        const std::vector<std::string> line = {
-            "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray", "2"};
-        for (int column = ColPrinter; column <= ColTray2No; ++column)
-            table.SetCell(column, 1, line[column - ColPrinter]);
-        table.SetCell(ColChanged, 1, "*");
-        form_.SetModified(true);
+    // The user keeps the default printer and picks the second bin for
+    // source 2.
+    dialog_.steps.push_back([](printsetup::PrintSetupForm& dialog) {
+        dialog.ClickUseSecondTray();
+        dialog.PickTray2(1);
+        return true;
     });
-    form_.SetLineEditing(&editing);
     prompter_.script.AnswerNext(MessageButton::Yes);
     StartUp(Args("1"));
     ASSERT_EQ(prompter_.Seen().size(), 1u);
     EXPECT_EQ(prompter_.Seen()[0], "Printer configuration file does not exist.\r\n" +
                                        Path("setup.ini") +
                                        "\r\n\r\nConfigure all the printer details now?");
-    EXPECT_EQ(editing.calls, 1);
+    EXPECT_EQ(dialog_.captions, std::vector<std::string>{"Printer: 1.  Name: Invoices"});
     EXPECT_EQ(Read("setup.ini"), Section(1, "Invoices", "Office Laser", "Ne00:", "winspool",
                                          "Upper tray", "1", "Lower tray", "2"));
     EXPECT_FALSE(form_.Table().Modified());
@@ -312,15 +132,14 @@ TEST_F(MainFormTest, MissingSetupFileAnsweredNoConfiguresNothing) {
     prompter_.script.AnswerNext(MessageButton::No);
     prompter_.script.AnswerNext(MessageButton::OK);
     StartUp(Args("2"));
-    EXPECT_EQ(editing_.calls, 0);
+    EXPECT_TRUE(dialog_.captions.empty());
     EXPECT_FALSE(fs::exists(Path("setup.ini")));
     EXPECT_EQ(prompter_.Seen().back(), kErrorsReport);
 }
 
 TEST_F(MainFormTest, SetupFileInTheConfigurationFolderMakesTheFolder) {
     Write("names.txt", "Invoices\r\n");
-    CountingEditing editing([&] { form_.SetModified(true); });
-    form_.SetLineEditing(&editing);
+    dialog_.steps.push_back([](printsetup::PrintSetupForm&) { return true; });
     prompter_.script.AnswerNext(MessageButton::Yes);
     StartUp({"2", Path("names.txt")}); // default setup file name
     EXPECT_EQ(form_.SetupFileName(), (dir_ / "config" / "Vezerava.ini").string());

@@ -1,0 +1,66 @@
+#include "printsetup/PrintSetupForm.h"
+
+namespace kevo::printsetup {
+
+using E = CatalogueElement;
+
+void PrintSetupForm::cboTray1Change() {
+    catalogue_.SetListPosition(E::cboTray1Num, catalogue_.cboTray1().selected);
+    chkUseSecondTrayClick();
+}
+
+void PrintSetupForm::cboTray2Change() {
+    catalogue_.SetListPosition(E::cboTray2Num, catalogue_.cboTray2().selected);
+}
+
+void PrintSetupForm::chkUseSecondTrayClick() {
+    if (useSecondTray_) {
+        tray2Enabled_ = true;
+    } else {
+        catalogue_.SetListPosition(E::cboTray2, catalogue_.cboTray1().selected);
+        tray2Enabled_ = false;
+    }
+    cboTray2Change();
+}
+
+void PrintSetupForm::FormShow() {
+    useSecondTray_ = catalogue_.cboTray1().shownText != catalogue_.cboTray2().shownText;
+    chkUseSecondTrayClick();
+}
+
+void PrintSetupForm::PickPrinter(int position) {
+    catalogue_.SetSelectedPosition(position);
+    catalogue_.cboPrintersChange();
+}
+
+void PrintSetupForm::PickTray1(int position) {
+    catalogue_.SetListPosition(E::cboTray1, position);
+    cboTray1Change();
+}
+
+void PrintSetupForm::PickTray2(int position) {
+    catalogue_.SetListPosition(E::cboTray2, position);
+    cboTray2Change();
+}
+
+void PrintSetupForm::TypePrinter(std::string text) {
+    catalogue_.TypeText(E::cboPrinters, std::move(text));
+    catalogue_.cboPrintersChange();
+}
+
+void PrintSetupForm::TypeTray1(std::string text) {
+    catalogue_.TypeText(E::cboTray1, std::move(text));
+    cboTray1Change();
+}
+
+void PrintSetupForm::TypeTray2(std::string text) {
+    catalogue_.TypeText(E::cboTray2, std::move(text));
+    cboTray2Change();
+}
+
+void PrintSetupForm::ClickUseSecondTray() {
+    useSecondTray_ = !useSecondTray_;
+    chkUseSecondTrayClick();
+}
+
+} // namespace kevo::printsetup

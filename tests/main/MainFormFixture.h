@@ -1,0 +1,213 @@
+#pragma once
+
+#include "main/MainForm.h"
+#include "platform/Prompter.h"
+#include "platform/printing/SimulatedPrintingService.h"
+#include "printsetup/PrintSetupForm.h"
+#include "printsetup/PrinterCatalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kevo::main::fixture {
+
+namespace fs = std::filesystem;
+using platform::MessageButton;
+using platform::MessageType;
+
+// The windows around the logic, as far as a test can see them.
+class FakeUi : public MainFormUi {
+public:
+    void ShowSplash() override {
+        log += "splash+ ";
+        splashShown = true;
+    }
+    void HideSplash() override {
+        log += "splash- ";
+        splashShown = false;
+    }
+    void BringSplashToFront() override { ++broughtToFront; }
+    void DisableWindows() override {
+        log += "disable ";
+        disabled = true;
+    }
+    void EnableWindows() override {
+        log += "enable ";
+        disabled = false;
+    }
+    void RepaintGrid() override { ++repaints; }
+    int CurrentLine() const override { return currentLine; }
+    std::pair<int, int> SelectedLines() const override { return selection; }
+    void SetWaitCursor(bool) override {}
+    void RequestTermination() override { terminationRequested = true; }
+
+    std::string log;
+    bool splashShown = false;
+    bool disabled = false;
+    bool terminationRequested = false;
+    int broughtToFront = 0;
+    int repaints = 0;
+    int currentLine = 1;
+    std::pair<int, int> selection{1, 1};
+};
+
+// Once termination has been requested, every message closes at once with
+// Cancel, unseen by the user; the others are answered from the script.
+class TerminatingPrompter : public platform::Prompter {
+public:
+    explicit TerminatingPrompter(const FakeUi& ui) : ui_(ui) {}
+    MessageButton ShowMessage(const std::string& text, MessageType type,
+                              platform::MessageButtons buttons) override {
+        if (ui_.terminationRequested) {
+            closedAtOnce.push_back(text);
+            return MessageButton::Cancel;
+        }
+        return script.ShowMessage(text, type, buttons);
+    }
+    void ShowErrorReport(const std::string& errorText) override {
+        script.ShowErrorReport(errorText);
+    }
+
+    std::vector<std::string> Seen() const {
+        std::vector<std::string> texts;
+        for (const auto& shown : script.Messages())
+            texts.push_back(shown.text);
+        return texts;
+    }
+
+    platform::ScriptedPrompter script;
+    std::vector<std::string> closedAtOnce;
+
+private:
+    const FakeUi& ui_;
+};
+
+// The print setup dialog without a window: each showing is answered by the
+// next scripted step, which may pick printers and bins as a user would and
+// says OK (true) or Cancel (false). Without a step left it answers Cancel.
+class FakePrintSetupDialog : public printsetup::PrintSetupDialog {
+public:
+    explicit FakePrintSetupDialog(printsetup::PrinterCatalogue& catalogue) : form_(catalogue) {}
+    printsetup::PrintSetupForm& Form() override { return form_; }
+    bool ShowModal() override {
+        form_.FormShow();
+        captions.push_back(form_.Caption());
+        if (steps.empty())
+            return false;
+        auto step = std::move(steps.front());
+        steps.erase(steps.begin());
+        return step(form_);
+    }
+    std::vector<std::function<bool(printsetup::PrintSetupForm&)>> steps;
+    std::vector<std::string> captions;
+
+private:
+    printsetup::PrintSetupForm form_;
+};
+
+inline constexpr const char* kPrinters = R"(default Office Laser
+printer Office Laser
+devices winspool,Ne00:
+bin 1 Upper tray
+bin 2 Lower tray
+printer Plotter
+devices HP Plot,LPT1:
+bin 7 Auto
+bin 15 Manual
+printer Label Writer
+devices Dymo,USB001
+bin 4 Roll
+printer Twin
+devices Twin Driver,COM1:
+bin 1 Tray
+bin 2 Tray
+bin 3 Other
+printer Broken
+devices Broken Driver,COM2:
+bin 1 Upper
+names-data fail
+)";
+
+inline const std::string kErrorsQuestion =
+    "Error(s) detected in your printer setup.\r\nPress OK to edit printer details,\r\n"
+    "or Ignore to continue without fixing.";
+inline const std::string kErrorsReport = "Error(s) detected in your printer setup.\r\n"
+                                         "Please run the application printer setup routine.";
+inline const std::string kInvalidMode =
+    "Invalid/no mode specified\r\nKevoConf runs in modes 0, 1 or 2";
+
+inline std::string Section(int line, const std::string& name, const std::string& device,
+                           const std::string& port, const std::string& driver,
+                           const std::string& source1, const std::string& tray1,
+                           const std::string& source2, const std::string& tray2) {
+    return "[" + std::to_string(line) + "]\r\nName=" + name + "\r\nDevice=" + device +
+           "\r\nPort=" + port + "\r\nDriver=" + driver + "\r\nPaperSourceName1=" + source1 +
+           "\r\nPaperSource1=" + tray1 + "\r\nPaperSourceName2=" + source2 +
+           "\r\nPaperSource2=" + tray2 + "\r\n";
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    MainFormTest()
+        : service_(platform::SimulatedPrintingService::FromText(kPrinters)), catalogue_(service_),
+          prompter_(ui_), dialog_(catalogue_), form_(catalogue_, prompter_, ui_) {}
+
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kevo-form-XXXXXX").string();
+        dir_ = mkdtemp(pattern.data());
+        catalogue_.FormCreate();
+        form_.SetPrintSetupDialog(&dialog_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // Start-up as the program runs it: creation, the check unless
+    // terminating, the run-mode decision.
+    void StartUp(std::vector<std::string> arguments) {
+        PathContext context;
+        context.style = PathStyle::Posix;
+        context.executableDirectory = (dir_ / "bin/").string();
+        context.windowsDirectory = (dir_ / "config").string();
+        context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
+        form_.FormCreate(arguments, context);
+        if (!ui_.terminationRequested)
+            form_.StartupCheck();
+        form_.RunModeDecision();
+    }
+    std::vector<std::string> Args(const std::string& mode) {
+        return {mode, Path("names.txt"), Path("setup.ini")};
+    }
+    const std::string& Errors(int line) { return form_.Table().Cell(ColErrors, line); }
+
+    FakeUi ui_;
+    platform::SimulatedPrintingService service_;
+    printsetup::PrinterCatalogue catalogue_;
+    TerminatingPrompter prompter_;
+    FakePrintSetupDialog dialog_;
+    MainForm form_;
+    fs::path dir_;
+};
+
+inline const std::string kGoodSetup =
+    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray",
+            "2") +
+    Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
+inline const std::string kBadSetup =
+    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray",
+            "2") +
+    Section(2, "Orders", "Gone Printer", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
+
+} // namespace kevo::main::fixture
