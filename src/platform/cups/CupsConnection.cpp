@@ -1,0 +1,195 @@
+#include "platform/cups/CupsConnection.h"
+
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <utility>
+
+#include <pthread.h>
+
+namespace kevo::platform {
+
+namespace {
+
+// libcups writes to its socket without MSG_NOSIGNAL, so a scheduler that
+// closes the connection between two requests could end the whole program
+// with SIGPIPE. The signal is blocked in this thread while libcups runs, a
+// SIGPIPE raised meanwhile is taken off the queue, and the old mask comes
+// back; the failed write itself shows as an error status.
+class SigpipeGuard {
+public:
+    SigpipeGuard() {
+        sigset_t pipeOnly;
+        sigemptyset(&pipeOnly);
+        sigaddset(&pipeOnly, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipeOnly, &oldMask_);
+    }
+    ~SigpipeGuard() {
+        if (!wasPending_) {
+            sigset_t pipeOnly;
+            sigemptyset(&pipeOnly);
+            sigaddset(&pipeOnly, SIGPIPE);
+            const timespec now{0, 0};
+            while (sigtimedwait(&pipeOnly, nullptr, &now) == SIGPIPE) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
+    }
+    SigpipeGuard(const SigpipeGuard&) = delete;
+    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
+
+private:
+    sigset_t oldMask_{};
+    bool wasPending_ = false;
+};
+
+// The service never needs a password. libcups' own way of asking for one
+// reads the terminal, which would block the program; answering "none"
+// makes a scheduler that demands one refuse the request instead.
+const char* NoPassword(const char* /*prompt*/, http_t* /*http*/, const char* /*method*/,
+                       const char* /*resource*/, void* /*data*/) {
+    return nullptr;
+}
+
+std::string AddressOf(const std::string& host, int port) {
+    if (!host.empty() && host.front() == '/')
+        return host;
+    return host + ":" + std::to_string(port);
+}
+
+} // namespace
+
+CupsConnection::CupsConnection(std::string server, int port, std::chrono::milliseconds timeout)
+    : address_(AddressOf(server, port)), host_(std::move(server)), port_(port), timeout_(timeout) {}
+
+CupsConnection::~CupsConnection() {
+    if (http_ != nullptr) {
+        SigpipeGuard guard;
+        httpClose(http_);
+    }
+}
+
+int CupsConnection::OnTimeout(http_t* /*http*/, void* self) {
+    // Returning 0 makes libcups give up the wait instead of waiting again.
+    static_cast<CupsConnection*>(self)->timedOut_ = true;
+    return 0;
+}
+
+http_t* CupsConnection::Connect() {
+    if (gaveUp_)
+        return nullptr;
+    if (http_ != nullptr)
+        return http_;
+    cupsSetPasswordCB2(NoPassword, nullptr);
+    const int msec = static_cast<int>(timeout_.count());
+    http_ =
+        httpConnect2(host_.c_str(), port_, nullptr, AF_UNSPEC, cupsEncryption(), 1, msec, nullptr);
+    if (http_ == nullptr) {
+        RecordFailure(CupsFailure::Unreachable, IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
+        return nullptr;
+    }
+    httpSetTimeout(http_, static_cast<double>(timeout_.count()) / 1000.0,
+                   &CupsConnection::OnTimeout, this);
+    return http_;
+}
+
+void CupsConnection::RecordFailure(CupsFailure failure, int status) {
+    failure_ = failure;
+    failureStatus_ = status == IPP_STATUS_OK ? IPP_STATUS_ERROR_SERVICE_UNAVAILABLE : status;
+    if (failure == CupsFailure::Unreachable || failure == CupsFailure::NoAnswer)
+        gaveUp_ = true;
+}
+
+void CupsConnection::RecordTransportFailure() {
+    // Timeouts are known from our own callback; libcups reports them as an
+    // internal error with a misleading text.
+    if (timedOut_)
+        RecordFailure(CupsFailure::NoAnswer, cupsLastError());
+    else
+        RecordFailure(CupsFailure::Unreachable, cupsLastError());
+}
+
+ipp_t* CupsConnection::Request(ipp_t* request, const std::string& resource) {
+    http_t* http = Connect();
+    if (http == nullptr) {
+        ippDelete(request);
+        return nullptr;
+    }
+    SigpipeGuard guard;
+    timedOut_ = false;
+    ipp_t* response = cupsDoRequest(http, request, resource.c_str());
+    const ipp_status_t status = cupsLastError();
+    if (response == nullptr) {
+        // Without a response libcups leaves a status of its own: an HTTP or
+        // connection failure, or a timeout.
+        if (timedOut_ || status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE ||
+            status == IPP_STATUS_ERROR_INTERNAL) {
+            RecordTransportFailure();
+        } else {
+            RecordFailure(CupsFailure::Refused, status);
+        }
+        return nullptr;
+    }
+    const ipp_status_t answered = ippGetStatusCode(response);
+    if (answered > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        ippDelete(response);
+        RecordFailure(CupsFailure::Refused, answered);
+        return nullptr;
+    }
+    failure_ = CupsFailure::None;
+    failureStatus_ = 0;
+    return response;
+}
+
+cups_dest_t* CupsConnection::DefaultDestination() {
+    http_t* http = Connect();
+    if (http == nullptr)
+        return nullptr;
+    SigpipeGuard guard;
+    timedOut_ = false;
+    cups_dest_t* dest = cupsGetNamedDest(http, nullptr, nullptr);
+    if (dest == nullptr && (timedOut_ || httpGetFd(http) < 0))
+        RecordTransportFailure();
+    return dest;
+}
+
+http_status_t CupsConnection::GetFile(const std::string& resource, int fd) {
+    http_t* http = Connect();
+    if (http == nullptr)
+        return HTTP_STATUS_ERROR;
+    SigpipeGuard guard;
+    timedOut_ = false;
+    const http_status_t status = cupsGetFd(http, resource.c_str(), fd);
+    if (timedOut_ || status == HTTP_STATUS_ERROR) {
+        RecordTransportFailure();
+        return HTTP_STATUS_ERROR;
+    }
+    if (status != HTTP_STATUS_OK)
+        RecordFailure(CupsFailure::Refused, cupsLastError());
+    else
+        failure_ = CupsFailure::None;
+    return status;
+}
+
+std::string CupsConnection::FailureText() const {
+    switch (failure_) {
+    case CupsFailure::None:
+        return {};
+    case CupsFailure::Unreachable:
+        return "The printing service at " + address_ + " is not running or cannot be reached.";
+    case CupsFailure::NoAnswer:
+        return "The printing service at " + address_ + " did not answer within " +
+               std::to_string(timeout_.count()) + " ms.";
+    case CupsFailure::Refused:
+        break;
+    }
+    char status[16];
+    std::snprintf(status, sizeof status, "0x%04x", static_cast<unsigned>(failureStatus_));
+    return "The printing service at " + address_ + " refused the request (IPP status " + status +
+           ", " + ippErrorString(static_cast<ipp_status_t>(failureStatus_)) + ").";
+}
+
+} // namespace kevo::platform

@@ -1,0 +1,84 @@
+#pragma once
+
+// One connection to the CUPS scheduler whose every wait is bounded. libcups'
+// own default connection waits 60 to 180 seconds per call for a scheduler
+// that accepts connections but never answers (a frozen or overloaded one);
+// this connection gives up after its timeout instead, and from then on fails
+// every request at once, so that a dead scheduler costs one timeout, not one
+// per query.
+
+#include <cups/cups.h>
+
+#include <chrono>
+#include <string>
+
+namespace kevo::platform {
+
+// Why the last request failed.
+enum class CupsFailure {
+    None,
+    Unreachable, // no scheduler listens at the address, or it went away
+    NoAnswer,    // the scheduler did not answer within the timeout
+    Refused,     // the scheduler answered with an error status
+};
+
+class CupsConnection {
+public:
+    // server: a host name or address with an optional ":port", or the path of
+    // a local socket, as cupsServer() gives it; port: the port to use when
+    // the server names none.
+    CupsConnection(std::string server, int port, std::chrono::milliseconds timeout);
+    ~CupsConnection();
+
+    CupsConnection(const CupsConnection&) = delete;
+    CupsConnection& operator=(const CupsConnection&) = delete;
+
+    // Sends an IPP request (always consumed) to a resource such as "/" or
+    // "/printers/NAME" and gives the response, which the caller frees with
+    // ippDelete. nullptr when the request failed; Failure() tells why. An
+    // error status from the scheduler also gives nullptr (CupsFailure::Refused).
+    ipp_t* Request(ipp_t* request, const std::string& resource);
+
+    // Fetches a file (an HTTP GET of resource) into the open descriptor fd.
+    // Gives the HTTP status; HTTP_STATUS_ERROR when the transfer failed.
+    http_status_t GetFile(const std::string& resource, int fd);
+
+    // The user's default destination as libcups works it out (LPDEST or
+    // PRINTER, ~/.cups/lpoptions, the system lpoptions, the scheduler's
+    // default), asked over this connection; the caller frees it with
+    // cupsFreeDests(1, dest). nullptr when there is none or the request
+    // failed: libcups reports both as "not found", so only GaveUp() tells
+    // them apart, and only for a scheduler that cannot be reached.
+    cups_dest_t* DefaultDestination();
+
+    // True once the scheduler could not be reached or did not answer: every
+    // later request fails at once with the same failure.
+    bool GaveUp() const { return gaveUp_; }
+
+    CupsFailure Failure() const { return failure_; }
+    // The status that libcups reported for the last failure (an ipp_status_t).
+    int FailureStatus() const { return failureStatus_; }
+    // A sentence in the program's own words that describes the last failure.
+    std::string FailureText() const;
+
+    // Where the scheduler is: "host:port" or the socket path.
+    const std::string& Address() const { return address_; }
+
+private:
+    http_t* Connect();
+    void RecordFailure(CupsFailure failure, int status);
+    void RecordTransportFailure();
+    static int OnTimeout(http_t* http, void* self);
+
+    std::string address_;
+    std::string host_;
+    int port_;
+    std::chrono::milliseconds timeout_;
+    http_t* http_ = nullptr;
+    bool timedOut_ = false;
+    bool gaveUp_ = false;
+    CupsFailure failure_ = CupsFailure::None;
+    int failureStatus_ = 0;
+};
+
+} // namespace kevo::platform

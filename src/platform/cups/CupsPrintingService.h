@@ -1,0 +1,120 @@
+#pragma once
+
+// The printing service on a CUPS system: the scheduler's own queues, the
+// user's default printer, each queue's driver and port, and its paper bins
+// from the PPD's InputSlot choices.
+
+#include "platform/cups/CupsMapping.h"
+#include "platform/printing/PrintingService.h"
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kevo::platform {
+
+class CupsConnection;
+
+// A queue as the scheduler describes it.
+struct CupsQueue {
+    std::string name;
+    std::string makeAndModel;
+    std::string deviceUri;
+    // Where its PPD is: "/printers/NAME" (decoded; libcups encodes it when
+    // it asks); for a class its first member's; empty when it can have none.
+    std::string ppdResource;
+    // media-source-supported, when the scheduler reports it.
+    bool hasMediaSources = false;
+    std::vector<std::string> mediaSources;
+};
+
+struct CupsServiceOptions {
+    // How long the scheduler may keep one request waiting (connecting, and
+    // each wait for an answer). A scheduler that does not answer in time is
+    // given up for the rest of the service's life, so a frozen scheduler
+    // costs one such wait (plus the second that libcups itself waits for a
+    // request to be taken up), however many queries follow: about 3 s.
+    std::chrono::milliseconds requestTimeout{2000};
+};
+
+// Not thread-safe: one thread uses a service object at a time. The
+// scheduler's address is read (cupsServer(), ippPort()) in the thread that
+// makes the first query, and that thread's libcups password callback is set
+// to one that never asks (no query needs a password, and libcups' own asks
+// on the terminal).
+class CupsPrintingService final : public PrintingService {
+public:
+    explicit CupsPrintingService(CupsServiceOptions options = {});
+    ~CupsPrintingService() override;
+
+    CupsPrintingService(const CupsPrintingService&) = delete;
+    CupsPrintingService& operator=(const CupsPrintingService&) = delete;
+
+    // The scheduler's local queues and printer connections in its order,
+    // classes included, without network discovery and without scanners. One
+    // entry per queue, port left empty (the port is in the Devices value).
+    // Empty when the scheduler cannot be asked.
+    std::vector<PrinterEntry> EnumPrinters() override;
+
+    // The user's default (LPDEST or PRINTER, ~/.cups/lpoptions, the system
+    // lpoptions, then the scheduler's default) as libcups reports it.
+    DefaultPrinterAnswer DefaultPrinter() override;
+
+    // "name,driver,port" of the default printer; empty without one.
+    std::string ProfileWindowsDevice() override;
+    // "driver,port": the make and model up to its first comma, and the
+    // device URI without user name and password. Empty for an unknown queue.
+    std::string ProfileDevicesValue(const std::string& printer) override;
+
+    // Bins from the PPD ("Automatically Select" 15, the InputSlot choices
+    // 256, 257, ..., "Manual Feed" 4 when ManualFeed has a True choice); for
+    // a queue without PPD the same from media-source-supported; 0 without
+    // either; -1 when the PPD cannot be fetched or parsed, the queue is
+    // unknown or the scheduler fails. The port is not used. Each queue's
+    // answer is fetched once and kept, failures included.
+    int BinNameCount(const std::string& device, const std::string& port) override;
+    int BinNames(const std::string& device, const std::string& port,
+                 std::vector<BinNameField>& out) override;
+    int BinNumberCount(const std::string& device, const std::string& port) override;
+    int BinNumbers(const std::string& device, const std::string& port,
+                   std::vector<std::uint16_t>& out) override;
+
+    // How many PPDs this service has fetched from the scheduler.
+    int PpdFetchCount() const { return ppdFetchCount_; }
+
+    // True once the scheduler could not be reached or did not answer in
+    // time; every later query then fails at once.
+    bool SchedulerGivenUp() const;
+
+private:
+    // count >= 0: that many bins; -1: the query failed.
+    struct BinAnswer {
+        int count = -1;
+        std::vector<Bin> bins;
+    };
+
+    CupsConnection& Connection();
+    const CupsQueue* FindQueue(const std::string& printer);
+    const BinAnswer& Bins(const std::string& printer);
+    BinAnswer FetchBins(const std::string& printer);
+    DefaultPrinterAnswer SystemError() const;
+
+    CupsServiceOptions options_;
+    std::unique_ptr<CupsConnection> connection_;
+    // Keyed by the folded name; std::nullopt: the scheduler has no such queue.
+    std::map<std::string, std::optional<CupsQueue>> queues_;
+    std::map<std::string, BinAnswer> bins_;
+    int ppdFetchCount_ = 0;
+};
+
+// The printing service of this platform's CUPS scheduler, with the default
+// options.
+std::unique_ptr<PrintingService> MakeCupsPrintingService();
+
+// The same with other options, as the concrete class (for tests and tools).
+std::unique_ptr<CupsPrintingService> MakeCupsPrintingService(CupsServiceOptions options);
+
+} // namespace kevo::platform

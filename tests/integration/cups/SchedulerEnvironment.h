@@ -1,0 +1,37 @@
+#pragma once
+
+// The private scheduler of this test process, holding the test printers.
+
+#include "PrivateScheduler.h"
+
+#include <filesystem>
+#include <string>
+
+namespace kevo::test {
+
+// The test printers, as the scheduler holds them once Scheduler() has run.
+namespace printers {
+inline constexpr const char* kLongNames = "Kevo_Long";    // kevo-long-names.ppd
+inline constexpr const char* kBlankPadded = "kevo_blank"; // kevo-blank-padded.ppd
+inline constexpr const char* kCaseVariants = "KEVO_Case"; // kevo-case-variants.ppd
+inline constexpr const char* kUtf8 = "B\xC3\xBCro";       // "Büro", kevo-utf8.ppd
+inline constexpr const char* kNoSlots = "NoSlots";        // kevo-no-slots.ppd
+inline constexpr const char* kManualFeed = "Manual";      // kevo-manual-feed.ppd
+inline constexpr const char* kBroken = "Broken";          // a PPD that cannot be parsed
+inline constexpr const char* kRaw = "Raw";                // a raw queue, no PPD
+inline constexpr const char* kSample = "Sample";          // the sample laserjet driver
+inline constexpr const char* kClass = "Team";             // class of kManualFeed, kNoSlots
+} // namespace printers
+
+// The scheduler of this process with the test printers, started at the
+// first call and stopped when the process ends.
+PrivateScheduler& Scheduler();
+
+// Scheduler() with the printer of the system's sample laserjet driver too:
+// adding it takes half a second, so only the tests that need it ask for it.
+PrivateScheduler& WithSamplePrinter();
+
+// A PPD of the test data.
+std::filesystem::path TestPpd(const std::string& file);
+
+} // namespace kevo::test
