@@ -23,7 +23,7 @@ ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$JOBS" --timeout 300
 
 echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B "$ASAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEVO_SANITIZE=ON \
-  -DKEVO_BUILD_BENCHMARKS=OFF >/dev/null
+  -DKEVO_BUILD_BENCHMARKS=OFF -DKEVO_WITH_QT=OFF >/dev/null
 cmake --build "$ASAN_DIR" -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$ASAN_DIR" --output-on-failure -j "$JOBS" -L unit --timeout 300

@@ -8,6 +8,7 @@
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/Termination.h"
 #include "printsetup/PrintSetup.h"
+#include "resources/KevoResources.h"
 
 #include <QApplication>
 
@@ -18,6 +19,7 @@ using namespace kevo;
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
+    QApplication::setWindowIcon(resources::ProgramIcon());
     const auto arguments = platform::ArgumentsFromArgv(argc, argv);
     auto& termination = platform::Termination::Instance();
     platform::QtPrompter prompter;

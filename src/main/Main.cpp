@@ -1,5 +1,7 @@
 #include "main/Main.h"
 
+#include "info/AboutBoxUnit.h"
+#include "info/help.h"
 #include "main/ConfigTableModel.h"
 #include "main/StringGrid.h"
 #include "platform/qt/AppFont.h"
@@ -7,6 +9,7 @@
 #include "platform/qt/StandardMessageDialog.h"
 #include "platform/qt/Termination.h"
 #include "platform/qt/WaitCursor.h"
+#include "resources/KevoResources.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,42 +53,63 @@ TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prom
 TForm1::~TForm1() = default;
 
 void TForm1::BuildMenus() {
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    QMenu* menu = mnuFile;
+    QMenu* menu = nullptr;
     const auto add = [this, &menu](const char* name, const QString& caption,
-                                   const QKeySequence& keys, auto handler) {
+                                   const QKeySequence& keys, int picture, auto handler) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcut(keys);
-        // Shortcuts reach the menu before the grid, so Ctrl+C is a command
-        // here and never copies.
+        // Shortcuts reach the menu before the grid, so Ctrl+C, Ctrl+A and
+        // Del are commands here and never copy, select all or delete.
         action->setShortcutContext(Qt::WindowShortcut);
+        if (picture >= 0)
+            action->setIcon(QIcon(resources::MenuPicturePixmap(picture)));
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    mnuFileCheckPrinter =
-        add("mnuFileCheckPrinter", QStringLiteral("Re&check Printers"),
-            QKeySequence(Qt::CTRL | Qt::Key_C), [this] { form_.btnRecheckClick(); });
-    mnuFileReloadDetails =
-        add("mnuFileReloadDetails", QStringLiteral("Re&load Details"),
-            QKeySequence(Qt::CTRL | Qt::Key_L), [this] { form_.mnuFileReloadDetailsClick(); });
-    mnuFileSaveIni = add("mnuFileSaveIni", QStringLiteral("&Save Details"),
-                         QKeySequence(Qt::CTRL | Qt::Key_S), [this] { form_.btnSaveIniClick(); });
-    mnuFile->addSeparator()->setObjectName(QStringLiteral("N1"));
-    mnuFileExit =
-        add("mnuFileExit", QStringLiteral("E&xit"), QKeySequence(), [this] { mnuFileExitClick(); });
+    constexpr int kNoPicture = -1;
 
-    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuFile = menu = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileCheckPrinter = add("mnuFileCheckPrinter", QStringLiteral("Re&check Printers"),
+                              QKeySequence(Qt::CTRL | Qt::Key_C), resources::PictureRecheck,
+                              [this] { form_.btnRecheckClick(); });
+    mnuFileReloadDetails = add("mnuFileReloadDetails", QStringLiteral("Re&load Details"),
+                               QKeySequence(Qt::CTRL | Qt::Key_L), resources::PictureReload,
+                               [this] { form_.mnuFileReloadDetailsClick(); });
+    mnuFileSaveIni =
+        add("mnuFileSaveIni", QStringLiteral("&Save Details"), QKeySequence(Qt::CTRL | Qt::Key_S),
+            resources::PictureSave, [this] { form_.btnSaveIniClick(); });
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("N1"));
+    mnuFileExit = add("mnuFileExit", QStringLiteral("E&xit"), QKeySequence(), kNoPicture,
+                      [this] { mnuFileExitClick(); });
+
+    mnuEdit = menu = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    menu = mnuEdit;
-    mnuEditClearPrinter = add("mnuEditClearPrinter", QStringLiteral("&Clear Printer"),
-                              QKeySequence(Qt::Key_Delete), [this] { form_.btnClearLineClick(); });
-    mnuEditAll = add("mnuEditAll", QStringLiteral("Edit &All Printers"),
-                     QKeySequence(Qt::CTRL | Qt::Key_A), [this] { form_.mnuEditAllClick(); });
-    mnuEditEditPrinter =
-        add("mnuEditEditPrinter", QStringLiteral("&Edit Printer"),
-            QKeySequence(Qt::CTRL | Qt::Key_E), [this] { form_.StringGrid1DblClick(); });
+    mnuEditClearPrinter =
+        add("mnuEditClearPrinter", QStringLiteral("&Clear Printer"), QKeySequence(Qt::Key_Delete),
+            resources::PictureClear, [this] { form_.btnClearLineClick(); });
+    mnuEditAll =
+        add("mnuEditAll", QStringLiteral("Edit &All Printers"), QKeySequence(Qt::CTRL | Qt::Key_A),
+            kNoPicture, [this] { form_.mnuEditAllClick(); });
+    mnuEditEditPrinter = add("mnuEditEditPrinter", QStringLiteral("&Edit Printer"),
+                             QKeySequence(Qt::CTRL | Qt::Key_E), kNoPicture,
+                             [this] { form_.StringGrid1DblClick(); });
+
+    mnuHelp = menu = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpHelp = add("mnuHelpHelp", QStringLiteral("&Help"), QKeySequence(Qt::Key_F1),
+                      resources::PictureHelp, [this] { mnuHelpHelpClick(); });
+    mnuHelpAbout = add("mnuHelpAbout", QStringLiteral("&About"), QKeySequence(), kNoPicture,
+                       [this] { mnuHelpAboutClick(); });
+}
+
+void TForm1::mnuHelpHelpClick() {
+    form_.RunCommand([this] { info::ShowHelp(this); });
+}
+
+void TForm1::mnuHelpAboutClick() {
+    form_.RunCommand([this] { info::ShowAboutBox(this); });
 }
 
 void TForm1::BuildStatusBar() {

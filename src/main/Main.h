@@ -55,6 +55,9 @@ public:
     QAction* mnuEditClearPrinter = nullptr;
     QAction* mnuEditAll = nullptr;
     QAction* mnuEditEditPrinter = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpHelp = nullptr;
+    QAction* mnuHelpAbout = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -65,6 +68,8 @@ private:
     void BuildStatusBar();
     void FormShow();
     void mnuFileExitClick();
+    void mnuHelpHelpClick();
+    void mnuHelpAboutClick();
     void ShowPanel(int panel);
 
     QWidget* splash_;

@@ -322,6 +322,10 @@ void MainForm::mnuEditAllClick() {
     Guarded([&] { EditAllPrinters(); });
 }
 
+void MainForm::RunCommand(const std::function<void()>& command) {
+    Guarded([&] { command(); });
+}
+
 void MainForm::btnClearLineClick() {
     Guarded([&] { ClearLines(); });
 }

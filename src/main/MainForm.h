@@ -3,6 +3,7 @@
 #include "main/ConfigTable.h"
 #include "main/PathResolution.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,10 @@ public:
     void btnClearLineClick();
     // The close query: may save, may refuse (false).
     bool FormCloseQuery();
+
+    // Runs a command of the window's own; an error that escapes it is shown
+    // in the standard error report.
+    void RunCommand(const std::function<void()>& command);
 
     bool StartupCheckFailed() const { return startupCheckFailed_; }
 

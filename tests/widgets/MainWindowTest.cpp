@@ -8,10 +8,13 @@
 #include "platform/qt/Termination.h"
 #include "printsetup/PrintSetup.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QColor>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -134,6 +137,81 @@ private slots:
         QCOMPARE(QString::fromStdString(form_->Form().Table().Cell(ColErrors, 1)), QString());
         QCOMPARE(QApplication::clipboard()->text(), QString("untouched"));
         QVERIFY(form_->isEnabled()); // enabled again after the recheck
+    }
+
+    void menusHoldTheCommandTable() {
+        struct Item {
+            const char* menu;
+            const char* name;
+            const char* caption;
+            QKeySequence keys;
+            bool picture;
+        };
+        const Item items[] = {
+            {"&File", "mnuFileCheckPrinter", "Re&check Printers", QKeySequence("Ctrl+C"), true},
+            {"&File", "mnuFileReloadDetails", "Re&load Details", QKeySequence("Ctrl+L"), true},
+            {"&File", "mnuFileSaveIni", "&Save Details", QKeySequence("Ctrl+S"), true},
+            {"&File", "mnuFileExit", "E&xit", QKeySequence(), false},
+            {"&Edit", "mnuEditClearPrinter", "&Clear Printer", QKeySequence("Del"), true},
+            {"&Edit", "mnuEditAll", "Edit &All Printers", QKeySequence("Ctrl+A"), false},
+            {"&Edit", "mnuEditEditPrinter", "&Edit Printer", QKeySequence("Ctrl+E"), false},
+            {"&Help", "mnuHelpHelp", "&Help", QKeySequence("F1"), true},
+            {"&Help", "mnuHelpAbout", "&About", QKeySequence(), false},
+        };
+        QStringList menus;
+        for (QAction* action : form_->menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, QStringList({"&File", "&Edit", "&Help"}));
+        QStringList order;
+        for (const Item& item : items) {
+            auto* action = form_->findChild<QAction*>(item.name);
+            QVERIFY2(action != nullptr, item.name);
+            QCOMPARE(action->text(), QString(item.caption));
+            QCOMPARE(action->shortcut(), item.keys);
+            QCOMPARE(!action->icon().isNull(), item.picture);
+            order << action->objectName();
+        }
+        QStringList inMenus;
+        for (QAction* top : form_->menuBar()->actions())
+            for (QAction* action : top->menu()->actions())
+                if (!action->isSeparator())
+                    inMenus << action->objectName();
+        QCOMPARE(inMenus, order);
+    }
+
+    void shortcutsReachTheMenuBeforeTheGrid() {
+        auto* grid = form_->Grid();
+        form_->activateWindow();
+        // Del clears the selected lines: line 6 is unnamed and goes without
+        // a question.
+        grid->SelectCell(6, 2);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(QString::fromStdString(form_->Form().Table().Cell(main::ColPrinter, 6)),
+                 QString());
+        QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
+        // F1 opens the help window.
+        QString help;
+        ModalDriver helpDriver([&](QWidget* modal) {
+            help = modal->windowTitle();
+            modal->close();
+        });
+        QTest::keyClick(grid, Qt::Key_F1);
+        QVERIFY(!help.isEmpty());
+    }
+
+    void ctrlAWalksAllLinesAndSelectsNothing() {
+        form_->Form().SetPrintSetupDialog(printSetup_.get());
+        auto* grid = form_->Grid();
+        grid->SelectCell(2, 2);
+        QString caption;
+        ModalDriver driver([&](QWidget* modal) {
+            caption = modal->windowTitle();
+            QTest::keyClick(modal, Qt::Key_Escape); // the walk ends here
+        });
+        QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(caption, QString("Printer: 1.  Name: Invoices"));
+        QCOMPARE(grid->SelectedLines(), std::make_pair(2, 2));
+        QCOMPARE(form_->Panel(1)->text(), QString()); // cancelled on line 1
     }
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
