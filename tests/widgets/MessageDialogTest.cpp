@@ -78,6 +78,16 @@ private slots:
         QCOMPARE(int(dialog.Answer()), answer);
     }
 
+    void enterPressesTheFocusedButton() {
+        StandardMessageDialog dialog("Save?", MessageType::Warning, B::Yes | B::No | B::Cancel);
+        ModalDriver driver([&](QWidget* modal) {
+            dialog.Button(B::No)->setFocus();
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+        dialog.exec();
+        QCOMPARE(dialog.Answer(), B::No);
+    }
+
     void clickingAButtonAnswersIt() {
         StandardMessageDialog dialog("Fix?", MessageType::Error, B::OK | B::Ignore);
         ModalDriver driver([&](QWidget*) { dialog.Button(B::Ignore)->click(); });

@@ -89,7 +89,9 @@ void StandardMessageDialog::Build(const QString& caption, const QString& text, i
     const MessageButton defaultButton = DefaultButton(buttons_);
     for (const MessageButton button : OrderedButtons(buttons_)) {
         auto* widget = new QPushButton(QString::fromStdString(MessageButtonCaption(button)), this);
-        widget->setAutoDefault(false);
+        // Enter presses the button that has the focus; the default button
+        // answers it while no other button has the focus.
+        widget->setAutoDefault(true);
         widget->setDefault(button == defaultButton);
         connect(widget, &QPushButton::clicked, this, [this, button] { Answer(button); });
         buttonWidgets_[button] = widget;

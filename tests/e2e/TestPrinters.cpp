@@ -1,0 +1,137 @@
+#include "TestPrinters.h"
+
+#include "PrivateScheduler.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace kevo::e2e {
+namespace fs = std::filesystem;
+
+namespace {
+const Bin kAutomaticallySelect{15, "Automatically Select"};
+const Bin kManualFeed{4, "Manual Feed"};
+} // namespace
+
+TestPrinter OfficePrinter(const std::string& name, const std::string& deviceUri) {
+    // NickName "Kevo Office 3000, v2.1, PS": the driver ends at the comma.
+    return {name,
+            "kevo-manual-feed.ppd",
+            deviceUri,
+            "Kevo Office 3000",
+            {kAutomaticallySelect, {256, "Main Tray"}, kManualFeed}};
+}
+
+TestPrinter LongNamesPrinter(const std::string& name, const std::string& deviceUri) {
+    // The InputSlot texts cut to 24 bytes; the last cut ends in a blank,
+    // which is trimmed.
+    return {name,
+            "kevo-long-names.ppd",
+            deviceUri,
+            "Kevo LongTray 500",
+            {kAutomaticallySelect,
+             {256, "Upper Paper Tray Holding"},
+             {257, "Lower Cassette For Lette"},
+             {258, "Exactly Twenty-Four Byte"},
+             {259, "Envelope Feeder Slot 12"}}};
+}
+
+TestPrinter NoSlotsPrinter(const std::string& name, const std::string& deviceUri) {
+    return {name, "kevo-no-slots.ppd", deviceUri, "Kevo No Slots", {kAutomaticallySelect}};
+}
+
+void AddPrinters(test::PrivateScheduler& scheduler, const std::vector<TestPrinter>& printers,
+                 const fs::path& ppdFolder) {
+    for (const TestPrinter& printer : printers)
+        scheduler.AddPrinter(printer.name, ppdFolder / printer.ppd, printer.deviceUri);
+}
+
+SetupLine MatchingLine(int line, const std::string& name, const TestPrinter& printer,
+                       const Bin& source1, const Bin& source2) {
+    return {line, name, printer.name, printer.deviceUri, printer.driver, source1, source2};
+}
+
+std::string SetupFileText(const std::vector<SetupLine>& lines) {
+    std::string text;
+    for (const SetupLine& line : lines) {
+        text += "[" + std::to_string(line.line) + "]\r\n";
+        text += "Name=" + line.name + "\r\n";
+        text += "Device=" + line.device + "\r\n";
+        text += "Port=" + line.port + "\r\n";
+        text += "Driver=" + line.driver + "\r\n";
+        text += "PaperSourceName1=" + line.source1.name + "\r\n";
+        text += "PaperSource1=" + std::to_string(line.source1.number) + "\r\n";
+        text += "PaperSourceName2=" + line.source2.name + "\r\n";
+        text += "PaperSource2=" + std::to_string(line.source2.number) + "\r\n";
+    }
+    return text;
+}
+
+std::string NamesFileText(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += name + "\r\n";
+    return text;
+}
+
+void WriteFile(const fs::path& path, const std::string& contents) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+fs::path MakeTemporaryFolder(const std::string& prefix) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        (tmp != nullptr && *tmp != '\0' ? std::string(tmp) : std::string("/tmp")) + "/" + prefix +
+        "XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a folder " + pattern);
+    return pattern;
+}
+
+ChildProcess StartKevoconf(const fs::path& program, const std::vector<std::string>& arguments,
+                           const fs::path& folder, const std::string& display) {
+    for (const char* sub : {"home", "config", "runtime"})
+        fs::create_directories(folder / sub);
+    fs::permissions(folder / "runtime", fs::perms::owner_all);
+
+    SpawnOptions options;
+    options.outputFile = folder / "kevoconf.log";
+    options.environment = {
+        {"HOME", (folder / "home").string()},
+        {"XDG_CONFIG_HOME", (folder / "config").string()},
+        {"XDG_RUNTIME_DIR", (folder / "runtime").string()},
+        // The machine's printers, never the simulated ones of the demo.
+        {"KEVOCONF_SIMULATED_PRINTERS", std::nullopt},
+        {"LPDEST", std::nullopt},
+        {"PRINTER", std::nullopt},
+    };
+    if (display.empty()) {
+        options.environment["QT_QPA_PLATFORM"] = "offscreen";
+        options.environment["DISPLAY"] = std::nullopt;
+    } else {
+        options.environment["QT_QPA_PLATFORM"] = "xcb";
+        options.environment["DISPLAY"] = display;
+    }
+    std::vector<std::string> argv = {program.string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return ChildProcess(argv, options);
+}
+
+} // namespace kevo::e2e

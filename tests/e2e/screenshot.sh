@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Takes a screenshot of the main window on the demo data: the program runs
+# in mode 0 on the sample names and setup files (copies of them) and the
+# simulated printers of samples/printers.txt, on a private Xvfb display of
+# 900 x 560 pixels with openbox, and the whole screen is saved once the
+# window is up and its picture has stopped changing.
+#
+#   tests/e2e/screenshot.sh OUTPUT.png
+#   KEVOCONF=build/src/app/kevoconf tests/e2e/screenshot.sh docs/main-window.png
+#
+# Needs: Xvfb (xvfb), openbox, xdotool, xprop (x11-utils), import
+# (imagemagick). KEVOCONF defaults to build/src/app/kevoconf.
+set -euo pipefail
+
+if [[ $# -ne 1 ]]; then
+    sed -n '2,12p' "$0" >&2
+    exit 2
+fi
+root=$(cd "$(dirname "$0")/../.." && pwd)
+output=$(realpath -m "$1")
+program=$(realpath -m "${KEVOCONF:-$root/build/src/app/kevoconf}")
+title="Quillmere Printer Configuration"
+
+for tool in Xvfb openbox xdotool xprop import; do
+    command -v "$tool" >/dev/null || { echo "screenshot.sh: $tool is missing" >&2; exit 1; }
+done
+[[ -x "$program" ]] || { echo "screenshot.sh: no program at $program (set KEVOCONF)" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kevo-screenshot-XXXXXX")
+pids=()
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Polls a command until it succeeds, at most `tries` times `pause` seconds.
+wait_for() {
+    local tries=$1 pause=$2 what=$3
+    shift 3
+    local i
+    for ((i = 0; i < tries; i++)); do
+        if "$@"; then
+            return 0
+        fi
+        sleep "$pause"
+    done
+    echo "screenshot.sh: $what did not happen in time" >&2
+    return 1
+}
+
+# The X server picks a free display and reports its number once it accepts
+# connections.
+Xvfb -displayfd 3 -screen 0 900x560x24 -nolisten tcp -noreset \
+    3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+wait_for 100 0.1 "Xvfb start" grep -q . "$work/display"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+mkdir -p "$work/home" "$work/config" "$work/runtime"
+chmod 700 "$work/runtime"
+HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/config" \
+    openbox --sm-disable --config-file "$root/tests/e2e/openbox-rc.xml" >"$work/openbox.log" 2>&1 &
+pids+=($!)
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_for 100 0.1 "openbox start" wm_ready
+
+cp "$root/samples/KevoName.txt" "$root/samples/Vezerava.ini" "$work/"
+HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+    QT_QPA_PLATFORM=xcb KEVOCONF_SIMULATED_PRINTERS="$root/samples/printers.txt" \
+    "$program" 0 "$work/KevoName.txt" "$work/Vezerava.ini" >"$work/kevoconf.log" 2>&1 &
+pids+=($!)
+main_window_up() { xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; }
+if ! wait_for 100 0.1 "the main window" main_window_up; then
+    cat "$work/kevoconf.log" >&2
+    exit 1
+fi
+
+# Painting takes a moment: wait until two pictures in a row are the same.
+previous=""
+stable() {
+    local current
+    current=$(import -window root rgb:- | md5sum)
+    [[ "$current" == "$previous" ]] && return 0
+    previous=$current
+    return 1
+}
+wait_for 50 0.1 "a steady picture" stable
+import -window root "$output"
+echo "$output"
