@@ -4,6 +4,7 @@
 #include "info/ExploreWeb.h"
 #include "info/InfoFonts.h"
 #include "info/ProgramVersion.h"
+#include "platform/qt/Centre.h"
 #include "platform/qt/Termination.h"
 #include "resources/KevoResources.h"
 
@@ -238,11 +239,7 @@ void TfrmAboutBox::showEvent(QShowEvent* event) {
     if (event->spontaneous())
         return;
     // Centred on the desktop.
-    if (const QScreen* shown = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(shown->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    platform::CentreOnScreen(this);
     FormShow();
 }
 

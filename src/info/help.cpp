@@ -2,6 +2,7 @@
 
 #include "info/HelpText.h"
 #include "info/InfoFonts.h"
+#include "platform/qt/Centre.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/Termination.h"
 
@@ -90,11 +91,7 @@ void TfrmHelp::showEvent(QShowEvent* event) {
     if (event->spontaneous())
         return;
     // Centred on the desktop.
-    if (const QScreen* shown = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(shown->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    platform::CentreOnScreen(this);
 }
 
 void TfrmHelp::keyPressEvent(QKeyEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "platform/Prompter.h"
 #include "platform/qt/AppFont.h"
+#include "platform/qt/Centre.h"
 #include "platform/qt/StandardMessageDialog.h"
 #include "platform/qt/Termination.h"
 
@@ -210,11 +211,7 @@ void TfrmPrintSetup::showEvent(QShowEvent* event) {
     form_.FormShow();
     Refresh();
     QDialog::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    platform::CentreOnScreen(this);
     cboPrinters->setFocus();
 }
 

@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
 
 namespace kevo::platform {
 
-// The program's font family: Tahoma where it can be had (fontconfig, or the
-// metric-compatible copy that Debian's fonts-wine ships outside its search
-// path), else the desktop's font.
+// A font family where it can be had: installed (fontconfig), else loaded
+// from Debian's fonts-wine copy (which fontconfig does not scan) when that
+// file exists; empty when neither is there.
+QString FamilyOrWineCopy(const QString& family, const QString& wineFontFile);
+
+// The program's font family: Tahoma where it can be had, else the desktop's
+// font.
 QFont ProgramFont(int pointSize);
 
 } // namespace kevo::platform

@@ -1,5 +1,7 @@
 #include "platform/qt/StandardMessageDialog.h"
 
+#include "platform/qt/Centre.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -130,11 +132,7 @@ void StandardMessageDialog::keyPressEvent(QKeyEvent* event) {
 void StandardMessageDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Centred on the screen, not on the window that asks.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
 }
 
 } // namespace kevo::platform

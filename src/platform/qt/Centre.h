@@ -1,0 +1,11 @@
+#pragma once
+
+class QWidget;
+
+namespace kevo::platform {
+
+// Moves a window (frame included) to the centre of its screen's available
+// area.
+void CentreOnScreen(QWidget* window);
+
+} // namespace kevo::platform
