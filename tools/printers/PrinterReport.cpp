@@ -1,10 +1,13 @@
 #include "PrinterReport.h"
 
+#include "JsonWriter.h"
+#include "TextQuoting.h"
+#include "ToolVersion.h"
 #include "platform/ErrorReport.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 namespace kevo::tools {
 
@@ -12,34 +15,15 @@ namespace {
 
 using printsetup::PrinterCatalogue;
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 32 || byte == 127) {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 // The standard error report's text, its line breaks indented under "Error: ".
-std::string ErrorLine(const std::string& indent, const std::string& errorText) {
-    std::string text = platform::StandardErrorText(errorText);
+std::string ErrorLine(const std::string& indent, const std::string& reportText) {
     std::string out = indent + "Error:  ";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+    for (std::size_t i = 0; i < reportText.size(); ++i) {
+        if (reportText[i] == '\r' && i + 1 < reportText.size() && reportText[i + 1] == '\n') {
             out += "\n" + indent + "        ";
             ++i;
         } else {
-            out += text[i];
+            out += reportText[i];
         }
     }
     return out + "\n";
@@ -53,60 +37,163 @@ std::string Padded(std::string text, std::size_t width) {
 
 } // namespace
 
-PrinterReport WritePrinterReport(platform::PrintingService& service) {
-    PrinterReport report;
+PrinterListing ListPrinters(platform::PrintingService& service) {
+    PrinterListing listing;
     PrinterCatalogue catalogue(service);
     try {
         catalogue.FormCreate();
     } catch (const platform::KevoError& error) {
-        report.text += ErrorLine("", error.what());
-        report.failed = true;
+        listing.buildError = platform::StandardErrorText(error.what());
+        listing.failed = true;
     }
 
     const std::vector<std::string>& printers = catalogue.cboPrinters().items;
-    if (printers.empty()) {
-        report.text += "No printers are listed.\n";
-        return report;
-    }
+    if (printers.empty())
+        return listing;
     // Build made the default printer current before any error could stop it.
-    const int defaultPosition = catalogue.CurrentPrinterPosition();
-    report.text += "Default printer: " + std::to_string(defaultPosition) + " " +
-                   Quoted(printers[static_cast<std::size_t>(defaultPosition)]) + "\n";
-    report.text += "Printers: " + std::to_string(printers.size()) + "\n";
+    listing.defaultPosition = catalogue.CurrentPrinterPosition();
 
     for (std::size_t i = 0; i < printers.size(); ++i) {
-        std::string error;
-        catalogue.SetSelectedPosition(static_cast<int>(i));
+        ListedPrinter printer;
+        printer.position = static_cast<int>(i);
+        printer.name = printers[i];
+        printer.isDefault = printer.position == listing.defaultPosition;
+        catalogue.SetSelectedPosition(printer.position);
         try {
             catalogue.cboPrintersChange();
         } catch (const platform::KevoError& e) {
-            error = e.what();
-            report.failed = true;
+            printer.error = platform::StandardErrorText(e.what());
+            listing.failed = true;
         }
-        report.text += "\n" + std::to_string(i) + " " + Quoted(printers[i]) +
-                       (static_cast<int>(i) == defaultPosition ? " (default)" : "") + "\n";
-        report.text += "    Port:   " + Quoted(catalogue.lblPort()) + "\n";
-        report.text += "    Driver: " + Quoted(catalogue.lblDriver()) + "\n";
+        printer.port = catalogue.lblPort();
+        printer.driver = catalogue.lblDriver();
 
         const std::vector<std::string>& names = catalogue.cboTray1().items;
         // When the bin names fail, the number lists still hold the previous
         // printer's numbers: they are not this printer's.
         const std::vector<std::string> noNumbers;
         const std::vector<std::string>& numbers =
-            !error.empty() && names.empty() ? noNumbers : catalogue.cboTray1Num().items;
+            !printer.error.empty() && names.empty() ? noNumbers : catalogue.cboTray1Num().items;
         const std::size_t rows = std::max(names.size(), numbers.size());
         for (std::size_t row = 0; row < rows; ++row) {
-            report.text += row == 0 ? "    Bins:   " : "            ";
-            report.text += Padded(row < numbers.size() ? numbers[row] : "-", 7);
-            report.text += row < names.size() ? Quoted(names[row]) : "-";
-            report.text += "\n";
+            ListedBin bin;
+            if (row < numbers.size())
+                bin.number = numbers[row];
+            if (row < names.size())
+                bin.name = names[row];
+            printer.bins.push_back(std::move(bin));
         }
-        if (rows == 0)
-            report.text += "    Bins:   none loaded\n";
-        if (!error.empty())
-            report.text += ErrorLine("    ", error);
+        listing.printers.push_back(std::move(printer));
     }
-    return report;
+    return listing;
+}
+
+std::string PrinterReportText(const PrinterListing& listing) {
+    std::string text;
+    if (!listing.buildError.empty())
+        text += ErrorLine("", listing.buildError);
+    if (listing.printers.empty())
+        return text + "No printers are listed.\n";
+
+    const auto position = static_cast<std::size_t>(listing.defaultPosition);
+    text += "Default printer: " + std::to_string(listing.defaultPosition) + " " +
+            QuotedText(listing.printers.at(position).name) + "\n";
+    text += "Printers: " + std::to_string(listing.printers.size()) + "\n";
+    for (const ListedPrinter& printer : listing.printers) {
+        text += "\n" + std::to_string(printer.position) + " " + QuotedText(printer.name) +
+                (printer.isDefault ? " (default)" : "") + "\n";
+        text += "    Port:   " + QuotedText(printer.port) + "\n";
+        text += "    Driver: " + QuotedText(printer.driver) + "\n";
+        bool first = true;
+        for (const ListedBin& bin : printer.bins) {
+            text += first ? "    Bins:   " : "            ";
+            text += Padded(bin.number.value_or("-"), 7);
+            text += bin.name ? QuotedText(*bin.name) : "-";
+            text += "\n";
+            first = false;
+        }
+        if (printer.bins.empty())
+            text += "    Bins:   none loaded\n";
+        if (!printer.error.empty())
+            text += ErrorLine("    ", printer.error);
+    }
+    return text;
+}
+
+PrinterReport WritePrinterReport(platform::PrintingService& service) {
+    const PrinterListing listing = ListPrinters(service);
+    return {PrinterReportText(listing), listing.failed};
+}
+
+std::string PrinterReportJson(const PrinterListing& listing, const char* simulatedPrintersFile) {
+    JsonWriter json;
+    const auto optionalText = [&](std::string_view key, const std::string& text) {
+        if (text.empty()) {
+            json.Key(key);
+            json.Null();
+        } else {
+            json.TextMember(key, text);
+        }
+    };
+
+    json.BeginObject();
+    json.Key("program");
+    json.String("kevoconf-printers");
+    json.Key("version");
+    json.String(ToolVersion());
+    if (simulatedPrintersFile != nullptr) {
+        json.TextMember("simulatedPrinters", simulatedPrintersFile);
+    } else {
+        json.Key("simulatedPrinters");
+        json.Null();
+    }
+    optionalText("error", listing.buildError);
+    json.Key("defaultPrinter");
+    if (listing.defaultPosition >= 0)
+        json.Integer(listing.defaultPosition);
+    else
+        json.Null();
+    json.Key("printers");
+    json.BeginArray();
+    for (const ListedPrinter& printer : listing.printers) {
+        json.BeginObject();
+        json.Key("position");
+        json.Integer(printer.position);
+        json.TextMember("name", printer.name);
+        json.Key("default");
+        json.Bool(printer.isDefault);
+        json.TextMember("port", printer.port);
+        json.TextMember("driver", printer.driver);
+        json.Key("bins");
+        json.BeginArray();
+        for (const ListedBin& bin : printer.bins) {
+            json.BeginObject(true);
+            json.Key("number");
+            int number = 0;
+            const std::string digits = bin.number.value_or("");
+            const auto [end, status] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), number);
+            if (bin.number && status == std::errc() && end == digits.data() + digits.size())
+                json.Integer(number);
+            else
+                json.Null();
+            if (bin.name) {
+                json.TextMember("name", *bin.name);
+            } else {
+                json.Key("name");
+                json.Null();
+            }
+            json.EndObject();
+        }
+        json.EndArray();
+        optionalText("error", printer.error);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("failed");
+    json.Bool(listing.failed);
+    json.EndObject();
+    return json.Text();
 }
 
 } // namespace kevo::tools

@@ -1,0 +1,95 @@
+#include "MiniJson.h"
+#include "PrinterReport.h"
+#include "ToolVersion.h"
+#include "platform/printing/SimulatedPrintingService.h"
+
+#include <gtest/gtest.h>
+
+namespace kevo::tools {
+namespace {
+
+using platform::SimulatedPrintingService;
+using test::JsonValue;
+using test::ParseJson;
+
+TEST(PrinterReportJson, PrintersBinsAndFailures) {
+    SimulatedPrintingService service = SimulatedPrintingService::FromText(R"(
+default B
+printer A
+    devices DA,PA
+    bin 1 Upper
+printer B
+    port LPT1:
+    bin 2 "Tray\t2 "
+    bin-name Extra
+printer "Caf\xE9"
+    bin 3 Rear
+    numbers-data fail
+)");
+    const PrinterListing listing = ListPrinters(service);
+    const JsonValue document = ParseJson(PrinterReportJson(listing, "/x/printers.txt"));
+    EXPECT_EQ(document.Keys(),
+              (std::vector<std::string>{"program", "version", "simulatedPrinters", "error",
+                                        "defaultPrinter", "printers", "failed"}));
+    EXPECT_EQ(document["program"].String(), "kevoconf-printers");
+    EXPECT_EQ(document["version"].String(), ToolVersion());
+    EXPECT_EQ(document["simulatedPrinters"].String(), "/x/printers.txt");
+    EXPECT_TRUE(document["error"].IsNull());
+    EXPECT_EQ(document["defaultPrinter"].Integer(), 1);
+    EXPECT_TRUE(document["failed"].Bool());
+
+    const JsonValue& printers = document["printers"];
+    ASSERT_EQ(printers.array.size(), 3u);
+    EXPECT_EQ(printers[0]["name"].String(), "A");
+    EXPECT_FALSE(printers[0]["default"].Bool());
+    EXPECT_EQ(printers[0]["port"].String(), "PA");
+    EXPECT_EQ(printers[0]["driver"].String(), "DA");
+    EXPECT_EQ(printers[0]["bins"][0]["number"].Integer(), 1);
+    EXPECT_EQ(printers[0]["bins"][0]["name"].String(), "Upper");
+    EXPECT_TRUE(printers[0]["error"].IsNull());
+
+    EXPECT_TRUE(printers[1]["default"].Bool());
+    EXPECT_EQ(printers[1]["port"].String(), "LPT1:");
+    EXPECT_EQ(printers[1]["bins"][0]["name"].String(), "Tray\t2");
+    // A name without a number.
+    EXPECT_TRUE(printers[1]["bins"][1]["number"].IsNull());
+    EXPECT_EQ(printers[1]["bins"][1]["name"].String(), "Extra");
+
+    EXPECT_EQ(printers[2]["position"].Integer(), 2);
+    EXPECT_EQ(printers[2]["name"].String(), "Caf\xEF\xBF\xBD");
+    EXPECT_EQ(printers[2]["nameHex"].String(), "436166e9");
+    EXPECT_EQ(printers[2]["error"].String(), "DevCap Error.");
+    ASSERT_EQ(printers[2]["bins"].array.size(), 1u);
+    EXPECT_TRUE(printers[2]["bins"][0]["number"].IsNull());
+}
+
+TEST(PrinterReportJson, CatalogueThatCannotBeBuilt) {
+    SimulatedPrintingService service =
+        SimulatedPrintingService::FromText("default-fails 5 Access is denied.\nprinter A\n");
+    const JsonValue document = ParseJson(PrinterReportJson(ListPrinters(service), nullptr));
+    EXPECT_TRUE(document["simulatedPrinters"].IsNull());
+    EXPECT_EQ(document["error"].String(), "System Error.  Code: 5.\r\nAccess is denied.");
+    EXPECT_TRUE(document["defaultPrinter"].IsNull());
+    EXPECT_TRUE(document["printers"].array.empty());
+    EXPECT_TRUE(document["failed"].Bool());
+}
+
+TEST(PrinterReportJson, TextAndJsonComeFromOneListing) {
+    SimulatedPrintingService service =
+        SimulatedPrintingService::FromText("default A\nprinter A\n    bin 4 Manual Feed\n");
+    const PrinterListing listing = ListPrinters(service);
+    EXPECT_FALSE(listing.failed);
+    EXPECT_EQ(PrinterReportText(listing), "Default printer: 0 \"A\"\n"
+                                          "Printers: 1\n"
+                                          "\n"
+                                          "0 \"A\" (default)\n"
+                                          "    Port:   \"\"\n"
+                                          "    Driver: \"\"\n"
+                                          "    Bins:   4      \"Manual Feed\"\n");
+    const JsonValue document = ParseJson(PrinterReportJson(listing, nullptr));
+    EXPECT_FALSE(document["failed"].Bool());
+    EXPECT_EQ(document["printers"][0]["bins"][0]["number"].Integer(), 4);
+}
+
+} // namespace
+} // namespace kevo::tools

@@ -1,0 +1,172 @@
+// The two companion commands as programs: command line, version, and their
+// output on the sample data with the sample printers.
+
+#include "CheckFiles.h"
+#include "MiniJson.h"
+#include "ToolRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kevo::test {
+namespace {
+
+const std::string kCheck = KEVO_CHECK_PROGRAM;
+const std::string kPrinters = KEVO_PRINTERS_PROGRAM;
+const std::string kSamples = KEVO_SAMPLES_DIR;
+
+// The sample printers, and a configuration folder of the test's own.
+std::map<std::string, std::optional<std::string>> SampleEnvironment(const CheckFolder& folder) {
+    return {{"KEVOCONF_SIMULATED_PRINTERS", kSamples + "/printers.txt"},
+            {"XDG_CONFIG_HOME", folder / "config"}};
+}
+
+TEST(ToolCommand, HelpVersionAndWrongCommandLines) {
+    struct Case {
+        std::string program;
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string outStart; // the start of standard output
+        std::string errPart;  // a part of standard error ("" when it must be empty)
+    };
+    const std::string version = KEVO_PROJECT_VERSION;
+    const Case cases[] = {
+        {kCheck, {"--help"}, 0, "Usage: kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]]\n", ""},
+        {kCheck, {"-h", "--bogus"}, 0, "Usage: kevoconf-check", ""},
+        {kCheck, {"--version"}, 0, "kevoconf-check (KevoConf) " + version + "\n", ""},
+        {kCheck, {"--bogus"}, 2, "", "kevoconf-check: unknown option \"--bogus\"\nUsage: "},
+        {kCheck, {"a", "b", "c"}, 2, "", "too many files"},
+        {kCheck, {""}, 2, "", "empty file name"},
+        {kPrinters, {"--help"}, 0, "Usage: kevoconf-printers [--json]\n", ""},
+        {kPrinters, {"--version"}, 0, "kevoconf-printers (KevoConf) " + version + "\n", ""},
+        {kPrinters, {"--bogus"}, 2, "", "kevoconf-printers: unknown argument \"--bogus\"\nUsage: "},
+        {kPrinters, {"names.txt"}, 2, "", "Usage: "},
+    };
+    for (const Case& c : cases) {
+        const std::string label = c.program + " " + ::testing::PrintToString(c.arguments);
+        const ToolRun run = RunTool(c.program, c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << label;
+        EXPECT_EQ(run.out.rfind(c.outStart, 0), 0u) << label << "\n" << run.out;
+        if (c.outStart.empty()) {
+            EXPECT_EQ(run.out, "") << label;
+        }
+        if (c.errPart.empty()) {
+            EXPECT_EQ(run.err, "") << label;
+        } else {
+            EXPECT_NE(run.err.find(c.errPart), std::string::npos) << label << "\n" << run.err;
+        }
+    }
+    // The version is the one line of --version, and both commands agree.
+    EXPECT_EQ(RunTool(kCheck, {"--version"}).out.substr(14),
+              RunTool(kPrinters, {"--version"}).out.substr(17));
+}
+
+TEST(ToolCommand, PrintersJsonOnTheSamplePrinters) {
+    CheckFolder folder;
+    const ToolRun run = RunTool(kPrinters, {"--json"}, SampleEnvironment(folder));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const JsonValue document = ParseJson(run.out);
+    EXPECT_EQ(document["simulatedPrinters"].String(), kSamples + "/printers.txt");
+    EXPECT_FALSE(document["failed"].Bool());
+    const JsonValue& printers = document["printers"];
+    ASSERT_EQ(printers.array.size(), 5u);
+    EXPECT_EQ(document["defaultPrinter"].Integer(), 0);
+    EXPECT_EQ(printers[0]["name"].String(), "Accounts Laser");
+    EXPECT_EQ(printers[0]["driver"].String(), "Generic PostScript Printer");
+    EXPECT_EQ(printers[0]["bins"].array.size(), 5u);
+    EXPECT_EQ(printers[0]["bins"][3]["name"].String(), "Letterhead Tray");
+    EXPECT_EQ(printers[0]["bins"][3]["number"].Integer(), 258);
+    EXPECT_EQ(printers[3]["bins"][0]["number"].Integer(), 7); // no bins: "Default"
+
+    // The text output names the same printers, in the same order.
+    const ToolRun text = RunTool(kPrinters, {}, SampleEnvironment(folder));
+    ASSERT_EQ(text.exitCode, 0);
+    for (std::size_t i = 0; i < printers.array.size(); ++i)
+        EXPECT_NE(
+            text.out.find("\n" + std::to_string(i) + " \"" + printers[i]["name"].String() + "\""),
+            std::string::npos)
+            << i;
+}
+
+TEST(ToolCommand, CheckOnTheSampleData) {
+    CheckFolder folder;
+    const std::string names = folder / "KevoName.txt";
+    std::filesystem::copy_file(kSamples + "/KevoName.txt", names);
+    const std::string setup = folder / "Vezerava.ini";
+    std::filesystem::copy_file(kSamples + "/Vezerava.ini", setup);
+    const auto before = folder.Snapshot();
+
+    const ToolRun text = RunTool(kCheck, {names, setup}, SampleEnvironment(folder));
+    EXPECT_EQ(text.exitCode, 1);
+    EXPECT_EQ(text.err, "");
+    EXPECT_EQ(text.out, "3 \"Statements\" Tray1Name,Tray1Num,\n"
+                        "4 \"Credit Notes\" Printer Undefined,\n"
+                        "6 \"\" Printer Redundant,\n"
+                        "7 \"Purchase Orders\" Port,\n"
+                        "8 \"Remittances\" Names Different (Remittance Advice),\n"
+                        "9 \"Quotations\" Printer Undefined,\n"
+                        "Errors: 6 (9 lines in the names file)\n");
+
+    const ToolRun json = RunTool(kCheck, {"--json", names, setup}, SampleEnvironment(folder));
+    EXPECT_EQ(json.exitCode, 1);
+    const JsonValue document = ParseJson(json.out);
+    EXPECT_EQ(document["namesFile"].String(), names);
+    EXPECT_EQ(document["errorCount"].Integer(), 6);
+    ASSERT_EQ(document["lines"].array.size(), 6u);
+    EXPECT_EQ(document["lines"][4]["storedName"].String(), "Remittance Advice");
+    EXPECT_EQ(folder.Snapshot(), before);
+}
+
+TEST(ToolCommand, CheckDefaultsAndFailures) {
+    CheckFolder folder;
+    auto environment = SampleEnvironment(folder);
+
+    // Nothing in the configuration folder: no check, and nothing made.
+    const ToolRun missing = RunTool(kCheck, {}, environment);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "kevoconf-check: Printer names file does not exist.\n"
+                           "    " +
+                               (folder / "config/kevoconf/KevoName.txt") +
+                               "\n"
+                               "    You can not configure printers without this file!\n"
+                               "kevoconf-check: Printer configuration file does not exist.\n"
+                               "    " +
+                               (folder / "config/kevoconf/Vezerava.ini") +
+                               "\n"
+                               "\n"
+                               "    Configure all the printer details now?\n"
+                               "    Answer: No\n"
+                               "kevoconf-check: no check was made: the names file could not be "
+                               "loaded\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "config"));
+    const ToolRun missingJson = RunTool(kCheck, {"--json"}, environment);
+    EXPECT_EQ(missingJson.exitCode, 2);
+    EXPECT_EQ(ParseJson(missingJson.out)["result"].String(), "failed");
+    EXPECT_EQ(ParseJson(missingJson.out)["messages"].array.size(), 2u);
+
+    // The default files, taken from the configuration folder.
+    folder.Write("config/kevoconf/KevoName.txt", "Invoices\r\n");
+    folder.Write("config/kevoconf/Vezerava.ini",
+                 SetupSection(1, "Invoices", "Accounts Laser", "socket://10.20.0.21:9100",
+                              "Generic PostScript Printer", "Tray 1", "256", "Tray 2", "257"));
+    const ToolRun clean = RunTool(kCheck, {}, environment);
+    EXPECT_EQ(clean.exitCode, 0) << clean.err;
+    EXPECT_EQ(clean.out, "Errors: 0 (1 lines in the names file)\n");
+    EXPECT_EQ(clean.err, "");
+
+    // Printers that cannot be listed.
+    environment["KEVOCONF_SIMULATED_PRINTERS"] = folder / "no-such-printers.txt";
+    const ToolRun noPrinters = RunTool(kCheck, {}, environment);
+    EXPECT_EQ(noPrinters.exitCode, 2);
+    EXPECT_EQ(noPrinters.out, "");
+    EXPECT_NE(noPrinters.err.find("kevoconf-check: System Error.  Code: 2.\n"), std::string::npos)
+        << noPrinters.err;
+    EXPECT_NE(noPrinters.err.find("no check was made: the printers could not be listed"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace kevo::test

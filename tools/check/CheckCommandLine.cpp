@@ -1,0 +1,68 @@
+#include "CheckCommandLine.h"
+
+namespace kevo::tools {
+
+CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments) {
+    CheckCommandLine line;
+    bool optionsEnded = false;
+    for (const std::string& argument : arguments) {
+        if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+            if (argument == "--") {
+                optionsEnded = true;
+            } else if (argument == "--json") {
+                line.json = true;
+            } else if (argument == "--help" || argument == "-h") {
+                line.help = true;
+            } else if (argument == "--version") {
+                line.version = true;
+            } else if (line.error.empty()) {
+                line.error = "unknown option \"" + argument + "\"";
+            }
+            continue;
+        }
+        // The program cannot be given an empty argument; an empty file name
+        // here is a mistake in the calling script.
+        if (argument.empty()) {
+            if (line.error.empty())
+                line.error = "empty file name";
+            continue;
+        }
+        line.files.push_back(argument);
+    }
+    if (line.files.size() > 2 && line.error.empty())
+        line.error = "too many files: give the names file and the setup file at most";
+    return line;
+}
+
+std::string CheckUsage() {
+    return "Usage: kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]]\n"
+           "       kevoconf-check --help | --version\n"
+           "\n"
+           "Checks the printer setup as KevoConf does at start-up, without a window:\n"
+           "loads the names file and the setup file, compares every line with the\n"
+           "installed printers, ports, drivers and paper bins, and prints one row\n"
+           "per line in error (line, name, error tokens) and the number of lines in\n"
+           "error. Nothing is ever written.\n"
+           "\n"
+           "  --json     print the same as one JSON document (see kevoconf-check(1))\n"
+           "  --help     print this help and end\n"
+           "  --version  print the version and end\n"
+           "\n"
+           "NAMES-FILE defaults to KevoName.txt and SETUP-FILE to Vezerava.ini. A name\n"
+           "without \"/\" is looked for as the program does: the names file beside the\n"
+           "program, else in the configuration folder ($XDG_CONFIG_HOME/kevoconf,\n"
+           "normally ~/.config/kevoconf); the setup file always in the configuration\n"
+           "folder. KEVOCONF_SIMULATED_PRINTERS names a file of simulated printers to\n"
+           "check against instead of the machine's.\n"
+           "\n"
+           "Messages the program would show go to standard error, in its own words;\n"
+           "a question is answered No.\n"
+           "\n"
+           "Exit status: 0 no line in error; 1 lines in error (also when the setup\n"
+           "file is missing or no default printer is set: every named line then\n"
+           "lacks its printer); 2 no check was made (names file missing, empty or\n"
+           "unreadable, setup file unreadable, printers not available, a printer\n"
+           "failing during the check, or a wrong command line).\n";
+}
+
+} // namespace kevo::tools

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kevo::tools {
+
+// kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]], or --help, or
+// --version. Options may stand anywhere; "--" ends them, so that a file
+// whose name begins with "-" can be given.
+struct CheckCommandLine {
+    bool json = false;
+    bool help = false;
+    bool version = false;
+    // The names file and the setup file, as given (none, one or both).
+    std::vector<std::string> files;
+    // What is wrong with the command line; empty when it is right.
+    std::string error;
+};
+
+// arguments: argv without the program's own path.
+CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments);
+
+// The text of --help.
+std::string CheckUsage();
+
+} // namespace kevo::tools

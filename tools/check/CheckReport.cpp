@@ -1,0 +1,210 @@
+#include "CheckReport.h"
+
+#include "JsonWriter.h"
+#include "TextQuoting.h"
+#include "ToolVersion.h"
+#include "main/ConfigTable.h"
+#include "platform/MessageDialog.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kevo::tools {
+
+namespace {
+
+constexpr const char* kProgram = "kevoconf-check";
+
+// The tokens that CheckPrinterNames and CheckTrays append: fixed texts.
+constexpr std::array<std::string_view, 8> kFixedTokens = {
+    main::kTokenPrinterUndefined, main::kTokenPrinterRedundant, main::kTokenPort,
+    main::kTokenDriver,           main::kTokenTray1Name,        main::kTokenTray1Num,
+    main::kTokenTray2Name,        main::kTokenTray2Num};
+
+std::string WithoutComma(std::string_view token) {
+    if (!token.empty() && token.back() == ',')
+        token.remove_suffix(1);
+    return std::string(token);
+}
+
+const char* OutcomeName(CheckResult::Outcome outcome) {
+    switch (outcome) {
+    case CheckResult::Outcome::Clean:
+        return "clean";
+    case CheckResult::Outcome::Errors:
+        return "errors";
+    case CheckResult::Outcome::Failed:
+        break;
+    }
+    return "failed";
+}
+
+const char* KindName(Notice::Kind kind) {
+    switch (kind) {
+    case Notice::Kind::Message:
+        return "message";
+    case Notice::Kind::Question:
+        return "question";
+    case Notice::Kind::ErrorReport:
+        break;
+    }
+    return "error";
+}
+
+// A button's caption without its access-key marker: "&No" is "No".
+std::string AnswerName(platform::MessageAnswer answer) {
+    std::string caption = platform::MessageButtonCaption(answer);
+    caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
+    return caption;
+}
+
+// The program's lines (CR LF, or a lone LF) as lines of standard error, the
+// first after the program's name, the others indented under it. Control
+// characters other than the line breaks are escaped.
+std::string NoticeLines(const std::string& text) {
+    std::string out = std::string(kProgram) + ": ";
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = text.find('\n', start);
+        std::string_view line(text.data() + start,
+                              (end == std::string::npos ? text.size() : end) - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (start > 0 && !line.empty())
+            out += "    ";
+        out += EscapedText(line);
+        out += '\n';
+        if (end == std::string::npos || end + 1 == text.size())
+            return out;
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+ErrorTokens SplitErrorTokens(std::string_view errors) {
+    ErrorTokens result;
+    std::vector<std::string> fromTheEnd;
+    for (bool found = true; found && !errors.empty();) {
+        found = false;
+        for (const std::string_view token : kFixedTokens) {
+            if (errors.ends_with(token)) {
+                fromTheEnd.push_back(WithoutComma(token));
+                errors.remove_suffix(token.size());
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!errors.empty()) {
+        if (errors.starts_with(main::kNamesDifferentPrefix) &&
+            errors.size() >=
+                main::kNamesDifferentPrefix.size() + main::kNamesDifferentSuffix.size() &&
+            errors.ends_with(main::kNamesDifferentSuffix)) {
+            // "Names Different (" without its " (".
+            result.tokens.emplace_back(
+                main::kNamesDifferentPrefix.substr(0, main::kNamesDifferentPrefix.size() - 2));
+            errors.remove_prefix(main::kNamesDifferentPrefix.size());
+            errors.remove_suffix(main::kNamesDifferentSuffix.size());
+            result.storedName = std::string(errors);
+        } else {
+            result.tokens.emplace_back(errors);
+        }
+    }
+    result.tokens.insert(result.tokens.end(), fromTheEnd.rbegin(), fromTheEnd.rend());
+    return result;
+}
+
+std::string CheckReportText(const CheckResult& result) {
+    if (result.outcome == CheckResult::Outcome::Failed)
+        return {};
+    std::string text;
+    for (const CheckedLine& line : result.lines)
+        text += std::to_string(line.line) + " " + QuotedText(line.name) + " " +
+                EscapedText(line.errors) + "\n";
+    text += "Errors: " + std::to_string(result.lines.size()) + " (" +
+            std::to_string(result.namesFileLines) + " lines in the names file)\n";
+    return text;
+}
+
+std::string CheckReportJson(const CheckResult& result) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("program");
+    json.String(kProgram);
+    json.Key("version");
+    json.String(ToolVersion());
+    json.TextMember("namesFile", result.namesFile);
+    json.TextMember("setupFile", result.setupFile);
+    json.Key("result");
+    json.String(OutcomeName(result.outcome));
+    json.Key("exitStatus");
+    json.Integer(ExitStatus(result));
+    if (result.failure.empty()) {
+        json.Key("failure");
+        json.Null();
+    } else {
+        json.TextMember("failure", result.failure);
+    }
+    json.Key("namesFileLines");
+    json.Integer(result.namesFileLines);
+    json.Key("errorCount");
+    if (result.outcome == CheckResult::Outcome::Failed)
+        json.Null();
+    else
+        json.Integer(static_cast<std::int64_t>(result.lines.size()));
+
+    json.Key("lines");
+    json.BeginArray();
+    for (const CheckedLine& line : result.lines) {
+        const ErrorTokens tokens = SplitErrorTokens(line.errors);
+        json.BeginObject();
+        json.Key("line");
+        json.Integer(line.line);
+        json.TextMember("name", line.name);
+        json.TextMember("printer", line.printer);
+        json.TextMember("errors", line.errors);
+        json.Key("tokens");
+        json.BeginArray(true);
+        for (const std::string& token : tokens.tokens)
+            json.String(token);
+        json.EndArray();
+        if (tokens.storedName)
+            json.TextMember("storedName", *tokens.storedName);
+        json.EndObject();
+    }
+    json.EndArray();
+
+    json.Key("messages");
+    json.BeginArray();
+    for (const Notice& notice : result.notices) {
+        json.BeginObject();
+        json.Key("kind");
+        json.String(KindName(notice.kind));
+        json.Key("type");
+        json.String(platform::MessageCaption(notice.type));
+        json.TextMember("text", notice.text);
+        if (notice.answer) {
+            json.Key("answer");
+            json.String(AnswerName(*notice.answer));
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Text();
+}
+
+std::string NoticesText(const CheckResult& result) {
+    std::string text;
+    for (const Notice& notice : result.notices) {
+        text += NoticeLines(notice.text);
+        if (notice.answer)
+            text += "    Answer: " + AnswerName(*notice.answer) + "\n";
+    }
+    if (!result.failure.empty())
+        text += std::string(kProgram) + ": no check was made: " + result.failure + "\n";
+    return text;
+}
+
+} // namespace kevo::tools

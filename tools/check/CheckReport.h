@@ -1,0 +1,39 @@
+#pragma once
+
+#include "HeadlessCheck.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kevo::tools {
+
+// A line's Errors text taken apart into its tokens, each named without its
+// comma ("Names Different", "Printer Undefined", "Printer Redundant",
+// "Port", "Driver", "Tray1Name", "Tray1Num", "Tray2Name", "Tray2Num"), in
+// the order they stand. The name token carries the name stored in the setup
+// file, which may itself hold commas and parentheses: the text is taken
+// apart from its end, where only the fixed tokens can stand. Text that is
+// none of these (the check writes none) is kept as one token as it stands.
+struct ErrorTokens {
+    std::vector<std::string> tokens;
+    std::optional<std::string> storedName;
+};
+ErrorTokens SplitErrorTokens(std::string_view errors);
+
+// The result for people: one row per line in error, "LINE "NAME" ERRORS",
+// then the summary "Errors: N (M lines in the names file)". Nothing when the
+// check failed. Names and errors are escaped as EscapedText says.
+std::string CheckReportText(const CheckResult& result);
+
+// The result as one JSON document (the schema is in kevoconf-check(1)).
+std::string CheckReportJson(const CheckResult& result);
+
+// What goes to standard error: every notice in the program's own words,
+// each beginning with "kevoconf-check: " and its further lines indented;
+// a question is followed by the answer it was given. Then, when the check
+// failed, a last line saying why.
+std::string NoticesText(const CheckResult& result);
+
+} // namespace kevo::tools

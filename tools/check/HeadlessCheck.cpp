@@ -1,0 +1,121 @@
+#include "HeadlessCheck.h"
+
+#include "HeadlessUi.h"
+#include "main/ConfigTable.h"
+#include "main/MainForm.h"
+#include "platform/ErrorReport.h"
+#include "platform/profile/FileSystem.h"
+#include "platform/profile/ProfileFile.h"
+#include "printsetup/PrinterCatalogue.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace kevo::tools {
+
+namespace {
+
+// The catalogue's message when the service names no default printer that
+// it lists. The program then goes on with an empty printer list.
+constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
+
+// Why the setup file cannot be read, or empty when it can or is missing (a
+// missing file is the program's question, not a failure).
+std::string SetupFileProblem(const std::string& path) {
+    // The reader of the setup file itself, which never blocks on a pipe.
+    std::string contents;
+    const int error =
+        platform::SystemFileSystem().ReadFile(path, platform::ProfileFile::kMaxFileSize, contents);
+    switch (error) {
+    case 0:
+    case ENOENT:
+    case ENOTDIR:
+        return {};
+    case EINVAL:
+        return "not a regular file";
+    case EFBIG:
+        return "larger than " + std::to_string(platform::ProfileFile::kMaxFileSize) + " bytes";
+    default:
+        return std::strerror(error);
+    }
+}
+
+} // namespace
+
+int ExitStatus(const CheckResult& result) {
+    switch (result.outcome) {
+    case CheckResult::Outcome::Clean:
+        return 0;
+    case CheckResult::Outcome::Errors:
+        return 1;
+    case CheckResult::Outcome::Failed:
+        break;
+    }
+    return 2;
+}
+
+CheckResult RunCheck(const std::vector<std::string>& files, const main::PathContext& context,
+                     platform::PrintingService& service) {
+    CheckResult result;
+    QuietPrompter prompter;
+    HeadlessUi ui;
+
+    // The print setup dialog's creation: the printer catalogue.
+    printsetup::PrinterCatalogue catalogue(service);
+    try {
+        catalogue.FormCreate();
+    } catch (const std::exception& error) {
+        prompter.ShowErrorReport(error.what());
+        if (std::strcmp(error.what(), kNoDefaultPrinter) != 0)
+            result.failure = "the printers could not be listed";
+    }
+
+    // The main window's creation, as "kevoconf 0 [NAMES-FILE [SETUP-FILE]]"
+    // would run it. No print setup dialog is given to it, so no line can be
+    // edited, and nothing here saves: only the run-mode decision, the
+    // commands and the close query write the setup file.
+    main::MainForm form(catalogue, prompter, ui);
+    std::vector<std::string> arguments{"0"};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const std::size_t reportsBefore = prompter.ErrorReportCount();
+    form.FormCreate(arguments, context);
+    result.namesFile = form.NamesFileName();
+    result.setupFile = form.SetupFileName();
+    for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
+        if (!form.Table().Cell(main::ColLineNumber, line).empty())
+            ++result.namesFileLines;
+    }
+
+    if (result.failure.empty() &&
+        (form.RunMode() == -1 || prompter.ErrorReportCount() != reportsBefore))
+        result.failure = "the names file could not be loaded";
+    if (result.failure.empty()) {
+        const std::string problem = SetupFileProblem(result.setupFile);
+        if (!problem.empty())
+            result.failure = "the setup file cannot be read: " + result.setupFile + ": " + problem;
+    }
+
+    if (result.failure.empty()) {
+        form.StartupCheck();
+        if (form.StartupCheckFailed())
+            result.failure = "a printer failed while the lines were checked";
+    }
+
+    result.notices = prompter.Notices();
+    if (!result.failure.empty()) {
+        result.outcome = CheckResult::Outcome::Failed;
+        return result;
+    }
+    const main::ConfigTable& table = form.Table();
+    for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
+        if (table.HasErrors(line))
+            result.lines.push_back({line, table.Cell(main::ColName, line),
+                                    table.Cell(main::ColPrinter, line),
+                                    table.Cell(main::ColErrors, line)});
+    }
+    result.outcome =
+        result.lines.empty() ? CheckResult::Outcome::Clean : CheckResult::Outcome::Errors;
+    return result;
+}
+
+} // namespace kevo::tools

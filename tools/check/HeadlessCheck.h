@@ -1,0 +1,58 @@
+#pragma once
+
+#include "QuietPrompter.h"
+#include "main/PathResolution.h"
+#include "platform/printing/PrintingService.h"
+
+#include <string>
+#include <vector>
+
+namespace kevo::tools {
+
+// A configuration line that the check found in error.
+struct CheckedLine {
+    int line = 0;
+    std::string name;    // the Name cell
+    std::string printer; // the Printer cell
+    std::string errors;  // the Errors cell, exactly as the program's table holds it
+};
+
+struct CheckResult {
+    enum class Outcome {
+        Clean,  // checked, no line in error
+        Errors, // checked, lines in error
+        Failed, // no valid check could be made; failure says why
+    };
+    Outcome outcome = Outcome::Failed;
+    // The two files as the program's path rules resolved them.
+    std::string namesFile;
+    std::string setupFile;
+    // How many lines the names file gave (at most 99).
+    int namesFileLines = 0;
+    // The lines in error, in line order; empty when the check failed.
+    std::vector<CheckedLine> lines;
+    // Everything the program would have shown, in order.
+    std::vector<Notice> notices;
+    // Why no check could be made; empty otherwise.
+    std::string failure;
+};
+
+// Exit status of kevoconf-check: 0 clean, 1 errors, 2 failed.
+int ExitStatus(const CheckResult& result);
+
+// Runs the program's start-up in run mode 0 without windows: builds the
+// printer catalogue over service, creates the main window's logic with the
+// given files (none, the names file, or the names file and the setup file),
+// which resolves the paths and loads both files, and runs the start-up
+// check. Messages are answered at once (QuietPrompter); nothing is written.
+//
+// The check fails, and is not run, when the printer catalogue cannot be
+// built for any reason but the lack of a default printer, when the names
+// file is missing, empty or cannot be read, or when the setup file exists
+// but cannot be read; it fails while it runs when a printer's bins cannot be
+// read. Without a default printer, and without a setup file, the check runs
+// as in the program: every named line then has "Printer Undefined,".
+CheckResult RunCheck(const std::vector<std::string>& files, const main::PathContext& context,
+                     platform::PrintingService& service);
+
+} // namespace kevo::tools

@@ -1,0 +1,44 @@
+#include "QuietPrompter.h"
+
+#include "platform/ErrorReport.h"
+
+#include <algorithm>
+
+namespace kevo::tools {
+
+using platform::MessageAnswer;
+using platform::MessageButton;
+using platform::MessageButtons;
+
+MessageAnswer DecliningAnswer(MessageButtons buttons) {
+    return buttons.Has(MessageButton::No) ? MessageButton::No : platform::EscapeAnswer(buttons);
+}
+
+MessageAnswer QuietPrompter::ShowMessage(const std::string& text, platform::MessageType type,
+                                         MessageButtons buttons) {
+    Notice notice;
+    notice.type = type;
+    notice.text = text;
+    const MessageAnswer answer = DecliningAnswer(buttons);
+    if (platform::OrderedButtons(buttons).size() > 1) {
+        notice.kind = Notice::Kind::Question;
+        notice.answer = answer;
+    }
+    notices_.push_back(std::move(notice));
+    return answer;
+}
+
+void QuietPrompter::ShowErrorReport(const std::string& errorText) {
+    Notice notice;
+    notice.kind = Notice::Kind::ErrorReport;
+    notice.text = platform::StandardErrorText(errorText);
+    notices_.push_back(std::move(notice));
+}
+
+std::size_t QuietPrompter::ErrorReportCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(notices_.begin(), notices_.end(),
+                      [](const Notice& n) { return n.kind == Notice::Kind::ErrorReport; }));
+}
+
+} // namespace kevo::tools

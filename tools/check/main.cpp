@@ -1,0 +1,49 @@
+// kevoconf-check: the start-up check of KevoConf without a window, for
+// scripts and monitoring. It runs the program's own loading and check code
+// and never writes the setup file.
+
+#include "CheckCommandLine.h"
+#include "CheckReport.h"
+#include "HeadlessCheck.h"
+#include "ToolVersion.h"
+
+#include "platform/SystemPaths.h"
+#include "platform/printing/PrintingServiceFactory.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    using namespace kevo;
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const tools::CheckCommandLine line = tools::ParseCheckCommandLine(arguments);
+    if (line.help) {
+        std::cout << tools::CheckUsage();
+        return 0;
+    }
+    if (line.version) {
+        std::cout << tools::VersionLine("kevoconf-check");
+        return 0;
+    }
+    if (!line.error.empty()) {
+        std::cerr << "kevoconf-check: " << line.error << "\n"
+                  << "Usage: kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]]\n"
+                  << "Try \"kevoconf-check --help\" for more.\n";
+        return 2;
+    }
+
+    main::PathContext context;
+    context.executableDirectory = platform::ExecutableDirectory();
+    context.windowsDirectory = platform::WindowsDirectory();
+    context.fileExists = platform::FileExists;
+
+    const auto service = platform::MakePrintingService();
+    const tools::CheckResult result = tools::RunCheck(line.files, context, *service);
+    std::cerr << tools::NoticesText(result);
+    std::cout << (line.json ? tools::CheckReportJson(result) : tools::CheckReportText(result));
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "kevoconf-check: the result could not be written\n";
+        return 2;
+    }
+    return tools::ExitStatus(result);
+}
