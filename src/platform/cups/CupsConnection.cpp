@@ -1,11 +1,13 @@
 #include "platform/cups/CupsConnection.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <utility>
 
 #include <pthread.h>
+#include <sys/socket.h>
 
 namespace kevo::platform {
 
@@ -54,6 +56,19 @@ const char* NoPassword(const char* /*prompt*/, http_t* /*http*/, const char* /*m
     return nullptr;
 }
 
+// Whether the scheduler has closed a kept connection: it was restarted, or
+// it ends connections that stay idle. Nothing is due on an idle connection,
+// so anything readable on it (the end of the stream, an error, stray bytes)
+// means it cannot carry another request.
+bool ClosedByPeer(http_t* http) {
+    const int fd = httpGetFd(http);
+    if (fd < 0)
+        return true;
+    char byte = 0;
+    const ssize_t got = recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return !(got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR));
+}
+
 std::string AddressOf(const std::string& host, int port) {
     if (!host.empty() && host.front() == '/')
         return host;
@@ -81,8 +96,16 @@ int CupsConnection::OnTimeout(http_t* /*http*/, void* self) {
 http_t* CupsConnection::Connect() {
     if (gaveUp_)
         return nullptr;
-    if (http_ != nullptr)
-        return http_;
+    if (http_ != nullptr) {
+        if (!ClosedByPeer(http_))
+            return http_;
+        // libcups reconnects by itself for IPP requests, but a file fetch
+        // (cupsGetFd) fails on the dead connection, and the failure would
+        // give up a scheduler that is back. A new connection reaches it.
+        SigpipeGuard guard;
+        httpClose(http_);
+        http_ = nullptr;
+    }
     cupsSetPasswordCB2(NoPassword, nullptr);
     const int msec = static_cast<int>(timeout_.count());
     http_ =

@@ -256,6 +256,14 @@ CupsPrintingService::BinAnswer CupsPrintingService::FetchBins(const std::string&
         case PpdSources::Outcome::Failed:
             return {};
         case PpdSources::Outcome::NoPpd:
+            // The scheduler says "not found" also for a queue deleted since
+            // the printer list was taken: ask for the queue again, so that a
+            // deleted one fails like any printer that cannot be asked, and
+            // one still there gives the paper sources it reports now.
+            queues_.erase(FoldPrinterName(printer));
+            queue = FindQueue(printer);
+            if (queue == nullptr)
+                return {};
             break;
         }
     }

@@ -1,0 +1,124 @@
+#include "InProcessProgram.h"
+
+#include "main/ConfigTable.h"
+#include "platform/ErrorReport.h"
+#include "platform/printing/PrintingServiceFactory.h"
+
+#include <utility>
+
+namespace kevo::faults {
+
+platform::MessageAnswer RecordingPrompter::ShowMessage(const std::string& text,
+                                                       platform::MessageType type,
+                                                       platform::MessageButtons buttons) {
+    // A message opened after the termination request closes at once, unseen.
+    if (ui_.terminationRequested)
+        return platform::MessageButton::Cancel;
+    shown_.push_back("message: " + text);
+    return script_.ShowMessage(text, type, buttons);
+}
+
+void RecordingPrompter::ShowErrorReport(const std::string& errorText) {
+    shown_.push_back("report: " + platform::StandardErrorText(errorText));
+    script_.ShowErrorReport(errorText);
+}
+
+InProcessProgram::InProcessProgram(std::unique_ptr<platform::PrintingService> service)
+    : service_(service ? std::move(service) : platform::MakePrintingService(nullptr)),
+      catalogue_(*service_), prompter_(ui_),
+      form_(std::make_unique<main::MainForm>(catalogue_, prompter_, ui_)) {}
+
+InProcessProgram::~InProcessProgram() = default;
+
+void InProcessProgram::StartUp(const std::string& mode, const ProgramFiles& files) {
+    // The print setup dialog's creation: a catalogue failure is shown in the
+    // standard error report and start-up goes on.
+    try {
+        catalogue_.FormCreate();
+    } catch (const std::exception& error) {
+        prompter_.ShowErrorReport(error.what());
+    }
+
+    main::PathContext context;
+    context.style = main::PathStyle::Posix;
+    context.executableDirectory = (files.configFolder / "bin").string() + "/";
+    context.windowsDirectory = files.configFolder.string();
+    context.fileExists = [](const std::string& path) {
+        return std::filesystem::is_regular_file(path);
+    };
+    form_->FormCreate({mode, files.names.string(), files.setup.string()}, context);
+    if (!ui_.terminationRequested)
+        form_->StartupCheck();
+    form_->RunModeDecision();
+}
+
+const std::string& InProcessProgram::Errors(int line) const {
+    return form_->Table().Cell(main::ColErrors, line);
+}
+
+void InProcessProgram::Recheck() {
+    form_->btnRecheckClick();
+}
+
+void InProcessProgram::Reload() {
+    prompter_.AnswerNext(platform::MessageButton::OK);
+    form_->mnuFileReloadDetailsClick();
+}
+
+ActionBeforeBins::ActionBeforeBins(std::unique_ptr<platform::PrintingService> inner,
+                                   std::string printer, std::function<void()> action)
+    : inner_(std::move(inner)), printer_(std::move(printer)), action_(std::move(action)) {}
+
+void ActionBeforeBins::Before(const std::string& device) {
+    if (action_ && device == printer_) {
+        auto action = std::move(action_);
+        action_ = nullptr;
+        action();
+    }
+}
+
+std::vector<platform::PrinterEntry> ActionBeforeBins::EnumPrinters() {
+    return inner_->EnumPrinters();
+}
+
+platform::DefaultPrinterAnswer ActionBeforeBins::DefaultPrinter() {
+    return inner_->DefaultPrinter();
+}
+
+std::string ActionBeforeBins::ProfileWindowsDevice() {
+    return inner_->ProfileWindowsDevice();
+}
+
+std::string ActionBeforeBins::ProfileDevicesValue(const std::string& printer) {
+    return inner_->ProfileDevicesValue(printer);
+}
+
+int ActionBeforeBins::BinNameCount(const std::string& device, const std::string& port) {
+    Before(device);
+    return inner_->BinNameCount(device, port);
+}
+
+int ActionBeforeBins::BinNames(const std::string& device, const std::string& port,
+                               std::vector<platform::BinNameField>& out) {
+    Before(device);
+    return inner_->BinNames(device, port, out);
+}
+
+int ActionBeforeBins::BinNumberCount(const std::string& device, const std::string& port) {
+    Before(device);
+    return inner_->BinNumberCount(device, port);
+}
+
+int ActionBeforeBins::BinNumbers(const std::string& device, const std::string& port,
+                                 std::vector<std::uint16_t>& out) {
+    Before(device);
+    return inner_->BinNumbers(device, port, out);
+}
+
+std::chrono::milliseconds Timed(const std::function<void()>& action) {
+    const auto start = Clock::now();
+    action();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+} // namespace kevo::faults

@@ -1,0 +1,145 @@
+#pragma once
+
+// KevoConf's start-up and commands run inside this process, without windows:
+// the printer catalogue of the print setup dialog and the main window's
+// logic over a real printing service, put together in the order in which
+// the program itself puts them together. Messages are answered from a
+// script and recorded; once termination has been requested, every message
+// closes at once with Cancel, as in the program.
+//
+// Shared by the printing-service fault tests and the benchmark suite.
+
+#include "main/MainForm.h"
+#include "platform/Prompter.h"
+#include "platform/printing/PrintingService.h"
+#include "printsetup/PrinterCatalogue.h"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kevo::faults {
+
+// The windows around the main window's logic, as far as a test looks at them.
+class QuietUi : public main::MainFormUi {
+public:
+    void ShowSplash() override { splashShown = true; }
+    void HideSplash() override { splashShown = false; }
+    void BringSplashToFront() override {}
+    void DisableWindows() override { disabled = true; }
+    void EnableWindows() override { disabled = false; }
+    void RepaintGrid() override {}
+    int CurrentLine() const override { return 1; }
+    std::pair<int, int> SelectedLines() const override { return {1, 1}; }
+    void SetWaitCursor(bool) override {}
+    void RequestTermination() override { terminationRequested = true; }
+
+    bool splashShown = false;
+    bool disabled = false;
+    bool terminationRequested = false;
+};
+
+// Every message and error report in the order shown, each as "message: "
+// or "report: " followed by its text (the error report's with its full stop).
+class RecordingPrompter : public platform::Prompter {
+public:
+    explicit RecordingPrompter(const QuietUi& ui) : ui_(ui) {}
+
+    platform::MessageAnswer ShowMessage(const std::string& text, platform::MessageType type,
+                                        platform::MessageButtons buttons) override;
+    void ShowErrorReport(const std::string& errorText) override;
+
+    // The next message is answered with this button.
+    void AnswerNext(platform::MessageAnswer answer) { script_.AnswerNext(answer); }
+
+    const std::vector<std::string>& Shown() const { return shown_; }
+    const std::vector<std::string>& ErrorReports() const { return script_.ErrorReports(); }
+    void Forget() { shown_.clear(); }
+
+private:
+    const QuietUi& ui_;
+    platform::ScriptedPrompter script_;
+    std::vector<std::string> shown_;
+};
+
+// Where the program's files are: the names file and the setup file given on
+// the command line, and the folder that stands in for the Windows directory.
+struct ProgramFiles {
+    std::filesystem::path names;
+    std::filesystem::path setup;
+    std::filesystem::path configFolder;
+};
+
+class InProcessProgram {
+public:
+    // The program's own printing service (the machine's CUPS scheduler
+    // behind the caching decorator) when service is null.
+    explicit InProcessProgram(std::unique_ptr<platform::PrintingService> service = nullptr);
+    ~InProcessProgram();
+
+    InProcessProgram(const InProcessProgram&) = delete;
+    InProcessProgram& operator=(const InProcessProgram&) = delete;
+
+    // Start-up as the program runs it: the print setup dialog's creation
+    // builds the catalogue (a failure goes to the standard error report),
+    // the main window's creation reads the run mode, the names file and the
+    // setup file, then the start-up check unless the program is terminating,
+    // then the run-mode decision.
+    void StartUp(const std::string& mode, const ProgramFiles& files);
+
+    main::MainForm& Form() { return *form_; }
+    printsetup::PrinterCatalogue& Catalogue() { return catalogue_; }
+    RecordingPrompter& Prompter() { return prompter_; }
+    QuietUi& Ui() { return ui_; }
+    const std::string& Errors(int line) const;
+
+    // Recheck Printers, and Reload Details answered with OK.
+    void Recheck();
+    void Reload();
+
+private:
+    std::unique_ptr<platform::PrintingService> service_;
+    printsetup::PrinterCatalogue catalogue_;
+    QuietUi ui_;
+    RecordingPrompter prompter_;
+    std::unique_ptr<main::MainForm> form_;
+};
+
+// A printing service that passes every question on, and runs an action
+// once, just before the first bin query for one printer reaches the service
+// behind it (for instance: freeze the scheduler in the middle of a check).
+class ActionBeforeBins : public platform::PrintingService {
+public:
+    ActionBeforeBins(std::unique_ptr<platform::PrintingService> inner, std::string printer,
+                     std::function<void()> action);
+
+    std::vector<platform::PrinterEntry> EnumPrinters() override;
+    platform::DefaultPrinterAnswer DefaultPrinter() override;
+    std::string ProfileWindowsDevice() override;
+    std::string ProfileDevicesValue(const std::string& printer) override;
+    int BinNameCount(const std::string& device, const std::string& port) override;
+    int BinNames(const std::string& device, const std::string& port,
+                 std::vector<platform::BinNameField>& out) override;
+    int BinNumberCount(const std::string& device, const std::string& port) override;
+    int BinNumbers(const std::string& device, const std::string& port,
+                   std::vector<std::uint16_t>& out) override;
+
+    bool Done() const { return !action_; }
+
+private:
+    void Before(const std::string& device);
+
+    std::unique_ptr<platform::PrintingService> inner_;
+    std::string printer_;
+    std::function<void()> action_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+// How long an action took.
+std::chrono::milliseconds Timed(const std::function<void()>& action);
+
+} // namespace kevo::faults

@@ -1,0 +1,93 @@
+#include "SchedulerInPlace.h"
+
+#include <cups/cups.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace kevo::faults {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int GiveUp(http_t* /*http*/, void* /*data*/) {
+    return 0;
+}
+
+// One bounded request: does a scheduler answer on this port?
+bool Answers(int port) {
+    http_t* http = httpConnect2("127.0.0.1", port, nullptr, AF_INET, HTTP_ENCRYPTION_IF_REQUESTED,
+                                1, 500, nullptr);
+    if (http == nullptr)
+        return false;
+    httpSetTimeout(http, 1.0, GiveUp, nullptr);
+    ipp_t* response = cupsDoRequest(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
+    const bool answered = response != nullptr || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
+    ippDelete(response);
+    httpClose(http);
+    return answered;
+}
+
+// cupsd notices SIGTERM when its main loop wakes up; a connection wakes it.
+void Knock(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    close(fd);
+}
+
+std::string Cupsd() {
+    if (const char* chosen = std::getenv("KEVO_CUPSD"); chosen != nullptr && *chosen != '\0')
+        return chosen;
+    const std::string found = e2e::FindProgram("cupsd");
+    return found.find('/') != std::string::npos ? found : "/usr/sbin/cupsd";
+}
+
+} // namespace
+
+SchedulerRestartedInPlace::SchedulerRestartedInPlace(test::PrivateScheduler& scheduler)
+    : port_(scheduler.Port()) {
+    const fs::path etc = scheduler.Folder() / "etc";
+    scheduler.Stop();
+    // The configuration names the port; cupsd listens with SO_REUSEADDR, so
+    // the connections the old one closed do not keep it off the port.
+    e2e::SpawnOptions options;
+    options.outputFile = scheduler.Folder() / "log" / "cupsd-in-place.out";
+    cupsd_ = e2e::ChildProcess({Cupsd(), "-f", "-c", (etc / "cupsd.conf").string(), "-s",
+                                (etc / "cups-files.conf").string()},
+                               options);
+    const auto deadline = e2e::Clock::now() + std::chrono::seconds(15);
+    while (!Answers(port_)) {
+        if (cupsd_.HasExited() || e2e::Clock::now() >= deadline) {
+            throw test::SchedulerError("the scheduler did not come back on port " +
+                                       std::to_string(port_) + ": " +
+                                       e2e::FileTail(options.outputFile));
+        }
+        poll(nullptr, 0, 10); // look again shortly
+    }
+}
+
+SchedulerRestartedInPlace::~SchedulerRestartedInPlace() {
+    if (cupsd_.Started() && !cupsd_.HasExited()) {
+        kill(cupsd_.Pid(), SIGCONT);
+        kill(cupsd_.Pid(), SIGTERM);
+        Knock(port_);
+    }
+    cupsd_.Stop();
+}
+
+} // namespace kevo::faults
