@@ -150,6 +150,11 @@ bool PortIsFree(int port) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
+    // The scheduler binds with SO_REUSEADDR, so a port whose old connections
+    // linger in TIME_WAIT is free for it: ask the same way, so that a
+    // restart keeps its port and a running program finds it again.
+    const int reuse = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     const bool free = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     close(fd);
     return free;
