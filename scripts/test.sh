@@ -27,3 +27,6 @@ cmake -S . -B "$ASAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEVO_SANITIZE=ON \
 cmake --build "$ASAN_DIR" -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$ASAN_DIR" --output-on-failure -j "$JOBS" -L unit --timeout 300
+
+echo "== The Windows platform layer: cross-built with MinGW-w64, tested under Wine"
+LINUX_BUILD_DIR="$BUILD_DIR" scripts/test-windows.sh

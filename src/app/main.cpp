@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
     QApplication::setWindowIcon(resources::ProgramIcon());
-    const auto arguments = platform::ArgumentsFromArgv(argc, argv);
+    const auto arguments = platform::ProgramArguments(argc, argv);
     auto& termination = platform::Termination::Instance();
     platform::QtPrompter prompter;
 

@@ -10,7 +10,14 @@ AboutBoxTexts GatherAboutBoxTexts(const VersionInformation& version,
                                   const std::string& thousandsSeparator) {
     AboutBoxTexts texts;
     texts.version = VersionLabel(version);
-    texts.platform = PosixPlatformText(system.Os());
+    const platform::OsIdentity os = system.Os();
+    if (os.windows) {
+        const platform::WindowsVersion& windows = *os.windows;
+        texts.platform = PlatformText(windows.majorVersion, windows.minorVersion,
+                                      windows.buildNumber, windows.platformId, windows.csdVersion);
+    } else {
+        texts.platform = PosixPlatformText(os);
+    }
     const platform::MemoryStatus memory = system.Memory();
     texts.resources = FormatMemoryLoad(memory.memoryLoad);
     texts.freeMem = FormatTotalPhys(memory.totalPhys, thousandsSeparator);

@@ -12,7 +12,7 @@ namespace kevo::info {
 // Everything the about box shows that is gathered when it is shown.
 struct AboutBoxTexts {
     std::string version;   // "Version 3.2 (Build 0.0)"
-    std::string platform;  // "Debian GNU/Linux 12 - v6.01.0 18-amd64"
+    std::string platform;  // "Debian GNU/Linux 12 - v6.01.0 18-amd64", "Windows XP - v5.01.2600"
     std::string resources; // the memory load, "7%"
     std::string freeMem;   // the total physical memory, "2,097,152 KB"
     // The ten string slots; nothing when the program has no version

@@ -29,7 +29,9 @@ int ResultForStartError(int error) {
     case EPERM:
         return kAccessDenied;
     case ENOEXEC:
+#ifdef ELIBBAD // not on Windows
     case ELIBBAD:
+#endif
     case ETXTBSY:
         return kBadFormat;
     default:
@@ -62,6 +64,8 @@ int ShellResultFor(const platform::OpenOutcome& outcome) {
         return ResultForStartError(outcome.error);
     case State::Failed:
         return outcome.signal != 0 ? kActionFailed : ResultForExitStatus(outcome.exitStatus);
+    case State::Refused:
+        return outcome.shellResult;
     }
     return kActionFailed;
 }

@@ -25,6 +25,7 @@ inline constexpr const char* kExploreWebCaption = "Error ExploreWeb";
 //   opener's exit status 1 (bad arguments)    1
 //   any other exit status, a signal, or any
 //   other reason for not starting             4  the action failed
+//   refused by the Windows shell              the shell's own result
 int ShellResultFor(const platform::OpenOutcome& outcome);
 
 // The text of the message for a shell result, or nothing for a success

@@ -26,11 +26,6 @@ VersionData ProgramVersionData() {
     return data;
 }
 
-const VersionInformation& ProgramVersionInformation() {
-    static const StaticVersionInformation information(ProgramVersionData());
-    return information;
-}
-
 std::string MakerWebAddress() {
     return KEVO_WEB_ADDRESS;
 }

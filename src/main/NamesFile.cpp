@@ -6,7 +6,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,9 +121,9 @@ NamesFileResult ReadNamesFile(const std::string& path) {
         result.outcome = NamesFileResult::Outcome::Missing;
         return result;
     }
-    // O_NONBLOCK keeps a named pipe from blocking the open; only regular
-    // files are read, so a device that never ends cannot hang the program.
-    FileHandle file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    // A named pipe does not block the open; only regular files are read, so
+    // a device that never ends cannot hang the program.
+    FileHandle file(platform::OpenForReading(path));
     struct stat info {};
     if (file.Get() < 0 || fstat(file.Get(), &info) != 0) {
         result.outcome = NamesFileResult::Outcome::ReadError;

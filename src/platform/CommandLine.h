@@ -25,6 +25,11 @@ std::vector<std::string> ArgumentsFromCommandLine(std::string_view commandLine);
 // argv without the program's own path and without empty arguments.
 std::vector<std::string> ArgumentsFromArgv(int argc, const char* const* argv);
 
+// The running program's arguments as this system hands them over: argv on
+// POSIX systems (ArgumentsFromArgv); on Windows the whole command line of
+// GetCommandLineA through ArgumentsFromCommandLine, argc and argv unused.
+std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
+
 // Converts a whole text to a signed 32-bit integer: leading blanks skipped,
 // then an optional "+" or "-" and decimal digits, or a hexadecimal number
 // introduced by "$", "x", "X", "0x" or "0X" without a sign; nothing may

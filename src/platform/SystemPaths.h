@@ -8,9 +8,11 @@ namespace kevo::platform {
 // separator; empty when the system cannot tell.
 std::string ExecutableDirectory();
 
-// The folder that stands in for the Windows directory on this system: the
-// user's configuration folder for the program, $XDG_CONFIG_HOME/kevoconf,
-// or ~/.config/kevoconf when XDG_CONFIG_HOME is unset or not absolute.
+// The Windows directory, exactly as the system reports it (read into a
+// buffer of 261 characters, and again with more room should it not fit).
+// On POSIX systems the folder that stands in for it: the user's
+// configuration folder for the program, $XDG_CONFIG_HOME/kevoconf, or
+// ~/.config/kevoconf when XDG_CONFIG_HOME is unset or not absolute.
 // Returned without a trailing separator; the folder need not exist yet.
 std::string WindowsDirectory();
 
@@ -24,5 +26,10 @@ bool FileExists(const std::string& path);
 
 // True when a directory exists at path.
 bool DirectoryExists(const std::string& path);
+
+// Opens an existing file for reading its bytes as they are (never in a text
+// mode that would change line ends), for read() and close(). Opening a named
+// pipe does not wait for a writer. -1 with errno set when it cannot.
+int OpenForReading(const std::string& path);
 
 } // namespace kevo::platform

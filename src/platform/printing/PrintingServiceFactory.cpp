@@ -6,6 +6,9 @@
 #if KEVO_WITH_CUPS
 #include "platform/cups/CupsPrintingService.h"
 #endif
+#if KEVO_WITH_WINSPOOL
+#include "platform/win/WinspoolPrintingService.h"
+#endif
 
 #include <cstdlib>
 #include <string>
@@ -42,6 +45,8 @@ std::unique_ptr<PrintingService> MakeUncachedService(const char* simulatedPrinte
     }
 #if KEVO_WITH_CUPS
     return MakeCupsPrintingService();
+#elif KEVO_WITH_WINSPOOL
+    return win::MakeWinspoolPrintingService();
 #else
     return std::make_unique<SimulatedPrintingService>(SimulatedPrinters());
 #endif

@@ -26,7 +26,8 @@ inline constexpr int kSimulatedFileInvalid = 13;   // the file is not well forme
 //   kSimulatedFileInvalid and a text naming the file and the fault, so that
 //   the fault reaches the standard error report when the catalogue is built
 //   (the program never falls back to the machine's printers then);
-// - otherwise the CUPS service when the program is built with it;
+// - otherwise the CUPS service when the program is built with it, or on
+//   Windows the winspool service;
 // - otherwise a service without printers and without a default printer.
 std::unique_ptr<PrintingService> MakePrintingService();
 

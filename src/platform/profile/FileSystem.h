@@ -8,6 +8,13 @@
 
 namespace kevo::platform {
 
+#ifdef _WIN32
+// Windows files have no numeric owner and group; the Windows file system
+// reports 0 and ignores them.
+using uid_t = unsigned int;
+using gid_t = unsigned int;
+#endif
+
 // What the profile file needs to know about a path (links followed).
 struct FileStatus {
     bool isRegular = false;
@@ -59,7 +66,8 @@ public:
     virtual int SyncDirectory(const std::string& path) = 0;
 };
 
-// The real calls of this system.
+// The real calls of a POSIX system. (Windows has its own, behind
+// SystemFileSystem().)
 class PosixFileSystem : public FileSystem {
 public:
     int ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) override;
@@ -79,5 +87,10 @@ public:
 
 // One shared instance of the real file system; it holds no state.
 FileSystem& SystemFileSystem();
+
+// The position of the separator that ends the folder part of a path, or npos
+// for a bare name: the last "/" on POSIX systems; on Windows the last "\" or
+// "/", or the colon of a drive prefix ("C:name").
+std::size_t FolderSeparatorPosition(std::string_view path);
 
 } // namespace kevo::platform

@@ -181,7 +181,7 @@ std::string ProfileFile::ResolveTarget() const {
         if (link.front() == '/') {
             current = std::move(link);
         } else {
-            const std::size_t slash = current.rfind('/');
+            const std::size_t slash = FolderSeparatorPosition(current);
             current.erase(slash == std::string::npos ? 0 : slash + 1);
             current += link;
         }
@@ -198,7 +198,7 @@ void ProfileFile::PrepareWrite() {
         Fail();
     }
     target_ = ResolveTarget();
-    const std::size_t slash = target_.rfind('/');
+    const std::size_t slash = FolderSeparatorPosition(target_);
     const std::string directory =
         slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
     const std::string name = target_.substr(directory.size());

@@ -2,10 +2,16 @@
 
 #include <QGuiApplication>
 #include <QWidget>
+
+#ifdef _WIN32
+#include "platform/win/WinForeground.h"
+#else
 #include <qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
+#endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -15,6 +21,34 @@ namespace kevo::platform {
 namespace {
 
 constexpr int kClassNameBuffer = 30;
+
+} // namespace
+
+bool IsHostWindowClass(const char* className, int length) {
+    const std::string name(className,
+                           static_cast<std::size_t>(std::min(length, kClassNameBuffer - 1)));
+    for (const char* host : kHostWindowClasses) {
+        if (name == host)
+            return true;
+    }
+    return false;
+}
+
+#ifdef _WIN32
+
+void BringToFrontOverHost(QWidget* window) {
+    if (window == nullptr || !window->isVisible())
+        return;
+    // Each top-level window of the program is a window of its own here; the
+    // one given is the one that takes the foreground.
+    const auto own = reinterpret_cast<HWND>(window->window()->winId());
+    if (win::BringToFrontOverHost(own, own))
+        window->repaint();
+}
+
+#else
+
+namespace {
 
 struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
@@ -66,16 +100,6 @@ std::string WindowClass(xcb_connection_t* connection, xcb_window_t window) {
 
 } // namespace
 
-bool IsHostWindowClass(const char* className, int length) {
-    const std::string name(className,
-                           static_cast<std::size_t>(std::min(length, kClassNameBuffer - 1)));
-    for (const char* host : kHostWindowClasses) {
-        if (name == host)
-            return true;
-    }
-    return false;
-}
-
 void BringToFrontOverHost(QWidget* window) {
     if (window == nullptr || !window->isVisible())
         return;
@@ -115,5 +139,7 @@ void BringToFrontOverHost(QWidget* window) {
     window->window()->raise();
     window->repaint();
 }
+
+#endif
 
 } // namespace kevo::platform

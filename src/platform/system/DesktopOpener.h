@@ -17,16 +17,19 @@ struct OpenOutcome {
         Opened,     // the opener ended with success
         NotStarted, // the opener could not be started; error holds the errno
         Failed,     // the opener ended with a failure: exitStatus, or signal
+        Refused,    // the Windows shell refused; shellResult holds its answer
     };
     State state = State::Running;
-    int error = 0;      // NotStarted: the errno of starting it
-    int exitStatus = 0; // Failed: the opener's exit status (0 when a signal ended it)
-    int signal = 0;     // Failed: the signal that ended it, else 0
+    int error = 0;       // NotStarted: the errno of starting it
+    int exitStatus = 0;  // Failed: the opener's exit status (0 when a signal ended it)
+    int signal = 0;      // Failed: the signal that ended it, else 0
+    int shellResult = 0; // Refused: the shell's result, 0 to 32
 
-    static OpenOutcome Opened() { return {State::Opened, 0, 0, 0}; }
-    static OpenOutcome NotStarted(int error) { return {State::NotStarted, error, 0, 0}; }
-    static OpenOutcome ExitedWith(int status) { return {State::Failed, 0, status, 0}; }
-    static OpenOutcome KilledBy(int signal) { return {State::Failed, 0, 0, signal}; }
+    static OpenOutcome Opened() { return {State::Opened, 0, 0, 0, 0}; }
+    static OpenOutcome NotStarted(int error) { return {State::NotStarted, error, 0, 0, 0}; }
+    static OpenOutcome ExitedWith(int status) { return {State::Failed, 0, status, 0, 0}; }
+    static OpenOutcome KilledBy(int signal) { return {State::Failed, 0, 0, signal, 0}; }
+    static OpenOutcome RefusedByShell(int result) { return {State::Refused, 0, 0, 0, result}; }
 
     bool operator==(const OpenOutcome&) const = default;
 };
@@ -60,7 +63,7 @@ public:
     virtual std::shared_ptr<OpenRequest> Open(const std::string& target) = 0;
 };
 
-// The freedesktop opener, xdg-open, started as a process of its own: the
+// The freedesktop opener, xdg-open (POSIX systems), started as a process of its own: the
 // target is its single argument (no shell is involved), its input is
 // /dev/null, it runs in a session of its own so that signals meant for this
 // program's terminal do not reach the browser it starts, and a thread waits
@@ -79,6 +82,15 @@ public:
 
 private:
     std::string program_;
+};
+
+// The Windows shell's "open" (Windows only): ShellExecuteA with the verb
+// "open", no parameters, no working folder and the show command "normal".
+// The shell answers at once: a result above 32 is Opened, any other is
+// Refused with that result.
+class ShellOpener : public DesktopOpener {
+public:
+    std::shared_ptr<OpenRequest> Open(const std::string& target) override;
 };
 
 // A stand-in for the desktop: remembers every target and ends each request

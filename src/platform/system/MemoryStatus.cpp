@@ -1,10 +1,8 @@
 #include "platform/system/MemoryStatus.h"
 
-#include <fstream>
 #include <limits>
 #include <map>
 #include <sstream>
-#include <sys/sysinfo.h>
 
 namespace kevo::platform {
 namespace {
@@ -40,7 +38,9 @@ std::map<std::string, std::uint64_t> MemInfoValues(const std::string& text) {
     return values;
 }
 
-std::uint32_t LoadPercent(std::uint64_t total, std::uint64_t available) {
+} // namespace
+
+std::uint32_t MemoryLoadPercent(std::uint64_t total, std::uint64_t available) {
     if (total == 0)
         return 0;
     if (available > total)
@@ -51,8 +51,6 @@ std::uint32_t LoadPercent(std::uint64_t total, std::uint64_t available) {
     const long double percent = static_cast<long double>(used) * 100 / total;
     return static_cast<std::uint32_t>(percent + 0.5L);
 }
-
-} // namespace
 
 std::optional<MemoryStatus> ParseMemInfo(const std::string& text) {
     const auto values = MemInfoValues(text);
@@ -74,28 +72,7 @@ std::optional<MemoryStatus> ParseMemInfo(const std::string& text) {
     }
     MemoryStatus status;
     status.totalPhys = *totalKb * 1024;
-    status.memoryLoad = LoadPercent(*totalKb, availableKb);
-    return status;
-}
-
-MemoryStatus ReadMemoryStatus() {
-    std::ifstream file("/proc/meminfo");
-    if (file) {
-        std::ostringstream text;
-        text << file.rdbuf();
-        if (const auto status = ParseMemInfo(text.str()))
-            return *status;
-    }
-    struct sysinfo info {};
-    if (sysinfo(&info) != 0 || info.totalram == 0)
-        return {};
-    const std::uint64_t unit = info.mem_unit == 0 ? 1 : info.mem_unit;
-    const std::uint64_t total = static_cast<std::uint64_t>(info.totalram) * unit;
-    const std::uint64_t available =
-        (static_cast<std::uint64_t>(info.freeram) + info.bufferram) * unit;
-    MemoryStatus status;
-    status.totalPhys = total;
-    status.memoryLoad = LoadPercent(total, available);
+    status.memoryLoad = MemoryLoadPercent(*totalKb, availableKb);
     return status;
 }
 

@@ -18,6 +18,10 @@ struct MemoryStatus {
     bool operator==(const MemoryStatus&) const = default;
 };
 
+// The per cent of total that is in use when available of it is free,
+// rounded to the nearest per cent; 0 when total is 0.
+std::uint32_t MemoryLoadPercent(std::uint64_t total, std::uint64_t available);
+
 // Reads the status from the text of /proc/meminfo: MemTotal is the total,
 // and the memory in use is MemTotal less MemAvailable (kernels before 3.14
 // have no MemAvailable; there MemFree + Buffers + Cached stands in for it).
@@ -25,8 +29,9 @@ struct MemoryStatus {
 // missing, zero or unreadable.
 std::optional<MemoryStatus> ParseMemInfo(const std::string& text);
 
-// The status of this machine: /proc/meminfo, else sysinfo(2); zeros when
-// neither answers.
+// The status of this machine: /proc/meminfo, else sysinfo(2), on Linux;
+// the system's memory status (GlobalMemoryStatusEx) on Windows. Zeros when
+// the system does not answer.
 MemoryStatus ReadMemoryStatus();
 
 } // namespace kevo::platform

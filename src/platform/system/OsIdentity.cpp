@@ -1,8 +1,6 @@
 #include "platform/system/OsIdentity.h"
 
-#include <fstream>
 #include <sstream>
-#include <sys/utsname.h>
 
 namespace kevo::platform {
 namespace {
@@ -43,15 +41,6 @@ std::string Unquote(const std::string& raw) {
     return value;
 }
 
-std::string ReadFile(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return {};
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 } // namespace
 
 std::map<std::string, std::string> ParseOsRelease(const std::string& text) {
@@ -90,20 +79,6 @@ OsIdentity MakeOsIdentity(const std::string& osReleaseText, const std::string& k
     identity.kernelName = kernelName;
     identity.kernelRelease = kernelRelease;
     return identity;
-}
-
-OsIdentity ReadOsIdentity() {
-    std::string osRelease = ReadFile("/etc/os-release");
-    if (osRelease.empty())
-        osRelease = ReadFile("/usr/lib/os-release");
-    struct utsname names {};
-    std::string kernelName;
-    std::string kernelRelease;
-    if (uname(&names) == 0) {
-        kernelName = names.sysname;
-        kernelRelease = names.release;
-    }
-    return MakeOsIdentity(osRelease, kernelName, kernelRelease);
 }
 
 } // namespace kevo::platform

@@ -170,4 +170,8 @@ FileSystem& SystemFileSystem() {
     return fileSystem;
 }
 
+std::size_t FolderSeparatorPosition(std::string_view path) {
+    return path.rfind('/');
+}
+
 } // namespace kevo::platform

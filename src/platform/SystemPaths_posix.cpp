@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,6 +57,10 @@ bool FileExists(const std::string& path) {
 bool DirectoryExists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int OpenForReading(const std::string& path) {
+    return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
 } // namespace kevo::platform

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Builds the Windows side with MinGW-w64 and runs its test runner under Wine
+# against a private CUPS scheduler (Wine's winspool takes its printers from
+# CUPS), on a machine without a display:
+#
+#   1. installs MinGW-w64, Wine and the CUPS packages where they are missing;
+#   2. cross-builds into build-windows/ (cmake/toolchain-mingw64.cmake);
+#   3. builds kevo_cups_dump in the Linux build (build/, or LINUX_BUILD_DIR);
+#   4. starts a private scheduler with the test PPDs' printers, a raw queue,
+#      a printer with a UTF-8 name and a class, and writes what the CUPS
+#      printing service reports about them;
+#   5. makes a fresh Wine prefix in a temporary folder (null graphics driver:
+#      windows without a display) and runs build-windows/.../kevo_windows_test.exe,
+#      which compares winspool's answers with the CUPS service's.
+#
+#   scripts/test-windows.sh [GTEST-ARGUMENTS...]
+#   WINDOWS_BUILD_DIR=... LINUX_BUILD_DIR=... KEEP_WINDOWS_TEMP=1 scripts/test-windows.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+started=$SECONDS
+
+WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR:-build-windows}
+LINUX_BUILD_DIR=${LINUX_BUILD_DIR:-build}
+
+step() { echo "== [$((SECONDS - started)) s] $*"; }
+
+# --- 1. Packages ---------------------------------------------------------
+PACKAGES=(
+  cmake ninja-build g++ googletest libgtest-dev
+  g++-mingw-w64-x86-64-posix wine64
+  libcups2-dev cups-daemon cups-client cups
+)
+missing=()
+for package in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if ((${#missing[@]} > 0)); then
+  SUDO=""
+  if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+  step "Installing: ${missing[*]}"
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+[[ -x $WINE ]] || WINE=$(command -v wine64)
+[[ -x $WINESERVER ]] || WINESERVER=$(command -v wineserver)
+
+# --- 2. The Windows build ------------------------------------------------
+step "Cross-building the Windows side in $WINDOWS_BUILD_DIR"
+cmake -S . -B "$WINDOWS_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" >/dev/null
+cmake --build "$WINDOWS_BUILD_DIR" -j "$(nproc)"
+runner="$WINDOWS_BUILD_DIR/tests/windows/kevo_windows_test.exe"
+
+# --- 3. The CUPS side's dump ---------------------------------------------
+if [[ ! -f "$LINUX_BUILD_DIR/CMakeCache.txt" ]]; then
+  step "Configuring a Linux build in $LINUX_BUILD_DIR for kevo_cups_dump"
+  cmake -S . -B "$LINUX_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DKEVO_WITH_QT=OFF -DKEVO_BUILD_BENCHMARKS=OFF >/dev/null
+fi
+step "Building kevo_cups_dump in $LINUX_BUILD_DIR"
+cmake --build "$LINUX_BUILD_DIR" --target kevo_cups_dump -j "$(nproc)"
+dump_tool="$LINUX_BUILD_DIR/tests/windows/kevo_cups_dump"
+
+# --- 4. The private scheduler --------------------------------------------
+temp=$(mktemp -d /tmp/kevo-windows.XXXXXX)
+cleanup() {
+  local status=$?
+  if [[ -n "${WINEPREFIX:-}" && -d "$WINEPREFIX" ]]; then
+    timeout 30 "$WINESERVER" -k 2>/dev/null || true
+  fi
+  if [[ -n "${scheduler:-}" ]]; then
+    tests/integration/cups/private-cupsd.sh stop "$scheduler" 2>/dev/null || true
+  fi
+  if [[ -z "${KEEP_WINDOWS_TEMP:-}" ]]; then
+    rm -rf "$temp"
+  else
+    echo "kept $temp"
+  fi
+  exit "$status"
+}
+trap cleanup EXIT
+
+step "Starting a private CUPS scheduler"
+# A port found free may be taken before the scheduler listens on it: then
+# another folder, and another port.
+for attempt in 1 2 3; do
+  if environment=$(tests/integration/cups/private-cupsd.sh start "$temp/cups$attempt"); then
+    scheduler="$temp/cups$attempt"
+    eval "$environment"
+    break
+  fi
+  tail -n 5 "$temp/cups$attempt/log/error_log" 2>/dev/null || true
+done
+if [[ -z "${scheduler:-}" ]]; then
+  echo "no private CUPS scheduler could be started" >&2
+  exit 1
+fi
+ppd=tests/integration/cups/ppd
+# lpadmin warns that PPD files are deprecated; nothing else is hidden.
+add_printer() {
+  lpadmin -p "$1" -E -v file:///dev/null "${@:2}" 2> >(grep -v 'drivers are deprecated' >&2)
+}
+add_printer LongNames -P "$ppd/kevo-long-names.ppd"
+add_printer Blanks -P "$ppd/kevo-blank-padded.ppd"
+add_printer Cases -P "$ppd/kevo-case-variants.ppd"
+add_printer Utf8 -P "$ppd/kevo-utf8.ppd"
+add_printer NoSlots -P "$ppd/kevo-no-slots.ppd"
+add_printer Manual -P "$ppd/kevo-manual-feed.ppd"
+add_printer Raw
+add_printer "Büro" -P "$ppd/kevo-manual-feed.ppd"
+lpadmin -p Cases -c Pool
+lpadmin -p Manual -c Pool
+cupsenable Pool
+cupsaccept Pool
+lpadmin -d Cases
+
+step "What the CUPS printing service reports"
+"$dump_tool" "$temp/cups-dump.txt"
+
+# --- 5. Wine --------------------------------------------------------------
+export WINEPREFIX="$temp/wine" WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko installer prompts; no display.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+export LC_ALL=C.UTF-8
+step "Making a Wine prefix"
+timeout 300 "$WINE" wineboot --init >/dev/null 2>&1
+# Windows without a display: the null graphics driver. The desktop that the
+# first start made still has the old driver, so the prefix's server is
+# restarted.
+timeout 60 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+timeout 30 "$WINESERVER" -k 2>/dev/null || true
+timeout 30 "$WINESERVER" -w 2>/dev/null || true
+
+step "Running the Windows test runner under Wine"
+windows_path() { echo "Z:${1//\//\\}"; }
+status=0
+KEVO_CUPS_DUMP=$(windows_path "$temp/cups-dump.txt") \
+  timeout 900 "$WINE" "$runner" "$@" || status=$?
+step "Done (exit status $status)"
+exit "$status"

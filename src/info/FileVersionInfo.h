@@ -1,0 +1,22 @@
+#pragma once
+
+// The version resource of a file, read through the Windows version services
+// (Windows only).
+
+#include "info/VersionInfo.h"
+
+#include <memory>
+#include <string>
+
+namespace kevo::info {
+
+// The version information of the file at path: GetFileVersionInfoSizeA for
+// the size, GetFileVersionInfoA to read it, VerQueryValueA for each lookup.
+// A root block of size 0 counts as a failed lookup. Texts are in the ANSI
+// code page, as the A functions give them.
+std::unique_ptr<VersionInformation> FileVersionInformation(std::string path);
+
+// The full path of the running program's own file (GetModuleFileNameA).
+std::string ProgramFilePath();
+
+} // namespace kevo::info

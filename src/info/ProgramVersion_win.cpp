@@ -1,0 +1,12 @@
+#include "info/FileVersionInfo.h"
+#include "info/ProgramVersion.h"
+
+namespace kevo::info {
+
+const VersionInformation& ProgramVersionInformation() {
+    static const std::unique_ptr<VersionInformation> information =
+        FileVersionInformation(ProgramFilePath());
+    return *information;
+}
+
+} // namespace kevo::info

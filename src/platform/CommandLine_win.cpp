@@ -1,0 +1,17 @@
+#include "platform/CommandLine.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace kevo::platform {
+
+std::vector<std::string> ProgramArguments(int /*argc*/, const char* const* /*argv*/) {
+    // The runtime's own split of the command line follows other rules
+    // (backslashes before quotes, doubled quotes); the program splits the
+    // whole line itself.
+    return ArgumentsFromCommandLine(GetCommandLineA());
+}
+
+} // namespace kevo::platform

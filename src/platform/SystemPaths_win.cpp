@@ -1,0 +1,85 @@
+#include "platform/SystemPaths.h"
+
+#include "platform/win/SystemFolder.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <vector>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace kevo::platform {
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+} // namespace
+
+std::string ExecutableDirectory() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        // A path that fills the buffer may have been cut.
+        if (length < buffer.size()) {
+            std::string path(buffer.data(), length);
+            const auto separator = path.find_last_of("\\/");
+            return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+        }
+        if (buffer.size() >= 32768)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string WindowsDirectory() {
+    return win::ReadSystemFolder(
+        [](char* buffer, std::uint32_t size) { return GetWindowsDirectoryA(buffer, size); },
+        win::kWindowsDirectoryBufferSize);
+}
+
+bool EnsureDirectory(const std::string& path) {
+    if (path.empty())
+        return false;
+    if (DirectoryExists(path))
+        return true;
+    // The parent first; a drive ("C:") or the root of a share ends the climb.
+    std::size_t end = path.size();
+    while (end > 0 && IsSeparator(path[end - 1]))
+        --end;
+    std::size_t separator = end;
+    while (separator > 0 && !IsSeparator(path[separator - 1]))
+        --separator;
+    if (separator > 1) {
+        const std::string parent = path.substr(0, separator - 1);
+        const bool isDrive = parent.size() == 2 && parent[1] == ':';
+        if (!isDrive && !EnsureDirectory(parent))
+            return false;
+    }
+    return CreateDirectoryA(path.c_str(), nullptr) != 0 ||
+           (GetLastError() == ERROR_ALREADY_EXISTS && DirectoryExists(path));
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+int OpenForReading(const std::string& path) {
+    return _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+
+} // namespace kevo::platform

@@ -1,0 +1,221 @@
+// The file-system calls of a profile file on Windows. Errors are reported as
+// the errno values the profile file expects (ENOENT for a file that is not
+// there, EACCES for one that may not be written, ...).
+
+#include "platform/profile/FileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <vector>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace kevo::platform {
+
+namespace {
+
+int ErrnoOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return EACCES;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return ENOMEM;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ENAMETOOLONG;
+    case ERROR_DIRECTORY:
+        return ENOTDIR;
+    default:
+        return EIO;
+    }
+}
+
+int LastErrno() {
+    return ErrnoOf(GetLastError());
+}
+
+// Closes a handle on every way out of a function.
+class HandleGuard {
+public:
+    explicit HandleGuard(HANDLE handle) : handle_(handle) {}
+    ~HandleGuard() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    HandleGuard(const HandleGuard&) = delete;
+    HandleGuard& operator=(const HandleGuard&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+class WindowsFileSystem final : public FileSystem {
+public:
+    int ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) override {
+        contents.clear();
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return LastErrno();
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return EISDIR;
+        const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return LastErrno();
+        HandleGuard guard(file);
+        // Devices (CON, a pipe) are refused before anything is read, so that
+        // none can block the caller.
+        if (GetFileType(file) != FILE_TYPE_DISK)
+            return EINVAL;
+        LARGE_INTEGER size{};
+        if (GetFileSizeEx(file, &size) == 0)
+            return LastErrno();
+        if (static_cast<unsigned long long>(size.QuadPart) > maxSize)
+            return EFBIG;
+        contents.reserve(static_cast<std::size_t>(size.QuadPart));
+        std::vector<char> chunk(std::size_t{64} * 1024);
+        for (;;) {
+            DWORD got = 0;
+            if (::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) ==
+                0) {
+                const int error = LastErrno();
+                contents.clear();
+                return error;
+            }
+            if (got == 0)
+                return 0;
+            if (contents.size() + got > maxSize) {
+                contents.clear();
+                return EFBIG;
+            }
+            contents.append(chunk.data(), got);
+        }
+    }
+
+    int Status(const std::string& path, FileStatus& status) override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == 0)
+            return LastErrno();
+        const DWORD attributes = data.dwFileAttributes;
+        status.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        status.isRegular = !status.isDirectory && (attributes & FILE_ATTRIBUTE_DEVICE) == 0;
+        // The read-only attribute is the only permission a Windows file
+        // carries in this sense.
+        status.permissions = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
+        status.owner = 0;
+        status.group = 0;
+        return 0;
+    }
+
+    int ReadLink(const std::string& /*path*/, std::string& /*target*/) override {
+        // Symbolic links are followed by the system itself; the file is
+        // replaced where the path names it.
+        return EINVAL;
+    }
+
+    int CheckWritable(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return LastErrno();
+        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+            return EACCES;
+        // Opening it for writing also answers for access rights and for
+        // another program that holds it locked.
+        const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return LastErrno();
+        CloseHandle(file);
+        return 0;
+    }
+
+    int CreateNew(const std::string& path, int& fd) override {
+        fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                   _S_IREAD | _S_IWRITE);
+        return fd < 0 ? errno : 0;
+    }
+
+    int Write(int fd, const char* data, std::size_t size, std::size_t& written) override {
+        const auto count = static_cast<unsigned int>(size > INT_MAX ? INT_MAX : size);
+        const int n = _write(fd, data, count);
+        if (n < 0) {
+            written = 0;
+            return errno;
+        }
+        written = static_cast<std::size_t>(n);
+        return 0;
+    }
+
+    int SetPermissions(int /*fd*/, mode_t /*permissions*/) override {
+        // The file that is replaced was writable (CheckWritable), so the new
+        // one, writable as created, has the same permission.
+        return 0;
+    }
+
+    int SetOwner(int /*fd*/, uid_t /*owner*/, gid_t /*group*/) override { return 0; }
+
+    int Sync(int fd) override { return _commit(fd) == 0 ? 0 : errno; }
+
+    int Close(int fd) override { return _close(fd) == 0 ? 0 : errno; }
+
+    int Rename(const std::string& from, const std::string& to) override {
+        // Write-through: the call returns once the move is on the disk, which
+        // is what syncing the folder does on a POSIX system.
+        return MoveFileExA(from.c_str(), to.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0
+                   ? 0
+                   : LastErrno();
+    }
+
+    int Remove(const std::string& path) override {
+        return DeleteFileA(path.c_str()) != 0 ? 0 : LastErrno();
+    }
+
+    int SyncDirectory(const std::string& /*path*/) override {
+        // A folder cannot be flushed on its own here; the write-through
+        // rename has made the new name durable.
+        return 0;
+    }
+};
+
+} // namespace
+
+FileSystem& SystemFileSystem() {
+    static WindowsFileSystem fileSystem;
+    return fileSystem;
+}
+
+std::size_t FolderSeparatorPosition(std::string_view path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator != std::string_view::npos)
+        return separator;
+    if (path.size() >= 2 && path[1] == ':')
+        return 1;
+    return std::string_view::npos;
+}
+
+} // namespace kevo::platform

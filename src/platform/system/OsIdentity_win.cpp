@@ -1,0 +1,34 @@
+#include "platform/system/OsIdentity.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstring>
+
+namespace kevo::platform {
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record of the A function");
+
+WindowsVersion ReadWindowsVersion() {
+    OSVERSIONINFOA record{};
+    record.dwOSVersionInfoSize = sizeof record;
+    GetVersionExA(&record);
+    WindowsVersion version;
+    version.majorVersion = record.dwMajorVersion;
+    version.minorVersion = record.dwMinorVersion;
+    version.buildNumber = record.dwBuildNumber;
+    version.platformId = record.dwPlatformId;
+    version.csdVersion.assign(record.szCSDVersion,
+                              strnlen(record.szCSDVersion, sizeof record.szCSDVersion));
+    return version;
+}
+
+OsIdentity ReadOsIdentity() {
+    OsIdentity identity;
+    identity.windows = ReadWindowsVersion();
+    return identity;
+}
+
+} // namespace kevo::platform

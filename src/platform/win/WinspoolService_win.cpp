@@ -1,0 +1,12 @@
+// The printing service of this Windows system. (Apart from the system calls,
+// whose windows.h would rename the service's EnumPrinters.)
+
+#include "platform/win/WinspoolPrintingService.h"
+
+namespace kevo::platform::win {
+
+std::unique_ptr<PrintingService> MakeWinspoolPrintingService() {
+    return std::make_unique<WinspoolPrintingService>(MakeSystemWinspoolApi());
+}
+
+} // namespace kevo::platform::win

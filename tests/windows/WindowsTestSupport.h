@@ -1,0 +1,60 @@
+#pragma once
+
+// Helpers of the Windows test runner: files, temporary folders, child
+// processes and the texts the system converts.
+
+#include <string>
+#include <vector>
+
+namespace kevo::testing {
+
+// The environment variable that makes the runner, started as a child, write
+// the arguments that the program takes from the system (ProgramArguments:
+// GetCommandLineA through our splitting) to the file it names, one per line
+// in hexadecimal, and end.
+inline constexpr const char* kPrintArgumentsVariable = "KEVO_PRINT_ARGUMENTS";
+
+// The runner's side of that: 0 when written.
+int PrintArguments(const std::string& file, int argc, const char* const* argv);
+
+// A new empty folder under the system's temporary folder, removed with all
+// it holds when the object goes.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    // The folder, without a trailing backslash.
+    const std::string& Path() const { return path_; }
+    // Path() + "\" + name.
+    std::string File(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+
+// Runs program with the whole command line given and waits for it, at most
+// timeoutMs; its exit code, or -1 when it could not be started or did not
+// end in time.
+int RunProcess(const std::string& program, const std::string& commandLine, int timeoutMs);
+
+// The running program's own path.
+std::string OwnPath();
+
+// Text in the ANSI code page from UTF-8 (as the A functions give the
+// strings of a resource that holds them in Unicode).
+std::string Utf8ToAnsi(const std::string& utf8);
+
+std::string HexOf(const std::string& bytes);
+
+// Bytes shown readably in a test message: printable ASCII as it is, the rest
+// as \xHH.
+std::string Printable(const std::string& bytes);
+
+} // namespace kevo::testing

@@ -1,0 +1,144 @@
+#include "WindowsTestSupport.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace kevo::testing {
+
+namespace {
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA entry;
+    const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(find, &entry) != 0);
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace
+
+TemporaryFolder::TemporaryFolder() {
+    static std::atomic<int> counter{0};
+    char base[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof base, base);
+    std::string root = base;
+    if (!root.empty() && root.back() == '\\')
+        root.pop_back();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = root + "\\kevo-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(counter++);
+        if (CreateDirectoryA(path_.c_str(), nullptr) != 0)
+            return;
+    }
+    throw std::runtime_error("no temporary folder could be made under " + root);
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    RemoveTree(path_);
+}
+
+std::string TemporaryFolder::File(const std::string& name) const {
+    return path_ + "\\" + name;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+    file.close();
+    if (!file)
+        throw std::runtime_error("cannot write " + path);
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int RunProcess(const std::string& program, const std::string& commandLine, int timeoutMs) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process) == 0)
+        return -1;
+    const DWORD waited = WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeoutMs));
+    DWORD code = 0;
+    if (waited == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return waited == WAIT_OBJECT_0 ? static_cast<int>(code) : -1;
+}
+
+std::string OwnPath() {
+    char path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, length);
+}
+
+std::string Utf8ToAnsi(const std::string& utf8) {
+    const int wide =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), wide);
+    const int narrow =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(narrow), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), wide, ansi.data(), narrow, nullptr, nullptr);
+    return ansi;
+}
+
+std::string HexOf(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const unsigned char c : bytes) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 15];
+    }
+    return hex;
+}
+
+std::string Printable(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const unsigned char c : bytes) {
+        if (c >= 32 && c < 127 && c != '\\') {
+            text += static_cast<char>(c);
+        } else {
+            text += "\\x";
+            text += kDigits[c >> 4];
+            text += kDigits[c & 15];
+        }
+    }
+    return text;
+}
+
+} // namespace kevo::testing

@@ -1,0 +1,379 @@
+// The Windows printing service over scripted system calls: the enumeration
+// paths, the default printer and its failures, the profile fallbacks, and
+// the bin queries. Runs on Linux and in the Windows runner alike.
+
+#include "FakeWinspool.h"
+
+#include "platform/ErrorReport.h"
+#include "platform/win/WinspoolPrintingService.h"
+#include "printsetup/PrinterCatalogue.h"
+
+#include <gtest/gtest.h>
+
+namespace kevo::testing {
+namespace {
+
+using platform::PrinterEntry;
+using platform::win::kErrorInsufficientBuffer;
+using platform::win::kErrorInvalidName;
+using platform::win::kPrinterEnumConnections;
+using platform::win::kPrinterEnumDefault;
+using platform::win::kPrinterEnumLocal;
+using platform::win::PrinterRecord;
+using platform::win::WinspoolPrintingService;
+
+constexpr std::uint32_t kLocalAndConnections = kPrinterEnumLocal | kPrinterEnumConnections;
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// Name and port of each entry.
+Entries Listed(const std::vector<PrinterEntry>& printers) {
+    Entries entries;
+    for (const PrinterEntry& p : printers)
+        entries.emplace_back(p.name, p.port);
+    return entries;
+}
+
+class WinspoolLogic : public ::testing::Test {
+protected:
+    WinspoolLogic() {
+        auto fake = std::make_unique<FakeWinspool>();
+        fake_ = fake.get();
+        service_ = std::make_unique<WinspoolPrintingService>(std::move(fake));
+    }
+
+    FakeWinspool* fake_;
+    std::unique_ptr<WinspoolPrintingService> service_;
+};
+
+TEST_F(WinspoolLogic, NtFamilyListsLocalPrintersAndConnectionsByName) {
+    fake_->SetPrinters(kLocalAndConnections, 4,
+                       {{"Office Laser", ""}, {"\\\\server\\Shared", ""}, {"Office Laser", ""}});
+    // Ports of level 5 are never asked for on the NT family.
+    fake_->SetPrinters(kPrinterEnumLocal, 5, {{"Other", "LPT1:"}});
+
+    const Entries expected = {
+        {"Office Laser", ""}, {"\\\\server\\Shared", ""}, {"Office Laser", ""}};
+    EXPECT_EQ(Listed(service_->EnumPrinters()), expected);
+    // The size first, then the data into a buffer of that size.
+    ASSERT_EQ(fake_->enumCalls.size(), 2u);
+    EXPECT_EQ(fake_->enumCalls[0], (FakeWinspool::EnumCall{kLocalAndConnections, 4, 0}));
+    EXPECT_EQ(fake_->enumCalls[1].flags, kLocalAndConnections);
+    EXPECT_EQ(fake_->enumCalls[1].level, 4u);
+    EXPECT_GT(fake_->enumCalls[1].bufferSize, 0u);
+}
+
+TEST_F(WinspoolLogic, OtherPlatformsListEachPrinterOncePerPort) {
+    fake_->platformId = 1; // Windows 95/98/ME
+    fake_->SetPrinters(kPrinterEnumLocal, 5,
+                       {{"Laser", "LPT1:, FILE:,COM2:"}, {"Ink", "USB001"}, {"Nowhere", ""}});
+
+    const Entries expected = {
+        {"Laser", "LPT1:"}, {"Laser", "FILE:"}, {"Laser", "COM2:"}, {"Ink", "USB001"}};
+    EXPECT_EQ(Listed(service_->EnumPrinters()), expected);
+    EXPECT_EQ(fake_->enumCalls.front(), (FakeWinspool::EnumCall{kPrinterEnumLocal, 5, 0}));
+}
+
+TEST(SplitPortList, PiecesUpToTheFirstEmptyOne) {
+    struct Case {
+        const char* ports;
+        std::vector<std::string> pieces;
+    };
+    const Case cases[] = {
+        {"LPT1:", {"LPT1:"}},
+        {"LPT1:,FILE:", {"LPT1:", "FILE:"}},
+        {"LPT1:,   FILE:", {"LPT1:", "FILE:"}},    // leading blanks skipped
+        {"LPT1: ,FILE:  ", {"LPT1: ", "FILE:  "}}, // trailing ones kept
+        {"COM1:,,LPT2:", {"COM1:"}},               // an empty piece ends the list
+        {"COM1:,  ,LPT2:", {"COM1:"}},             // blanks only count as empty
+        {"LPT1:,", {"LPT1:"}},
+        {",LPT1:", {}},
+        {"", {}},
+        {"   ", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::win::SplitPortList(c.ports), c.pieces) << '"' << c.ports << '"';
+}
+
+TEST_F(WinspoolLogic, NothingInstalledGivesNoPrintersWithoutASecondCall) {
+    fake_->SetPrinters(kLocalAndConnections, 4, {});
+    EXPECT_TRUE(service_->EnumPrinters().empty());
+    EXPECT_EQ(fake_->enumCalls.size(), 1u);
+}
+
+TEST_F(WinspoolLogic, FailingEnumerationGivesNoPrinters) {
+    for (const bool failSizeCall : {true, false}) {
+        fake_->SetPrinters(kLocalAndConnections, 4, {{"Laser", ""}});
+        auto& e = fake_->enumerations[{kLocalAndConnections, 4}];
+        e.sizeCallError.reset();
+        e.dataCallError.reset();
+        (failSizeCall ? e.sizeCallError : e.dataCallError) = 5u;
+        EXPECT_TRUE(service_->EnumPrinters().empty()) << failSizeCall;
+    }
+}
+
+TEST_F(WinspoolLogic, PrinterAddedBetweenTheTwoCallsIsListed) {
+    fake_->SetPrinters(kLocalAndConnections, 4, {{"Laser", ""}});
+    fake_->enumerations[{kLocalAndConnections, 4}].grownRecords = {
+        {"Laser", ""}, {"A printer added meanwhile", ""}};
+
+    const Entries expected = {{"Laser", ""}, {"A printer added meanwhile", ""}};
+    EXPECT_EQ(Listed(service_->EnumPrinters()), expected);
+    ASSERT_EQ(fake_->enumCalls.size(), 3u);
+    EXPECT_LT(fake_->enumCalls[1].bufferSize, fake_->enumCalls[2].bufferSize);
+}
+
+TEST_F(WinspoolLogic, DefaultPrinterAnswers) {
+    using Status = platform::DefaultPrinterAnswer::Status;
+    struct Case {
+        const char* what;
+        std::vector<PrinterRecord> records;
+        std::optional<std::uint32_t> sizeCallError;
+        std::optional<std::uint32_t> dataCallError;
+        Status status;
+        std::vector<std::string> names;
+        int errorCode;
+        std::string errorText;
+    };
+    const Case cases[] = {
+        {"one default",
+         {{"Laser", "LPT1:"}},
+         std::nullopt,
+         std::nullopt,
+         Status::Ok,
+         {"Laser"},
+         0,
+         ""},
+        {"none reported: the profile decides",
+         {},
+         std::nullopt,
+         std::nullopt,
+         Status::Ok,
+         {},
+         0,
+         ""},
+        {"no default selected",
+         {{"Laser", ""}},
+         kErrorInvalidName,
+         std::nullopt,
+         Status::InvalidName,
+         {},
+         0,
+         ""},
+        {"no default selected at the data call",
+         {{"Laser", ""}},
+         std::nullopt,
+         kErrorInvalidName,
+         Status::InvalidName,
+         {},
+         0,
+         ""},
+        {"any other failure",
+         {{"Laser", ""}},
+         5u,
+         std::nullopt,
+         Status::SystemError,
+         {},
+         5,
+         "Access is denied."},
+        {"a failure the system has no text for",
+         {{"Laser", ""}},
+         1234567u,
+         std::nullopt,
+         Status::SystemError,
+         {},
+         1234567,
+         ""},
+    };
+    for (const Case& c : cases) {
+        FakeWinspool::Enumeration e;
+        e.records = c.records;
+        e.sizeCallError = c.sizeCallError;
+        e.dataCallError = c.dataCallError;
+        fake_->enumerations[{kPrinterEnumDefault, 5}] = e;
+        fake_->messages[5] = "Access is denied.";
+
+        const platform::DefaultPrinterAnswer answer = service_->DefaultPrinter();
+        EXPECT_EQ(answer.status, c.status) << c.what;
+        EXPECT_EQ(answer.names, c.names) << c.what;
+        EXPECT_EQ(answer.errorCode, c.errorCode) << c.what;
+        EXPECT_EQ(answer.errorText, c.errorText) << c.what;
+    }
+}
+
+TEST_F(WinspoolLogic, InsufficientBufferIsTheExpectedAnswerOfTheSizeQuery) {
+    fake_->SetPrinters(kPrinterEnumDefault, 5, {{"Laser", "LPT1:"}});
+    EXPECT_EQ(service_->DefaultPrinter().names, std::vector<std::string>{"Laser"});
+    ASSERT_EQ(fake_->enumCalls.size(), 2u);
+    EXPECT_EQ(fake_->enumCalls[0], (FakeWinspool::EnumCall{kPrinterEnumDefault, 5, 0}));
+}
+
+TEST_F(WinspoolLogic, ProfileValues) {
+    fake_->profile[{"windows", "device"}] = "Laser,winspool,LPT1:";
+    fake_->profile[{"Devices", "Laser"}] = "winspool,LPT1:,FILE:";
+    EXPECT_EQ(service_->ProfileWindowsDevice(), "Laser,winspool,LPT1:");
+    EXPECT_EQ(service_->ProfileDevicesValue("Laser"), "winspool,LPT1:,FILE:");
+    EXPECT_EQ(service_->ProfileDevicesValue("Ink"), "");
+}
+
+TEST_F(WinspoolLogic, BinQueries) {
+    FakeWinspool::Driver laser;
+    laser.binNames = {"Upper tray", "Exactly Twenty-Four Byte", "Manual"};
+    laser.binNumbers = {1, 256, 4};
+    fake_->drivers["Laser"] = laser;
+
+    EXPECT_EQ(service_->BinNameCount("Laser", "LPT1:"), 3);
+    EXPECT_EQ(service_->BinNumberCount("Laser", "LPT1:"), 3);
+
+    std::vector<platform::BinNameField> names(3);
+    ASSERT_EQ(service_->BinNames("Laser", "LPT1:", names), 3);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(std::string(names[0].data()), "Upper tray");
+    // A name of exactly 24 characters fills its field without terminator.
+    EXPECT_EQ(std::string(names[1].data(), names[1].size()), "Exactly Twenty-Four Byte");
+
+    std::vector<std::uint16_t> numbers(3);
+    ASSERT_EQ(service_->BinNumbers("Laser", "LPT1:", numbers), 3);
+    EXPECT_EQ(numbers, (std::vector<std::uint16_t>{1, 256, 4}));
+
+    EXPECT_EQ(service_->BinNameCount("Unknown", ""), -1);
+}
+
+TEST_F(WinspoolLogic, DataQueryGivesTheDriverRoomForItsBinsAsTheyAreNow) {
+    // The caller counted 2 bins; the driver has 5 by the time it is asked
+    // for the data. It must neither write past the caller's fields nor lose
+    // the bins.
+    FakeWinspool::Driver laser;
+    laser.binNames = {"One", "Two"};
+    laser.binNumbers = {1, 2};
+    laser.binsAddedAfterFirstCount = 3;
+    fake_->drivers["Laser"] = laser;
+
+    const int callerCount = service_->BinNameCount("Laser", "");
+    ASSERT_EQ(callerCount, 2);
+    std::vector<platform::BinNameField> names(static_cast<std::size_t>(callerCount));
+    EXPECT_EQ(service_->BinNames("Laser", "", names), 5);
+    EXPECT_EQ(names.size(), 5u);
+    ASSERT_FALSE(fake_->capabilityRooms.empty());
+    EXPECT_GE(fake_->capabilityRooms.back(), 5u);
+}
+
+TEST_F(WinspoolLogic, DriverThatAnswersMoreThanItsRoomIsAFailure) {
+    FakeWinspool::Driver liar;
+    liar.binNames = std::vector<std::string>(100, "Bin");
+    liar.nameCount = 2; // the count says 2, the data query answers 100
+    fake_->drivers["Liar"] = liar;
+    std::vector<platform::BinNameField> names(2);
+    EXPECT_EQ(service_->BinNames("Liar", "", names), -1);
+}
+
+TEST_F(WinspoolLogic, DriverCountingMoreBinsThanThereAreNumbersIsAFailure) {
+    FakeWinspool::Driver broken;
+    broken.binNumbers = {1};
+    broken.numberCount = 0x7FFFFFFF;
+    fake_->drivers["Broken"] = broken;
+    std::vector<std::uint16_t> numbers(1);
+    EXPECT_EQ(service_->BinNumbers("Broken", "", numbers), -1);
+    EXPECT_TRUE(fake_->capabilityRooms.empty()) << "the data query was made";
+}
+
+TEST_F(WinspoolLogic, FailingDataQueryIsMinusOne) {
+    FakeWinspool::Driver broken;
+    broken.binNames = {"Upper"};
+    broken.binNumbers = {1};
+    broken.nameData = -1;
+    broken.numberData = -1;
+    fake_->drivers["Broken"] = broken;
+    std::vector<platform::BinNameField> names(1);
+    std::vector<std::uint16_t> numbers(1);
+    EXPECT_EQ(service_->BinNames("Broken", "", names), -1);
+    EXPECT_EQ(service_->BinNumbers("Broken", "", numbers), -1);
+}
+
+// The catalogue over the Windows service: the whole road from the system's
+// answers to what the user sees.
+class WinspoolCatalogue : public WinspoolLogic {
+protected:
+    printsetup::PrinterCatalogue catalogue_{*service_};
+
+    std::string BuildError() {
+        try {
+            catalogue_.FormCreate();
+        } catch (const platform::KevoError& error) {
+            return platform::StandardErrorText(error.what());
+        }
+        return {};
+    }
+};
+
+TEST_F(WinspoolCatalogue, DefaultFromTheProfileWhenTheServiceNamesNone) {
+    fake_->SetPrinters(kLocalAndConnections, 4, {{"Ink", ""}, {"Laser", ""}});
+    fake_->profile[{"windows", "device"}] = "  laser,winspool,Ne00:";
+    fake_->profile[{"Devices", "Laser"}] = "winspool,Ne00:,Ne01:";
+    FakeWinspool::Driver laser;
+    laser.binNames = {"  Upper tray  ", "Lower"};
+    laser.binNumbers = {1, 2};
+    fake_->drivers["Laser"] = laser;
+
+    ASSERT_EQ(BuildError(), "");
+    EXPECT_EQ(catalogue_.cboPrinters().items, (std::vector<std::string>{"Ink", "Laser"}));
+    EXPECT_EQ(catalogue_.SelectedPosition(), 1);
+    EXPECT_EQ(catalogue_.lblDriver(), "winspool");
+    EXPECT_EQ(catalogue_.lblPort(), "Ne00:,Ne01:");
+    EXPECT_EQ(catalogue_.cboTray1().items, (std::vector<std::string>{"Upper tray", "Lower"}));
+    EXPECT_EQ(catalogue_.cboTray1Num().items, (std::vector<std::string>{"1", "2"}));
+}
+
+TEST_F(WinspoolCatalogue, PerPortPrinterIsListedOncePerPortAndFoundAtItsFirst) {
+    fake_->platformId = 1;
+    fake_->SetPrinters(kPrinterEnumLocal, 5, {{"Laser", "LPT1:,FILE:"}});
+    fake_->SetPrinters(kPrinterEnumDefault, 5, {{"Laser", "LPT1:,FILE:"}});
+
+    ASSERT_EQ(BuildError(), "");
+    EXPECT_EQ(catalogue_.cboPrinters().items, (std::vector<std::string>{"Laser", "Laser"}));
+    EXPECT_EQ(catalogue_.FindPrinter("LASER"), 0);
+    // The port comes with the entry; the driver from the profile, here none.
+    EXPECT_EQ(catalogue_.lblPort(), "LPT1:");
+    EXPECT_EQ(catalogue_.lblDriver(), "");
+    // A driver that is not there reports no bins: the fallback entries.
+    EXPECT_EQ(catalogue_.cboTray1().items, (std::vector<std::string>{"Default"}));
+    EXPECT_EQ(catalogue_.cboTray1Num().items, (std::vector<std::string>{"7"}));
+}
+
+TEST_F(WinspoolCatalogue, DefaultPrinterFailuresAsTheUserSeesThem) {
+    struct Case {
+        std::uint32_t error;
+        std::string report;
+    };
+    const Case cases[] = {
+        {kErrorInvalidName, "There is no default printer currently selected."},
+        {5, "System Error.  Code: 5.\r\nAccess is denied."},
+        {1801, "System Error.  Code: 1801.\r\nThe printer name is invalid."},
+    };
+    for (const Case& c : cases) {
+        FakeWinspool fresh;
+        fresh.SetPrinters(kLocalAndConnections, 4, {{"Laser", ""}});
+        fresh.enumerations[{kPrinterEnumDefault, 5}].sizeCallError = c.error;
+        fresh.messages[5] = "Access is denied.";
+        fresh.messages[1801] = "The printer name is invalid.";
+        *fake_ = fresh;
+        printsetup::PrinterCatalogue catalogue(*service_);
+        std::string report;
+        try {
+            catalogue.FormCreate();
+        } catch (const platform::KevoError& error) {
+            report = platform::StandardErrorText(error.what());
+        }
+        EXPECT_EQ(report, c.report) << c.error;
+        EXPECT_TRUE(catalogue.cboPrinters().items.empty()) << c.error;
+    }
+}
+
+TEST_F(WinspoolCatalogue, DefaultNamedNowhereIsNoDefault) {
+    fake_->SetPrinters(kLocalAndConnections, 4, {{"Laser", ""}});
+    fake_->profile[{"windows", "device"}] = "Gone,winspool,LPT1:";
+    EXPECT_EQ(BuildError(), "There is no default printer currently selected.");
+}
+
+} // namespace
+} // namespace kevo::testing
