@@ -12,8 +12,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 output=${1:-$here/kevoconf.ico}
 shift || true
 if [[ $# -eq 0 ]]; then
-    # Smallest first, as the shell lists them.
-    mapfile -t pngs < <(ls "$here"/../../../resources/icons/kevoconf-*.png | sort -t- -k2 -n)
+    # Smallest first, by the size in the file name (the folder's own path
+    # may hold dashes and digits of its own).
+    pngs=()
+    for png in "$here"/../../../resources/icons/kevoconf-*.png; do
+        size=${png##*/kevoconf-}
+        pngs+=("${size%.png} $png")
+    done
+    mapfile -t pngs < <(printf '%s\n' "${pngs[@]}" | sort -n | cut -d' ' -f2-)
 else
     pngs=("$@")
 fi
