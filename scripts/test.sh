@@ -30,3 +30,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== The Windows platform layer: cross-built with MinGW-w64, tested under Wine"
 LINUX_BUILD_DIR="$BUILD_DIR" scripts/test-windows.sh
+
+echo "== Fuzzing (libFuzzer, a minute per target) and the save-fault and crash tests"
+BUILD_DIR="$BUILD_DIR" FAULTS_CTEST=0 scripts/test-faults.sh

@@ -265,9 +265,11 @@ bool ProfileDocument::IsWritableSectionName(std::string_view cleanName) {
 }
 
 bool ProfileDocument::IsWritableKeyName(std::string_view cleanName) {
-    std::string_view headerName;
+    // A key line that begins with "[" is read back as a section header as
+    // soon as its value holds a "]" ("[k=]x" is the section "k="), and every
+    // key after it would land in that section: no such key is written.
     return !cleanName.empty() && cleanName.find('=') == std::string_view::npos &&
-           cleanName.front() != ';' && !HeaderName(cleanName, headerName);
+           cleanName.front() != ';' && cleanName.front() != '[';
 }
 
 } // namespace kevo::platform

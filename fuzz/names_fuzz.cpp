@@ -1,0 +1,106 @@
+// The names file reader: random bytes as a names file, compared with a
+// plain reading of the rules: a line ends at LF, every CR that is not part
+// of the line end is dropped (CR LF ends a line as LF does), a Ctrl-Z at the
+// start of a line ends the file, at most 99 lines are read, a 100th line
+// (blank or not) means "too many", and no line at all means "empty". The
+// names then fill the table's first two columns.
+
+#include "FuzzInput.h"
+
+#include "main/ConfigTable.h"
+#include "main/NamesFile.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using kevo::fuzz::Broken;
+using kevo::fuzz::Check;
+using kevo::main::NamesFileResult;
+
+std::string g_path;
+
+struct Expected {
+    NamesFileResult::Outcome outcome = NamesFileResult::Outcome::Loaded;
+    std::vector<std::string> names;
+};
+
+Expected ReadByTheRules(const std::string& bytes) {
+    Expected expected;
+    std::size_t pos = 0;
+    while (pos < bytes.size() && bytes[pos] != '\x1a') {
+        if (expected.names.size() == 99) {
+            expected.outcome = NamesFileResult::Outcome::TooMany;
+            return expected;
+        }
+        std::size_t end = bytes.find('\n', pos);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string name;
+        for (std::size_t i = pos; i < end; ++i) {
+            if (bytes[i] != '\r')
+                name += bytes[i];
+        }
+        expected.names.push_back(name);
+        pos = end + 1;
+    }
+    if (expected.names.empty())
+        expected.outcome = NamesFileResult::Outcome::Empty;
+    return expected;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::error_code error;
+    const fs::path base = fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0
+                              ? fs::path("/dev/shm")
+                              : fs::temp_directory_path();
+    std::string pattern = (base / "kevo-fuzz-names-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        Broken("cannot make a temporary folder");
+    g_path = pattern + "/names.txt";
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(fs::path(g_path).parent_path(), ignored);
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    {
+        std::ofstream out(g_path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    const NamesFileResult result = kevo::main::ReadNamesFile(g_path);
+    const Expected expected = ReadByTheRules(bytes);
+    Check(result.outcome == expected.outcome, "the outcome differs from the rules");
+    Check(result.names == expected.names, "the names differ from the rules");
+
+    // On the heap: clang 14 crashes compiling a table on the stack in C++20.
+    const auto table = std::make_unique<kevo::main::ConfigTable>();
+    table->LayOut();
+    kevo::main::FillNameColumns(*table, result.names);
+    for (int line = kevo::main::kFirstLine; line <= kevo::main::kLastLine; ++line) {
+        const auto index = static_cast<std::size_t>(line - 1);
+        const bool read = index < result.names.size();
+        Check(table->Cell(kevo::main::ColName, line) == (read ? result.names[index] : ""),
+              "a Name cell differs from its line");
+        Check(table->Cell(kevo::main::ColLineNumber, line) == (read ? std::to_string(line) : ""),
+              "a line number is wrong");
+    }
+    const std::string message = kevo::main::NamesFileMessage(result.outcome, g_path);
+    Check((result.outcome == NamesFileResult::Outcome::Loaded) == message.empty(),
+          "a message for a file that loaded, or none for one that did not");
+    return 0;
+}
