@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building and testing KevoConf needs on Debian 12. Does
-# nothing when everything is there already.
+# Installs what building and testing KevoConf needs on Debian 12, and the
+# packages named as arguments. Does nothing when everything is there
+# already.
+#
+#   scripts/install-deps.sh              the build's and the tests' packages
+#   scripts/install-deps.sh --only P...  just the packages P
 set -euo pipefail
 
 PACKAGES=(
@@ -11,6 +15,13 @@ PACKAGES=(
   xvfb xauth openbox xdotool x11-utils fonts-wine
   dpkg-dev file desktop-file-utils
 )
+
+if [[ ${1:-} == --only ]]; then
+  shift
+  PACKAGES=("$@")
+else
+  PACKAGES+=("$@")
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do

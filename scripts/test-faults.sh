@@ -21,19 +21,7 @@ scripts/install-deps.sh
 # clang, the libFuzzer and sanitizer runtimes, llvm-symbolizer for readable
 # stack traces.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm)
-missing=()
-for package in "${FUZZ_PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
-if ((${#missing[@]} > 0)); then
-  SUDO=""
-  if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
-  echo "Installing: ${missing[*]}"
-  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh --only "${FUZZ_PACKAGES[@]}"
 
 BUILD_DIR=${BUILD_DIR:-build}
 FUZZ_DIR=${FUZZ_DIR:-build-fuzz}
