@@ -48,11 +48,10 @@ using kevo::platform::ProfileWriteError;
 
 std::string g_folder;
 
-// The library writes a key that begins with "[" as it is, so that a value
-// holding "]" turns the line into a section header ("[k" and "]x" give the
-// section "[k=]"): the value is lost and a section appears. Until writing
-// such a key is refused, the writes here keep "]" out of those values; set
-// this to false to see the fault.
+// A key that begins with "[" is refused: with a value holding "]" its line
+// would read back as a section header ("[k" and "]x" give the section
+// "[k=]"), losing the value. Set this to true to keep "]" out of such values
+// instead, as the writes had to before that rule.
 constexpr bool kKeyBracketFaultOpen = false;
 
 // Names that the program and hostile files use, so that writes meet the
@@ -141,11 +140,11 @@ std::string ReadsBackAs(std::string_view value) {
 
 // Whether a key name could never be found again once written: a key line
 // must hold its name before the first "=", and must not read as a comment
-// or a section header.
+// or (with a "]" in its value) as a section header.
 bool KeyCannotBeReadBack(std::string_view key) {
     const std::string name = Trim(NoLineBreaks(key));
     return name.empty() || name.find('=') != std::string::npos || name.front() == ';' ||
-           (name.front() == '[' && name.find(']') != std::string::npos);
+           name.front() == '[';
 }
 
 // The section and key names of a file, by a plain reading of the format.
