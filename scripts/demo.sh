@@ -12,16 +12,18 @@ scripts/install-deps.sh
 
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target kevoconf
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target kevoconf kevoconf-check
 
-DEMO_DIR="$BUILD_DIR/demo"
-mkdir -p "$DEMO_DIR"
+mkdir -p "$BUILD_DIR/demo"
+DEMO_DIR=$(cd "$BUILD_DIR/demo" && pwd)
 cp samples/KevoName.txt samples/Vezerava.ini "$DEMO_DIR/"
 
 export KEVOCONF_SIMULATED_PRINTERS="$PWD/samples/printers.txt"
-RUN=("$BUILD_DIR/src/app/kevoconf" "${1:-0}" "$PWD/$DEMO_DIR/KevoName.txt" "$PWD/$DEMO_DIR/Vezerava.ini")
+RUN=("$BUILD_DIR/src/app/kevoconf" "${1:-0}" "$DEMO_DIR/KevoName.txt" "$DEMO_DIR/Vezerava.ini")
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
-  echo "No display: running under Xvfb (install xvfb to see it on a desktop)."
-  exec xvfb-run -a "${RUN[@]}"
+  # Without a display the window cannot be seen: show the same check as text.
+  echo "No display here, so no window: the demo's check, as kevoconf-check prints it:"
+  "$BUILD_DIR/tools/check/kevoconf-check" "${RUN[@]:2}" || true
+  exit 0
 fi
 exec "${RUN[@]}"
