@@ -19,24 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int GiveUp(http_t* /*http*/, void* /*data*/) {
-    return 0;
-}
-
-// One bounded request: does a scheduler answer on this port?
-bool Answers(int port) {
-    http_t* http = httpConnect2("127.0.0.1", port, nullptr, AF_INET, HTTP_ENCRYPTION_IF_REQUESTED,
-                                1, 500, nullptr);
-    if (http == nullptr)
-        return false;
-    httpSetTimeout(http, 1.0, GiveUp, nullptr);
-    ipp_t* response = cupsDoRequest(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
-    const bool answered = response != nullptr || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
-    ippDelete(response);
-    httpClose(http);
-    return answered;
-}
-
 // cupsd notices SIGTERM when its main loop wakes up; a connection wakes it.
 void Knock(int port) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -71,7 +53,7 @@ SchedulerRestartedInPlace::SchedulerRestartedInPlace(test::PrivateScheduler& sch
                                 (etc / "cups-files.conf").string()},
                                options);
     const auto deadline = e2e::Clock::now() + std::chrono::seconds(15);
-    while (!Answers(port_)) {
+    while (!test::SchedulerAnswers(port_)) {
         if (cupsd_.HasExited() || e2e::Clock::now() >= deadline) {
             throw test::SchedulerError("the scheduler did not come back on port " +
                                        std::to_string(port_) + ": " +

@@ -174,24 +174,6 @@ void WriteFile(const fs::path& path, const std::string& contents) {
         throw SchedulerError("cannot write " + path.string());
 }
 
-int GiveUp(http_t* /*http*/, void* /*data*/) {
-    return 0;
-}
-
-// One request to the scheduler, bounded: does it answer?
-bool Answers(int port) {
-    http_t* http = httpConnect2("127.0.0.1", port, nullptr, AF_INET, HTTP_ENCRYPTION_IF_REQUESTED,
-                                1, 500, nullptr);
-    if (http == nullptr)
-        return false;
-    httpSetTimeout(http, 1.0, GiveUp, nullptr);
-    ipp_t* response = cupsDoRequest(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
-    const bool answered = response != nullptr || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
-    ippDelete(response);
-    httpClose(http);
-    return answered;
-}
-
 // Replaces whole lines that begin with `from` (followed by a blank or ">")
 // by the same line beginning with `to`.
 std::string RenameLines(const std::string& text, const std::string& from, const std::string& to) {
@@ -407,7 +389,7 @@ bool PrivateScheduler::WaitUntilAnswering() {
             pid_ = -1; // it gave up, usually because the port was taken
             break;
         }
-        answering = Answers(port_);
+        answering = SchedulerAnswers(port_);
         const int left = RemainingMs(deadline);
         if (answering || left == 0)
             break;
@@ -573,6 +555,27 @@ void PrivateScheduler::ClearUserDefault() {
     const fs::path path = HomeFolder() / ".cups" / "lpoptions";
     if (fs::exists(path))
         WriteFile(path, RenameLines(ReadFile(path), "Default", "Dest"));
+}
+
+namespace {
+
+int GiveUp(http_t* /*http*/, void* /*data*/) {
+    return 0;
+}
+
+} // namespace
+
+bool SchedulerAnswers(int port) {
+    http_t* http = httpConnect2("127.0.0.1", port, nullptr, AF_INET, HTTP_ENCRYPTION_IF_REQUESTED,
+                                1, 500, nullptr);
+    if (http == nullptr)
+        return false;
+    httpSetTimeout(http, 1.0, GiveUp, nullptr);
+    ipp_t* response = cupsDoRequest(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
+    const bool answered = response != nullptr || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
+    ippDelete(response);
+    httpClose(http);
+    return answered;
 }
 
 } // namespace kevo::test

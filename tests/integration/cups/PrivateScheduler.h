@@ -57,6 +57,9 @@ struct CommandResult {
 CommandResult RunCommand(const std::vector<std::string>& argv,
                          std::chrono::milliseconds limit = std::chrono::seconds(30));
 
+// One bounded request to a scheduler on a loopback port: does it answer?
+bool SchedulerAnswers(int port);
+
 class SchedulerError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
