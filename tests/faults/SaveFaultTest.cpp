@@ -175,38 +175,6 @@ std::vector<Scenario> Scenarios() {
     };
 }
 
-const char* ErrorName(int error) {
-    switch (error) {
-    case ENOSPC:
-        return "ENOSPC";
-    case EIO:
-        return "EIO";
-    case EACCES:
-        return "EACCES";
-    default:
-        return "other";
-    }
-}
-
-const char* KindName(unsigned kind) {
-    switch (kind) {
-    case KEVO_FAULT_WRITE:
-        return "write";
-    case KEVO_FAULT_FSYNC:
-        return "fsync";
-    case KEVO_FAULT_RENAME:
-        return "rename";
-    case KEVO_FAULT_CREATE:
-        return "create";
-    case KEVO_FAULT_CLOSE:
-        return "close";
-    case KEVO_FAULT_FCHMOD:
-        return "fchmod";
-    default:
-        return "none";
-    }
-}
-
 // One run of a scenario with the nth counted call failing (0: none).
 struct RunResult {
     long calls = 0;
@@ -312,13 +280,13 @@ TEST_P(SaveFault, EveryFailingCallKeepsTheOldFileOrCompletesTheNewOne) {
     const std::string newBytes = reference.file;
     std::string trace;
     for (long n = 1; n <= reference.calls; ++n)
-        trace += std::string(n > 1 ? " " : "") + KindName(reference.kinds[n - 1]);
+        trace += std::string(n > 1 ? " " : "") + kevo_fault_call_name(reference.kinds[n - 1]);
     std::cout << scenario.name << ": " << reference.calls << " calls: " << trace << "\n";
 
     for (const int error : {ENOSPC, EIO, EACCES}) {
         for (long nth = 1; nth <= reference.calls + 1; ++nth) {
-            SCOPED_TRACE(std::string(ErrorName(error)) + " at call " + std::to_string(nth) +
-                         " of " + std::to_string(reference.calls));
+            SCOPED_TRACE(std::string(kevo_fault_error_name(error)) + " at call " +
+                         std::to_string(nth) + " of " + std::to_string(reference.calls));
             const RunResult run = RunSave(scenario, nth, error, KEVO_FAULT_ALL_CALLS);
             // Never a temporary file, never a mix: the old bytes, or the new.
             std::set<std::string> expectedNames(run.namesBefore.begin(), run.namesBefore.end());
@@ -337,7 +305,7 @@ TEST_P(SaveFault, EveryFailingCallKeepsTheOldFileOrCompletesTheNewOne) {
             }
             ASSERT_NE(run.struck, 0u);
             ++tally_.injected;
-            SCOPED_TRACE(std::string("failing call: ") + KindName(run.struck));
+            SCOPED_TRACE(std::string("failing call: ") + kevo_fault_call_name(run.struck));
 
             if (run.reports.empty()) {
                 // Only a failure that did not belong to the save may go

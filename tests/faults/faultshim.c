@@ -59,7 +59,7 @@ static void* next_symbol(const char* name) {
     if (real_##name == NULL)                                                                       \
         real_##name = (type)next_symbol(#name);
 
-static const char* kind_name(unsigned kind) {
+const char* kevo_fault_call_name(unsigned kind) {
     switch (kind) {
     case KEVO_FAULT_WRITE:
         return "write";
@@ -74,11 +74,11 @@ static const char* kind_name(unsigned kind) {
     case KEVO_FAULT_FCHMOD:
         return "fchmod";
     default:
-        return "?";
+        return "none";
     }
 }
 
-static const char* error_name(int error) {
+const char* kevo_fault_error_name(int error) {
     switch (error) {
     case ENOSPC:
         return "ENOSPC";
@@ -154,14 +154,16 @@ static int strike(unsigned kind, const char* what) {
     if (n <= KEVO_RECORDED_CALLS)
         state.kinds[n - 1] = kind;
     char line[PATH_MAX + 64];
-    snprintf(line, sizeof line, "%ld %s %s\n", n, kind_name(kind), what != NULL ? what : "");
+    snprintf(line, sizeof line, "%ld %s %s\n", n, kevo_fault_call_name(kind),
+             what != NULL ? what : "");
     report(line);
     if (n != state.nth)
         return 0;
     if ((state.error == EINTR || state.error == KEVO_FAULT_SHORT_WRITE) && kind != KEVO_FAULT_WRITE)
         return 0;
     state.struck = kind;
-    snprintf(line, sizeof line, "fail %ld %s %s\n", n, kind_name(kind), error_name(state.error));
+    snprintf(line, sizeof line, "fail %ld %s %s\n", n, kevo_fault_call_name(kind),
+             kevo_fault_error_name(state.error));
     report(line);
     return state.error;
 }
@@ -217,7 +219,7 @@ static unsigned parse_calls(const char* text) {
     static const unsigned kinds[] = {KEVO_FAULT_WRITE,  KEVO_FAULT_FSYNC, KEVO_FAULT_RENAME,
                                      KEVO_FAULT_CREATE, KEVO_FAULT_CLOSE, KEVO_FAULT_FCHMOD};
     for (size_t i = 0; i < sizeof kinds / sizeof kinds[0]; ++i) {
-        const char* name = kind_name(kinds[i]);
+        const char* name = kevo_fault_call_name(kinds[i]);
         const size_t length = strlen(name);
         for (const char* p = text; (p = strstr(p, name)) != NULL; p += length) {
             if ((p == text || p[-1] == ',') && (p[length] == ',' || p[length] == '\0'))

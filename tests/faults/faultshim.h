@@ -55,6 +55,12 @@ enum {
  * count and the record of what happened. */
 void kevo_fault_arm(const char* folder, long nth, int error, unsigned calls);
 
+/* The name of one kind of call ("write", "fsync", ...; "none" for 0) and of
+ * an error the shim can inject ("ENOSPC", "EIO", "EACCES", "EINTR", "SHORT";
+ * "other" for the rest), as the report file writes them. */
+const char* kevo_fault_call_name(unsigned kind);
+const char* kevo_fault_error_name(int error);
+
 /* Stops counting; the record stays readable. */
 void kevo_fault_disarm(void);
 
