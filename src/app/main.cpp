@@ -3,6 +3,7 @@
 #include "main/Main.h"
 #include "app/splash.h"
 #include "platform/CommandLine.h"
+#include "platform/ErrorReport.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
@@ -19,6 +20,7 @@ using namespace kevo;
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(platform::kApplicationTitle));
     QApplication::setWindowIcon(resources::ProgramIcon());
     const auto arguments = platform::ProgramArguments(argc, argv);
     auto& termination = platform::Termination::Instance();

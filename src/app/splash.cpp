@@ -11,7 +11,9 @@
 namespace kevo::app {
 
 TfrmSplash::TfrmSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    // Not kept above other windows: the program's messages and dialogs open
+    // while the splash window is shown and must stand in front of it.
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setFixedSize(297, 90);
     setAutoFillBackground(true);

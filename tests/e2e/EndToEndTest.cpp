@@ -265,6 +265,17 @@ protected:
         return up != order.end() && low != order.end() && up > low;
     }
 
+    // Nothing of the splash window covers the window.
+    void ExpectInFrontOfTheSplash(const WindowInfo& window) {
+        for (const WindowInfo& splash : ShownWindows()) {
+            if (splash.HasType(kSplashType) && !splash.destroyed) {
+                EXPECT_TRUE(StandsAbove(window.id, splash.id))
+                    << "\"" << window.title << "\" stands behind the splash window\n"
+                    << Situation();
+            }
+        }
+    }
+
     // The activation requests that named one of the program's windows.
     std::vector<ActivationRequest> ProgramActivationRequests() const {
         std::vector<ActivationRequest> requests;
@@ -315,14 +326,40 @@ TEST_F(EndToEnd, ModeTwoWithErrorsShowsOneErrorAndEndsAfterEnter) {
     Start({"2", namesFile_.string(), setupFile_.string()});
     const auto error = WaitForWindow("Error");
     ASSERT_TRUE(error);
-    // The splash window stays up while the message waits.
+    // The splash window stays up while the message waits, behind it.
     EXPECT_EQ(ShownWindows().size(), 2u) << Situation();
+    ExpectInFrontOfTheSplash(*error);
+    // The application's title follows the caption.
+    EXPECT_EQ(error->fullTitle, "Error \u2014 Kevo Printer Configurator");
     ASSERT_TRUE(WaitUntilActive(error->id, "the \"Error\" message"));
     desktop_->PressKeys({"Return"});
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
     ExpectOnlyWindowShown("Error");
     ExpectSetupFileUntouched();
+}
+
+// Without a setup file, Yes to "configure now?" walks the lines in the print
+// setup dialog, which opens in front of the splash window.
+TEST_F(EndToEnd, StartUpWalkShowsThePrintSetupDialogInFrontOfTheSplash) {
+    fs::remove(setupFile_);
+    Start({"2", namesFile_.string(), setupFile_.string()});
+    const auto question = WaitForWindow("Error");
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(WaitUntilActive(question->id, "the \"configure now?\" question"));
+    desktop_->PressKeys({"Return"});
+    const auto dialog = WaitForWindow("Printer: 1.  Name: Invoices");
+    ASSERT_TRUE(dialog);
+    ExpectInFrontOfTheSplash(*dialog);
+    ASSERT_TRUE(WaitUntilActive(dialog->id, "the print setup dialog"));
+    desktop_->PressKeys({"Escape"});
+    // The walk ends at Cancel; mode 2 then reports the unconfigured lines.
+    const auto report = WaitForWindow("Error");
+    ASSERT_TRUE(report);
+    ASSERT_TRUE(WaitUntilActive(report->id, "the \"Error\" report"));
+    desktop_->PressKeys({"Return"});
+    ASSERT_TRUE(WaitForEnd());
+    ExpectEndedWithStatusZero();
 }
 
 // Mode 1 with errors: the question "Error" with OK and Ignore. Ignore ends

@@ -130,6 +130,11 @@ void WindowWatcher::ReadProperties(WindowInfo& info, xcb_atom_t which) {
         std::string title = ReadText(info.id, Atom("_NET_WM_NAME"));
         if (title.empty())
             title = ReadText(info.id, XCB_ATOM_WM_NAME);
+        info.fullTitle = title;
+        const std::string suffix = " \u2014 Kevo Printer Configurator";
+        if (title.size() > suffix.size() &&
+            title.compare(title.size() - suffix.size(), suffix.size(), suffix) == 0)
+            title.resize(title.size() - suffix.size());
         info.title = title;
     }
     if (all || which == XCB_ATOM_WM_CLASS) {
