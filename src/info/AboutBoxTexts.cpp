@@ -19,6 +19,10 @@ AboutBoxTexts GatherAboutBoxTexts(const VersionInformation& version,
         texts.platform = PosixPlatformText(os);
     }
     const platform::MemoryStatus memory = system.Memory();
+    const std::string systemName = os.windows              ? std::string("Windows")
+                                   : os.kernelName.empty() ? std::string("Linux")
+                                                           : os.kernelName;
+    texts.memoryLabel = "Physical Memory Available to " + systemName + ":";
     texts.resources = FormatMemoryLoad(memory.memoryLoad);
     texts.freeMem = FormatTotalPhys(memory.totalPhys, thousandsSeparator);
     texts.strings = ReadVersionStrings(version);

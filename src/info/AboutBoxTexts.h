@@ -15,6 +15,9 @@ struct AboutBoxTexts {
     std::string platform;  // "Debian GNU/Linux 12 - v6.01.0 18-amd64", "Windows XP - v5.01.2600"
     std::string resources; // the memory load, "7%"
     std::string freeMem;   // the total physical memory, "2,097,152 KB"
+    // The memory label names the system: "Physical Memory Available to
+    // Linux:" (the kernel's name), "... to Windows:".
+    std::string memoryLabel;
     // The ten string slots; nothing when the program has no version
     // information, and the four labels keep their initial texts.
     std::optional<std::array<std::string, 10>> strings;

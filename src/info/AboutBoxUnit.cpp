@@ -36,6 +36,8 @@ constexpr int kClientHeight = 323;
 constexpr int kFooterHeight = 99;
 // The right edge of the footer's right-aligned labels.
 constexpr int kFooterRight = 329;
+// The least room between the memory label and its number.
+constexpr int kLabelGap = 6;
 // How often a running opener is looked at.
 constexpr int kOpenerPollMs = 50;
 
@@ -216,7 +218,13 @@ void TfrmAboutBox::FormShow() {
     SetFitting(Version, FromUtf8(texts.version));
     Platform->setText(FromUtf8(texts.platform));
     SetRightAligned(lblResources, FromUtf8(texts.resources), kFooterRight);
+    SetFitting(lbl1, FromUtf8(texts.memoryLabel));
     SetRightAligned(lblFreeMem, FromUtf8(texts.freeMem), kFooterRight);
+    // A long number keeps a gap to its label, even if it then reaches
+    // past the usual right edge.
+    const int clear = lbl1->geometry().right() + kLabelGap;
+    if (lblFreeMem->x() < clear)
+        lblFreeMem->move(clear, lblFreeMem->y());
     if (texts.strings) {
         const auto& values = *texts.strings;
         ProductName->setText(FromUtf8(values[kSlotProductName]));
@@ -301,10 +309,8 @@ void ShowAboutBox(QWidget* owner) {
 }
 
 void ShowAboutBox(QWidget* owner, const AboutBoxServices& services) {
-    // Opening a modal window processes messages, and with them a pending
-    // termination request: the window then does not open.
-    QCoreApplication::processEvents();
-    if (platform::Termination::Instance().Terminating())
+    // A pending termination request keeps the window from opening.
+    if (platform::Termination::Instance().TakesEffectBeforeModal())
         return;
     QPointer<TfrmAboutBox> box = new TfrmAboutBox(services, owner);
     const auto destroy = qScopeGuard([&box] { delete box.data(); });

@@ -79,9 +79,9 @@ std::optional<std::string> ExploreWebMessage(int shellResult) {
     case 2:
         return "Error: File not found";
     case 3:
-        return "Error: Directory not";
+        return "Error: Directory not found";
     case 11:
-        return "Fehler: Wrong format in EXE";
+        return "Error: Wrong format in EXE";
     default:
         return "Error Nr:" + std::to_string(shellResult) + " in ShellExecute";
     }

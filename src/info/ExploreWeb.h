@@ -30,7 +30,7 @@ int ShellResultFor(const platform::OpenOutcome& outcome);
 
 // The text of the message for a shell result, or nothing for a success
 // (above 32): "Error: Out of Memory" (0), "Error: File not found" (2),
-// "Error: Directory not" (3), "Fehler: Wrong format in EXE" (11), and
+// "Error: Directory not found" (3), "Error: Wrong format in EXE" (11), and
 // "Error Nr:" with the number and " in ShellExecute" for any other result.
 std::optional<std::string> ExploreWebMessage(int shellResult);
 

@@ -105,10 +105,8 @@ void TfrmHelp::keyPressEvent(QKeyEvent* event) {
 }
 
 void ShowHelp(QWidget* owner) {
-    // Opening a modal window processes messages, and with them a pending
-    // termination request: the window then does not open.
-    QCoreApplication::processEvents();
-    if (platform::Termination::Instance().Terminating())
+    // A pending termination request keeps the window from opening.
+    if (platform::Termination::Instance().TakesEffectBeforeModal())
         return;
     QPointer<TfrmHelp> form = new TfrmHelp(owner);
     const auto destroy = qScopeGuard([&form] { delete form.data(); });

@@ -118,6 +118,19 @@ private slots:
         QCOMPARE(box->lblFreeMem->geometry().right() + 1, 329);
     }
 
+    void memoryNumberKeepsClearOfItsLabel() {
+        platform::OsIdentity windows;
+        windows.windows = platform::WindowsVersion{5, 1, 2600, 2, ""};
+        const platform::FixedSystemInformation machine(
+            platform::MemoryStatus{7, 24683716ull * 1024}, windows);
+        const info::StaticVersionInformation version(TestData());
+        TfrmAboutBox box({&version, &machine, &opener_});
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCOMPARE(box.lbl1->text(), QString("Physical Memory Available to Windows:"));
+        QVERIFY(box.lblFreeMem->x() - box.lbl1->geometry().right() > 3);
+    }
+
     void versionInformationFailures_data() {
         QTest::addColumn<int>("failure");
         QTest::addColumn<QString>("version");
@@ -191,7 +204,7 @@ private slots:
             QCOMPARE(f.widget->pos(), f.topLeft);
         QCOMPARE(box->lblFreeMem->y(), 11);
         QCOMPARE(box->lblResources->y(), 29);
-        QCOMPARE(box->lbl1->text(), QString("Physical Memory Available to Windows:"));
+        QCOMPARE(box->lbl1->text(), QString("Physical Memory Available to Linux:"));
         QCOMPARE(box->lbl2->text(), QString("Memory in Use"));
         QCOMPARE(box->imgProgramIcon->pixmap().size(), QSize(32, 32));
         QVERIFY(box->CompanyName->font().bold());
