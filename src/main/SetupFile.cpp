@@ -8,6 +8,21 @@
 
 namespace kevo::main {
 
+std::string StoredValue(const std::string& value) {
+    // A read drops blanks at either end and one pair of enclosing quotation
+    // marks; a value that would lose either is written inside double
+    // quotation marks, which the read (ours and the host's) takes off again.
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (value.empty())
+        return value;
+    const bool quoted =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front();
+    if (blank(value.front()) || blank(value.back()) || quoted)
+        return '"' + value + '"';
+    return value;
+}
+
 SetupLoad ReadIniData(ConfigTable& table, const std::string& path) {
     if (!platform::FileExists(path))
         return SetupLoad::FileMissing;
@@ -39,7 +54,8 @@ void WriteIniData(ConfigTable& table, const std::string& path) {
             const std::string section = std::to_string(line);
             if (table.IsNamedLine(line)) {
                 for (int key = 0; key < static_cast<int>(kSetupKeys.size()); ++key)
-                    file.WriteString(section, kSetupKeys[key], table.Cell(ColName + key, line));
+                    file.WriteString(section, kSetupKeys[key],
+                                     StoredValue(table.Cell(ColName + key, line)));
             } else {
                 file.EraseSection(section);
             }

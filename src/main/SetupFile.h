@@ -16,6 +16,11 @@ inline constexpr std::array<std::string_view, 8> kSetupKeys = {
 
 enum class SetupLoad { Loaded, FileMissing };
 
+// A cell's text as the setup file stores it, so that reading it back gives
+// the same text: inside double quotation marks when it begins or ends with a
+// blank, or is enclosed in a pair of quotation marks; unchanged otherwise.
+std::string StoredValue(const std::string& value);
+
 // Loads columns 2 to 8 of all 99 lines from the setup file, gives a line
 // whose stored name is not empty and differs from its Name cell the name
 // token, and clears the Errors and Changed columns. When no file exists at

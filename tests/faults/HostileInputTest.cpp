@@ -10,6 +10,7 @@
 #include "FormHarness.h"
 
 #include "main/ConfigTable.h"
+#include "main/SetupFile.h"
 #include "platform/profile/ProfileFile.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,7 @@ bool IsBlank(char c) {
 
 // What the setup file gives back for a value that was written.
 std::string ReadsBackAs(std::string text) {
+    text = main::StoredValue(text);
     for (char& c : text) {
         if (c == '\r' || c == '\n')
             c = ' ';
@@ -396,8 +398,8 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const std::string& path) { fs::create_symlink("/dev/zero", path); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A names file that is not a regular file: reported as an error that the
-// file cannot be read, without waiting on it.
+// A names file that is not a regular file: reported as a names file that
+// cannot be read, without waiting on it, and the run ends.
 TEST(HostileNamesFile, NamedPipeIsReportedWithoutWaiting) {
     TempFolder folder;
     const std::string names = folder / "names.txt";
@@ -405,8 +407,9 @@ TEST(HostileNamesFile, NamedPipeIsReportedWithoutWaiting) {
     Timed timed;
     Program program(kPrinters);
     program.StartUp({"2", names, folder / "setup.ini"}, folder / "config");
-    ASSERT_EQ(program.ErrorReports().size(), 1u);
-    EXPECT_FALSE(program.ErrorReports()[0].empty());
+    ASSERT_EQ(program.prompter.Seen().size(), 1u);
+    EXPECT_EQ(program.prompter.Seen()[0].rfind("Printer names file can not be read.", 0), 0u);
+    EXPECT_TRUE(program.ui.terminationRequested);
     EXPECT_FALSE(fs::exists(folder / "setup.ini"));
 }
 
@@ -448,6 +451,9 @@ struct PrinterCase {
     int printer;    // position in the list
     int bin;        // position of both sources
     bool readsBack; // every value survives the file unchanged
+    // The printer's bins can be asked; when not, picking it fails and the
+    // user takes the plain printer instead.
+    bool binsKnown = true;
 };
 
 void PrintTo(const PrinterCase& c, std::ostream* out) {
@@ -473,8 +479,15 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
     // The setup file is missing: "configure all now?" Yes, then the dialog
     // for each line.
     program.prompter.script.AnswerNext(MessageButton::Yes);
-    program.dialog.steps.push_back([&c](printsetup::PrintSetupForm& dialog) {
-        dialog.PickPrinter(c.printer);
+    bool pickFailed = false;
+    program.dialog.steps.push_back([&c, &pickFailed](printsetup::PrintSetupForm& dialog) {
+        try {
+            dialog.PickPrinter(c.printer);
+        } catch (const std::exception& error) {
+            pickFailed = true;
+            EXPECT_STREQ(error.what(), "DevCap Error");
+            dialog.PickPrinter(0);
+        }
         dialog.PickTray1(c.bin);
         return true;
     });
@@ -486,6 +499,7 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
     }
     program.StartUp({"0", names, setup}, folder / "config");
     ASSERT_TRUE(program.dialog.steps.empty()) << "not every line was edited";
+    EXPECT_EQ(pickFailed, !c.binsKnown);
     program.form.btnSaveIniClick();
     ASSERT_TRUE(program.ErrorReports().empty()) << program.ErrorReports().front();
     EXPECT_EQ(program.Table().Cell(ColErrors, 1), "") << "the line is wrong before the reload";
@@ -515,13 +529,13 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
 
 INSTANTIATE_TEST_SUITE_P(Names, HostilePrinters,
                          ::testing::Values(PrinterCase{"FileSyntax", 1, 0, true},
-                                           PrinterCase{"FileSyntaxQuotedBin", 1, 1, false},
+                                           PrinterCase{"FileSyntaxQuotedBin", 1, 1, true},
                                            PrinterCase{"LineBreaks", 2, 0, false},
-                                           PrinterCase{"QuotedName", 3, 0, false},
-                                           PrinterCase{"LeadingBlank", 4, 0, false},
-                                           PrinterCase{"TrailingBlank", 5, 0, false},
+                                           PrinterCase{"QuotedName", 3, 0, true},
+                                           PrinterCase{"LeadingBlank", 4, 0, true},
+                                           PrinterCase{"TrailingBlank", 5, 0, true},
                                            PrinterCase{"InvalidUtf8", 6, 0, true},
-                                           PrinterCase{"NulInside", 7, 0, true}),
+                                           PrinterCase{"NulInside", 7, 0, true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -31,7 +31,7 @@ protected:
         text << in.rdbuf();
         return text.str();
     }
-    void Name(std::initializer_list<std::string> names) { FillNameColumns(table_, names); }
+    void Name(const std::vector<std::string>& names) { FillNameColumns(table_, names); }
     void Line(int row, std::initializer_list<std::string> columns2to8) {
         int column = ColPrinter;
         for (const auto& text : columns2to8)
@@ -127,13 +127,17 @@ TEST_F(SetupFileTest, ASectionErasedAndWrittenAgainLandsAtTheEnd) {
     EXPECT_LT(text.find("[3]"), text.find("[2]"));
 }
 
-TEST_F(SetupFileTest, BlankPaddedNameIsSavedWithBlanksAndReadsBackTrimmed) {
-    Name({" Invoices "});
+TEST_F(SetupFileTest, NamesWithBlanksOrQuotesAtTheEndsReadBackAsWritten) {
+    const std::vector<std::string> names = {" Invoices ", "\"Orders\"", "'Notes'", "\t", "\"x"};
+    Name(names);
     WriteIniData(table_, path_);
-    EXPECT_NE(FileText().find("Name= Invoices \r\n"), std::string::npos);
-    EXPECT_EQ(ReadStoredNames(path_)[1], "Invoices");
+    EXPECT_NE(FileText().find("Name=\" Invoices \"\r\n"), std::string::npos);
+    EXPECT_NE(FileText().find("Name=\"x\r\n"), std::string::npos); // nothing to protect
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(ReadStoredNames(path_)[i + 1], names[i]);
     ReadIniData(table_, path_);
-    EXPECT_EQ(table_.Cell(ColErrors, 1), "Names Different (Invoices),");
+    for (int line = 1; line <= static_cast<int>(names.size()); ++line)
+        EXPECT_EQ(table_.Cell(ColErrors, line), "");
 }
 
 TEST_F(SetupFileTest, LongValuesLoadAsTheirFirst2047Bytes) {
