@@ -38,7 +38,9 @@ void CheckTrays(ConfigTable& table, printsetup::PrinterCatalogue& catalogue) {
             continue;
         if (table.Cell(ColErrors, line).find("Redun") != std::string::npos)
             continue;
-        if (position != catalogue.SelectedPosition()) {
+        // A selection that failed part-way left lists of no printer: select
+        // again, even when the position is still the selected one.
+        if (position != catalogue.SelectedPosition() || !catalogue.BinListsComplete()) {
             catalogue.SetSelectedPosition(position);
             catalogue.cboPrintersChange();
         }
@@ -46,13 +48,16 @@ void CheckTrays(ConfigTable& table, printsetup::PrinterCatalogue& catalogue) {
             AppendToken(table, line, kTokenPort);
         if (catalogue.lblDriver() != table.Cell(ColDriver, line))
             AppendToken(table, line, kTokenDriver);
-        if (catalogue.FindBinName(table.Cell(ColSource1, line)) < 0)
+        // Bins that could not be asked match nothing, not even the
+        // "Default"/"7" that stand in for them.
+        const bool unknown = catalogue.BinsUnknown();
+        if (unknown || catalogue.FindBinName(table.Cell(ColSource1, line)) < 0)
             AppendToken(table, line, kTokenTray1Name);
-        if (catalogue.FindBinNumber(table.Cell(ColTray1No, line)) < 0)
+        if (unknown || catalogue.FindBinNumber(table.Cell(ColTray1No, line)) < 0)
             AppendToken(table, line, kTokenTray1Num);
-        if (catalogue.FindBinName(table.Cell(ColSource2, line)) < 0)
+        if (unknown || catalogue.FindBinName(table.Cell(ColSource2, line)) < 0)
             AppendToken(table, line, kTokenTray2Name);
-        if (catalogue.FindBinNumber(table.Cell(ColTray2No, line)) < 0)
+        if (unknown || catalogue.FindBinNumber(table.Cell(ColTray2No, line)) < 0)
             AppendToken(table, line, kTokenTray2Num);
     }
 }

@@ -26,8 +26,10 @@ void CheckPrinterNames(ConfigTable& table, const printsetup::PrinterCatalogue& c
 // redundant) with that printer's port, driver and bins, appending "Port,",
 // "Driver,", "Tray1Name,", "Tray1Num,", "Tray2Name," and "Tray2Num,". A
 // line's printer is selected in the catalogue only when it is not the
-// selected one already. A catalogue failure (KevoError, "DevCap Error")
-// ends the check at that line and reaches the caller.
+// selected one already, or when its last selection failed part-way. A
+// printer whose bins could not be asked gives every line on it the four bin
+// tokens. A catalogue failure (KevoError, "DevCap Error") ends the check at
+// that line and reaches the caller.
 void CheckTrays(ConfigTable& table, printsetup::PrinterCatalogue& catalogue);
 
 } // namespace kevo::main

@@ -82,41 +82,39 @@ void MainForm::FormCreate(const std::vector<std::string>& arguments, const PathC
 
 void MainForm::LoadPrinterNames() {
     NamesFileResult result = ReadNamesFile(namesFileName_);
-    FillNameColumns(table_, result.names);
     using Outcome = NamesFileResult::Outcome;
-    switch (result.outcome) {
-    case Outcome::Loaded:
-        break;
-    case Outcome::TooMany:
-        ui_.BringSplashToFront();
-        prompter_.ShowMessage(NamesFileMessage(result.outcome, namesFileName_), MessageType::Error,
-                              MessageButton::OK);
-        break;
-    case Outcome::Missing:
-    case Outcome::Empty:
-        ui_.BringSplashToFront();
-        prompter_.ShowMessage(NamesFileMessage(result.outcome, namesFileName_), MessageType::Error,
-                              MessageButton::OK);
+    // A names file that could not be read ends the run like a missing one:
+    // a table without its names must never be saved over the setup file.
+    if (result.outcome != Outcome::ReadError)
+        FillNameColumns(table_, result.names);
+    namesRead_ = result.outcome == Outcome::Loaded || result.outcome == Outcome::TooMany;
+    if (result.outcome == Outcome::Loaded)
+        return;
+    ui_.BringSplashToFront();
+    prompter_.ShowMessage(NamesFileMessage(result.outcome, namesFileName_, result.errorText),
+                          MessageType::Error, MessageButton::OK);
+    if (!namesRead_) {
         runMode_ = -1;
         ui_.RequestTermination();
-        break;
-    case Outcome::ReadError:
-        throw platform::KevoError(result.errorText);
     }
 }
 
-void MainForm::ReadIniData() {
+bool MainForm::ReadIniData() {
     if (main::ReadIniData(table_, setupFileName_) != SetupLoad::FileMissing)
-        return;
+        return true;
     ui_.BringSplashToFront();
     const auto answer =
         prompter_.ShowMessage(MissingSetupFileQuestion(setupFileName_), MessageType::Error,
                               MessageButton::Yes | MessageButton::No);
     if (answer == MessageButton::Yes)
         EditAllPrinters();
+    return false;
 }
 
 void MainForm::WriteIniData() {
+    if (!namesRead_)
+        throw platform::KevoError("The printer names were not read; the setup file " +
+                                  setupFileName_ + " is left as it is");
     // The user's configuration folder is made the first time a setup file
     // is written there.
     if (!windowsDir_.empty() && setupFileName_.rfind(windowsDir_ + "/", 0) == 0)
@@ -182,19 +180,21 @@ void MainForm::FullRecheck() {
     ui_.DisableWindows();
     ui_.ShowSplash();
     struct Restore {
-        MainFormUi& ui;
+        MainForm& form;
         ~Restore() {
-            // Also after a catalogue failure the windows come back, so the
-            // user can go on once the error has been shown.
-            ui.EnableWindows();
-            ui.HideSplash();
+            // Also after a catalogue failure the count shows what the
+            // Errors cells now hold, and the windows come back, so the user
+            // can go on once the error has been shown.
+            form.ShowErrorCount();
+            form.ui_.RepaintGrid();
+            form.ui_.EnableWindows();
+            form.ui_.HideSplash();
         }
-    } restore{ui_};
+    } restore{*this};
+    catalogue_.ForgetFailures();
     CompareStoredNames(table_, ReadStoredNames(setupFileName_));
     CheckPrinterNames();
     CheckTrays();
-    ShowErrorCount();
-    ui_.RepaintGrid();
 }
 
 void MainForm::btnRecheckClick() {
@@ -214,8 +214,9 @@ void MainForm::mnuFileReloadDetailsClick() {
                                                   MessageButton::OK | MessageButton::Cancel);
         if (answer == MessageButton::Cancel)
             return;
-        ReadIniData();
-        SetModified(false);
+        // Edits stay marked as unsaved unless the file replaced them.
+        if (ReadIniData())
+            SetModified(false);
         FullRecheck();
     });
 }
@@ -254,10 +255,15 @@ int MainForm::EditPrinterLine(int line) {
     printsetup::PrinterCatalogue& catalogue = dialog.Catalogue();
 
     // The line's printer, or the catalogue's current printer when the
-    // line's is not installed.
+    // line's is not installed. A printer whose bins cannot be asked is a
+    // failure here, so that OK never stores stand-in bins for it.
+    catalogue.ForgetFailures();
     const int found = catalogue.FindPrinter(table_.Cell(ColPrinter, line));
     catalogue.SetSelectedPosition(found >= 0 ? found : catalogue.CurrentPrinterPosition());
-    catalogue.cboPrintersChange();
+    {
+        printsetup::FailedCountIsError editing(catalogue);
+        catalogue.cboPrintersChange();
+    }
 
     // The bins are found by their stored numbers only.
     const int tray1 = catalogue.FindBinNumber(table_.Cell(ColTray1No, line));

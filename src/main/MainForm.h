@@ -81,16 +81,18 @@ public:
     // termination where the run ends.
     void RunModeDecision();
 
-    // Loads the names file into the table. Missing or empty: message, run
+    // Loads the names file into the table. Missing, empty or unreadable:
+    // message (the path, and the system's text for an unreadable one), run
     // mode -1, termination requested. Too many lines: message, the first 99
-    // are kept. A file that cannot be read raises its error.
+    // are kept.
     void LoadPrinterNames();
 
     // Loads the setup file; a missing file asks whether to configure all
-    // printers now.
-    void ReadIniData();
+    // printers now. True when the file was read.
+    bool ReadIniData();
     // Writes the setup file (ProfileWriteError when refused). The folder
-    // that stands in for the Windows directory is made when missing.
+    // that stands in for the Windows directory is made when missing. Refused
+    // (KevoError) when the names file was not read.
     void WriteIniData();
 
     void SetModified(bool value) { table_.SetModified(value); }
@@ -139,6 +141,7 @@ private:
     std::string namesFileName_ = kDefaultNamesFileName;
     std::string setupFileName_ = kDefaultSetupFileName;
     std::string windowsDir_;
+    bool namesRead_ = false;
     bool startupCheckFailed_ = false;
     bool startupSaveFailed_ = false;
 };

@@ -147,7 +147,8 @@ NamesFileResult ReadNamesFile(const std::string& path) {
     return result;
 }
 
-std::string NamesFileMessage(NamesFileResult::Outcome outcome, const std::string& path) {
+std::string NamesFileMessage(NamesFileResult::Outcome outcome, const std::string& path,
+                             const std::string& errorText) {
     switch (outcome) {
     case NamesFileResult::Outcome::Missing:
         return "Printer names file does not exist.\r\n" + path + "\r\n" +
@@ -158,8 +159,9 @@ std::string NamesFileMessage(NamesFileResult::Outcome outcome, const std::string
     case NamesFileResult::Outcome::TooMany:
         return "Printer names file has too many lines.\r\n" + path + "\r\n" + "Only the first " +
                std::to_string(kMaxNames) + " will be used.";
-    case NamesFileResult::Outcome::Loaded:
     case NamesFileResult::Outcome::ReadError:
+        return "Printer names file can not be read.\r\n" + path + "\r\n" + errorText;
+    case NamesFileResult::Outcome::Loaded:
         break;
     }
     return {};

@@ -32,9 +32,10 @@ struct NamesFileResult {
 // never loaded whole just to read 99 lines.
 NamesFileResult ReadNamesFile(const std::string& path);
 
-// The message shown for an outcome (Missing, Empty, TooMany), naming the
-// resolved path; empty for the others.
-std::string NamesFileMessage(NamesFileResult::Outcome outcome, const std::string& path);
+// The message shown for an outcome (Missing, Empty, TooMany, ReadError with
+// the system's errorText), naming the resolved path; empty for Loaded.
+std::string NamesFileMessage(NamesFileResult::Outcome outcome, const std::string& path,
+                             const std::string& errorText = {});
 
 // Writes the names into the table: row i gets the name of line i in the
 // Name column and i in decimal in the line-number column. Rows after the

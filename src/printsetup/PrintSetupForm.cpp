@@ -24,13 +24,24 @@ void PrintSetupForm::chkUseSecondTrayClick() {
 }
 
 void PrintSetupForm::FormShow() {
-    useSecondTray_ = catalogue_.cboTray1().shownText != catalogue_.cboTray2().shownText;
+    // Two bins may carry the same name: their numbers tell them apart, and
+    // an unchecked box would move source 2 onto source 1's bin.
+    useSecondTray_ = catalogue_.cboTray1().shownText != catalogue_.cboTray2().shownText ||
+                     catalogue_.cboTray1Num().shownText != catalogue_.cboTray2Num().shownText;
     chkUseSecondTrayClick();
+}
+
+void PrintSetupForm::SelectPickedPrinter() {
+    // The user asks anew: a printer that failed before is asked again, and
+    // one whose bins cannot be asked is a failure, never "Default"/"7".
+    catalogue_.ForgetFailures();
+    FailedCountIsError editing(catalogue_);
+    catalogue_.cboPrintersChange();
 }
 
 void PrintSetupForm::PickPrinter(int position) {
     catalogue_.SetSelectedPosition(position);
-    catalogue_.cboPrintersChange();
+    SelectPickedPrinter();
 }
 
 void PrintSetupForm::PickTray1(int position) {
@@ -45,7 +56,7 @@ void PrintSetupForm::PickTray2(int position) {
 
 void PrintSetupForm::TypePrinter(std::string text) {
     catalogue_.TypeText(E::cboPrinters, std::move(text));
-    catalogue_.cboPrintersChange();
+    SelectPickedPrinter();
 }
 
 void PrintSetupForm::TypeTray1(std::string text) {

@@ -33,7 +33,8 @@ public:
     void cboTray2Change();
     void chkUseSecondTrayClick();
     // Every time the dialog is shown: the box is checked when the two
-    // sources show different texts (letter case counts).
+    // sources show different texts (letter case counts) or different bin
+    // numbers.
     void FormShow();
 
     // The user picked position in a list, or typed text into it: the list
@@ -48,6 +49,8 @@ public:
     void ClickUseSecondTray();
 
 private:
+    void SelectPickedPrinter();
+
     PrinterCatalogue& catalogue_;
     std::string caption_ = "Print Setup";
     bool useSecondTray_ = false;

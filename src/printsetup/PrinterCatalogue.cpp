@@ -245,8 +245,12 @@ void PrinterCatalogue::cboPrintersChange() {
     lblDriver_ = driver_;
     Notify(CatalogueElement::lblDriver);
 
+    // Complete only once both lists belong to this printer.
+    binListsComplete_ = false;
+    binsUnknown_ = false;
     LoadTrayNames();
     LoadTrayNumbers();
+    binListsComplete_ = true;
 }
 
 void PrinterCatalogue::ClearItems(CatalogueElement list) {
@@ -267,12 +271,21 @@ void PrinterCatalogue::AddItems(CatalogueElement first, CatalogueElement second,
     SetListPosition(second, 0);
 }
 
+void PrinterCatalogue::CountAnswered(int count) {
+    if (count >= 0)
+        return;
+    if (failedCountIsError_)
+        throw KevoError(kDevCapError);
+    binsUnknown_ = true;
+}
+
 void PrinterCatalogue::LoadTrayNames() {
     ClearItems(CatalogueElement::cboTray1);
     ClearItems(CatalogueElement::cboTray2);
 
     std::vector<std::string> names;
     const int count = service_.BinNameCount(device_, port_);
+    CountAnswered(count);
     if (count <= 0) {
         names.push_back(kDefaultBinName);
     } else {
@@ -297,6 +310,7 @@ void PrinterCatalogue::LoadTrayNumbers() {
 
     std::vector<std::string> numbers;
     const int count = service_.BinNumberCount(device_, port_);
+    CountAnswered(count);
     if (count <= 0) {
         numbers.push_back(kDefaultBinNumber);
     } else {

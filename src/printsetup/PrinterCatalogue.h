@@ -129,10 +129,30 @@ public:
     // Reload cboTray1 and cboTray2 (bin names), or cboTray1Num and
     // cboTray2Num (bin numbers), for the current device and port. A driver
     // without bins, or whose count query fails, gives the single entry
-    // "Default" (names) or "7" (numbers). A failing data query throws
+    // "Default" (names) or "7" (numbers); a failed count (-1) is remembered
+    // (BinsUnknown) and, while FailedCountIsError is set, throws "DevCap
+    // Error" like a failing data query instead. A failing data query throws
     // "DevCap Error" and leaves the two lists without entries.
     void LoadTrayNames();
     void LoadTrayNumbers();
+
+    // True when the current printer's bins could not be asked (a count
+    // query answered -1): its "Default"/"7" lists stand in for bins that
+    // are not known, so nothing can be found to match them.
+    bool BinsUnknown() const { return binsUnknown_; }
+    // False after a selection that failed part-way ("DevCap Error"): the
+    // lists then belong to no printer, and the next check must select the
+    // printer again even when its position is still selected.
+    bool BinListsComplete() const { return binListsComplete_; }
+
+    // Editing must never offer "Default"/"7" for a printer that could not
+    // be asked, or OK would replace a line's real bins with them: while set,
+    // a failed count query is the failure "DevCap Error".
+    void SetFailedCountIsError(bool on) { failedCountIsError_ = on; }
+
+    // A new command of the user's begins: the printing service asks again
+    // what failed before.
+    void ForgetFailures() { service_.ForgetFailures(); }
 
     // Lookups in cboTray1 (bin names) and cboTray1Num (bin numbers as
     // decimal text); cboTray2 and cboTray2Num hold the same entries.
@@ -176,6 +196,8 @@ private:
     void AddItems(CatalogueElement first, CatalogueElement second,
                   const std::vector<std::string>& items);
     void Notify(CatalogueElement element);
+    // Notes a failed count query (-1), or raises it while editing.
+    void CountAnswered(int count);
 
     platform::PrintingService& service_;
     CatalogueListener* listener_ = nullptr;
@@ -194,6 +216,23 @@ private:
     std::string device_;
     std::string driver_;
     std::string port_;
+    bool binsUnknown_ = false;
+    bool binListsComplete_ = true;
+    bool failedCountIsError_ = false;
+};
+
+// Makes a failed bin count a failure for as long as it lives (editing).
+class FailedCountIsError {
+public:
+    explicit FailedCountIsError(PrinterCatalogue& catalogue) : catalogue_(catalogue) {
+        catalogue_.SetFailedCountIsError(true);
+    }
+    ~FailedCountIsError() { catalogue_.SetFailedCountIsError(false); }
+    FailedCountIsError(const FailedCountIsError&) = delete;
+    FailedCountIsError& operator=(const FailedCountIsError&) = delete;
+
+private:
+    PrinterCatalogue& catalogue_;
 };
 
 } // namespace kevo::printsetup

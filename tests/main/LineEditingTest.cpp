@@ -81,16 +81,16 @@ TEST_F(LineEditingTest, APrinterNotInstalledOpensOnTheCatalogueCurrentPrinter) {
                                                     "Auto", "7", "", "*"}));
 }
 
-TEST_F(LineEditingTest, EqualBinNamesOpenUncheckedAndStoreSourceOneTwice) {
+TEST_F(LineEditingTest, EqualBinNamesWithDifferentNumbersOpenCheckedAndKeepBoth) {
     Start("Invoices\r\n",
           Section(1, "Invoices", "Twin", "COM1:", "Twin Driver", "Tray", "1", "Tray", "2"));
     Opened opened;
     dialog_.steps.push_back(Look(opened, true));
     form_.EditPrinterLine(1);
-    EXPECT_FALSE(opened.useSecondTray);
-    EXPECT_FALSE(opened.tray2Enabled);
+    EXPECT_TRUE(opened.useSecondTray);
+    EXPECT_TRUE(opened.tray2Enabled);
     EXPECT_EQ(Columns(1), (std::vector<std::string>{"Twin", "COM1:", "Twin Driver", "Tray", "1",
-                                                    "Tray", "1", "", "*"}));
+                                                    "Tray", "2", "", "*"}));
 }
 
 TEST_F(LineEditingTest, BoxCouplesSourceTwoToSourceOne) {

@@ -129,6 +129,11 @@ printer Broken
 devices Broken Driver,COM2:
 bin 1 Upper
 names-data fail
+printer Mute
+devices Mute Driver,COM3:
+bin 1 Upper
+names-count fail
+numbers-count fail
 )";
 
 inline const std::string kErrorsQuestion =

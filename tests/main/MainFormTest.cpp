@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace kevo::main {
 namespace {
 
@@ -97,12 +100,17 @@ TEST_F(MainFormTest, TooManyNamesIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(form_.Table().Panel(kPanelErrors), "Errors: 99"); // no printers configured
 }
 
-TEST_F(MainFormTest, UnreadableNamesFileIsReportedAndSkipsTheSetupFile) {
+TEST_F(MainFormTest, UnreadableNamesFileEndsTheRunAndNothingCanBeSaved) {
     Write("setup.ini", kGoodSetup);
     StartUp({"0", "/proc/self/mem", Path("setup.ini")});
-    ASSERT_EQ(prompter_.script.ErrorReports().size(), 1u);
-    EXPECT_EQ(form_.RunMode(), 0);
-    EXPECT_EQ(form_.Table().Cell(ColPrinter, 1), ""); // the setup file was not read
+    ASSERT_EQ(prompter_.Seen().size(), 1u);
+    EXPECT_EQ(prompter_.Seen()[0], "Printer names file can not be read.\r\n/proc/self/mem\r\n" +
+                                       std::string(std::strerror(EIO)));
+    EXPECT_EQ(form_.RunMode(), -1);
+    EXPECT_TRUE(ui_.terminationRequested);
+    // Not even a save asked for by hand may erase the sections.
+    form_.btnSaveIniClick();
+    EXPECT_EQ(Read("setup.ini"), kGoodSetup);
 }
 
 TEST_F(MainFormTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFirst) {
@@ -203,6 +211,48 @@ TEST_F(MainFormTest, ReloadCancelChangesNothingAndOkReloadsClearsAndRechecks) {
     EXPECT_EQ(Errors(2), "");
     EXPECT_FALSE(form_.Table().Modified());
     EXPECT_EQ(ui_.log, "disable splash+ enable splash- ");
+}
+
+TEST_F(MainFormTest, ReloadOfADeletedSetupFileKeepsTheEdits) {
+    Write("names.txt", "Invoices\r\n");
+    Write("setup.ini", kGoodSetup);
+    StartUp(Args("0"));
+    form_.Table().SetCell(ColChanged, 1, "*");
+    form_.SetModified(true);
+    fs::remove(Path("setup.ini"));
+    prompter_.script.AnswerNext(MessageButton::OK); // reload
+    prompter_.script.AnswerNext(MessageButton::No); // configure all now?
+    form_.mnuFileReloadDetailsClick();
+    EXPECT_TRUE(form_.Table().Modified());
+    EXPECT_EQ(form_.Table().Panel(kPanelModified), "Mods");
+    EXPECT_EQ(form_.Table().Cell(ColChanged, 1), "*");
+}
+
+TEST_F(MainFormTest, FailedRecheckCountsWhatItWroteAndTheNextSelectsThePrinterAgain) {
+    Write("names.txt", "Invoices\r\nOrders\r\n");
+    Write("setup.ini", kGoodSetup);
+    StartUp(Args("0"));
+    form_.Table().SetCell(ColPrinter, 1, "Broken");
+    form_.Table().SetCell(ColPrinter, 2, "Gone Printer");
+    for (int recheck = 1; recheck <= 2; ++recheck) {
+        form_.btnRecheckClick();
+        EXPECT_EQ(prompter_.script.ErrorReports().size(), static_cast<std::size_t>(recheck));
+        EXPECT_EQ(Errors(1), "");
+        EXPECT_EQ(form_.Table().Panel(kPanelErrors), "Errors: 1");
+    }
+}
+
+TEST_F(MainFormTest, PrinterWhoseBinsCannotBeAskedKeepsBinTokensAndCannotBeEdited) {
+    Write("names.txt", "Invoices\r\n");
+    Write("setup.ini", Section(1, "Invoices", "Mute", "COM3:", "Mute Driver", "Default", "7",
+                               "Default", "7"));
+    StartUp(Args("0"));
+    EXPECT_EQ(Errors(1), "Tray1Name,Tray1Num,Tray2Name,Tray2Num,");
+    dialog_.steps.push_back([](printsetup::PrintSetupForm&) { return true; });
+    form_.StringGrid1DblClick();
+    EXPECT_EQ(prompter_.script.ErrorReports(), std::vector<std::string>{"DevCap Error."});
+    EXPECT_TRUE(dialog_.captions.empty());
+    EXPECT_EQ(Errors(1), "Tray1Name,Tray1Num,Tray2Name,Tray2Num,");
 }
 
 TEST_F(MainFormTest, FailedSaveIsReportedAndSkipsTheRecheck) {

@@ -255,7 +255,7 @@ TEST_F(CheckSchedulerTest, ExitStatusTwoWhenNoCheckCanBeMade) {
     const Case cases[] = {
         {"names missing", {folder_ / "none.txt", setup_}, "Printer names file does not exist.\n"},
         {"names empty", {folder_.Write("empty.txt", ""), setup_}, "Printer names file is empty.\n"},
-        {"names unreadable", {"/proc/self/mem", setup_}, "kevoconf-check: Input/output error.\n"},
+        {"names unreadable", {"/proc/self/mem", setup_}, "Printer names file can not be read.\n"},
         {"setup unreadable",
          {names_, "/proc/self/mem"},
          "no check was made: the setup file cannot be read: /proc/self/mem: Input/output error\n"},

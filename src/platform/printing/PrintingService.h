@@ -63,6 +63,12 @@ public:
     virtual int BinNumberCount(const std::string& device, const std::string& port) = 0;
     virtual int BinNumbers(const std::string& device, const std::string& port,
                            std::vector<std::uint16_t>& out) = 0;
+
+    // A new command of the user's begins: answers that were failures (a
+    // failed count or data query, a default-printer query that failed, a
+    // scheduler given up after a timeout) are asked again from now on;
+    // answers that succeeded may be kept.
+    virtual void ForgetFailures() {}
 };
 
 } // namespace kevo::platform
