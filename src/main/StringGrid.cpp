@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 namespace kevo::main {
 
@@ -24,7 +25,28 @@ public:
     }
 };
 
+namespace {
+
+// StringGrid1DrawCell: a cell's own colour (red for a fault) is drawn over
+// every cell state; the style would paint a selected or focus cell's text
+// in the selection's colour instead.
+class CellDrawer : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant colour = index.data(Qt::ForegroundRole);
+        if (colour.canConvert<QColor>())
+            option->palette.setColor(QPalette::HighlightedText, colour.value<QColor>());
+    }
+};
+
+} // namespace
+
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent) {
+    setItemDelegate(new CellDrawer(this));
     setObjectName(QStringLiteral("StringGrid1"));
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);

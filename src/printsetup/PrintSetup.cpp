@@ -68,8 +68,13 @@ void ShowList(QComboBox* widget, const CatalogueList& list) {
         widget->clear();
         widget->addItems(items);
     }
+    // While the user types, the list already shows the text: setting it
+    // again would move the caret to the end and lose the undo history.
+    const QString text = Display(list.shownText);
+    if (same && widget->currentText() == text)
+        return;
     widget->setCurrentIndex(list.selected);
-    widget->setEditText(Display(list.shownText));
+    widget->setEditText(text);
 }
 
 } // namespace
@@ -193,23 +198,26 @@ void TfrmPrintSetup::Refresh() {
     lblDriver->adjustSize();
     chkUseSecondTray->setChecked(form_.UseSecondTray());
     cboTray2->setEnabled(form_.Tray2Enabled());
+    // Lists left incomplete by a failing printer belong to no printer: OK
+    // would store them.
+    bbtnOK->setEnabled(catalogue_.BinListsComplete());
     refreshing_ = false;
 }
 
 bool TfrmPrintSetup::ShowModal() {
-    // Opening a modal window processes messages, and with them a pending
-    // termination request: the dialog then closes at once with Cancel.
-    QCoreApplication::processEvents();
-    if (platform::Termination::Instance().Terminating())
+    // A pending termination request closes the dialog at once with Cancel.
+    if (platform::Termination::Instance().TakesEffectBeforeModal())
         return false;
+    // FormShow runs once per showing here, not on every show event: the
+    // window system shows the dialog again on a restore or a desktop switch,
+    // and that must not undo the user's tick.
+    form_.FormShow();
     Refresh();
     const int result = exec();
     return result == QDialog::Accepted && !platform::Termination::Instance().Terminating();
 }
 
 void TfrmPrintSetup::showEvent(QShowEvent* event) {
-    form_.FormShow();
-    Refresh();
     QDialog::showEvent(event);
     platform::CentreOnScreen(this);
     cboPrinters->setFocus();

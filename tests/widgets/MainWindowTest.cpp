@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QColor>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -103,6 +104,21 @@ private slots:
         QVERIFY(!model->headerData(0, Qt::Vertical, Qt::ForegroundRole).isValid());
         form_->Form().Table().SetCell(ColChanged, 3, "*");
         QCOMPARE(model->headerData(2, Qt::Vertical, Qt::ForegroundRole).value<QColor>(), blue);
+    }
+
+    void focusCellOfAFaultStaysRed() {
+        auto* grid = form_->Grid();
+        grid->setFocus();
+        grid->SelectCell(3, 5); // Statements: wrong first bin
+        const QRect cell = grid->visualRect(grid->model()->index(2, 4));
+        const QImage picture = grid->viewport()->grab(cell).toImage();
+        int red = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor pixel = picture.pixelColor(x, y);
+                red += pixel.red() > 200 && pixel.green() < 60 && pixel.blue() < 60;
+            }
+        QVERIFY2(red > 0, "the selected faulty cell shows no red text");
     }
 
     void rightButtonShowsLineDetailsOnlyWhileHeld() {

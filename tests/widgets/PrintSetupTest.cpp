@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QShowEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -153,6 +155,39 @@ private slots:
         QCOMPARE(QString::fromStdString(table.Cell(main::ColChanged, 3)), QString("*"));
         QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 5"));
+    }
+
+    void typingKeepsTheCaretAndTheUndoHistory() {
+        auto& d = *dialog_;
+        QString typed;
+        bool undo = false;
+        ModalDriver driver([&](QWidget* modal) {
+            QLineEdit* edit = d.cboPrinters->lineEdit();
+            edit->setCursorPosition(0);
+            QTest::keyClicks(edit, "XY");
+            typed = edit->text();
+            undo = edit->isUndoAvailable();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QVERIFY(!d.ShowModal());
+        QCOMPARE(typed, QString("XYAccounts Laser"));
+        QVERIFY(undo);
+    }
+
+    void showingAgainKeepsTheUsersTick() {
+        auto& d = *dialog_;
+        bool opened = false, kept = false;
+        ModalDriver driver([&](QWidget* modal) {
+            opened = d.chkUseSecondTray->isChecked();
+            d.chkUseSecondTray->click();
+            // The window system shows the dialog again (restore, desktop switch).
+            QShowEvent show;
+            QApplication::sendEvent(modal, &show);
+            kept = d.chkUseSecondTray->isChecked() != opened;
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QVERIFY(!d.ShowModal());
+        QVERIFY(kept);
     }
 
     void uncheckingTheBoxLocksSourceTwoToSourceOne() {

@@ -21,10 +21,8 @@ public:
 };
 
 MessageAnswer Run(StandardMessageDialog& dialog) {
-    // Opening a modal window processes messages, and with them a pending
-    // termination request: the window then closes at once.
-    QCoreApplication::processEvents();
-    if (Termination::Instance().Terminating())
+    // A pending termination request closes the window at once.
+    if (Termination::Instance().TakesEffectBeforeModal())
         return MessageButton::Cancel;
     ArrowWhileOpen arrow;
     dialog.exec();

@@ -1,6 +1,8 @@
 #include "platform/qt/Termination.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QDialog>
 #include <QTimer>
 #include <QWidget>
@@ -29,6 +31,11 @@ void Termination::TakeEffect() {
         dialog->reject();
     }
     emit Terminated();
+}
+
+bool Termination::TakesEffectBeforeModal() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return terminating_;
 }
 
 void Termination::Reset() {

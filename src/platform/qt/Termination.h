@@ -18,6 +18,13 @@ public:
     // True once a request has been retrieved by message processing.
     bool Terminating() const { return terminating_; }
 
+    // Before a modal window opens: processes pending messages, and with
+    // them a termination request, but no user input, which waits for the
+    // window's own loop (where the window's modality keeps it from starting
+    // a second command inside this one). True when the program is
+    // terminating and the window must not open.
+    bool TakesEffectBeforeModal();
+
     // For tests: forget an earlier request.
     void Reset();
 
