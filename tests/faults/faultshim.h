@@ -22,7 +22,7 @@
  *                      fsync, rename, create, close, fchmod; default
  *                      write,fsync,rename,create
  *   KEVO_FAULT_REPORT  a file to which the shim appends one line per counted
- *                      call ("3 fsync /tmp/x/.setup.ini.ab12cd34") and
+ *                      call ("3 fsync /tmp/x/.setup.ini.kevo-ab12cd34") and
  *                      "fail 3 fsync ENOSPC" when it strikes
  */
 #ifndef KEVO_TESTS_FAULTS_FAULTSHIM_H

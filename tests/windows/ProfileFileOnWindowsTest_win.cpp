@@ -1,6 +1,7 @@
 // Our profile file on the Windows file system: the save replaces the file
-// through a temporary one in the same folder, and every refusal of the
-// system is "Unable to write to" with the old file left as it was.
+// through a temporary one in the same folder, the file keeps its attributes,
+// and every refusal of the system is "Unable to write to" with the old file
+// left as it was.
 
 #include "WindowsTestSupport.h"
 
@@ -43,13 +44,29 @@ std::string SaveError(const std::string& path) {
     return {};
 }
 
+// The replaced file stays hidden; a temporary file that a killed save left
+// an hour ago goes.
 TEST(ProfileFileOnWindows, SaveReplacesTheFileAndLeavesNothingElse) {
     for (const char* separator : {"\\", "/"}) {
         TemporaryFolder folder;
         const std::string path = folder.Path() + separator + "Vezerava.ini";
         WriteBytes(path, "[1]\r\nName=old\r\n[General]\r\nx=1\r\n");
+        ASSERT_NE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN), 0);
+        const std::string stale = folder.File(".Vezerava.ini.kevo-stale001");
+        WriteBytes(stale, "x");
+        const HANDLE handle = CreateFileA(stale.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        FILETIME time{};
+        GetSystemTimeAsFileTime(&time);
+        ULARGE_INTEGER then{{time.dwLowDateTime, time.dwHighDateTime}};
+        then.QuadPart -= 3600ULL * 10000000ULL; // an hour in steps of 100 ns
+        time = {then.LowPart, then.HighPart};
+        EXPECT_NE(SetFileTime(handle, nullptr, nullptr, &time), 0);
+        CloseHandle(handle);
+
         EXPECT_EQ(SaveError(path), "") << separator;
         EXPECT_EQ(ReadBytes(path), "[1]\r\nName=changed\r\n[General]\r\nx=1\r\n") << separator;
+        EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << separator;
         EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"Vezerava.ini"})
             << separator;
     }

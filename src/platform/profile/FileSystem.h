@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -22,6 +24,13 @@ struct FileStatus {
     mode_t permissions = 0; // the permission bits, set-id and sticky bits included
     uid_t owner = 0;
     gid_t group = 0;
+};
+
+// One name in a folder, as ListFolder gives it.
+struct FolderEntry {
+    std::string name;
+    bool isRegular = false;    // a regular file itself, not a link to one
+    std::int64_t modified = 0; // last change of its contents, seconds since 1970 (UTC)
 };
 
 // The file-system calls through which a profile file reads and replaces its
@@ -52,15 +61,30 @@ public:
     // 0666 less the process's umask. EEXIST when the name is taken.
     virtual int CreateNew(const std::string& path, int& fd) = 0;
 
+    // Opens the existing regular file at path for writing, as it is: not
+    // created, not truncated. EINVAL for anything but a regular file.
+    virtual int OpenExisting(const std::string& path, int& fd) = 0;
+
     // Writes some of data; written tells how much (retried on EINTR).
     virtual int Write(int fd, const char* data, std::size_t size, std::size_t& written) = 0;
+
+    // Cuts or extends the open file to size bytes.
+    virtual int Truncate(int fd, std::size_t size) = 0;
 
     virtual int SetPermissions(int fd, mode_t permissions) = 0;
     virtual int SetOwner(int fd, uid_t owner, gid_t group) = 0;
     virtual int Sync(int fd) = 0;
     virtual int Close(int fd) = 0;
+    // Puts the file from in the place of to. An existing to keeps what the
+    // system keeps for it on replacement (on Windows its attributes and
+    // access list).
     virtual int Rename(const std::string& from, const std::string& to) = 0;
     virtual int Remove(const std::string& path) = 0;
+
+    // The entries of the folder at path whose names begin with prefix ("."
+    // and ".." never).
+    virtual int ListFolder(const std::string& path, std::string_view prefix,
+                           std::vector<FolderEntry>& entries) = 0;
 
     // Makes a rename in the folder durable: fsync on the folder itself.
     virtual int SyncDirectory(const std::string& path) = 0;
@@ -75,13 +99,17 @@ public:
     int ReadLink(const std::string& path, std::string& target) override;
     int CheckWritable(const std::string& path) override;
     int CreateNew(const std::string& path, int& fd) override;
+    int OpenExisting(const std::string& path, int& fd) override;
     int Write(int fd, const char* data, std::size_t size, std::size_t& written) override;
+    int Truncate(int fd, std::size_t size) override;
     int SetPermissions(int fd, mode_t permissions) override;
     int SetOwner(int fd, uid_t owner, gid_t group) override;
     int Sync(int fd) override;
     int Close(int fd) override;
     int Rename(const std::string& from, const std::string& to) override;
     int Remove(const std::string& path) override;
+    int ListFolder(const std::string& path, std::string_view prefix,
+                   std::vector<FolderEntry>& entries) override;
     int SyncDirectory(const std::string& path) override;
 };
 

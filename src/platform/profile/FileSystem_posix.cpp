@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -116,12 +117,38 @@ int PosixFileSystem::CreateNew(const std::string& path, int& fd) {
     return fd < 0 ? errno : 0;
 }
 
+int PosixFileSystem::OpenExisting(const std::string& path, int& fd) {
+    // O_NONBLOCK: a pipe put in the file's place must not wait for a reader.
+    fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        return errno;
+    }
+    struct stat st {};
+    const int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    if (error != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    return error;
+}
+
 int PosixFileSystem::Write(int fd, const char* data, std::size_t size, std::size_t& written) {
     written = 0;
     for (;;) {
         const ssize_t n = ::write(fd, data, size);
         if (n >= 0) {
             written = static_cast<std::size_t>(n);
+            return 0;
+        }
+        if (errno != EINTR) {
+            return errno;
+        }
+    }
+}
+
+int PosixFileSystem::Truncate(int fd, std::size_t size) {
+    for (;;) {
+        if (::ftruncate(fd, static_cast<off_t>(size)) == 0) {
             return 0;
         }
         if (errno != EINTR) {
@@ -154,6 +181,35 @@ int PosixFileSystem::Rename(const std::string& from, const std::string& to) {
 
 int PosixFileSystem::Remove(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+int PosixFileSystem::ListFolder(const std::string& path, std::string_view prefix,
+                                std::vector<FolderEntry>& entries) {
+    entries.clear();
+    DIR* const folder = ::opendir(path.c_str());
+    if (folder == nullptr) {
+        return errno;
+    }
+    const int folderFd = ::dirfd(folder);
+    for (;;) {
+        errno = 0;
+        const dirent* const entry = ::readdir(folder);
+        if (entry == nullptr) {
+            break;
+        }
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == ".." || !name.starts_with(prefix)) {
+            continue;
+        }
+        struct stat st {};
+        if (::fstatat(folderFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue; // gone in the meantime
+        }
+        entries.push_back({std::string(name), S_ISREG(st.st_mode), st.st_mtim.tv_sec});
+    }
+    const int error = errno;
+    ::closedir(folder);
+    return error;
 }
 
 int PosixFileSystem::SyncDirectory(const std::string& path) {

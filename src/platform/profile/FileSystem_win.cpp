@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -72,6 +73,25 @@ private:
 };
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Seconds since 1970 (UTC) of a file time (100 ns steps since 1601).
+std::int64_t UnixSeconds(const FILETIME& time) {
+    constexpr std::int64_t kStepsTo1970 = 116444736000000000;
+    constexpr std::int64_t kStepsPerSecond = 10000000;
+    ULARGE_INTEGER steps{};
+    steps.LowPart = time.dwLowDateTime;
+    steps.HighPart = time.dwHighDateTime;
+    return (static_cast<std::int64_t>(steps.QuadPart) - kStepsTo1970) / kStepsPerSecond;
+}
+
+// The attributes that a replaced file hands on to its replacement.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// The attributes that SetFileAttributes can set.
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
+                                      FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_TEMPORARY;
 
 class WindowsFileSystem final : public FileSystem {
 public:
@@ -159,6 +179,23 @@ public:
         return fd < 0 ? errno : 0;
     }
 
+    int OpenExisting(const std::string& path, int& fd) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return LastErrno();
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return EINVAL;
+        fd = _open(path.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+        if (fd < 0)
+            return errno;
+        if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
+            _close(fd);
+            fd = -1;
+            return EINVAL;
+        }
+        return 0;
+    }
+
     int Write(int fd, const char* data, std::size_t size, std::size_t& written) override {
         const auto count = static_cast<unsigned int>(size > INT_MAX ? INT_MAX : size);
         const int n = _write(fd, data, count);
@@ -168,6 +205,10 @@ public:
         }
         written = static_cast<std::size_t>(n);
         return 0;
+    }
+
+    int Truncate(int fd, std::size_t size) override {
+        return _chsize_s(fd, static_cast<__int64>(size));
     }
 
     int SetPermissions(int /*fd*/, mode_t /*permissions*/) override {
@@ -183,21 +224,69 @@ public:
     int Close(int fd) override { return _close(fd) == 0 ? 0 : errno; }
 
     int Rename(const std::string& from, const std::string& to) override {
-        // Write-through: the call returns once the move is on the disk, which
-        // is what syncing the folder does on a POSIX system.
-        return MoveFileExA(from.c_str(), to.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0
-                   ? 0
-                   : LastErrno();
+        const DWORD attributes = GetFileAttributesA(to.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            // Nothing to replace yet. Write-through: the call returns once the
+            // move is on the disk, which is what syncing the folder does on a
+            // POSIX system.
+            return MoveFileExA(from.c_str(), to.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0
+                       ? 0
+                       : LastErrno();
+        }
+        // The replacement takes over the old file's attributes, access list,
+        // creation time and short name. When these cannot all be carried
+        // over, the new text still goes in: it is what the user saved.
+        if (ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                         nullptr, nullptr) == 0)
+            return LastErrno();
+        // Not every implementation of ReplaceFile carries the attributes
+        // over (Wine's does not); then they are set here. A failure leaves
+        // the saved text in place and is not reported.
+        const DWORD now = GetFileAttributesA(to.c_str());
+        if (now != INVALID_FILE_ATTRIBUTES &&
+            (now & kKeptAttributes) != (attributes & kKeptAttributes)) {
+            const DWORD wanted =
+                (now & kSettableAttributes & ~kKeptAttributes) | (attributes & kKeptAttributes);
+            SetFileAttributesA(to.c_str(), wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
+        }
+        return 0;
     }
 
     int Remove(const std::string& path) override {
         return DeleteFileA(path.c_str()) != 0 ? 0 : LastErrno();
     }
 
+    int ListFolder(const std::string& path, std::string_view prefix,
+                   std::vector<FolderEntry>& entries) override {
+        entries.clear();
+        std::string pattern = path;
+        if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/' &&
+            pattern.back() != ':')
+            pattern += '\\';
+        pattern += '*';
+        WIN32_FIND_DATAA data{};
+        const HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : LastErrno();
+        do {
+            const std::string_view name(data.cFileName);
+            if (name == "." || name == ".." || !name.starts_with(prefix))
+                continue;
+            const bool isRegular =
+                (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                          FILE_ATTRIBUTE_DEVICE)) == 0;
+            entries.push_back({std::string(name), isRegular, UnixSeconds(data.ftLastWriteTime)});
+        } while (FindNextFileA(find, &data) != 0);
+        const DWORD error = GetLastError();
+        FindClose(find);
+        return error == ERROR_NO_MORE_FILES ? 0 : ErrnoOf(error);
+    }
+
     int SyncDirectory(const std::string& /*path*/) override {
-        // A folder cannot be flushed on its own here; the write-through
-        // rename has made the new name durable.
+        // A folder cannot be flushed on its own here. The move of a new file
+        // is write-through; a replacement cannot be asked for that, and its
+        // new name is as durable as the file system makes it.
         return 0;
     }
 };

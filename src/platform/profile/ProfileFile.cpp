@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 #include <utility>
+#include <vector>
 
 namespace kevo::platform {
 
@@ -19,17 +20,40 @@ constexpr std::size_t kMaxTemporaryStem = 128;
 
 constexpr std::size_t kWriteChunk = std::size_t{64} * 1024;
 
+// A temporary file is named ".<file name>.kevo-<8 random letters or digits>",
+// so that one left behind by a killed save is told apart from anything else
+// in the folder and removed at a later save once it is this old.
+constexpr std::string_view kTemporaryMark = ".kevo-";
+constexpr std::size_t kRandomLength = 8;
+constexpr std::string_view kRandomLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::int64_t kStaleTemporarySeconds = 60;
+
 std::string RandomSuffix() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::mt19937_64 engine(
         std::random_device{}() ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string suffix(8, ' ');
+    std::uniform_int_distribution<std::size_t> pick(0, kRandomLetters.size() - 1);
+    std::string suffix(kRandomLength, ' ');
     for (char& c : suffix) {
-        c = kLetters[pick(engine)];
+        c = kRandomLetters[pick(engine)];
     }
     return suffix;
+}
+
+// Whether name is one of our temporary files whose name begins with prefix
+// (".<file name>.kevo-").
+bool IsTemporaryName(std::string_view name, std::string_view prefix) {
+    if (name.size() != prefix.size() + kRandomLength || !name.starts_with(prefix)) {
+        return false;
+    }
+    name.remove_prefix(prefix.size());
+    return name.find_first_not_of(kRandomLetters) == std::string_view::npos;
+}
+
+// Errors of creating a file that say the folder refuses new files, not that
+// the disk or the device fails.
+bool IsFolderRefusal(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
 }
 
 // Collects the document's pieces into large writes to one descriptor and
@@ -56,6 +80,9 @@ public:
         }
     }
 
+    // How many bytes have been written.
+    std::size_t Written() const { return written_; }
+
     // Writes what is still buffered; the first error of all the writes.
     int Finish() {
         if (error_ == 0 && !buffer_.empty()) {
@@ -74,6 +101,7 @@ private:
                 error_ = ENOSPC; // no progress: the disk takes no more
             }
             data.remove_prefix(written);
+            written_ += written;
         }
     }
 
@@ -81,6 +109,7 @@ private:
     int fd_;
     std::string buffer_;
     int error_ = 0;
+    std::size_t written_ = 0;
 };
 
 } // namespace
@@ -94,7 +123,7 @@ ProfileFile::ProfileFile(std::string path, FileSystem& fileSystem)
     : path_(std::move(path)), fileSystem_(fileSystem) {}
 
 ProfileFile::~ProfileFile() {
-    DiscardTemporary();
+    Discard();
 }
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key) {
@@ -122,19 +151,29 @@ void ProfileFile::EraseSection(std::string_view section) {
 
 void ProfileFile::Flush() {
     if (!changed_) {
-        DiscardTemporary();
+        Discard();
         return;
     }
     PrepareWrite();
-    WriteTemporary();
+    const std::size_t size = WriteDocument();
+    // Written in place over the old text: what is left of a longer old text
+    // goes.
+    if (inPlace_ && fileSystem_.Truncate(fd_, size) != 0) {
+        Fail();
+    }
 
-    int error = fileSystem_.Sync(temporaryFd_);
+    int error = fileSystem_.Sync(fd_);
     if (error != 0) {
         Fail();
     }
-    const int fd = std::exchange(temporaryFd_, -1);
+    const int fd = std::exchange(fd_, -1);
     if (fileSystem_.Close(fd) != 0) {
         Fail();
+    }
+    if (inPlace_) {
+        // The file kept its name: there is no rename to make durable.
+        changed_ = false;
+        return;
     }
     if (fileSystem_.Rename(temporary_, target_) != 0) {
         Fail();
@@ -191,7 +230,7 @@ std::string ProfileFile::ResolveTarget() const {
 
 void ProfileFile::PrepareWrite() {
     Load();
-    if (temporaryFd_ >= 0) {
+    if (fd_ >= 0) {
         return;
     }
     if (readFailed_) {
@@ -218,46 +257,78 @@ void ProfileFile::PrepareWrite() {
         Fail();
     }
 
+    const std::string prefix =
+        "." + name.substr(0, kMaxTemporaryStem) + std::string(kTemporaryMark);
+    RemoveStaleTemporaries(directory, prefix);
+
     // Created now rather than at the flush, so that a folder that is missing
     // or read-only is reported by the first write of the operation.
-    const std::string stem = directory + "." + name.substr(0, kMaxTemporaryStem) + ".";
+    inPlace_ = false;
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-        temporary_ = stem + RandomSuffix();
-        error = fileSystem_.CreateNew(temporary_, temporaryFd_);
+        temporary_ = directory + prefix + RandomSuffix();
+        error = fileSystem_.CreateNew(temporary_, fd_);
     }
     if (error != 0) {
         temporary_.clear();
-        temporaryFd_ = -1;
-        Fail();
+        fd_ = -1;
+        // A shared setup file may be writable in a folder where the user may
+        // not create files: then it is rewritten where it is, and so keeps
+        // its owner, permissions and links, though a failure half-way can
+        // leave it cut short.
+        if (!exists || !IsFolderRefusal(error)) {
+            Fail();
+        }
+        if (fileSystem_.OpenExisting(target_, fd_) != 0) {
+            fd_ = -1;
+            Fail();
+        }
+        inPlace_ = true;
+        return;
     }
     if (exists) {
         // The owner first: a change of owner may clear the set-id bits. Only
         // a privileged process may give a file away; others keep their own.
-        static_cast<void>(fileSystem_.SetOwner(temporaryFd_, status.owner, status.group));
-        if (fileSystem_.SetPermissions(temporaryFd_, status.permissions) != 0) {
+        static_cast<void>(fileSystem_.SetOwner(fd_, status.owner, status.group));
+        if (fileSystem_.SetPermissions(fd_, status.permissions) != 0) {
             Fail();
         }
     }
 }
 
-void ProfileFile::WriteTemporary() {
-    ChunkWriter writer(fileSystem_, temporaryFd_);
+void ProfileFile::RemoveStaleTemporaries(const std::string& directory, const std::string& prefix) {
+    // Anything that goes wrong here is left for the next save to try again.
+    std::vector<FolderEntry> entries;
+    static_cast<void>(fileSystem_.ListFolder(folder_, prefix, entries));
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+    for (const FolderEntry& entry : entries) {
+        if (entry.isRegular && IsTemporaryName(entry.name, prefix) &&
+            now - entry.modified > kStaleTemporarySeconds) {
+            static_cast<void>(fileSystem_.Remove(directory + entry.name));
+        }
+    }
+}
+
+std::size_t ProfileFile::WriteDocument() {
+    ChunkWriter writer(fileSystem_, fd_);
     document_.Emit([&writer](std::string_view piece) { writer.Add(piece); });
     if (writer.Finish() != 0) {
         Fail();
     }
+    return writer.Written();
 }
 
 void ProfileFile::Fail() {
-    DiscardTemporary();
+    Discard();
     throw ProfileWriteError(path_);
 }
 
-void ProfileFile::DiscardTemporary() noexcept {
-    if (temporaryFd_ >= 0) {
-        static_cast<void>(fileSystem_.Close(temporaryFd_));
-        temporaryFd_ = -1;
+void ProfileFile::Discard() noexcept {
+    if (fd_ >= 0) {
+        static_cast<void>(fileSystem_.Close(fd_));
+        fd_ = -1;
     }
     if (!temporary_.empty()) {
         static_cast<void>(fileSystem_.Remove(temporary_));

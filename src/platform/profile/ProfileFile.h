@@ -29,10 +29,11 @@ public:
 // Reading never fails: a missing file, section or key, a file that cannot be
 // read, or a path that is a directory give the empty text. A write that the
 // system would refuse raises ProfileWriteError at the first WriteString or
-// EraseSection (the folder is missing or read-only, the path is a directory
-// or a read-only file, or the existing file cannot be read and would be lost)
-// or at Flush() (writing, syncing or renaming fails). After a failure the old
-// file is as it was and no temporary file is left behind; the writes stay in
+// EraseSection (the folder is missing, or refuses a new file, the path is a
+// directory or a read-only file, or the existing file cannot be read and
+// would be lost) or at Flush() (writing, syncing or renaming fails). After a
+// failure the old file is as it was (unless it was being rewritten in place,
+// below) and no temporary file is left behind; the writes stay in
 // memory, so a later Flush() may try again. One failure comes after the
 // rename: when the folder cannot be synced, the new text is in place but may
 // not survive a crash, and Flush() still reports the error.
@@ -48,9 +49,21 @@ public:
 //
 // A path that is a symbolic link is written through to the file it names;
 // the link stays. The replacement keeps the old file's permission bits (and
-// its owner and group where the process may set them); a new file gets 0666
-// less the umask. Being a new file, the replacement does not keep other hard
-// links to the old one, and it needs a folder in which files can be created.
+// its owner and group where the process may set them; on Windows its
+// attributes and access list); a new file gets 0666 less the umask. Being a
+// new file, the replacement does not keep other hard links to the old one.
+//
+// A folder in which the user may not create files (a shared setup file,
+// writable by all, in a folder only an administrator may change) cannot
+// hold the temporary file. Then an existing writable file is rewritten in
+// place instead: opened, overwritten, cut to the new length and synced, so
+// that it keeps its owner, permissions and links. That save is not atomic: a
+// failure or a crash half-way can leave the file cut short (the failure is
+// still reported). A missing file in such a folder cannot be created.
+//
+// Temporary files are named ".<file name>.kevo-" and eight letters or
+// digits. One that a killed save left behind is removed by a later save of
+// the same file once it is a minute old.
 class ProfileFile {
 public:
     // Files above this size are treated as unreadable: read as empty and
@@ -76,9 +89,12 @@ public:
 private:
     void Load();
     void PrepareWrite();
-    void WriteTemporary();
+    void RemoveStaleTemporaries(const std::string& directory, const std::string& prefix);
+    // Writes the document to fd_ from where it stands; the bytes written.
+    std::size_t WriteDocument();
     [[noreturn]] void Fail();
-    void DiscardTemporary() noexcept;
+    // Closes fd_ and removes the temporary file, if any.
+    void Discard() noexcept;
     std::string ResolveTarget() const;
 
     std::string path_;
@@ -92,7 +108,8 @@ private:
     std::string target_;    // the file that is replaced (links resolved)
     std::string folder_;    // its folder, for the temporary file and the sync
     std::string temporary_; // empty when there is none
-    int temporaryFd_ = -1;
+    int fd_ = -1;           // the temporary file, or the file itself when in place
+    bool inPlace_ = false;  // the folder refused the temporary file
 };
 
 } // namespace kevo::platform

@@ -1,14 +1,18 @@
 #include "platform/profile/ProfileFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,8 +28,8 @@ using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
 
-// The real file system, with one kind of call made to fail on demand and
-// every call counted.
+// The real file system, with kinds of calls made to fail on demand and every
+// call counted.
 enum class Call {
     ReadFile,
     Status,
@@ -37,19 +41,20 @@ enum class Call {
     Close,
     Rename,
     SyncDirectory,
+    Truncate,
 };
 
 const char* CallName(Call call) {
     static constexpr std::array kNames = {
-        "ReadFile", "Status", "CheckWritable", "CreateNew", "SetPermissions",
-        "Write",    "Sync",   "Close",         "Rename",    "SyncDirectory"};
+        "ReadFile", "Status", "CheckWritable", "CreateNew",     "SetPermissions", "Write",
+        "Sync",     "Close",  "Rename",        "SyncDirectory", "Truncate"};
     return kNames[static_cast<std::size_t>(call)];
 }
 
 class FaultyFileSystem : public PosixFileSystem {
 public:
-    void FailAt(Call call, int error) { failure_ = {call, error}; }
-    void Heal() { failure_.reset(); }
+    void FailAt(Call call, int error) { failures_[call] = error; }
+    void Heal() { failures_.clear(); }
     int Count(Call call) const {
         const auto found = counts_.find(call);
         return found == counts_.end() ? 0 : found->second;
@@ -94,6 +99,9 @@ public:
     int SyncDirectory(const std::string& path) override {
         return Run(Call::SyncDirectory, [&] { return PosixFileSystem::SyncDirectory(path); });
     }
+    int Truncate(int fd, std::size_t size) override {
+        return Run(Call::Truncate, [&] { return PosixFileSystem::Truncate(fd, size); });
+    }
 
 private:
     // The real call runs only when this kind of call is not made to fail.
@@ -104,13 +112,14 @@ private:
 
     std::optional<int> Fails(Call call) {
         ++counts_[call];
-        if (failure_ && failure_->first == call) {
-            return failure_->second;
+        const auto failure = failures_.find(call);
+        if (failure != failures_.end()) {
+            return failure->second;
         }
         return std::nullopt;
     }
 
-    std::optional<std::pair<Call, int>> failure_;
+    std::map<Call, int> failures_;
     std::map<Call, int> counts_;
 };
 
@@ -376,6 +385,42 @@ TEST(ProfileFileWrite, WritesAfterAFlushReachTheDiskAtTheNextFlush) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
 }
 
+TEST(ProfileFileWrite, SaveRemovesOnlyItsOwnStaleTemporaries) {
+    TempFolder folder;
+    const std::string path = folder / "setup.ini";
+    WriteBytes(path, "[1]\nName=old\n");
+    const auto age = [&](const std::string& name, int seconds) {
+        const timespec then{::time(nullptr) - seconds, 0};
+        const std::array<timespec, 2> times{then, then};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (folder / name).c_str(), times.data(), AT_SYMLINK_NOFOLLOW),
+                  0);
+    };
+    ASSERT_EQ(::symlink("setup.ini", (folder / ".setup.ini.kevo-link0001").c_str()), 0);
+    age(".setup.ini.kevo-link0001", 3600);
+    std::vector<std::string> expected = {".setup.ini.kevo-link0001", "setup.ini"};
+    // Name, age in seconds, whether the save keeps it.
+    const std::vector<std::tuple<std::string, int, bool>> entries = {
+        {".setup.ini.kevo-stale001", 90, false},  // ours, left by a killed save
+        {".setup.ini.kevo-fresh001", 0, true},    // ours, a save may be going on
+        {".other.ini.kevo-a1b2c3d4", 3600, true}, // another file's
+        {".setup.ini.a1b2c3d4", 3600, true},      // without our mark
+        {".setup.ini.kevo-A1B2C3D4", 3600, true}, // letters we never use
+    };
+    for (const auto& [name, seconds, kept] : entries) {
+        WriteBytes(folder / name, "x");
+        age(name, seconds);
+        if (kept) {
+            expected.push_back(name);
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+
+    ProfileFile file(path);
+    file.WriteString("1", "Name", "new");
+    file.Flush();
+    EXPECT_EQ(folder.Names(), expected);
+}
+
 TEST(ProfileFileWrite, UnwritableNamesAreRefusedBeforeTheDisk) {
     TempFolder folder;
     const std::string path = folder / "setup.ini";
@@ -460,7 +505,7 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, SaveFailureTest,
     ::testing::Values(
         FailureCase{Call::Status, EIO, true}, FailureCase{Call::CheckWritable, EACCES, true},
-        FailureCase{Call::CheckWritable, EROFS, true}, FailureCase{Call::CreateNew, EACCES, true},
+        FailureCase{Call::CheckWritable, EROFS, true}, FailureCase{Call::CreateNew, EDQUOT, true},
         FailureCase{Call::CreateNew, ENOSPC, true}, FailureCase{Call::SetPermissions, EPERM, true},
         FailureCase{Call::Write, ENOSPC, false}, FailureCase{Call::Write, EIO, false},
         FailureCase{Call::Sync, EIO, false}, FailureCase{Call::Close, EIO, false},
@@ -504,6 +549,54 @@ TEST(ProfileFileFailure, FolderSyncFailureIsReportedAfterTheRename) {
     again.WriteString("1", "Name", "newer");
     EXPECT_EQ(WriteErrorOf([&] { again.Flush(); }), "(no error)");
     EXPECT_EQ(ReadBytes(path), "[1]\r\nName=newer\r\n");
+}
+
+// A folder that refuses the temporary file: an existing file is rewritten in
+// place and stays the same file; a failure there is the write error; a
+// missing file is not made.
+TEST(ProfileFileFailure, FolderThatRefusesTheTemporaryGetsTheFileWrittenInPlace) {
+    struct Case {
+        const char* name;
+        int createError;
+        std::optional<std::pair<Call, int>> alsoFails;
+        bool exists;
+    };
+    for (const Case& c : {Case{"denied", EACCES, {}, true}, Case{"not permitted", EPERM, {}, true},
+                          Case{"write fails", EACCES, std::pair{Call::Write, ENOSPC}, true},
+                          Case{"truncate fails", EACCES, std::pair{Call::Truncate, EIO}, true},
+                          Case{"missing file", EACCES, {}, false}}) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder / "setup.ini";
+        struct stat before {};
+        if (c.exists) {
+            // Longer than the new text, which must not keep the old tail.
+            WriteBytes(path, "[1]\nName=" + std::string(500, 'o') + "\n");
+            ASSERT_EQ(::chmod(path.c_str(), 0646), 0);
+            ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        }
+        FaultyFileSystem fileSystem;
+        fileSystem.FailAt(Call::CreateNew, c.createError);
+        if (c.alsoFails) {
+            fileSystem.FailAt(c.alsoFails->first, c.alsoFails->second);
+        }
+        const bool saved = c.exists && !c.alsoFails;
+        EXPECT_EQ(WriteErrorOf([&] {
+                      ProfileFile file(path, fileSystem);
+                      file.WriteString("1", "Name", "new");
+                      file.Flush();
+                  }),
+                  saved ? "(no error)" : Message(path));
+        EXPECT_EQ(folder.Names(),
+                  c.exists ? std::vector<std::string>{"setup.ini"} : std::vector<std::string>{});
+        struct stat after {};
+        static_cast<void>(::stat(path.c_str(), &after));
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        if (saved) {
+            EXPECT_EQ(ReadBytes(path), "[1]\r\nName=new\r\n");
+        }
+    }
 }
 
 TEST(ProfileFileFailure, ErrorIsAProgramError) {
