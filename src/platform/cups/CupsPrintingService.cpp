@@ -313,6 +313,14 @@ int CupsPrintingService::BinNumbers(const std::string& device, const std::string
     return answer.count;
 }
 
+void CupsPrintingService::ForgetFailures() {
+    // Queue look-ups keep only the scheduler's "no such queue"; a bin answer
+    // of -1 may be a PPD that is fixed by now or a scheduler that is back.
+    std::erase_if(bins_, [](const auto& entry) { return entry.second.count < 0; });
+    if (connection_)
+        connection_->Retry();
+}
+
 std::unique_ptr<PrintingService> MakeCupsPrintingService() {
     return std::make_unique<CupsPrintingService>();
 }

@@ -63,6 +63,14 @@ public:
     virtual int BinNumberCount(const std::string& device, const std::string& port) = 0;
     virtual int BinNumbers(const std::string& device, const std::string& port,
                            std::vector<std::uint16_t>& out) = 0;
+
+    // A new command of the user's begins. Whatever failed before (a count or
+    // data query that answered -1, a default-printer query that failed, a
+    // service given up after it did not answer) is asked again from now on;
+    // answers that succeeded may be kept. Within one command a failure stays
+    // kept, so that a dead service costs one wait per command, not one per
+    // query. Services that keep nothing need not do anything.
+    virtual void ForgetFailures() {}
 };
 
 } // namespace kevo::platform
