@@ -60,7 +60,10 @@ public:
     std::vector<PrinterEntry> EnumPrinters() override;
 
     // The user's default (LPDEST or PRINTER, ~/.cups/lpoptions, the system
-    // lpoptions, then the scheduler's default) as libcups reports it.
+    // lpoptions, then the scheduler's default) as libcups reports it. When
+    // none is set, or the one set names no queue, the first queue of
+    // EnumPrinters stands in; only a scheduler without queues has no default
+    // (InvalidName). A scheduler that fails gives SystemError.
     DefaultPrinterAnswer DefaultPrinter() override;
 
     // "name,driver,port" of the default printer; empty without one.
@@ -100,6 +103,7 @@ private:
     };
 
     CupsConnection& Connection();
+    std::optional<std::vector<PrinterEntry>> ListQueues();
     const CupsQueue* FindQueue(const std::string& printer);
     const BinAnswer& Bins(const std::string& printer);
     BinAnswer FetchBins(const std::string& printer);
