@@ -264,11 +264,13 @@ INSTANTIATE_TEST_SUITE_P(
                      kFrozenBound},
         StartupFault{
             "SchedulerRestarted", Fault::SchedulerRestarted, "", "", {"", "", "", ""}, kImmediate},
+        // The first queue stands in for the default: only the deleted
+        // printer's lines are in error.
         StartupFault{"DefaultPrinterDeleted",
                      Fault::DefaultDeleted,
-                     "There is no default printer currently selected.",
                      "",
-                     {kUndefined, kUndefined, kUndefined, kUndefined},
+                     "",
+                     {"", kUndefined, "", kUndefined},
                      kImmediate},
         StartupFault{"LinePrinterDeleted",
                      Fault::LinePrinterDeleted,

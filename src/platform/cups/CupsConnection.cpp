@@ -119,6 +119,19 @@ http_t* CupsConnection::Connect() {
     return http_;
 }
 
+void CupsConnection::Retry() {
+    if (!gaveUp_)
+        return;
+    if (http_ != nullptr) {
+        SigpipeGuard guard;
+        httpClose(http_);
+        http_ = nullptr;
+    }
+    gaveUp_ = false;
+    failure_ = CupsFailure::None;
+    failureStatus_ = 0;
+}
+
 void CupsConnection::RecordFailure(CupsFailure failure, int status) {
     failure_ = failure;
     failureStatus_ = status == IPP_STATUS_OK ? IPP_STATUS_ERROR_SERVICE_UNAVAILABLE : status;

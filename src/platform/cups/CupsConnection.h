@@ -4,8 +4,8 @@
 // own default connection waits 60 to 180 seconds per call for a scheduler
 // that accepts connections but never answers (a frozen or overloaded one);
 // this connection gives up after its timeout instead, and from then on fails
-// every request at once, so that a dead scheduler costs one timeout, not one
-// per query.
+// every request at once until Retry(), so that a dead scheduler costs one
+// timeout per command of the user's, not one per query.
 
 #include <cups/cups.h>
 
@@ -52,8 +52,14 @@ public:
     cups_dest_t* DefaultDestination();
 
     // True once the scheduler could not be reached or did not answer: every
-    // later request fails at once with the same failure.
+    // later request fails at once with the same failure, until Retry().
     bool GaveUp() const { return gaveUp_; }
+
+    // Tries the scheduler again at the next request after it was given up: a
+    // new connection is made, since the old one may still carry the answer
+    // to a request that timed out. Does nothing while the scheduler is not
+    // given up.
+    void Retry();
 
     CupsFailure Failure() const { return failure_; }
     // The status that libcups reported for the last failure (an ipp_status_t).

@@ -137,7 +137,9 @@ std::vector<CupsQueue> ReadQueues(ipp_t* response) {
 
 } // namespace
 
-std::vector<PrinterEntry> CupsPrintingService::EnumPrinters() {
+// The scheduler's queues in its order, each also kept in queues_; nothing
+// when the scheduler could not be asked or refused.
+std::optional<std::vector<PrinterEntry>> CupsPrintingService::ListQueues() {
     ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS);
     // The scheduler's own queues only: printers that it merely discovered on
     // the network (and scanners) are left out, and nothing waits for network
@@ -147,10 +149,17 @@ std::vector<PrinterEntry> CupsPrintingService::EnumPrinters() {
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type", 0);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type-mask",
                   CUPS_PRINTER_DISCOVERED | CUPS_PRINTER_SCANNER);
-    ipp_t* response = Connection().Request(request, "/");
+    CupsConnection& connection = Connection();
+    ipp_t* response = connection.Request(request, "/");
     std::vector<PrinterEntry> printers;
-    if (response == nullptr)
-        return printers; // nothing installed ("not found"), or no scheduler
+    if (response == nullptr) {
+        // The scheduler answers "not found" when nothing is installed.
+        if (connection.Failure() == CupsFailure::Refused &&
+            connection.FailureStatus() == IPP_STATUS_ERROR_NOT_FOUND) {
+            return printers;
+        }
+        return std::nullopt;
+    }
     for (CupsQueue& queue : ReadQueues(response)) {
         printers.push_back({queue.name, std::string()});
         std::string key = FoldPrinterName(queue.name);
@@ -158,6 +167,10 @@ std::vector<PrinterEntry> CupsPrintingService::EnumPrinters() {
     }
     ippDelete(response);
     return printers;
+}
+
+std::vector<PrinterEntry> CupsPrintingService::EnumPrinters() {
+    return ListQueues().value_or(std::vector<PrinterEntry>());
 }
 
 const CupsQueue* CupsPrintingService::FindQueue(const std::string& printer) {
@@ -206,19 +219,21 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     }
     if (connection.GaveUp())
         return SystemError();
-    // libcups reports every failure of its default look-up as "not found",
-    // even a scheduler that refuses. Ask the scheduler itself whether it
-    // works; if it does, the user has no default that exists.
-    ipp_t* response = connection.Request(NewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
-    const bool answered =
-        response != nullptr || (connection.Failure() == CupsFailure::Refused &&
-                                connection.FailureStatus() == IPP_STATUS_ERROR_NOT_FOUND);
-    ippDelete(response);
-    if (!answered)
+    // libcups reports every failure of its default look-up as "not found":
+    // no default set, one that names no queue, even a scheduler that
+    // refuses. Where no default is set, which is common on CUPS, the program
+    // would have no printer to work with; Windows always has a default while
+    // a printer is installed, so the first queue stands in for it. Asking
+    // for the queues also tells whether the scheduler works.
+    const std::optional<std::vector<PrinterEntry>> printers = ListQueues();
+    if (!printers)
         return SystemError();
-    DefaultPrinterAnswer none;
-    none.status = DefaultPrinterAnswer::Status::InvalidName;
-    return none;
+    DefaultPrinterAnswer answer;
+    if (printers->empty())
+        answer.status = DefaultPrinterAnswer::Status::InvalidName;
+    else
+        answer.names.push_back(printers->front().name);
+    return answer;
 }
 
 std::string CupsPrintingService::ProfileWindowsDevice() {
@@ -311,6 +326,14 @@ int CupsPrintingService::BinNumbers(const std::string& device, const std::string
     for (const Bin& bin : answer.bins)
         out.push_back(bin.number);
     return answer.count;
+}
+
+void CupsPrintingService::ForgetFailures() {
+    // Queue look-ups keep only the scheduler's "no such queue"; a bin answer
+    // of -1 may be a PPD that is fixed by now or a scheduler that is back.
+    std::erase_if(bins_, [](const auto& entry) { return entry.second.count < 0; });
+    if (connection_)
+        connection_->Retry();
 }
 
 std::unique_ptr<PrintingService> MakeCupsPrintingService() {

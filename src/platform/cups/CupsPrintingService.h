@@ -34,9 +34,9 @@ struct CupsQueue {
 struct CupsServiceOptions {
     // How long the scheduler may keep one request waiting (connecting, and
     // each wait for an answer). A scheduler that does not answer in time is
-    // given up for the rest of the service's life, so a frozen scheduler
-    // costs one such wait (plus the second that libcups itself waits for a
-    // request to be taken up), however many queries follow: about 3 s.
+    // given up until ForgetFailures, so a frozen scheduler costs one such
+    // wait (plus the second that libcups itself waits for a request to be
+    // taken up) per command, however many queries follow: about 3 s.
     std::chrono::milliseconds requestTimeout{2000};
 };
 
@@ -60,7 +60,10 @@ public:
     std::vector<PrinterEntry> EnumPrinters() override;
 
     // The user's default (LPDEST or PRINTER, ~/.cups/lpoptions, the system
-    // lpoptions, then the scheduler's default) as libcups reports it.
+    // lpoptions, then the scheduler's default) as libcups reports it. When
+    // none is set, or the one set names no queue, the first queue of
+    // EnumPrinters stands in; only a scheduler without queues has no default
+    // (InvalidName). A scheduler that fails gives SystemError.
     DefaultPrinterAnswer DefaultPrinter() override;
 
     // "name,driver,port" of the default printer; empty without one.
@@ -74,7 +77,7 @@ public:
     // a queue without PPD the same from media-source-supported; 0 without
     // either; -1 when the PPD cannot be fetched or parsed, the queue is
     // unknown or the scheduler fails. The port is not used. Each queue's
-    // answer is fetched once and kept, failures included.
+    // answer is fetched once and kept, failures until ForgetFailures.
     int BinNameCount(const std::string& device, const std::string& port) override;
     int BinNames(const std::string& device, const std::string& port,
                  std::vector<BinNameField>& out) override;
@@ -82,11 +85,14 @@ public:
     int BinNumbers(const std::string& device, const std::string& port,
                    std::vector<std::uint16_t>& out) override;
 
+    // Drops the failed bin answers and tries a given-up scheduler again.
+    void ForgetFailures() override;
+
     // How many PPDs this service has fetched from the scheduler.
     int PpdFetchCount() const { return ppdFetchCount_; }
 
     // True once the scheduler could not be reached or did not answer in
-    // time; every later query then fails at once.
+    // time; every later query then fails at once, until ForgetFailures.
     bool SchedulerGivenUp() const;
 
 private:
@@ -97,6 +103,7 @@ private:
     };
 
     CupsConnection& Connection();
+    std::optional<std::vector<PrinterEntry>> ListQueues();
     const CupsQueue* FindQueue(const std::string& printer);
     const BinAnswer& Bins(const std::string& printer);
     BinAnswer FetchBins(const std::string& printer);

@@ -77,4 +77,23 @@ int CachingPrintingService::BinNumbers(const std::string& device, const std::str
     return answers.numbers->answer;
 }
 
+void CachingPrintingService::ForgetFailures() {
+    if (defaultPrinter_ && defaultPrinter_->status != DefaultPrinterAnswer::Status::Ok)
+        defaultPrinter_.reset();
+    if (windowsDevice_ && windowsDevice_->empty())
+        windowsDevice_.reset();
+    std::erase_if(devicesValues_, [](const auto& entry) { return entry.second.empty(); });
+    for (auto& [key, answers] : bins_) {
+        if (answers.nameCount && *answers.nameCount < 0)
+            answers.nameCount.reset();
+        if (answers.names && answers.names->answer < 0)
+            answers.names.reset();
+        if (answers.numberCount && *answers.numberCount < 0)
+            answers.numberCount.reset();
+        if (answers.numbers && answers.numbers->answer < 0)
+            answers.numbers.reset();
+    }
+    inner_->ForgetFailures();
+}
+
 } // namespace kevo::platform

@@ -12,13 +12,16 @@
 namespace kevo::platform {
 
 // Wraps a printing service so that every question reaches it at most once
-// per run. Printers are not refreshed while the program runs, and asking a
-// driver for its bins is slow (a PPD fetch on CUPS), so the consistency
-// check, which selects printers line after line, must not repeat it: per
-// device and port the count and data answers for bin names and for bin
-// numbers are kept, failures included, and the printer list, the default
-// printer and the profile values are taken once. Not for use from several
-// threads at once.
+// per run, or, when it failed, at most once per command of the user's.
+// Printers are not refreshed while the program runs, and asking a driver for
+// its bins is slow (a PPD fetch on CUPS), so the consistency check, which
+// selects printers line after line, must not repeat it: per device and port
+// the count and data answers for bin names and for bin numbers are kept,
+// failures included, and the printer list, the default printer and the
+// profile values are taken once. ForgetFailures drops the failures (and the
+// empty profile values, which a failed look-up gives too), so that the next
+// command asks for them again; the printer list stays. Not for use from
+// several threads at once.
 class CachingPrintingService : public PrintingService {
 public:
     explicit CachingPrintingService(std::unique_ptr<PrintingService> inner);
@@ -33,6 +36,7 @@ public:
     int BinNumberCount(const std::string& device, const std::string& port) override;
     int BinNumbers(const std::string& device, const std::string& port,
                    std::vector<std::uint16_t>& out) override;
+    void ForgetFailures() override;
 
     // The wrapped service.
     PrintingService& Inner() { return *inner_; }

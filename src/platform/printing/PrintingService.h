@@ -64,10 +64,12 @@ public:
     virtual int BinNumbers(const std::string& device, const std::string& port,
                            std::vector<std::uint16_t>& out) = 0;
 
-    // A new command of the user's begins: answers that were failures (a
-    // failed count or data query, a default-printer query that failed, a
-    // scheduler given up after a timeout) are asked again from now on;
-    // answers that succeeded may be kept.
+    // A new command of the user's begins. Whatever failed before (a count or
+    // data query that answered -1, a default-printer query that failed, a
+    // service given up after it did not answer) is asked again from now on;
+    // answers that succeeded may be kept. Within one command a failure stays
+    // kept, so that a dead service costs one wait per command, not one per
+    // query. Services that keep nothing need not do anything.
     virtual void ForgetFailures() {}
 };
 

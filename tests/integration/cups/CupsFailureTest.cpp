@@ -84,7 +84,8 @@ TEST(CupsSchedulerDownTest, StoppingMidRunNeitherCrashesNorRecovers) {
     // What was fetched before stays known.
     EXPECT_EQ(service.BinNameCount(kManualFeed, ""), 3);
 
-    // Given up for good: a scheduler back meanwhile is not asked again.
+    // Given up until the next command: a scheduler back meanwhile is not
+    // asked again before it.
     Scheduler().Start();
     EXPECT_TRUE(service.SchedulerGivenUp());
     EXPECT_EQ(service.BinNameCount(kCaseVariants, ""), -1);
@@ -140,6 +141,23 @@ TEST(CupsSchedulerFrozenTest, ThawedSchedulerServesANewService) {
     CupsPrintingService service;
     EXPECT_FALSE(service.EnumPrinters().empty());
     EXPECT_EQ(service.BinNameCount(kManualFeed, ""), 3);
+}
+
+TEST(CupsSchedulerFrozenTest, ThawedSchedulerIsAskedAgainAtTheNextCommand) {
+    SchedulerRestorer restore;
+    Scheduler().Freeze();
+    CupsPrintingService service(platform::CupsServiceOptions{milliseconds(300)});
+    EXPECT_EQ(service.BinNameCount(kManualFeed, ""), -1);
+    Scheduler().Thaw();
+    // Within the same command neither the scheduler nor the failed answer is
+    // asked again.
+    EXPECT_EQ(service.BinNameCount(kLongNames, ""), -1);
+    EXPECT_EQ(service.BinNameCount(kManualFeed, ""), -1);
+
+    service.ForgetFailures();
+    EXPECT_EQ(service.BinNameCount(kManualFeed, ""), 3);
+    EXPECT_EQ(service.BinNameCount(kLongNames, ""), 5);
+    EXPECT_FALSE(service.SchedulerGivenUp());
 }
 
 } // namespace

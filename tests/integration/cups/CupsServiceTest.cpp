@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kevo::test {
@@ -281,12 +282,28 @@ protected:
     }
 };
 
-TEST_F(CupsDefaultPrinterTest, NoneIsInvalidName) {
+TEST_F(CupsDefaultPrinterTest, NoneSetIsTheFirstQueue) {
     ASSERT_EQ(LpstatDefault(Scheduler()), "");
-    const DefaultPrinterAnswer answer = Ask();
+    ASSERT_EQ(LpstatDestinations(Scheduler()).at(0), kUtf8);
+    ExpectDefault(kUtf8);
+    EXPECT_EQ(WindowsDevice(), "B\xC3\xBCro,Kevo UTF-8,file:///dev/null");
+}
+
+TEST_F(CupsDefaultPrinterTest, SchedulerWithoutQueuesHasNone) {
+    // A scheduler of its own, started in a thread of its own: libcups keeps
+    // its server and home folder per thread.
+    DefaultPrinterAnswer answer;
+    std::thread([&] {
+        try {
+            PrivateScheduler empty;
+            empty.Start();
+            answer = CupsPrintingService().DefaultPrinter();
+        } catch (const SchedulerError& error) {
+            ADD_FAILURE() << error.what();
+        }
+    }).join();
     EXPECT_EQ(answer.status, DefaultPrinterAnswer::Status::InvalidName);
     EXPECT_TRUE(answer.names.empty());
-    EXPECT_EQ(WindowsDevice(), "");
 }
 
 TEST_F(CupsDefaultPrinterTest, ServerDefault) {
@@ -318,12 +335,10 @@ TEST_F(CupsDefaultPrinterTest, EnvironmentWinsOverLpoptions) {
     ExpectDefault(kLongNames);
 }
 
-TEST_F(CupsDefaultPrinterTest, DefaultThatDoesNotExistIsInvalidName) {
+TEST_F(CupsDefaultPrinterTest, DefaultThatDoesNotExistIsTheFirstQueue) {
     Scheduler().SetServerDefault(kManualFeed);
     setenv("LPDEST", "NoSuchPrinter", 1);
-    const DefaultPrinterAnswer answer = Ask();
-    EXPECT_EQ(answer.status, DefaultPrinterAnswer::Status::InvalidName);
-    EXPECT_EQ(WindowsDevice(), "");
+    ExpectDefault(kUtf8);
 }
 
 } // namespace

@@ -79,5 +79,36 @@ TEST_F(CachingPrintingServiceTest, CountAndDataAreCachedSeparately) {
     EXPECT_EQ(counting_->calls["BinNumbers A|"], 0);
 }
 
+TEST_F(CachingPrintingServiceTest, ForgetFailuresAsksOnlyTheFailuresAgain) {
+    counting_->defaultFails = true;
+    auto askAll = [&] {
+        cache_.EnumPrinters();
+        cache_.DefaultPrinter();
+        for (const char* device : {"A", "fail"}) {
+            std::vector<BinNameField> names;
+            std::vector<std::uint16_t> numbers;
+            cache_.ProfileDevicesValue(device);
+            cache_.BinNameCount(device, "P");
+            cache_.BinNames(device, "P", names);
+            cache_.BinNumberCount(device, "P");
+            cache_.BinNumbers(device, "P", numbers);
+        }
+    };
+    askAll();
+    cache_.ForgetFailures();
+    askAll();
+
+    // Failures once per command, answers once per run; the wrapped service
+    // is told too.
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"DefaultPrinter", 2},  {"ProfileDevicesValue fail", 2}, {"BinNameCount fail|P", 2},
+        {"BinNames fail|P", 2}, {"BinNumberCount fail|P", 2},    {"BinNumbers fail|P", 2},
+        {"EnumPrinters", 1},    {"ProfileDevicesValue A", 1},    {"BinNameCount A|P", 1},
+        {"BinNames A|P", 1},    {"BinNumberCount A|P", 1},       {"BinNumbers A|P", 1},
+        {"ForgetFailures", 1}};
+    for (const auto& [question, count] : expected)
+        EXPECT_EQ(counting_->calls[question], count) << question;
+}
+
 } // namespace
 } // namespace kevo::platform

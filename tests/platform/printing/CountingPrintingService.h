@@ -11,10 +11,12 @@ namespace kevo::platform::testing {
 // A printing service that counts how often each question reaches it and
 // answers differently each time, so that a repeated answer can only come from
 // a cache above it. Devices whose name starts with "fail" fail every bin
-// query (-1).
+// query (-1) and have no profile value; the default printer fails while
+// defaultFails is set.
 class CountingPrintingService : public PrintingService {
 public:
     std::map<std::string, int> calls; // per question and argument
+    bool defaultFails = false;
 
     std::vector<PrinterEntry> EnumPrinters() override {
         const int n = ++calls["EnumPrinters"];
@@ -23,13 +25,16 @@ public:
     DefaultPrinterAnswer DefaultPrinter() override {
         DefaultPrinterAnswer answer;
         answer.names = {"Default " + std::to_string(++calls["DefaultPrinter"])};
+        if (defaultFails)
+            answer.status = DefaultPrinterAnswer::Status::SystemError;
         return answer;
     }
     std::string ProfileWindowsDevice() override {
         return "Device " + std::to_string(++calls["ProfileWindowsDevice"]);
     }
     std::string ProfileDevicesValue(const std::string& printer) override {
-        return printer + "," + std::to_string(++calls["ProfileDevicesValue " + printer]);
+        const int n = ++calls["ProfileDevicesValue " + printer];
+        return Failing(printer) ? std::string() : printer + "," + std::to_string(n);
     }
     int BinNameCount(const std::string& device, const std::string& port) override {
         const int n = ++calls["BinNameCount " + device + "|" + port];
@@ -56,6 +61,7 @@ public:
         out.assign(static_cast<std::size_t>(n), static_cast<std::uint16_t>(100 + n));
         return n;
     }
+    void ForgetFailures() override { ++calls["ForgetFailures"]; }
 
     // The number of bin queries (of all four kinds) that reached the service.
     int BinQueries() const {
