@@ -107,8 +107,10 @@ protected:
         WriteFile(setupFile_, setupText_);
     }
 
-    void Start(const std::vector<std::string>& arguments) {
-        program_ = StartKevoconf(KEVO_KEVOCONF_PATH, arguments, folder_, desktop_->Display());
+    void Start(const std::vector<std::string>& arguments,
+               const std::string& simulatedPrinters = {}) {
+        program_ = StartKevoconf(KEVO_KEVOCONF_PATH, arguments, folder_, desktop_->Display(),
+                                 simulatedPrinters);
     }
 
     WindowWatcher& Watcher() { return desktop_->Watcher(); }
@@ -152,13 +154,14 @@ protected:
         return shown;
     }
 
-    // Waits until a window of the program with this title is mapped.
+    // Waits until a window of the program with this title is mapped (never
+    // the splash window, whose title is the application's).
     std::optional<WindowInfo> WaitForWindow(const std::string& title) {
         std::optional<WindowInfo> found;
         Watcher().WaitUntil(
             [&] {
                 for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid())) {
-                    if (window.mapped && window.title == title) {
+                    if (window.mapped && window.title == title && !window.HasType(kSplashType)) {
                         found = window;
                         return true;
                     }
@@ -360,6 +363,44 @@ TEST_F(EndToEnd, StartUpWalkShowsThePrintSetupDialogInFrontOfTheSplash) {
     desktop_->PressKeys({"Return"});
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
+}
+
+// Keys typed while a line's printer is being asked wait for the dialog that
+// follows: they never start a second edit inside the first.
+TEST_F(EndToEnd, InputQueuedDuringAPrinterQueryStartsNoSecondEdit) {
+    // Line 1's printer fails, so the start-up check stops there and line 5's
+    // slow printer is first asked when line 5 is edited.
+    WriteFile(folder_ / "printers.txt", "default Plain\nprinter Plain\nbin 1 Upper\n"
+                                        "printer Broken\nbin 1 Upper\nnames-data fail\n"
+                                        "printer Slow\nbin 1 Upper\ndelay 1500\n");
+    WriteFile(namesFile_, NamesFileText({"A", "B", "C", "D", "E", "F", "G", "H"}));
+    WriteFile(setupFile_, "[1]\r\nName=A\r\nDevice=Broken\r\n[5]\r\nName=E\r\nDevice=Slow\r\n");
+    Start({"0", namesFile_.string(), setupFile_.string()}, (folder_ / "printers.txt").string());
+    const auto report = WaitForWindow("Kevo Printer Configurator");
+    ASSERT_TRUE(report);
+    ASSERT_TRUE(WaitUntilActive(report->id, "the \"DevCap Error\" report"));
+    desktop_->PressKeys({"Return"});
+    const auto main = WaitForWindow(kMainWindowTitle);
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(WaitUntilActive(main->id, "the main window"));
+    // Edit line 5, and at once go to line 8 and edit it while line 5's
+    // printer is still being asked.
+    desktop_->PressKeys({"Down", "Down", "Down", "Down", "ctrl+e", "Down", "Down", "Down",
+                         "ctrl+e"});
+    const auto dialog = Watcher().WaitUntil(
+        [&] {
+            for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid()))
+                if (window.mapped && window.title.rfind("Printer: ", 0) == 0)
+                    return true;
+            return false;
+        },
+        Clock::now() + kWindowLimit);
+    ASSERT_TRUE(dialog) << Situation();
+    std::vector<std::string> dialogs;
+    for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid()))
+        if (window.timesMapped > 0 && window.title.rfind("Printer: ", 0) == 0)
+            dialogs.push_back(window.title);
+    EXPECT_EQ(dialogs, std::vector<std::string>{"Printer: 5.  Name: E"}) << Situation();
 }
 
 // Mode 1 with errors: the question "Error" with OK and Ignore. Ignore ends

@@ -106,7 +106,8 @@ fs::path MakeTemporaryFolder(const std::string& prefix) {
 }
 
 ChildProcess StartKevoconf(const fs::path& program, const std::vector<std::string>& arguments,
-                           const fs::path& folder, const std::string& display) {
+                           const fs::path& folder, const std::string& display,
+                           const std::string& simulatedPrinters) {
     for (const char* sub : {"home", "config", "runtime"})
         fs::create_directories(folder / sub);
     fs::permissions(folder / "runtime", fs::perms::owner_all);
@@ -122,6 +123,8 @@ ChildProcess StartKevoconf(const fs::path& program, const std::vector<std::strin
         {"LPDEST", std::nullopt},
         {"PRINTER", std::nullopt},
     };
+    if (!simulatedPrinters.empty())
+        options.environment["KEVOCONF_SIMULATED_PRINTERS"] = simulatedPrinters;
     if (display.empty()) {
         options.environment["QT_QPA_PLATFORM"] = "offscreen";
         options.environment["DISPLAY"] = std::nullopt;

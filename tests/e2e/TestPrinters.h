@@ -80,9 +80,11 @@ std::filesystem::path MakeTemporaryFolder(const std::string& prefix);
 // scheduler that this process points at (CUPS_SERVER) and never the
 // simulated ones; its home and configuration folders are inside `folder`,
 // and its output goes to folder/kevoconf.log. With a display it runs on
-// that X display; without one, on Qt's offscreen platform.
+// that X display; without one, on Qt's offscreen platform. Given a
+// simulated printers file, it uses those printers instead.
 ChildProcess StartKevoconf(const std::filesystem::path& program,
                            const std::vector<std::string>& arguments,
-                           const std::filesystem::path& folder, const std::string& display);
+                           const std::filesystem::path& folder, const std::string& display,
+                           const std::string& simulatedPrinters = {});
 
 } // namespace kevo::e2e

@@ -119,6 +119,8 @@ private:
             SetAnswer(CurrentPrinter().binNumberCountAnswer, rest);
         else if (keyword_ == "numbers-data")
             SetAnswer(CurrentPrinter().binNumberDataAnswer, rest);
+        else if (keyword_ == "delay")
+            SetDelay(rest);
         else if (keyword_ == "default")
             AddDefault(rest);
         else if (keyword_ == "default-fails")
@@ -293,6 +295,13 @@ private:
             Fail(std::string(keyword_) + " is given twice for this printer");
         const std::string_view word = WholeWord(rest);
         answer = word == "fail" ? -1 : Integer(word);
+    }
+
+    void SetDelay(std::string_view rest) {
+        const int delay = Integer(WholeWord(rest));
+        if (delay < 0 || delay > 60000)
+            Fail("delay must be 0 to 60000 milliseconds");
+        CurrentPrinter().delayMs = delay;
     }
 
     void AddDefault(std::string_view rest) {

@@ -31,6 +31,9 @@ struct SimulatedPrinter {
     std::optional<int> binNameDataAnswer;
     std::optional<int> binNumberCountAnswer;
     std::optional<int> binNumberDataAnswer;
+    // How long each count query for bin names takes, in milliseconds: a slow
+    // driver or a print server far away.
+    int delayMs = 0;
     // The line of the file on which the printer starts.
     int line = 0;
 };

@@ -1,7 +1,9 @@
 #include "platform/printing/SimulatedPrintingService.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
+#include <thread>
 #include <utility>
 
 namespace kevo::platform {
@@ -70,6 +72,8 @@ int SimulatedPrintingService::BinNameCount(const std::string& device, const std:
     const SimulatedPrinter* printer = FindForBins(device, port);
     if (printer == nullptr)
         return -1;
+    if (printer->delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(printer->delayMs));
     return printer->binNameCountAnswer.value_or(NaturalAnswer(printer->binNames.size()));
 }
 
