@@ -2,8 +2,8 @@
 
 #include "info/HelpText.h"
 #include "info/InfoFonts.h"
-#include "platform/qt/Centre.h"
 #include "platform/qt/AppFont.h"
+#include "platform/qt/Centre.h"
 #include "platform/qt/Termination.h"
 
 #include <QCoreApplication>

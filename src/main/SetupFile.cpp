@@ -15,9 +15,8 @@ std::string StoredValue(const std::string& value) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     if (value.empty())
         return value;
-    const bool quoted =
-        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front();
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
     if (blank(value.front()) || blank(value.back()) || quoted)
         return '"' + value + '"';
     return value;

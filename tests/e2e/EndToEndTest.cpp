@@ -385,8 +385,8 @@ TEST_F(EndToEnd, InputQueuedDuringAPrinterQueryStartsNoSecondEdit) {
     ASSERT_TRUE(WaitUntilActive(main->id, "the main window"));
     // Edit line 5, and at once go to line 8 and edit it while line 5's
     // printer is still being asked.
-    desktop_->PressKeys({"Down", "Down", "Down", "Down", "ctrl+e", "Down", "Down", "Down",
-                         "ctrl+e"});
+    desktop_->PressKeys(
+        {"Down", "Down", "Down", "Down", "ctrl+e", "Down", "Down", "Down", "ctrl+e"});
     const auto dialog = Watcher().WaitUntil(
         [&] {
             for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid()))

@@ -16,7 +16,7 @@ TEST(ExploreWebMessage, TextsOfTheShellsResults) {
         const char* expected;
     } cases[] = {
         {0, "Error: Out of Memory"},       {2, "Error: File not found"},
-        {3, "Error: Directory not found"},       {11, "Error: Wrong format in EXE"},
+        {3, "Error: Directory not found"}, {11, "Error: Wrong format in EXE"},
         {5, "Error Nr:5 in ShellExecute"}, {31, "Error Nr:31 in ShellExecute"},
         {1, "Error Nr:1 in ShellExecute"}, {32, "Error Nr:32 in ShellExecute"},
     };

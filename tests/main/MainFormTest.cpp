@@ -244,8 +244,8 @@ TEST_F(MainFormTest, FailedRecheckCountsWhatItWroteAndTheNextSelectsThePrinterAg
 
 TEST_F(MainFormTest, PrinterWhoseBinsCannotBeAskedKeepsBinTokensAndCannotBeEdited) {
     Write("names.txt", "Invoices\r\n");
-    Write("setup.ini", Section(1, "Invoices", "Mute", "COM3:", "Mute Driver", "Default", "7",
-                               "Default", "7"));
+    Write("setup.ini",
+          Section(1, "Invoices", "Mute", "COM3:", "Mute Driver", "Default", "7", "Default", "7"));
     StartUp(Args("0"));
     EXPECT_EQ(Errors(1), "Tray1Name,Tray1Num,Tray2Name,Tray2Num,");
     dialog_.steps.push_back([](printsetup::PrintSetupForm&) { return true; });

@@ -12,8 +12,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QShowEvent>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTemporaryDir>
 #include <QTest>
 

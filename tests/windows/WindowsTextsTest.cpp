@@ -42,9 +42,9 @@ TEST(WindowsTexts, ShellRefusalsKeepTheShellsOwnResult) {
     };
     const Case cases[] = {
         {0, "Error: Out of Memory"},         {2, "Error: File not found"},
-        {3, "Error: Directory not found"},         {5, "Error Nr:5 in ShellExecute"},
+        {3, "Error: Directory not found"},   {5, "Error Nr:5 in ShellExecute"},
         {8, "Error Nr:8 in ShellExecute"}, // SE_ERR_OOM, not "Out of Memory"
-        {11, "Error: Wrong format in EXE"}, {26, "Error Nr:26 in ShellExecute"},
+        {11, "Error: Wrong format in EXE"},  {26, "Error Nr:26 in ShellExecute"},
         {31, "Error Nr:31 in ShellExecute"}, {32, "Error Nr:32 in ShellExecute"},
     };
     for (const Case& c : cases) {

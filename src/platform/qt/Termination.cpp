@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QDialog>
+#include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 
