@@ -198,9 +198,10 @@ void TfrmPrintSetup::Refresh() {
     lblDriver->adjustSize();
     chkUseSecondTray->setChecked(form_.UseSecondTray());
     cboTray2->setEnabled(form_.Tray2Enabled());
-    // Lists left incomplete by a failing printer belong to no printer: OK
-    // would store them.
-    bbtnOK->setEnabled(catalogue_.BinListsComplete());
+    // Lists left incomplete by a failing printer belong to no printer, and
+    // the stand-in bins of a printer that could not be asked are none of
+    // its own: OK would store them.
+    bbtnOK->setEnabled(catalogue_.BinListsComplete() && !catalogue_.BinsUnknown());
     refreshing_ = false;
 }
 

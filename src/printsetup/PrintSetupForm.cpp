@@ -55,8 +55,10 @@ void PrintSetupForm::PickTray2(int position) {
 }
 
 void PrintSetupForm::TypePrinter(std::string text) {
+    // Typing selects at every key: no error per key for a printer that
+    // cannot be asked, but its stand-in bins cannot be accepted either.
     catalogue_.TypeText(E::cboPrinters, std::move(text));
-    SelectPickedPrinter();
+    catalogue_.cboPrintersChange();
 }
 
 void PrintSetupForm::TypeTray1(std::string text) {
