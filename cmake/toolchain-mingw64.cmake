@@ -20,6 +20,20 @@ find_program(CMAKE_CXX_COMPILER NAMES ${KEVO_MINGW_TRIPLET}-g++-posix ${KEVO_MIN
 find_program(CMAKE_RC_COMPILER NAMES ${KEVO_MINGW_TRIPLET}-windres REQUIRED)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${KEVO_MINGW_TRIPLET})
+
+# Qt for Windows (scripts/build-qt-windows.sh makes it): its folder in
+# KEVO_QT_WINDOWS, from the cache or the environment. Its moc, rcc and uic
+# are the host's (qt6-base-dev, the same version).
+if(NOT KEVO_QT_WINDOWS AND DEFINED ENV{KEVO_QT_WINDOWS})
+  set(KEVO_QT_WINDOWS $ENV{KEVO_QT_WINDOWS})
+endif()
+if(KEVO_QT_WINDOWS)
+  set(KEVO_QT_WINDOWS ${KEVO_QT_WINDOWS} CACHE PATH "Qt 6 for Windows (MinGW-w64)")
+  list(APPEND CMAKE_FIND_ROOT_PATH ${KEVO_QT_WINDOWS})
+  list(APPEND CMAKE_PREFIX_PATH ${KEVO_QT_WINDOWS})
+  set(QT_HOST_PATH /usr CACHE PATH "")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -147,8 +147,7 @@ void ReportOpenFailure(const QPointer<QWidget>& owner, const platform::OpenOutco
 
 AboutBoxServices AboutBoxServices::Program() {
     static const platform::HostSystemInformation system;
-    static platform::XdgOpener opener;
-    return {&ProgramVersionInformation(), &system, &opener};
+    return {&ProgramVersionInformation(), &system, &platform::SystemOpener()};
 }
 
 TfrmAboutBox::TfrmAboutBox(QWidget* parent) : TfrmAboutBox(AboutBoxServices::Program(), parent) {}

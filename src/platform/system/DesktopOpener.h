@@ -93,6 +93,9 @@ public:
     std::shared_ptr<OpenRequest> Open(const std::string& target) override;
 };
 
+// This system's opener: xdg-open on POSIX systems, the shell on Windows.
+DesktopOpener& SystemOpener();
+
 // A stand-in for the desktop: remembers every target and ends each request
 // with the next outcome of its script (Opened when the script is empty). A
 // request scripted as Running stays so until the test finishes it.

@@ -115,4 +115,9 @@ std::shared_ptr<OpenRequest> XdgOpener::Open(const std::string& target) {
     return request;
 }
 
+DesktopOpener& SystemOpener() {
+    static XdgOpener opener;
+    return opener;
+}
+
 } // namespace kevo::platform

@@ -19,4 +19,9 @@ std::shared_ptr<OpenRequest> ShellOpener::Open(const std::string& target) {
     return std::make_shared<OpenRequest>(OpenOutcome::RefusedByShell(static_cast<int>(result)));
 }
 
+DesktopOpener& SystemOpener() {
+    static ShellOpener opener;
+    return opener;
+}
+
 } // namespace kevo::platform
