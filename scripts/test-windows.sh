@@ -3,15 +3,19 @@
 # against a private CUPS scheduler (Wine's winspool takes its printers from
 # CUPS), on a machine without a display:
 #
-#   1. installs MinGW-w64, Wine and the CUPS packages where they are missing;
-#   2. cross-builds into build-windows/ (cmake/toolchain-mingw64.cmake);
+#   1. installs MinGW-w64, Wine, NSIS and the CUPS packages where missing;
+#   2. cross-builds the whole program with Qt for Windows (KEVO_QT_WINDOWS:
+#      a toolkit, or a folder with its archive; scripts/build-qt-windows.sh)
+#      into build-windows/ (cmake/toolchain-mingw64.cmake);
 #   3. builds kevo_cups_dump in the Linux build (build/, or LINUX_BUILD_DIR);
 #   4. starts a private scheduler with the test PPDs' printers, a raw queue,
 #      a printer with a UTF-8 name and a class, and writes what the CUPS
 #      printing service reports about them;
 #   5. makes a fresh Wine prefix in a temporary folder (null graphics driver:
 #      windows without a display) and runs build-windows/.../kevo_windows_test.exe,
-#      which compares winspool's answers with the CUPS service's.
+#      which compares winspool's answers with the CUPS service's;
+#   6. makes the installer and the ZIP, installs silently, runs the installed
+#      programs and uninstalls (packaging/windows/check-installer.sh).
 #
 #   scripts/test-windows.sh [GTEST-ARGUMENTS...]
 #   WINDOWS_BUILD_DIR=... LINUX_BUILD_DIR=... KEEP_WINDOWS_TEMP=1 scripts/test-windows.sh
@@ -38,9 +42,15 @@ WINESERVER=/usr/lib/wine/wineserver64
 [[ -x $WINESERVER ]] || WINESERVER=$(command -v wineserver)
 
 # --- 2. The Windows build ------------------------------------------------
-step "Cross-building the Windows side in $WINDOWS_BUILD_DIR"
+# Qt for Windows: the prebuilt toolkit that KEVO_QT_WINDOWS gives, or the one
+# scripts/build-qt-windows.sh makes (once; long).
+step "Qt for Windows"
+toolkit=$(scripts/build-qt-windows.sh | tail -n 1)
+scripts/install-deps.sh --only nsis unzip >/dev/null
+step "Cross-building the Windows program and its tests in $WINDOWS_BUILD_DIR"
 cmake -S . -B "$WINDOWS_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+  -DKEVO_QT_WINDOWS="$toolkit" -DKEVO_WITH_QT=ON >/dev/null
 cmake --build "$WINDOWS_BUILD_DIR" -j "$(nproc)"
 runner="$WINDOWS_BUILD_DIR/tests/windows/kevo_windows_test.exe"
 
@@ -130,5 +140,10 @@ windows_path() { echo "Z:${1//\//\\}"; }
 status=0
 KEVO_CUPS_DUMP=$(windows_path "$temp/cups-dump.txt") \
   timeout 900 "$WINE" "$runner" "$@" || status=$?
+if [[ $status -eq 0 ]]; then
+  step "The installer and the ZIP (CPack), installed and run under Wine"
+  WINE="$WINE" WINESERVER="$WINESERVER" packaging/windows/check-installer.sh \
+    "$WINDOWS_BUILD_DIR" "$temp/installer" || status=$?
+fi
 step "Done (exit status $status)"
 exit "$status"
