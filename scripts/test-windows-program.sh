@@ -66,6 +66,15 @@ cleanup() {
   timeout 30 "$WINESERVER" -k 2>/dev/null || true
   timeout 30 "$WINESERVER" -w 2>/dev/null || true
   if [[ -z "${KEEP_WINE_TEMP:-}" ]]; then
+    # The server's socket folder of this prefix (named by its device and
+    # inode) goes too.
+    if [[ -d "$WINEPREFIX" ]]; then
+      local server
+      server=$(stat -c '%d %i' "$WINEPREFIX" | { read -r d i; printf 'server-%x-%x' "$d" "$i"; })
+      for folder in /tmp/wine-*/"$server" /tmp/.wine-"$(id -u)"/"$server"; do
+        [[ -d $folder ]] && rm -rf "$folder" && rmdir "$(dirname "$folder")" 2>/dev/null
+      done
+    fi
     rm -rf "$temp"
   else
     echo "kept $temp"
