@@ -4,6 +4,8 @@
 #include "platform/qt/Termination.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -125,6 +127,30 @@ private slots:
         StandardMessageDialog dialog(DisplayText("Line one\r\nLine two"), MessageType::Error,
                                      B::OK);
         QCOMPARE(dialog.findChild<QLabel*>("message")->text(), QString("Line one\nLine two"));
+    }
+
+    void copyKeysPutCaptionTextAndButtonsOnTheClipboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("ctrl+c") << int(Qt::Key_C);
+        QTest::newRow("ctrl+insert") << int(Qt::Key_Insert);
+    }
+    void copyKeysPutCaptionTextAndButtonsOnTheClipboard() {
+        QFETCH(int, key);
+        QGuiApplication::clipboard()->clear();
+        StandardMessageDialog dialog("Report", DisplayText("Line one\r\nLine two"),
+                                     B::OK | B::Ignore);
+        ModalDriver driver([&](QWidget* modal) {
+            QTest::keyClick(modal, Qt::Key(key), Qt::ControlModifier);
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+        dialog.exec();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString("---------------------------\r\nReport\r\n"
+                         "---------------------------\r\nLine one\r\nLine two\r\n"
+                         "---------------------------\r\nOK   Ignore   \r\n"
+                         "---------------------------\r\n"));
+        // Copying answers nothing: Enter still pressed OK.
+        QCOMPARE(dialog.Answer(), B::OK);
     }
 };
 

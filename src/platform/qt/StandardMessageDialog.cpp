@@ -3,6 +3,7 @@
 #include "platform/qt/Centre.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -67,6 +68,7 @@ StandardMessageDialog::StandardMessageDialog(const QString& caption, const QStri
 void StandardMessageDialog::Build(const QString& caption, const QString& text, int iconKind,
                                   MessageButtons buttons) {
     buttons_ = buttons.Empty() ? MessageButtons(MessageButton::OK) : buttons;
+    text_ = text;
     setWindowTitle(caption);
     setModal(true);
     setObjectName(QStringLiteral("StandardMessageDialog"));
@@ -116,6 +118,19 @@ QAbstractButton* StandardMessageDialog::Button(MessageButton button) const {
     return it == buttonWidgets_.end() ? nullptr : it->second;
 }
 
+QString StandardMessageDialog::ClipboardText() const {
+    const QString rule = QStringLiteral("---------------------------\r\n");
+    QString buttons;
+    for (const MessageButton button : OrderedButtons(buttons_))
+        buttons += QString::fromStdString(MessageButtonCaption(button)).remove(QLatin1Char('&')) +
+                   QStringLiteral("   ");
+    QString text = text_;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return rule + windowTitle() + QStringLiteral("\r\n") + rule + text + QStringLiteral("\r\n") +
+           rule + buttons + QStringLiteral("\r\n") + rule;
+}
+
 void StandardMessageDialog::Answer(MessageAnswer answer) {
     answer_ = answer;
     done(answer == MessageButton::Cancel ? QDialog::Rejected : QDialog::Accepted);
@@ -124,6 +139,11 @@ void StandardMessageDialog::Answer(MessageAnswer answer) {
 void StandardMessageDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         Answer(EscapeAnswer(buttons_));
+        return;
+    }
+    if (event->matches(QKeySequence::Copy) ||
+        (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ControlModifier)) {
+        QGuiApplication::clipboard()->setText(ClipboardText());
         return;
     }
     QDialog::keyPressEvent(event);

@@ -30,6 +30,12 @@ public:
 
     QAbstractButton* Button(MessageButton button) const;
 
+    // What Ctrl+C (and Ctrl+Insert) put on the clipboard: the caption, the
+    // text and the buttons between dashed lines, with CR LF line ends and
+    // the buttons' captions without their access-key marks, each followed
+    // by three spaces - the layout Windows' own message boxes copy.
+    QString ClipboardText() const;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -41,6 +47,7 @@ private:
     MessageButtons buttons_;
     MessageAnswer answer_ = MessageButton::Cancel;
     std::map<MessageButton, QAbstractButton*> buttonWidgets_;
+    QString text_;
 };
 
 // Converts the program's byte texts (which may hold line breaks as CR LF)
