@@ -10,9 +10,9 @@
 #   LINUX_BUILD_DIR      the Linux build (default build); wine_e2e_test and
 #                        e2e_host_frame are built there
 #   WINDOWS_PROGRAM_DIR  a folder holding kevoconf.exe and its DLLs; without
-#                        it build-windows/ is configured, built and installed
-#                        into build-windows/program
-#   KEVO_QT_WINDOWS      Qt for Windows (default /opt/qt6-mingw)
+#                        it WINDOWS_BUILD_DIR (build-windows) is configured,
+#                        built and installed into build-windows/program
+#   KEVO_QT_WINDOWS      Qt for Windows, as scripts/build-qt-windows.sh takes it
 #   KEEP_WINE_TEMP=1     keep the temporary folder (the prefix)
 #   KEVO_WINE_SCREENSHOTS=DIR  save the tests' screenshots of the main window
 #                        and the print setup dialog there (e.g. docs)
@@ -23,7 +23,7 @@ started=$SECONDS
 step() { echo "== [$((SECONDS - started)) s] $*"; }
 
 LINUX_BUILD_DIR=${LINUX_BUILD_DIR:-build}
-KEVO_QT_WINDOWS=${KEVO_QT_WINDOWS:-/opt/qt6-mingw}
+WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR:-build-windows}
 
 scripts/install-deps.sh --only wine64 xvfb xauth openbox xdotool x11-utils xclip imagemagick \
   cups-daemon cups-client cups libxcb1-dev >/dev/null
@@ -34,13 +34,15 @@ WINESERVER=/usr/lib/wine/wineserver64
 
 # --- The Windows program ----------------------------------------------------
 if [[ -z "${WINDOWS_PROGRAM_DIR:-}" ]]; then
-  WINDOWS_PROGRAM_DIR="$root/build-windows/program"
+  WINDOWS_PROGRAM_DIR="$root/$WINDOWS_BUILD_DIR/program"
   step "Building the Windows program into $WINDOWS_PROGRAM_DIR"
-  cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  toolkit=$(scripts/build-qt-windows.sh | tail -n 1)
+  cmake -S . -B "$WINDOWS_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
-    -DKEVO_QT_WINDOWS="$KEVO_QT_WINDOWS" -DKEVO_WITH_QT=ON -DKEVO_BUILD_TESTS=OFF >/dev/null
-  cmake --build build-windows -j "$(nproc)"
-  cmake --install build-windows --prefix "$WINDOWS_PROGRAM_DIR" >/dev/null
+    -DKEVO_QT_WINDOWS="$toolkit" -DKEVO_WITH_QT=ON >/dev/null
+  cmake --build "$WINDOWS_BUILD_DIR" -j "$(nproc)"
+  rm -rf "$WINDOWS_PROGRAM_DIR"
+  cmake --install "$WINDOWS_BUILD_DIR" --prefix "$WINDOWS_PROGRAM_DIR" >/dev/null
 fi
 WINDOWS_PROGRAM_DIR=$(cd "$WINDOWS_PROGRAM_DIR" && pwd)
 [[ -f "$WINDOWS_PROGRAM_DIR/kevoconf.exe" ]] || {

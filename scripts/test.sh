@@ -28,8 +28,10 @@ cmake --build "$ASAN_DIR" -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$ASAN_DIR" --output-on-failure -j "$JOBS" -L unit --timeout 300
 
-echo "== The Windows platform layer: cross-built with MinGW-w64, tested under Wine"
+echo "== The Windows program: cross-built with MinGW-w64 and Qt for Windows, tested under Wine"
 LINUX_BUILD_DIR="$BUILD_DIR" scripts/test-windows.sh
+echo "== The Windows program end to end under Wine"
+LINUX_BUILD_DIR="$BUILD_DIR" scripts/test-windows-program.sh
 
 echo "== Fuzzing (libFuzzer, a minute per target) and the save-fault and crash tests"
 BUILD_DIR="$BUILD_DIR" FAULTS_CTEST=0 scripts/test-faults.sh
