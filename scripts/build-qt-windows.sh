@@ -56,12 +56,17 @@ else
   work="$CACHE/qtbase-build"
   mkdir -p "$work"
   SUDO=""
-  [[ $(id -u) -ne 0 ]] && SUDO=sudo
+  if [[ $(id -u) -ne 0 ]]; then SUDO=sudo; fi
   if ! ls "$work"/qt6-base_${VERSION}+dfsg.orig.tar.xz >/dev/null 2>&1; then
-    if ! grep -rqs '^deb-src\|^Types:.*deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-      mirror=$(grep -rhoE 'https?://[^ ]+/debian/?' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null | head -1)
-      echo "deb-src ${mirror:-http://deb.debian.org/debian} bookworm main" |
-        $SUDO tee /etc/apt/sources.list.d/kevo-qt-src.list >/dev/null
+    # Source entries beside the machine's binary ones, when it has none.
+    if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+      if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+          $SUDO tee /etc/apt/sources.list.d/kevo-qt-src.sources >/dev/null
+      else
+        { grep -hE '^deb .*debian' /etc/apt/sources.list 2>/dev/null || true; } |
+          sed 's/^deb /deb-src /' | $SUDO tee /etc/apt/sources.list.d/kevo-qt-src.list >/dev/null
+      fi
     fi
     $SUDO apt-get update -qq
     (cd "$work" && apt-get source --download-only qt6-base >&2)
