@@ -7,6 +7,7 @@
 #include "Desktop.h"
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
+#include "WatchedProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -69,8 +70,10 @@ bool KeepFolders() {
     return keep != nullptr && std::strcmp(keep, "1") == 0;
 }
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public WatchedProgram {
 protected:
+    EndToEnd() : WatchedProgram("kevoconf") {}
+
     void SetUp() override {
         folder_ = MakeTemporaryFolder("kevo-e2e-");
         DesktopOptions options;
@@ -113,10 +116,7 @@ protected:
                                  simulatedPrinters);
     }
 
-    WindowWatcher& Watcher() { return desktop_->Watcher(); }
-
-    // What a failure message needs to explain itself.
-    std::string Situation() {
+    std::string Situation() override {
         std::string text = "windows seen:\n" + Watcher().Describe();
         if (program_.Exit())
             text += "kevoconf ended: " + program_.Exit()->Describe() + "\n";
@@ -157,48 +157,20 @@ protected:
     // Waits until a window of the program with this title is mapped (never
     // the splash window, whose title is the application's).
     std::optional<WindowInfo> WaitForWindow(const std::string& title) {
-        std::optional<WindowInfo> found;
-        Watcher().WaitUntil(
-            [&] {
-                for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid())) {
-                    if (window.mapped && window.title == title && !window.HasType(kSplashType)) {
-                        found = window;
-                        return true;
-                    }
-                }
-                return program_.HasExited();
-            },
-            Clock::now() + kWindowLimit);
-        if (!found) {
-            ADD_FAILURE() << "no window \"" << title << "\" of kevoconf appeared within "
-                          << kWindowLimit.count() << " s\n"
-                          << Situation();
-        }
-        return found;
-    }
-
-    // Waits until the window manager has made the window the active one,
-    // so that keys go to it.
-    bool WaitUntilActive(xcb_window_t window, const std::string& what) {
-        const bool active = Watcher().WaitUntil([&] { return Watcher().ActiveWindow() == window; },
-                                                Clock::now() + seconds(5));
-        if (!active) {
-            ADD_FAILURE() << what << " did not become the active window within 5 s\n"
-                          << Situation();
-        }
-        return active;
+        return WaitForWindowFound(title, kWindowLimit, [&]() -> std::optional<WindowInfo> {
+            for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid())) {
+                if (window.mapped && window.title == title && !window.HasType(kSplashType))
+                    return window;
+            }
+            return std::nullopt;
+        });
     }
 
     // Waits until the program has ended and its windows have gone; true
     // when it ended.
     bool WaitForEnd() {
-        const bool ended =
-            Watcher().WaitUntil([&] { return program_.HasExited(); }, Clock::now() + kEndLimit);
-        if (!ended) {
-            ADD_FAILURE() << "kevoconf did not end within " << kEndLimit.count() << " s\n"
-                          << Situation();
+        if (!WaitUntilExited(kEndLimit))
             return false;
-        }
         // The server destroys the windows of a client that has gone once it
         // has carried out everything the client sent before; from then on
         // the record of its windows is complete.
@@ -212,13 +184,6 @@ protected:
             },
             Clock::now() + seconds(2));
         return true;
-    }
-
-    void ExpectEndedWithStatusZero() {
-        ASSERT_TRUE(program_.Exit().has_value());
-        EXPECT_TRUE(program_.Exit()->exited && program_.Exit()->code == 0)
-            << "kevoconf ended with " << program_.Exit()->Describe() << "\n"
-            << Situation();
     }
 
     void ExpectSetupFileUntouched() {
@@ -294,10 +259,8 @@ protected:
     fs::path namesFile_;
     fs::path setupFile_;
     std::string setupText_;
-    std::unique_ptr<Desktop> desktop_;
     std::unique_ptr<test::PrivateScheduler> scheduler_;
     ChildProcess host_;
-    ChildProcess program_;
 };
 
 // Modes 1 and 2 on a setup without errors: the host's everyday case. The

@@ -14,6 +14,7 @@
 #include "Desktop.h"
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
+#include "WatchedProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -169,8 +170,10 @@ std::string Caption(const WindowInfo& window) {
     return full;
 }
 
-class WineEndToEnd : public ::testing::Test {
+class WineEndToEnd : public WatchedProgram {
 protected:
+    WineEndToEnd() : WatchedProgram("kevoconf.exe") {}
+
     void SetUp() override {
         std::string missing;
         wine_ = ReadWineSetup(missing);
@@ -280,9 +283,7 @@ protected:
                                 WineOptions("kevoconf.log"));
     }
 
-    WindowWatcher& Watcher() { return desktop_->Watcher(); }
-
-    std::string Situation() {
+    std::string Situation() override {
         std::string text = "windows seen:\n" + Watcher().Describe();
         if (program_.Exit())
             text += "kevoconf.exe ended: " + program_.Exit()->Describe() + "\n";
@@ -305,49 +306,16 @@ protected:
 
     std::optional<WindowInfo> WaitForWindow(const std::string& title,
                                             seconds limit = kWindowLimit) {
-        std::optional<WindowInfo> found;
-        Watcher().WaitUntil(
-            [&] {
-                for (const WindowInfo& window : ShownWindows()) {
-                    if (window.mapped && Caption(window) == title) {
-                        found = window;
-                        return true;
-                    }
-                }
-                return program_.HasExited();
-            },
-            Clock::now() + limit);
-        if (!found) {
-            ADD_FAILURE() << "no window \"" << title << "\" of kevoconf.exe appeared within "
-                          << limit.count() << " s\n"
-                          << Situation();
-        }
-        return found;
+        return WaitForWindowFound(title, limit, [&]() -> std::optional<WindowInfo> {
+            for (const WindowInfo& window : ShownWindows()) {
+                if (window.mapped && Caption(window) == title)
+                    return window;
+            }
+            return std::nullopt;
+        });
     }
 
-    bool WaitUntilActive(xcb_window_t window, const std::string& what) {
-        const bool active = Watcher().WaitUntil([&] { return Watcher().ActiveWindow() == window; },
-                                                Clock::now() + seconds(5));
-        if (!active)
-            ADD_FAILURE() << what << " did not become the active window\n" << Situation();
-        return active;
-    }
-
-    bool WaitForEnd() {
-        const bool ended =
-            Watcher().WaitUntil([&] { return program_.HasExited(); }, Clock::now() + kEndLimit);
-        if (!ended)
-            ADD_FAILURE() << "kevoconf.exe did not end within " << kEndLimit.count() << " s\n"
-                          << Situation();
-        return ended;
-    }
-
-    void ExpectEndedWithStatusZero() {
-        ASSERT_TRUE(program_.Exit().has_value());
-        EXPECT_TRUE(program_.Exit()->exited && program_.Exit()->code == 0)
-            << "kevoconf.exe ended with " << program_.Exit()->Describe() << "\n"
-            << Situation();
-    }
+    bool WaitForEnd() { return WaitUntilExited(kEndLimit); }
 
     // The caption and text of the active message, as Ctrl+C copies them;
     // Wine hands them to X11 with LF line ends.
@@ -397,10 +365,8 @@ protected:
     fs::path namesFile_;
     fs::path setupFile_;
     std::string setupText_;
-    std::unique_ptr<Desktop> desktop_;
     std::unique_ptr<test::PrivateScheduler> scheduler_;
     ChildProcess host_;
-    ChildProcess program_;
 };
 
 const std::string kRule = "---------------------------\n";
