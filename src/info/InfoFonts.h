@@ -10,7 +10,8 @@ namespace kevo::info {
 
 // MS Sans Serif: installed, else the copy that Debian's fonts-wine ships
 // outside fontconfig's search path, else the program's font (Tahoma, its
-// successor, or the desktop font).
+// successor, or the desktop font). That copy has bitmaps only: on a scaled
+// screen the program's font is taken instead.
 QFont MsSansSerifFont(int pointSize);
 
 // Arial: installed, else a metric-compatible face (Liberation Sans, Arimo,

@@ -4,6 +4,9 @@
 #include "platform/qt/Termination.h"
 
 #include <QFrame>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -219,6 +222,20 @@ private slots:
               "lblWebAddress", "lblEmail", "bvl1", "pnl1", "lbl1", "lblFreeMem", "lbl2",
               "lblResources", "Platform", "btnOK"})
             QVERIFY2(box->findChild<QWidget*>(name) != nullptr, name);
+    }
+
+    // Run by about_box_scaled_test with QT_SCALE_FACTOR=2: a font without
+    // outlines would be drawn as tiny, spaced-out letters there.
+    void labelsUseScalableFontsOnAScaledScreen() {
+        if (qFuzzyCompare(qGuiApp->devicePixelRatio(), 1.0))
+            QSKIP("only on a scaled screen");
+        const info::StaticVersionInformation version(TestData());
+        const auto box = Shown(version);
+        for (QLabel* label : box->findChildren<QLabel*>()) {
+            const QString family = QFontInfo(label->font()).family();
+            QVERIFY2(QFontDatabase::isSmoothlyScalable(family),
+                     qPrintable(label->objectName() + ": " + family));
+        }
     }
 
     void linksHandTheirTargetsToTheDesktop() {

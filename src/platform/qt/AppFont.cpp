@@ -18,17 +18,26 @@ bool Installed(const QString& family) {
     return false;
 }
 
+// Qt draws the strikes of a font without outlines at their own pixel sizes
+// while it scales the layout, so on a scaled screen (a device pixel ratio
+// other than 1) such a font comes out as tiny, spaced-out letters.
+bool UsableAtThisScale(const QString& family) {
+    return QFontDatabase::isSmoothlyScalable(family) ||
+           qFuzzyCompare(qGuiApp->devicePixelRatio(), 1.0);
+}
+
 } // namespace
 
 QString FamilyOrWineCopy(const QString& family, const QString& wineFontFile) {
     if (Installed(family))
-        return family;
+        return UsableAtThisScale(family) ? family : QString();
     const QString wineCopy = QStringLiteral("/usr/share/wine/fonts/") + wineFontFile;
     if (QFile::exists(wineCopy)) {
         const int id = QFontDatabase::addApplicationFont(wineCopy);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
-        if (!families.isEmpty())
+        if (!families.isEmpty() && UsableAtThisScale(families.front()))
             return families.front();
+        QFontDatabase::removeApplicationFont(id);
     }
     return QString();
 }

@@ -7,7 +7,8 @@ namespace kevo::platform {
 
 // A font family where it can be had: installed (fontconfig), else loaded
 // from Debian's fonts-wine copy (which fontconfig does not scan) when that
-// file exists; empty when neither is there.
+// file exists; empty when neither is there, and on a scaled screen when the
+// font has bitmaps only (which Qt cannot scale).
 QString FamilyOrWineCopy(const QString& family, const QString& wineFontFile);
 
 // The program's font family: Tahoma where it can be had, else the desktop's
