@@ -57,6 +57,18 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
     return label;
 }
 
+// A list's text shows its start, as a drop-down list does: the line edit
+// scrolls to its caret, which setting the text or selecting it all (when
+// the list takes the focus) puts at the end. A whole selection stays.
+void ShowStart(QComboBox* widget) {
+    QLineEdit* edit = widget->lineEdit();
+    const auto length = static_cast<int>(edit->text().size());
+    if (length > 0 && edit->selectedText().size() == length)
+        edit->setSelection(length, -length);
+    else
+        edit->setCursorPosition(0);
+}
+
 void ShowList(QComboBox* widget, const CatalogueList& list) {
     QStringList items;
     for (const auto& item : list.items)
@@ -75,6 +87,7 @@ void ShowList(QComboBox* widget, const CatalogueList& list) {
         return;
     widget->setCurrentIndex(list.selected);
     widget->setEditText(text);
+    ShowStart(widget);
 }
 
 } // namespace
@@ -141,12 +154,21 @@ void TfrmPrintSetup::BuildLayout() {
     setTabOrder(bbtnOK, bbtnCancel);
 
     // Picking an entry and typing into a list both run the list's handler.
-    connect(cboPrinters, &QComboBox::activated, this,
-            [this](int position) { UserAction([&] { form_.PickPrinter(position); }); });
-    connect(cboTray1, &QComboBox::activated, this,
-            [this](int position) { UserAction([&] { form_.PickTray1(position); }); });
-    connect(cboTray2, &QComboBox::activated, this,
-            [this](int position) { UserAction([&] { form_.PickTray2(position); }); });
+    // A picked entry shows its start too.
+    connect(cboPrinters, &QComboBox::activated, this, [this](int position) {
+        UserAction([&] { form_.PickPrinter(position); });
+        ShowStart(cboPrinters);
+    });
+    connect(cboTray1, &QComboBox::activated, this, [this](int position) {
+        UserAction([&] { form_.PickTray1(position); });
+        ShowStart(cboTray1);
+    });
+    connect(cboTray2, &QComboBox::activated, this, [this](int position) {
+        UserAction([&] { form_.PickTray2(position); });
+        ShowStart(cboTray2);
+    });
+    for (QComboBox* list : {cboPrinters, cboTray1, cboTray2})
+        list->installEventFilter(this);
     connect(cboPrinters->lineEdit(), &QLineEdit::textEdited, this,
             [this](const QString& text) { UserAction([&] { form_.TypePrinter(Bytes(text)); }); });
     connect(cboTray1->lineEdit(), &QLineEdit::textEdited, this,
@@ -222,6 +244,20 @@ void TfrmPrintSetup::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     platform::CentreOnScreen(this);
     cboPrinters->setFocus();
+}
+
+bool TfrmPrintSetup::eventFilter(QObject* watched, QEvent* event) {
+    // A list taking the focus selects its text; it still shows its start.
+    if (event->type() == QEvent::FocusIn) {
+        for (QComboBox* list : {cboPrinters, cboTray1, cboTray2}) {
+            if (watched == list) {
+                static_cast<QObject*>(list)->event(event);
+                ShowStart(list);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmPrintSetup::resizeEvent(QResizeEvent* event) {

@@ -174,6 +174,21 @@ private slots:
         QVERIFY(undo);
     }
 
+    void listsShowTheStartOfTheirTexts() {
+        auto& d = *dialog_;
+        QList<int> carets;
+        ModalDriver driver([&](QWidget* modal) {
+            for (QComboBox* list : {d.cboPrinters, d.cboTray1, d.cboTray2})
+                carets << list->lineEdit()->cursorPosition();
+            d.cboPrinters->setCurrentIndex(1);
+            emit d.cboPrinters->activated(1);
+            carets << d.cboPrinters->lineEdit()->cursorPosition();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QVERIFY(!d.ShowModal());
+        QCOMPARE(carets, QList<int>({0, 0, 0, 0}));
+    }
+
     void showingAgainKeepsTheUsersTick() {
         auto& d = *dialog_;
         bool opened = false, kept = false;
