@@ -3,9 +3,13 @@
 #include "main/ConfigTable.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace kevo::main {
 
@@ -42,6 +46,12 @@ protected:
             option->palette.setColor(QPalette::HighlightedText, colour.value<QColor>());
     }
 };
+
+// Whether a text is cut by its cell: the text and the margin the style
+// keeps on either side are wider than the cell.
+bool ClippedIn(const QString& text, int width, const QFont& font, int margin) {
+    return !text.isEmpty() && QFontMetrics(font).horizontalAdvance(text) + 2 * margin > width;
+}
 
 } // namespace
 
@@ -165,6 +175,30 @@ void StringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
         emit DoubleClicked();
 }
 
+void StringGrid::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        emit DoubleClicked();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool StringGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex cell = indexAt(help->pos());
+        const QString text = cell.data().toString();
+        const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+        if (ClippedIn(text, visualRect(cell).width(), font(), margin))
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(cell));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}
+
 bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
     const bool inColumns =
         watched == horizontalHeader() || watched == horizontalHeader()->viewport();
@@ -186,6 +220,18 @@ bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
                 emit DoubleClicked();
+            return true;
+        } else if (event->type() == QEvent::ToolTip && watched == horizontalHeader()->viewport()) {
+            auto* help = static_cast<QHelpEvent*>(event);
+            QHeaderView* columns = horizontalHeader();
+            const int column = columns->logicalIndexAt(help->pos());
+            const QString text =
+                column < 0 ? QString() : model()->headerData(column, Qt::Horizontal).toString();
+            const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, columns);
+            if (ClippedIn(text, columns->sectionSize(column), columns->font(), margin))
+                QToolTip::showText(help->globalPos(), text, columns->viewport());
+            else
+                QToolTip::hideText();
             return true;
         }
     }

@@ -27,6 +27,7 @@ public:
     void SelectCell(int line, int column);
 
 signals:
+    // A double click with the left button, or Enter, on the grid.
     void DoubleClicked();
     // The right button pressed on a line (0 for the header row, -1 for no
     // row), and any button released.
@@ -38,6 +39,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -9,6 +9,8 @@
 #include "printsetup/PrintSetup.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QClipboard>
 #include <QColor>
 #include <QHeaderView>
@@ -18,6 +20,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <filesystem>
 
@@ -228,6 +231,35 @@ private slots:
         QCOMPARE(caption, QString("Printer: 1.  Name: Invoices"));
         QCOMPARE(grid->SelectedLines(), std::make_pair(2, 2));
         QCOMPARE(form_->Panel(1)->text(), QString()); // cancelled on line 1
+    }
+
+    void enterEditsTheFocusLine() {
+        form_->Form().SetPrintSetupDialog(printSetup_.get());
+        auto* grid = form_->Grid();
+        grid->SelectCell(3, 2);
+        QString caption;
+        ModalDriver driver([&](QWidget* modal) {
+            caption = modal->windowTitle();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(caption, QString("Printer: 3.  Name: Statements"));
+    }
+
+    void clippedCellsShowTheirWholeTextAsATooltip() {
+        auto* grid = form_->Grid();
+        const auto tipAt = [](QWidget* widget, QPoint at) {
+            QToolTip::hideText();
+            QHelpEvent help(QEvent::ToolTip, at, widget->mapToGlobal(at));
+            QApplication::sendEvent(widget, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(tipAt(grid->viewport(), CellCentre(1, 1)), QString()); // "Invoices" fits
+        grid->setColumnWidth(0, 24);
+        QCOMPARE(tipAt(grid->viewport(), CellCentre(1, 1)), QString("Invoices"));
+        QHeaderView* columns = grid->horizontalHeader();
+        const QPoint tray1No(columns->sectionViewportPosition(5) + 4, columns->height() / 2);
+        QCOMPARE(tipAt(columns->viewport(), tray1No), QString("Tray1 No."));
     }
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {

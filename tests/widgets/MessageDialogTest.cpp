@@ -59,6 +59,8 @@ private slots:
         QTest::newRow("ok/cancel enter") << okCancel << "enter" << int(B::OK);
         QTest::newRow("yes/no/cancel esc") << yesNoCancel << "esc" << int(B::Cancel);
         QTest::newRow("yes/no/cancel close box") << yesNoCancel << "close" << int(B::Cancel);
+        QTest::newRow("yes/no/cancel plain n") << yesNoCancel << "n" << int(B::No);
+        QTest::newRow("ok/ignore plain i") << okIgnore << "i" << int(B::Ignore);
     }
     void keysAndCloseBoxAnswer() {
         QFETCH(int, buttons);
@@ -72,6 +74,8 @@ private slots:
                 QTest::keyClick(modal, Qt::Key_Escape);
             else if (how == "enter")
                 QTest::keyClick(modal, Qt::Key_Return);
+            else if (how.size() == 1)
+                QTest::keyClick(modal, how[0].toLatin1());
             else
                 modal->close();
         });

@@ -146,6 +146,17 @@ void StandardMessageDialog::keyPressEvent(QKeyEvent* event) {
         QGuiApplication::clipboard()->setText(ClipboardText());
         return;
     }
+    // A button's access letter answers it without Alt too ("y" for "&Yes"),
+    // as in the system's own message boxes.
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::ShiftModifier) {
+        for (const auto& [button, widget] : buttonWidgets_) {
+            const QKeySequence access = QKeySequence::mnemonic(widget->text());
+            if (!access.isEmpty() && access[0].key() == event->key()) {
+                Answer(button);
+                return;
+            }
+        }
+    }
     QDialog::keyPressEvent(event);
 }
 
