@@ -13,11 +13,41 @@
 
 #include <QApplication>
 
+#include <iostream>
 #include <memory>
+#include <string_view>
 
 using namespace kevo;
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: kevoconf MODE [NAMES-FILE [SETUP-FILE]]\n"
+    "Checks and edits the printer setup of a host application.\n"
+    "\n"
+    "  MODE 0      edit the setup in the program's window\n"
+    "  MODE 1      check the setup; when it has errors, offer to fix them\n"
+    "  MODE 2      check the setup; report its errors in one message\n"
+    "  NAMES-FILE  the logical names, one a line (default KevoName.txt)\n"
+    "  SETUP-FILE  the setup file (default Vezerava.ini)\n"
+    "  --help      show this help and end\n"
+    "  --version   show the version and end\n"
+    "\n"
+    "kevoconf(1) says where the files are looked for. The program reports\n"
+    "through its messages and the setup file; its exit status is always 0.\n";
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Asked from a shell, not by a host: answered without a window.
+    if (argc == 2 && std::string_view(argv[1]) == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << "kevoconf (KevoConf) " KEVO_PROGRAM_VERSION "\n";
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(platform::kApplicationTitle));
