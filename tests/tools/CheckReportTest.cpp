@@ -92,7 +92,7 @@ TEST(CheckReport, JsonHoldsLinesTokensAndMessages) {
     const test::JsonValue document = test::ParseJson(CheckReportJson(SampleResult()));
     EXPECT_EQ(document.Keys(),
               (Strings{"program", "version", "namesFile", "setupFile", "result", "exitStatus",
-                       "failure", "namesFileLines", "errorCount", "lines", "messages"}));
+                       "failure", "namesFileLines", "errorCount", "lines", "messages", "hints"}));
     EXPECT_EQ(document["program"].String(), "kevoconf-check");
     EXPECT_EQ(document["version"].String(), ToolVersion());
     EXPECT_EQ(document["setupFile"].String(), "/srv/host/Vezerava.ini");

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 namespace kevo::tools {
@@ -217,6 +219,20 @@ TEST_F(HeadlessCheckTest, WhenNoCheckCanBeMade) {
         }
         EXPECT_EQ(folder_.Snapshot(), before) << c.what;
     }
+}
+
+TEST_F(HeadlessCheckTest, BareNameOnlyInTheCurrentFolderIsPointedOutAndEndsTheRun) {
+    folder_.Write("names.txt", kNames);
+    const auto here = std::filesystem::current_path();
+    std::filesystem::current_path(folder_ / "");
+    const CheckResult result = Run({"names.txt", "setup.ini"});
+    std::filesystem::current_path(here);
+    ASSERT_EQ(result.hints.size(), 1u);
+    EXPECT_NE(result.hints[0].find("give \"./names.txt\""), std::string::npos) << result.hints[0];
+    // The names file is missing where it was looked for: the run ends, and
+    // the missing setup file's question is never asked.
+    ASSERT_EQ(result.notices.size(), 1u);
+    EXPECT_EQ(result.notices[0].kind, Notice::Kind::Message);
 }
 
 TEST_F(HeadlessCheckTest, MissingSetupFileAndNoDefaultPrinterAreErrors) {

@@ -35,17 +35,28 @@ TEST(ToolCommand, HelpVersionAndWrongCommandLines) {
         {kCheck, {"--help"}, 0, "Usage: kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]]\n", ""},
         {kCheck, {"-h", "--bogus"}, 0, "Usage: kevoconf-check", ""},
         {kCheck, {"--version"}, 0, "kevoconf-check (KevoConf) " + version + "\n", ""},
-        {kCheck, {"--bogus"}, 2, "", "kevoconf-check: unknown option \"--bogus\"\nUsage: "},
+        {kCheck, {"--bogus"}, 2, "",
+         "kevoconf-check: unknown option \"--bogus\"\nTry \"kevoconf-check --help\" for more.\n"},
         {kCheck, {"a", "b", "c"}, 2, "", "too many files"},
         {kCheck, {""}, 2, "", "empty file name"},
         {kPrinters, {"--help"}, 0, "Usage: kevoconf-printers [--json]\n", ""},
         {kPrinters, {"--version"}, 0, "kevoconf-printers (KevoConf) " + version + "\n", ""},
-        {kPrinters, {"--bogus"}, 2, "", "kevoconf-printers: unknown argument \"--bogus\"\nUsage: "},
-        {kPrinters, {"names.txt"}, 2, "", "Usage: "},
+        {kPrinters, {"--bogus"}, 2, "",
+         "kevoconf-printers: unknown option \"--bogus\"\nTry \"kevoconf-printers --help\" for "
+         "more.\n"},
+        {kPrinters, {"names.txt"}, 2, "", "unexpected argument \"names.txt\"\nTry "},
+#ifdef KEVO_MAIN_PROGRAM
+        // Asked from a shell without a display: no window is started.
+        {KEVO_MAIN_PROGRAM, {"--help"}, 0, "Usage: kevoconf MODE [NAMES-FILE [SETUP-FILE]]\n", ""},
+        {KEVO_MAIN_PROGRAM, {"--version"}, 0, "kevoconf (KevoConf) " + version + "\n", ""},
+#endif
     };
     for (const Case& c : cases) {
         const std::string label = c.program + " " + ::testing::PrintToString(c.arguments);
-        const ToolRun run = RunTool(c.program, c.arguments);
+        const ToolRun run = RunTool(c.program, c.arguments,
+                                    {{"DISPLAY", std::nullopt},
+                                     {"WAYLAND_DISPLAY", std::nullopt},
+                                     {"QT_QPA_PLATFORM", "xcb"}});
         EXPECT_EQ(run.exitCode, c.exitCode) << label;
         EXPECT_EQ(run.out.rfind(c.outStart, 0), 0u) << label << "\n" << run.out;
         if (c.outStart.empty()) {
@@ -132,20 +143,13 @@ TEST(ToolCommand, CheckDefaultsAndFailures) {
                                (folder / "config/kevoconf/KevoName.txt") +
                                "\n"
                                "    You can not configure printers without this file!\n"
-                               "kevoconf-check: Printer configuration file does not exist.\n"
-                               "    " +
-                               (folder / "config/kevoconf/Vezerava.ini") +
-                               "\n"
-                               "\n"
-                               "    Configure all the printer details now?\n"
-                               "    Answer: No\n"
                                "kevoconf-check: no check was made: the names file could not be "
                                "loaded\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "config"));
     const ToolRun missingJson = RunTool(kCheck, {"--json"}, environment);
     EXPECT_EQ(missingJson.exitCode, 2);
     EXPECT_EQ(ParseJson(missingJson.out)["result"].String(), "failed");
-    EXPECT_EQ(ParseJson(missingJson.out)["messages"].array.size(), 2u);
+    EXPECT_EQ(ParseJson(missingJson.out)["messages"].array.size(), 1u);
 
     // The default files, taken from the configuration folder.
     folder.Write("config/kevoconf/KevoName.txt", "Invoices\r\n");

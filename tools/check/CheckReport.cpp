@@ -191,6 +191,12 @@ std::string CheckReportJson(const CheckResult& result) {
         json.EndObject();
     }
     json.EndArray();
+
+    json.Key("hints");
+    json.BeginArray();
+    for (const std::string& hint : result.hints)
+        json.String(hint);
+    json.EndArray();
     json.EndObject();
     return json.Text();
 }
@@ -202,6 +208,8 @@ std::string NoticesText(const CheckResult& result) {
         if (notice.answer)
             text += "    Answer: " + AnswerName(*notice.answer) + "\n";
     }
+    for (const std::string& hint : result.hints)
+        text += std::string(kProgram) + ": " + hint + "\n";
     if (!result.failure.empty())
         text += std::string(kProgram) + ": no check was made: " + result.failure + "\n";
     return text;

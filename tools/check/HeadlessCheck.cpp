@@ -40,6 +40,20 @@ std::string SetupFileProblem(const std::string& path) {
     }
 }
 
+// A bare file name is looked for in fixed folders, never in the current one,
+// which a user of a shell may not expect: when it is not found there but a
+// file of that name is here, say so.
+void AddHint(const std::string& given, const std::string& resolved,
+             const main::PathContext& context, std::vector<std::string>& hints) {
+    const char separator = main::PathSeparator(context.style);
+    if (given.empty() || given.find(separator) != std::string::npos ||
+        context.fileExists(resolved) || !context.fileExists(given))
+        return;
+    hints.push_back("\"" + given + "\" was looked for as " + resolved +
+                    ", which does not exist; a file of that name is in the current folder: "
+                    "give \"." + separator + given + "\" to use it");
+}
+
 } // namespace
 
 int ExitStatus(const CheckResult& result) {
@@ -58,7 +72,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
                      platform::PrintingService& service) {
     CheckResult result;
     QuietPrompter prompter;
-    HeadlessUi ui;
+    HeadlessUi ui(prompter);
 
     // The print setup dialog's creation: the printer catalogue.
     printsetup::PrinterCatalogue catalogue(service);
@@ -81,6 +95,10 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
     form.FormCreate(arguments, context);
     result.namesFile = form.NamesFileName();
     result.setupFile = form.SetupFileName();
+    if (!files.empty())
+        AddHint(files[0], result.namesFile, context, result.hints);
+    if (files.size() > 1)
+        AddHint(files[1], result.setupFile, context, result.hints);
     for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
         if (!form.Table().Cell(main::ColLineNumber, line).empty())
             ++result.namesFileLines;

@@ -35,6 +35,10 @@ struct CheckResult {
     std::vector<Notice> notices;
     // Why no check could be made; empty otherwise.
     std::string failure;
+    // Advice of this command's own for a file name given on its command
+    // line (a bare name that is not where the program looks, but is in the
+    // current folder).
+    std::vector<std::string> hints;
 };
 
 // Exit status of kevoconf-check: 0 clean, 1 errors, 2 failed.

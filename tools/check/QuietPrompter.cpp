@@ -16,6 +16,8 @@ MessageAnswer DecliningAnswer(MessageButtons buttons) {
 
 MessageAnswer QuietPrompter::ShowMessage(const std::string& text, platform::MessageType type,
                                          MessageButtons buttons) {
+    if (ended_)
+        return MessageButton::Cancel;
     Notice notice;
     notice.type = type;
     notice.text = text;
@@ -29,6 +31,8 @@ MessageAnswer QuietPrompter::ShowMessage(const std::string& text, platform::Mess
 }
 
 void QuietPrompter::ShowErrorReport(const std::string& errorText) {
+    if (ended_)
+        return;
     Notice notice;
     notice.kind = Notice::Kind::ErrorReport;
     notice.text = platform::StandardErrorText(errorText);

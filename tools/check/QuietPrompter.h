@@ -37,11 +37,16 @@ public:
                                         platform::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 
+    // The program ends: later messages are neither kept nor shown, and are
+    // answered Cancel, as the program's closing windows answer them.
+    void EndMessages() { ended_ = true; }
+
     const std::vector<Notice>& Notices() const { return notices_; }
     std::size_t ErrorReportCount() const;
 
 private:
     std::vector<Notice> notices_;
+    bool ended_ = false;
 };
 
 } // namespace kevo::tools

@@ -25,9 +25,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!line.error.empty()) {
-        std::cerr << "kevoconf-check: " << line.error << "\n"
-                  << "Usage: kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]]\n"
-                  << "Try \"kevoconf-check --help\" for more.\n";
+        std::cerr << tools::WrongCommandLineText("kevoconf-check", line.error);
         return 2;
     }
 

@@ -14,4 +14,9 @@ std::string VersionLine(std::string_view program) {
     return std::string(program) + " (KevoConf) " + ToolVersion() + "\n";
 }
 
+std::string WrongCommandLineText(std::string_view program, std::string_view fault) {
+    const std::string name(program);
+    return name + ": " + std::string(fault) + "\nTry \"" + name + " --help\" for more.\n";
+}
+
 } // namespace kevo::tools

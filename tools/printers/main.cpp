@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -51,8 +52,10 @@ int main(int argc, char** argv) {
             json = true;
             continue;
         }
-        std::cerr << "kevoconf-printers: unknown argument \"" << argument << "\"\n";
-        PrintUsage(std::cerr);
+        const std::string quoted = "\"" + std::string(argument) + "\"";
+        std::cerr << kevo::tools::WrongCommandLineText(
+            "kevoconf-printers", argument.starts_with('-') ? "unknown option " + quoted
+                                                           : "unexpected argument " + quoted);
         return 2;
     }
 
