@@ -3,9 +3,9 @@
 #include "info/ProgramVersion.h"
 #include "platform/qt/Termination.h"
 
-#include <QFrame>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>

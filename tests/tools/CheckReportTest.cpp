@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 namespace kevo::tools {
 namespace {
 
@@ -155,41 +158,72 @@ TEST(CheckReport, NoticesInTheProgramsWordsThenTheFailure) {
 }
 
 TEST(CheckCommandLine, OptionsAndFiles) {
+    using Format = CheckCommandLine::Format;
     struct Case {
         Strings arguments;
-        bool json;
+        Format format;
         bool help;
         bool version;
         Strings files;
         bool wrong;
     };
     const Case cases[] = {
-        {{}, false, false, false, {}, false},
-        {{"--json"}, true, false, false, {}, false},
+        {{}, Format::Text, false, false, {}, false},
+        {{"--json"}, Format::Json, false, false, {}, false},
         {{"names.txt", "--json", "setup.ini"},
-         true,
+         Format::Json,
          false,
          false,
          {"names.txt", "setup.ini"},
          false},
-        {{"-h"}, false, true, false, {}, false},
-        {{"--version", "x"}, false, false, true, {"x"}, false},
-        {{"--", "--json", "-"}, false, false, false, {"--json", "-"}, false},
-        {{"-"}, false, false, false, {"-"}, false},
-        {{"--jsn"}, false, false, false, {}, true},
-        {{"-j"}, false, false, false, {}, true},
-        {{"a", "b", "c"}, false, false, false, {"a", "b", "c"}, true},
-        {{""}, false, false, false, {}, true},
+        {{"--format", "prometheus", "n"}, Format::Prometheus, false, false, {"n"}, false},
+        {{"--json", "--format=text"}, Format::Text, false, false, {}, false},
+        {{"--format=xml"}, Format::Text, false, false, {}, true},
+        {{"--format"}, Format::Text, false, false, {}, true},
+        {{"-h"}, Format::Text, true, false, {}, false},
+        {{"--version", "x"}, Format::Text, false, true, {"x"}, false},
+        {{"--", "--json", "-"}, Format::Text, false, false, {"--json", "-"}, false},
+        {{"-"}, Format::Text, false, false, {"-"}, false},
+        {{"--jsn"}, Format::Text, false, false, {}, true},
+        {{"-j"}, Format::Text, false, false, {}, true},
+        {{"a", "b", "c"}, Format::Text, false, false, {"a", "b", "c"}, true},
+        {{""}, Format::Text, false, false, {}, true},
     };
     for (const Case& c : cases) {
         const CheckCommandLine line = ParseCheckCommandLine(c.arguments);
         const std::string label = ::testing::PrintToString(c.arguments);
-        EXPECT_EQ(line.json, c.json) << label;
+        EXPECT_EQ(line.format, c.format) << label;
         EXPECT_EQ(line.help, c.help) << label;
         EXPECT_EQ(line.version, c.version) << label;
         EXPECT_EQ(line.files, c.files) << label;
         EXPECT_EQ(!line.error.empty(), c.wrong) << label;
     }
+}
+
+TEST(CheckReport, PrometheusGaugesLabelledWithTheFiles) {
+    CheckResult result = SampleResult();
+    result.setupFile = "/srv/\"a\\b\nc\xFF.ini";
+    const std::string labels = "{names_file=\"/srv/host/KevoName.txt\","
+                               "setup_file=\"/srv/\\\"a\\\\b\\nc\xEF\xBF\xBD.ini\"}";
+    std::map<std::string, std::string> values;
+    std::istringstream lines(CheckReportPrometheus(result, 1765238400));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("#"))
+            continue;
+        const std::size_t brace = line.find('{');
+        ASSERT_NE(brace, std::string::npos) << line;
+        EXPECT_EQ(line.substr(brace, labels.size()), labels) << line;
+        values[line.substr(0, brace)] = line.substr(brace + labels.size() + 1);
+    }
+    EXPECT_EQ(values, (std::map<std::string, std::string>{
+                          {"kevoconf_check_result", "1"},
+                          {"kevoconf_setup_lines_in_error", "4"},
+                          {"kevoconf_names_file_lines", "12"},
+                          {"kevoconf_check_timestamp_seconds", "1765238400"}}));
+    result.outcome = CheckResult::Outcome::Failed;
+    EXPECT_NE(CheckReportPrometheus(result, 0).find("kevoconf_setup_lines_in_error{"),
+              std::string::npos);
+    EXPECT_NE(CheckReportPrometheus(result, 0).find("} NaN\n"), std::string::npos);
 }
 
 TEST(QuietPrompter, DeclinesAndNeverWaits) {

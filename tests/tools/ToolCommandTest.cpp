@@ -32,16 +32,22 @@ TEST(ToolCommand, HelpVersionAndWrongCommandLines) {
     };
     const std::string version = KEVO_PROJECT_VERSION;
     const Case cases[] = {
-        {kCheck, {"--help"}, 0, "Usage: kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]]\n", ""},
+        {kCheck, {"--help"}, 0, "Usage: kevoconf-check [--json | --format FORMAT] [NAMES-FILE", ""},
         {kCheck, {"-h", "--bogus"}, 0, "Usage: kevoconf-check", ""},
         {kCheck, {"--version"}, 0, "kevoconf-check (KevoConf) " + version + "\n", ""},
-        {kCheck, {"--bogus"}, 2, "",
+        {kCheck,
+         {"--bogus"},
+         2,
+         "",
          "kevoconf-check: unknown option \"--bogus\"\nTry \"kevoconf-check --help\" for more.\n"},
         {kCheck, {"a", "b", "c"}, 2, "", "too many files"},
         {kCheck, {""}, 2, "", "empty file name"},
         {kPrinters, {"--help"}, 0, "Usage: kevoconf-printers [--json]\n", ""},
         {kPrinters, {"--version"}, 0, "kevoconf-printers (KevoConf) " + version + "\n", ""},
-        {kPrinters, {"--bogus"}, 2, "",
+        {kPrinters,
+         {"--bogus"},
+         2,
+         "",
          "kevoconf-printers: unknown option \"--bogus\"\nTry \"kevoconf-printers --help\" for "
          "more.\n"},
         {kPrinters, {"names.txt"}, 2, "", "unexpected argument \"names.txt\"\nTry "},

@@ -10,10 +10,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QHelpEvent>
 #include <QClipboard>
 #include <QColor>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>

@@ -1,41 +1,73 @@
 #include "CheckCommandLine.h"
 
+#include <optional>
+#include <utility>
+
 namespace kevo::tools {
+
+namespace {
+
+std::optional<CheckCommandLine::Format> FormatNamed(const std::string& name) {
+    if (name == "text")
+        return CheckCommandLine::Format::Text;
+    if (name == "json")
+        return CheckCommandLine::Format::Json;
+    if (name == "prometheus")
+        return CheckCommandLine::Format::Prometheus;
+    return std::nullopt;
+}
+
+} // namespace
 
 CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments) {
     CheckCommandLine line;
     bool optionsEnded = false;
-    for (const std::string& argument : arguments) {
+    const auto fail = [&line](std::string error) {
+        if (line.error.empty())
+            line.error = std::move(error);
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
             if (argument == "--") {
                 optionsEnded = true;
             } else if (argument == "--json") {
-                line.json = true;
+                line.format = CheckCommandLine::Format::Json;
+            } else if (argument == "--format" || argument.starts_with("--format=")) {
+                const bool separate = argument == "--format";
+                if (separate && i + 1 == arguments.size()) {
+                    fail("--format needs a value: text, json or prometheus");
+                    continue;
+                }
+                const std::string name = separate ? arguments[++i] : argument.substr(9);
+                if (const auto format = FormatNamed(name))
+                    line.format = *format;
+                else
+                    fail("unknown format \"" + name + "\": give text, json or prometheus");
             } else if (argument == "--help" || argument == "-h") {
                 line.help = true;
             } else if (argument == "--version") {
                 line.version = true;
-            } else if (line.error.empty()) {
-                line.error = "unknown option \"" + argument + "\"";
+            } else {
+                fail("unknown option \"" + argument + "\"");
             }
             continue;
         }
         // The program cannot be given an empty argument; an empty file name
         // here is a mistake in the calling script.
         if (argument.empty()) {
-            if (line.error.empty())
-                line.error = "empty file name";
+            fail("empty file name");
             continue;
         }
         line.files.push_back(argument);
     }
-    if (line.files.size() > 2 && line.error.empty())
-        line.error = "too many files: give the names file and the setup file at most";
+    if (line.files.size() > 2)
+        fail("too many files: give the names file and the setup file at most");
     return line;
 }
 
 std::string CheckUsage() {
-    return "Usage: kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]]\n"
+    return "Usage: kevoconf-check [--json | --format FORMAT] [NAMES-FILE [SETUP-FILE]]\n"
            "       kevoconf-check --help | --version\n"
            "\n"
            "Checks the printer setup as KevoConf does at start-up, without a window:\n"
@@ -45,6 +77,9 @@ std::string CheckUsage() {
            "error. Nothing is ever written.\n"
            "\n"
            "  --json     print the same as one JSON document (see kevoconf-check(1))\n"
+           "  --format FORMAT\n"
+           "             text (the default), json (as --json), or prometheus: the\n"
+           "             node exporter's textfile format, for monitoring\n"
            "  --help     print this help and end\n"
            "  --version  print the version and end\n"
            "\n"

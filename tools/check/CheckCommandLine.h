@@ -5,11 +5,12 @@
 
 namespace kevo::tools {
 
-// kevoconf-check [--json] [NAMES-FILE [SETUP-FILE]], or --help, or
-// --version. Options may stand anywhere; "--" ends them, so that a file
-// whose name begins with "-" can be given.
+// kevoconf-check [--json | --format FORMAT] [NAMES-FILE [SETUP-FILE]], or
+// --help, or --version. Options may stand anywhere; "--" ends them, so that
+// a file whose name begins with "-" can be given.
 struct CheckCommandLine {
-    bool json = false;
+    enum class Format { Text, Json, Prometheus };
+    Format format = Format::Text;
     bool help = false;
     bool version = false;
     // The names file and the setup file, as given (none, one or both).

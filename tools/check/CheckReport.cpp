@@ -201,6 +201,53 @@ std::string CheckReportJson(const CheckResult& result) {
     return json.Text();
 }
 
+namespace {
+
+// A label value of the text format: UTF-8, with the backslash, the double
+// quote and the line feed escaped.
+std::string LabelValue(std::string_view bytes) {
+    std::string value;
+    for (const char c : WithReplacementCharacters(bytes)) {
+        if (c == '\\' || c == '"')
+            value += '\\';
+        value += c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    return value;
+}
+
+} // namespace
+
+std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checkedAt) {
+    const std::string labels = "{names_file=\"" + LabelValue(result.namesFile) +
+                               "\",setup_file=\"" + LabelValue(result.setupFile) + "\"}";
+    const bool failed = result.outcome == CheckResult::Outcome::Failed;
+    const struct {
+        const char* name;
+        const char* help;
+        std::string value;
+    } metrics[] = {
+        {"kevoconf_check_result",
+         "Result of the printer setup check: 0 no line in error, 1 lines in error, 2 no check "
+         "made.",
+         std::to_string(ExitStatus(result))},
+        {"kevoconf_setup_lines_in_error",
+         "Lines of the printer setup in error; NaN when no check "
+         "was made.",
+         failed ? "NaN" : std::to_string(result.lines.size())},
+        {"kevoconf_names_file_lines", "Lines the names file gives (at most 99).",
+         std::to_string(result.namesFileLines)},
+        {"kevoconf_check_timestamp_seconds", "When the check ran, in seconds since 1970.",
+         std::to_string(checkedAt)},
+    };
+    std::string text;
+    for (const auto& metric : metrics) {
+        text += std::string("# HELP ") + metric.name + " " + metric.help + "\n";
+        text += std::string("# TYPE ") + metric.name + " gauge\n";
+        text += metric.name + labels + " " + metric.value + "\n";
+    }
+    return text;
+}
+
 std::string NoticesText(const CheckResult& result) {
     std::string text;
     for (const Notice& notice : result.notices) {

@@ -2,6 +2,7 @@
 
 #include "HeadlessCheck.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,13 @@ std::string CheckReportText(const CheckResult& result);
 
 // The result as one JSON document (the schema is in kevoconf-check(1)).
 std::string CheckReportJson(const CheckResult& result);
+
+// The result in the text format of Prometheus' node exporter (its textfile
+// collector), for watching many workstations: gauges for the result (0
+// clean, 1 errors, 2 failed, as the exit status), the lines in error (NaN
+// when no check was made), the names file's lines and the time of the
+// check (checkedAt, seconds since 1970), each labelled with the two files.
+std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checkedAt);
 
 // What goes to standard error: every notice in the program's own words,
 // each beginning with "kevoconf-check: " and its further lines indented;

@@ -51,7 +51,8 @@ void AddHint(const std::string& given, const std::string& resolved,
         return;
     hints.push_back("\"" + given + "\" was looked for as " + resolved +
                     ", which does not exist; a file of that name is in the current folder: "
-                    "give \"." + separator + given + "\" to use it");
+                    "give \"." +
+                    separator + given + "\" to use it");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 
+#include <chrono>
 #include <iostream>
 
 int main(int argc, char** argv) {
@@ -37,7 +38,20 @@ int main(int argc, char** argv) {
     const auto service = platform::MakePrintingService();
     const tools::CheckResult result = tools::RunCheck(line.files, context, *service);
     std::cerr << tools::NoticesText(result);
-    std::cout << (line.json ? tools::CheckReportJson(result) : tools::CheckReportText(result));
+    switch (line.format) {
+    case tools::CheckCommandLine::Format::Text:
+        std::cout << tools::CheckReportText(result);
+        break;
+    case tools::CheckCommandLine::Format::Json:
+        std::cout << tools::CheckReportJson(result);
+        break;
+    case tools::CheckCommandLine::Format::Prometheus: {
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        std::cout << tools::CheckReportPrometheus(
+            result, std::chrono::duration_cast<std::chrono::seconds>(now).count());
+        break;
+    }
+    }
     std::cout.flush();
     if (!std::cout) {
         std::cerr << "kevoconf-check: the result could not be written\n";

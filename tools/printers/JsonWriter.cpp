@@ -44,6 +44,16 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string WithReplacementCharacters(std::string_view bytes) {
+    std::string out;
+    while (!bytes.empty()) {
+        const std::size_t length = SequenceLength(bytes);
+        out.append(length == 0 ? std::string_view("\xEF\xBF\xBD") : bytes.substr(0, length));
+        bytes.remove_prefix(length == 0 ? 1 : length);
+    }
+    return out;
+}
+
 std::string JsonQuoted(std::string_view bytes) {
     std::string out = "\"";
     while (!bytes.empty()) {

@@ -17,6 +17,10 @@ bool IsValidUtf8(std::string_view bytes);
 // The quote, the backslash, control characters and DEL are escaped.
 std::string JsonQuoted(std::string_view bytes);
 
+// The bytes with each byte that is not part of a well-formed UTF-8 sequence
+// replaced by U+FFFD (EF BF BD): text for formats that must be UTF-8.
+std::string WithReplacementCharacters(std::string_view bytes);
+
 // The bytes as lowercase hexadecimal, two digits per byte.
 std::string HexBytes(std::string_view bytes);
 
