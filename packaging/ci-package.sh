@@ -27,9 +27,10 @@ apt_get() {
 }
 
 # dpkg-shlibdeps (dpkg-dev) and file work out the package's dependencies;
-# desktop-file-validate (desktop-file-utils) checks the desktop entry.
+# desktop-file-validate (desktop-file-utils), appstreamcli (appstream) and
+# lintian check the desktop entry, the AppStream metadata and the package.
 needed=()
-for package in dpkg-dev file desktop-file-utils; do
+for package in dpkg-dev file desktop-file-utils appstream lintian; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
     needed+=("$package")
   fi
@@ -63,9 +64,15 @@ for path in \
   ./usr/share/icons/hicolor/48x48/apps/kevoconf.png \
   ./usr/share/man/man1/kevoconf.1.gz ./usr/share/man/man1/kevoconf-check.1.gz \
   ./usr/share/man/man1/kevoconf-printers.1.gz \
-  ./usr/share/doc/kevoconf/examples/printers.txt; do
+  ./usr/share/doc/kevoconf/examples/printers.txt ./usr/share/doc/kevoconf/copyright \
+  ./usr/share/metainfo/com.example.kevoconf.metainfo.xml; do
   grep -q " $path\$" <<<"$contents" || fail "the package lacks $path"
 done
+
+echo "== lintian"
+# Errors and warnings fail; the informational tags left are explained in
+# packaging/debian/lintian-notes.md.
+lintian --fail-on error,warning "$DEB" || fail "lintian finds errors or warnings in the package"
 
 echo "== Installing the package"
 # --reinstall: a second run with the same version installs the new build.
@@ -119,6 +126,8 @@ KEVOCONF_SIMULATED_PRINTERS=$examples/printers.txt \
 
 desktop-file-validate /usr/share/applications/kevoconf.desktop ||
   fail "desktop-file-validate rejects the installed desktop entry"
+appstreamcli validate --no-net /usr/share/metainfo/com.example.kevoconf.metainfo.xml ||
+  fail "appstreamcli rejects the installed AppStream metadata"
 man -w kevoconf-check >/dev/null 2>&1 || [[ -f /usr/share/man/man1/kevoconf-check.1.gz ]] ||
   fail "the manual page of kevoconf-check is not installed"
 

@@ -13,7 +13,7 @@ PACKAGES=(
   libcups2-dev cups-daemon cups-client cups
   qt6-base-dev libxcb1-dev
   xvfb xauth openbox xdotool x11-utils fonts-wine
-  dpkg-dev file desktop-file-utils
+  dpkg-dev file desktop-file-utils appstream
 )
 
 if [[ ${1:-} == --only ]]; then

@@ -20,7 +20,10 @@ set(expected
   share/doc/kevoconf/examples/KevoName.txt
   share/doc/kevoconf/examples/Vezerava.ini
   share/doc/kevoconf/examples/printers.txt
-  share/doc/kevoconf/SIMULATED.md)
+  share/doc/kevoconf/SIMULATED.md
+  share/doc/kevoconf/copyright
+  share/doc/kevoconf/changelog.gz
+  share/metainfo/com.example.kevoconf.metainfo.xml)
 if(WITH_QT)
   list(APPEND expected bin/kevoconf)
 endif()
