@@ -5,6 +5,7 @@
 #include "info/InfoFonts.h"
 #include "info/ProgramVersion.h"
 #include "platform/qt/Centre.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Termination.h"
 #include "resources/KevoResources.h"
 
@@ -41,23 +42,10 @@ constexpr int kLabelGap = 6;
 // How often a running opener is looked at.
 constexpr int kOpenerPollMs = 50;
 
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
 // A label of a fixed size whose text wraps at its width.
 QLabel* MakeWrappingLabel(QWidget* parent, const char* name, const QString& text,
                           const QRect& geometry) {
-    auto* label = MakeLabel(parent, name, text, geometry.left(), geometry.top());
+    auto* label = platform::MakeLabel(parent, name, text, geometry.left(), geometry.top());
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(geometry);
@@ -65,7 +53,7 @@ QLabel* MakeWrappingLabel(QWidget* parent, const char* name, const QString& text
 }
 
 QLabel* MakeLink(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = MakeLabel(parent, name, text, left, top);
+    auto* label = platform::MakeLabel(parent, name, text, left, top);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::blue);
     label->setPalette(palette);
@@ -138,7 +126,7 @@ void ReportOpenFailure(const QPointer<QWidget>& owner, const platform::OpenOutco
     if (!message || platform::Termination::Instance().Terminating())
         return;
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kExploreWebCaption),
-                    FromUtf8(*message), QMessageBox::Ok, owner.data());
+                    platform::ToQString(*message), QMessageBox::Ok, owner.data());
     box.setObjectName(QStringLiteral("ExploreWebMessage"));
     box.exec();
 }
@@ -176,11 +164,12 @@ void TfrmAboutBox::Build() {
                                  QRect(72, 16, 249, 31), ArialFont(12, true));
     ProductName = MakeArialLabel(this, "ProductName", QStringLiteral("Product Name"),
                                  QRect(72, 48, 257, 49), ArialFont(16, true));
-    Version = MakeLabel(this, "Version", QStringLiteral("Version"), 72, 102);
-    Copyright = MakeLabel(this, "Copyright", QStringLiteral("Copyright"), 72, 124);
-    Comments = MakeLabel(this, "Comments", QStringLiteral("Comments"), 72, 146);
-    lblWebAddress = MakeLink(this, "lblWebAddress", FromUtf8(MakerWebAddress()), 72, 168);
-    lblEmail = MakeLink(this, "lblEmail", FromUtf8(MakerEmailAddress()), 72, 192);
+    Version = platform::MakeLabel(this, "Version", QStringLiteral("Version"), 72, 102);
+    Copyright = platform::MakeLabel(this, "Copyright", QStringLiteral("Copyright"), 72, 124);
+    Comments = platform::MakeLabel(this, "Comments", QStringLiteral("Comments"), 72, 146);
+    lblWebAddress =
+        MakeLink(this, "lblWebAddress", platform::ToQString(MakerWebAddress()), 72, 168);
+    lblEmail = MakeLink(this, "lblEmail", platform::ToQString(MakerEmailAddress()), 72, 192);
     lblWebAddress->installEventFilter(this);
     lblEmail->installEventFilter(this);
 
@@ -193,12 +182,13 @@ void TfrmAboutBox::Build() {
     pnl1 = new QWidget(this);
     pnl1->setObjectName(QStringLiteral("pnl1"));
     pnl1->setGeometry(0, kClientHeight - kFooterHeight, kClientWidth, kFooterHeight);
-    lbl1 = MakeLabel(pnl1, "lbl1", QStringLiteral("Physical Memory Available to Windows:"), 72, 11);
-    lblFreeMem = MakeLabel(pnl1, "lblFreeMem", QString(), 0, 11);
+    lbl1 = platform::MakeLabel(pnl1, "lbl1",
+                               QStringLiteral("Physical Memory Available to Windows:"), 72, 11);
+    lblFreeMem = platform::MakeLabel(pnl1, "lblFreeMem", QString(), 0, 11);
     lblFreeMem->setAlignment(Qt::AlignRight | Qt::AlignTop);
     SetRightAligned(lblFreeMem, QStringLiteral("lblFreeMem"), kFooterRight);
-    lbl2 = MakeLabel(pnl1, "lbl2", QStringLiteral("Memory in Use"), 72, 29);
-    lblResources = MakeLabel(pnl1, "lblResources", QString(), 0, 29);
+    lbl2 = platform::MakeLabel(pnl1, "lbl2", QStringLiteral("Memory in Use"), 72, 29);
+    lblResources = platform::MakeLabel(pnl1, "lblResources", QString(), 0, 29);
     lblResources->setAlignment(Qt::AlignRight | Qt::AlignTop);
     SetRightAligned(lblResources, QStringLiteral("Resources"), kFooterRight);
     Platform =
@@ -214,11 +204,11 @@ void TfrmAboutBox::Build() {
 void TfrmAboutBox::FormShow() {
     const AboutBoxTexts texts = GatherAboutBoxTexts(*services_.version, *services_.system,
                                                     QLocale().groupSeparator().toStdString());
-    SetFitting(Version, FromUtf8(texts.version));
-    Platform->setText(FromUtf8(texts.platform));
-    SetRightAligned(lblResources, FromUtf8(texts.resources), kFooterRight);
-    SetFitting(lbl1, FromUtf8(texts.memoryLabel));
-    SetRightAligned(lblFreeMem, FromUtf8(texts.freeMem), kFooterRight);
+    SetFitting(Version, platform::ToQString(texts.version));
+    Platform->setText(platform::ToQString(texts.platform));
+    SetRightAligned(lblResources, platform::ToQString(texts.resources), kFooterRight);
+    SetFitting(lbl1, platform::ToQString(texts.memoryLabel));
+    SetRightAligned(lblFreeMem, platform::ToQString(texts.freeMem), kFooterRight);
     // A long number keeps a gap to its label, even if it then reaches
     // past the usual right edge.
     const int clear = lbl1->geometry().right() + kLabelGap;
@@ -226,10 +216,10 @@ void TfrmAboutBox::FormShow() {
         lblFreeMem->move(clear, lblFreeMem->y());
     if (texts.strings) {
         const auto& values = *texts.strings;
-        ProductName->setText(FromUtf8(values[kSlotProductName]));
-        CompanyName->setText(FromUtf8(values[kSlotCompanyName]));
-        SetFitting(Comments, FromUtf8(values[kSlotComments]));
-        SetFitting(Copyright, FromUtf8(values[kSlotLegalCopyright]));
+        ProductName->setText(platform::ToQString(values[kSlotProductName]));
+        CompanyName->setText(platform::ToQString(values[kSlotCompanyName]));
+        SetFitting(Comments, platform::ToQString(values[kSlotComments]));
+        SetFitting(Copyright, platform::ToQString(values[kSlotLegalCopyright]));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "info/InfoFonts.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/Centre.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Termination.h"
 
 #include <QCoreApplication>
@@ -27,10 +28,6 @@ namespace {
 constexpr int kClientWidth = 547;
 constexpr int kClientHeight = 348;
 constexpr int kLabelLeft = 8;
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -63,7 +60,7 @@ TfrmHelp::TfrmHelp(QWidget* parent)
     memHelp->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memHelp->setPlainText(QString::fromStdString(HelpText()));
+    memHelp->setPlainText(platform::ToQString(HelpText()));
     memHelp->moveCursor(QTextCursor::Start);
     auto* helpLayout = new QVBoxLayout(tbsHelp);
     helpLayout->setContentsMargins(0, 0, 0, 0);
@@ -74,8 +71,8 @@ TfrmHelp::TfrmHelp(QWidget* parent)
     tbsShortcutKeys->setObjectName(QStringLiteral("tbsShortcutKeys"));
     for (std::size_t i = 0; i < kShortcutKeyLabels.size(); ++i) {
         const ShortcutKeyLabel& entry = kShortcutKeyLabels[i];
-        auto* label = new QLabel(Text(entry.text), tbsShortcutKeys);
-        label->setObjectName(Text(entry.name));
+        auto* label = new QLabel(platform::ToQString(entry.text), tbsShortcutKeys);
+        label->setObjectName(platform::ToQString(entry.name));
         label->setTextFormat(Qt::PlainText);
         label->setFont(ArialFont(10));
         label->move(kLabelLeft, entry.top);

@@ -6,7 +6,7 @@
 #include "main/StringGrid.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/HostWindow.h"
-#include "platform/qt/StandardMessageDialog.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Termination.h"
 #include "platform/qt/WaitCursor.h"
 #include "resources/KevoResources.h"
@@ -144,7 +144,7 @@ void TForm1::BuildStatusBar() {
 void TForm1::ShowPanel(int panel) {
     if (panel >= 0 && panel < kPanelCount)
         panels_[static_cast<std::size_t>(panel)]->setText(
-            platform::DisplayText(form_.Table().Panel(panel)));
+            platform::ToQString(form_.Table().Panel(panel)));
 }
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments, const PathContext& context) {

@@ -3,8 +3,9 @@
 #include "platform/Prompter.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/Centre.h"
-#include "platform/qt/StandardMessageDialog.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Termination.h"
+#include "platform/qt/WaitCursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,15 +30,6 @@ constexpr int kDesignOuterWidth = 441;
 constexpr int kMinimumOuterWidth = 341;
 constexpr int kOkTop = 236;
 
-QString Display(const std::string& bytes) {
-    return platform::DisplayText(bytes);
-}
-
-std::string Bytes(const QString& text) {
-    const QByteArray local = text.toLocal8Bit();
-    return std::string(local.constData(), static_cast<std::size_t>(local.size()));
-}
-
 QComboBox* MakeList(QWidget* parent, const char* name, int left, int top, int width) {
     auto* list = new QComboBox(parent);
     list->setObjectName(QString::fromLatin1(name));
@@ -46,15 +38,6 @@ QComboBox* MakeList(QWidget* parent, const char* name, int left, int top, int wi
     list->setCompleter(nullptr);
     list->setGeometry(left, top, width, 21);
     return list;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
 }
 
 // A list's text shows its start, as a drop-down list does: the line edit
@@ -72,7 +55,7 @@ void ShowStart(QComboBox* widget) {
 void ShowList(QComboBox* widget, const CatalogueList& list) {
     QStringList items;
     for (const auto& item : list.items)
-        items << Display(item);
+        items << platform::ToQString(item);
     bool same = widget->count() == items.size();
     for (int i = 0; same && i < items.size(); ++i)
         same = widget->itemText(i) == items[i];
@@ -82,7 +65,7 @@ void ShowList(QComboBox* widget, const CatalogueList& list) {
     }
     // While the user types, the list already shows the text: setting it
     // again would move the caret to the end and lose the undo history.
-    const QString text = Display(list.shownText);
+    const QString text = platform::ToQString(list.shownText);
     if (same && widget->currentText() == text)
         return;
     widget->setCurrentIndex(list.selected);
@@ -110,17 +93,17 @@ void TfrmPrintSetup::BuildLayout() {
     gbPrinter = new QGroupBox(QStringLiteral("Printer"), this);
     gbPrinter->setObjectName(QStringLiteral("gbPrinter"));
     gbPrinter->setGeometry(8, 8, 417, 89);
-    lbl1 = MakeLabel(gbPrinter, "lbl1", QStringLiteral("Name:"), 16, 28);
+    lbl1 = platform::MakeLabel(gbPrinter, "lbl1", QStringLiteral("Name:"), 16, 28);
     cboPrinters = MakeList(gbPrinter, "cboPrinters", 64, 24, 345);
-    lbl2 = MakeLabel(gbPrinter, "lbl2", QStringLiteral("Port:"), 64, 52);
-    lblPort = MakeLabel(gbPrinter, "lblPort", QString(), 104, 52);
-    Label1 = MakeLabel(gbPrinter, "Label1", QStringLiteral("Driver:"), 64, 68);
-    lblDriver = MakeLabel(gbPrinter, "lblDriver", QString(), 104, 68);
+    lbl2 = platform::MakeLabel(gbPrinter, "lbl2", QStringLiteral("Port:"), 64, 52);
+    lblPort = platform::MakeLabel(gbPrinter, "lblPort", QString(), 104, 52);
+    Label1 = platform::MakeLabel(gbPrinter, "Label1", QStringLiteral("Driver:"), 64, 68);
+    lblDriver = platform::MakeLabel(gbPrinter, "lblDriver", QString(), 104, 68);
 
     gbPaper = new QGroupBox(QStringLiteral("Paper"), this);
     gbPaper->setObjectName(QStringLiteral("gbPaper"));
     gbPaper->setGeometry(8, 104, 417, 121);
-    lbl3 = MakeLabel(gbPaper, "lbl3", QStringLiteral("Source 1:"), 8, 24);
+    lbl3 = platform::MakeLabel(gbPaper, "lbl3", QStringLiteral("Source 1:"), 8, 24);
     cboTray1 = MakeList(gbPaper, "cboTray1", 64, 20, 145);
     cboTray1Num = MakeList(gbPaper, "cboTray1Num", 232, 20, 73);
     cboTray1Num->hide();
@@ -129,7 +112,7 @@ void TfrmPrintSetup::BuildLayout() {
     // The caption stands to the left of the box.
     chkUseSecondTray->setLayoutDirection(Qt::RightToLeft);
     chkUseSecondTray->setGeometry(64, 54, 145, 17);
-    lbl4 = MakeLabel(gbPaper, "lbl4", QStringLiteral("Source 2:"), 8, 88);
+    lbl4 = platform::MakeLabel(gbPaper, "lbl4", QStringLiteral("Source 2:"), 8, 88);
     cboTray2 = MakeList(gbPaper, "cboTray2", 64, 84, 145);
     cboTray2Num = MakeList(gbPaper, "cboTray2Num", 232, 84, 73);
     cboTray2Num->hide();
@@ -169,12 +152,15 @@ void TfrmPrintSetup::BuildLayout() {
     });
     for (QComboBox* list : {cboPrinters, cboTray1, cboTray2})
         list->installEventFilter(this);
-    connect(cboPrinters->lineEdit(), &QLineEdit::textEdited, this,
-            [this](const QString& text) { UserAction([&] { form_.TypePrinter(Bytes(text)); }); });
-    connect(cboTray1->lineEdit(), &QLineEdit::textEdited, this,
-            [this](const QString& text) { UserAction([&] { form_.TypeTray1(Bytes(text)); }); });
-    connect(cboTray2->lineEdit(), &QLineEdit::textEdited, this,
-            [this](const QString& text) { UserAction([&] { form_.TypeTray2(Bytes(text)); }); });
+    connect(cboPrinters->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        UserAction([&] { form_.TypePrinter(platform::ToBytes(text)); });
+    });
+    connect(cboTray1->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        UserAction([&] { form_.TypeTray1(platform::ToBytes(text)); });
+    });
+    connect(cboTray2->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        UserAction([&] { form_.TypeTray2(platform::ToBytes(text)); });
+    });
     connect(chkUseSecondTray, &QCheckBox::clicked, this,
             [this] { UserAction([&] { form_.ClickUseSecondTray(); }); });
 }
@@ -208,15 +194,15 @@ template <typename Action> void TfrmPrintSetup::UserAction(Action action) {
 
 void TfrmPrintSetup::Refresh() {
     refreshing_ = true;
-    setWindowTitle(Display(form_.Caption()));
+    setWindowTitle(platform::ToQString(form_.Caption()));
     ShowList(cboPrinters, catalogue_.cboPrinters());
     ShowList(cboTray1, catalogue_.cboTray1());
     ShowList(cboTray1Num, catalogue_.cboTray1Num());
     ShowList(cboTray2, catalogue_.cboTray2());
     ShowList(cboTray2Num, catalogue_.cboTray2Num());
-    lblPort->setText(Display(catalogue_.lblPort()));
+    lblPort->setText(platform::ToQString(catalogue_.lblPort()));
     lblPort->adjustSize();
-    lblDriver->setText(Display(catalogue_.lblDriver()));
+    lblDriver->setText(platform::ToQString(catalogue_.lblDriver()));
     lblDriver->adjustSize();
     chkUseSecondTray->setChecked(form_.UseSecondTray());
     cboTray2->setEnabled(form_.Tray2Enabled());
@@ -270,11 +256,11 @@ void TfrmPrintSetup::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmPrintSetup::ShowWaitPointer() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    platform::WaitCursor::Hold();
 }
 
 void TfrmPrintSetup::ShowNormalPointer() {
-    QApplication::restoreOverrideCursor();
+    platform::WaitCursor::Release();
 }
 
 } // namespace kevo::printsetup

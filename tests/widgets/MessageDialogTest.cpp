@@ -1,5 +1,6 @@
 #include "ModalDriver.h"
 #include "platform/qt/QtPrompter.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/StandardMessageDialog.h"
 #include "platform/qt/Termination.h"
 
@@ -128,8 +129,7 @@ private slots:
     }
 
     void lineBreaksOfTheTextsAreShownAsLines() {
-        StandardMessageDialog dialog(DisplayText("Line one\r\nLine two"), MessageType::Error,
-                                     B::OK);
+        StandardMessageDialog dialog(ToQString("Line one\r\nLine two"), MessageType::Error, B::OK);
         QCOMPARE(dialog.findChild<QLabel*>("message")->text(), QString("Line one\nLine two"));
     }
 
@@ -141,7 +141,7 @@ private slots:
     void copyKeysPutCaptionTextAndButtonsOnTheClipboard() {
         QFETCH(int, key);
         QGuiApplication::clipboard()->clear();
-        StandardMessageDialog dialog("Report", DisplayText("Line one\r\nLine two"),
+        StandardMessageDialog dialog("Report", ToQString("Line one\r\nLine two"),
                                      B::OK | B::Ignore);
         ModalDriver driver([&](QWidget* modal) {
             QTest::keyClick(modal, Qt::Key(key), Qt::ControlModifier);

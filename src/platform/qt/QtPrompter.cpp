@@ -1,6 +1,7 @@
 #include "platform/qt/QtPrompter.h"
 
 #include "platform/ErrorReport.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/StandardMessageDialog.h"
 #include "platform/qt/Termination.h"
 
@@ -35,13 +36,13 @@ MessageAnswer Run(StandardMessageDialog& dialog) {
 
 MessageAnswer QtPrompter::ShowMessage(const std::string& text, MessageType type,
                                       MessageButtons buttons) {
-    StandardMessageDialog dialog(DisplayText(text), type, buttons);
+    StandardMessageDialog dialog(ToQString(text), type, buttons);
     return Run(dialog);
 }
 
 void QtPrompter::ShowErrorReport(const std::string& errorText) {
     StandardMessageDialog dialog(QString::fromUtf8(kApplicationTitle),
-                                 DisplayText(StandardErrorText(errorText)), MessageButton::OK);
+                                 ToQString(StandardErrorText(errorText)), MessageButton::OK);
     Run(dialog);
 }
 

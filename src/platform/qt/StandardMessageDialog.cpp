@@ -47,12 +47,6 @@ QStyle::StandardPixmap PixmapFor(int kind) {
 
 } // namespace
 
-QString DisplayText(const std::string& bytes) {
-    QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
 StandardMessageDialog::StandardMessageDialog(const QString& text, MessageType type,
                                              MessageButtons buttons, QWidget* parent)
     : QDialog(parent) {

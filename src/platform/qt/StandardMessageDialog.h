@@ -50,8 +50,4 @@ private:
     QString text_;
 };
 
-// Converts the program's byte texts (which may hold line breaks as CR LF)
-// to what a label shows, with the locale's encoding.
-QString DisplayText(const std::string& bytes);
-
 } // namespace kevo::platform

@@ -4,17 +4,39 @@
 
 namespace kevo::platform {
 namespace {
-bool waiting = false;
-}
 
-void WaitCursor::Set(bool wait) {
-    if (wait == waiting)
+bool waiting = false;
+int holds = 0;
+bool shown = false;
+
+// Shows the shape that the state asks for, when it is not shown already.
+void Show() {
+    const bool wait = waiting || holds > 0;
+    if (wait == shown)
         return;
-    waiting = wait;
+    shown = wait;
     if (wait)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
+}
+
+} // namespace
+
+void WaitCursor::Set(bool wait) {
+    waiting = wait;
+    Show();
+}
+
+void WaitCursor::Hold() {
+    ++holds;
+    Show();
+}
+
+void WaitCursor::Release() {
+    if (holds > 0)
+        --holds;
+    Show();
 }
 
 bool WaitCursor::Waiting() {
