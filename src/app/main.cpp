@@ -69,7 +69,7 @@ int main(int argc, char* argv[]) {
     form.Form().SetPrintSetupDialog(printSetup.get());
     main::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
-    context.windowsDirectory = platform::WindowsDirectory();
+    context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;
     form.FormCreate(arguments, context);
 

@@ -60,7 +60,7 @@ template <typename Step> void MainForm::Guarded(Step step) {
 void MainForm::FormCreate(const std::vector<std::string>& arguments, const PathContext& context) {
     Guarded([&] {
         ui_.SetWaitCursor(true);
-        windowsDir_ = context.windowsDirectory;
+        windowsDir_ = context.setupFileFolder;
         const auto mode = platform::ParseRunMode(arguments);
         if (mode) {
             runMode_ = *mode;
@@ -146,7 +146,7 @@ void MainForm::StartupCheck() {
 }
 
 void MainForm::RunModeDecision() {
-    if ((runMode_ == 1 || runMode_ == 2) && table_.Panel(kPanelModified) == "Mods") {
+    if ((runMode_ == 1 || runMode_ == 2) && table_.Modified()) {
         try {
             WriteIniData();
         } catch (const std::exception& error) {

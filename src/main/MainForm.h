@@ -62,12 +62,13 @@ public:
     int RunMode() const { return runMode_; }
     const std::string& NamesFileName() const { return namesFileName_; }
     const std::string& SetupFileName() const { return setupFileName_; }
+    // The setup file's default folder (the Windows directory on Windows).
     const std::string& WindowsDir() const { return windowsDir_; }
 
-    // Main window creation: Windows directory, run mode, paths, table layout,
+    // Main window creation: setup file folder, run mode, paths, table layout,
     // modified flag, names file, setup file. An error that escapes a step
     // ends creation and is shown in the standard error report.
-    // context.windowsDirectory is the system's; style and executable folder
+    // context.setupFileFolder is the system's; style and executable folder
     // and the file test as PathContext says.
     void FormCreate(const std::vector<std::string>& arguments, const PathContext& context);
 
@@ -91,7 +92,7 @@ public:
     // printers now. True when the file was read.
     bool ReadIniData();
     // Writes the setup file (ProfileWriteError when refused). The folder
-    // that stands in for the Windows directory is made when missing. Refused
+    // of the setup file is made when missing. Refused
     // (KevoError) when the names file was not read.
     void WriteIniData();
 

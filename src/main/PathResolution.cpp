@@ -8,8 +8,8 @@ char PathSeparator(PathStyle style) {
 
 ResolvedPaths ResolvePaths(const std::vector<std::string>& arguments, const PathContext& context) {
     const char separator = PathSeparator(context.style);
-    const auto inWindowsDirectory = [&](const std::string& name) {
-        return context.windowsDirectory + separator + name;
+    const auto inSetupFileFolder = [&](const std::string& name) {
+        return context.setupFileFolder + separator + name;
     };
 
     ResolvedPaths paths{kDefaultNamesFileName, kDefaultSetupFileName};
@@ -21,13 +21,13 @@ ResolvedPaths ResolvePaths(const std::vector<std::string>& arguments, const Path
             context.fileExists(besideExecutable))
             paths.namesFileName = besideExecutable;
         else
-            paths.namesFileName = inWindowsDirectory(paths.namesFileName);
+            paths.namesFileName = inSetupFileFolder(paths.namesFileName);
     }
 
     if (arguments.size() >= 3)
         paths.setupFileName = arguments[2];
     if (paths.setupFileName.find(separator) == std::string::npos)
-        paths.setupFileName = inWindowsDirectory(paths.setupFileName);
+        paths.setupFileName = inSetupFileFolder(paths.setupFileName);
     return paths;
 }
 

@@ -31,9 +31,9 @@ struct PathContext {
     PathStyle style = kNativePathStyle;
     // The executable's folder, with its trailing separator.
     std::string executableDirectory;
-    // The Windows directory (or the folder standing in for it), as the
-    // system reports it, without a trailing separator.
-    std::string windowsDirectory;
+    // The setup file's default folder (platform::SetupFileFolder: the
+    // Windows directory on Windows), without a trailing separator.
+    std::string setupFileFolder;
     // True when a file that is not a directory exists at the path.
     std::function<bool(const std::string&)> fileExists;
 };
@@ -41,8 +41,8 @@ struct PathContext {
 // Works out the names file and the setup file from the program's arguments
 // (run mode first; names file and setup file optional). A bare names-file
 // name is taken from beside the executable when a file of that name is
-// there, and from the Windows directory otherwise; a bare setup-file name is
-// always taken from the Windows directory. Names with a separator are used
+// there, and from the setup file's folder otherwise; a bare setup-file name
+// is always taken from the setup file's folder. Names with a separator are used
 // unchanged, relative ones staying relative to the current folder.
 ResolvedPaths ResolvePaths(const std::vector<std::string>& arguments, const PathContext& context);
 

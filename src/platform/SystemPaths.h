@@ -8,13 +8,15 @@ namespace kevo::platform {
 // separator; empty when the system cannot tell.
 std::string ExecutableDirectory();
 
-// The Windows directory, exactly as the system reports it (read into a
-// buffer of 261 characters, and again with more room should it not fit).
-// On POSIX systems the folder that stands in for it: the user's
-// configuration folder for the program, $XDG_CONFIG_HOME/kevoconf, or
-// ~/.config/kevoconf when XDG_CONFIG_HOME is unset or not absolute.
-// Returned without a trailing separator; the folder need not exist yet.
-std::string WindowsDirectory();
+// The setup file's default folder, where a bare setup-file name (and a
+// bare names-file name not found beside the program) is looked for. On
+// Windows the Windows directory, exactly as the system reports it (read
+// into a buffer of 261 characters, and again with more room should it not
+// fit); on POSIX systems the user's configuration folder for the program,
+// $XDG_CONFIG_HOME/kevoconf, or ~/.config/kevoconf when XDG_CONFIG_HOME is
+// unset or not absolute. Returned without a trailing separator; the folder
+// need not exist yet.
+std::string SetupFileFolder();
 
 // Creates the folder and its missing parents (mode 0700 for new ones, as a
 // user's configuration folder should be). Returns false when it cannot.

@@ -25,7 +25,7 @@ std::string ExecutableDirectory() {
     }
 }
 
-std::string WindowsDirectory() {
+std::string SetupFileFolder() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg != nullptr && xdg[0] == '/')
         return std::string(xdg) + "/kevoconf";

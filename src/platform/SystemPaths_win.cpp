@@ -40,7 +40,7 @@ std::string ExecutableDirectory() {
     }
 }
 
-std::string WindowsDirectory() {
+std::string SetupFileFolder() {
     return win::ReadSystemFolder(
         [](char* buffer, std::uint32_t size) { return GetWindowsDirectoryA(buffer, size); },
         win::kWindowsDirectoryBufferSize);

@@ -42,7 +42,7 @@ void InProcessProgram::StartUp(const std::string& mode, const ProgramFiles& file
     main::PathContext context;
     context.style = main::PathStyle::Posix;
     context.executableDirectory = (files.configFolder / "bin").string() + "/";
-    context.windowsDirectory = files.configFolder.string();
+    context.setupFileFolder = files.configFolder.string();
     context.fileExists = [](const std::string& path) {
         return std::filesystem::is_regular_file(path);
     };

@@ -92,7 +92,7 @@ public:
         main::PathContext context;
         context.style = main::PathStyle::Posix;
         context.executableDirectory = windowsDir + "/bin/";
-        context.windowsDirectory = windowsDir;
+        context.setupFileFolder = windowsDir;
         context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
         form.FormCreate(arguments, context);
         if (!ui.terminationRequested)

@@ -185,7 +185,7 @@ protected:
         PathContext context;
         context.style = PathStyle::Posix;
         context.executableDirectory = (dir_ / "bin/").string();
-        context.windowsDirectory = (dir_ / "config").string();
+        context.setupFileFolder = (dir_ / "config").string();
         context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
         form_.FormCreate(arguments, context);
         if (!ui_.terminationRequested)

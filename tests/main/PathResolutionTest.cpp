@@ -25,7 +25,7 @@ TEST_P(ResolvePathsTest, ResolvesBothFiles) {
     PathContext context;
     context.style = c.style;
     context.executableDirectory = c.style == PathStyle::Windows ? "C:\\Kevo\\" : "/opt/kevo/bin/";
-    context.windowsDirectory =
+    context.setupFileFolder =
         c.style == PathStyle::Windows ? "C:\\WINDOWS" : "/home/a/.config/kevoconf";
     context.fileExists = [&](const std::string& path) { return c.existingFiles.count(path) > 0; };
     const auto paths = ResolvePaths(c.arguments, context);
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ResolvePaths, NoExecutableFolderMeansNoLookBesideIt) {
     PathContext context;
     context.style = PathStyle::Posix;
-    context.windowsDirectory = "/cfg";
+    context.setupFileFolder = "/cfg";
     context.fileExists = [](const std::string&) { return true; };
     EXPECT_EQ(ResolvePaths({"1", "n.txt"}, context).namesFileName, "/cfg/n.txt");
 }

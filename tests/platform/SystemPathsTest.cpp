@@ -44,21 +44,21 @@ TEST(SystemPaths, ExecutableDirectoryHoldsThisTest) {
     EXPECT_TRUE(fs::exists(fs::path(dir) / "platform_test"));
 }
 
-TEST(SystemPaths, WindowsDirectoryStandsInTheUsersConfigurationFolder) {
+TEST(SystemPaths, SetupFileFolderIsTheUsersConfigurationFolder) {
     {
         ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg-test");
-        EXPECT_EQ(WindowsDirectory(), "/tmp/xdg-test/kevoconf");
+        EXPECT_EQ(SetupFileFolder(), "/tmp/xdg-test/kevoconf");
     }
     {
         ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
         ScopedEnv home("HOME", "/home/alice");
-        EXPECT_EQ(WindowsDirectory(), "/home/alice/.config/kevoconf");
+        EXPECT_EQ(SetupFileFolder(), "/home/alice/.config/kevoconf");
     }
     {
         // A relative XDG_CONFIG_HOME is not valid and is ignored.
         ScopedEnv xdg("XDG_CONFIG_HOME", "relative/dir");
         ScopedEnv home("HOME", "/home/bob");
-        EXPECT_EQ(WindowsDirectory(), "/home/bob/.config/kevoconf");
+        EXPECT_EQ(SetupFileFolder(), "/home/bob/.config/kevoconf");
     }
 }
 

@@ -206,7 +206,7 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
     NoWindows windows;
     main::MainForm form(catalogue, prompter, windows);
     main::PathContext context;
-    context.windowsDirectory = folder_ / "config";
+    context.setupFileFolder = folder_ / "config";
     context.fileExists = platform::FileExists;
     form.FormCreate({"0", names, setup}, context);
     ASSERT_FALSE(windows.terminated);

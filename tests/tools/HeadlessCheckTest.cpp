@@ -63,7 +63,7 @@ protected:
         main::PathContext context;
         context.style = main::PathStyle::Posix;
         context.executableDirectory = folder_ / "bin/";
-        context.windowsDirectory = folder_ / "config";
+        context.setupFileFolder = folder_ / "config";
         context.fileExists = platform::FileExists;
         SimulatedPrintingService service = SimulatedPrintingService::FromText(printers);
         return RunCheck(files, context, service);

@@ -48,7 +48,7 @@ class MainWindowTest : public QObject {
         printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*service_, prompter_);
         form_ = std::make_unique<main::TForm1>(printSetup_->Catalogue(), prompter_, nullptr);
         main::PathContext context;
-        context.windowsDirectory = dir;
+        context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
         form_->FormCreate({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
         form_->Form().StartupCheck();

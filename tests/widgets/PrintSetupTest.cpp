@@ -38,7 +38,7 @@ class PrintSetupTest : public QObject {
         form_ = std::make_unique<main::TForm1>(dialog_->Catalogue(), prompter_, nullptr);
         form_->Form().SetPrintSetupDialog(dialog_.get());
         main::PathContext context;
-        context.windowsDirectory = dir;
+        context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
         form_->FormCreate({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
         form_->Form().StartupCheck();

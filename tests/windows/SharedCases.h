@@ -34,7 +34,7 @@ struct CommandLineCase {
 struct Folders {
     main::PathStyle style;
     std::string executableDirectory;
-    std::string windowsDirectory;
+    std::string setupFileFolder;
     std::set<std::string> existingFiles;
 };
 
@@ -245,7 +245,7 @@ inline main::PathContext ContextFor(const Folders& folders) {
     main::PathContext context;
     context.style = folders.style;
     context.executableDirectory = folders.executableDirectory;
-    context.windowsDirectory = folders.windowsDirectory;
+    context.setupFileFolder = folders.setupFileFolder;
     context.fileExists = [files = folders.existingFiles](const std::string& path) {
         return files.count(path) != 0;
     };

@@ -38,7 +38,7 @@ TEST(WindowsFolders, WindowsDirectoryAsTheSystemReportsIt) {
     char expected[MAX_PATH + 1] = {};
     const UINT length = GetWindowsDirectoryA(expected, sizeof expected);
     ASSERT_GT(length, 0u);
-    const std::string folder = platform::WindowsDirectory();
+    const std::string folder = platform::SetupFileFolder();
     EXPECT_EQ(folder, std::string(expected, length));
     EXPECT_NE(folder.back(), '\\');
     EXPECT_TRUE(platform::DirectoryExists(folder));
@@ -98,20 +98,20 @@ TEST(WindowsPaths, NamesFileBesideTheProgramIsFound) {
     const std::string name = "kevo-names-" + std::to_string(GetCurrentProcessId()) + ".txt";
     main::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
-    context.windowsDirectory = platform::WindowsDirectory();
+    context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;
     EXPECT_EQ(context.style, main::PathStyle::Windows);
 
     const std::vector<std::string> arguments = {"1", name, "setup.ini"};
     EXPECT_EQ(main::ResolvePaths(arguments, context).namesFileName,
-              context.windowsDirectory + "\\" + name);
+              context.setupFileFolder + "\\" + name);
 
     const std::string beside = context.executableDirectory + name;
     WriteBytes(beside, "Invoices\r\n");
     const main::ResolvedPaths paths = main::ResolvePaths(arguments, context);
     DeleteFileA(beside.c_str());
     EXPECT_EQ(paths.namesFileName, beside);
-    EXPECT_EQ(paths.setupFileName, context.windowsDirectory + "\\setup.ini");
+    EXPECT_EQ(paths.setupFileName, context.setupFileFolder + "\\setup.ini");
 }
 
 TEST(WindowsFiles, NamesFileIsReadAsBytes) {

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
 
     main::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
-    context.windowsDirectory = platform::WindowsDirectory();
+    context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;
 
     const auto service = platform::MakePrintingService();
