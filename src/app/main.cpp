@@ -2,8 +2,8 @@
 
 #include "main/Main.h"
 #include "app/splash.h"
+#include "core/ErrorReport.h"
 #include "platform/CommandLine.h"
-#include "platform/ErrorReport.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
@@ -50,7 +50,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(platform::kApplicationTitle));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(core::kApplicationTitle));
     QApplication::setWindowIcon(resources::ProgramIcon());
     const auto arguments = platform::ProgramArguments(argc, argv);
     auto& termination = platform::Termination::Instance();

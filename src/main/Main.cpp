@@ -24,8 +24,8 @@
 
 namespace kevo::main {
 
-TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter,
-               QWidget* splash, QWidget* parent)
+TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter, QWidget* splash,
+               QWidget* parent)
     : QMainWindow(parent), splash_(splash), form_(catalogue, prompter, *this) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quillmere Printer Configuration"));

@@ -23,7 +23,7 @@ class TForm1 : public QMainWindow, public MainFormUi {
     Q_OBJECT
 public:
     // splash is the program's splash window, shown while a recheck runs.
-    TForm1(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter, QWidget* splash,
+    TForm1(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter, QWidget* splash,
            QWidget* parent = nullptr);
     ~TForm1() override;
 

@@ -1,19 +1,19 @@
 #include "main/MainForm.h"
 
+#include "core/ErrorReport.h"
+#include "core/Prompter.h"
 #include "main/ConsistencyCheck.h"
 #include "main/NamesFile.h"
 #include "main/SetupFile.h"
 #include "platform/CommandLine.h"
-#include "platform/ErrorReport.h"
-#include "platform/Prompter.h"
 #include "platform/SystemPaths.h"
 #include "printsetup/PrintSetupForm.h"
 #include "printsetup/PrinterCatalogue.h"
 
 namespace kevo::main {
 
-using platform::MessageButton;
-using platform::MessageType;
+using core::MessageButton;
+using core::MessageType;
 
 namespace {
 
@@ -43,7 +43,7 @@ std::string MissingSetupFileQuestion(const std::string& path) {
 
 } // namespace
 
-MainForm::MainForm(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter,
+MainForm::MainForm(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter,
                    MainFormUi& ui)
     : catalogue_(catalogue), prompter_(prompter), ui_(ui) {}
 
@@ -113,8 +113,8 @@ bool MainForm::ReadIniData() {
 
 void MainForm::WriteIniData() {
     if (!namesRead_)
-        throw platform::KevoError("The printer names were not read; the setup file " +
-                                  setupFileName_ + " is left as it is");
+        throw core::KevoError("The printer names were not read; the setup file " + setupFileName_ +
+                              " is left as it is");
     // The user's configuration folder is made the first time a setup file
     // is written there.
     if (!windowsDir_.empty() && setupFileName_.rfind(windowsDir_ + "/", 0) == 0)

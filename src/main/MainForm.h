@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kevo::platform {
+namespace kevo::core {
 class Prompter;
 }
 namespace kevo::printsetup {
@@ -51,7 +51,7 @@ public:
 // table, and the window's commands and events, free of any window system.
 class MainForm {
 public:
-    MainForm(printsetup::PrinterCatalogue& catalogue, platform::Prompter& prompter, MainFormUi& ui);
+    MainForm(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter, MainFormUi& ui);
 
     // The print setup dialog through which lines are edited.
     void SetPrintSetupDialog(printsetup::PrintSetupDialog* dialog) { printSetup_ = dialog; }
@@ -133,7 +133,7 @@ private:
     template <typename Step> void Guarded(Step step);
 
     printsetup::PrinterCatalogue& catalogue_;
-    platform::Prompter& prompter_;
+    core::Prompter& prompter_;
     MainFormUi& ui_;
     printsetup::PrintSetupDialog* printSetup_ = nullptr;
 

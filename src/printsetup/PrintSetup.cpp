@@ -1,6 +1,6 @@
 #include "printsetup/PrintSetup.h"
 
-#include "platform/Prompter.h"
+#include "core/Prompter.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/Centre.h"
 #include "platform/qt/QtText.h"
@@ -75,7 +75,7 @@ void ShowList(QComboBox* widget, const CatalogueList& list) {
 
 } // namespace
 
-TfrmPrintSetup::TfrmPrintSetup(platform::PrintingService& service, platform::Prompter& prompter,
+TfrmPrintSetup::TfrmPrintSetup(platform::PrintingService& service, core::Prompter& prompter,
                                QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),

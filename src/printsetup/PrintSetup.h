@@ -11,7 +11,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-namespace kevo::platform {
+namespace kevo::core {
 class Prompter;
 }
 
@@ -27,7 +27,7 @@ public:
     // Creating the dialog builds the catalogue over service; a failure
     // (no default printer, a failing driver) is shown in the standard
     // error report and the dialog is created all the same.
-    TfrmPrintSetup(platform::PrintingService& service, platform::Prompter& prompter,
+    TfrmPrintSetup(platform::PrintingService& service, core::Prompter& prompter,
                    QWidget* parent = nullptr);
 
     PrinterCatalogue& Catalogue() { return catalogue_; }
@@ -73,7 +73,7 @@ private:
 
     PrinterCatalogue catalogue_;
     PrintSetupForm form_;
-    platform::Prompter& prompter_;
+    core::Prompter& prompter_;
     bool refreshing_ = false;
 };
 

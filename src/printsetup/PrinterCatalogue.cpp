@@ -1,13 +1,13 @@
 #include "printsetup/PrinterCatalogue.h"
 
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 namespace kevo::printsetup {
 
-using platform::KevoError;
+using core::KevoError;
 
 namespace {
 

@@ -74,7 +74,7 @@ public:
 // built once and queried by the consistency check and line editing; the
 // print setup dialog shows it.
 //
-// Failures throw kevo::platform::KevoError with the text the user sees:
+// Failures throw kevo::core::KevoError with the text the user sees:
 // "There is no default printer currently selected", "DevCap Error", or
 // "System Error.  Code: %d.\r\n%s". Each leaves the state described at the
 // operation that raises it.

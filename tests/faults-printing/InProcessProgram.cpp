@@ -1,25 +1,24 @@
 #include "InProcessProgram.h"
 
+#include "core/ErrorReport.h"
 #include "main/ConfigTable.h"
-#include "platform/ErrorReport.h"
 #include "platform/printing/PrintingServiceFactory.h"
 
 #include <utility>
 
 namespace kevo::faults {
 
-platform::MessageAnswer RecordingPrompter::ShowMessage(const std::string& text,
-                                                       platform::MessageType type,
-                                                       platform::MessageButtons buttons) {
+core::MessageAnswer RecordingPrompter::ShowMessage(const std::string& text, core::MessageType type,
+                                                   core::MessageButtons buttons) {
     // A message opened after the termination request closes at once, unseen.
     if (ui_.terminationRequested)
-        return platform::MessageButton::Cancel;
+        return core::MessageButton::Cancel;
     shown_.push_back("message: " + text);
     return script_.ShowMessage(text, type, buttons);
 }
 
 void RecordingPrompter::ShowErrorReport(const std::string& errorText) {
-    shown_.push_back("report: " + platform::StandardErrorText(errorText));
+    shown_.push_back("report: " + core::StandardErrorText(errorText));
     script_.ShowErrorReport(errorText);
 }
 
@@ -61,7 +60,7 @@ void InProcessProgram::Recheck() {
 }
 
 void InProcessProgram::Reload() {
-    prompter_.AnswerNext(platform::MessageButton::OK);
+    prompter_.AnswerNext(core::MessageButton::OK);
     form_->mnuFileReloadDetailsClick();
 }
 

@@ -9,8 +9,8 @@
 //
 // Shared by the printing-service fault tests and the benchmark suite.
 
+#include "ScriptedPrompter.h"
 #include "main/MainForm.h"
-#include "platform/Prompter.h"
 #include "platform/printing/PrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -44,16 +44,16 @@ public:
 
 // Every message and error report in the order shown, each as "message: "
 // or "report: " followed by its text (the error report's with its full stop).
-class RecordingPrompter : public platform::Prompter {
+class RecordingPrompter : public core::Prompter {
 public:
     explicit RecordingPrompter(const QuietUi& ui) : ui_(ui) {}
 
-    platform::MessageAnswer ShowMessage(const std::string& text, platform::MessageType type,
-                                        platform::MessageButtons buttons) override;
+    core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
+                                    core::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 
     // The next message is answered with this button.
-    void AnswerNext(platform::MessageAnswer answer) { script_.AnswerNext(answer); }
+    void AnswerNext(core::MessageAnswer answer) { script_.AnswerNext(answer); }
 
     const std::vector<std::string>& Shown() const { return shown_; }
     const std::vector<std::string>& ErrorReports() const { return script_.ErrorReports(); }
@@ -61,7 +61,7 @@ public:
 
 private:
     const QuietUi& ui_;
-    platform::ScriptedPrompter script_;
+    test::ScriptedPrompter script_;
     std::vector<std::string> shown_;
 };
 

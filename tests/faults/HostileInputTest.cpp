@@ -32,6 +32,7 @@ namespace kevo::faults {
 namespace {
 
 using namespace std::string_literals;
+using core::MessageButton;
 using main::ColChanged;
 using main::ColDriver;
 using main::ColErrors;
@@ -44,7 +45,6 @@ using main::ColTray2No;
 using main::ColWhere;
 using main::fixture::kPrinters;
 using main::fixture::Section;
-using platform::MessageButton;
 using Clock = std::chrono::steady_clock;
 
 // A hang shows as a run far beyond this; a normal one takes well under a

@@ -12,8 +12,8 @@
 #include "FormHarness.h"
 #include "faultshim.h"
 
+#include "core/Prompter.h"
 #include "main/ConfigTable.h"
-#include "platform/Prompter.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,9 @@
 namespace kevo::faults {
 namespace {
 
+using core::MessageButton;
 using main::fixture::kPrinters;
 using main::fixture::Section;
-using platform::MessageButton;
 
 const std::string kNames = "Invoices\r\nOrders\r\nLabels\r\n";
 

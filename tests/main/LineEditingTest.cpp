@@ -6,7 +6,7 @@ namespace kevo::main {
 namespace {
 
 using namespace fixture;
-using platform::MessageButton;
+using core::MessageButton;
 using printsetup::PrintSetupForm;
 
 const std::string kLaser = Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray",

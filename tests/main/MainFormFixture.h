@@ -1,7 +1,7 @@
 #pragma once
 
+#include "ScriptedPrompter.h"
 #include "main/MainForm.h"
-#include "platform/Prompter.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrintSetupForm.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -15,8 +15,8 @@
 namespace kevo::main::fixture {
 
 namespace fs = std::filesystem;
-using platform::MessageButton;
-using platform::MessageType;
+using core::MessageButton;
+using core::MessageType;
 
 // The windows around the logic, as far as a test can see them.
 class FakeUi : public MainFormUi {
@@ -56,11 +56,11 @@ public:
 
 // Once termination has been requested, every message closes at once with
 // Cancel, unseen by the user; the others are answered from the script.
-class TerminatingPrompter : public platform::Prompter {
+class TerminatingPrompter : public core::Prompter {
 public:
     explicit TerminatingPrompter(const FakeUi& ui) : ui_(ui) {}
     MessageButton ShowMessage(const std::string& text, MessageType type,
-                              platform::MessageButtons buttons) override {
+                              core::MessageButtons buttons) override {
         if (ui_.terminationRequested) {
             closedAtOnce.push_back(text);
             return MessageButton::Cancel;
@@ -78,7 +78,7 @@ public:
         return texts;
     }
 
-    platform::ScriptedPrompter script;
+    test::ScriptedPrompter script;
     std::vector<std::string> closedAtOnce;
 
 private:

@@ -9,7 +9,7 @@ namespace kevo::main {
 namespace {
 
 using namespace fixture;
-using platform::MessageButton;
+using core::MessageButton;
 
 struct RunModeCase {
     std::string mode;

@@ -1,6 +1,6 @@
 #include "printsetup/PrinterCatalogue.h"
 
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/printing/CachingPrintingService.h"
 #include "platform/printing/SimulatedPrintingService.h"
 
@@ -14,7 +14,7 @@
 namespace kevo::printsetup {
 namespace {
 
-using platform::KevoError;
+using core::KevoError;
 using platform::SimulatedPrintingService;
 using Items = std::vector<std::string>;
 
@@ -214,7 +214,7 @@ TEST(CatalogueBuild, NoDefaultPrinterLeavesTheListEmptyAndKeepsFailing) {
         EXPECT_EQ(cat.SelectedPosition(), -1);
         EXPECT_EQ(c.pointer.log, "+-");
         // As the standard error report shows it.
-        EXPECT_EQ(platform::StandardErrorText(kNoDefault),
+        EXPECT_EQ(core::StandardErrorText(kNoDefault),
                   "There is no default printer currently selected.");
     }
 }

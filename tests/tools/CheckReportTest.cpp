@@ -11,7 +11,7 @@
 namespace kevo::tools {
 namespace {
 
-using platform::MessageButton;
+using core::MessageButton;
 using Strings = std::vector<std::string>;
 
 TEST(CheckReport, SplitsEveryKindOfErrorsText) {
@@ -227,9 +227,9 @@ TEST(CheckReport, PrometheusGaugesLabelledWithTheFiles) {
 }
 
 TEST(QuietPrompter, DeclinesAndNeverWaits) {
-    using platform::MessageType;
+    using core::MessageType;
     struct Case {
-        platform::MessageButtons buttons;
+        core::MessageButtons buttons;
         MessageButton answer;
         bool question;
     };

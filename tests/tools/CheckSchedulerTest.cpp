@@ -4,10 +4,10 @@
 #include "CheckFiles.h"
 #include "MiniJson.h"
 #include "PrivateScheduler.h"
+#include "ScriptedPrompter.h"
 #include "ToolRunner.h"
 #include "main/ConfigTable.h"
 #include "main/MainForm.h"
-#include "platform/Prompter.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -202,7 +202,7 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
     const auto service = platform::MakePrintingService(nullptr);
     printsetup::PrinterCatalogue catalogue(*service);
     catalogue.FormCreate();
-    platform::ScriptedPrompter prompter;
+    test::ScriptedPrompter prompter;
     NoWindows windows;
     main::MainForm form(catalogue, prompter, windows);
     main::PathContext context;

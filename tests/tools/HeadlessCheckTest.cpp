@@ -275,7 +275,7 @@ TEST_F(HeadlessCheckTest, MissingSetupFileAndNoDefaultPrinterAreErrors) {
     const CheckResult result = Run({names, missing});
     ASSERT_EQ(result.notices.size(), 1u);
     EXPECT_EQ(result.notices[0].kind, Notice::Kind::Question);
-    EXPECT_EQ(result.notices[0].answer, platform::MessageButton::No);
+    EXPECT_EQ(result.notices[0].answer, core::MessageButton::No);
 }
 
 TEST_F(HeadlessCheckTest, TooManyNamesIsOnlyAWarning) {

@@ -12,6 +12,7 @@
 #include <QTest>
 
 using namespace kevo::platform;
+using namespace kevo::core;
 using B = MessageButton;
 
 class MessageDialogTest : public QObject {

@@ -4,7 +4,7 @@
 
 #include "FakeWinspool.h"
 
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/win/WinspoolPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -299,8 +299,8 @@ protected:
     std::string BuildError() {
         try {
             catalogue_.FormCreate();
-        } catch (const platform::KevoError& error) {
-            return platform::StandardErrorText(error.what());
+        } catch (const core::KevoError& error) {
+            return core::StandardErrorText(error.what());
         }
         return {};
     }
@@ -361,8 +361,8 @@ TEST_F(WinspoolCatalogue, DefaultPrinterFailuresAsTheUserSeesThem) {
         std::string report;
         try {
             catalogue.FormCreate();
-        } catch (const platform::KevoError& error) {
-            report = platform::StandardErrorText(error.what());
+        } catch (const core::KevoError& error) {
+            report = core::StandardErrorText(error.what());
         }
         EXPECT_EQ(report, c.report) << c.error;
         EXPECT_TRUE(catalogue.cboPrinters().items.empty()) << c.error;

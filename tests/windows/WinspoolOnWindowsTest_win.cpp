@@ -6,7 +6,7 @@
 #include "PrinterDump.h"
 #include "WindowsTestSupport.h"
 
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/win/WinspoolPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 

@@ -3,8 +3,8 @@
 #include "JsonWriter.h"
 #include "TextQuoting.h"
 #include "ToolVersion.h"
+#include "core/MessageDialog.h"
 #include "main/ConfigTable.h"
-#include "platform/MessageDialog.h"
 
 #include <algorithm>
 #include <array>
@@ -52,8 +52,8 @@ const char* KindName(Notice::Kind kind) {
 }
 
 // A button's caption without its access-key marker: "&No" is "No".
-std::string AnswerName(platform::MessageAnswer answer) {
-    std::string caption = platform::MessageButtonCaption(answer);
+std::string AnswerName(core::MessageAnswer answer) {
+    std::string caption = core::MessageButtonCaption(answer);
     caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
     return caption;
 }
@@ -182,7 +182,7 @@ std::string CheckReportJson(const CheckResult& result) {
         json.Key("kind");
         json.String(KindName(notice.kind));
         json.Key("type");
-        json.String(platform::MessageCaption(notice.type));
+        json.String(core::MessageCaption(notice.type));
         json.TextMember("text", notice.text);
         if (notice.answer) {
             json.Key("answer");

@@ -1,9 +1,9 @@
 #include "HeadlessCheck.h"
 
 #include "HeadlessUi.h"
+#include "core/ErrorReport.h"
 #include "main/ConfigTable.h"
 #include "main/MainForm.h"
-#include "platform/ErrorReport.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
 #include "printsetup/PrinterCatalogue.h"

@@ -1,20 +1,20 @@
 #include "QuietPrompter.h"
 
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <algorithm>
 
 namespace kevo::tools {
 
-using platform::MessageAnswer;
-using platform::MessageButton;
-using platform::MessageButtons;
+using core::MessageAnswer;
+using core::MessageButton;
+using core::MessageButtons;
 
 MessageAnswer DecliningAnswer(MessageButtons buttons) {
-    return buttons.Has(MessageButton::No) ? MessageButton::No : platform::EscapeAnswer(buttons);
+    return buttons.Has(MessageButton::No) ? MessageButton::No : core::EscapeAnswer(buttons);
 }
 
-MessageAnswer QuietPrompter::ShowMessage(const std::string& text, platform::MessageType type,
+MessageAnswer QuietPrompter::ShowMessage(const std::string& text, core::MessageType type,
                                          MessageButtons buttons) {
     if (ended_)
         return MessageButton::Cancel;
@@ -22,7 +22,7 @@ MessageAnswer QuietPrompter::ShowMessage(const std::string& text, platform::Mess
     notice.type = type;
     notice.text = text;
     const MessageAnswer answer = DecliningAnswer(buttons);
-    if (platform::OrderedButtons(buttons).size() > 1) {
+    if (core::OrderedButtons(buttons).size() > 1) {
         notice.kind = Notice::Kind::Question;
         notice.answer = answer;
     }
@@ -35,7 +35,7 @@ void QuietPrompter::ShowErrorReport(const std::string& errorText) {
         return;
     Notice notice;
     notice.kind = Notice::Kind::ErrorReport;
-    notice.text = platform::StandardErrorText(errorText);
+    notice.text = core::StandardErrorText(errorText);
     notices_.push_back(std::move(notice));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompter.h"
+#include "core/Prompter.h"
 
 #include <optional>
 #include <string>
@@ -16,25 +16,25 @@ struct Notice {
         ErrorReport, // the standard error report
     };
     Kind kind = Kind::Message;
-    platform::MessageType type = platform::MessageType::Error;
+    core::MessageType type = core::MessageType::Error;
     // The program's own text: lines end with CR LF as in its messages. An
     // error report's text is as the standard error report shows it.
     std::string text;
-    std::optional<platform::MessageAnswer> answer;
+    std::optional<core::MessageAnswer> answer;
 };
 
 // The answer that declines what a message offers: No where it has a No
 // button, else the answer of the Esc key (Cancel, else OK).
-platform::MessageAnswer DecliningAnswer(platform::MessageButtons buttons);
+core::MessageAnswer DecliningAnswer(core::MessageButtons buttons);
 
 // A prompter for a run without a user: it never waits, answers every
 // message at once with DecliningAnswer (so the missing setup file's
 // question "Configure all the printer details now?" is answered No), and
 // keeps everything it was shown.
-class QuietPrompter : public platform::Prompter {
+class QuietPrompter : public core::Prompter {
 public:
-    platform::MessageAnswer ShowMessage(const std::string& text, platform::MessageType type,
-                                        platform::MessageButtons buttons) override;
+    core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
+                                    core::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 
     // The program ends: later messages are neither kept nor shown, and are

@@ -3,7 +3,7 @@
 #include "JsonWriter.h"
 #include "TextQuoting.h"
 #include "ToolVersion.h"
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <algorithm>
@@ -42,8 +42,8 @@ PrinterListing ListPrinters(platform::PrintingService& service) {
     PrinterCatalogue catalogue(service);
     try {
         catalogue.FormCreate();
-    } catch (const platform::KevoError& error) {
-        listing.buildError = platform::StandardErrorText(error.what());
+    } catch (const core::KevoError& error) {
+        listing.buildError = core::StandardErrorText(error.what());
         listing.failed = true;
     }
 
@@ -61,8 +61,8 @@ PrinterListing ListPrinters(platform::PrintingService& service) {
         catalogue.SetSelectedPosition(printer.position);
         try {
             catalogue.cboPrintersChange();
-        } catch (const platform::KevoError& e) {
-            printer.error = platform::StandardErrorText(e.what());
+        } catch (const core::KevoError& e) {
+            printer.error = core::StandardErrorText(e.what());
             listing.failed = true;
         }
         printer.port = catalogue.lblPort();

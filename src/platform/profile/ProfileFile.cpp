@@ -115,7 +115,7 @@ private:
 } // namespace
 
 ProfileWriteError::ProfileWriteError(const std::string& path)
-    : KevoError("Unable to write to " + path) {}
+    : core::KevoError("Unable to write to " + path) {}
 
 ProfileFile::ProfileFile(std::string path) : ProfileFile(std::move(path), SystemFileSystem()) {}
 

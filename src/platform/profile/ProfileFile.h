@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileDocument.h"
 
@@ -12,7 +12,7 @@ namespace kevo::platform {
 
 // A write to a profile file that the system refused. what() is
 // "Unable to write to " followed by the file's path.
-class ProfileWriteError : public KevoError {
+class ProfileWriteError : public core::KevoError {
 public:
     explicit ProfileWriteError(const std::string& path);
 };

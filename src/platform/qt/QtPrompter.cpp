@@ -1,6 +1,6 @@
 #include "platform/qt/QtPrompter.h"
 
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/StandardMessageDialog.h"
 #include "platform/qt/Termination.h"
@@ -21,28 +21,29 @@ public:
     ArrowWhileOpen& operator=(const ArrowWhileOpen&) = delete;
 };
 
-MessageAnswer Run(StandardMessageDialog& dialog) {
+core::MessageAnswer Run(StandardMessageDialog& dialog) {
     // A pending termination request closes the window at once.
     if (Termination::Instance().TakesEffectBeforeModal())
-        return MessageButton::Cancel;
+        return core::MessageButton::Cancel;
     ArrowWhileOpen arrow;
     dialog.exec();
     if (Termination::Instance().Terminating())
-        return MessageButton::Cancel;
+        return core::MessageButton::Cancel;
     return dialog.Answer();
 }
 
 } // namespace
 
-MessageAnswer QtPrompter::ShowMessage(const std::string& text, MessageType type,
-                                      MessageButtons buttons) {
+core::MessageAnswer QtPrompter::ShowMessage(const std::string& text, core::MessageType type,
+                                            core::MessageButtons buttons) {
     StandardMessageDialog dialog(ToQString(text), type, buttons);
     return Run(dialog);
 }
 
 void QtPrompter::ShowErrorReport(const std::string& errorText) {
-    StandardMessageDialog dialog(QString::fromUtf8(kApplicationTitle),
-                                 ToQString(StandardErrorText(errorText)), MessageButton::OK);
+    StandardMessageDialog dialog(QString::fromUtf8(core::kApplicationTitle),
+                                 ToQString(core::StandardErrorText(errorText)),
+                                 core::MessageButton::OK);
     Run(dialog);
 }
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "platform/Prompter.h"
+#include "core/Prompter.h"
 
 namespace kevo::platform {
 
 // The program's prompter: standard message dialogs on the screen. While the
 // program is terminating every message closes at once with Cancel.
-class QtPrompter : public Prompter {
+class QtPrompter : public core::Prompter {
 public:
-    MessageAnswer ShowMessage(const std::string& text, MessageType type,
-                              MessageButtons buttons) override;
+    core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
+                                    core::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 };
 

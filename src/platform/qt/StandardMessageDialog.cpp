@@ -18,15 +18,15 @@ namespace {
 
 enum IconKind { IconWarning, IconStop, IconInformation, IconQuestion };
 
-int IconFor(MessageType type) {
+int IconFor(core::MessageType type) {
     switch (type) {
-    case MessageType::Warning:
+    case core::MessageType::Warning:
         return IconWarning;
-    case MessageType::Error:
+    case core::MessageType::Error:
         return IconStop;
-    case MessageType::Information:
+    case core::MessageType::Information:
         return IconInformation;
-    case MessageType::Confirmation:
+    case core::MessageType::Confirmation:
         return IconQuestion;
     }
     return IconInformation;
@@ -47,21 +47,21 @@ QStyle::StandardPixmap PixmapFor(int kind) {
 
 } // namespace
 
-StandardMessageDialog::StandardMessageDialog(const QString& text, MessageType type,
-                                             MessageButtons buttons, QWidget* parent)
+StandardMessageDialog::StandardMessageDialog(const QString& text, core::MessageType type,
+                                             core::MessageButtons buttons, QWidget* parent)
     : QDialog(parent) {
-    Build(QString::fromStdString(MessageCaption(type)), text, IconFor(type), buttons);
+    Build(QString::fromStdString(core::MessageCaption(type)), text, IconFor(type), buttons);
 }
 
 StandardMessageDialog::StandardMessageDialog(const QString& caption, const QString& text,
-                                             MessageButtons buttons, QWidget* parent)
+                                             core::MessageButtons buttons, QWidget* parent)
     : QDialog(parent) {
     Build(caption, text, IconStop, buttons);
 }
 
 void StandardMessageDialog::Build(const QString& caption, const QString& text, int iconKind,
-                                  MessageButtons buttons) {
-    buttons_ = buttons.Empty() ? MessageButtons(MessageButton::OK) : buttons;
+                                  core::MessageButtons buttons) {
+    buttons_ = buttons.Empty() ? core::MessageButtons(core::MessageButton::OK) : buttons;
     text_ = text;
     setWindowTitle(caption);
     setModal(true);
@@ -84,9 +84,10 @@ void StandardMessageDialog::Build(const QString& caption, const QString& text, i
 
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    const MessageButton defaultButton = DefaultButton(buttons_);
-    for (const MessageButton button : OrderedButtons(buttons_)) {
-        auto* widget = new QPushButton(QString::fromStdString(MessageButtonCaption(button)), this);
+    const core::MessageButton defaultButton = core::DefaultButton(buttons_);
+    for (const core::MessageButton button : core::OrderedButtons(buttons_)) {
+        auto* widget =
+            new QPushButton(QString::fromStdString(core::MessageButtonCaption(button)), this);
         // Enter presses the button that has the focus; the default button
         // answers it while no other button has the focus.
         widget->setAutoDefault(true);
@@ -107,7 +108,7 @@ void StandardMessageDialog::Build(const QString& caption, const QString& text, i
         it->second->setFocus();
 }
 
-QAbstractButton* StandardMessageDialog::Button(MessageButton button) const {
+QAbstractButton* StandardMessageDialog::Button(core::MessageButton button) const {
     const auto it = buttonWidgets_.find(button);
     return it == buttonWidgets_.end() ? nullptr : it->second;
 }
@@ -115,9 +116,10 @@ QAbstractButton* StandardMessageDialog::Button(MessageButton button) const {
 QString StandardMessageDialog::ClipboardText() const {
     const QString rule = QStringLiteral("---------------------------\r\n");
     QString buttons;
-    for (const MessageButton button : OrderedButtons(buttons_))
-        buttons += QString::fromStdString(MessageButtonCaption(button)).remove(QLatin1Char('&')) +
-                   QStringLiteral("   ");
+    for (const core::MessageButton button : core::OrderedButtons(buttons_))
+        buttons +=
+            QString::fromStdString(core::MessageButtonCaption(button)).remove(QLatin1Char('&')) +
+            QStringLiteral("   ");
     QString text = text_;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -125,14 +127,14 @@ QString StandardMessageDialog::ClipboardText() const {
            rule + buttons + QStringLiteral("\r\n") + rule;
 }
 
-void StandardMessageDialog::Answer(MessageAnswer answer) {
+void StandardMessageDialog::Answer(core::MessageAnswer answer) {
     answer_ = answer;
-    done(answer == MessageButton::Cancel ? QDialog::Rejected : QDialog::Accepted);
+    done(answer == core::MessageButton::Cancel ? QDialog::Rejected : QDialog::Accepted);
 }
 
 void StandardMessageDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Answer(EscapeAnswer(buttons_));
+        Answer(core::EscapeAnswer(buttons_));
         return;
     }
     if (event->matches(QKeySequence::Copy) ||

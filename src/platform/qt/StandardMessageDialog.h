@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MessageDialog.h"
+#include "core/MessageDialog.h"
 
 #include <QDialog>
 #include <QString>
@@ -18,17 +18,17 @@ namespace kevo::platform {
 class StandardMessageDialog : public QDialog {
     Q_OBJECT
 public:
-    StandardMessageDialog(const QString& text, MessageType type, MessageButtons buttons,
+    StandardMessageDialog(const QString& text, core::MessageType type, core::MessageButtons buttons,
                           QWidget* parent = nullptr);
     // A dialog with a caption of its own and the stop icon: the standard
     // error report.
-    StandardMessageDialog(const QString& caption, const QString& text, MessageButtons buttons,
+    StandardMessageDialog(const QString& caption, const QString& text, core::MessageButtons buttons,
                           QWidget* parent = nullptr);
 
     // The answer after exec(): the button pressed, or Cancel.
-    MessageAnswer Answer() const { return answer_; }
+    core::MessageAnswer Answer() const { return answer_; }
 
-    QAbstractButton* Button(MessageButton button) const;
+    QAbstractButton* Button(core::MessageButton button) const;
 
     // What Ctrl+C (and Ctrl+Insert) put on the clipboard: the caption, the
     // text and the buttons between dashed lines, with CR LF line ends and
@@ -41,12 +41,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void Build(const QString& caption, const QString& text, int iconKind, MessageButtons buttons);
-    void Answer(MessageAnswer answer);
+    void Build(const QString& caption, const QString& text, int iconKind,
+               core::MessageButtons buttons);
+    void Answer(core::MessageAnswer answer);
 
-    MessageButtons buttons_;
-    MessageAnswer answer_ = MessageButton::Cancel;
-    std::map<MessageButton, QAbstractButton*> buttonWidgets_;
+    core::MessageButtons buttons_;
+    core::MessageAnswer answer_ = core::MessageButton::Cancel;
+    std::map<core::MessageButton, QAbstractButton*> buttonWidgets_;
     QString text_;
 };
 

@@ -4,7 +4,7 @@
 
 #include "SchedulerEnvironment.h"
 #include "SchedulerQueries.h"
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -18,7 +18,7 @@
 namespace kevo::test {
 namespace {
 
-using platform::KevoError;
+using core::KevoError;
 using printsetup::PrinterCatalogue;
 using namespace printers;
 using Clock = std::chrono::steady_clock;

@@ -601,7 +601,7 @@ TEST(ProfileFileFailure, FolderThatRefusesTheTemporaryGetsTheFileWrittenInPlace)
 
 TEST(ProfileFileFailure, ErrorIsAProgramError) {
     const ProfileWriteError error("/home/a/setup.ini");
-    const KevoError& asKevo = error;
+    const core::KevoError& asKevo = error;
     const std::runtime_error& asRuntime = error;
     EXPECT_STREQ(asKevo.what(), "Unable to write to /home/a/setup.ini");
     EXPECT_STREQ(asRuntime.what(), "Unable to write to /home/a/setup.ini");

@@ -1,6 +1,6 @@
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 
-namespace kevo::platform {
+namespace kevo::core {
 
 std::string StandardErrorText(const std::string& errorText) {
     // Character codes are compared as unsigned bytes, so an 8-bit last
@@ -10,4 +10,4 @@ std::string StandardErrorText(const std::string& errorText) {
     return errorText;
 }
 
-} // namespace kevo::platform
+} // namespace kevo::core

@@ -1,6 +1,6 @@
-#include "platform/MessageDialog.h"
+#include "core/MessageDialog.h"
 
-namespace kevo::platform {
+namespace kevo::core {
 namespace {
 
 constexpr MessageButton kButtonOrder[] = {
@@ -82,4 +82,4 @@ MessageAnswer EscapeAnswer(MessageButtons buttons) {
     return DefaultButton(buttons);
 }
 
-} // namespace kevo::platform
+} // namespace kevo::core

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace kevo::platform {
+namespace kevo::core {
 
 // The four kinds of standard message dialog; each has its own caption and
 // icon.
@@ -79,4 +79,4 @@ constexpr MessageAnswer CloseBoxAnswer() {
     return MessageButton::Cancel;
 }
 
-} // namespace kevo::platform
+} // namespace kevo::core

@@ -1,10 +1,10 @@
-#include "platform/MessageDialog.h"
-#include "platform/ErrorReport.h"
-#include "platform/Prompter.h"
+#include "core/MessageDialog.h"
+#include "ScriptedPrompter.h"
+#include "core/ErrorReport.h"
 
 #include <gtest/gtest.h>
 
-namespace kevo::platform {
+namespace kevo::core {
 namespace {
 
 using B = MessageButton;
@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorTextCase{"Accent \xe9", "Accent \xe9."}, ErrorTextCase{"", ""}));
 
 TEST(ScriptedPrompter, AnswersFromTheScriptThenAsEscape) {
-    ScriptedPrompter prompter;
+    test::ScriptedPrompter prompter;
     prompter.AnswerNext(B::No);
     EXPECT_EQ(prompter.ShowMessage("Save?", MessageType::Warning, B::Yes | B::No | B::Cancel),
               B::No);
@@ -108,4 +108,4 @@ TEST(ScriptedPrompter, AnswersFromTheScriptThenAsEscape) {
 }
 
 } // namespace
-} // namespace kevo::platform
+} // namespace kevo::core

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace kevo::platform {
+namespace kevo::core {
 
 // An error that ends the command (or window creation) that raised it and is
 // shown to the user in the standard error report. what() is the error's own
@@ -22,4 +22,4 @@ inline constexpr const char* kApplicationTitle = "Kevo Printer Configurator";
 // ends in ".", "!" or a blank is shown as it is).
 std::string StandardErrorText(const std::string& errorText);
 
-} // namespace kevo::platform
+} // namespace kevo::core

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/Prompter.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace kevo::test {
+
+// A prompter that answers from a script and remembers what it was shown. A
+// message with no scripted answer left is answered as if Esc were pressed,
+// so a test can never wait for a user.
+class ScriptedPrompter : public core::Prompter {
+public:
+    struct Shown {
+        std::string text;
+        core::MessageType type;
+        core::MessageButtons buttons;
+        core::MessageAnswer answer;
+    };
+
+    // The next message is answered with this button.
+    void AnswerNext(core::MessageAnswer answer) { answers_.push_back(answer); }
+
+    core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
+                                    core::MessageButtons buttons) override;
+    void ShowErrorReport(const std::string& errorText) override;
+
+    const std::vector<Shown>& Messages() const { return messages_; }
+    // The texts of the standard error reports, as shown.
+    const std::vector<std::string>& ErrorReports() const { return errorReports_; }
+    std::size_t UnusedAnswers() const { return answers_.size(); }
+
+private:
+    std::deque<core::MessageAnswer> answers_;
+    std::vector<Shown> messages_;
+    std::vector<std::string> errorReports_;
+};
+
+} // namespace kevo::test
