@@ -45,7 +45,8 @@ grep -q '^KEVO_WITH_QT:BOOL=ON$' "$BUILD_DIR/CMakeCache.txt" ||
   fail "$BUILD_DIR is configured without the windows (KEVO_WITH_QT=OFF): no kevoconf to package"
 
 echo "== Building the programs in $BUILD_DIR"
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target kevoconf kevoconf-check kevoconf-printers
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target kevoconf kevoconf-check kevoconf-printers \
+  kevoconf-print
 
 echo "== Packaging"
 rm -rf "$PACKAGE_DIR"
@@ -60,6 +61,7 @@ dpkg-deb --info "$DEB"
 contents=$(dpkg-deb --contents "$DEB")
 for path in \
   ./usr/bin/kevoconf ./usr/bin/kevoconf-check ./usr/bin/kevoconf-printers \
+  ./usr/bin/kevoconf-print ./usr/share/man/man1/kevoconf-print.1.gz \
   ./usr/share/applications/kevoconf.desktop \
   ./usr/share/icons/hicolor/48x48/apps/kevoconf.png \
   ./usr/share/man/man1/kevoconf.1.gz ./usr/share/man/man1/kevoconf-check.1.gz \
@@ -123,6 +125,14 @@ cmp -s "$work/before.ini" "$work/Vezerava.ini" || fail "kevoconf 1 changed a set
 KEVOCONF_SIMULATED_PRINTERS=$examples/printers.txt \
   /usr/bin/kevoconf-check "$work/KevoName.txt" "$work/Vezerava.ini" ||
   fail "kevoconf-check finds errors in a setup without errors"
+
+# kevoconf-print on the samples: the plan of a line, nothing printed.
+KEVOCONF_SIMULATED_PRINTERS=$examples/printers.txt /usr/bin/kevoconf-print --dry-run \
+  --names-file "$examples/KevoName.txt" --setup-file "$examples/Vezerava.ini" \
+  "Delivery Notes" "$work/before.ini" >"$work/print.out" ||
+  fail "kevoconf-print --dry-run on the samples failed"
+cat "$work/print.out"
+grep -q '^Dry run: nothing was sent.$' "$work/print.out" || fail "kevoconf-print made no dry run"
 
 desktop-file-validate /usr/share/applications/kevoconf.desktop ||
   fail "desktop-file-validate rejects the installed desktop entry"

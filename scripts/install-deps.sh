@@ -11,6 +11,9 @@ PACKAGES=(
   cmake g++ ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   libcups2-dev cups-daemon cups-client cups
+  # kevoconf-print's tests print PostScript and PDF through the scheduler's
+  # filters (pstops; pdftopdf and pdftops, which render with Ghostscript).
+  cups-filters ghostscript
   qt6-base-dev libxcb1-dev
   xvfb xauth openbox xdotool x11-utils fonts-wine
   dpkg-dev file desktop-file-utils appstream

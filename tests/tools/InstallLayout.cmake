@@ -1,6 +1,7 @@
 # Installs the build into a folder of its own and checks what lands where:
 #
-#   cmake -DBUILD_DIR=... -DPREFIX=... -DICON_DIR=... -DWITH_QT=ON|OFF -P InstallLayout.cmake
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DICON_DIR=... -DWITH_QT=ON|OFF -DWITH_CUPS=ON|OFF \
+#         -P InstallLayout.cmake
 #
 # The icon files are checked to be PNG pictures of their folder's size.
 file(REMOVE_RECURSE "${PREFIX}")
@@ -27,6 +28,13 @@ set(expected
 if(WITH_QT)
   list(APPEND expected bin/kevoconf)
 endif()
+set(programs kevoconf-check kevoconf-printers)
+set(pages kevoconf kevoconf-check kevoconf-printers)
+if(WITH_CUPS)
+  list(APPEND expected bin/kevoconf-print share/man/man1/kevoconf-print.1.gz)
+  list(APPEND programs kevoconf-print)
+  list(APPEND pages kevoconf-print)
+endif()
 file(GLOB icons "${ICON_DIR}/kevoconf-*.png")
 if(NOT icons)
   message(FATAL_ERROR "no program icon in ${ICON_DIR}")
@@ -42,7 +50,7 @@ foreach(path IN LISTS expected)
   endif()
 endforeach()
 # The installed companions run.
-foreach(program kevoconf-check kevoconf-printers)
+foreach(program IN LISTS programs)
   execute_process(COMMAND "${PREFIX}/bin/${program}" --version
     RESULT_VARIABLE result OUTPUT_VARIABLE version)
   if(NOT result EQUAL 0 OR NOT version MATCHES "^${program} \\(KevoConf\\) ")
@@ -69,7 +77,7 @@ endforeach()
 
 # The manual pages are filled in: nothing of their templates is left, and
 # they name the examples folder under the prefix installed to.
-foreach(page kevoconf kevoconf-check kevoconf-printers)
+foreach(page IN LISTS pages)
   execute_process(COMMAND gzip -dc "${PREFIX}/share/man/man1/${page}.1.gz"
     OUTPUT_VARIABLE text RESULT_VARIABLE result)
   if(NOT result EQUAL 0)

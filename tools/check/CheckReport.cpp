@@ -61,8 +61,8 @@ std::string AnswerName(core::MessageAnswer answer) {
 // The program's lines (CR LF, or a lone LF) as lines of standard error, the
 // first after the program's name, the others indented under it. Control
 // characters other than the line breaks are escaped.
-std::string NoticeLines(const std::string& text) {
-    std::string out = std::string(kProgram) + ": ";
+std::string NoticeLines(const std::string& text, std::string_view program) {
+    std::string out = std::string(program) + ": ";
     std::size_t start = 0;
     for (;;) {
         std::size_t end = text.find('\n', start);
@@ -248,17 +248,17 @@ std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checke
     return text;
 }
 
-std::string NoticesText(const CheckResult& result) {
+std::string NoticesText(const CheckResult& result, std::string_view program) {
     std::string text;
     for (const Notice& notice : result.notices) {
-        text += NoticeLines(notice.text);
+        text += NoticeLines(notice.text, program);
         if (notice.answer)
             text += "    Answer: " + AnswerName(*notice.answer) + "\n";
     }
     for (const std::string& hint : result.hints)
-        text += std::string(kProgram) + ": " + hint + "\n";
+        text += std::string(program) + ": " + hint + "\n";
     if (!result.failure.empty())
-        text += std::string(kProgram) + ": no check was made: " + result.failure + "\n";
+        text += std::string(program) + ": no check was made: " + result.failure + "\n";
     return text;
 }
 

@@ -131,6 +131,13 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
             result.lines.push_back({line, table.Cell(main::ColName, line),
                                     table.Cell(main::ColPrinter, line),
                                     table.Cell(main::ColErrors, line)});
+        if (table.IsNamedLine(line)) {
+            const auto cell = [&](int column) { return table.Cell(column, line); };
+            result.namedLines.push_back(
+                {line, cell(main::ColName), cell(main::ColPrinter), cell(main::ColWhere),
+                 cell(main::ColDriver), cell(main::ColSource1), cell(main::ColTray1No),
+                 cell(main::ColSource2), cell(main::ColTray2No), cell(main::ColErrors)});
+        }
     }
     result.outcome =
         result.lines.empty() ? CheckResult::Outcome::Clean : CheckResult::Outcome::Errors;

@@ -17,6 +17,21 @@ struct CheckedLine {
     std::string errors;  // the Errors cell, exactly as the program's table holds it
 };
 
+// A named configuration line with its cells as the program's table holds
+// them after the check.
+struct SetupLine {
+    int line = 0;
+    std::string name;    // the Name cell (from the names file)
+    std::string printer; // Printer
+    std::string port;    // Where
+    std::string driver;  // Driver
+    std::string source1; // Source 1: the first page's bin name
+    std::string tray1;   // Tray1 No.: its number
+    std::string source2; // Source 2: the other pages' bin name
+    std::string tray2;   // Tray2 No.
+    std::string errors;  // Errors: empty when the line is not in error
+};
+
 struct CheckResult {
     enum class Outcome {
         Clean,  // checked, no line in error
@@ -31,6 +46,9 @@ struct CheckResult {
     int namesFileLines = 0;
     // The lines in error, in line order; empty when the check failed.
     std::vector<CheckedLine> lines;
+    // Every named line, in line order, those in error too; empty when the
+    // check failed.
+    std::vector<SetupLine> namedLines;
     // Everything the program would have shown, in order.
     std::vector<Notice> notices;
     // Why no check could be made; empty otherwise.

@@ -149,6 +149,10 @@ void CupsConnection::RecordTransportFailure() {
 }
 
 ipp_t* CupsConnection::Request(ipp_t* request, const std::string& resource) {
+    return RequestWithFile(request, resource, -1);
+}
+
+ipp_t* CupsConnection::RequestWithFile(ipp_t* request, const std::string& resource, int fd) {
     http_t* http = Connect();
     if (http == nullptr) {
         ippDelete(request);
@@ -156,7 +160,8 @@ ipp_t* CupsConnection::Request(ipp_t* request, const std::string& resource) {
     }
     SigpipeGuard guard;
     timedOut_ = false;
-    ipp_t* response = cupsDoRequest(http, request, resource.c_str());
+    // cupsDoRequest is cupsDoIORequest without a file; both free the request.
+    ipp_t* response = cupsDoIORequest(http, request, resource.c_str(), fd, -1);
     const ipp_status_t status = cupsLastError();
     if (response == nullptr) {
         // Without a response libcups leaves a status of its own: an HTTP or

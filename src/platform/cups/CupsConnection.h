@@ -39,6 +39,13 @@ public:
     // error status from the scheduler also gives nullptr (CupsFailure::Refused).
     ipp_t* Request(ipp_t* request, const std::string& resource);
 
+    // The same with the bytes of an open file after the request (a
+    // document): a regular file whole from its start, anything else from
+    // where it stands to its end. A request that failed is not sent again,
+    // since it may have reached the scheduler; only one that the scheduler
+    // turned away for authentication is (as libcups does for every request).
+    ipp_t* RequestWithFile(ipp_t* request, const std::string& resource, int fd);
+
     // Fetches a file (an HTTP GET of resource) into the open descriptor fd.
     // Gives the HTTP status; HTTP_STATUS_ERROR when the transfer failed.
     http_status_t GetFile(const std::string& resource, int fd);

@@ -46,8 +46,12 @@ PpdSources ReadSources(ppd_file_t* ppd) {
     PpdSources sources;
     sources.outcome = PpdSources::Outcome::Read;
     if (ppd_option_t* slots = ppdFindOption(ppd, "InputSlot")) {
-        for (int i = 0; i < slots->num_choices; ++i)
+        for (int i = 0; i < slots->num_choices; ++i) {
             sources.inputSlotTexts.emplace_back(slots->choices[i].text);
+            sources.inputSlotKeywords.emplace_back(slots->choices[i].choice);
+            if (std::strcmp(slots->choices[i].choice, slots->defchoice) == 0)
+                sources.defaultInputSlot = slots->choices[i].choice;
+        }
     }
     // ppdFindChoice ignores case; the PPD keyword "True" does not.
     if (ppd_option_t* manual = ppdFindOption(ppd, "ManualFeed")) {
@@ -56,6 +60,8 @@ PpdSources ReadSources(ppd_file_t* ppd) {
                 sources.hasManualFeed = true;
         }
     }
+    sources.postScript =
+        ppd->num_filters == 0 && ppdFindAttr(ppd, "cupsFilter2", nullptr) == nullptr;
     return sources;
 }
 

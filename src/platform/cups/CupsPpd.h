@@ -22,6 +22,14 @@ struct PpdSources {
     std::vector<std::string> inputSlotTexts;
     // The PPD has a ManualFeed option with a "True" choice.
     bool hasManualFeed = false;
+    // What a print job names them by: the InputSlot choice keywords in the
+    // same order, and the default choice's keyword when the PPD's default is
+    // one of its choices (empty otherwise, "Unknown" for example).
+    std::vector<std::string> inputSlotKeywords;
+    std::string defaultInputSlot;
+    // The PPD names no filter of its own (no *cupsFilter or *cupsFilter2):
+    // the printer takes PostScript, made by the scheduler's PostScript filter.
+    bool postScript = false;
 };
 
 // Fetches "<queueResource>.ppd" (queueResource as "/printers/NAME", not

@@ -336,6 +336,28 @@ void CupsPrintingService::ForgetFailures() {
         connection_->Retry();
 }
 
+std::optional<QueueSources> CupsPrintingService::PaperSources(const std::string& printer) {
+    const CupsQueue* queue = FindQueue(printer);
+    if (queue == nullptr)
+        return std::nullopt;
+    QueueSources sources;
+    if (!queue->ppdResource.empty()) {
+        PpdSources ppd = FetchPpdSources(Connection(), queue->ppdResource);
+        if (ppd.outcome == PpdSources::Outcome::Failed)
+            return std::nullopt;
+        if (ppd.outcome == PpdSources::Outcome::Read) {
+            sources.hasPpd = true;
+            sources.slots = std::move(ppd.inputSlotKeywords);
+            sources.hasManualFeed = ppd.hasManualFeed;
+            sources.defaultSlot = std::move(ppd.defaultInputSlot);
+            sources.postScript = ppd.postScript;
+            return sources;
+        }
+    }
+    sources.slots = queue->mediaSources;
+    return sources;
+}
+
 std::unique_ptr<PrintingService> MakeCupsPrintingService() {
     return std::make_unique<CupsPrintingService>();
 }

@@ -95,6 +95,16 @@ public:
     // time; every later query then fails at once, until ForgetFailures.
     bool SchedulerGivenUp() const;
 
+    // For printing: how jobs name the queue's paper sources, read anew from
+    // its PPD (InputSlot keywords, ManualFeed, default tray), or for a queue
+    // without PPD its media-source-supported. Nothing when the queue is
+    // unknown, its PPD cannot be fetched or parsed, or the scheduler fails.
+    std::optional<QueueSources> PaperSources(const std::string& printer);
+
+    // The bounded connection this service asks the scheduler over, for print
+    // jobs that must not wait longer than its queries.
+    CupsConnection& SchedulerConnection() { return Connection(); }
+
 private:
     // count >= 0: that many bins; -1: the query failed.
     struct BinAnswer {

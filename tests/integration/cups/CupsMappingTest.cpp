@@ -120,6 +120,54 @@ TEST(DevicesValueTest, DriverIsMakeAndModelUpToTheFirstComma) {
         EXPECT_EQ(DevicesValue(model, uri), expected) << model;
 }
 
+// Bins back to a queue's choices, for one bin and for a first page apart.
+TEST(JobOptionsTest, BinsBackToTheQueuesChoices) {
+    QueueSources trays{true, {"Tray1", "Tray2", "Tray3"}, false, "", true};
+    QueueSources office{true, {"Main"}, true, "Main", true};
+    QueueSources raster{true, {"Upper", "Lower"}, false, "Upper", false};
+    QueueSources noPpd{false, {"tray-1", "tray-2"}, false, "", false};
+    struct Case {
+        const QueueSources* queue;
+        std::uint16_t first;
+        std::uint16_t others;
+        std::string options; // "NAME=VALUE ...", or "!" and a part of the problem
+    };
+    const Case cases[] = {
+        {&trays, 256, 256, "InputSlot=Tray1"},
+        {&trays, 15, 15, ""},
+        {&trays, 7, 15, ""},
+        {&trays, 259, 4, ""}, // neither is a bin of the queue: its own choice
+        {&trays, 256, 257, "InputSlot=Tray2 AP_FIRSTPAGE_InputSlot=Tray1"},
+        {&trays, 258, 15, "!default paper source for the pages after the first"},
+        {&trays, 15, 257, "!default paper source for the first page"},
+        {&office, 256, 4, "ManualFeed=True AP_FIRSTPAGE_InputSlot=Main"},
+        {&office, 4, 256, "InputSlot=Main AP_FIRSTPAGE_ManualFeed=True"},
+        {&office, 15, 4, "ManualFeed=True AP_FIRSTPAGE_ManualFeed=False"},
+        {&office, 4, 15, "AP_FIRSTPAGE_ManualFeed=True"},
+        {&office, 256, 15, "AP_FIRSTPAGE_InputSlot=Main"},
+        {&raster, 257, 257, "InputSlot=Lower"},
+        {&raster, 256, 257, "!only PostScript printers"},
+        {&noPpd, 257, 257, "media-source=tray-2"},
+        {&noPpd, 256, 257, "!has no PPD"},
+    };
+    for (const Case& c : cases) {
+        const FirstPageOptions result = FirstPageApartOptions(
+            RequestOfBin(c.first, *c.queue), RequestOfBin(c.others, *c.queue), *c.queue);
+        std::string options;
+        for (const JobOption& option : result.options)
+            options += (options.empty() ? "" : " ") + option.name + "=" + option.value;
+        const std::string label = std::to_string(c.first) + "/" + std::to_string(c.others);
+        if (c.options.starts_with("!")) {
+            EXPECT_NE(result.problem.find(c.options.substr(1)), std::string::npos)
+                << label << ": " << result.problem;
+            EXPECT_EQ(options, "") << label;
+        } else {
+            EXPECT_EQ(options, c.options) << label;
+            EXPECT_EQ(result.problem, "") << label;
+        }
+    }
+}
+
 TEST(FoldPrinterNameTest, FoldsAsciiOnly) {
     EXPECT_EQ(FoldPrinterName("Kevo_LONG"), "kevo_long");
     EXPECT_EQ(FoldPrinterName("B\xC3\x9CRO"), "b\xC3\x9Cro");

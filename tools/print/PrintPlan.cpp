@@ -1,0 +1,315 @@
+#include "PrintPlan.h"
+
+#include "CheckReport.h"
+#include "JsonWriter.h"
+#include "TextQuoting.h"
+#include "ToolVersion.h"
+#include "printsetup/PrinterCatalogue.h"
+
+#include <limits>
+
+namespace kevo::tools {
+
+namespace {
+
+constexpr const char* kProgram = "kevoconf-print";
+
+// A bin number cell as a number: decimal digits only, at most 65535.
+std::optional<std::uint16_t> BinNumber(std::string_view text) {
+    if (text.empty() || text.size() > 5)
+        return std::nullopt;
+    unsigned value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value > std::numeric_limits<std::uint16_t>::max())
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+std::vector<PagePlan> PagesOf(const SetupLine& line) {
+    if (!UsesSecondTray(line))
+        return {{"1-", line.tray1, line.source1, std::nullopt}};
+    return {{"1", line.tray1, line.source1, std::nullopt},
+            {"2-", line.tray2, line.source2, std::nullopt}};
+}
+
+std::string PagesCaption(const std::string& pages) {
+    if (pages == "1-")
+        return "All pages";
+    return (pages == "1" ? "Page " : "Pages ") + pages;
+}
+
+std::string OptionsText(const std::vector<platform::JobOption>& options) {
+    if (options.empty())
+        return "no option (the printer chooses)";
+    std::string text;
+    for (const platform::JobOption& option : options)
+        text +=
+            (text.empty() ? "" : " ") + EscapedText(option.name) + "=" + EscapedText(option.value);
+    return text;
+}
+
+void WriteOptions(JsonWriter& json,
+                  const std::optional<std::vector<platform::JobOption>>& options) {
+    if (!options) {
+        json.Null();
+        return;
+    }
+    json.BeginObject(true);
+    for (const platform::JobOption& option : *options)
+        json.TextMember(option.name, option.value);
+    json.EndObject();
+}
+
+void WriteBin(JsonWriter& json, const std::string& bin, const std::string& binName) {
+    json.Key("bin");
+    if (const auto number = BinNumber(bin))
+        json.Integer(*number);
+    else
+        json.Null();
+    json.TextMember("binName", binName);
+}
+
+void WriteHeader(JsonWriter& json, const std::string& namesFile, const std::string& setupFile) {
+    json.Key("program");
+    json.String(kProgram);
+    json.Key("version");
+    json.String(ToolVersion());
+    json.TextMember("namesFile", namesFile);
+    json.TextMember("setupFile", setupFile);
+}
+
+void WriteLine(JsonWriter& json, const SetupLine& line) {
+    json.Key("line");
+    json.Integer(line.line);
+    json.TextMember("name", line.name);
+    json.TextMember("printer", line.printer);
+    json.TextMember("errors", line.errors);
+    json.Key("tokens");
+    json.BeginArray(true);
+    for (const std::string& token : SplitErrorTokens(line.errors).tokens)
+        json.String(token);
+    json.EndArray();
+}
+
+} // namespace
+
+const SetupLine* FindNamedLine(const std::vector<SetupLine>& lines, std::string_view name) {
+    for (const SetupLine& line : lines) {
+        if (printsetup::SameTextIgnoringCase(line.name, name))
+            return &line;
+    }
+    return nullptr;
+}
+
+bool UsesSecondTray(const SetupLine& line) {
+    return line.source1 != line.source2 || line.tray1 != line.tray2;
+}
+
+PrintPlan MakePrintPlan(const SetupLine& line, const std::optional<platform::QueueSources>& sources,
+                        bool force) {
+    PrintPlan plan;
+    plan.line = line;
+    plan.pages = PagesOf(line);
+    if (!sources)
+        return plan;
+
+    std::vector<platform::BinRequest> requests;
+    for (std::size_t i = 0; i < plan.pages.size(); ++i) {
+        PagePlan& pages = plan.pages[i];
+        const auto number = BinNumber(pages.bin);
+        platform::BinRequest request;
+        if (number)
+            request = platform::RequestOfBin(*number, *sources);
+        if (request.kind == platform::BinRequest::Kind::Unknown) {
+            const std::string what = "Source " + std::to_string(i + 1) + " (bin " +
+                                     QuotedText(pages.bin) + " " + QuotedText(pages.binName) +
+                                     ") is none of the paper sources of " +
+                                     QuotedText(line.printer);
+            if (!force) {
+                plan.problem = what;
+                return plan;
+            }
+            plan.warnings.push_back(what + ": the printer chooses instead");
+            request.kind = platform::BinRequest::Kind::PrinterChoice;
+        }
+        pages.options = platform::BinOptions(request, *sources);
+        requests.push_back(request);
+    }
+    if (requests.size() == 1) {
+        plan.jobOptions = platform::BinOptions(requests.front(), *sources);
+        return plan;
+    }
+    platform::FirstPageOptions job =
+        platform::FirstPageApartOptions(requests[0], requests[1], *sources);
+    if (!job.problem.empty()) {
+        plan.problem = QuotedText(line.printer) + " cannot take the first page from another " +
+                       "paper source than the others: " + job.problem;
+        return plan;
+    }
+    plan.jobOptions = std::move(job.options);
+    return plan;
+}
+
+int ExitStatus(const PrintReport& report) {
+    if (report.result == "printed" || report.result == "dry-run")
+        return 0;
+    return report.result == "refused" ? 1 : 2;
+}
+
+std::string PrintReportText(const PrintReport& report) {
+    if (!report.plan ||
+        (report.result != "printed" && report.result != "dry-run" && report.result != "unsure"))
+        return {};
+    const PrintPlan& plan = *report.plan;
+    const auto row = [](const std::string& caption, const std::string& value) {
+        return caption + ":" + std::string(caption.size() < 12 ? 12 - caption.size() : 1, ' ') +
+               value + "\n";
+    };
+    std::string text =
+        row("Name", QuotedText(plan.line.name) + " (line " + std::to_string(plan.line.line) + ")");
+    text += row("Printer", QuotedText(plan.line.printer));
+    for (const PagePlan& pages : plan.pages) {
+        std::string bin = "bin " + EscapedText(pages.bin) + " " + QuotedText(pages.binName);
+        if (pages.options)
+            bin += ": " + OptionsText(*pages.options);
+        text += row(PagesCaption(pages.pages), bin);
+    }
+    text += row("Job options",
+                plan.jobOptions ? OptionsText(*plan.jobOptions) : "not known (simulated printers)");
+    std::string documents;
+    for (const std::string& document : report.documents)
+        documents += (documents.empty() ? "" : ", ") + QuotedText(document);
+    text += row("Documents", documents);
+    if (report.result == "dry-run")
+        return text + "Dry run: nothing was sent.\n";
+    std::string job = EscapedText(report.printer) + "-" + std::to_string(report.jobId);
+    if (report.result == "unsure")
+        job += " (the printing service did not confirm it)";
+    return text + row("Job", job);
+}
+
+std::string PrintReportJson(const PrintReport& report) {
+    JsonWriter json;
+    json.BeginObject();
+    WriteHeader(json, report.namesFile, report.setupFile);
+    json.TextMember("name", report.name);
+    json.Key("result");
+    json.String(report.result);
+    json.Key("exitStatus");
+    json.Integer(ExitStatus(report));
+    json.Key("failure");
+    if (report.failure.empty())
+        json.Null();
+    else
+        json.String(report.failure);
+    json.Key("dryRun");
+    json.Bool(report.dryRun);
+    json.Key("forced");
+    json.Bool(report.forced);
+
+    json.Key("line");
+    if (report.plan) {
+        json.BeginObject();
+        WriteLine(json, report.plan->line);
+        json.EndObject();
+    } else {
+        json.Null();
+    }
+    json.Key("pages");
+    json.BeginArray();
+    if (report.plan) {
+        for (const PagePlan& pages : report.plan->pages) {
+            json.BeginObject();
+            json.Key("pages");
+            json.String(pages.pages);
+            WriteBin(json, pages.bin, pages.binName);
+            json.Key("options");
+            WriteOptions(json, pages.options);
+            json.EndObject();
+        }
+    }
+    json.EndArray();
+    json.Key("jobOptions");
+    WriteOptions(json, report.plan ? report.plan->jobOptions : std::nullopt);
+    json.Key("warnings");
+    json.BeginArray();
+    if (report.plan) {
+        for (const std::string& warning : report.plan->warnings)
+            json.String(warning);
+    }
+    json.EndArray();
+    json.Key("documents");
+    json.BeginArray();
+    for (const std::string& document : report.documents)
+        json.String(document);
+    json.EndArray();
+    json.Key("job");
+    if (report.jobId > 0) {
+        json.BeginObject(true);
+        json.TextMember("printer", report.printer);
+        json.Key("id");
+        json.Integer(report.jobId);
+        json.EndObject();
+    } else {
+        json.Null();
+    }
+    json.EndObject();
+    return json.Text();
+}
+
+std::string ErrorTokensText(const std::string& errors) {
+    std::string text;
+    for (const std::string& token : SplitErrorTokens(errors).tokens)
+        text += (text.empty() ? "" : ", ") + EscapedText(token);
+    return text;
+}
+
+std::string NameListText(const CheckResult& result) {
+    std::string text;
+    for (const SetupLine& line : result.namedLines) {
+        text += std::to_string(line.line) + " " + QuotedText(line.name) + " on " +
+                QuotedText(line.printer) + ":";
+        for (const PagePlan& pages : PagesOf(line)) {
+            std::string caption = PagesCaption(pages.pages);
+            caption[0] = static_cast<char>(caption[0] - 'A' + 'a');
+            text += (pages.pages == "2-" ? ", " : " ") + caption + " bin " +
+                    EscapedText(pages.bin) + " " + QuotedText(pages.binName);
+        }
+        if (!line.errors.empty())
+            text += "; in error: " + ErrorTokensText(line.errors);
+        text += "\n";
+    }
+    return text;
+}
+
+std::string NameListJson(const CheckResult& result) {
+    JsonWriter json;
+    json.BeginObject();
+    WriteHeader(json, result.namesFile, result.setupFile);
+    json.Key("lines");
+    json.BeginArray();
+    for (const SetupLine& line : result.namedLines) {
+        json.BeginObject();
+        WriteLine(json, line);
+        json.Key("pages");
+        json.BeginArray();
+        for (const PagePlan& pages : PagesOf(line)) {
+            json.BeginObject(true);
+            json.Key("pages");
+            json.String(pages.pages);
+            WriteBin(json, pages.bin, pages.binName);
+            json.EndObject();
+        }
+        json.EndArray();
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Text();
+}
+
+} // namespace kevo::tools

@@ -1,0 +1,185 @@
+// kevoconf-print: prints documents under a logical name as the printer setup
+// file gives it, so that a setup made with KevoConf is what host programs and
+// scripts print with. The line is found and checked by the program's own
+// loading and check code; the job goes to CUPS over the same bounded
+// connection as the printer queries.
+
+#include "CheckReport.h"
+#include "DocumentSpool.h"
+#include "HeadlessCheck.h"
+#include "PrintCommandLine.h"
+#include "PrintPlan.h"
+#include "TextQuoting.h"
+#include "ToolVersion.h"
+
+#include "platform/SystemPaths.h"
+#include "platform/cups/CupsJob.h"
+#include "platform/cups/CupsPrintingService.h"
+#include "platform/printing/CachingPrintingService.h"
+#include "platform/printing/PrintingServiceFactory.h"
+
+#include <iostream>
+
+namespace {
+
+using namespace kevo;
+
+constexpr const char* kProgram = "kevoconf-print";
+
+void Say(const std::string& message) {
+    std::cerr << kProgram << ": " << message << "\n";
+}
+
+// The CUPS service under the caching one; nullptr for simulated printers.
+platform::CupsPrintingService* CupsServiceOf(platform::PrintingService& service) {
+    auto* caching = dynamic_cast<platform::CachingPrintingService*>(&service);
+    return dynamic_cast<platform::CupsPrintingService*>(caching != nullptr ? &caching->Inner()
+                                                                           : &service);
+}
+
+// Writes the report and gives the exit status.
+int Finish(const tools::PrintReport& report, bool json) {
+    if (!report.failure.empty())
+        Say(report.failure);
+    std::cout << (json ? tools::PrintReportJson(report) : tools::PrintReportText(report));
+    std::cout.flush();
+    if (!std::cout) {
+        Say("the result could not be written");
+        return 2;
+    }
+    return tools::ExitStatus(report);
+}
+
+int Print(const tools::PrintCommandLine& line) {
+    main::PathContext context;
+    context.executableDirectory = platform::ExecutableDirectory();
+    context.setupFileFolder = platform::SetupFileFolder();
+    context.fileExists = platform::FileExists;
+
+    const auto service = platform::MakePrintingService();
+    const tools::CheckResult check =
+        tools::RunCheck(tools::CheckFileArguments(line), context, *service);
+    std::cerr << tools::NoticesText(check, kProgram);
+
+    tools::PrintReport report;
+    report.namesFile = check.namesFile;
+    report.setupFile = check.setupFile;
+    report.name = line.name;
+    report.dryRun = line.dryRun;
+    report.forced = line.force;
+    for (const std::string& file : line.files.empty() ? std::vector<std::string>{"-"} : line.files)
+        report.documents.push_back(tools::DocumentName(file));
+    report.result = "failed";
+    if (check.outcome == tools::CheckResult::Outcome::Failed) {
+        report.failure = "nothing was printed";
+        return Finish(report, line.json);
+    }
+    if (line.list) {
+        std::cout << (line.json ? tools::NameListJson(check) : tools::NameListText(check));
+        std::cout.flush();
+        return std::cout ? 0 : 2;
+    }
+
+    const tools::SetupLine* found = tools::FindNamedLine(check.namedLines, line.name);
+    if (found == nullptr) {
+        report.result = "refused";
+        report.failure = "no line of the names file " + tools::QuotedText(check.namesFile) +
+                         " is named " + tools::QuotedText(line.name) + "; nothing was printed";
+        return Finish(report, line.json);
+    }
+    const std::string which =
+        "line " + std::to_string(found->line) + " " + tools::QuotedText(found->name);
+    if (!found->errors.empty()) {
+        const std::string tokens = tools::ErrorTokensText(found->errors);
+        if (!line.force) {
+            report.result = "refused";
+            report.plan = tools::MakePrintPlan(*found, std::nullopt, false);
+            report.failure = which + " is in error (" + tokens +
+                             "); nothing was printed (--force prints it anyway)";
+            return Finish(report, line.json);
+        }
+        Say(which + " is in error (" + tokens + "); printing it anyway, as --force asks");
+    }
+
+    platform::CupsPrintingService* cups = CupsServiceOf(*service);
+    std::optional<platform::QueueSources> sources;
+    if (cups != nullptr) {
+        sources = cups->PaperSources(found->printer);
+        if (!sources) {
+            report.failure = "the paper sources of " + tools::QuotedText(found->printer) +
+                             " cannot be read: " + cups->SchedulerConnection().FailureText() +
+                             " Nothing was printed.";
+            return Finish(report, line.json);
+        }
+    }
+    report.plan = tools::MakePrintPlan(*found, sources, line.force);
+    for (const std::string& warning : report.plan->warnings)
+        Say(warning);
+    if (!report.plan->problem.empty()) {
+        report.failure = which + " cannot be printed as it says: " + report.plan->problem +
+                         ". Nothing was printed.";
+        return Finish(report, line.json);
+    }
+
+    // Every document is read before the job is made; a dry run leaves
+    // standard input alone.
+    tools::DocumentSpool spool;
+    for (const std::string& file :
+         line.files.empty() ? std::vector<std::string>{"-"} : line.files) {
+        if (line.dryRun && file == "-")
+            continue;
+        if (!spool.Add(file)) {
+            report.failure = spool.Error() + "; nothing was printed";
+            return Finish(report, line.json);
+        }
+    }
+    if (line.dryRun) {
+        report.result = "dry-run";
+        return Finish(report, line.json);
+    }
+    if (cups == nullptr) {
+        report.failure = "simulated printers (" +
+                         std::string(platform::kSimulatedPrintersVariable) +
+                         ") cannot print; --dry-run shows what would be sent";
+        return Finish(report, line.json);
+    }
+
+    const std::string title = found->name + " (" + report.documents.front() + ")";
+    const platform::CupsJobOutcome outcome =
+        platform::PrintJob(cups->SchedulerConnection(), found->printer, title,
+                           *report.plan->jobOptions, spool.Documents());
+    report.printer = found->printer;
+    report.jobId = outcome.jobId;
+    report.failure = outcome.failure;
+    switch (outcome.result) {
+    case platform::CupsJobOutcome::Result::Printing:
+        report.result = "printed";
+        break;
+    case platform::CupsJobOutcome::Result::Unsure:
+        report.result = "unsure";
+        break;
+    case platform::CupsJobOutcome::Result::NotPrinted:
+        break;
+    }
+    return Finish(report, line.json);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const tools::PrintCommandLine line = tools::ParsePrintCommandLine(arguments);
+    if (line.help) {
+        std::cout << tools::PrintUsage();
+        return 0;
+    }
+    if (line.version) {
+        std::cout << tools::VersionLine(kProgram);
+        return 0;
+    }
+    if (!line.error.empty()) {
+        std::cerr << tools::WrongCommandLineText(kProgram, line.error);
+        return 2;
+    }
+    return Print(line);
+}
