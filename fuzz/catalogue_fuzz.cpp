@@ -22,7 +22,7 @@
 
 #include "FuzzInput.h"
 
-#include "platform/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/printing/SimulatedPrinters.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -277,7 +277,7 @@ void Exercise(kevo::platform::PrintingService& service, FuzzInput& in) {
     bool built = true;
     try {
         catalogue.FormCreate();
-    } catch (const kevo::platform::KevoError& error) {
+    } catch (const kevo::core::KevoError& error) {
         CheckErrorText(error.what());
         built = false;
     }
@@ -300,7 +300,7 @@ void Exercise(kevo::platform::PrintingService& service, FuzzInput& in) {
               "a selection outside the list was kept");
         try {
             catalogue.cboPrintersChange();
-        } catch (const kevo::platform::KevoError& error) {
+        } catch (const kevo::core::KevoError& error) {
             CheckErrorText(error.what());
             continue;
         }
