@@ -2,12 +2,11 @@
 
 #include "main/ConfigTable.h"
 #include "platform/SystemPaths.h"
+#include "platform/profile/FileSystem.h"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kevo::main {
 namespace {
@@ -23,7 +22,7 @@ struct ReadFailure {
 // Hands out the file's bytes one at a time from a fixed-size buffer.
 class ByteReader {
 public:
-    explicit ByteReader(int fd) : fd_(fd) {}
+    ByteReader(platform::FileSystem& files, int fd) : files_(files), fd_(fd) {}
 
     // The next byte without taking it; false at the end of the file.
     bool Peek(char& byte) {
@@ -62,43 +61,36 @@ public:
 
 private:
     bool Fill() {
-        for (;;) {
-            const ssize_t got = read(fd_, buffer_.data(), buffer_.size());
-            if (got > 0) {
-                pos_ = 0;
-                length_ = static_cast<std::size_t>(got);
-                return true;
-            }
-            if (got == 0)
-                return false;
-            if (errno != EINTR)
-                throw ReadFailure{std::strerror(errno)};
-        }
+        std::size_t got = 0;
+        if (const int error = files_.Read(fd_, buffer_.data(), buffer_.size(), got); error != 0)
+            throw ReadFailure{std::strerror(error)};
+        pos_ = 0;
+        length_ = got;
+        return got > 0;
     }
 
+    platform::FileSystem& files_;
     int fd_;
     std::array<char, 64 * 1024> buffer_{};
     std::size_t pos_ = 0;
     std::size_t length_ = 0;
 };
 
-class FileHandle {
+// Closes the file on every way out.
+class OpenFile {
 public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    int Get() const { return fd_; }
+    OpenFile(platform::FileSystem& files, int fd) : files_(files), fd_(fd) {}
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile() { files_.Close(fd_); }
 
 private:
+    platform::FileSystem& files_;
     int fd_;
 };
 
-void ReadLines(int fd, NamesFileResult& result) {
-    ByteReader reader(fd);
+void ReadLines(platform::FileSystem& files, int fd, NamesFileResult& result) {
+    ByteReader reader(files, fd);
     char byte = 0;
     for (;;) {
         if (!reader.Peek(byte) || byte == kCtrlZ)
@@ -123,20 +115,16 @@ NamesFileResult ReadNamesFile(const std::string& path) {
     }
     // A named pipe does not block the open; only regular files are read, so
     // a device that never ends cannot hang the program.
-    FileHandle file(platform::OpenForReading(path));
-    struct stat info {};
-    if (file.Get() < 0 || fstat(file.Get(), &info) != 0) {
+    platform::FileSystem& files = platform::SystemFileSystem();
+    int fd = -1;
+    if (const int error = files.OpenForReading(path, fd); error != 0) {
         result.outcome = NamesFileResult::Outcome::ReadError;
-        result.errorText = std::strerror(errno);
+        result.errorText = error == EINVAL ? "Not a regular file" : std::strerror(error);
         return result;
     }
-    if (!S_ISREG(info.st_mode)) {
-        result.outcome = NamesFileResult::Outcome::ReadError;
-        result.errorText = "Not a regular file";
-        return result;
-    }
+    const OpenFile file(files, fd);
     try {
-        ReadLines(file.Get(), result);
+        ReadLines(files, fd, result);
     } catch (const ReadFailure& failure) {
         result.outcome = NamesFileResult::Outcome::ReadError;
         result.errorText = failure.text;

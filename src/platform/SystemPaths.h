@@ -29,9 +29,4 @@ bool FileExists(const std::string& path);
 // True when a directory exists at path.
 bool DirectoryExists(const std::string& path);
 
-// Opens an existing file for reading its bytes as they are (never in a text
-// mode that would change line ends), for read() and close(). Opening a named
-// pipe does not wait for a writer. -1 with errno set when it cannot.
-int OpenForReading(const std::string& path);
-
 } // namespace kevo::platform

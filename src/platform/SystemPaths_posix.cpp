@@ -59,8 +59,4 @@ bool DirectoryExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-int OpenForReading(const std::string& path) {
-    return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-}
-
 } // namespace kevo::platform

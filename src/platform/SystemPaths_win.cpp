@@ -78,8 +78,4 @@ bool DirectoryExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-int OpenForReading(const std::string& path) {
-    return _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-}
-
 } // namespace kevo::platform

@@ -48,6 +48,16 @@ public:
     // with EFBIG.
     virtual int ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) = 0;
 
+    // Opens the existing regular file at path for reading its bytes as they
+    // are, a piece at a time (Read, then Close). Anything that is not a
+    // regular file is refused as ReadFile refuses it, without waiting on a
+    // pipe.
+    virtual int OpenForReading(const std::string& path, int& fd) = 0;
+
+    // Reads at most size bytes into buffer; got is 0 at the end of the file
+    // (retried on EINTR).
+    virtual int Read(int fd, char* buffer, std::size_t size, std::size_t& got) = 0;
+
     // stat(2): links are followed. ENOENT when nothing is there.
     virtual int Status(const std::string& path, FileStatus& status) = 0;
 
@@ -95,6 +105,8 @@ public:
 class PosixFileSystem : public FileSystem {
 public:
     int ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) override;
+    int OpenForReading(const std::string& path, int& fd) override;
+    int Read(int fd, char* buffer, std::size_t size, std::size_t& got) override;
     int Status(const std::string& path, FileStatus& status) override;
     int ReadLink(const std::string& path, std::string& target) override;
     int CheckWritable(const std::string& path) override;

@@ -30,24 +30,55 @@ private:
 
 } // namespace
 
-int PosixFileSystem::ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) {
-    contents.clear();
+int PosixFileSystem::OpenForReading(const std::string& path, int& fd) {
+    fd = -1;
     // O_NONBLOCK: opening a pipe that nobody writes to must not wait; the
     // file type is checked before anything is read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
+    const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (opened < 0) {
         return errno;
+    }
+    struct stat st {};
+    int error = 0;
+    if (::fstat(opened, &st) != 0) {
+        error = errno;
+    } else if (S_ISDIR(st.st_mode)) {
+        error = EISDIR;
+    } else if (!S_ISREG(st.st_mode)) {
+        error = EINVAL;
+    }
+    if (error != 0) {
+        ::close(opened);
+        return error;
+    }
+    fd = opened;
+    return 0;
+}
+
+int PosixFileSystem::Read(int fd, char* buffer, std::size_t size, std::size_t& got) {
+    got = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return 0;
+        }
+        if (errno != EINTR) {
+            return errno;
+        }
+    }
+}
+
+int PosixFileSystem::ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) {
+    contents.clear();
+    int fd = -1;
+    if (const int error = OpenForReading(path, fd); error != 0) {
+        return error;
     }
     DescriptorGuard guard(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         return errno;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return EISDIR;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        return EINVAL;
     }
     if (static_cast<std::size_t>(st.st_size) > maxSize) {
         return EFBIG;
@@ -57,23 +88,19 @@ int PosixFileSystem::ReadFile(const std::string& path, std::size_t maxSize, std:
     contents.reserve(static_cast<std::size_t>(st.st_size));
     std::vector<char> chunk(std::size_t{64} * 1024);
     for (;;) {
-        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
+        std::size_t got = 0;
+        if (const int error = Read(fd, chunk.data(), chunk.size(), got); error != 0) {
             contents.clear();
             return error;
         }
-        if (n == 0) {
+        if (got == 0) {
             return 0;
         }
-        if (contents.size() + static_cast<std::size_t>(n) > maxSize) {
+        if (contents.size() + got > maxSize) {
             contents.clear();
             return EFBIG;
         }
-        contents.append(chunk.data(), static_cast<std::size_t>(n));
+        contents.append(chunk.data(), got);
     }
 }
 

@@ -136,6 +136,32 @@ public:
         }
     }
 
+    int OpenForReading(const std::string& path, int& fd) override {
+        fd = -1;
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return LastErrno();
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return EISDIR;
+        const int opened = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+        if (opened < 0)
+            return errno;
+        // Devices (CON, a pipe) are refused before anything is read.
+        if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(opened))) != FILE_TYPE_DISK) {
+            _close(opened);
+            return EINVAL;
+        }
+        fd = opened;
+        return 0;
+    }
+
+    int Read(int fd, char* buffer, std::size_t size, std::size_t& got) override {
+        const auto count = static_cast<unsigned int>(size > INT_MAX ? INT_MAX : size);
+        const int n = _read(fd, buffer, count);
+        got = n < 0 ? 0 : static_cast<std::size_t>(n);
+        return n < 0 ? errno : 0;
+    }
+
     int Status(const std::string& path, FileStatus& status) override {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == 0)
