@@ -68,7 +68,7 @@ QLabel* MakeLink(QWidget* parent, const char* name, const QString& text, int lef
 // A label of a fixed size whose text wraps at its width, with the lines
 // spaced as Arial spaces them. The faces that stand in for Arial where it is
 // not installed have its widths but larger line spacing, and two lines of
-// them would not fit the room the design gives the product name.
+// them would not fit the product name's fixed 49-pixel height.
 class ArialLinesLabel : public QLabel {
 public:
     ArialLinesLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}

@@ -8,8 +8,9 @@ namespace kevo::main {
 
 // Shows the configuration table in a grid: the header row (row 0) as the
 // grid's column headers, the line numbers (column 0) as its row headers,
-// and lines 1 to 99, columns 1 to 10 as its cells, coloured red and blue
-// by the table's rules.
+// and lines 1 to 99, columns 1 to 10 as its cells, coloured as the table
+// says (CellColourOf: red for a fault, blue for the line number of a
+// changed line).
 class ConfigTableModel : public QAbstractTableModel, public ConfigTableListener {
     Q_OBJECT
 public:

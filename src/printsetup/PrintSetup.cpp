@@ -23,8 +23,9 @@
 namespace kevo::printsetup {
 namespace {
 
-// The design: client area 433 pixels wide; Cancel keeps its distance to the
-// right edge, the group boxes and the printer list stretch with the width.
+// The dialog's layout at its normal size: client area 433 pixels wide.
+// Wider, Cancel keeps its distance to the right edge and the group boxes and
+// the printer list stretch with the width.
 constexpr int kDesignClientWidth = 433;
 constexpr int kDesignOuterWidth = 441;
 constexpr int kMinimumOuterWidth = 341;

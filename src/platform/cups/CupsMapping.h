@@ -13,8 +13,9 @@
 
 namespace kevo::platform {
 
-// Bin numbers as a PostScript driver on the first platform numbers them, so
-// that a host program printing through that layer means the same bins.
+// Bin numbers as Windows' PostScript driver numbers a PPD's paper sources
+// (DMBIN_AUTO 15, DMBIN_MANUAL 4, then DMBIN_USER 256 and up), so that a setup
+// file written on either system names the same bins.
 inline constexpr std::uint16_t kAutoSelectBinNumber = 15; // "Automatically Select"
 inline constexpr std::uint16_t kManualFeedBinNumber = 4;  // "Manual Feed"
 inline constexpr std::uint16_t kFirstSlotBinNumber = 256; // first paper source, then 257, ...

@@ -37,10 +37,11 @@ using BinNameField = std::array<char, kBinNameFieldLength>;
 // Everything the printer catalogue needs from the machine's printing
 // service. Texts are bytes exactly as the service gives them.
 //
-// The capability queries come in pairs, as on the platform the program was
-// first written for: a count query (more than 0: that many bins; 0 or less:
-// none, or the count could not be had; -1 is the usual failure answer) and a
-// data query that fills the fields and answers -1 when it fails.
+// The capability queries come in pairs, as Windows' DeviceCapabilities asks
+// a driver (the winspool service answers exactly what it returns): a count
+// query (more than 0: that many bins; 0 or less: none, or the count could
+// not be had; -1 is the usual failure answer) and a data query that fills
+// the fields and answers -1 when it fails.
 class PrintingService {
 public:
     virtual ~PrintingService() = default;

@@ -24,7 +24,7 @@ QString ToQString(std::string_view bytes);
 std::string ToBytes(const QString& text);
 
 // A label with a plain text at a position of its parent, sized to the text,
-// named for the tests and the layout's design.
+// with an object name (the tests find widgets by it).
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top);
 
 } // namespace kevo::platform
