@@ -9,7 +9,7 @@
 //                (run mode 2, Qt's offscreen platform), from process start
 //                to its end, on a setup without errors; with its peak memory
 //   recheck      Recheck Printers, in this process through the main window's
-//                logic (MainForm) over the real CUPS service and catalogue,
+//                logic (MainWindowLogic) over the real CUPS service and catalogue,
 //                after a start-up that asked the scheduler everything
 //   save         Save Details (the setup file written and synced, then the
 //                full recheck), the same way
@@ -280,7 +280,7 @@ void Measured(benchmark::State& state, const Config& config, Measure measure) {
                 if (measure == Measure::Recheck)
                     program.Recheck();
                 else if (measure == Measure::Save)
-                    program.Form().btnSaveIniClick();
+                    program.Logic().btnSaveIniClick();
                 else
                     program.Reload();
                 ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -66,7 +66,7 @@ int main(int argc, char* argv[]) {
 
     // The main window: run mode, paths, names file, setup file.
     main::TForm1 form(printSetup->Catalogue(), prompter, splash.get());
-    form.Form().SetPrintSetupDialog(printSetup.get());
+    form.Logic().SetPrintSetupDialog(printSetup.get());
     main::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
@@ -77,8 +77,8 @@ int main(int argc, char* argv[]) {
     // here.
     QCoreApplication::processEvents();
     if (!termination.Terminating())
-        form.Form().StartupCheck();
-    form.Form().RunModeDecision();
+        form.Logic().StartupCheck();
+    form.Logic().RunModeDecision();
 
     splash->hide();
     QCoreApplication::processEvents();

@@ -21,7 +21,7 @@ void AppendToken(ConfigTable& table, int line, std::string_view token) {
 
 } // namespace
 
-void CheckPrinterNames(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue) {
+void MarkMissingPrinters(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue) {
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         const std::string& printer = table.Cell(ColPrinter, line);
         if (catalogue.FindPrinter(printer) < 0 && table.IsNamedLine(line))
@@ -31,7 +31,7 @@ void CheckPrinterNames(ConfigTable& table, const printsetup::PrinterCatalogue& c
     }
 }
 
-void CheckTrays(ConfigTable& table, printsetup::PrinterCatalogue& catalogue) {
+void CompareWithInstalledPrinters(ConfigTable& table, printsetup::PrinterCatalogue& catalogue) {
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         const int position = catalogue.FindPrinter(table.Cell(ColPrinter, line));
         if (position < 0)

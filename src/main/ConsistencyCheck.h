@@ -20,7 +20,7 @@ void CompareStoredNames(ConfigTable& table, const std::array<std::string, 100>& 
 // Appends "Printer Undefined," to every named line whose printer is not in
 // the catalogue's printer list, and "Printer Redundant," to every unnamed
 // line that has a printer.
-void CheckPrinterNames(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue);
+void MarkMissingPrinters(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue);
 
 // Compares every line whose printer is installed (and that is not marked
 // redundant) with that printer's port, driver and bins, appending "Port,",
@@ -30,6 +30,6 @@ void CheckPrinterNames(ConfigTable& table, const printsetup::PrinterCatalogue& c
 // printer whose bins could not be asked gives every line on it the four bin
 // tokens. A catalogue failure (KevoError, "DevCap Error") ends the check at
 // that line and reaches the caller.
-void CheckTrays(ConfigTable& table, printsetup::PrinterCatalogue& catalogue);
+void CompareWithInstalledPrinters(ConfigTable& table, printsetup::PrinterCatalogue& catalogue);
 
 } // namespace kevo::main

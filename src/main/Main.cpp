@@ -26,25 +26,26 @@ namespace kevo::main {
 
 TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter, QWidget* splash,
                QWidget* parent)
-    : QMainWindow(parent), splash_(splash), form_(catalogue, prompter, *this) {
+    : QMainWindow(parent), splash_(splash), logic_(catalogue, prompter, *this) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quillmere Printer Configuration"));
     resize(610, 455);
     setFont(platform::ProgramFont(8));
     setBackgroundRole(QPalette::Button);
 
-    model_ = std::make_unique<ConfigTableModel>(form_.Table());
+    model_ = std::make_unique<ConfigTableModel>(logic_.Table());
     StringGrid1 = new StringGrid(this);
     StringGrid1->setModel(model_.get());
     setCentralWidget(StringGrid1);
     StringGrid1->setFocus();
 
     connect(StringGrid1, &StringGrid::RightButtonDown, this,
-            [this](int line) { form_.Table().RightButtonDown(line); });
+            [this](int line) { logic_.Table().RightButtonDown(line); });
     connect(StringGrid1, &StringGrid::MouseButtonUp, this,
-            [this] { form_.Table().MouseButtonUp(); });
+            [this] { logic_.Table().MouseButtonUp(); });
     connect(model_.get(), &ConfigTableModel::PanelTextChanged, this, &TForm1::ShowPanel);
-    connect(StringGrid1, &StringGrid::DoubleClicked, this, [this] { form_.StringGrid1DblClick(); });
+    connect(StringGrid1, &StringGrid::DoubleClicked, this,
+            [this] { logic_.StringGrid1DblClick(); });
 
     BuildMenus();
     BuildStatusBar();
@@ -73,13 +74,13 @@ void TForm1::BuildMenus() {
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFileCheckPrinter = add("mnuFileCheckPrinter", QStringLiteral("Re&check Printers"),
                               QKeySequence(Qt::CTRL | Qt::Key_C), resources::PictureRecheck,
-                              [this] { form_.btnRecheckClick(); });
+                              [this] { logic_.btnRecheckClick(); });
     mnuFileReloadDetails = add("mnuFileReloadDetails", QStringLiteral("Re&load Details"),
                                QKeySequence(Qt::CTRL | Qt::Key_L), resources::PictureReload,
-                               [this] { form_.mnuFileReloadDetailsClick(); });
+                               [this] { logic_.mnuFileReloadDetailsClick(); });
     mnuFileSaveIni =
         add("mnuFileSaveIni", QStringLiteral("&Save Details"), QKeySequence(Qt::CTRL | Qt::Key_S),
-            resources::PictureSave, [this] { form_.btnSaveIniClick(); });
+            resources::PictureSave, [this] { logic_.btnSaveIniClick(); });
     mnuFile->addSeparator()->setObjectName(QStringLiteral("N1"));
     mnuFileExit = add("mnuFileExit", QStringLiteral("E&xit"), QKeySequence(), kNoPicture,
                       [this] { mnuFileExitClick(); });
@@ -88,13 +89,13 @@ void TForm1::BuildMenus() {
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuEditClearPrinter =
         add("mnuEditClearPrinter", QStringLiteral("&Clear Printer"), QKeySequence(Qt::Key_Delete),
-            resources::PictureClear, [this] { form_.btnClearLineClick(); });
+            resources::PictureClear, [this] { logic_.btnClearLineClick(); });
     mnuEditAll =
         add("mnuEditAll", QStringLiteral("Edit &All Printers"), QKeySequence(Qt::CTRL | Qt::Key_A),
-            kNoPicture, [this] { form_.mnuEditAllClick(); });
+            kNoPicture, [this] { logic_.mnuEditAllClick(); });
     mnuEditEditPrinter = add("mnuEditEditPrinter", QStringLiteral("&Edit Printer"),
                              QKeySequence(Qt::CTRL | Qt::Key_E), kNoPicture,
-                             [this] { form_.StringGrid1DblClick(); });
+                             [this] { logic_.StringGrid1DblClick(); });
 
     mnuHelp = menu = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -105,11 +106,11 @@ void TForm1::BuildMenus() {
 }
 
 void TForm1::mnuHelpHelpClick() {
-    form_.RunCommand([this] { info::ShowHelp(this); });
+    logic_.RunCommand([this] { info::ShowHelp(this); });
 }
 
 void TForm1::mnuHelpAboutClick() {
-    form_.RunCommand([this] { info::ShowAboutBox(this); });
+    logic_.RunCommand([this] { info::ShowAboutBox(this); });
 }
 
 void TForm1::BuildStatusBar() {
@@ -144,11 +145,11 @@ void TForm1::BuildStatusBar() {
 void TForm1::ShowPanel(int panel) {
     if (panel >= 0 && panel < kPanelCount)
         panels_[static_cast<std::size_t>(panel)]->setText(
-            platform::ToQString(form_.Table().Panel(panel)));
+            platform::ToQString(logic_.Table().Panel(panel)));
 }
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments, const PathContext& context) {
-    form_.FormCreate(arguments, context);
+    logic_.FormCreate(arguments, context);
     StringGrid1->SetColumnWidths(kColumnWidths);
     StringGrid1->SelectCell(1, 1);
 }
@@ -172,7 +173,7 @@ void TForm1::FormShow() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (form_.FormCloseQuery())
+    if (logic_.FormCloseQuery())
         event->accept();
     else
         event->ignore();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/MainForm.h"
+#include "main/MainWindowLogic.h"
 
 #include <QMainWindow>
 
@@ -17,9 +17,9 @@ class ConfigTableModel;
 class StringGrid;
 
 // The main window: menu bar, the grid of the configuration table, and the
-// status bar with its three panels. Its logic is MainForm; this class shows
+// status bar with its three panels. Its logic is MainWindowLogic; this class shows
 // it and forwards the user's commands to it.
-class TForm1 : public QMainWindow, public MainFormUi {
+class TForm1 : public QMainWindow, public MainWindowUi {
     Q_OBJECT
 public:
     // splash is the program's splash window, shown while a recheck runs.
@@ -27,14 +27,14 @@ public:
            QWidget* parent = nullptr);
     ~TForm1() override;
 
-    MainForm& Form() { return form_; }
+    MainWindowLogic& Logic() { return logic_; }
     StringGrid* Grid() const { return StringGrid1; }
     QLabel* Panel(int panel) const { return panels_[static_cast<std::size_t>(panel)]; }
 
-    // Main window creation (see MainForm::FormCreate) and the table layout.
+    // Main window creation (see MainWindowLogic::FormCreate) and the table layout.
     void FormCreate(const std::vector<std::string>& arguments, const PathContext& context);
 
-    // MainFormUi
+    // MainWindowUi
     void ShowSplash() override;
     void HideSplash() override;
     void BringSplashToFront() override;
@@ -73,7 +73,7 @@ private:
     void ShowPanel(int panel);
 
     QWidget* splash_;
-    MainForm form_;
+    MainWindowLogic logic_;
     std::unique_ptr<ConfigTableModel> model_;
     StringGrid* StringGrid1 = nullptr;
     std::array<QLabel*, 3> panels_{};

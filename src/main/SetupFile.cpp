@@ -22,7 +22,7 @@ std::string StoredValue(const std::string& value) {
     return value;
 }
 
-SetupLoad ReadIniData(ConfigTable& table, const std::string& path) {
+SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path) {
     if (!platform::FileExists(path))
         return SetupLoad::FileMissing;
     platform::ProfileFile file(path);
@@ -39,7 +39,7 @@ SetupLoad ReadIniData(ConfigTable& table, const std::string& path) {
     return SetupLoad::Loaded;
 }
 
-void WriteIniData(ConfigTable& table, const std::string& path) {
+void SaveSetupFile(ConfigTable& table, const std::string& path) {
     platform::ProfileFile file(path);
     // The lines whose marks this save clears; they get them back when the
     // file cannot be written, because then nothing was saved.

@@ -26,7 +26,7 @@ std::string StoredValue(const std::string& value);
 // token, and clears the Errors and Changed columns. When no file exists at
 // the path nothing in the table changes and FileMissing tells the caller to
 // ask whether to configure all lines now.
-SetupLoad ReadIniData(ConfigTable& table, const std::string& path);
+SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path);
 
 // Writes the table to the setup file: every named line's section gets the
 // eight keys, every unnamed line's section is erased; the Changed column and
@@ -34,7 +34,7 @@ SetupLoad ReadIniData(ConfigTable& table, const std::string& path);
 // to <path>") when the system refuses the write; the file is then exactly
 // as it was, and so are the Changed marks and the modified flag, since
 // nothing was saved.
-void WriteIniData(ConfigTable& table, const std::string& path);
+void SaveSetupFile(ConfigTable& table, const std::string& path);
 
 // The names stored in the setup file for lines 1 to 99 (index 0 unused);
 // empty texts for a missing or unreadable file.

@@ -80,7 +80,7 @@ TfrmPrintSetup::TfrmPrintSetup(platform::PrintingService& service, core::Prompte
                                QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      catalogue_(service), form_(catalogue_), prompter_(prompter) {
+      catalogue_(service), logic_(catalogue_), prompter_(prompter) {
     setObjectName(QStringLiteral("frmPrintSetup"));
     setWindowTitle(QStringLiteral("Print Setup"));
     setFont(platform::ProgramFont(8));
@@ -140,30 +140,30 @@ void TfrmPrintSetup::BuildLayout() {
     // Picking an entry and typing into a list both run the list's handler.
     // A picked entry shows its start too.
     connect(cboPrinters, &QComboBox::activated, this, [this](int position) {
-        UserAction([&] { form_.PickPrinter(position); });
+        UserAction([&] { logic_.PickPrinter(position); });
         ShowStart(cboPrinters);
     });
     connect(cboTray1, &QComboBox::activated, this, [this](int position) {
-        UserAction([&] { form_.PickTray1(position); });
+        UserAction([&] { logic_.PickTray1(position); });
         ShowStart(cboTray1);
     });
     connect(cboTray2, &QComboBox::activated, this, [this](int position) {
-        UserAction([&] { form_.PickTray2(position); });
+        UserAction([&] { logic_.PickTray2(position); });
         ShowStart(cboTray2);
     });
     for (QComboBox* list : {cboPrinters, cboTray1, cboTray2})
         list->installEventFilter(this);
     connect(cboPrinters->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        UserAction([&] { form_.TypePrinter(platform::ToBytes(text)); });
+        UserAction([&] { logic_.TypePrinter(platform::ToBytes(text)); });
     });
     connect(cboTray1->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        UserAction([&] { form_.TypeTray1(platform::ToBytes(text)); });
+        UserAction([&] { logic_.TypeTray1(platform::ToBytes(text)); });
     });
     connect(cboTray2->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        UserAction([&] { form_.TypeTray2(platform::ToBytes(text)); });
+        UserAction([&] { logic_.TypeTray2(platform::ToBytes(text)); });
     });
     connect(chkUseSecondTray, &QCheckBox::clicked, this,
-            [this] { UserAction([&] { form_.ClickUseSecondTray(); }); });
+            [this] { UserAction([&] { logic_.ClickUseSecondTray(); }); });
 }
 
 void TfrmPrintSetup::FormCreate() {
@@ -195,7 +195,7 @@ template <typename Action> void TfrmPrintSetup::UserAction(Action action) {
 
 void TfrmPrintSetup::Refresh() {
     refreshing_ = true;
-    setWindowTitle(platform::ToQString(form_.Caption()));
+    setWindowTitle(platform::ToQString(logic_.Caption()));
     ShowList(cboPrinters, catalogue_.cboPrinters());
     ShowList(cboTray1, catalogue_.cboTray1());
     ShowList(cboTray1Num, catalogue_.cboTray1Num());
@@ -205,8 +205,8 @@ void TfrmPrintSetup::Refresh() {
     lblPort->adjustSize();
     lblDriver->setText(platform::ToQString(catalogue_.lblDriver()));
     lblDriver->adjustSize();
-    chkUseSecondTray->setChecked(form_.UseSecondTray());
-    cboTray2->setEnabled(form_.Tray2Enabled());
+    chkUseSecondTray->setChecked(logic_.UseSecondTray());
+    cboTray2->setEnabled(logic_.Tray2Enabled());
     // Lists left incomplete by a failing printer belong to no printer, and
     // the stand-in bins of a printer that could not be asked are none of
     // its own: OK would store them.
@@ -221,7 +221,7 @@ bool TfrmPrintSetup::ShowModal() {
     // FormShow runs once per showing here, not on every show event: the
     // window system shows the dialog again on a restore or a desktop switch,
     // and that must not undo the user's tick.
-    form_.FormShow();
+    logic_.FormShow();
     Refresh();
     const int result = exec();
     return result == QDialog::Accepted && !platform::Termination::Instance().Terminating();

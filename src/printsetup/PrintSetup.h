@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printsetup/PrintSetupForm.h"
+#include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <QDialog>
@@ -33,7 +33,7 @@ public:
     PrinterCatalogue& Catalogue() { return catalogue_; }
 
     // PrintSetupDialog
-    PrintSetupForm& Form() override { return form_; }
+    PrintSetupLogic& Logic() override { return logic_; }
     bool ShowModal() override;
 
     QGroupBox* gbPrinter = nullptr;
@@ -72,7 +72,7 @@ private:
     void ShowNormalPointer() override;
 
     PrinterCatalogue catalogue_;
-    PrintSetupForm form_;
+    PrintSetupLogic logic_;
     core::Prompter& prompter_;
     bool refreshing_ = false;
 };

@@ -25,7 +25,7 @@ void RecordingPrompter::ShowErrorReport(const std::string& errorText) {
 InProcessProgram::InProcessProgram(std::unique_ptr<platform::PrintingService> service)
     : service_(service ? std::move(service) : platform::MakePrintingService(nullptr)),
       catalogue_(*service_), prompter_(ui_),
-      form_(std::make_unique<main::MainForm>(catalogue_, prompter_, ui_)) {}
+      form_(std::make_unique<main::MainWindowLogic>(catalogue_, prompter_, ui_)) {}
 
 InProcessProgram::~InProcessProgram() = default;
 

@@ -10,7 +10,7 @@
 // Shared by the printing-service fault tests and the benchmark suite.
 
 #include "ScriptedPrompter.h"
-#include "main/MainForm.h"
+#include "main/MainWindowLogic.h"
 #include "platform/printing/PrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -24,7 +24,7 @@
 namespace kevo::faults {
 
 // The windows around the main window's logic, as far as a test looks at them.
-class QuietUi : public main::MainFormUi {
+class QuietUi : public main::MainWindowUi {
 public:
     void ShowSplash() override { splashShown = true; }
     void HideSplash() override { splashShown = false; }
@@ -90,7 +90,7 @@ public:
     // then the run-mode decision.
     void StartUp(const std::string& mode, const ProgramFiles& files);
 
-    main::MainForm& Form() { return *form_; }
+    main::MainWindowLogic& Logic() { return *form_; }
     printsetup::PrinterCatalogue& Catalogue() { return catalogue_; }
     RecordingPrompter& Prompter() { return prompter_; }
     QuietUi& Ui() { return ui_; }
@@ -105,7 +105,7 @@ private:
     printsetup::PrinterCatalogue catalogue_;
     QuietUi ui_;
     RecordingPrompter prompter_;
-    std::unique_ptr<main::MainForm> form_;
+    std::unique_ptr<main::MainWindowLogic> form_;
 };
 
 // A printing service that passes every question on, and runs an action

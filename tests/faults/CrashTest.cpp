@@ -58,7 +58,7 @@ Versions WorkOutVersions() {
     table->LayOut();
     const auto save = [&](const std::string& path, int version) {
         FillCrashTable(*table, version);
-        main::WriteIniData(*table, path);
+        main::SaveSetupFile(*table, path);
         return ReadBytes(path);
     };
     Versions v;

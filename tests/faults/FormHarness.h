@@ -4,10 +4,10 @@
 // together (printer catalogue, main window logic, a scripted user), over a
 // temporary folder of its own, for the fault and hostile-input tests.
 
-#include "MainFormFixture.h"
+#include "MainWindowLogicFixture.h"
 
 #include "main/ConfigTable.h"
-#include "main/MainForm.h"
+#include "main/MainWindowLogic.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -108,7 +108,7 @@ public:
     printsetup::PrinterCatalogue catalogue;
     main::fixture::TerminatingPrompter prompter;
     main::fixture::FakePrintSetupDialog dialog;
-    main::MainForm form;
+    main::MainWindowLogic form;
 };
 
 } // namespace kevo::faults

@@ -480,7 +480,7 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
     // for each line.
     program.prompter.script.AnswerNext(MessageButton::Yes);
     bool pickFailed = false;
-    program.dialog.steps.push_back([&c, &pickFailed](printsetup::PrintSetupForm& dialog) {
+    program.dialog.steps.push_back([&c, &pickFailed](printsetup::PrintSetupLogic& dialog) {
         try {
             dialog.PickPrinter(c.printer);
         } catch (const std::exception& error) {
@@ -492,7 +492,7 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
         return true;
     });
     for (int line = 2; line <= 7; ++line) {
-        program.dialog.steps.push_back([](printsetup::PrintSetupForm& dialog) {
+        program.dialog.steps.push_back([](printsetup::PrintSetupLogic& dialog) {
             dialog.PickPrinter(0);
             return true;
         });

@@ -69,7 +69,7 @@ void EditLineTwo(Program& program) {
 void ConfigureAllOnStart(Program& program) {
     program.prompter.script.AnswerNext(MessageButton::Yes);
     for (int i = 0; i < 3; ++i)
-        program.dialog.steps.push_back([](printsetup::PrintSetupForm&) { return true; });
+        program.dialog.steps.push_back([](printsetup::PrintSetupLogic&) { return true; });
 }
 
 struct Scenario {

@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
     try {
         for (;;) {
             kevo::faults::FillCrashTable(*table, version);
-            kevo::main::WriteIniData(*table, path);
+            kevo::main::SaveSetupFile(*table, path);
             version = 1 - version;
         }
     } catch (const std::exception& error) {

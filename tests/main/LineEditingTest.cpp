@@ -1,4 +1,4 @@
-#include "MainFormFixture.h"
+#include "MainWindowLogicFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,12 @@ namespace {
 
 using namespace fixture;
 using core::MessageButton;
-using printsetup::PrintSetupForm;
+using printsetup::PrintSetupLogic;
 
 const std::string kLaser = Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray",
                                    "1", "Lower tray", "2");
 
-class LineEditingTest : public MainFormTest {
+class LineEditingTest : public MainWindowLogicTest {
 protected:
     void Start(const std::string& names, const std::string& setup) {
         Write("names.txt", names);
@@ -30,8 +30,8 @@ protected:
         std::string printer, tray1, tray2;
         bool useSecondTray = false, tray2Enabled = false;
     };
-    std::function<bool(PrintSetupForm&)> Look(Opened& opened, bool ok) {
-        return [&opened, ok](PrintSetupForm& dialog) {
+    std::function<bool(PrintSetupLogic&)> Look(Opened& opened, bool ok) {
+        return [&opened, ok](PrintSetupLogic& dialog) {
             const auto& catalogue = dialog.Catalogue();
             opened = {catalogue.cboPrinters().shownText, catalogue.cboTray1().shownText,
                       catalogue.cboTray2().shownText, dialog.UseSecondTray(),
@@ -75,7 +75,7 @@ TEST_F(LineEditingTest, APrinterNotInstalledOpensOnTheCatalogueCurrentPrinter) {
     Start("Invoices\r\nOrders\r\n",
           Section(1, "Invoices", "Gone", "p", "d", "s", "1", "s", "2") +
               Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
-    dialog_.steps.push_back([](PrintSetupForm&) { return true; });
+    dialog_.steps.push_back([](PrintSetupLogic&) { return true; });
     form_.EditPrinterLine(1);
     EXPECT_EQ(Columns(1), (std::vector<std::string>{"Plotter", "LPT1:", "HP Plot", "Auto", "7",
                                                     "Auto", "7", "", "*"}));
@@ -95,7 +95,7 @@ TEST_F(LineEditingTest, EqualBinNamesWithDifferentNumbersOpenCheckedAndKeepBoth)
 
 TEST_F(LineEditingTest, BoxCouplesSourceTwoToSourceOne) {
     Start("Invoices\r\n", kLaser);
-    dialog_.steps.push_back([](PrintSetupForm& dialog) {
+    dialog_.steps.push_back([](PrintSetupLogic& dialog) {
         const auto& catalogue = dialog.Catalogue();
         EXPECT_TRUE(dialog.UseSecondTray()); // Upper tray and Lower tray differ
         dialog.ClickUseSecondTray();         // unchecked: source 2 follows source 1
@@ -119,7 +119,7 @@ TEST_F(LineEditingTest, BoxCouplesSourceTwoToSourceOne) {
 TEST_F(LineEditingTest, TypedPrinterTextLoadsTheDefaultAndIsStoredAsTyped) {
     Start("Invoices\r\n",
           Section(1, "Invoices", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
-    dialog_.steps.push_back([](PrintSetupForm& dialog) {
+    dialog_.steps.push_back([](PrintSetupLogic& dialog) {
         dialog.TypePrinter("Some other printer");
         EXPECT_EQ(dialog.Catalogue().lblPort(), "Ne00:"); // the default printer's details
         return true;
@@ -193,7 +193,7 @@ class EditAllTest : public LineEditingTest, public ::testing::WithParamInterface
 TEST_P(EditAllTest, WalkStopsAtCancelAndSetsTheFlagForEveryLinePassed) {
     Start(GetParam().names, "");
     for (int i = 0; i < GetParam().okSteps; ++i)
-        dialog_.steps.push_back([](PrintSetupForm&) { return true; });
+        dialog_.steps.push_back([](PrintSetupLogic&) { return true; });
     form_.mnuEditAllClick();
     EXPECT_EQ(static_cast<int>(dialog_.captions.size()), GetParam().dialogs);
     EXPECT_EQ(form_.Table().Modified(), GetParam().modified);

@@ -56,7 +56,7 @@ TEST_F(SetupFileTest, LoadingFillsDetailsAndGivesTheNameTokenOnlyForAStoredName)
     table_.SetCell(ColChanged, 1, "*");
     table_.SetCell(ColPrinter, 4, "left over");
 
-    ASSERT_EQ(ReadIniData(table_, path_), SetupLoad::Loaded);
+    ASSERT_EQ(LoadSetupFile(table_, path_), SetupLoad::Loaded);
 
     const std::vector<std::string> line1 = {"Office Laser", "Ne00:", "winspool", "Upper tray", "1",
                                             "Lower tray",   "2"};
@@ -82,9 +82,9 @@ TEST_F(SetupFileTest, MissingFileOrDirectoryLeavesTheTableAlone) {
     Name({"Invoices"});
     Line(1, {"Office Laser"});
     table_.SetCell(ColChanged, 1, "*");
-    EXPECT_EQ(ReadIniData(table_, path_), SetupLoad::FileMissing);
+    EXPECT_EQ(LoadSetupFile(table_, path_), SetupLoad::FileMissing);
     fs::create_directory(path_);
-    EXPECT_EQ(ReadIniData(table_, path_), SetupLoad::FileMissing);
+    EXPECT_EQ(LoadSetupFile(table_, path_), SetupLoad::FileMissing);
     EXPECT_EQ(table_.Cell(ColPrinter, 1), "Office Laser");
     EXPECT_EQ(table_.Cell(ColChanged, 1), "*");
 }
@@ -98,7 +98,7 @@ TEST_F(SetupFileTest, SavingWritesNamedLinesErasesUnnamedOnesAndKeepsForeignSect
     table_.SetCell(ColChanged, 4, "*");
     table_.SetModified(true);
 
-    WriteIniData(table_, path_);
+    SaveSetupFile(table_, path_);
 
     EXPECT_EQ(FileText(), "[General]\r\nLanguage=en\r\n"
                           "[3]\r\nName=Labels\r\nComment=kept by hand\r\nDevice=\r\nPort=\r\n"
@@ -119,9 +119,9 @@ TEST_F(SetupFileTest, SavingWritesNamedLinesErasesUnnamedOnesAndKeepsForeignSect
 
 TEST_F(SetupFileTest, ASectionErasedAndWrittenAgainLandsAtTheEnd) {
     Name({"A", "", "C"});
-    WriteIniData(table_, path_);
+    SaveSetupFile(table_, path_);
     table_.SetCell(ColName, 2, "B"); // as if the names file had changed
-    WriteIniData(table_, path_);
+    SaveSetupFile(table_, path_);
     const std::string text = FileText();
     EXPECT_LT(text.find("[1]"), text.find("[3]"));
     EXPECT_LT(text.find("[3]"), text.find("[2]"));
@@ -130,12 +130,12 @@ TEST_F(SetupFileTest, ASectionErasedAndWrittenAgainLandsAtTheEnd) {
 TEST_F(SetupFileTest, NamesWithBlanksOrQuotesAtTheEndsReadBackAsWritten) {
     const std::vector<std::string> names = {" Invoices ", "\"Orders\"", "'Notes'", "\t", "\"x"};
     Name(names);
-    WriteIniData(table_, path_);
+    SaveSetupFile(table_, path_);
     EXPECT_NE(FileText().find("Name=\" Invoices \"\r\n"), std::string::npos);
     EXPECT_NE(FileText().find("Name=\"x\r\n"), std::string::npos); // nothing to protect
     for (std::size_t i = 0; i < names.size(); ++i)
         EXPECT_EQ(ReadStoredNames(path_)[i + 1], names[i]);
-    ReadIniData(table_, path_);
+    LoadSetupFile(table_, path_);
     for (int line = 1; line <= static_cast<int>(names.size()); ++line)
         EXPECT_EQ(table_.Cell(ColErrors, line), "");
 }
@@ -143,7 +143,7 @@ TEST_F(SetupFileTest, NamesWithBlanksOrQuotesAtTheEndsReadBackAsWritten) {
 TEST_F(SetupFileTest, LongValuesLoadAsTheirFirst2047Bytes) {
     Name({"Invoices"});
     WriteFile("[1]\r\nName=Invoices\r\nDevice=" + std::string(3000, 'd') + "\r\n");
-    ReadIniData(table_, path_);
+    LoadSetupFile(table_, path_);
     EXPECT_EQ(table_.Cell(ColPrinter, 1), std::string(2047, 'd'));
 }
 
@@ -156,7 +156,7 @@ TEST_F(SetupFileTest, RefusedSaveLeavesFileMarksAndFlagAsTheyWere) {
     table_.SetCell(ColChanged, 2, "*");
     table_.SetModified(true);
     try {
-        WriteIniData(table_, badPath);
+        SaveSetupFile(table_, badPath);
         FAIL() << "the save did not fail";
     } catch (const platform::ProfileWriteError& error) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + badPath);

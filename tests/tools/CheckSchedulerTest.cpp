@@ -7,7 +7,7 @@
 #include "ScriptedPrompter.h"
 #include "ToolRunner.h"
 #include "main/ConfigTable.h"
-#include "main/MainForm.h"
+#include "main/MainWindowLogic.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -156,7 +156,7 @@ TEST_F(CheckSchedulerTest, EveryTokenKindInTextAndJson) {
 
 // The windows around the main window's logic in the program, as far as the
 // start-up check needs them.
-class NoWindows : public main::MainFormUi {
+class NoWindows : public main::MainWindowUi {
 public:
     void ShowSplash() override {}
     void HideSplash() override {}
@@ -204,7 +204,7 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
     catalogue.FormCreate();
     test::ScriptedPrompter prompter;
     NoWindows windows;
-    main::MainForm form(catalogue, prompter, windows);
+    main::MainWindowLogic form(catalogue, prompter, windows);
     main::PathContext context;
     context.setupFileFolder = folder_ / "config";
     context.fileExists = platform::FileExists;

@@ -51,8 +51,8 @@ class MainWindowTest : public QObject {
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
         form_->FormCreate({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
-        form_->Form().StartupCheck();
-        form_->Form().RunModeDecision();
+        form_->Logic().StartupCheck();
+        form_->Logic().RunModeDecision();
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }
@@ -69,7 +69,7 @@ private slots:
     }
     void cleanup() {
         if (form_)
-            form_->Form().SetModified(false);
+            form_->Logic().SetModified(false);
         form_.reset();
         printSetup_.reset();
     }
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(!model->data(model->index(2, 6), Qt::ForegroundRole).isValid());
         QCOMPARE(model->headerData(2, Qt::Vertical, Qt::ForegroundRole).value<QColor>(), red);
         QVERIFY(!model->headerData(0, Qt::Vertical, Qt::ForegroundRole).isValid());
-        form_->Form().Table().SetCell(ColChanged, 3, "*");
+        form_->Logic().Table().SetCell(ColChanged, 3, "*");
         QCOMPARE(model->headerData(2, Qt::Vertical, Qt::ForegroundRole).value<QColor>(), blue);
     }
 
@@ -150,10 +150,10 @@ private slots:
 
     void ctrlCRechecksAndCopiesNothing() {
         QApplication::clipboard()->setText("untouched");
-        form_->Form().Table().SetCell(ColErrors, 1, "stale,");
+        form_->Logic().Table().SetCell(ColErrors, 1, "stale,");
         form_->activateWindow();
         QTest::keyClick(form_->Grid(), Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QString::fromStdString(form_->Form().Table().Cell(ColErrors, 1)), QString());
+        QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(ColErrors, 1)), QString());
         QCOMPARE(QApplication::clipboard()->text(), QString("untouched"));
         QVERIFY(form_->isEnabled()); // enabled again after the recheck
     }
@@ -205,7 +205,7 @@ private slots:
         // a question.
         grid->SelectCell(6, 2);
         QTest::keyClick(grid, Qt::Key_Delete);
-        QCOMPARE(QString::fromStdString(form_->Form().Table().Cell(main::ColPrinter, 6)),
+        QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(main::ColPrinter, 6)),
                  QString());
         QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
         // F1 opens the help window.
@@ -219,7 +219,7 @@ private slots:
     }
 
     void ctrlAWalksAllLinesAndSelectsNothing() {
-        form_->Form().SetPrintSetupDialog(printSetup_.get());
+        form_->Logic().SetPrintSetupDialog(printSetup_.get());
         auto* grid = form_->Grid();
         grid->SelectCell(2, 2);
         QString caption;
@@ -234,7 +234,7 @@ private slots:
     }
 
     void enterEditsTheFocusLine() {
-        form_->Form().SetPrintSetupDialog(printSetup_.get());
+        form_->Logic().SetPrintSetupDialog(printSetup_.get());
         auto* grid = form_->Grid();
         grid->SelectCell(3, 2);
         QString caption;
@@ -263,7 +263,7 @@ private slots:
     }
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
-        form_->Form().SetModified(true);
+        form_->Logic().SetModified(true);
         QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
         QString caption;
         ModalDriver driver([&](QWidget* modal) {

@@ -36,12 +36,12 @@ class PrintSetupTest : public QObject {
             std::filesystem::copy_file(std::string(KEVO_SAMPLES_DIR "/") + name, dir + "/" + name,
                                        std::filesystem::copy_options::overwrite_existing);
         form_ = std::make_unique<main::TForm1>(dialog_->Catalogue(), prompter_, nullptr);
-        form_->Form().SetPrintSetupDialog(dialog_.get());
+        form_->Logic().SetPrintSetupDialog(dialog_.get());
         main::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
         form_->FormCreate({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
-        form_->Form().StartupCheck();
+        form_->Logic().StartupCheck();
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }
@@ -54,7 +54,7 @@ private slots:
     }
     void cleanup() {
         if (form_)
-            form_->Form().SetModified(false);
+            form_->Logic().SetModified(false);
         form_.reset();
         dialog_.reset();
     }
@@ -148,7 +148,7 @@ private slots:
         // Source 1 opened on the first bin ("Automatically Select"), source
         // 2 on "Tray 1": different, so the box was checked.
         QVERIFY(checkedAtOpen);
-        const auto& table = form_->Form().Table();
+        const auto& table = form_->Logic().Table();
         QCOMPARE(QString::fromStdString(table.Cell(main::ColSource1, 3)), QString("Tray 2"));
         QCOMPARE(QString::fromStdString(table.Cell(main::ColTray1No, 3)), QString("257"));
         QCOMPARE(QString::fromStdString(table.Cell(main::ColSource2, 3)), QString("Tray 1"));

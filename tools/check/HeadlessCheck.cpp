@@ -3,7 +3,7 @@
 #include "HeadlessUi.h"
 #include "core/ErrorReport.h"
 #include "main/ConfigTable.h"
-#include "main/MainForm.h"
+#include "main/MainWindowLogic.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -89,7 +89,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
     // would run it. No print setup dialog is given to it, so no line can be
     // edited, and nothing here saves: only the run-mode decision, the
     // commands and the close query write the setup file.
-    main::MainForm form(catalogue, prompter, ui);
+    main::MainWindowLogic form(catalogue, prompter, ui);
     std::vector<std::string> arguments{"0"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     const std::size_t reportsBefore = prompter.ErrorReportCount();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "QuietPrompter.h"
-#include "main/MainForm.h"
+#include "main/MainWindowLogic.h"
 
 namespace kevo::tools {
 
@@ -10,7 +10,7 @@ namespace kevo::tools {
 // selected (so no command could ever act on a line), and a termination
 // request that is remembered and ends the messages, as the program's end
 // closes every later message unseen.
-class HeadlessUi : public main::MainFormUi {
+class HeadlessUi : public main::MainWindowUi {
 public:
     explicit HeadlessUi(QuietPrompter& prompter) : prompter_(prompter) {}
 

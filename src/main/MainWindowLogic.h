@@ -18,9 +18,9 @@ class PrintSetupDialog;
 namespace kevo::main {
 
 // What the main window's logic needs from the windows around it.
-class MainFormUi {
+class MainWindowUi {
 public:
-    virtual ~MainFormUi() = default;
+    virtual ~MainWindowUi() = default;
 
     // The splash window, shown during start-up and while a full recheck runs.
     virtual void ShowSplash() = 0;
@@ -49,9 +49,10 @@ public:
 
 // The logic of the main window: the program-wide values, the configuration
 // table, and the window's commands and events, free of any window system.
-class MainForm {
+class MainWindowLogic {
 public:
-    MainForm(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter, MainFormUi& ui);
+    MainWindowLogic(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter,
+                    MainWindowUi& ui);
 
     // The print setup dialog through which lines are edited.
     void SetPrintSetupDialog(printsetup::PrintSetupDialog* dialog) { printSetup_ = dialog; }
@@ -134,7 +135,7 @@ private:
 
     printsetup::PrinterCatalogue& catalogue_;
     core::Prompter& prompter_;
-    MainFormUi& ui_;
+    MainWindowUi& ui_;
     printsetup::PrintSetupDialog* printSetup_ = nullptr;
 
     ConfigTable table_;

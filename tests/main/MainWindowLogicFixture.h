@@ -1,9 +1,9 @@
 #pragma once
 
 #include "ScriptedPrompter.h"
-#include "main/MainForm.h"
+#include "main/MainWindowLogic.h"
 #include "platform/printing/SimulatedPrintingService.h"
-#include "printsetup/PrintSetupForm.h"
+#include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ using core::MessageButton;
 using core::MessageType;
 
 // The windows around the logic, as far as a test can see them.
-class FakeUi : public MainFormUi {
+class FakeUi : public MainWindowUi {
 public:
     void ShowSplash() override {
         log += "splash+ ";
@@ -91,7 +91,7 @@ private:
 class FakePrintSetupDialog : public printsetup::PrintSetupDialog {
 public:
     explicit FakePrintSetupDialog(printsetup::PrinterCatalogue& catalogue) : form_(catalogue) {}
-    printsetup::PrintSetupForm& Form() override { return form_; }
+    printsetup::PrintSetupLogic& Logic() override { return form_; }
     bool ShowModal() override {
         form_.FormShow();
         captions.push_back(form_.Caption());
@@ -101,11 +101,11 @@ public:
         steps.erase(steps.begin());
         return step(form_);
     }
-    std::vector<std::function<bool(printsetup::PrintSetupForm&)>> steps;
+    std::vector<std::function<bool(printsetup::PrintSetupLogic&)>> steps;
     std::vector<std::string> captions;
 
 private:
-    printsetup::PrintSetupForm form_;
+    printsetup::PrintSetupLogic form_;
 };
 
 inline constexpr const char* kPrinters = R"(default Office Laser
@@ -154,9 +154,9 @@ inline std::string Section(int line, const std::string& name, const std::string&
            "\r\nPaperSource2=" + tray2 + "\r\n";
 }
 
-class MainFormTest : public ::testing::Test {
+class MainWindowLogicTest : public ::testing::Test {
 protected:
-    MainFormTest()
+    MainWindowLogicTest()
         : service_(platform::SimulatedPrintingService::FromText(kPrinters)), catalogue_(service_),
           prompter_(ui_), dialog_(catalogue_), form_(catalogue_, prompter_, ui_) {}
 
@@ -202,7 +202,7 @@ protected:
     printsetup::PrinterCatalogue catalogue_;
     TerminatingPrompter prompter_;
     FakePrintSetupDialog dialog_;
-    MainForm form_;
+    MainWindowLogic form_;
     fs::path dir_;
 };
 

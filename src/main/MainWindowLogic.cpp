@@ -1,4 +1,4 @@
-#include "main/MainForm.h"
+#include "main/MainWindowLogic.h"
 
 #include "core/ErrorReport.h"
 #include "core/Prompter.h"
@@ -7,7 +7,7 @@
 #include "main/SetupFile.h"
 #include "platform/CommandLine.h"
 #include "platform/SystemPaths.h"
-#include "printsetup/PrintSetupForm.h"
+#include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
 
 namespace kevo::main {
@@ -43,13 +43,13 @@ std::string MissingSetupFileQuestion(const std::string& path) {
 
 } // namespace
 
-MainForm::MainForm(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter,
-                   MainFormUi& ui)
+MainWindowLogic::MainWindowLogic(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter,
+                                 MainWindowUi& ui)
     : catalogue_(catalogue), prompter_(prompter), ui_(ui) {}
 
 // Runs one handler; an error that escapes it ends it and is shown in the
 // standard error report. What the handler did before the error stays done.
-template <typename Step> void MainForm::Guarded(Step step) {
+template <typename Step> void MainWindowLogic::Guarded(Step step) {
     try {
         step();
     } catch (const std::exception& error) {
@@ -57,7 +57,8 @@ template <typename Step> void MainForm::Guarded(Step step) {
     }
 }
 
-void MainForm::FormCreate(const std::vector<std::string>& arguments, const PathContext& context) {
+void MainWindowLogic::FormCreate(const std::vector<std::string>& arguments,
+                                 const PathContext& context) {
     Guarded([&] {
         ui_.SetWaitCursor(true);
         windowsDir_ = context.setupFileFolder;
@@ -80,7 +81,7 @@ void MainForm::FormCreate(const std::vector<std::string>& arguments, const PathC
     });
 }
 
-void MainForm::LoadPrinterNames() {
+void MainWindowLogic::LoadPrinterNames() {
     NamesFileResult result = ReadNamesFile(namesFileName_);
     using Outcome = NamesFileResult::Outcome;
     // A names file that could not be read ends the run like a missing one:
@@ -99,8 +100,8 @@ void MainForm::LoadPrinterNames() {
     }
 }
 
-bool MainForm::ReadIniData() {
-    if (main::ReadIniData(table_, setupFileName_) != SetupLoad::FileMissing)
+bool MainWindowLogic::ReadIniData() {
+    if (main::LoadSetupFile(table_, setupFileName_) != SetupLoad::FileMissing)
         return true;
     ui_.BringSplashToFront();
     const auto answer =
@@ -111,7 +112,7 @@ bool MainForm::ReadIniData() {
     return false;
 }
 
-void MainForm::WriteIniData() {
+void MainWindowLogic::WriteIniData() {
     if (!namesRead_)
         throw core::KevoError("The printer names were not read; the setup file " + setupFileName_ +
                               " is left as it is");
@@ -119,19 +120,19 @@ void MainForm::WriteIniData() {
     // is written there.
     if (!windowsDir_.empty() && setupFileName_.rfind(windowsDir_ + "/", 0) == 0)
         platform::EnsureDirectory(windowsDir_);
-    main::WriteIniData(table_, setupFileName_);
+    main::SaveSetupFile(table_, setupFileName_);
 }
 
-void MainForm::CheckPrinterNames() {
-    main::CheckPrinterNames(table_, catalogue_);
+void MainWindowLogic::CheckPrinterNames() {
+    main::MarkMissingPrinters(table_, catalogue_);
 }
 
-void MainForm::CheckTrays() {
-    main::CheckTrays(table_, catalogue_);
+void MainWindowLogic::CheckTrays() {
+    main::CompareWithInstalledPrinters(table_, catalogue_);
     ui_.RepaintGrid();
 }
 
-void MainForm::StartupCheck() {
+void MainWindowLogic::StartupCheck() {
     try {
         CheckPrinterNames();
         CheckTrays();
@@ -145,7 +146,7 @@ void MainForm::StartupCheck() {
     ShowErrorCount();
 }
 
-void MainForm::RunModeDecision() {
+void MainWindowLogic::RunModeDecision() {
     if ((runMode_ == 1 || runMode_ == 2) && table_.Modified()) {
         try {
             WriteIniData();
@@ -176,11 +177,11 @@ void MainForm::RunModeDecision() {
     }
 }
 
-void MainForm::FullRecheck() {
+void MainWindowLogic::FullRecheck() {
     ui_.DisableWindows();
     ui_.ShowSplash();
     struct Restore {
-        MainForm& form;
+        MainWindowLogic& form;
         ~Restore() {
             // Also after a catalogue failure the count shows what the
             // Errors cells now hold, and the windows come back, so the user
@@ -197,18 +198,18 @@ void MainForm::FullRecheck() {
     CheckTrays();
 }
 
-void MainForm::btnRecheckClick() {
+void MainWindowLogic::btnRecheckClick() {
     Guarded([&] { FullRecheck(); });
 }
 
-void MainForm::btnSaveIniClick() {
+void MainWindowLogic::btnSaveIniClick() {
     Guarded([&] {
         WriteIniData();
         FullRecheck();
     });
 }
 
-void MainForm::mnuFileReloadDetailsClick() {
+void MainWindowLogic::mnuFileReloadDetailsClick() {
     Guarded([&] {
         const auto answer = prompter_.ShowMessage(kReloadQuestion, MessageType::Warning,
                                                   MessageButton::OK | MessageButton::Cancel);
@@ -221,7 +222,7 @@ void MainForm::mnuFileReloadDetailsClick() {
     });
 }
 
-bool MainForm::FormCloseQuery() {
+bool MainWindowLogic::FormCloseQuery() {
     if (!table_.Modified())
         return true;
     const auto answer =
@@ -239,7 +240,7 @@ bool MainForm::FormCloseQuery() {
     return saved;
 }
 
-int MainForm::EditPrinterLine(int line) {
+int MainWindowLogic::EditPrinterLine(int line) {
     if (!table_.IsNamedLine(line)) {
         prompter_.ShowMessage(kUnnamedLineWarning, MessageType::Warning, MessageButton::OK);
         if (table_.HasErrors(line) &&
@@ -251,7 +252,7 @@ int MainForm::EditPrinterLine(int line) {
     }
     if (printSetup_ == nullptr)
         return -1;
-    printsetup::PrintSetupForm& dialog = printSetup_->Form();
+    printsetup::PrintSetupLogic& dialog = printSetup_->Logic();
     printsetup::PrinterCatalogue& catalogue = dialog.Catalogue();
 
     // The line's printer, or the catalogue's current printer when the
@@ -295,7 +296,7 @@ int MainForm::EditPrinterLine(int line) {
     return 0;
 }
 
-void MainForm::EditAllPrinters() {
+void MainWindowLogic::EditAllPrinters() {
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         if (table_.IsNamedLine(line) && EditPrinterLine(line) == -1)
             return;
@@ -303,7 +304,7 @@ void MainForm::EditAllPrinters() {
     }
 }
 
-void MainForm::ClearLines() {
+void MainWindowLogic::ClearLines() {
     const auto [top, bottom] = ui_.SelectedLines();
     for (int line = std::max(top, kFirstLine); line <= std::min(bottom, kLastLine); ++line) {
         if (table_.IsNamedLine(line) &&
@@ -320,19 +321,19 @@ void MainForm::ClearLines() {
     ui_.RepaintGrid();
 }
 
-void MainForm::StringGrid1DblClick() {
+void MainWindowLogic::StringGrid1DblClick() {
     Guarded([&] { EditPrinterLine(ui_.CurrentLine()); });
 }
 
-void MainForm::mnuEditAllClick() {
+void MainWindowLogic::mnuEditAllClick() {
     Guarded([&] { EditAllPrinters(); });
 }
 
-void MainForm::RunCommand(const std::function<void()>& command) {
+void MainWindowLogic::RunCommand(const std::function<void()>& command) {
     Guarded([&] { command(); });
 }
 
-void MainForm::btnClearLineClick() {
+void MainWindowLogic::btnClearLineClick() {
     Guarded([&] { ClearLines(); });
 }
 

@@ -1,4 +1,4 @@
-#include "MainFormFixture.h"
+#include "MainWindowLogicFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ struct RunModeCase {
     bool terminates;
 };
 
-class RunModeTableTest : public MainFormTest, public ::testing::WithParamInterface<RunModeCase> {};
+class RunModeTableTest : public MainWindowLogicTest,
+                         public ::testing::WithParamInterface<RunModeCase> {};
 
 TEST_P(RunModeTableTest, EachModeSavesAsksReportsOrEndsAsItShould) {
     const auto& c = GetParam();
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RunModeCase{"2", false, {}, {}, true},
                       RunModeCase{"2", true, {MessageButton::OK}, {kErrorsReport}, true}));
 
-class InvalidModeTest : public MainFormTest,
+class InvalidModeTest : public MainWindowLogicTest,
                         public ::testing::WithParamInterface<std::vector<std::string>> {};
 
 TEST_P(InvalidModeTest, ReportsOnceAndEndsWithoutFurtherQuestions) {
@@ -73,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, InvalidModeTest,
                                            std::vector<std::string>{"1a"},
                                            std::vector<std::string>{"1.0"}));
 
-TEST_F(MainFormTest, MissingOrEmptyNamesFileEndsTheRunButTheSetupFileIsStillRead) {
+TEST_F(MainWindowLogicTest, MissingOrEmptyNamesFileEndsTheRunButTheSetupFileIsStillRead) {
     Write("setup.ini", kGoodSetup);
     StartUp(Args("0"));
     ASSERT_EQ(prompter_.Seen().size(), 1u);
@@ -85,7 +86,7 @@ TEST_F(MainFormTest, MissingOrEmptyNamesFileEndsTheRunButTheSetupFileIsStillRead
     EXPECT_EQ(form_.Table().Cell(ColErrors, 1), "Names Different (Invoices),");
 }
 
-TEST_F(MainFormTest, TooManyNamesIsReportedAndTheRunGoesOn) {
+TEST_F(MainWindowLogicTest, TooManyNamesIsReportedAndTheRunGoesOn) {
     std::string names;
     for (int i = 1; i <= 100; ++i)
         names += "N" + std::to_string(i) + "\n";
@@ -100,7 +101,7 @@ TEST_F(MainFormTest, TooManyNamesIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(form_.Table().Panel(kPanelErrors), "Errors: 99"); // no printers configured
 }
 
-TEST_F(MainFormTest, UnreadableNamesFileEndsTheRunAndNothingCanBeSaved) {
+TEST_F(MainWindowLogicTest, UnreadableNamesFileEndsTheRunAndNothingCanBeSaved) {
     Write("setup.ini", kGoodSetup);
     StartUp({"0", "/proc/self/mem", Path("setup.ini")});
     ASSERT_EQ(prompter_.Seen().size(), 1u);
@@ -113,11 +114,11 @@ TEST_F(MainFormTest, UnreadableNamesFileEndsTheRunAndNothingCanBeSaved) {
     EXPECT_EQ(Read("setup.ini"), kGoodSetup);
 }
 
-TEST_F(MainFormTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFirst) {
+TEST_F(MainWindowLogicTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFirst) {
     Write("names.txt", "Invoices\r\n");
     // The user keeps the default printer and picks the second bin for
     // source 2.
-    dialog_.steps.push_back([](printsetup::PrintSetupForm& dialog) {
+    dialog_.steps.push_back([](printsetup::PrintSetupLogic& dialog) {
         dialog.ClickUseSecondTray();
         dialog.PickTray2(1);
         return true;
@@ -135,7 +136,7 @@ TEST_F(MainFormTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFirst) {
     EXPECT_TRUE(ui_.terminationRequested); // no errors: mode 1 ends quietly
 }
 
-TEST_F(MainFormTest, MissingSetupFileAnsweredNoConfiguresNothing) {
+TEST_F(MainWindowLogicTest, MissingSetupFileAnsweredNoConfiguresNothing) {
     Write("names.txt", "Invoices\r\n");
     prompter_.script.AnswerNext(MessageButton::No);
     prompter_.script.AnswerNext(MessageButton::OK);
@@ -145,9 +146,9 @@ TEST_F(MainFormTest, MissingSetupFileAnsweredNoConfiguresNothing) {
     EXPECT_EQ(prompter_.Seen().back(), kErrorsReport);
 }
 
-TEST_F(MainFormTest, SetupFileInTheConfigurationFolderMakesTheFolder) {
+TEST_F(MainWindowLogicTest, SetupFileInTheConfigurationFolderMakesTheFolder) {
     Write("names.txt", "Invoices\r\n");
-    dialog_.steps.push_back([](printsetup::PrintSetupForm&) { return true; });
+    dialog_.steps.push_back([](printsetup::PrintSetupLogic&) { return true; });
     prompter_.script.AnswerNext(MessageButton::Yes);
     StartUp({"2", Path("names.txt")}); // default setup file name
     EXPECT_EQ(form_.SetupFileName(), (dir_ / "config" / "Vezerava.ini").string());
@@ -160,7 +161,8 @@ struct ClosingCase {
     bool written;
 };
 
-class SavePromptTest : public MainFormTest, public ::testing::WithParamInterface<ClosingCase> {};
+class SavePromptTest : public MainWindowLogicTest,
+                       public ::testing::WithParamInterface<ClosingCase> {};
 
 TEST_P(SavePromptTest, SavesOnYesClosesOnNoStaysOnCancel) {
     Write("names.txt", "Invoices\r\n");
@@ -181,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, SavePromptTest,
                                            ClosingCase{MessageButton::No, true, false},
                                            ClosingCase{MessageButton::Cancel, false, false}));
 
-TEST_F(MainFormTest, ClosingUnmodifiedAsksNothing) {
+TEST_F(MainWindowLogicTest, ClosingUnmodifiedAsksNothing) {
     Write("names.txt", "Invoices\r\n");
     Write("setup.ini", kGoodSetup);
     StartUp(Args("0"));
@@ -189,7 +191,7 @@ TEST_F(MainFormTest, ClosingUnmodifiedAsksNothing) {
     EXPECT_TRUE(prompter_.Seen().empty());
 }
 
-TEST_F(MainFormTest, ReloadCancelChangesNothingAndOkReloadsClearsAndRechecks) {
+TEST_F(MainWindowLogicTest, ReloadCancelChangesNothingAndOkReloadsClearsAndRechecks) {
     Write("names.txt", "Invoices\r\nOrders\r\n");
     Write("setup.ini", kGoodSetup);
     StartUp(Args("0"));
@@ -213,7 +215,7 @@ TEST_F(MainFormTest, ReloadCancelChangesNothingAndOkReloadsClearsAndRechecks) {
     EXPECT_EQ(ui_.log, "disable splash+ enable splash- ");
 }
 
-TEST_F(MainFormTest, ReloadOfADeletedSetupFileKeepsTheEdits) {
+TEST_F(MainWindowLogicTest, ReloadOfADeletedSetupFileKeepsTheEdits) {
     Write("names.txt", "Invoices\r\n");
     Write("setup.ini", kGoodSetup);
     StartUp(Args("0"));
@@ -228,7 +230,7 @@ TEST_F(MainFormTest, ReloadOfADeletedSetupFileKeepsTheEdits) {
     EXPECT_EQ(form_.Table().Cell(ColChanged, 1), "*");
 }
 
-TEST_F(MainFormTest, FailedRecheckCountsWhatItWroteAndTheNextSelectsThePrinterAgain) {
+TEST_F(MainWindowLogicTest, FailedRecheckCountsWhatItWroteAndTheNextSelectsThePrinterAgain) {
     Write("names.txt", "Invoices\r\nOrders\r\n");
     Write("setup.ini", kGoodSetup);
     StartUp(Args("0"));
@@ -242,20 +244,20 @@ TEST_F(MainFormTest, FailedRecheckCountsWhatItWroteAndTheNextSelectsThePrinterAg
     }
 }
 
-TEST_F(MainFormTest, PrinterWhoseBinsCannotBeAskedKeepsBinTokensAndCannotBeEdited) {
+TEST_F(MainWindowLogicTest, PrinterWhoseBinsCannotBeAskedKeepsBinTokensAndCannotBeEdited) {
     Write("names.txt", "Invoices\r\n");
     Write("setup.ini",
           Section(1, "Invoices", "Mute", "COM3:", "Mute Driver", "Default", "7", "Default", "7"));
     StartUp(Args("0"));
     EXPECT_EQ(Errors(1), "Tray1Name,Tray1Num,Tray2Name,Tray2Num,");
-    dialog_.steps.push_back([](printsetup::PrintSetupForm&) { return true; });
+    dialog_.steps.push_back([](printsetup::PrintSetupLogic&) { return true; });
     form_.StringGrid1DblClick();
     EXPECT_EQ(prompter_.script.ErrorReports(), std::vector<std::string>{"DevCap Error."});
     EXPECT_TRUE(dialog_.captions.empty());
     EXPECT_EQ(Errors(1), "Tray1Name,Tray1Num,Tray2Name,Tray2Num,");
 }
 
-TEST_F(MainFormTest, FailedSaveIsReportedAndSkipsTheRecheck) {
+TEST_F(MainWindowLogicTest, FailedSaveIsReportedAndSkipsTheRecheck) {
     Write("names.txt", "Invoices\r\n");
     Write("setup.ini", kGoodSetup);
     Write("blocker", "a file where a folder should be");
@@ -275,7 +277,7 @@ TEST_F(MainFormTest, FailedSaveIsReportedAndSkipsTheRecheck) {
     EXPECT_FALSE(form_.FormCloseQuery());
 }
 
-TEST_F(MainFormTest, SaveDetailsWritesThenRechecks) {
+TEST_F(MainWindowLogicTest, SaveDetailsWritesThenRechecks) {
     Write("names.txt", "Invoices\r\nOrders\r\n");
     Write("setup.ini", kBadSetup);
     StartUp(Args("0"));
@@ -290,7 +292,7 @@ TEST_F(MainFormTest, SaveDetailsWritesThenRechecks) {
     EXPECT_FALSE(form_.Table().Modified());
 }
 
-TEST_F(MainFormTest, CheckWritesEveryTokenInOrderAndTwoRechecksAgree) {
+TEST_F(MainWindowLogicTest, CheckWritesEveryTokenInOrderAndTwoRechecksAgree) {
     Write("names.txt", "Invoices\r\nOrders\r\n\r\nLabels\r\nMemo\r\n\r\nRedundant\r\nCase\r\n");
     Write("setup.ini",
           // 1: correct.
@@ -339,7 +341,7 @@ TEST_F(MainFormTest, CheckWritesEveryTokenInOrderAndTwoRechecksAgree) {
     EXPECT_EQ(catalogue_.cboPrinters().items[catalogue_.SelectedPosition()], "Office Laser");
 }
 
-TEST_F(MainFormTest, RecheckGivesNamedLinesWithoutStoredNameAnEmptyNameToken) {
+TEST_F(MainWindowLogicTest, RecheckGivesNamedLinesWithoutStoredNameAnEmptyNameToken) {
     Write("names.txt", "Invoices\r\nOrders\r\n");
     Write("setup.ini", Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray",
                                "1", "Lower tray", "2"));

@@ -13,9 +13,9 @@ namespace kevo::printsetup {
 // Couplings that hold whenever a handler has run: each number list is at
 // the position of its name list; with the box unchecked, source 2 is
 // disabled and at the position of source 1.
-class PrintSetupForm {
+class PrintSetupLogic {
 public:
-    explicit PrintSetupForm(PrinterCatalogue& catalogue) : catalogue_(catalogue) {}
+    explicit PrintSetupLogic(PrinterCatalogue& catalogue) : catalogue_(catalogue) {}
 
     PrinterCatalogue& Catalogue() { return catalogue_; }
     const PrinterCatalogue& Catalogue() const { return catalogue_; }
@@ -62,7 +62,7 @@ private:
 class PrintSetupDialog {
 public:
     virtual ~PrintSetupDialog() = default;
-    virtual PrintSetupForm& Form() = 0;
+    virtual PrintSetupLogic& Logic() = 0;
     // Shows the dialog modally; true when it closes with OK.
     virtual bool ShowModal() = 0;
 };
