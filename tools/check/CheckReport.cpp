@@ -127,6 +127,23 @@ std::string CheckReportText(const CheckResult& result) {
     return text;
 }
 
+void WriteLineMembers(JsonWriter& json, int line, const std::string& name,
+                      const std::string& printer, const std::string& errors) {
+    const ErrorTokens tokens = SplitErrorTokens(errors);
+    json.Key("line");
+    json.Integer(line);
+    json.TextMember("name", name);
+    json.TextMember("printer", printer);
+    json.TextMember("errors", errors);
+    json.Key("tokens");
+    json.BeginArray(true);
+    for (const std::string& token : tokens.tokens)
+        json.String(token);
+    json.EndArray();
+    if (tokens.storedName)
+        json.TextMember("storedName", *tokens.storedName);
+}
+
 std::string CheckReportJson(const CheckResult& result) {
     JsonWriter json;
     json.BeginObject();
@@ -157,20 +174,8 @@ std::string CheckReportJson(const CheckResult& result) {
     json.Key("lines");
     json.BeginArray();
     for (const CheckedLine& line : result.lines) {
-        const ErrorTokens tokens = SplitErrorTokens(line.errors);
         json.BeginObject();
-        json.Key("line");
-        json.Integer(line.line);
-        json.TextMember("name", line.name);
-        json.TextMember("printer", line.printer);
-        json.TextMember("errors", line.errors);
-        json.Key("tokens");
-        json.BeginArray(true);
-        for (const std::string& token : tokens.tokens)
-            json.String(token);
-        json.EndArray();
-        if (tokens.storedName)
-            json.TextMember("storedName", *tokens.storedName);
+        WriteLineMembers(json, line.line, line.name, line.printer, line.errors);
         json.EndObject();
     }
     json.EndArray();

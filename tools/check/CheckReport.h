@@ -31,6 +31,13 @@ std::string CheckReportText(const CheckResult& result);
 // The result as one JSON document (the schema is in kevoconf-check(1)).
 std::string CheckReportJson(const CheckResult& result);
 
+class JsonWriter;
+
+// A line's members in the commands' JSON: line, name, printer, errors, its
+// tokens and, with a Names Different token, storedName.
+void WriteLineMembers(JsonWriter& json, int line, const std::string& name,
+                      const std::string& printer, const std::string& errors);
+
 // The result in the text format of Prometheus' node exporter (its textfile
 // collector), for watching many workstations: gauges for the result (0
 // clean, 1 errors, 2 failed, as the exit status), the lines in error (NaN

@@ -83,16 +83,7 @@ void WriteHeader(JsonWriter& json, const std::string& namesFile, const std::stri
 }
 
 void WriteLine(JsonWriter& json, const SetupLine& line) {
-    json.Key("line");
-    json.Integer(line.line);
-    json.TextMember("name", line.name);
-    json.TextMember("printer", line.printer);
-    json.TextMember("errors", line.errors);
-    json.Key("tokens");
-    json.BeginArray(true);
-    for (const std::string& token : SplitErrorTokens(line.errors).tokens)
-        json.String(token);
-    json.EndArray();
+    WriteLineMembers(json, line.line, line.name, line.printer, line.errors);
 }
 
 } // namespace
