@@ -159,7 +159,7 @@ std::vector<Scenario> Scenarios() {
              program.StartUp({"2", folder / "names.txt", folder / "setup.ini"}, folder / "config");
              return true;
          },
-         main::fixture::kErrorsReport,
+         main::kErrorsReport,
          {}},
         // Mode 1 with the default setup file in a configuration folder that
         // does not exist yet; the save makes the folder first.
@@ -171,7 +171,7 @@ std::vector<Scenario> Scenarios() {
              program.StartUp({"1", folder / "names.txt"}, folder / "config");
              return true;
          },
-         main::fixture::kErrorsQuestion,
+         main::kErrorsFixQuestion,
          {"config"}},
     };
 }

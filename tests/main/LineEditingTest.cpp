@@ -156,8 +156,8 @@ TEST_F(LineEditingTest, UnnamedLineIsRefusedAndItsErrorsMayBeCleared) {
     EXPECT_EQ(form_.EditPrinterLine(2), 0);
     const auto seen = prompter_.Seen();
     ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0], "You cannot edit a printer on an unnamed line.");
-    EXPECT_EQ(seen[1], "Clear the printer details from this line?");
+    EXPECT_EQ(seen[0], kUnnamedLineWarning);
+    EXPECT_EQ(seen[1], kClearUnnamedQuestion);
     EXPECT_EQ(seen[2], "You are about to clear a printer with a valid name. (Orders)\r\n"
                        "Clear the details for this printer?");
     EXPECT_EQ(Columns(2), (std::vector<std::string>{"", "", "", "", "", "", "", "", "*"}));

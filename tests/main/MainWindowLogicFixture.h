@@ -4,6 +4,7 @@
 #include "ScriptedPrompter.h"
 #include "SetupSection.h"
 #include "main/MainWindowLogic.h"
+#include "main/Messages.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -136,14 +137,6 @@ bin 1 Upper
 names-count fail
 numbers-count fail
 )";
-
-inline const std::string kErrorsQuestion =
-    "Error(s) detected in your printer setup.\r\nPress OK to edit printer details,\r\n"
-    "or Ignore to continue without fixing.";
-inline const std::string kErrorsReport = "Error(s) detected in your printer setup.\r\n"
-                                         "Please run the application printer setup routine.";
-inline const std::string kInvalidMode =
-    "Invalid/no mode specified\r\nKevoConf runs in modes 0, 1 or 2";
 
 class MainWindowLogicTest : public ::testing::Test {
 protected:

@@ -44,10 +44,10 @@ INSTANTIATE_TEST_SUITE_P(
     Modes, RunModeTableTest,
     ::testing::Values(RunModeCase{"0", true, {}, {}, false}, RunModeCase{"0", false, {}, {}, false},
                       RunModeCase{"1", false, {}, {}, true},
-                      RunModeCase{"1", true, {MessageButton::Ignore}, {kErrorsQuestion}, true},
-                      RunModeCase{"1", true, {MessageButton::OK}, {kErrorsQuestion}, false},
+                      RunModeCase{"1", true, {MessageButton::Ignore}, {kErrorsFixQuestion}, true},
+                      RunModeCase{"1", true, {MessageButton::OK}, {kErrorsFixQuestion}, false},
                       // Esc and the close box do not count as Ignore.
-                      RunModeCase{"1", true, {MessageButton::Cancel}, {kErrorsQuestion}, false},
+                      RunModeCase{"1", true, {MessageButton::Cancel}, {kErrorsFixQuestion}, false},
                       RunModeCase{"2", false, {}, {}, true},
                       RunModeCase{"2", true, {MessageButton::OK}, {kErrorsReport}, true}));
 
@@ -59,7 +59,7 @@ TEST_P(InvalidModeTest, ReportsOnceAndEndsWithoutFurtherQuestions) {
     // close at once, unseen.
     auto arguments = GetParam();
     StartUp(arguments);
-    EXPECT_EQ(prompter_.Seen(), std::vector<std::string>{kInvalidMode});
+    EXPECT_EQ(prompter_.Seen(), std::vector<std::string>{kInvalidModeMessage});
     EXPECT_EQ(form_.RunMode(), -1);
     EXPECT_TRUE(ui_.terminationRequested);
     EXPECT_EQ(prompter_.closedAtOnce.size(), 2u); // names file, setup file question
@@ -172,8 +172,7 @@ TEST_P(SavePromptTest, SavesOnYesClosesOnNoStaysOnCancel) {
     form_.SetModified(true);
     prompter_.script.AnswerNext(GetParam().answer);
     EXPECT_EQ(form_.FormCloseQuery(), GetParam().closes);
-    EXPECT_EQ(prompter_.Seen().back(), "Changes have been made to the printer settings.\r\n\r\n"
-                                       "Save modified configuration?");
+    EXPECT_EQ(prompter_.Seen().back(), kSaveQuestion);
     EXPECT_EQ(Read("setup.ini").find("PaperSourceName1=Lower tray") != std::string::npos,
               GetParam().written);
 }
@@ -207,8 +206,7 @@ TEST_F(MainWindowLogicTest, ReloadCancelChangesNothingAndOkReloadsClearsAndReche
 
     prompter_.script.AnswerNext(MessageButton::OK);
     form_.mnuFileReloadDetailsClick();
-    EXPECT_EQ(prompter_.Seen().back(),
-              "Reloading will lose any changes made.\r\nReload details for the printers?");
+    EXPECT_EQ(prompter_.Seen().back(), kReloadQuestion);
     EXPECT_EQ(form_.Table().Cell(ColPrinter, 2), "Plotter");
     EXPECT_EQ(Errors(2), "");
     EXPECT_FALSE(form_.Table().Modified());

@@ -1,6 +1,7 @@
 #include "ModalDriver.h"
 #include "main/ConfigTableModel.h"
 #include "main/Main.h"
+#include "main/Messages.h"
 #include "main/StringGrid.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
@@ -76,7 +77,7 @@ private slots:
 
     void gridLayoutFollowsTheTable() {
         auto* grid = form_->Grid();
-        QCOMPARE(form_->windowTitle(), QString("Quillmere Printer Configuration"));
+        QCOMPARE(form_->windowTitle(), QString(main::kMainWindowTitle));
         QCOMPARE(grid->model()->rowCount(), 99);
         QCOMPARE(grid->model()->columnCount(), 10);
         QCOMPARE(grid->verticalHeader()->width(), 20);

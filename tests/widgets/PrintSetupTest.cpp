@@ -61,7 +61,7 @@ private slots:
 
     void layoutAndFixedHeight() {
         auto& d = *dialog_;
-        QCOMPARE(d.windowTitle(), QString("Print Setup"));
+        QCOMPARE(d.windowTitle(), QString(printsetup::kPrintSetupCaption));
         QCOMPARE(d.height(), 270);
         QCOMPARE(d.minimumHeight(), d.maximumHeight());
         QCOMPARE(d.gbPrinter->geometry(), QRect(8, 8, 417, 89));
