@@ -224,7 +224,7 @@ TEST_F(MainWindowLogicTest, ReloadOfADeletedSetupFileKeepsTheEdits) {
     prompter_.script.AnswerNext(MessageButton::No); // configure all now?
     form_.mnuFileReloadDetailsClick();
     EXPECT_TRUE(form_.Table().Modified());
-    EXPECT_EQ(form_.Table().Panel(kPanelModified), "Mods");
+    EXPECT_EQ(form_.Table().Panel(kPanelModified), kModifiedPanelText);
     EXPECT_EQ(form_.Table().Cell(ColChanged, 1), "*");
 }
 

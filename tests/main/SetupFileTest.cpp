@@ -152,7 +152,7 @@ TEST_F(SetupFileTest, RefusedSaveLeavesFileMarksAndFlagAsTheyWere) {
     }
     EXPECT_EQ(table_.Cell(ColChanged, 2), "*");
     EXPECT_TRUE(table_.Modified());
-    EXPECT_EQ(table_.Panel(kPanelModified), "Mods");
+    EXPECT_EQ(table_.Panel(kPanelModified), kModifiedPanelText);
 }
 
 TEST_F(SetupFileTest, StoredNamesOfAMissingFileAreEmpty) {

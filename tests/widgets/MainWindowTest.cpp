@@ -1,4 +1,5 @@
 #include "ModalDriver.h"
+#include "core/MessageDialog.h"
 #include "main/ConfigTableModel.h"
 #include "main/Main.h"
 #include "main/Messages.h"
@@ -6,6 +7,7 @@
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Termination.h"
 #include "printsetup/PrintSetup.h"
 
@@ -208,7 +210,7 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Delete);
         QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(main::ColPrinter, 6)),
                  QString());
-        QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(main::kModifiedPanelText));
         // F1 opens the help window.
         QString help;
         ModalDriver helpDriver([&](QWidget* modal) {
@@ -265,14 +267,14 @@ private slots:
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
         form_->Logic().SetModified(true);
-        QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(main::kModifiedPanelText));
         QString caption;
         ModalDriver driver([&](QWidget* modal) {
             caption = modal->windowTitle();
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QVERIFY(!form_->close());
-        QCOMPARE(caption, QString("Warning"));
+        QCOMPARE(caption, platform::ToQString(core::MessageCaption(core::MessageType::Warning)));
         QVERIFY(form_->isVisible());
     }
 };
