@@ -48,7 +48,7 @@ void ConfigTable::LayOut() {
 
 void ConfigTable::SetModified(bool value) {
     modified_ = value;
-    SetPanel(kPanelModified, value ? "Mods" : "");
+    SetPanel(kPanelModified, value ? std::string(kModifiedPanelText) : std::string());
 }
 
 int ConfigTable::ErrorLineCount() const {

@@ -44,6 +44,9 @@ inline constexpr std::array<int, kPanelCount> kPanelWidths = {60, 50, 50};
 // The changed marker of an edited or cleared line.
 inline constexpr std::string_view kChangedMarker = "*";
 
+// Panel 1's text while the table holds changes not yet saved.
+inline constexpr std::string_view kModifiedPanelText = "Mods";
+
 // The error tokens; each ends with a comma and they are appended to a line's
 // Errors cell without separators.
 inline constexpr std::string_view kNamesDifferentPrefix = "Names Different (";
@@ -91,7 +94,7 @@ public:
     bool HasErrors(int row) const { return !Cell(ColErrors, row).empty(); }
     bool IsChanged(int row) const { return Cell(ColChanged, row) == kChangedMarker; }
 
-    // The modified flag, mirrored as "Mods" in panel 1. The panel text is
+    // The modified flag, mirrored as kModifiedPanelText in panel 1. The panel text is
     // set on every call, also when the flag does not change.
     void SetModified(bool value);
     bool Modified() const { return modified_; }

@@ -3,6 +3,7 @@
 #include "info/AboutBoxUnit.h"
 #include "info/help.h"
 #include "main/ConfigTableModel.h"
+#include "main/Messages.h"
 #include "main/StringGrid.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/HostWindow.h"
@@ -28,7 +29,7 @@ TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, core::Prompter& prompter
                QWidget* parent)
     : QMainWindow(parent), splash_(splash), logic_(catalogue, prompter, *this) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quillmere Printer Configuration"));
+    setWindowTitle(platform::ToQString(kMainWindowTitle));
     resize(610, 455);
     setFont(platform::ProgramFont(8));
     setBackgroundRole(QPalette::Button);

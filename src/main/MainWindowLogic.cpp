@@ -3,6 +3,7 @@
 #include "core/ErrorReport.h"
 #include "core/Prompter.h"
 #include "main/ConsistencyCheck.h"
+#include "main/Messages.h"
 #include "main/NamesFile.h"
 #include "main/SetupFile.h"
 #include "platform/CommandLine.h"
@@ -16,20 +17,6 @@ using core::MessageButton;
 using core::MessageType;
 
 namespace {
-
-constexpr const char* kInvalidModeMessage =
-    "Invalid/no mode specified\r\nKevoConf runs in modes 0, 1 or 2";
-constexpr const char* kErrorsFixQuestion =
-    "Error(s) detected in your printer setup.\r\nPress OK to edit printer details,\r\n"
-    "or Ignore to continue without fixing.";
-constexpr const char* kErrorsReport = "Error(s) detected in your printer setup.\r\n"
-                                      "Please run the application printer setup routine.";
-constexpr const char* kReloadQuestion =
-    "Reloading will lose any changes made.\r\nReload details for the printers?";
-constexpr const char* kUnnamedLineWarning = "You cannot edit a printer on an unnamed line.";
-constexpr const char* kClearUnnamedQuestion = "Clear the printer details from this line?";
-constexpr const char* kSaveQuestion =
-    "Changes have been made to the printer settings.\r\n\r\nSave modified configuration?";
 
 std::string ClearNamedLineWarning(const std::string& name) {
     return "You are about to clear a printer with a valid name. (" + name + ")\r\n" +

@@ -82,7 +82,7 @@ TfrmPrintSetup::TfrmPrintSetup(platform::PrintingService& service, core::Prompte
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       catalogue_(service), logic_(catalogue_), prompter_(prompter) {
     setObjectName(QStringLiteral("frmPrintSetup"));
-    setWindowTitle(QStringLiteral("Print Setup"));
+    setWindowTitle(platform::ToQString(kPrintSetupCaption));
     setFont(platform::ProgramFont(8));
     setBackgroundRole(QPalette::Button);
     BuildLayout();

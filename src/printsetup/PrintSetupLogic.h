@@ -6,6 +6,9 @@
 
 namespace kevo::printsetup {
 
+// The dialog's caption until the main window names the line it edits.
+inline constexpr const char* kPrintSetupCaption = "Print Setup";
+
 // The logic of the print setup dialog beyond the catalogue: the coupling of
 // the bin lists with their number lists and of source 2 with source 1
 // through the "Use Additional Paper Tray" box, and the caption.
@@ -52,7 +55,7 @@ private:
     void SelectPickedPrinter();
 
     PrinterCatalogue& catalogue_;
-    std::string caption_ = "Print Setup";
+    std::string caption_ = kPrintSetupCaption;
     bool useSecondTray_ = false;
     bool tray2Enabled_ = true;
 };

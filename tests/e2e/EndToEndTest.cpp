@@ -8,6 +8,9 @@
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
 #include "WatchedProgram.h"
+#include "core/ErrorReport.h"
+#include "core/MessageDialog.h"
+#include "main/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +28,13 @@ namespace kevo::e2e {
 namespace {
 
 namespace fs = std::filesystem;
+using main::kMainWindowTitle;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
+using test::ReadBytes;
+using test::WriteBytes;
 
-const std::string kMainWindowTitle = "Quillmere Printer Configuration";
+const std::string kErrorTitle = core::MessageCaption(core::MessageType::Error);
 const std::string kSplashType = "_NET_WM_WINDOW_TYPE_SPLASH";
 
 // Bounds of the waits. A run takes well under a second on the development
@@ -65,20 +71,13 @@ std::vector<SetupLine> SetupWithAnError() {
     return lines;
 }
 
-bool KeepFolders() {
-    const char* keep = std::getenv("KEVO_KEEP_E2E");
-    return keep != nullptr && std::strcmp(keep, "1") == 0;
-}
-
 class EndToEnd : public WatchedProgram {
 protected:
     EndToEnd() : WatchedProgram("kevoconf") {}
 
     void SetUp() override {
-        folder_ = MakeTemporaryFolder("kevo-e2e-");
-        DesktopOptions options;
-        options.windowManagerConfig = KEVO_E2E_OPENBOX_RC;
-        desktop_ = std::make_unique<Desktop>(folder_, options);
+        MakeFolder("kevo-e2e-");
+        NewDesktop();
         scheduler_ = std::make_unique<test::PrivateScheduler>();
         scheduler_->Start();
         AddPrinters(*scheduler_, Printers(), KEVO_TEST_PPD_DIR);
@@ -86,7 +85,7 @@ protected:
 
         namesFile_ = folder_ / "names.txt";
         setupFile_ = folder_ / "setup.ini";
-        WriteFile(namesFile_, NamesFileText(kNames));
+        WriteBytes(namesFile_, NamesFileText(kNames));
         UseSetup(MatchingSetup());
     }
 
@@ -97,17 +96,12 @@ protected:
         host_.Stop();
         desktop_.reset();
         scheduler_.reset();
-        if (KeepFolders()) {
-            std::printf("kept %s\n", folder_.c_str());
-        } else {
-            std::error_code ignored;
-            fs::remove_all(folder_, ignored);
-        }
+        RemoveFolder();
     }
 
     void UseSetup(const std::vector<SetupLine>& lines) {
         setupText_ = SetupFileText(lines);
-        WriteFile(setupFile_, setupText_);
+        WriteBytes(setupFile_, setupText_);
     }
 
     void Start(const std::vector<std::string>& arguments,
@@ -117,11 +111,7 @@ protected:
     }
 
     std::string Situation() override {
-        std::string text = "windows seen:\n" + Watcher().Describe();
-        if (program_.Exit())
-            text += "kevoconf ended: " + program_.Exit()->Describe() + "\n";
-        text += "kevoconf output:\n" + FileTail(folder_ / "kevoconf.log", 2000);
-        return text;
+        return ProgramSituation("kevoconf output", folder_ / "kevoconf.log");
     }
 
     // What the program sees of the scheduler's printers.
@@ -157,13 +147,14 @@ protected:
     // Waits until a window of the program with this title is mapped (never
     // the splash window, whose title is the application's).
     std::optional<WindowInfo> WaitForWindow(const std::string& title) {
-        return WaitForWindowFound(title, kWindowLimit, [&]() -> std::optional<WindowInfo> {
-            for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid())) {
-                if (window.mapped && window.title == title && !window.HasType(kSplashType))
-                    return window;
-            }
-            return std::nullopt;
-        });
+        return WaitForWindowFound(
+            "window \"" + title + "\"", kWindowLimit, [&]() -> std::optional<WindowInfo> {
+                for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid())) {
+                    if (window.mapped && window.title == title && !window.HasType(kSplashType))
+                        return window;
+                }
+                return std::nullopt;
+            });
     }
 
     // Waits until the program has ended and its windows have gone; true
@@ -188,7 +179,7 @@ protected:
 
     void ExpectSetupFileUntouched() {
         ASSERT_TRUE(fs::exists(setupFile_)) << "the setup file is gone";
-        EXPECT_EQ(ReadFile(setupFile_), setupText_) << "the setup file was changed";
+        EXPECT_EQ(ReadBytes(setupFile_), setupText_) << "the setup file was changed";
     }
 
     // Exactly one window of the program was ever shown besides the splash
@@ -255,7 +246,6 @@ protected:
         return requests;
     }
 
-    fs::path folder_;
     fs::path namesFile_;
     fs::path setupFile_;
     std::string setupText_;
@@ -290,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, QuietRun, ::testing::Values("1", "2"),
 TEST_F(EndToEnd, ModeTwoWithErrorsShowsOneErrorAndEndsAfterEnter) {
     UseSetup(SetupWithAnError());
     Start({"2", namesFile_.string(), setupFile_.string()});
-    const auto error = WaitForWindow("Error");
+    const auto error = WaitForWindow(kErrorTitle);
     ASSERT_TRUE(error);
     // The splash window stays up while the message waits, behind it.
     EXPECT_EQ(ShownWindows().size(), 2u) << Situation();
@@ -301,7 +291,7 @@ TEST_F(EndToEnd, ModeTwoWithErrorsShowsOneErrorAndEndsAfterEnter) {
     desktop_->PressKeys({"Return"});
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
-    ExpectOnlyWindowShown("Error");
+    ExpectOnlyWindowShown(kErrorTitle);
     ExpectSetupFileUntouched();
 }
 
@@ -310,7 +300,7 @@ TEST_F(EndToEnd, ModeTwoWithErrorsShowsOneErrorAndEndsAfterEnter) {
 TEST_F(EndToEnd, StartUpWalkShowsThePrintSetupDialogInFrontOfTheSplash) {
     fs::remove(setupFile_);
     Start({"2", namesFile_.string(), setupFile_.string()});
-    const auto question = WaitForWindow("Error");
+    const auto question = WaitForWindow(kErrorTitle);
     ASSERT_TRUE(question);
     ASSERT_TRUE(WaitUntilActive(question->id, "the \"configure now?\" question"));
     desktop_->PressKeys({"Return"});
@@ -320,7 +310,7 @@ TEST_F(EndToEnd, StartUpWalkShowsThePrintSetupDialogInFrontOfTheSplash) {
     ASSERT_TRUE(WaitUntilActive(dialog->id, "the print setup dialog"));
     desktop_->PressKeys({"Escape"});
     // The walk ends at Cancel; mode 2 then reports the unconfigured lines.
-    const auto report = WaitForWindow("Error");
+    const auto report = WaitForWindow(kErrorTitle);
     ASSERT_TRUE(report);
     ASSERT_TRUE(WaitUntilActive(report->id, "the \"Error\" report"));
     desktop_->PressKeys({"Return"});
@@ -333,13 +323,13 @@ TEST_F(EndToEnd, StartUpWalkShowsThePrintSetupDialogInFrontOfTheSplash) {
 TEST_F(EndToEnd, InputQueuedDuringAPrinterQueryStartsNoSecondEdit) {
     // Line 1's printer fails, so the start-up check stops there and line 5's
     // slow printer is first asked when line 5 is edited.
-    WriteFile(folder_ / "printers.txt", "default Plain\nprinter Plain\nbin 1 Upper\n"
-                                        "printer Broken\nbin 1 Upper\nnames-data fail\n"
-                                        "printer Slow\nbin 1 Upper\ndelay 1500\n");
-    WriteFile(namesFile_, NamesFileText({"A", "B", "C", "D", "E", "F", "G", "H"}));
-    WriteFile(setupFile_, "[1]\r\nName=A\r\nDevice=Broken\r\n[5]\r\nName=E\r\nDevice=Slow\r\n");
+    WriteBytes(folder_ / "printers.txt", "default Plain\nprinter Plain\nbin 1 Upper\n"
+                                         "printer Broken\nbin 1 Upper\nnames-data fail\n"
+                                         "printer Slow\nbin 1 Upper\ndelay 1500\n");
+    WriteBytes(namesFile_, NamesFileText({"A", "B", "C", "D", "E", "F", "G", "H"}));
+    WriteBytes(setupFile_, "[1]\r\nName=A\r\nDevice=Broken\r\n[5]\r\nName=E\r\nDevice=Slow\r\n");
     Start({"0", namesFile_.string(), setupFile_.string()}, (folder_ / "printers.txt").string());
-    const auto report = WaitForWindow("Kevo Printer Configurator");
+    const auto report = WaitForWindow(core::kApplicationTitle);
     ASSERT_TRUE(report);
     ASSERT_TRUE(WaitUntilActive(report->id, "the \"DevCap Error\" report"));
     desktop_->PressKeys({"Return"});
@@ -385,7 +375,7 @@ TEST_P(ModeOneQuestion, IgnoreEndsAndEveryOtherAnswerOpensTheMainWindowMaximized
     const Answer& answer = GetParam();
     UseSetup(SetupWithAnError());
     Start({"1", namesFile_.string(), setupFile_.string()});
-    const auto error = WaitForWindow("Error");
+    const auto error = WaitForWindow(kErrorTitle);
     ASSERT_TRUE(error);
     ASSERT_TRUE(WaitUntilActive(error->id, "the \"Error\" question"));
     desktop_->PressKeys(answer.keys);
@@ -393,7 +383,7 @@ TEST_P(ModeOneQuestion, IgnoreEndsAndEveryOtherAnswerOpensTheMainWindowMaximized
     if (!answer.opensMainWindow) {
         ASSERT_TRUE(WaitForEnd());
         ExpectEndedWithStatusZero();
-        ExpectOnlyWindowShown("Error");
+        ExpectOnlyWindowShown(kErrorTitle);
         ExpectSetupFileUntouched();
         return;
     }
@@ -418,7 +408,7 @@ TEST_P(ModeOneQuestion, IgnoreEndsAndEveryOtherAnswerOpensTheMainWindowMaximized
     for (const WindowInfo& window : ShownWindowsBesideSplash())
         titles.push_back(window.title);
     std::sort(titles.begin(), titles.end());
-    EXPECT_EQ(titles, (std::vector<std::string>{"Error", kMainWindowTitle}))
+    EXPECT_EQ(titles, (std::vector<std::string>{kErrorTitle, kMainWindowTitle}))
         << "expected the question and the main window only\n"
         << Situation();
     ExpectSetupFileUntouched();
@@ -466,13 +456,13 @@ TEST_P(FailedStartRun, ShowsOneErrorAndEndsAfterIt) {
             arguments.push_back(argument);
     }
     Start(arguments);
-    const auto error = WaitForWindow("Error");
+    const auto error = WaitForWindow(kErrorTitle);
     ASSERT_TRUE(error);
     ASSERT_TRUE(WaitUntilActive(error->id, "the \"Error\" message"));
     desktop_->PressKeys({"Return"});
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
-    ExpectOnlyWindowShown("Error");
+    ExpectOnlyWindowShown(kErrorTitle);
     if (run.setupFileExists) {
         ExpectSetupFileUntouched();
     } else {
@@ -524,7 +514,7 @@ TEST_P(HostInFront, ErrorMessageComesToTheFrontOnlyForTheHost) {
 
     UseSetup(SetupWithAnError());
     Start({"2", namesFile_.string(), setupFile_.string()});
-    const auto error = WaitForWindow("Error");
+    const auto error = WaitForWindow(kErrorTitle);
     ASSERT_TRUE(error);
     EXPECT_TRUE(Watcher().WaitUntil([&] { return Watcher().ActiveWindow() == error->id; },
                                     Clock::now() + seconds(5)))
@@ -562,7 +552,7 @@ TEST_F(EndToEnd, MainWindowOpensInFrontOfTheHost) {
 
     UseSetup(SetupWithAnError());
     Start({"1", namesFile_.string(), setupFile_.string()});
-    const auto error = WaitForWindow("Error");
+    const auto error = WaitForWindow(kErrorTitle);
     ASSERT_TRUE(error);
     ASSERT_TRUE(WaitUntilActive(error->id, "the \"Error\" question"));
     desktop_->PressKeys({"Return"});

@@ -1,13 +1,7 @@
 #include "TestPrinters.h"
 
 #include "PrivateScheduler.h"
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
-
-#include <unistd.h>
+#include "SetupSection.h"
 
 namespace kevo::e2e {
 namespace fs = std::filesystem;
@@ -58,15 +52,9 @@ SetupLine MatchingLine(int line, const std::string& name, const TestPrinter& pri
 std::string SetupFileText(const std::vector<SetupLine>& lines) {
     std::string text;
     for (const SetupLine& line : lines) {
-        text += "[" + std::to_string(line.line) + "]\r\n";
-        text += "Name=" + line.name + "\r\n";
-        text += "Device=" + line.device + "\r\n";
-        text += "Port=" + line.port + "\r\n";
-        text += "Driver=" + line.driver + "\r\n";
-        text += "PaperSourceName1=" + line.source1.name + "\r\n";
-        text += "PaperSource1=" + std::to_string(line.source1.number) + "\r\n";
-        text += "PaperSourceName2=" + line.source2.name + "\r\n";
-        text += "PaperSource2=" + std::to_string(line.source2.number) + "\r\n";
+        text += test::SetupSection(line.line, line.name, line.device, line.port, line.driver,
+                                   line.source1.name, std::to_string(line.source1.number),
+                                   line.source2.name, std::to_string(line.source2.number));
     }
     return text;
 }
@@ -78,36 +66,10 @@ std::string NamesFileText(const std::vector<std::string>& names) {
     return text;
 }
 
-void WriteFile(const fs::path& path, const std::string& contents) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << contents;
-    out.close();
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-fs::path MakeTemporaryFolder(const std::string& prefix) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern =
-        (tmp != nullptr && *tmp != '\0' ? std::string(tmp) : std::string("/tmp")) + "/" + prefix +
-        "XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a folder " + pattern);
-    return pattern;
-}
-
 ChildProcess StartKevoconf(const fs::path& program, const std::vector<std::string>& arguments,
                            const fs::path& folder, const std::string& display,
-                           const std::string& simulatedPrinters) {
+                           const std::string& simulatedPrinters,
+                           const std::map<std::string, std::optional<std::string>>& more) {
     for (const char* sub : {"home", "config", "runtime"})
         fs::create_directories(folder / sub);
     fs::permissions(folder / "runtime", fs::perms::owner_all);
@@ -132,6 +94,8 @@ ChildProcess StartKevoconf(const fs::path& program, const std::vector<std::strin
         options.environment["QT_QPA_PLATFORM"] = "xcb";
         options.environment["DISPLAY"] = display;
     }
+    for (const auto& [name, value] : more)
+        options.environment[name] = value;
     std::vector<std::string> argv = {program.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return ChildProcess(argv, options);

@@ -12,8 +12,11 @@
 // prints what the program really sees, for comparison.
 
 #include "ChildProcess.h"
+#include "ScratchFolder.h"
 
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,21 +73,30 @@ std::string SetupFileText(const std::vector<SetupLine>& lines);
 // The names file's text: the names one per line, CR LF after each.
 std::string NamesFileText(const std::vector<std::string>& names);
 
-void WriteFile(const std::filesystem::path& path, const std::string& contents);
-std::string ReadFile(const std::filesystem::path& path);
-
-// A new empty folder under $TMPDIR (or /tmp) whose name starts with prefix.
-std::filesystem::path MakeTemporaryFolder(const std::string& prefix);
+// The test support's whole-file writer and reader and scratch folder
+// (tests/support/ScratchFolder.h) under the names that the benchmarks and the
+// printing-fault tests use.
+inline void WriteFile(const std::filesystem::path& path, const std::string& contents) {
+    test::WriteBytes(path, contents);
+}
+inline std::string ReadFile(const std::filesystem::path& path) {
+    return test::ReadBytes(path);
+}
+inline std::filesystem::path MakeTemporaryFolder(const std::string& prefix) {
+    return test::MakeScratchFolder(prefix);
+}
 
 // Starts kevoconf with the arguments given. It sees the printers of the
 // scheduler that this process points at (CUPS_SERVER) and never the
 // simulated ones; its home and configuration folders are inside `folder`,
 // and its output goes to folder/kevoconf.log. With a display it runs on
 // that X display; without one, on Qt's offscreen platform. Given a
-// simulated printers file, it uses those printers instead.
+// simulated printers file, it uses those printers instead. `more` changes
+// further variables on top (SpawnOptions::environment).
 ChildProcess StartKevoconf(const std::filesystem::path& program,
                            const std::vector<std::string>& arguments,
                            const std::filesystem::path& folder, const std::string& display,
-                           const std::string& simulatedPrinters = {});
+                           const std::string& simulatedPrinters = {},
+                           const std::map<std::string, std::optional<std::string>>& more = {});
 
 } // namespace kevo::e2e

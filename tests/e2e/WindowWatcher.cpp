@@ -1,5 +1,7 @@
 #include "WindowWatcher.h"
 
+#include "core/ErrorReport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -131,7 +133,7 @@ void WindowWatcher::ReadProperties(WindowInfo& info, xcb_atom_t which) {
         if (title.empty())
             title = ReadText(info.id, XCB_ATOM_WM_NAME);
         info.fullTitle = title;
-        const std::string suffix = " \u2014 Kevo Printer Configurator";
+        const std::string suffix = std::string(" \u2014 ") + core::kApplicationTitle;
         if (title.size() > suffix.size() &&
             title.compare(title.size() - suffix.size(), suffix.size(), suffix) == 0)
             title.resize(title.size() - suffix.size());

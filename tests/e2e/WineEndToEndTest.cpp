@@ -15,6 +15,9 @@
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
 #include "WatchedProgram.h"
+#include "core/ErrorReport.h"
+#include "core/MessageDialog.h"
+#include "main/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -33,9 +36,12 @@ namespace kevo::e2e {
 namespace {
 
 namespace fs = std::filesystem;
+using main::kMainWindowTitle;
 using std::chrono::seconds;
+using test::ReadBytes;
+using test::WriteBytes;
 
-const std::string kMainWindowTitle = "Quillmere Printer Configuration";
+const std::string kErrorTitle = core::MessageCaption(core::MessageType::Error);
 
 // Wine takes a few seconds to start a program in a prefix whose server is
 // not yet running; the bounds only decide how long a broken run takes to
@@ -162,7 +168,7 @@ std::optional<std::pair<int, int>> RedRows(const Picture& picture) {
 // A window's caption: Qt for Windows puts " - " and the application's title
 // after each.
 std::string Caption(const WindowInfo& window) {
-    const std::string suffix = " - Kevo Printer Configurator";
+    const std::string suffix = std::string(" - ") + core::kApplicationTitle;
     const std::string& full = window.fullTitle;
     if (full.size() > suffix.size() &&
         full.compare(full.size() - suffix.size(), suffix.size(), suffix) == 0)
@@ -179,10 +185,8 @@ protected:
         wine_ = ReadWineSetup(missing);
         ASSERT_TRUE(wine_) << "run these tests through scripts/test-windows-program.sh: missing "
                            << missing;
-        folder_ = MakeTemporaryFolder("kevo-wine-e2e-");
-        DesktopOptions options;
-        options.windowManagerConfig = KEVO_E2E_OPENBOX_RC;
-        desktop_ = std::make_unique<Desktop>(folder_, options);
+        MakeFolder("kevo-wine-e2e-");
+        NewDesktop();
         scheduler_ = std::make_unique<test::PrivateScheduler>();
         scheduler_->Start();
         AddPrinters(*scheduler_, Printers(), KEVO_TEST_PPD_DIR);
@@ -190,7 +194,7 @@ protected:
 
         namesFile_ = folder_ / "names.txt";
         setupFile_ = folder_ / "setup.ini";
-        WriteFile(namesFile_, NamesFileText(kNames));
+        WriteBytes(namesFile_, NamesFileText(kNames));
         ASSERT_NO_FATAL_FAILURE(ReadWinePrinters());
         UseSetup(MatchingSetup());
     }
@@ -206,13 +210,7 @@ protected:
         }
         desktop_.reset();
         scheduler_.reset();
-        const char* keep = std::getenv("KEVO_KEEP_E2E");
-        if (keep != nullptr && std::strcmp(keep, "1") == 0) {
-            std::printf("kept %s\n", folder_.c_str());
-        } else if (!folder_.empty()) {
-            std::error_code ignored;
-            fs::remove_all(folder_, ignored);
-        }
+        RemoveFolder();
     }
 
     SpawnOptions WineOptions(const std::string& log) const {
@@ -240,7 +238,7 @@ protected:
                             "printers.txt", seconds(60)))
             << "kevoconf-printers.exe failed:\n"
             << FileTail(folder_ / "printers.txt");
-        const auto printers = ParsePrintersReport(ReadFile(folder_ / "printers.txt"));
+        const auto printers = ParsePrintersReport(ReadBytes(folder_ / "printers.txt"));
         for (const TestPrinter& expected : Printers()) {
             const auto it = std::find_if(printers.begin(), printers.end(),
                                          [&](const auto& p) { return p.name == expected.name; });
@@ -273,7 +271,7 @@ protected:
 
     void UseSetup(const std::vector<SetupLine>& lines) {
         setupText_ = SetupFileText(lines);
-        WriteFile(setupFile_, setupText_);
+        WriteBytes(setupFile_, setupText_);
     }
 
     void Start(const std::string& mode) {
@@ -284,11 +282,7 @@ protected:
     }
 
     std::string Situation() override {
-        std::string text = "windows seen:\n" + Watcher().Describe();
-        if (program_.Exit())
-            text += "kevoconf.exe ended: " + program_.Exit()->Describe() + "\n";
-        text += "wine output:\n" + FileTail(folder_ / "kevoconf.log", 2000);
-        return text;
+        return ProgramSituation("wine output", folder_ / "kevoconf.log");
     }
 
     // The program's top-level windows that were shown with a caption; the
@@ -298,7 +292,7 @@ protected:
         std::vector<WindowInfo> shown;
         for (const WindowInfo& window : desktop_->Watcher().Windows()) {
             if (window.instanceName == "kevoconf.exe" && window.timesMapped > 0 &&
-                !window.fullTitle.empty() && window.fullTitle != "Kevo Printer Configurator")
+                !window.fullTitle.empty() && window.fullTitle != core::kApplicationTitle)
                 shown.push_back(window);
         }
         return shown;
@@ -306,13 +300,14 @@ protected:
 
     std::optional<WindowInfo> WaitForWindow(const std::string& title,
                                             seconds limit = kWindowLimit) {
-        return WaitForWindowFound(title, limit, [&]() -> std::optional<WindowInfo> {
-            for (const WindowInfo& window : ShownWindows()) {
-                if (window.mapped && Caption(window) == title)
-                    return window;
-            }
-            return std::nullopt;
-        });
+        return WaitForWindowFound("window \"" + title + "\"", limit,
+                                  [&]() -> std::optional<WindowInfo> {
+                                      for (const WindowInfo& window : ShownWindows()) {
+                                          if (window.mapped && Caption(window) == title)
+                                              return window;
+                                      }
+                                      return std::nullopt;
+                                  });
     }
 
     bool WaitForEnd() { return WaitUntilExited(kEndLimit); }
@@ -331,7 +326,7 @@ protected:
                 ChildProcess xclip({FindProgram("xclip"), "-o", "-selection", "clipboard"},
                                    options);
                 xclip.WaitForExit(Clock::now() + seconds(2));
-                text = ReadFile(folder_ / "clipboard.txt");
+                text = ReadBytes(folder_ / "clipboard.txt");
                 return text.rfind("---", 0) == 0;
             },
             Clock::now() + seconds(5));
@@ -361,7 +356,6 @@ protected:
 
     std::optional<WineSetup> wine_;
     std::vector<TestPrinter> winePrinters_;
-    fs::path folder_;
     fs::path namesFile_;
     fs::path setupFile_;
     std::string setupText_;
@@ -380,14 +374,14 @@ TEST_F(WineEndToEnd, ModeOneOnACleanSetupEndsWithoutAWindow) {
     ExpectEndedWithStatusZero();
     EXPECT_TRUE(ShownWindows().empty())
         << "a window was shown; the setup does not match Wine's printers:\n"
-        << ReadFile(folder_ / "printers.txt") << Situation();
-    EXPECT_EQ(ReadFile(setupFile_), setupText_) << "the setup file was changed";
+        << ReadBytes(folder_ / "printers.txt") << Situation();
+    EXPECT_EQ(ReadBytes(setupFile_), setupText_) << "the setup file was changed";
 }
 
 TEST_F(WineEndToEnd, ModeTwoWithErrorsShowsTheReportInOneErrorAndEndsAfterEnter) {
     UseSetup(SetupWithAnError());
     Start("2");
-    const auto error = WaitForWindow("Error", kFirstWindowLimit);
+    const auto error = WaitForWindow(kErrorTitle, kFirstWindowLimit);
     ASSERT_TRUE(error);
     ASSERT_TRUE(WaitUntilActive(error->id, "the \"Error\" report"));
     EXPECT_EQ(CopyMessage(), kRule + "Error\n" + kRule +
@@ -398,12 +392,12 @@ TEST_F(WineEndToEnd, ModeTwoWithErrorsShowsTheReportInOneErrorAndEndsAfterEnter)
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
     EXPECT_EQ(ShownWindows().size(), 1u) << Situation();
-    EXPECT_EQ(ReadFile(setupFile_), setupText_) << "the setup file was changed";
+    EXPECT_EQ(ReadBytes(setupFile_), setupText_) << "the setup file was changed";
 }
 
 TEST_F(WineEndToEnd, InvalidModeShowsItsErrorAndEnds) {
     Start("3");
-    const auto error = WaitForWindow("Error", kFirstWindowLimit);
+    const auto error = WaitForWindow(kErrorTitle, kFirstWindowLimit);
     ASSERT_TRUE(error);
     ASSERT_TRUE(WaitUntilActive(error->id, "the \"Error\" message"));
     EXPECT_EQ(CopyMessage(), kRule + "Error\n" + kRule +
@@ -456,7 +450,7 @@ TEST_F(WineEndToEnd, MainWindowShowsTheErrorInRedAndItsFixIsSaved) {
         << "line 2 is still red after OK in its print setup dialog";
 
     desktop_->PressKeys({"ctrl+s"});
-    ASSERT_TRUE(Watcher().WaitUntil([&] { return ReadFile(setupFile_) != setupText_; },
+    ASSERT_TRUE(Watcher().WaitUntil([&] { return ReadBytes(setupFile_) != setupText_; },
                                     Clock::now() + kWindowLimit))
         << "Ctrl+S wrote nothing\n"
         << Situation();
@@ -464,7 +458,7 @@ TEST_F(WineEndToEnd, MainWindowShowsTheErrorInRedAndItsFixIsSaved) {
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
     // Line 2 now names one of Wine's bins of its printer.
-    const std::string saved = ReadFile(setupFile_);
+    const std::string saved = ReadBytes(setupFile_);
     EXPECT_EQ(saved.find("9999"), std::string::npos) << saved;
 
     setupText_ = saved;
@@ -478,7 +472,7 @@ TEST_F(WineEndToEnd, MainWindowShowsTheErrorInRedAndItsFixIsSaved) {
               (std::vector<std::string>{kMainWindowTitle, "Printer: 2.  Name: Delivery Notes"}))
         << "the mode 1 run on the saved setup showed a window\n"
         << Situation();
-    EXPECT_EQ(ReadFile(setupFile_), saved);
+    EXPECT_EQ(ReadBytes(setupFile_), saved);
 }
 
 // The host's main window, "QuillMere Frame" of another process, is in
@@ -498,7 +492,7 @@ TEST_F(WineEndToEnd, ReportComesInFrontOfTheHost) {
 
     UseSetup(SetupWithAnError());
     Start("2");
-    const auto error = WaitForWindow("Error", kFirstWindowLimit);
+    const auto error = WaitForWindow(kErrorTitle, kFirstWindowLimit);
     ASSERT_TRUE(error);
     ASSERT_TRUE(WaitUntilActive(error->id, "the \"Error\" report in front of the host"));
     const auto order = Watcher().StackingOrder();

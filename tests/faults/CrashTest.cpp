@@ -52,7 +52,7 @@ struct Versions {
 };
 
 Versions WorkOutVersions() {
-    TempFolder folder("kevo-crash-ref-");
+    ScratchFolder folder("kevo-crash-ref-");
     // On the heap: clang 14 crashes compiling a table on the stack in C++20.
     const auto table = std::make_unique<main::ConfigTable>();
     table->LayOut();
@@ -145,7 +145,7 @@ TEST(CrashTest, SetupFileIsAlwaysOneCompleteVersionAfterSigkill) {
     // few milliseconds, so the kills fall before, inside and between saves.
     std::uniform_int_distribution<int> delayMicroseconds(0, 25000);
 
-    TempFolder folder("kevo-crash-");
+    ScratchFolder folder("kevo-crash-");
     const std::string path = folder / "setup.ini";
     long done = 0;
     long endedAsA = 0;

@@ -10,14 +10,16 @@
 // - hostile names, setup and printer files: the program ends in a bounded
 //   time with the messages it owes, and what it writes adds no section.
 
-#include "Desktop.h"
+#include "SetupSection.h"
 #include "TestPrinters.h"
+#include "WatchedProgram.h"
+#include "core/ErrorReport.h"
+#include "core/MessageDialog.h"
+#include "main/Messages.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -32,9 +34,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using std::chrono::seconds;
+using test::ReadBytes;
+using test::SetupSection;
+using test::WriteBytes;
 
-const std::string kMainWindowTitle = "Quillmere Printer Configuration";
-const std::string kErrorReportTitle = "Kevo Printer Configurator";
+const std::string kMainWindowTitle = main::kMainWindowTitle;
+const std::string kErrorReportTitle = core::kApplicationTitle;
+const std::string kErrorTitle = core::MessageCaption(core::MessageType::Error);
 constexpr seconds kWindowLimit{10};
 constexpr seconds kEndLimit{20};
 
@@ -48,24 +54,18 @@ printer Plotter
     bin 7 Auto
 )";
 
-std::string Section(int line, const std::string& name, const std::string& device,
-                    const std::string& port, const std::string& driver, const std::string& bin,
-                    const std::string& number) {
-    return "[" + std::to_string(line) + "]\r\nName=" + name + "\r\nDevice=" + device +
-           "\r\nPort=" + port + "\r\nDriver=" + driver + "\r\nPaperSourceName1=" + bin +
-           "\r\nPaperSource1=" + number + "\r\nPaperSourceName2=" + bin +
-           "\r\nPaperSource2=" + number + "\r\n";
-}
-
 const std::string kGoodSetup =
     "; the accounts office\r\n" +
-    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1") +
-    Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7");
+    SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                 "Upper tray", "1") +
+    SetupSection(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
 
-class EndToEndFault : public ::testing::Test {
+class EndToEndFault : public WatchedProgram {
 protected:
+    EndToEndFault() : WatchedProgram("kevoconf") {}
+
     void SetUp() override {
-        folder_ = MakeTemporaryFolder("kevo-e2e-faults-");
+        MakeFolder("kevo-e2e-faults-");
         NewDesktop();
         // The setup file has a folder of its own: only the save's calls
         // there count for the fault shim.
@@ -73,94 +73,37 @@ protected:
         namesFile_ = folder_ / "names.txt";
         setupFile_ = folder_ / "setup" / "setup.ini";
         printersFile_ = folder_ / "printers.txt";
-        WriteFile(printersFile_, kPrinters);
-        WriteFile(namesFile_, "Invoices\r\nOrders\r\n");
+        WriteBytes(printersFile_, kPrinters);
+        WriteBytes(namesFile_, "Invoices\r\nOrders\r\n");
     }
 
     void TearDown() override {
         program_.Stop();
         desktop_.reset();
-        const char* keep = std::getenv("KEVO_KEEP_E2E");
-        if (keep != nullptr && std::strcmp(keep, "1") == 0) {
-            std::printf("kept %s\n", folder_.c_str());
-        } else {
-            std::error_code ignored;
-            fs::remove_all(folder_, ignored);
-        }
+        RemoveFolder();
     }
 
     // Starts kevoconf on the test's files; fault is "" or the shim's
     // environment (call number and error).
     void Start(const std::vector<std::string>& arguments, long failingCall = 0,
                const std::string& error = "ENOSPC") {
-        for (const char* sub : {"home", "config", "runtime"})
-            fs::create_directories(folder_ / sub);
-        fs::permissions(folder_ / "runtime", fs::perms::owner_all);
-        SpawnOptions options;
-        options.outputFile = folder_ / "kevoconf.log";
-        options.environment = {
-            {"HOME", (folder_ / "home").string()},
-            {"XDG_CONFIG_HOME", (folder_ / "config").string()},
-            {"XDG_RUNTIME_DIR", (folder_ / "runtime").string()},
-            {"KEVOCONF_SIMULATED_PRINTERS", printersFile_.string()},
-            {"QT_QPA_PLATFORM", "xcb"},
-            {"DISPLAY", desktop_->Display()},
-            {"LD_PRELOAD", std::string(KEVO_FAULTSHIM_PATH) + ":" + KEVO_LABELTAP_PATH},
-            {"KEVO_FAULT_DIR", (folder_ / "setup").string()},
-            {"KEVO_FAULT_NTH", std::to_string(failingCall)},
-            {"KEVO_FAULT_ERROR", error},
-            {"KEVO_FAULT_REPORT", (folder_ / "faults.log").string()},
-            {"KEVO_LABEL_LOG", (folder_ / "labels.log").string()},
-        };
-        std::vector<std::string> argv = {KEVO_KEVOCONF_PATH};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        program_ = ChildProcess(argv, options);
+        program_ = StartKevoconf(
+            KEVO_KEVOCONF_PATH, arguments, folder_, desktop_->Display(), printersFile_.string(),
+            {{"LD_PRELOAD", std::string(KEVO_FAULTSHIM_PATH) + ":" + KEVO_LABELTAP_PATH},
+             {"KEVO_FAULT_DIR", (folder_ / "setup").string()},
+             {"KEVO_FAULT_NTH", std::to_string(failingCall)},
+             {"KEVO_FAULT_ERROR", error},
+             {"KEVO_FAULT_REPORT", (folder_ / "faults.log").string()},
+             {"KEVO_LABEL_LOG", (folder_ / "labels.log").string()}});
     }
 
-    // A desktop of its own for each run of the program: the X server gives
-    // a later client the window numbers of one that has gone, and the
-    // watcher knows a number once only.
-    void NewDesktop() {
-        desktop_.reset();
-        DesktopOptions options;
-        options.windowManagerConfig = KEVO_E2E_OPENBOX_RC;
-        desktop_ = std::make_unique<Desktop>(folder_, options);
+    std::string Situation() override {
+        return ProgramSituation("kevoconf output", folder_ / "kevoconf.log") + "fault shim:\n" +
+               FileTail(folder_ / "faults.log", 1000);
     }
 
-    WindowWatcher& Watcher() { return desktop_->Watcher(); }
-
-    std::string Situation() {
-        std::string text = "windows seen:\n" + Watcher().Describe();
-        if (program_.Exit())
-            text += "kevoconf ended: " + program_.Exit()->Describe() + "\n";
-        text += "kevoconf output:\n" + FileTail(folder_ / "kevoconf.log", 2000);
-        text += "fault shim:\n" + FileTail(folder_ / "faults.log", 1000);
-        return text;
-    }
-
-    // Waits for a window of the program with this title to be shown and
-    // to become active, so that keys go to it; nullopt (and a failure)
-    // when it does not come.
     std::optional<WindowInfo> WaitForActiveWindow(const std::string& title) {
-        std::optional<WindowInfo> found;
-        Watcher().WaitUntil(
-            [&] {
-                for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid())) {
-                    if (window.mapped && !window.destroyed && window.title == title &&
-                        Watcher().ActiveWindow() == window.id) {
-                        found = window;
-                        return true;
-                    }
-                }
-                return program_.HasExited();
-            },
-            Clock::now() + kWindowLimit);
-        if (!found) {
-            ADD_FAILURE() << "no active window \"" << title << "\" within " << kWindowLimit.count()
-                          << " s\n"
-                          << Situation();
-        }
-        return found;
+        return WatchedProgram::WaitForActiveWindow(title, kWindowLimit);
     }
 
     // Answers the window with this title by keys; false when it did not come.
@@ -179,30 +122,23 @@ protected:
         return true;
     }
 
-    bool WaitForEnd() {
-        const bool ended =
-            Watcher().WaitUntil([&] { return program_.HasExited(); }, Clock::now() + kEndLimit);
-        if (!ended)
-            ADD_FAILURE() << "kevoconf did not end within " << kEndLimit.count() << " s\n"
-                          << Situation();
-        return ended;
-    }
-
-    void ExpectEndedWithStatusZero() {
-        ASSERT_TRUE(program_.Exit().has_value());
-        EXPECT_TRUE(program_.Exit()->exited && program_.Exit()->code == 0)
-            << "kevoconf ended with " << program_.Exit()->Describe() << "\n"
-            << Situation();
-    }
+    bool WaitForEnd() { return WaitUntilExited(kEndLimit); }
 
     // The texts of the labels the program made, in order.
     std::vector<std::string> Labels() {
-        const std::string all = ReadFile(folder_ / "labels.log");
+        const std::string all = ReadBytes(folder_ / "labels.log");
         std::vector<std::string> labels;
         std::size_t start = 0;
         for (std::size_t end; (end = all.find('\0', start)) != std::string::npos; start = end + 1)
             labels.push_back(all.substr(start, end - start));
         return labels;
+    }
+
+    // A message's text as its label shows it: one line break for each CR LF.
+    static std::string AsLabel(std::string text) {
+        for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+            text.erase(at, 1);
+        return text;
     }
 
     bool LabelShown(const std::string& text) {
@@ -218,12 +154,9 @@ protected:
         return names;
     }
 
-    fs::path folder_;
     fs::path namesFile_;
     fs::path setupFile_;
     fs::path printersFile_;
-    std::unique_ptr<Desktop> desktop_;
-    ChildProcess program_;
 };
 
 // Save Details (Ctrl+S) in the interactive editor with one call of the
@@ -243,7 +176,7 @@ class SaveDetailsFault : public EndToEndFault,
 
 TEST_P(SaveDetailsFault, UserSeesUnableToWriteAndTheFileStays) {
     const SaveFaultCase& c = GetParam();
-    WriteFile(setupFile_, kGoodSetup);
+    WriteBytes(setupFile_, kGoodSetup);
     Start({"0", namesFile_.string(), setupFile_.string()}, c.failingCall, c.error);
     ASSERT_TRUE(WaitForActiveWindow(kMainWindowTitle));
     desktop_->PressKeys({"ctrl+s"});
@@ -251,7 +184,7 @@ TEST_P(SaveDetailsFault, UserSeesUnableToWriteAndTheFileStays) {
     const std::string message = "Unable to write to " + setupFile_.string() + ".";
     EXPECT_TRUE(LabelShown(message)) << "the error report did not say \"" << message << "\"\n"
                                      << Situation();
-    EXPECT_NE(ReadFile(folder_ / "faults.log").find("fail " + std::to_string(c.failingCall)),
+    EXPECT_NE(ReadBytes(folder_ / "faults.log").find("fail " + std::to_string(c.failingCall)),
               std::string::npos)
         << Situation();
     // Nothing was edited: closing asks nothing.
@@ -259,7 +192,7 @@ TEST_P(SaveDetailsFault, UserSeesUnableToWriteAndTheFileStays) {
     desktop_->PressKeys({"alt+F4"});
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
-    EXPECT_EQ(ReadFile(setupFile_), kGoodSetup) << "the old file was changed";
+    EXPECT_EQ(ReadBytes(setupFile_), kGoodSetup) << "the old file was changed";
     EXPECT_EQ(SetupFolderNames(), std::vector<std::string>{"setup.ini"});
 }
 
@@ -276,11 +209,11 @@ INSTANTIATE_TEST_SUITE_P(Calls, SaveDetailsFault,
 // errors, and no setup file is made.
 TEST_F(EndToEndFault, ModeTwoStartUpSaveFailureMakesNoFile) {
     Start({"2", namesFile_.string(), setupFile_.string()}, 2, "ENOSPC");
-    ASSERT_TRUE(Answer("Error", {"Return"})); // "Configure all the printer details now?"
+    ASSERT_TRUE(Answer(kErrorTitle, {"Return"})); // "Configure all the printer details now?"
     ASSERT_TRUE(Answer("Printer: 1.  Name: Invoices", {"Return"}));
     ASSERT_TRUE(Answer("Printer: 2.  Name: Orders", {"Return"}));
     ASSERT_TRUE(Answer(kErrorReportTitle, {"Return"}));
-    ASSERT_TRUE(Answer("Error", {"Return"})); // "Error(s) detected in your printer setup."
+    ASSERT_TRUE(Answer(kErrorTitle, {"Return"})); // "Error(s) detected in your printer setup."
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
     EXPECT_TRUE(LabelShown("Unable to write to " + setupFile_.string() + ".")) << Situation();
@@ -297,19 +230,19 @@ TEST_F(EndToEndFault, HostileFilesInModeTwoEndInBoundedTime) {
     names += std::string(4 * 1024 * 1024, 'n') + "\r\n";
     for (int i = 0; i < 100000; ++i)
         names += "[" + std::to_string(i) + "]=;\"\r\n";
-    WriteFile(namesFile_, names);
+    WriteBytes(namesFile_, names);
     std::string setup = "; " + std::string(2 * 1024 * 1024, 'c') + "\r\n";
     for (int i = 0; i < 100000; ++i)
         setup += "[s" + std::to_string(i) + "]\r\nKey=" + std::to_string(i) + "\r\n";
     setup += kGoodSetup;
-    WriteFile(setupFile_, setup);
-    WriteFile(printersFile_, std::string(kPrinters) + "printer \"x\\r\\n[7]\\r\\nDevice=evil\"\n"
-                                                      "    devices \"a=b,[c];\\\"d\\\"\"\n"
-                                                      "    bin 1 \"[Upper]\\r\\n=;\"\n");
+    WriteBytes(setupFile_, setup);
+    WriteBytes(printersFile_, std::string(kPrinters) + "printer \"x\\r\\n[7]\\r\\nDevice=evil\"\n"
+                                                       "    devices \"a=b,[c];\\\"d\\\"\"\n"
+                                                       "    bin 1 \"[Upper]\\r\\n=;\"\n");
     const auto start = Clock::now();
     Start({"2", namesFile_.string(), setupFile_.string()});
-    ASSERT_TRUE(Answer("Error", {"Return"})); // too many lines
-    ASSERT_TRUE(Answer("Error", {"Return"})); // errors detected
+    ASSERT_TRUE(Answer(kErrorTitle, {"Return"})); // too many lines
+    ASSERT_TRUE(Answer(kErrorTitle, {"Return"})); // errors detected
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
     std::cout << "hostile mode 2 run: "
@@ -318,7 +251,7 @@ TEST_F(EndToEndFault, HostileFilesInModeTwoEndInBoundedTime) {
     EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const std::string& text) {
         return text.rfind("Printer names file has too many lines.", 0) == 0;
     })) << Situation();
-    EXPECT_TRUE(ReadFile(setupFile_) == setup) << "mode 2 changed the setup file";
+    EXPECT_TRUE(ReadBytes(setupFile_) == setup) << "mode 2 changed the setup file";
 }
 
 // A printer whose name holds line breaks and a section header: mode 1 with
@@ -327,16 +260,16 @@ TEST_F(EndToEndFault, HostileFilesInModeTwoEndInBoundedTime) {
 // no section of its own; the next run reports the lines, since no printer
 // of that name is installed.
 TEST_F(EndToEndFault, PrinterNameWithLineBreaksAddsNoSection) {
-    WriteFile(printersFile_, "default \"x\\r\\n[7]\\r\\nDevice=evil\"\n"
-                             "printer \"x\\r\\n[7]\\r\\nDevice=evil\"\n"
-                             "    devices \"drv\\r\\n[8]\\r\\n,port\\n[9]\"\n"
-                             "    bin 3 \"b\\r\\n[7]\\r\\nPort=evil\"\n");
+    WriteBytes(printersFile_, "default \"x\\r\\n[7]\\r\\nDevice=evil\"\n"
+                              "printer \"x\\r\\n[7]\\r\\nDevice=evil\"\n"
+                              "    devices \"drv\\r\\n[8]\\r\\n,port\\n[9]\"\n"
+                              "    bin 3 \"b\\r\\n[7]\\r\\nPort=evil\"\n");
     std::string names;
     for (int line = 1; line <= 7; ++line)
         names += "Line " + std::to_string(line) + "\r\n";
-    WriteFile(namesFile_, names);
+    WriteBytes(namesFile_, names);
     Start({"1", namesFile_.string(), setupFile_.string()});
-    ASSERT_TRUE(Answer("Error", {"Return"})); // "Configure all the printer details now?"
+    ASSERT_TRUE(Answer(kErrorTitle, {"Return"})); // "Configure all the printer details now?"
     for (int line = 1; line <= 7; ++line) {
         ASSERT_TRUE(
             Answer("Printer: " + std::to_string(line) + ".  Name: Line " + std::to_string(line),
@@ -345,7 +278,7 @@ TEST_F(EndToEndFault, PrinterNameWithLineBreaksAddsNoSection) {
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
 
-    const std::string saved = ReadFile(setupFile_);
+    const std::string saved = ReadBytes(setupFile_);
     std::string expected;
     for (int line = 1; line <= 7; ++line) {
         expected += "[" + std::to_string(line) + "]\r\nName=Line " + std::to_string(line) +
@@ -355,16 +288,16 @@ TEST_F(EndToEndFault, PrinterNameWithLineBreaksAddsNoSection) {
     }
     EXPECT_EQ(saved, expected);
 
-    // The next run finds the stored printer missing and says so.
+    // The next run finds the stored printer missing and says so. It gets a
+    // desktop of its own: the X server gives a later client the window
+    // numbers of one that has gone, and the watcher knows a number once only.
     NewDesktop();
     Start({"2", namesFile_.string(), setupFile_.string()});
-    ASSERT_TRUE(Answer("Error", {"Return"}));
+    ASSERT_TRUE(Answer(kErrorTitle, {"Return"}));
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
-    EXPECT_TRUE(LabelShown("Error(s) detected in your printer setup.\nPlease run the "
-                           "application printer setup routine."))
-        << Situation();
-    EXPECT_EQ(ReadFile(setupFile_), saved);
+    EXPECT_TRUE(LabelShown(AsLabel(main::kErrorsReport))) << Situation();
+    EXPECT_EQ(ReadBytes(setupFile_), saved);
 }
 
 } // namespace

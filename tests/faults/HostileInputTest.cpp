@@ -44,7 +44,7 @@ using main::ColTray1No;
 using main::ColTray2No;
 using main::ColWhere;
 using main::fixture::kPrinters;
-using main::fixture::Section;
+using test::SetupSection;
 using Clock = std::chrono::steady_clock;
 
 // A hang shows as a run far beyond this; a normal one takes well under a
@@ -173,7 +173,7 @@ class HostileNames : public ::testing::TestWithParam<NamesCase> {};
 
 TEST_P(HostileNames, LoadSaveAndReloadKeepEveryNameOrReportIt) {
     const NamesCase& c = GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string names = folder / "names.txt";
     const std::string setup = folder / "setup.ini";
     WriteBytes(names, c.bytes);
@@ -260,8 +260,8 @@ std::vector<SetupCase> SetupCases() {
     for (char& c : binary)
         c = static_cast<char>(random() & 0xff);
 
-    const std::string lineOne = Section(1, "Invoices", "Office Laser", "Ne00:", "winspool",
-                                        "Upper tray", "1", "Lower tray", "2");
+    const std::string lineOne = SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool",
+                                             "Upper tray", "1", "Lower tray", "2");
     return {
         {"NulAndInvalidUtf8",
          "[1]\r\nName=Invoices\r\nDevice=a\0b\xff\r\nPort=\xc3\x28\r\nMine=\0\x80\r\n"s,
@@ -317,7 +317,7 @@ class HostileSetup : public ::testing::TestWithParam<SetupCase> {};
 
 TEST_P(HostileSetup, LoadsAndSavesKeepingWhatIsNotTheProgramsOwn) {
     const SetupCase& c = GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string names = folder / "names.txt";
     const std::string setup = folder / "setup.ini";
     WriteBytes(names, "Invoices\r\nOrders\r\nLabels\r\n");
@@ -371,7 +371,7 @@ void PrintTo(const OddFileCase& c, std::ostream* out) {
 class OddSetupFile : public ::testing::TestWithParam<OddFileCase> {};
 
 TEST_P(OddSetupFile, ReadsNothingAndRefusesToSave) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string names = folder / "names.txt";
     const std::string setup = folder / "setup.ini";
     WriteBytes(names, "Invoices\r\n");
@@ -401,7 +401,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A names file that is not a regular file: reported as a names file that
 // cannot be read, without waiting on it, and the run ends.
 TEST(HostileNamesFile, NamedPipeIsReportedWithoutWaiting) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string names = folder / "names.txt";
     ASSERT_EQ(::mkfifo(names.c_str(), 0600), 0);
     Timed timed;
@@ -464,7 +464,7 @@ class HostilePrinters : public ::testing::TestWithParam<PrinterCase> {};
 
 TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
     const PrinterCase& c = GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string names = folder / "names.txt";
     const std::string setup = folder / "setup.ini";
     // Line 1 takes the hostile printer; lines 2 to 7 the plain one, so

@@ -30,7 +30,7 @@ namespace {
 
 using core::MessageButton;
 using main::fixture::kPrinters;
-using main::fixture::Section;
+using test::SetupSection;
 
 const std::string kNames = "Invoices\r\nOrders\r\nLabels\r\n";
 
@@ -40,13 +40,13 @@ std::string OldSetup(std::size_t foreignKeys = 1) {
     std::string text = "; printer setup of the accounts office\r\n[General]\r\n";
     for (std::size_t i = 0; i < foreignKeys; ++i)
         text += "Key" + std::to_string(i) + "=" + std::string(60, 'g') + "\r\n";
-    text += Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
-                    "Lower tray", "2");
-    text += Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
-    text += Section(3, "Labels", "Label Writer", "USB001", "Dymo", "Roll", "4", "Roll", "4");
+    text += SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                         "Lower tray", "2");
+    text += SetupSection(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
+    text += SetupSection(3, "Labels", "Label Writer", "USB001", "Dymo", "Roll", "4", "Roll", "4");
     text += "Mine=kept by hand\r\n";
-    text += Section(7, "Old line", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
-                    "Upper tray", "1");
+    text += SetupSection(7, "Old line", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                         "Upper tray", "1");
     return text;
 }
 
@@ -77,12 +77,12 @@ struct Scenario {
     // The setup file's path in the folder, as the program names it.
     std::string setupFile;
     // Files of the folder before the program starts.
-    std::function<void(const TempFolder&)> prepare;
+    std::function<void(const ScratchFolder&)> prepare;
     // What the program does before the save under test, without faults.
-    std::function<void(Program&, const TempFolder&)> before;
+    std::function<void(Program&, const ScratchFolder&)> before;
     // The operation under test; false when the command reports that it did
     // not finish (the close query refused the close).
-    std::function<bool(Program&, const TempFolder&)> save;
+    std::function<bool(Program&, const ScratchFolder&)> save;
     // A start-up save: the check's report (mode 2) or question (mode 1)
     // follows a failed save.
     std::string messageAfterFailure;
@@ -93,25 +93,25 @@ struct Scenario {
     bool closeQuery = false;
 };
 
-void Prepare(const TempFolder& folder, const std::string& setup) {
+void Prepare(const ScratchFolder& folder, const std::string& setup) {
     WriteBytes(folder / "names.txt", kNames);
     if (!setup.empty())
         WriteBytes(folder / "setup.ini", setup);
 }
 
 std::vector<Scenario> Scenarios() {
-    const auto modeZeroThenEdit = [](Program& program, const TempFolder& folder) {
+    const auto modeZeroThenEdit = [](Program& program, const ScratchFolder& folder) {
         program.StartUp({"0", folder / "names.txt", folder / "setup.ini"}, folder / "config");
         EditLineTwo(program);
     };
-    const auto saveDetails = [](Program& program, const TempFolder&) {
+    const auto saveDetails = [](Program& program, const ScratchFolder&) {
         program.form.btnSaveIniClick();
         return true;
     };
     return {
         {"SaveDetails",
          "setup.ini",
-         [](const TempFolder& f) { Prepare(f, OldSetup()); },
+         [](const ScratchFolder& f) { Prepare(f, OldSetup()); },
          modeZeroThenEdit,
          saveDetails,
          "",
@@ -119,7 +119,7 @@ std::vector<Scenario> Scenarios() {
         // Above 64 KiB the new text goes out in several writes.
         {"SaveDetailsOfALargeFile",
          "setup.ini",
-         [](const TempFolder& f) { Prepare(f, OldSetup(4000)); },
+         [](const ScratchFolder& f) { Prepare(f, OldSetup(4000)); },
          modeZeroThenEdit,
          saveDetails,
          "",
@@ -128,7 +128,7 @@ std::vector<Scenario> Scenarios() {
         // the file it names is replaced.
         {"SaveDetailsThroughALink",
          "setup.ini",
-         [](const TempFolder& f) {
+         [](const ScratchFolder& f) {
              Prepare(f, "");
              fs::create_directory(f / "data");
              WriteBytes(f / "data/real.ini", OldSetup());
@@ -140,9 +140,9 @@ std::vector<Scenario> Scenarios() {
          {}},
         {"ClosePromptAnsweredYes",
          "setup.ini",
-         [](const TempFolder& f) { Prepare(f, OldSetup()); },
+         [](const ScratchFolder& f) { Prepare(f, OldSetup()); },
          modeZeroThenEdit,
-         [](Program& program, const TempFolder&) {
+         [](Program& program, const ScratchFolder&) {
              program.prompter.script.AnswerNext(MessageButton::Yes);
              return program.form.FormCloseQuery();
          },
@@ -153,25 +153,25 @@ std::vector<Scenario> Scenarios() {
         // start-up saves them before it reports.
         {"StartUpModeTwo",
          "setup.ini",
-         [](const TempFolder& f) { Prepare(f, ""); },
-         [](Program& program, const TempFolder&) { ConfigureAllOnStart(program); },
-         [](Program& program, const TempFolder& folder) {
+         [](const ScratchFolder& f) { Prepare(f, ""); },
+         [](Program& program, const ScratchFolder&) { ConfigureAllOnStart(program); },
+         [](Program& program, const ScratchFolder& folder) {
              program.StartUp({"2", folder / "names.txt", folder / "setup.ini"}, folder / "config");
              return true;
          },
-         main::fixture::kErrorsReport,
+         main::kErrorsReport,
          {}},
         // Mode 1 with the default setup file in a configuration folder that
         // does not exist yet; the save makes the folder first.
         {"StartUpModeOneDefaultPath",
          "config/Vezerava.ini",
-         [](const TempFolder& f) { Prepare(f, ""); },
-         [](Program& program, const TempFolder&) { ConfigureAllOnStart(program); },
-         [](Program& program, const TempFolder& folder) {
+         [](const ScratchFolder& f) { Prepare(f, ""); },
+         [](Program& program, const ScratchFolder&) { ConfigureAllOnStart(program); },
+         [](Program& program, const ScratchFolder& folder) {
              program.StartUp({"1", folder / "names.txt"}, folder / "config");
              return true;
          },
-         main::fixture::kErrorsQuestion,
+         main::kErrorsFixQuestion,
          {"config"}},
     };
 }
@@ -195,7 +195,7 @@ struct RunResult {
 };
 
 RunResult RunSave(const Scenario& scenario, long nth, int error, unsigned calls) {
-    TempFolder folder;
+    ScratchFolder folder;
     scenario.prepare(folder);
     Program program(kPrinters);
     scenario.before(program, folder);
@@ -216,7 +216,7 @@ RunResult RunSave(const Scenario& scenario, long nth, int error, unsigned calls)
     }
     result.setupPath = folder / scenario.setupFile;
     result.fileExists = fs::exists(result.setupPath);
-    result.file = ReadBytes(result.setupPath);
+    result.file = result.fileExists ? ReadBytes(result.setupPath) : std::string();
     result.names = folder.Names();
     result.reports = program.ErrorReports();
     for (const auto& shown : program.prompter.script.Messages())
@@ -227,14 +227,14 @@ RunResult RunSave(const Scenario& scenario, long nth, int error, unsigned calls)
 }
 
 std::string OldBytes(const Scenario& scenario) {
-    TempFolder folder;
+    ScratchFolder folder;
     scenario.prepare(folder);
     const std::string path = folder / scenario.setupFile;
     return fs::exists(path) ? ReadBytes(path) : std::string();
 }
 
 bool OldFileExisted(const Scenario& scenario) {
-    TempFolder folder;
+    ScratchFolder folder;
     scenario.prepare(folder);
     return fs::exists(folder / scenario.setupFile);
 }

@@ -1,5 +1,6 @@
 #include "ModalDriver.h"
 #include "info/AboutBoxUnit.h"
+#include "info/ExploreWeb.h"
 #include "info/ProgramVersion.h"
 #include "platform/qt/Termination.h"
 
@@ -272,7 +273,7 @@ private slots:
         });
         QTest::mouseClick(box->lblWebAddress, Qt::LeftButton);
         QVERIFY(!driver.timedOut);
-        QCOMPARE(title, QString("Error ExploreWeb"));
+        QCOMPARE(title, QString(info::kExploreWebCaption));
         QCOMPARE(text, QString("Error: File not found"));
         QVERIFY(!hasIcon);
         QCOMPARE(buttons, 1);

@@ -1,12 +1,13 @@
 #include "platform/system/DesktopOpener.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,37 +22,19 @@ using State = OpenOutcome::State;
 // waits end as soon as the opener does.
 constexpr auto kBound = 20s;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kevo-opener-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    // Writes a file with the given permissions and gives its path.
-    std::string Write(const std::string& name, const std::string& bytes, fs::perms perms) const {
-        const fs::path file = path_ / name;
-        {
-            std::ofstream out(file, std::ios::binary);
-            out << bytes;
-        }
-        fs::permissions(file, perms);
-        return file.string();
-    }
-    std::string Script(const std::string& name, const std::string& body) const {
-        return Write(name, "#!/bin/sh\n" + body, fs::perms::owner_all);
-    }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    std::string Path(const std::string& name) const { return (path_ / name).string(); }
+// Writes a file of the folder with the given permissions; gives its path.
+std::string Write(const test::ScratchFolder& dir, const std::string& name, const std::string& bytes,
+                  fs::perms perms) {
+    const std::string file = dir.Write(name, bytes);
+    fs::permissions(file, perms);
+    return file;
+}
 
-private:
-    fs::path path_;
-};
+// A shell script of the folder that its owner may run; gives its path.
+std::string Script(const test::ScratchFolder& dir, const std::string& name,
+                   const std::string& body) {
+    return Write(dir, name, "#!/bin/sh\n" + body, fs::perms::owner_all);
+}
 
 OpenOutcome OpenAndWait(const std::string& program, const std::string& target) {
     XdgOpener opener(program);
@@ -59,21 +42,21 @@ OpenOutcome OpenAndWait(const std::string& program, const std::string& target) {
 }
 
 TEST(XdgOpener, OpenersThatCannotStartAreReportedAtOnce) {
-    TempDir dir;
+    test::ScratchFolder dir;
     const std::string notExecutable =
-        dir.Write("plain", "#!/bin/sh\nexit 0\n", fs::perms::owner_read | fs::perms::owner_write);
+        Write(dir, "plain", "#!/bin/sh\nexit 0\n", fs::perms::owner_read | fs::perms::owner_write);
     const std::string garbage =
-        dir.Write("garbage", std::string("\x7f\x01\x02junk\n", 8), fs::perms::owner_all);
+        Write(dir, "garbage", std::string("\x7f\x01\x02junk\n", 8), fs::perms::owner_all);
     const struct {
         const char* label;
         std::string program;
         int error;
     } cases[] = {
         {"not on PATH", "kevo-no-such-opener", ENOENT},
-        {"missing path", dir.Path("missing"), ENOENT},
+        {"missing path", dir / "missing", ENOENT},
         {"a file where a folder should be", notExecutable + "/opener", ENOTDIR},
         {"not executable", notExecutable, EACCES},
-        {"a folder", dir.Path(""), EACCES},
+        {"a folder", dir / "", EACCES},
         {"not a program", garbage, ENOEXEC},
     };
     for (const auto& c : cases) {
@@ -84,7 +67,7 @@ TEST(XdgOpener, OpenersThatCannotStartAreReportedAtOnce) {
 }
 
 TEST(XdgOpener, TheOpenersEndDecidesTheOutcome) {
-    TempDir dir;
+    test::ScratchFolder dir;
     const struct {
         const char* label;
         std::string body;
@@ -99,7 +82,7 @@ TEST(XdgOpener, TheOpenersEndDecidesTheOutcome) {
     };
     int n = 0;
     for (const auto& c : cases) {
-        const std::string script = dir.Script("opener" + std::to_string(n++), c.body);
+        const std::string script = Script(dir, "opener" + std::to_string(n++), c.body);
         EXPECT_EQ(OpenAndWait(script, "mailto:someone@example.com"), c.expected) << c.label;
     }
 }
@@ -113,34 +96,35 @@ TEST(XdgOpener, FindsTheOpenerOnThePath) {
 }
 
 TEST(XdgOpener, HandsTheTargetOverAsOneArgumentWithoutAShell) {
-    TempDir dir;
+    test::ScratchFolder dir;
     const std::string script =
-        dir.Script("opener", "printf '%s\\n' \"$#\" \"$1\" > \"$(dirname \"$0\")/arguments\"\n"
-                             "readlink /proc/$$/fd/0 > \"$(dirname \"$0\")/stdin\"\n");
+        Script(dir, "opener",
+               "printf '%s\\n' \"$#\" \"$1\" > \"$(dirname \"$0\")/arguments\"\n"
+               "readlink /proc/$$/fd/0 > \"$(dirname \"$0\")/stdin\"\n");
     const std::string target =
-        "http://www.example.com/a b?x=1&y=$(touch " + dir.Path("pwned") + ");`id` 'q' \"d\"";
+        "http://www.example.com/a b?x=1&y=$(touch " + (dir / "pwned") + ");`id` 'q' \"d\"";
     EXPECT_EQ(OpenAndWait(script, target), OpenOutcome::Opened());
-    EXPECT_EQ(dir.Read("arguments"), "1\n" + target + "\n");
-    EXPECT_EQ(dir.Read("stdin"), "/dev/null\n");
-    EXPECT_FALSE(fs::exists(dir.Path("pwned")));
+    EXPECT_EQ(test::ReadBytes(dir / "arguments"), "1\n" + target + "\n");
+    EXPECT_EQ(test::ReadBytes(dir / "stdin"), "/dev/null\n");
+    EXPECT_FALSE(fs::exists(dir / "pwned"));
 }
 
 TEST(XdgOpener, RunsInASessionOfItsOwn) {
-    TempDir dir;
+    test::ScratchFolder dir;
     const std::string script =
-        dir.Script("opener", "cut -d' ' -f6 /proc/$$/stat > \"$(dirname \"$0\")/session\"\n");
+        Script(dir, "opener", "cut -d' ' -f6 /proc/$$/stat > \"$(dirname \"$0\")/session\"\n");
     EXPECT_EQ(OpenAndWait(script, "http://www.example.com"), OpenOutcome::Opened());
-    const std::string session = dir.Read("session");
+    const std::string session = test::ReadBytes(dir / "session");
     ASSERT_FALSE(session.empty());
     EXPECT_NE(std::stol(session), static_cast<long>(getsid(0)));
 }
 
 TEST(XdgOpener, OpeningDoesNotWaitForTheOpener) {
-    TempDir dir;
-    const std::string fifo = dir.Path("go");
+    test::ScratchFolder dir;
+    const std::string fifo = dir / "go";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     // The opener stays until the test writes a line into the FIFO.
-    const std::string script = dir.Script("opener", "read line < \"" + fifo + "\"\nexit 4\n");
+    const std::string script = Script(dir, "opener", "read line < \"" + fifo + "\"\nexit 4\n");
     XdgOpener opener(script);
     const auto request = opener.Open("http://www.example.com");
     EXPECT_EQ(request->Outcome().state, State::Running);

@@ -49,7 +49,7 @@ TEST(ConfigTable, ModifiedFlagIsMirroredInPanelOneOnEveryCall) {
     table.SetListener(&listener);
     table.SetModified(true);
     EXPECT_TRUE(table.Modified());
-    EXPECT_EQ(table.Panel(kPanelModified), "Mods");
+    EXPECT_EQ(table.Panel(kPanelModified), kModifiedPanelText);
     table.SetModified(false);
     EXPECT_EQ(table.Panel(kPanelModified), "");
     // Clearing a clear flag still writes the panel.

@@ -9,8 +9,8 @@ using namespace fixture;
 using core::MessageButton;
 using printsetup::PrintSetupLogic;
 
-const std::string kLaser = Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray",
-                                   "1", "Lower tray", "2");
+const std::string kLaser = SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool",
+                                        "Upper tray", "1", "Lower tray", "2");
 
 class LineEditingTest : public MainWindowLogicTest {
 protected:
@@ -42,8 +42,8 @@ protected:
 };
 
 TEST_F(LineEditingTest, OkWritesTheDialogsChoiceIntoTheLine) {
-    Start("Invoices\r\nOrders\r\n",
-          kLaser + Section(2, "Orders", "plotter", "bad port", "HP Plot", "x", "15", "y", "99"));
+    Start("Invoices\r\nOrders\r\n", kLaser + SetupSection(2, "Orders", "plotter", "bad port",
+                                                          "HP Plot", "x", "15", "y", "99"));
     ASSERT_EQ(Errors(2), "Port,Tray1Name,Tray2Name,Tray2Num,");
     Opened opened;
     dialog_.steps.push_back(Look(opened, true));
@@ -62,7 +62,7 @@ TEST_F(LineEditingTest, OkWritesTheDialogsChoiceIntoTheLine) {
 }
 
 TEST_F(LineEditingTest, CancelLeavesEveryColumnAsItWas) {
-    Start("Invoices\r\n", Section(1, "Invoices", "Gone", "p", "d", "s", "1", "s", "2"));
+    Start("Invoices\r\n", SetupSection(1, "Invoices", "Gone", "p", "d", "s", "1", "s", "2"));
     form_.Table().SetCell(ColChanged, 1, "x");
     const auto before = Columns(1);
     EXPECT_EQ(form_.EditPrinterLine(1), -1);
@@ -73,8 +73,8 @@ TEST_F(LineEditingTest, CancelLeavesEveryColumnAsItWas) {
 TEST_F(LineEditingTest, APrinterNotInstalledOpensOnTheCatalogueCurrentPrinter) {
     // The check leaves the catalogue on the last line's printer, Plotter.
     Start("Invoices\r\nOrders\r\n",
-          Section(1, "Invoices", "Gone", "p", "d", "s", "1", "s", "2") +
-              Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
+          SetupSection(1, "Invoices", "Gone", "p", "d", "s", "1", "s", "2") +
+              SetupSection(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
     dialog_.steps.push_back([](PrintSetupLogic&) { return true; });
     form_.EditPrinterLine(1);
     EXPECT_EQ(Columns(1), (std::vector<std::string>{"Plotter", "LPT1:", "HP Plot", "Auto", "7",
@@ -83,7 +83,7 @@ TEST_F(LineEditingTest, APrinterNotInstalledOpensOnTheCatalogueCurrentPrinter) {
 
 TEST_F(LineEditingTest, EqualBinNamesWithDifferentNumbersOpenCheckedAndKeepBoth) {
     Start("Invoices\r\n",
-          Section(1, "Invoices", "Twin", "COM1:", "Twin Driver", "Tray", "1", "Tray", "2"));
+          SetupSection(1, "Invoices", "Twin", "COM1:", "Twin Driver", "Tray", "1", "Tray", "2"));
     Opened opened;
     dialog_.steps.push_back(Look(opened, true));
     form_.EditPrinterLine(1);
@@ -118,7 +118,7 @@ TEST_F(LineEditingTest, BoxCouplesSourceTwoToSourceOne) {
 
 TEST_F(LineEditingTest, TypedPrinterTextLoadsTheDefaultAndIsStoredAsTyped) {
     Start("Invoices\r\n",
-          Section(1, "Invoices", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
+          SetupSection(1, "Invoices", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
     dialog_.steps.push_back([](PrintSetupLogic& dialog) {
         dialog.TypePrinter("Some other printer");
         EXPECT_EQ(dialog.Catalogue().lblPort(), "Ne00:"); // the default printer's details
@@ -132,8 +132,9 @@ TEST_F(LineEditingTest, TypedPrinterTextLoadsTheDefaultAndIsStoredAsTyped) {
 
 TEST_F(LineEditingTest, FailingDriverEndsTheEditBeforeTheDialogAndEndsAWalk) {
     Start("Invoices\r\nOrders\r\n",
-          Section(1, "Invoices", "Broken", "COM2:", "Broken Driver", "Upper", "1", "Upper", "1") +
-              Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
+          SetupSection(1, "Invoices", "Broken", "COM2:", "Broken Driver", "Upper", "1", "Upper",
+                       "1") +
+              SetupSection(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
     ASSERT_EQ(prompter_.script.ErrorReports(), std::vector<std::string>{"DevCap Error."});
     const auto before = Columns(1);
     form_.StringGrid1DblClick(); // current line 1
@@ -146,7 +147,7 @@ TEST_F(LineEditingTest, FailingDriverEndsTheEditBeforeTheDialogAndEndsAWalk) {
 
 TEST_F(LineEditingTest, UnnamedLineIsRefusedAndItsErrorsMayBeCleared) {
     Start("Invoices\r\n\r\nOrders\r\n",
-          Section(2, "", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
+          SetupSection(2, "", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
     ASSERT_EQ(Errors(2), "Printer Redundant,");
     ui_.selection = {2, 3};
     prompter_.script.AnswerNext(MessageButton::OK);
@@ -155,8 +156,8 @@ TEST_F(LineEditingTest, UnnamedLineIsRefusedAndItsErrorsMayBeCleared) {
     EXPECT_EQ(form_.EditPrinterLine(2), 0);
     const auto seen = prompter_.Seen();
     ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0], "You cannot edit a printer on an unnamed line.");
-    EXPECT_EQ(seen[1], "Clear the printer details from this line?");
+    EXPECT_EQ(seen[0], kUnnamedLineWarning);
+    EXPECT_EQ(seen[1], kClearUnnamedQuestion);
     EXPECT_EQ(seen[2], "You are about to clear a printer with a valid name. (Orders)\r\n"
                        "Clear the details for this printer?");
     EXPECT_EQ(Columns(2), (std::vector<std::string>{"", "", "", "", "", "", "", "", "*"}));
@@ -166,7 +167,7 @@ TEST_F(LineEditingTest, UnnamedLineIsRefusedAndItsErrorsMayBeCleared) {
 
 TEST_F(LineEditingTest, ClearAsksForEachNamedLineAndCancelSkipsOnlyThatOne) {
     Start("Invoices\r\n\r\n\r\nOrders\r\n",
-          kLaser + Section(2, "", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
+          kLaser + SetupSection(2, "", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
     ui_.selection = {1, 3};
     prompter_.script.AnswerNext(MessageButton::Cancel);
     form_.btnClearLineClick();

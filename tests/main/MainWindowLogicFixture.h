@@ -1,7 +1,10 @@
 #pragma once
 
+#include "ScratchFolder.h"
 #include "ScriptedPrompter.h"
+#include "SetupSection.h"
 #include "main/MainWindowLogic.h"
+#include "main/Messages.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -9,14 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace kevo::main::fixture {
 
 namespace fs = std::filesystem;
 using core::MessageButton;
 using core::MessageType;
+using test::SetupSection;
 
 // The windows around the logic, as far as a test can see them.
 class FakeUi : public MainWindowUi {
@@ -136,24 +138,6 @@ names-count fail
 numbers-count fail
 )";
 
-inline const std::string kErrorsQuestion =
-    "Error(s) detected in your printer setup.\r\nPress OK to edit printer details,\r\n"
-    "or Ignore to continue without fixing.";
-inline const std::string kErrorsReport = "Error(s) detected in your printer setup.\r\n"
-                                         "Please run the application printer setup routine.";
-inline const std::string kInvalidMode =
-    "Invalid/no mode specified\r\nKevoConf runs in modes 0, 1 or 2";
-
-inline std::string Section(int line, const std::string& name, const std::string& device,
-                           const std::string& port, const std::string& driver,
-                           const std::string& source1, const std::string& tray1,
-                           const std::string& source2, const std::string& tray2) {
-    return "[" + std::to_string(line) + "]\r\nName=" + name + "\r\nDevice=" + device +
-           "\r\nPort=" + port + "\r\nDriver=" + driver + "\r\nPaperSourceName1=" + source1 +
-           "\r\nPaperSource1=" + tray1 + "\r\nPaperSourceName2=" + source2 +
-           "\r\nPaperSource2=" + tray2 + "\r\n";
-}
-
 class MainWindowLogicTest : public ::testing::Test {
 protected:
     MainWindowLogicTest()
@@ -161,31 +145,23 @@ protected:
           prompter_(ui_), dialog_(catalogue_), form_(catalogue_, prompter_, ui_) {}
 
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kevo-form-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
         catalogue_.FormCreate();
         form_.SetPrintSetupDialog(&dialog_);
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Path(const std::string& name) const { return folder_ / name; }
     void Write(const std::string& name, const std::string& text) const {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
+        folder_.Write(name, text);
     }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Read(const std::string& name) const { return test::ReadBytes(folder_ / name); }
 
     // Start-up as the program runs it: creation, the check unless
     // terminating, the run-mode decision.
     void StartUp(std::vector<std::string> arguments) {
         PathContext context;
         context.style = PathStyle::Posix;
-        context.executableDirectory = (dir_ / "bin/").string();
-        context.setupFileFolder = (dir_ / "config").string();
+        context.executableDirectory = folder_ / "bin/";
+        context.setupFileFolder = folder_ / "config";
         context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
         form_.FormCreate(arguments, context);
         if (!ui_.terminationRequested)
@@ -203,16 +179,16 @@ protected:
     TerminatingPrompter prompter_;
     FakePrintSetupDialog dialog_;
     MainWindowLogic form_;
-    fs::path dir_;
+    test::ScratchFolder folder_{"kevo-form-"};
 };
 
 inline const std::string kGoodSetup =
-    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray",
-            "2") +
-    Section(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
+    SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                 "Lower tray", "2") +
+    SetupSection(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
 inline const std::string kBadSetup =
-    Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1", "Lower tray",
-            "2") +
-    Section(2, "Orders", "Gone Printer", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
+    SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                 "Lower tray", "2") +
+    SetupSection(2, "Orders", "Gone Printer", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
 
 } // namespace kevo::main::fixture

@@ -44,10 +44,10 @@ INSTANTIATE_TEST_SUITE_P(
     Modes, RunModeTableTest,
     ::testing::Values(RunModeCase{"0", true, {}, {}, false}, RunModeCase{"0", false, {}, {}, false},
                       RunModeCase{"1", false, {}, {}, true},
-                      RunModeCase{"1", true, {MessageButton::Ignore}, {kErrorsQuestion}, true},
-                      RunModeCase{"1", true, {MessageButton::OK}, {kErrorsQuestion}, false},
+                      RunModeCase{"1", true, {MessageButton::Ignore}, {kErrorsFixQuestion}, true},
+                      RunModeCase{"1", true, {MessageButton::OK}, {kErrorsFixQuestion}, false},
                       // Esc and the close box do not count as Ignore.
-                      RunModeCase{"1", true, {MessageButton::Cancel}, {kErrorsQuestion}, false},
+                      RunModeCase{"1", true, {MessageButton::Cancel}, {kErrorsFixQuestion}, false},
                       RunModeCase{"2", false, {}, {}, true},
                       RunModeCase{"2", true, {MessageButton::OK}, {kErrorsReport}, true}));
 
@@ -59,7 +59,7 @@ TEST_P(InvalidModeTest, ReportsOnceAndEndsWithoutFurtherQuestions) {
     // close at once, unseen.
     auto arguments = GetParam();
     StartUp(arguments);
-    EXPECT_EQ(prompter_.Seen(), std::vector<std::string>{kInvalidMode});
+    EXPECT_EQ(prompter_.Seen(), std::vector<std::string>{kInvalidModeMessage});
     EXPECT_EQ(form_.RunMode(), -1);
     EXPECT_TRUE(ui_.terminationRequested);
     EXPECT_EQ(prompter_.closedAtOnce.size(), 2u); // names file, setup file question
@@ -130,8 +130,8 @@ TEST_F(MainWindowLogicTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFi
                                        Path("setup.ini") +
                                        "\r\n\r\nConfigure all the printer details now?");
     EXPECT_EQ(dialog_.captions, std::vector<std::string>{"Printer: 1.  Name: Invoices"});
-    EXPECT_EQ(Read("setup.ini"), Section(1, "Invoices", "Office Laser", "Ne00:", "winspool",
-                                         "Upper tray", "1", "Lower tray", "2"));
+    EXPECT_EQ(Read("setup.ini"), SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool",
+                                              "Upper tray", "1", "Lower tray", "2"));
     EXPECT_FALSE(form_.Table().Modified());
     EXPECT_TRUE(ui_.terminationRequested); // no errors: mode 1 ends quietly
 }
@@ -151,8 +151,8 @@ TEST_F(MainWindowLogicTest, SetupFileInTheConfigurationFolderMakesTheFolder) {
     dialog_.steps.push_back([](printsetup::PrintSetupLogic&) { return true; });
     prompter_.script.AnswerNext(MessageButton::Yes);
     StartUp({"2", Path("names.txt")}); // default setup file name
-    EXPECT_EQ(form_.SetupFileName(), (dir_ / "config" / "Vezerava.ini").string());
-    EXPECT_TRUE(fs::is_regular_file(dir_ / "config" / "Vezerava.ini"));
+    EXPECT_EQ(form_.SetupFileName(), (folder_.Path() / "config" / "Vezerava.ini").string());
+    EXPECT_TRUE(fs::is_regular_file(folder_.Path() / "config" / "Vezerava.ini"));
 }
 
 struct ClosingCase {
@@ -172,8 +172,7 @@ TEST_P(SavePromptTest, SavesOnYesClosesOnNoStaysOnCancel) {
     form_.SetModified(true);
     prompter_.script.AnswerNext(GetParam().answer);
     EXPECT_EQ(form_.FormCloseQuery(), GetParam().closes);
-    EXPECT_EQ(prompter_.Seen().back(), "Changes have been made to the printer settings.\r\n\r\n"
-                                       "Save modified configuration?");
+    EXPECT_EQ(prompter_.Seen().back(), kSaveQuestion);
     EXPECT_EQ(Read("setup.ini").find("PaperSourceName1=Lower tray") != std::string::npos,
               GetParam().written);
 }
@@ -207,8 +206,7 @@ TEST_F(MainWindowLogicTest, ReloadCancelChangesNothingAndOkReloadsClearsAndReche
 
     prompter_.script.AnswerNext(MessageButton::OK);
     form_.mnuFileReloadDetailsClick();
-    EXPECT_EQ(prompter_.Seen().back(),
-              "Reloading will lose any changes made.\r\nReload details for the printers?");
+    EXPECT_EQ(prompter_.Seen().back(), kReloadQuestion);
     EXPECT_EQ(form_.Table().Cell(ColPrinter, 2), "Plotter");
     EXPECT_EQ(Errors(2), "");
     EXPECT_FALSE(form_.Table().Modified());
@@ -226,7 +224,7 @@ TEST_F(MainWindowLogicTest, ReloadOfADeletedSetupFileKeepsTheEdits) {
     prompter_.script.AnswerNext(MessageButton::No); // configure all now?
     form_.mnuFileReloadDetailsClick();
     EXPECT_TRUE(form_.Table().Modified());
-    EXPECT_EQ(form_.Table().Panel(kPanelModified), "Mods");
+    EXPECT_EQ(form_.Table().Panel(kPanelModified), kModifiedPanelText);
     EXPECT_EQ(form_.Table().Cell(ColChanged, 1), "*");
 }
 
@@ -246,8 +244,8 @@ TEST_F(MainWindowLogicTest, FailedRecheckCountsWhatItWroteAndTheNextSelectsThePr
 
 TEST_F(MainWindowLogicTest, PrinterWhoseBinsCannotBeAskedKeepsBinTokensAndCannotBeEdited) {
     Write("names.txt", "Invoices\r\n");
-    Write("setup.ini",
-          Section(1, "Invoices", "Mute", "COM3:", "Mute Driver", "Default", "7", "Default", "7"));
+    Write("setup.ini", SetupSection(1, "Invoices", "Mute", "COM3:", "Mute Driver", "Default", "7",
+                                    "Default", "7"));
     StartUp(Args("0"));
     EXPECT_EQ(Errors(1), "Tray1Name,Tray1Num,Tray2Name,Tray2Num,");
     dialog_.steps.push_back([](printsetup::PrintSetupLogic&) { return true; });
@@ -296,22 +294,23 @@ TEST_F(MainWindowLogicTest, CheckWritesEveryTokenInOrderAndTwoRechecksAgree) {
     Write("names.txt", "Invoices\r\nOrders\r\n\r\nLabels\r\nMemo\r\n\r\nRedundant\r\nCase\r\n");
     Write("setup.ini",
           // 1: correct.
-          Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
-                  "Lower tray", "2") +
+          SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                       "Lower tray", "2") +
               // 2: printer not installed; its bins are not looked at.
-              Section(2, "Orders", "Gone", "x", "y", "z", "0", "z", "0") +
+              SetupSection(2, "Orders", "Gone", "x", "y", "z", "0", "z", "0") +
               // 3: unnamed with an installed printer and wrong details.
-              Section(3, "", "Plotter", "bad", "bad", "bad", "0", "bad", "0") +
+              SetupSection(3, "", "Plotter", "bad", "bad", "bad", "0", "bad", "0") +
               // 4: every CheckTrays token, letter case in port and "07" against "7".
-              Section(4, "Labels", "plotter", "lpt1:", "HP plot", "Nope", "07", "Nope", "99") +
+              SetupSection(4, "Labels", "plotter", "lpt1:", "HP plot", "Nope", "07", "Nope", "99") +
               // 5: stored name differs; second bin wrong.
-              Section(5, "Old Memo", "Label Writer", "USB001", "Dymo", "roll", "4", "Roll", "5") +
+              SetupSection(5, "Old Memo", "Label Writer", "USB001", "Dymo", "roll", "4", "Roll",
+                           "5") +
               // 7: stored name holding "Redun": the bins are not looked at.
-              Section(7, "Redundant old", "Office Laser", "bad", "winspool", "Upper tray", "1",
-                      "Upper tray", "1") +
+              SetupSection(7, "Redundant old", "Office Laser", "bad", "winspool", "Upper tray", "1",
+                           "Upper tray", "1") +
               // 8: bin name of one bin and number of another: no bin token.
-              Section(8, "Case", "OFFICE LASER", "Ne00:", "winspool", "LOWER TRAY", "1",
-                      "upper tray", "2"));
+              SetupSection(8, "Case", "OFFICE LASER", "Ne00:", "winspool", "LOWER TRAY", "1",
+                           "upper tray", "2"));
     StartUp(Args("0"));
 
     const std::vector<std::string> expected = {
@@ -343,8 +342,8 @@ TEST_F(MainWindowLogicTest, CheckWritesEveryTokenInOrderAndTwoRechecksAgree) {
 
 TEST_F(MainWindowLogicTest, RecheckGivesNamedLinesWithoutStoredNameAnEmptyNameToken) {
     Write("names.txt", "Invoices\r\nOrders\r\n");
-    Write("setup.ini", Section(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray",
-                               "1", "Lower tray", "2"));
+    Write("setup.ini", SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool",
+                                    "Upper tray", "1", "Lower tray", "2"));
     StartUp(Args("0"));
     EXPECT_EQ(Errors(2), "Printer Undefined,"); // loading gives no name token
     form_.btnRecheckClick();

@@ -1,10 +1,11 @@
 #include "main/NamesFile.h"
 #include "main/ConfigTable.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,24 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using Outcome = NamesFileResult::Outcome;
 using Names = std::vector<std::string>;
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kevo-names-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        const fs::path file = path_ / name;
-        std::ofstream(file, std::ios::binary) << bytes;
-        return file.string();
-    }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::string NumberedLines(int count, const char* lineEnd) {
     std::string text;
@@ -58,7 +41,7 @@ struct LinesCase {
 class NamesFileLinesTest : public ::testing::TestWithParam<LinesCase> {};
 
 TEST_P(NamesFileLinesTest, ReadsLinesByteForByte) {
-    TempDir dir;
+    test::ScratchFolder dir;
     const auto result = ReadNamesFile(dir.Write("KevoName.txt", GetParam().bytes));
     EXPECT_EQ(result.outcome, GetParam().outcome);
     EXPECT_EQ(result.names, GetParam().names);
@@ -121,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(NamesFile, MissingFileAndDirectoryAreMissing) {
-    TempDir dir;
+    test::ScratchFolder dir;
     EXPECT_EQ(ReadNamesFile((dir.Path() / "nothing.txt").string()).outcome, Outcome::Missing);
     EXPECT_EQ(ReadNamesFile(dir.Path().string()).outcome, Outcome::Missing);
 }
@@ -135,7 +118,7 @@ TEST(NamesFile, ReadErrorCarriesTheSystemsText) {
 }
 
 TEST(NamesFile, NamedPipeAndDevicesAreRefusedWithoutHanging) {
-    TempDir dir;
+    test::ScratchFolder dir;
     const std::string fifo = (dir.Path() / "names.fifo").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     // Nobody writes to the pipe: a blocking open would never return.
@@ -145,7 +128,7 @@ TEST(NamesFile, NamedPipeAndDevicesAreRefusedWithoutHanging) {
 }
 
 TEST(NamesFile, HugeSingleLineAndHugeFileStopAtTheHundredthLine) {
-    TempDir dir;
+    test::ScratchFolder dir;
     std::string huge(50 * 1024 * 1024, 'x');
     const auto single = ReadNamesFile(dir.Write("single.txt", huge));
     EXPECT_EQ(single.outcome, Outcome::Loaded);
@@ -159,7 +142,7 @@ TEST(NamesFile, HugeSingleLineAndHugeFileStopAtTheHundredthLine) {
 }
 
 TEST(NamesFile, RandomBinaryNeverHasMoreThan99LinesOrCarriageReturns) {
-    TempDir dir;
+    test::ScratchFolder dir;
     std::mt19937 random(12345);
     for (int trial = 0; trial < 50; ++trial) {
         std::string bytes(static_cast<std::size_t>(random() % 4096), '\0');

@@ -3,11 +3,11 @@
 #include "main/NamesFile.h"
 #include "platform/profile/ProfileFile.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace kevo::main {
 namespace {
@@ -16,21 +16,10 @@ namespace fs = std::filesystem;
 
 class SetupFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kevo-setup-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
-        path_ = (dir_ / "Vezerava.ini").string();
-        table_.LayOut();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { table_.LayOut(); }
 
-    void WriteFile(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
-    std::string FileText() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    void WriteFile(const std::string& text) { test::WriteBytes(path_, text); }
+    std::string FileText() const { return test::ReadBytes(path_); }
     void Name(const std::vector<std::string>& names) { FillNameColumns(table_, names); }
     void Line(int row, std::initializer_list<std::string> columns2to8) {
         int column = ColPrinter;
@@ -38,8 +27,8 @@ protected:
             table_.SetCell(column++, row, text);
     }
 
-    fs::path dir_;
-    std::string path_;
+    test::ScratchFolder dir_{"kevo-setup-"};
+    const std::string path_ = dir_ / "Vezerava.ini";
     ConfigTable table_;
 };
 
@@ -149,8 +138,8 @@ TEST_F(SetupFileTest, LongValuesLoadAsTheirFirst2047Bytes) {
 
 TEST_F(SetupFileTest, RefusedSaveLeavesFileMarksAndFlagAsTheyWere) {
     // A folder that cannot exist: its parent is a regular file.
-    const std::string blocker = (dir_ / "blocker").string();
-    std::ofstream(blocker) << "x";
+    const std::string blocker = dir_ / "blocker";
+    test::WriteBytes(blocker, "x");
     const std::string badPath = blocker + "/Vezerava.ini";
     Name({"Invoices", "Orders"});
     table_.SetCell(ColChanged, 2, "*");
@@ -163,7 +152,7 @@ TEST_F(SetupFileTest, RefusedSaveLeavesFileMarksAndFlagAsTheyWere) {
     }
     EXPECT_EQ(table_.Cell(ColChanged, 2), "*");
     EXPECT_TRUE(table_.Modified());
-    EXPECT_EQ(table_.Panel(kPanelModified), "Mods");
+    EXPECT_EQ(table_.Panel(kPanelModified), kModifiedPanelText);
 }
 
 TEST_F(SetupFileTest, StoredNamesOfAMissingFileAreEmpty) {

@@ -1,10 +1,11 @@
 #include "platform/SystemPaths.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -63,9 +64,8 @@ TEST(SystemPaths, SetupFileFolderIsTheUsersConfigurationFolder) {
 }
 
 TEST(SystemPaths, FilesAreNotDirectoriesAndFoldersAreMadeWithParents) {
-    const fs::path root = fs::temp_directory_path() / ("kevo-paths-" + std::to_string(getpid()));
-    fs::remove_all(root);
-    const fs::path nested = root / "a" / "b";
+    const test::ScratchFolder root("kevo-paths-");
+    const fs::path nested = root.Path() / "a" / "b";
     EXPECT_FALSE(DirectoryExists(nested.string()));
     ASSERT_TRUE(EnsureDirectory(nested.string() + "/"));
     EXPECT_TRUE(DirectoryExists(nested.string()));
@@ -73,13 +73,12 @@ TEST(SystemPaths, FilesAreNotDirectoriesAndFoldersAreMadeWithParents) {
     EXPECT_TRUE(EnsureDirectory(nested.string())); // already there
 
     const fs::path file = nested / "KevoName.txt";
-    std::ofstream(file) << "Invoices\n";
+    test::WriteBytes(file, "Invoices\n");
     EXPECT_TRUE(FileExists(file.string()));
     EXPECT_FALSE(DirectoryExists(file.string()));
     EXPECT_FALSE(FileExists((nested / "missing.txt").string()));
     // A folder cannot be made below a file.
     EXPECT_FALSE(EnsureDirectory((file / "sub").string()));
-    fs::remove_all(root);
 }
 
 } // namespace

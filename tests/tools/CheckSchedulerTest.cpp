@@ -1,10 +1,11 @@
 // kevoconf-check against a private CUPS scheduler: the program's check on
 // real queues, side by side with the program's own logic run in-process.
 
-#include "CheckFiles.h"
 #include "MiniJson.h"
 #include "PrivateScheduler.h"
+#include "ScratchFolder.h"
 #include "ScriptedPrompter.h"
+#include "SetupSection.h"
 #include "ToolRunner.h"
 #include "main/ConfigTable.h"
 #include "main/MainWindowLogic.h"
@@ -93,7 +94,7 @@ protected:
                         {"XDG_CONFIG_HOME", folder_ / "config"}});
     }
 
-    CheckFolder folder_;
+    ScratchFolder folder_;
     std::string names_;
     std::string setup_;
 };

@@ -2,7 +2,8 @@
 // check, and that it never writes.
 
 #include "HeadlessCheck.h"
-#include "CheckFiles.h"
+#include "ScratchFolder.h"
+#include "SetupSection.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/SimulatedPrintingService.h"
 
@@ -81,7 +82,7 @@ protected:
         return texts;
     }
 
-    test::CheckFolder folder_;
+    test::ScratchFolder folder_;
 };
 
 TEST_F(HeadlessCheckTest, FindsWhatTheProgramFinds) {

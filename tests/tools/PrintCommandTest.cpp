@@ -1,10 +1,10 @@
 // kevoconf-print without a scheduler: its command line, how a line becomes
 // a plan, and the command on the sample data with the sample printers.
 
-#include "CheckFiles.h"
 #include "MiniJson.h"
 #include "PrintCommandLine.h"
 #include "PrintPlan.h"
+#include "ScratchFolder.h"
 #include "ToolRunner.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +92,7 @@ TEST(PrintPlan, LinesBecomePageRangesAndOptions) {
 }
 
 TEST(PrintCommand, DryRunAndListOnTheSamplePrinters) {
-    test::CheckFolder folder;
+    test::ScratchFolder folder;
     const std::string samples = KEVO_SAMPLES_DIR;
     const auto print = [&](Strings arguments) {
         arguments.insert(arguments.begin(), {"--names-file", samples + "/KevoName.txt",

@@ -2,10 +2,11 @@
 // files: what reaches the "printer", byte for byte, for each kind of line,
 // and the refusals.
 
-#include "CheckFiles.h"
 #include "MiniJson.h"
 #include "PrivateScheduler.h"
 #include "SchedulerJobs.h"
+#include "ScratchFolder.h"
+#include "SetupSection.h"
 #include "ToolRunner.h"
 
 #include <cups/ipp.h>
@@ -17,10 +18,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 namespace kevo::test {
@@ -33,17 +32,17 @@ const std::string kPrint = KEVO_PRINT_PROGRAM;
 const fs::path kDocuments = KEVO_TEST_DOCUMENT_DIR;
 const fs::path kPpd = KEVO_TEST_PPD_DIR;
 
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // The file a queue prints into, in a folder removed when the tests end.
 fs::path Output(const std::string& queue) {
-    static const CheckFolder folder;
+    static const ScratchFolder folder;
     return folder.Path() / queue;
+}
+
+// What a queue has printed into its file so far: nothing before its first
+// job.
+std::string PrintedSoFar(const std::string& queue) {
+    const fs::path file = Output(queue);
+    return fs::exists(file) ? ReadBytes(file) : std::string();
 }
 
 // The raw queue's printer: the scheduler copies nothing into a file device
@@ -79,7 +78,7 @@ std::string Line(int line, const std::string& name, const std::string& queue,
 
 // The code that the tray test PPD sends for a tray: "<</MediaPosition 1>>...".
 std::string TrayCode(const std::string& keyword) {
-    const std::string ppd = Read(kPpd / "kevo-trays.ppd");
+    const std::string ppd = ReadBytes(kPpd / "kevo-trays.ppd");
     const std::size_t start = ppd.find("\n*InputSlot " + keyword + "/");
     const std::size_t open = ppd.find('"', start);
     return ppd.substr(open + 1, ppd.find('"', open + 1) - open - 1);
@@ -120,12 +119,12 @@ protected:
         const int job = static_cast<int>(report["job"]["id"].Integer());
         EXPECT_EQ(WaitForJobEnd(queue, job, 60s), IPP_JSTATE_COMPLETED) << name;
         if (queue != "Raw")
-            return Read(Output(queue));
+            return ReadBytes(Output(queue));
         const std::vector<std::string> raw = RawPrinter().Received(received + 1, 30s);
         return raw.size() > received ? raw.back() : std::string();
     }
 
-    CheckFolder folder_;
+    ScratchFolder folder_;
 };
 
 // The tray code that stands last before a position in the output.
@@ -165,7 +164,7 @@ TEST_F(PrintSchedulerTest, OneSourceForEveryPage) {
     EXPECT_EQ(manual.find("<</ManualFeed false>>"), std::string::npos);
 
     for (const char* document : {"two-pages.ps", "two-pages.pdf"})
-        EXPECT_EQ(Printed("Raw", "Raw", kDocuments / document), Read(kDocuments / document));
+        EXPECT_EQ(Printed("Raw", "Raw", kDocuments / document), ReadBytes(kDocuments / document));
 }
 
 TEST_F(PrintSchedulerTest, RefusedLinesPrintNothing) {
@@ -202,7 +201,7 @@ std::size_t Completed(const std::vector<JobState>& jobs) {
 
 TEST_F(PrintSchedulerTest, FrozenSchedulerEndsTheCommandAndPrintsNothing) {
     const std::vector<JobState> jobsBefore = JobsOf("Trays");
-    const std::string before = Read(Output("Trays"));
+    const std::string before = PrintedSoFar("Trays");
     // The document comes through a pipe: once the command opens it, its
     // check is done, and the scheduler freezes before the job is made.
     const fs::path pipe = folder_ / "document.pipe";
@@ -217,7 +216,7 @@ TEST_F(PrintSchedulerTest, FrozenSchedulerEndsTheCommandAndPrintsNothing) {
     ASSERT_GE(writer, 0) << "the command never opened its document";
     Scheduler().Freeze();
     const auto frozen = std::chrono::steady_clock::now();
-    const std::string document = Read(kDocuments / "two-pages.ps");
+    const std::string document = ReadBytes(kDocuments / "two-pages.ps");
     EXPECT_EQ(write(writer, document.data(), document.size()),
               static_cast<ssize_t>(document.size()));
     close(writer);
@@ -232,7 +231,7 @@ TEST_F(PrintSchedulerTest, FrozenSchedulerEndsTheCommandAndPrintsNothing) {
     const std::vector<JobState> jobsAfter = JobsOf("Trays");
     EXPECT_LE(jobsAfter.size(), jobsBefore.size() + 1);
     EXPECT_EQ(Completed(jobsAfter), Completed(jobsBefore));
-    EXPECT_EQ(Read(Output("Trays")), before);
+    EXPECT_EQ(PrintedSoFar("Trays"), before);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // The two companion commands as programs: command line, version, and their
 // output on the sample data with the sample printers.
 
-#include "CheckFiles.h"
 #include "MiniJson.h"
+#include "ScratchFolder.h"
+#include "SetupSection.h"
 #include "ToolRunner.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ const std::string kPrinters = KEVO_PRINTERS_PROGRAM;
 const std::string kSamples = KEVO_SAMPLES_DIR;
 
 // The sample printers, and a configuration folder of the test's own.
-std::map<std::string, std::optional<std::string>> SampleEnvironment(const CheckFolder& folder) {
+std::map<std::string, std::optional<std::string>> SampleEnvironment(const ScratchFolder& folder) {
     return {{"KEVOCONF_SIMULATED_PRINTERS", kSamples + "/printers.txt"},
             {"XDG_CONFIG_HOME", folder / "config"}};
 }
@@ -80,7 +81,7 @@ TEST(ToolCommand, HelpVersionAndWrongCommandLines) {
 }
 
 TEST(ToolCommand, PrintersJsonOnTheSamplePrinters) {
-    CheckFolder folder;
+    ScratchFolder folder;
     const ToolRun run = RunTool(kPrinters, {"--json"}, SampleEnvironment(folder));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -108,7 +109,7 @@ TEST(ToolCommand, PrintersJsonOnTheSamplePrinters) {
 }
 
 TEST(ToolCommand, CheckOnTheSampleData) {
-    CheckFolder folder;
+    ScratchFolder folder;
     const std::string names = folder / "KevoName.txt";
     std::filesystem::copy_file(kSamples + "/KevoName.txt", names);
     const std::string setup = folder / "Vezerava.ini";
@@ -137,7 +138,7 @@ TEST(ToolCommand, CheckOnTheSampleData) {
 }
 
 TEST(ToolCommand, CheckDefaultsAndFailures) {
-    CheckFolder folder;
+    ScratchFolder folder;
     auto environment = SampleEnvironment(folder);
 
     // Nothing in the configuration folder: no check, and nothing made.

@@ -1,10 +1,13 @@
 #include "ModalDriver.h"
+#include "core/MessageDialog.h"
 #include "main/ConfigTableModel.h"
 #include "main/Main.h"
+#include "main/Messages.h"
 #include "main/StringGrid.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Termination.h"
 #include "printsetup/PrintSetup.h"
 
@@ -76,7 +79,7 @@ private slots:
 
     void gridLayoutFollowsTheTable() {
         auto* grid = form_->Grid();
-        QCOMPARE(form_->windowTitle(), QString("Quillmere Printer Configuration"));
+        QCOMPARE(form_->windowTitle(), QString(main::kMainWindowTitle));
         QCOMPARE(grid->model()->rowCount(), 99);
         QCOMPARE(grid->model()->columnCount(), 10);
         QCOMPARE(grid->verticalHeader()->width(), 20);
@@ -207,7 +210,7 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Delete);
         QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(main::ColPrinter, 6)),
                  QString());
-        QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(main::kModifiedPanelText));
         // F1 opens the help window.
         QString help;
         ModalDriver helpDriver([&](QWidget* modal) {
@@ -264,14 +267,14 @@ private slots:
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
         form_->Logic().SetModified(true);
-        QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(main::kModifiedPanelText));
         QString caption;
         ModalDriver driver([&](QWidget* modal) {
             caption = modal->windowTitle();
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QVERIFY(!form_->close());
-        QCOMPARE(caption, QString("Warning"));
+        QCOMPARE(caption, platform::ToQString(core::MessageCaption(core::MessageType::Warning)));
         QVERIFY(form_->isVisible());
     }
 };

@@ -1,4 +1,5 @@
 #include "ModalDriver.h"
+#include "core/ErrorReport.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/StandardMessageDialog.h"
@@ -125,7 +126,7 @@ private slots:
             QTest::keyClick(modal, Qt::Key_Return);
         });
         prompter.ShowErrorReport("DevCap Error");
-        QCOMPARE(caption, QString("Kevo Printer Configurator"));
+        QCOMPARE(caption, QString(kApplicationTitle));
         QCOMPARE(text, QString("DevCap Error."));
     }
 

@@ -5,6 +5,7 @@
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Termination.h"
 
 #include <QCheckBox>
@@ -61,7 +62,7 @@ private slots:
 
     void layoutAndFixedHeight() {
         auto& d = *dialog_;
-        QCOMPARE(d.windowTitle(), QString("Print Setup"));
+        QCOMPARE(d.windowTitle(), QString(printsetup::kPrintSetupCaption));
         QCOMPARE(d.height(), 270);
         QCOMPARE(d.minimumHeight(), d.maximumHeight());
         QCOMPARE(d.gbPrinter->geometry(), QRect(8, 8, 417, 89));
@@ -153,7 +154,7 @@ private slots:
         QCOMPARE(QString::fromStdString(table.Cell(main::ColTray1No, 3)), QString("257"));
         QCOMPARE(QString::fromStdString(table.Cell(main::ColSource2, 3)), QString("Tray 1"));
         QCOMPARE(QString::fromStdString(table.Cell(main::ColChanged, 3)), QString("*"));
-        QCOMPARE(form_->Panel(1)->text(), QString("Mods"));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(main::kModifiedPanelText));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 5"));
     }
 

@@ -7,16 +7,6 @@ namespace kevo::testing {
 
 namespace {
 
-std::string Hex(const std::string& bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (const unsigned char c : bytes) {
-        hex += kDigits[c >> 4];
-        hex += kDigits[c & 15];
-    }
-    return hex;
-}
-
 std::optional<std::string> Unhex(const std::string& hex) {
     if (hex.size() % 2 != 0)
         return std::nullopt;
@@ -71,6 +61,16 @@ DumpedPrinter* FindPrinter(PrinterDump& dump, const std::string& name) {
 
 } // namespace
 
+std::string HexOf(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const unsigned char c : bytes) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 15];
+    }
+    return hex;
+}
+
 PrinterDump DumpService(platform::PrintingService& service) {
     PrinterDump dump;
     dump.defaultPrinter = service.DefaultPrinter();
@@ -116,25 +116,26 @@ std::string WriteDump(const PrinterDump& dump) {
     const platform::DefaultPrinterAnswer& d = dump.defaultPrinter;
     switch (d.status) {
     case platform::DefaultPrinterAnswer::Status::Ok:
-        out << "default\tok\t" << Hex(d.names.empty() ? std::string() : d.names.front()) << "\t\n";
+        out << "default\tok\t" << HexOf(d.names.empty() ? std::string() : d.names.front())
+            << "\t\n";
         break;
     case platform::DefaultPrinterAnswer::Status::InvalidName:
         out << "default\tinvalid-name\t\t\n";
         break;
     case platform::DefaultPrinterAnswer::Status::SystemError:
-        out << "default\terror\t" << d.errorCode << '\t' << Hex(d.errorText) << '\n';
+        out << "default\terror\t" << d.errorCode << '\t' << HexOf(d.errorText) << '\n';
         break;
     }
-    out << "windows-device\t" << Hex(dump.windowsDevice) << '\n';
+    out << "windows-device\t" << HexOf(dump.windowsDevice) << '\n';
     for (const DumpedPrinter& p : dump.printers) {
-        out << "printer\t" << Hex(p.name) << '\t' << Hex(p.port) << '\t' << Hex(p.devicesValue)
-            << '\n';
-        out << "bin-names\t" << Hex(p.name) << '\t' << p.nameCount << '\t'
+        out << "printer\t" << HexOf(p.name) << '\t' << HexOf(p.port) << '\t'
+            << HexOf(p.devicesValue) << '\n';
+        out << "bin-names\t" << HexOf(p.name) << '\t' << p.nameCount << '\t'
             << (p.nameAnswer ? std::to_string(*p.nameAnswer) : "-");
         for (const std::string& field : p.nameFields)
-            out << '\t' << Hex(field);
+            out << '\t' << HexOf(field);
         out << '\n';
-        out << "bin-numbers\t" << Hex(p.name) << '\t' << p.numberCount << '\t'
+        out << "bin-numbers\t" << HexOf(p.name) << '\t' << p.numberCount << '\t'
             << (p.numberAnswer ? std::to_string(*p.numberAnswer) : "-");
         for (const unsigned number : p.numbers)
             out << '\t' << number;

@@ -48,6 +48,10 @@ PrinterDump DumpService(platform::PrintingService& service);
 
 std::string WriteDump(const PrinterDump& dump);
 
+// Bytes as lower-case hexadecimal, two digits each: how the dump writes its
+// texts (and the runner the arguments it was given).
+std::string HexOf(const std::string& bytes);
+
 // Reads what WriteDump wrote; nothing when a line is not understood.
 std::optional<PrinterDump> ReadDump(const std::string& text);
 

@@ -51,8 +51,6 @@ std::string OwnPath();
 // strings of a resource that holds them in Unicode).
 std::string Utf8ToAnsi(const std::string& utf8);
 
-std::string HexOf(const std::string& bytes);
-
 // Bytes shown readably in a test message: printable ASCII as it is, the rest
 // as \xHH.
 std::string Printable(const std::string& bytes);

@@ -116,16 +116,6 @@ std::string Utf8ToAnsi(const std::string& utf8) {
     return ansi;
 }
 
-std::string HexOf(const std::string& bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (const unsigned char c : bytes) {
-        hex += kDigits[c >> 4];
-        hex += kDigits[c & 15];
-    }
-    return hex;
-}
-
 std::string Printable(const std::string& bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;

@@ -1,6 +1,7 @@
 // The Windows test runner: GoogleTest, except when it is started as a child
 // that reports its command line (SystemOnWindowsTest_win.cpp).
 
+#include "PrinterDump.h"
 #include "WindowsTestSupport.h"
 
 #include "platform/CommandLine.h"

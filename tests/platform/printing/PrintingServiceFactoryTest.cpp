@@ -1,11 +1,12 @@
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/printing/CachingPrintingService.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -17,11 +18,6 @@ using Status = DefaultPrinterAnswer::Status;
 class PrintingServiceFactoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("kevo-factory-" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
         const char* previous = std::getenv(kSimulatedPrintersVariable);
         if (previous != nullptr)
             previous_ = previous;
@@ -31,15 +27,12 @@ protected:
             setenv(kSimulatedPrintersVariable, previous_->c_str(), 1);
         else
             unsetenv(kSimulatedPrintersVariable);
-        std::filesystem::remove_all(folder_);
     }
     std::string Write(const std::string& name, const std::string& text) {
-        const std::filesystem::path path = folder_ / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path.string();
+        return folder_.Write(name, text);
     }
 
-    std::filesystem::path folder_;
+    test::ScratchFolder folder_{"kevo-factory-"};
     std::optional<std::string> previous_;
 };
 
@@ -63,15 +56,15 @@ TEST_F(PrintingServiceFactoryTest, UnusableFileIsReportedThroughTheDefaultPrinte
         std::string text;
     };
     const std::string bad = Write("bad.txt", "printer A\nbin 1\n");
-    const std::string missing = (folder_ / "missing.txt").string();
+    const std::string missing = folder_ / "missing.txt";
     const std::string prefix =
         "The simulated printers file (KEVOCONF_SIMULATED_PRINTERS) cannot be used: ";
     const std::vector<Case> cases = {
         {bad, kSimulatedFileInvalid, prefix + bad + ", line 2: bin needs a number and a name"},
         {missing, kSimulatedFileUnreadable,
          prefix + "cannot read \"" + missing + "\": No such file or directory"},
-        {folder_.string(), kSimulatedFileUnreadable,
-         prefix + "cannot read \"" + folder_.string() + "\": it is a folder"},
+        {folder_.Path().string(), kSimulatedFileUnreadable,
+         prefix + "cannot read \"" + folder_.Path().string() + "\": it is a folder"},
     };
     for (const Case& c : cases) {
         std::unique_ptr<PrintingService> service = MakePrintingService(c.path.c_str());

@@ -1,6 +1,8 @@
 #include "platform/printing/SimulatedPrinters.h"
 #include "platform/printing/SimulatedPrintingService.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -284,21 +286,11 @@ TEST(SimulatedPrintersFormat, ArbitraryBytesNeverCrash) {
 
 class SimulatedFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        folder_ =
-            std::filesystem::temp_directory_path() /
-            ("kevo-simulated-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    std::filesystem::path folder_;
+    test::ScratchFolder folder_{"kevo-simulated-"};
 };
 
 TEST_F(SimulatedFileTest, UnreadableFilesAreReportedAsSuch) {
-    for (const std::filesystem::path& path : {folder_ / "missing.txt", folder_}) {
+    for (const std::filesystem::path path : {folder_ / "missing.txt", folder_.Path().string()}) {
         try {
             LoadSimulatedPrinters(path.string());
             FAIL() << path;

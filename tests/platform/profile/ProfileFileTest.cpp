@@ -18,15 +18,15 @@
 
 #include <gtest/gtest.h>
 
-#include "TestFiles.h"
+#include "ScratchFolder.h"
 
 namespace kevo::platform {
 namespace {
 
 using namespace std::string_literals;
-using testing::ReadBytes;
-using testing::TempFolder;
-using testing::WriteBytes;
+using test::ReadBytes;
+using test::ScratchFolder;
+using test::WriteBytes;
 
 // The real file system, with kinds of calls made to fail on demand and every
 // call counted.
@@ -141,7 +141,7 @@ template <typename Function> std::string WriteErrorOf(Function call) {
 // ---------------------------------------------------------------- reading
 
 TEST(ProfileFileRead, MissingFileReadsEmptyAndIsNotCreated) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     {
         ProfileFile file(path);
@@ -152,7 +152,7 @@ TEST(ProfileFileRead, MissingFileReadsEmptyAndIsNotCreated) {
 }
 
 TEST(ProfileFileRead, ReadsTheFileOnce) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     WriteBytes(path, "[1]\nName=a\n[2]\nName=b\n");
     FaultyFileSystem fileSystem;
@@ -170,7 +170,7 @@ TEST(ProfileFileRead, ReadsTheFileOnce) {
 }
 
 TEST(ProfileFileRead, NextOperationSeesChangesMadeInBetween) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     WriteBytes(path, "[1]\nName=a\n");
     EXPECT_EQ(ProfileFile(path).ReadString("1", "Name"), "a");
@@ -182,7 +182,7 @@ TEST(ProfileFileRead, NextOperationSeesChangesMadeInBetween) {
 // first mutating call is refused, and nothing is created or changed.
 struct UnusablePath {
     const char* name;
-    std::string (*make)(const TempFolder&);
+    std::string (*make)(const ScratchFolder&);
 };
 
 void PrintTo(const UnusablePath& c, std::ostream* os) {
@@ -192,7 +192,7 @@ void PrintTo(const UnusablePath& c, std::ostream* os) {
 class UnusablePathTest : public ::testing::TestWithParam<UnusablePath> {};
 
 TEST_P(UnusablePathTest, ReadsEmptyAndRefusesWrites) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = GetParam().make(folder);
     const std::vector<std::string> before = folder.Names();
 
@@ -209,30 +209,31 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, UnusablePathTest,
     ::testing::Values(
         UnusablePath{"Directory",
-                     [](const TempFolder& f) {
+                     [](const ScratchFolder& f) {
                          const std::string path = f / "setup.ini";
                          ::mkdir(path.c_str(), 0755);
                          return path;
                      }},
-        UnusablePath{"MissingFolder", [](const TempFolder& f) { return f / "missing/setup.ini"; }},
+        UnusablePath{"MissingFolder",
+                     [](const ScratchFolder& f) { return f / "missing/setup.ini"; }},
         UnusablePath{"UnderRegularFile",
-                     [](const TempFolder& f) {
+                     [](const ScratchFolder& f) {
                          WriteBytes(f / "file.ini", "[1]\r\n");
                          return f / "file.ini/setup.ini";
                      }},
         UnusablePath{"Pipe",
-                     [](const TempFolder& f) {
+                     [](const ScratchFolder& f) {
                          // Reading must not wait for a writer that never comes.
                          const std::string path = f / "setup.ini";
                          ::mkfifo(path.c_str(), 0644);
                          return path;
                      }},
-        UnusablePath{"DeviceFile", [](const TempFolder&) { return "/dev/null"s; }},
-        UnusablePath{"ProcFile", [](const TempFolder&) { return "/proc/self/setup.ini"s; }},
-        UnusablePath{"EmptyPath", [](const TempFolder&) { return ""s; }},
-        UnusablePath{"TrailingSlash", [](const TempFolder& f) { return f / "setup.ini/"; }},
+        UnusablePath{"DeviceFile", [](const ScratchFolder&) { return "/dev/null"s; }},
+        UnusablePath{"ProcFile", [](const ScratchFolder&) { return "/proc/self/setup.ini"s; }},
+        UnusablePath{"EmptyPath", [](const ScratchFolder&) { return ""s; }},
+        UnusablePath{"TrailingSlash", [](const ScratchFolder& f) { return f / "setup.ini/"; }},
         UnusablePath{"LinkLoop",
-                     [](const TempFolder& f) {
+                     [](const ScratchFolder& f) {
                          const std::string a = f / "a.ini";
                          const std::string b = f / "b.ini";
                          ::symlink(b.c_str(), a.c_str());
@@ -273,7 +274,7 @@ void SaveLines(ProfileFile& file, const std::map<int, std::string>& names) {
 }
 
 TEST(ProfileFileWrite, SaveKeepsForeignSectionsAndHandAddedKeys) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     WriteBytes(path, "; setup written by hand\n"
                      "[General]\nVersion=3\n\n"
@@ -300,7 +301,7 @@ TEST(ProfileFileWrite, SaveKeepsForeignSectionsAndHandAddedKeys) {
 }
 
 TEST(ProfileFileWrite, SectionErasedBySaveAndWrittenLaterLandsAtEnd) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     {
         ProfileFile file(path);
@@ -322,7 +323,7 @@ TEST(ProfileFileWrite, SectionErasedBySaveAndWrittenLaterLandsAtEnd) {
 }
 
 TEST(ProfileFileWrite, NewFileIsCreated) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     ProfileFile file(path);
     file.WriteString("3", "Name", "Invoices");
@@ -333,7 +334,7 @@ TEST(ProfileFileWrite, NewFileIsCreated) {
 }
 
 TEST(ProfileFileWrite, WritesBeforeFlushStayOffTheDisk) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     const std::string old = "[1]\nName=old\n";
     WriteBytes(path, old);
@@ -348,7 +349,7 @@ TEST(ProfileFileWrite, WritesBeforeFlushStayOffTheDisk) {
 }
 
 TEST(ProfileFileWrite, FlushWithoutChangesLeavesTheFileAlone) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     WriteBytes(path, "[1]\nName=a\n"); // LF ends: a rewrite would show
     struct stat before {};
@@ -372,7 +373,7 @@ TEST(ProfileFileWrite, FlushWithoutChangesLeavesTheFileAlone) {
 }
 
 TEST(ProfileFileWrite, WritesAfterAFlushReachTheDiskAtTheNextFlush) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     ProfileFile file(path);
     file.WriteString("1", "A", "1");
@@ -386,7 +387,7 @@ TEST(ProfileFileWrite, WritesAfterAFlushReachTheDiskAtTheNextFlush) {
 }
 
 TEST(ProfileFileWrite, SaveRemovesOnlyItsOwnStaleTemporaries) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     WriteBytes(path, "[1]\nName=old\n");
     const auto age = [&](const std::string& name, int seconds) {
@@ -422,7 +423,7 @@ TEST(ProfileFileWrite, SaveRemovesOnlyItsOwnStaleTemporaries) {
 }
 
 TEST(ProfileFileWrite, UnwritableNamesAreRefusedBeforeTheDisk) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     ProfileFile file(path);
     EXPECT_EQ(WriteErrorOf([&] { file.WriteString("", "Name", "x"); }), Message(path));
@@ -434,7 +435,7 @@ TEST(ProfileFileWrite, UnwritableNamesAreRefusedBeforeTheDisk) {
 }
 
 TEST(ProfileFileWrite, ShortWritesStillWriteEverything) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     FaultyFileSystem fileSystem;
     fileSystem.maxWrite = 7;
@@ -469,7 +470,7 @@ class SaveFailureTest : public ::testing::TestWithParam<FailureCase> {};
 
 TEST_P(SaveFailureTest, OldFileStaysAndNoTemporaryIsLeft) {
     const FailureCase& c = GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     const std::string old = "[General]\nA=1\n[1]\nName=old\nMine=hand\n";
     WriteBytes(path, old);
@@ -515,7 +516,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(ProfileFileFailure, UnreadableFileIsNeverReplaced) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     const std::string old = "[1]\nName=old\n[2]\nName=keep\n";
     WriteBytes(path, old);
@@ -531,7 +532,7 @@ TEST(ProfileFileFailure, UnreadableFileIsNeverReplaced) {
 }
 
 TEST(ProfileFileFailure, FolderSyncFailureIsReportedAfterTheRename) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     WriteBytes(path, "[1]\nName=old\n");
     FaultyFileSystem fileSystem;
@@ -566,7 +567,7 @@ TEST(ProfileFileFailure, FolderThatRefusesTheTemporaryGetsTheFileWrittenInPlace)
                           Case{"truncate fails", EACCES, std::pair{Call::Truncate, EIO}, true},
                           Case{"missing file", EACCES, {}, false}}) {
         SCOPED_TRACE(c.name);
-        TempFolder folder;
+        ScratchFolder folder;
         const std::string path = folder / "setup.ini";
         struct stat before {};
         if (c.exists) {
@@ -612,7 +613,7 @@ TEST(ProfileFileFailure, ErrorIsAProgramError) {
 class KeepsPermissionsTest : public ::testing::TestWithParam<mode_t> {};
 
 TEST_P(KeepsPermissionsTest, AfterSave) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     WriteBytes(path, "[1]\nName=a\n");
     ASSERT_EQ(::chmod(path.c_str(), GetParam()), 0);
@@ -630,7 +631,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, KeepsPermissionsTest,
 
 TEST(ProfileFileAttributes, NewFileGetsModeLessUmask) {
     for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
-        TempFolder folder;
+        ScratchFolder folder;
         const std::string path = folder / "setup.ini";
         const mode_t previous = ::umask(mask);
         {
@@ -660,7 +661,7 @@ class SymbolicLinkTest : public ::testing::TestWithParam<LinkCase> {};
 
 TEST_P(SymbolicLinkTest, LinkStaysAndTargetIsWritten) {
     const LinkCase& c = GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     ASSERT_EQ(::mkdir((folder / "real").c_str(), 0755), 0);
     const std::string target = folder / "real/setup.ini";
     if (!c.dangling) {
@@ -710,7 +711,7 @@ INSTANTIATE_TEST_SUITE_P(Links, SymbolicLinkTest,
 // ---------------------------------------------------------------- large and odd input
 
 TEST(ProfileFileInput, FiftyMegabyteLine) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     const std::size_t size = 50u * 1024 * 1024;
     {
@@ -730,7 +731,7 @@ TEST(ProfileFileInput, FiftyMegabyteLine) {
 }
 
 TEST(ProfileFileInput, BinaryFileKeepsItsBytes) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder / "setup.ini";
     std::mt19937 engine(7);
     std::uniform_int_distribution<int> anyByte(0, 255);
