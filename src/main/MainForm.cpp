@@ -133,6 +133,14 @@ void MainForm::CheckTrays() {
 
 void MainForm::StartupCheck() {
     try {
+        // The printers that the check will select are known now: their
+        // bins are fetched side by side, ahead of the line-by-line check.
+        std::vector<std::string> printers;
+        for (int line = kFirstLine; line <= kLastLine; ++line) {
+            if (table_.IsNamedLine(line))
+                printers.push_back(table_.Cell(ColPrinter, line));
+        }
+        catalogue_.Prefetch(printers);
         CheckPrinterNames();
         CheckTrays();
     } catch (const std::exception& error) {
