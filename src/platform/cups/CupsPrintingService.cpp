@@ -288,10 +288,15 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
         auto promise = std::make_shared<std::promise<std::shared_ptr<Listed>>>();
         pendingList_ = promise->get_future();
         workers->Post([promise, workers](CupsConnection& worker) {
-            auto listed = std::make_shared<Listed>(ListOver(worker));
-            if (listed->queues)
-                workers->Grow(
-                    std::min(static_cast<int>(listed->queues->size()), kMaxConnections - 1));
+            auto listed = std::make_shared<Listed>();
+            try {
+                *listed = ListOver(worker);
+                if (listed->queues)
+                    workers->Grow(
+                        std::min(static_cast<int>(listed->queues->size()), kMaxConnections - 1));
+            } catch (...) {
+                listed->queues.reset(); // asked again the usual way
+            }
             promise->set_value(std::move(listed));
         });
     }

@@ -50,7 +50,11 @@ void CupsWorkers::RunAll(std::vector<Job> jobs) {
         std::lock_guard lock(mutex_);
         for (Job& job : jobs) {
             jobs_.push_back([this, &left, job = std::move(job)](CupsConnection& connection) {
-                job(connection);
+                try {
+                    job(connection);
+                } catch (...) {
+                    // What the job did not finish is asked again the usual way.
+                }
                 std::lock_guard finished(mutex_);
                 --left;
                 done_.notify_all();
