@@ -6,6 +6,8 @@
 //
 //   latency_bench [--runs=N] [--admin-runs=N] [--delays=0,5,15,50]
 //
+// --admin-runs=0 leaves the admin script out (its ratio then reads 0).
+//
 // Prints, per delay, the median and spread (minimum to maximum) of the
 // program's run and of the admin script in milliseconds, the connections
 // one program run opened and the most it had open at once. Run by
@@ -25,6 +27,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -100,7 +103,8 @@ public:
     Row Measure(int delay, const Options& options);
 
 private:
-    double RunProgram();
+    // The program's time; the most connections it had open at once.
+    double RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce);
     double RunAdminScript();
 
     fs::path adminScript_;
@@ -111,13 +115,20 @@ private:
     std::string setupText_;
 };
 
-double Bench::RunProgram() {
+double Bench::RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce) {
+    // The ends of the run before are still on their way through the proxy
+    // for a moment: the runs are counted one by one.
+    const auto idle = Clock::now() + std::chrono::seconds(5);
+    while (proxy.ConnectionsOpen() > 0 && Clock::now() < idle)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    proxy.ResetMostAtOnce();
     e2e::ChildProcess program = e2e::StartKevoconf(
         KEVO_KEVOCONF_PATH, {"2", names_.string(), setup_.string()}, folder_, "");
     if (!program.WaitForExit(Clock::now() + std::chrono::seconds(60)))
         throw std::runtime_error("kevoconf did not end within 60 s: " +
                                  e2e::FileTail(folder_ / "kevoconf.log", 1000));
     const double ms = Since(program.StartTime());
+    *mostAtOnce = proxy.MostConnectionsAtOnce();
     const e2e::ExitInfo exit = *program.Exit();
     if (!exit.exited || exit.code != 0)
         throw std::runtime_error("kevoconf ended with " + exit.Describe());
@@ -147,12 +158,14 @@ Row Bench::Measure(int delay, const Options& options) {
     bench::LatencyProxy proxy(scheduler_.Port(), std::chrono::milliseconds(delay));
     // Children inherit this process's environment: both go through the proxy.
     setenv("CUPS_SERVER", proxy.Server().c_str(), 1);
-    RunProgram(); // caches warm; not counted
+    int mostAtOnce = 0;
+    RunProgram(proxy, &mostAtOnce); // caches warm; not counted
     const int before = proxy.ConnectionsCarried();
-    for (int run = 0; run < options.runs; ++run)
-        row.program.push_back(RunProgram());
+    for (int run = 0; run < options.runs; ++run) {
+        row.program.push_back(RunProgram(proxy, &mostAtOnce));
+        row.mostAtOnce = std::max(row.mostAtOnce, mostAtOnce);
+    }
     row.connections = (proxy.ConnectionsCarried() - before) / options.runs;
-    row.mostAtOnce = proxy.MostConnectionsAtOnce();
     for (int run = 0; run < options.adminRuns; ++run)
         row.admin.push_back(RunAdminScript());
     scheduler_.UseAsClientServer();
@@ -160,12 +173,16 @@ Row Bench::Measure(int delay, const Options& options) {
 }
 
 double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
     std::sort(values.begin(), values.end());
     const std::size_t mid = values.size() / 2;
     return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 std::string Figure(const std::vector<double>& ms) {
+    if (ms.empty())
+        return "-";
     const auto [low, high] = std::minmax_element(ms.begin(), ms.end());
     char text[64];
     std::snprintf(text, sizeof text, "%.0f (%.0f-%.0f)", Median(ms), *low, *high);
@@ -179,7 +196,7 @@ Options TakeOptions(int argc, char** argv) {
         if (std::strncmp(arg, "--runs=", 7) == 0) {
             options.runs = std::max(1, std::atoi(arg + 7));
         } else if (std::strncmp(arg, "--admin-runs=", 13) == 0) {
-            options.adminRuns = std::max(1, std::atoi(arg + 13));
+            options.adminRuns = std::max(0, std::atoi(arg + 13));
         } else if (std::strncmp(arg, "--delays=", 9) == 0) {
             options.delays.clear();
             std::istringstream list(arg + 9);

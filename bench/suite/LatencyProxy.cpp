@@ -176,6 +176,7 @@ void LatencyProxy::Run() {
                 close(link->up.from);
                 close(link->down.from);
                 link = links.erase(link);
+                --open_;
             } else {
                 ++link;
             }
@@ -241,7 +242,7 @@ void LatencyProxy::Run() {
                 link.up.to = link.down.from = server;
                 links.push_back(std::move(link));
                 ++carried_;
-                const int open = static_cast<int>(links.size());
+                const int open = ++open_;
                 if (open > mostAtOnce_)
                     mostAtOnce_ = open;
             }

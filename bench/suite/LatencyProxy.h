@@ -36,7 +36,11 @@ public:
     std::string Server() const;
 
     int ConnectionsCarried() const { return carried_; }
+    // Connections still open, ends on their way included.
+    int ConnectionsOpen() const { return open_; }
+    // The most open at once since the proxy started or ResetMostAtOnce().
     int MostConnectionsAtOnce() const { return mostAtOnce_; }
+    void ResetMostAtOnce() { mostAtOnce_ = open_.load(); }
 
 private:
     void Run();
@@ -47,6 +51,7 @@ private:
     int wakeFds_[2] = {-1, -1};
     int port_ = 0;
     std::atomic<int> carried_{0};
+    std::atomic<int> open_{0};
     std::atomic<int> mostAtOnce_{0};
     std::thread thread_;
 };
