@@ -441,16 +441,15 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
             if (stopped || connection.GaveUp())
                 return;
             Fetched fetched = FetchOver(connection, task.queue, task.printer);
-            if (connection.GaveUp()) {
-                // Broken or not answering: nothing is kept, and the usual
-                // query asks for it again.
-                if (connection.Failure() == CupsFailure::NoAnswer) {
-                    stopStatus = connection.FailureStatus();
-                    stopped = true;
-                }
-                return;
+            if (connection.GaveUp() && connection.Failure() == CupsFailure::NoAnswer) {
+                stopStatus = connection.FailureStatus();
+                stopped = true;
             }
-            task.fetched = std::move(fetched);
+            // Only answers are kept. A failure may be this connection's
+            // alone (one that the scheduler dropped can even read as a
+            // refusal), so the usual query asks for it again.
+            if (fetched.count >= 0)
+                task.fetched = std::move(fetched);
         });
     }
     workers->RunAll(std::move(jobs));

@@ -53,8 +53,8 @@ struct CupsServiceOptions {
 // keep a connection of their own (CupsWorkers), at most kMaxConnections
 // connections with the service's own: the printer list while the default
 // printer is asked, and the bins of the printers named to Prefetch. Their
-// answers are kept as if asked one at a time; a worker whose connection
-// broke leaves its question to be asked again the usual way.
+// answers are kept as if asked one at a time; what failed there is asked
+// again the usual way, since a worker's connection may fail alone.
 class CupsPrintingService final : public PrintingService {
 public:
     explicit CupsPrintingService(CupsServiceOptions options = {});
@@ -95,10 +95,11 @@ public:
     int BinNumbers(const std::string& device, const std::string& port,
                    std::vector<std::uint16_t>& out) override;
 
-    // Fetches the bins of these printers side by side and keeps them, as
-    // BinNameCount would one printer after another; returns when all are
-    // in. Printers whose bins are kept already, and names that are no queue
-    // of the printer list, are left to the usual queries; so is everything
+    // Fetches the bins of these printers side by side and keeps the
+    // answers, as BinNameCount would one printer after another; returns
+    // when all are in. Failures are not kept: the usual query asks again.
+    // Printers whose bins are kept already, and names that are no queue of
+    // the printer list, are left to the usual queries; so is everything
     // when the scheduler is given up. A scheduler that stops answering ends
     // the whole prefetch within the wait of one query, and is given up.
     void Prefetch(const std::vector<std::string>& printers) override;
