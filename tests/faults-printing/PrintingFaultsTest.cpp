@@ -384,7 +384,10 @@ class MidCheckFaults : public PrintingFaults,
 
 TEST_P(MidCheckFaults, GiveTheRealAnswersOrTheFallbackBinsWithinOneWait) {
     const MidCheckFault& fault = GetParam();
-    auto cups = platform::MakeCupsPrintingService(platform::CupsServiceOptions{});
+    // Side by side although the scheduler is near, as with a far one.
+    platform::CupsServiceOptions options;
+    options.sideBySideWhenNear = true;
+    auto cups = platform::MakeCupsPrintingService(options);
     auto failing =
         std::make_unique<ActionBeforeBins>(std::move(cups), "Used", [&] { Apply(fault.fault); });
     ActionBeforeBins& trigger = *failing;

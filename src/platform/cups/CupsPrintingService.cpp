@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <set>
 #include <utility>
 
@@ -83,11 +85,11 @@ CupsConnection& CupsPrintingService::Connection() {
     return *connection_;
 }
 
-CupsWorkers* CupsPrintingService::Workers(int count) {
+CupsWorkers* CupsPrintingService::Workers(int count, bool connectFirst) {
     Connection(); // the address, as this thread resolves it
     if (!workers_)
         workers_ = std::make_unique<CupsWorkers>(server_, port_, options_.requestTimeout);
-    workers_->Grow(std::min(count, kMaxConnections - 1));
+    workers_->Grow(std::min(count, kMaxConnections - 1), connectFirst);
     return workers_->Count() > 0 ? workers_.get() : nullptr;
 }
 
@@ -277,30 +279,64 @@ DefaultPrinterAnswer CupsPrintingService::SystemError() const {
     return answer;
 }
 
+// Tells a worker that the service's first answer has come.
+struct CupsPrintingService::FirstAnswer {
+    std::mutex mutex;
+    std::condition_variable told;
+    bool come = false;
+
+    void Tell() {
+        {
+            std::lock_guard lock(mutex);
+            come = true;
+        }
+        told.notify_all();
+    }
+    // Whether it came within the time given, waiting for it that long.
+    bool Within(std::chrono::milliseconds time) {
+        std::unique_lock lock(mutex);
+        return told.wait_for(lock, time, [this] { return come; });
+    }
+};
+
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
     // The printer list is asked next, whatever the answer (the catalogue
     // needs it, and it stands in for a default): a worker asks for it
     // meanwhile, and opens the connections that the bins will want.
+    // Unless the default is told within kNearAnswer, which shows a near
+    // scheduler; then this thread asks for the list, as for everything.
+    std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
-    if (!listAsked_ && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
+    if (!listAsked_ && !connection.GaveUp() && (workers = Workers(1, false)) != nullptr) {
         listAsked_ = true;
+        answered = std::make_shared<FirstAnswer>();
         auto promise = std::make_shared<std::promise<std::shared_ptr<Listed>>>();
         pendingList_ = promise->get_future();
-        workers->Post([promise, workers](CupsConnection& worker) {
+        const bool always = options_.sideBySideWhenNear;
+        workers->Post([promise, answered, workers, always](CupsConnection& worker) {
             auto listed = std::make_shared<Listed>();
             try {
-                *listed = ListOver(worker);
-                if (listed->queues)
-                    workers->Grow(
-                        std::min(static_cast<int>(listed->queues->size()), kMaxConnections - 1));
+                if (always || !answered->Within(kNearAnswer)) {
+                    *listed = ListOver(worker);
+                    if (listed->queues)
+                        workers->Grow(std::min(static_cast<int>(listed->queues->size()),
+                                               kMaxConnections - 1));
+                }
             } catch (...) {
                 listed->queues.reset(); // asked again the usual way
             }
             promise->set_value(std::move(listed));
         });
     }
-    if (cups_dest_t* dest = connection.DefaultDestination()) {
+    const auto asked = std::chrono::steady_clock::now();
+    cups_dest_t* dest = connection.DefaultDestination();
+    if (answered) {
+        sideBySide_ =
+            options_.sideBySideWhenNear || std::chrono::steady_clock::now() - asked > kNearAnswer;
+        answered->Tell();
+    }
+    if (dest != nullptr) {
         DefaultPrinterAnswer answer;
         answer.names.emplace_back(dest->name);
         cupsFreeDests(1, dest);
@@ -407,7 +443,7 @@ CupsPrintingService::BinAnswer CupsPrintingService::FetchBins(const std::string&
 }
 
 void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
-    if (Connection().GaveUp())
+    if (!(sideBySide_ || options_.sideBySideWhenNear) || Connection().GaveUp())
         return;
     struct Task {
         std::string printer;

@@ -6,6 +6,8 @@
 #include "SchedulerQueries.h"
 #include "platform/ErrorReport.h"
 #include "platform/cups/CupsConnection.h"
+#include "platform/cups/CupsPrintingService.h"
+#include "platform/printing/CachingPrintingService.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -133,7 +135,11 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
         alone = EveryPrinterShown(catalogue);
     }
     Scheduler().LimitClientsPerHost(GetParam().clientsPerHost);
-    service_ = platform::MakePrintingService(nullptr);
+    // Side by side although the scheduler is near, as with a far one.
+    platform::CupsServiceOptions options;
+    options.sideBySideWhenNear = true;
+    service_ = std::make_unique<platform::CachingPrintingService>(
+        platform::MakeCupsPrintingService(options));
     catalogue_ = std::make_unique<PrinterCatalogue>(*service_);
     catalogue_->FormCreate();
     platform::CupsConnection::ResetMostOpen();
