@@ -133,8 +133,8 @@ void MainForm::CheckTrays() {
 
 void MainForm::StartupCheck() {
     try {
-        // The printers that the check will select are known now: their
-        // bins are fetched side by side, ahead of the line-by-line check.
+        // The printers that the check will select are known now: the
+        // printing service may fetch their bins ahead, side by side.
         std::vector<std::string> printers;
         for (int line = kFirstLine; line <= kLastLine; ++line) {
             if (table_.IsNamedLine(line))

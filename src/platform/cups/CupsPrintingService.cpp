@@ -85,11 +85,11 @@ CupsConnection& CupsPrintingService::Connection() {
     return *connection_;
 }
 
-CupsWorkers* CupsPrintingService::Workers(int count, bool connectFirst) {
+CupsWorkers* CupsPrintingService::Workers(int count) {
     Connection(); // the address, as this thread resolves it
     if (!workers_)
         workers_ = std::make_unique<CupsWorkers>(server_, port_, options_.requestTimeout);
-    workers_->Grow(std::min(count, kMaxConnections - 1), connectFirst);
+    workers_->Grow(std::min(count, kMaxConnections - 1));
     return workers_->Count() > 0 ? workers_.get() : nullptr;
 }
 
@@ -302,13 +302,14 @@ struct CupsPrintingService::FirstAnswer {
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
     // The printer list is asked next, whatever the answer (the catalogue
-    // needs it, and it stands in for a default): a worker asks for it
-    // meanwhile, and opens the connections that the bins will want.
-    // Unless the default is told within kNearAnswer, which shows a near
-    // scheduler; then this thread asks for the list, as for everything.
+    // needs it, and it stands in for a default). A worker connects at once
+    // and asks for it meanwhile, unless the default is told within
+    // kNearAnswer: a near scheduler, where this thread asks for the list
+    // itself, as for everything. With the list, the workers that the bins
+    // will want connect too.
     std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
-    if (!listAsked_ && !connection.GaveUp() && (workers = Workers(1, false)) != nullptr) {
+    if (!listAsked_ && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
         listAsked_ = true;
         answered = std::make_shared<FirstAnswer>();
         auto promise = std::make_shared<std::promise<std::shared_ptr<Listed>>>();

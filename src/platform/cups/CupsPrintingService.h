@@ -157,9 +157,8 @@ private:
 
     CupsConnection& Connection();
     // The workers, `count` of them or as many as could be started (at most
-    // kMaxConnections - 1); null without any. New ones connect at once with
-    // connectFirst.
-    CupsWorkers* Workers(int count, bool connectFirst = true);
+    // kMaxConnections - 1); null without any.
+    CupsWorkers* Workers(int count);
     std::optional<std::vector<PrinterEntry>> ListQueues();
     const CupsQueue* FindQueue(const std::string& printer);
     void Remember(const std::string& printer, QueueLookup lookup);

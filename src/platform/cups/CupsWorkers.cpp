@@ -21,11 +21,11 @@ CupsWorkers::~CupsWorkers() {
         thread.join();
 }
 
-void CupsWorkers::Grow(int count, bool connectFirst) {
+void CupsWorkers::Grow(int count) {
     std::lock_guard lock(mutex_);
     try {
         while (!stopping_ && static_cast<int>(threads_.size()) < count)
-            threads_.emplace_back([this, connectFirst] { Work(connectFirst); });
+            threads_.emplace_back([this] { Work(); });
     } catch (const std::system_error&) {
         // No more threads to be had: those there are do the work.
     }
@@ -66,10 +66,9 @@ void CupsWorkers::RunAll(std::vector<Job> jobs) {
     done_.wait(lock, [&] { return left == 0; });
 }
 
-void CupsWorkers::Work(bool connectFirst) {
+void CupsWorkers::Work() {
     CupsConnection connection(server_, port_, timeout_);
-    if (connectFirst)
-        connection.Open();
+    connection.Open();
     int epoch = epoch_;
     std::unique_lock lock(mutex_);
     for (;;) {

@@ -38,10 +38,9 @@ public:
     CupsWorkers& operator=(const CupsWorkers&) = delete;
 
     // Starts workers until there are `count` (never fewer than there are,
-    // and fewer when the system has no more threads to give). With
-    // connectFirst each connects at once, before it is given a job; else at
-    // its first request. Any thread may ask.
-    void Grow(int count, bool connectFirst = true);
+    // and fewer when the system has no more threads to give); each connects
+    // at once, before it is given a job. Any thread may ask.
+    void Grow(int count);
     int Count() const;
 
     // Queues a job for the next free worker.
@@ -56,7 +55,7 @@ public:
     void Retry() { ++epoch_; }
 
 private:
-    void Work(bool connectFirst);
+    void Work();
 
     const std::string server_;
     const int port_;
