@@ -306,10 +306,13 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     // and asks for it meanwhile, unless the default is told within
     // kNearAnswer: a near scheduler, where this thread asks for the list
     // itself, as for everything. With the list, the workers that the bins
-    // will want connect too.
+    // will want connect too. A scheduler behind a local socket is near by
+    // definition: no worker is started for it.
+    const bool localSocket =
+        !server_.empty() && server_.front() == '/' && !options_.sideBySideWhenNear;
     std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
-    if (!listAsked_ && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
+    if (!listAsked_ && !localSocket && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
         listAsked_ = true;
         answered = std::make_shared<FirstAnswer>();
         auto promise = std::make_shared<std::promise<std::shared_ptr<Listed>>>();
