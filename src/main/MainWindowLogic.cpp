@@ -121,6 +121,14 @@ void MainWindowLogic::CheckTrays() {
 
 void MainWindowLogic::StartupCheck() {
     try {
+        // The printers that the check will select are known now: the
+        // printing service may fetch their bins ahead, side by side.
+        std::vector<std::string> printers;
+        for (int line = kFirstLine; line <= kLastLine; ++line) {
+            if (table_.IsNamedLine(line))
+                printers.push_back(table_.Cell(ColPrinter, line));
+        }
+        catalogue_.Prefetch(printers);
         CheckPrinterNames();
         CheckTrays();
     } catch (const std::exception& error) {

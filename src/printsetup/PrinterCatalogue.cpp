@@ -189,6 +189,20 @@ void PrinterCatalogue::FormCreate() {
     cboPrintersChange();
 }
 
+void PrinterCatalogue::Prefetch(const std::vector<std::string>& names) {
+    std::vector<bool> named(cboPrinters_.items.size(), false);
+    std::vector<std::string> printers;
+    for (const std::string& name : names) {
+        const int position = FindPrinter(name);
+        if (position < 0 || named[static_cast<std::size_t>(position)])
+            continue;
+        named[static_cast<std::size_t>(position)] = true;
+        printers.push_back(cboPrinters_.items[static_cast<std::size_t>(position)]);
+    }
+    if (!printers.empty())
+        service_.Prefetch(printers);
+}
+
 int PrinterCatalogue::FindPrinter(std::string_view name) const {
     return FindInList(cboPrinters_.items, name);
 }

@@ -154,6 +154,12 @@ public:
     // what failed before.
     void ForgetFailures() { service_.ForgetFailures(); }
 
+    // The printers that a check is about to select, by the names lines
+    // give (the lookup rule): the printing service may fetch their bins
+    // ahead, side by side. Names of no printer in cboPrinters are left out.
+    // Nothing that the catalogue shows changes.
+    void Prefetch(const std::vector<std::string>& names);
+
     // Lookups in cboTray1 (bin names) and cboTray1Num (bin numbers as
     // decimal text); cboTray2 and cboTray2Num hold the same entries.
     int FindBinName(std::string_view name) const;

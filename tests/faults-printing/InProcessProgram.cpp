@@ -114,6 +114,12 @@ int ActionBeforeBins::BinNumbers(const std::string& device, const std::string& p
     return inner_->BinNumbers(device, port, out);
 }
 
+void ActionBeforeBins::Prefetch(const std::vector<std::string>& printers) {
+    for (const std::string& printer : printers)
+        Before(printer);
+    inner_->Prefetch(printers);
+}
+
 std::chrono::milliseconds Timed(const std::function<void()>& action) {
     const auto start = Clock::now();
     action();

@@ -109,8 +109,9 @@ private:
 };
 
 // A printing service that passes every question on, and runs an action
-// once, just before the first bin query for one printer reaches the service
-// behind it (for instance: freeze the scheduler in the middle of a check).
+// once, just before the first bin query for one printer, or a prefetch that
+// names it, reaches the service behind it (for instance: freeze the
+// scheduler in the middle of a check).
 class ActionBeforeBins : public platform::PrintingService {
 public:
     ActionBeforeBins(std::unique_ptr<platform::PrintingService> inner, std::string printer,
@@ -126,6 +127,7 @@ public:
     int BinNumberCount(const std::string& device, const std::string& port) override;
     int BinNumbers(const std::string& device, const std::string& port,
                    std::vector<std::uint16_t>& out) override;
+    void Prefetch(const std::vector<std::string>& printers) override;
 
     bool Done() const { return !action_; }
 

@@ -1,5 +1,6 @@
 #include "platform/cups/CupsConnection.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -69,6 +70,10 @@ bool ClosedByPeer(http_t* http) {
     return !(got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR));
 }
 
+// Connections open in this process, and the most at once.
+std::atomic<int> g_open{0};
+std::atomic<int> g_mostOpen{0};
+
 std::string AddressOf(const std::string& host, int port) {
     if (!host.empty() && host.front() == '/')
         return host;
@@ -81,10 +86,28 @@ CupsConnection::CupsConnection(std::string server, int port, std::chrono::millis
     : address_(AddressOf(server, port)), host_(std::move(server)), port_(port), timeout_(timeout) {}
 
 CupsConnection::~CupsConnection() {
-    if (http_ != nullptr) {
-        SigpipeGuard guard;
-        httpClose(http_);
-    }
+    Close();
+}
+
+void CupsConnection::Close() {
+    if (http_ == nullptr)
+        return;
+    SigpipeGuard guard;
+    httpClose(http_);
+    http_ = nullptr;
+    --g_open;
+}
+
+int CupsConnection::OpenCount() {
+    return g_open;
+}
+
+int CupsConnection::MostOpenAtOnce() {
+    return g_mostOpen;
+}
+
+void CupsConnection::ResetMostOpen() {
+    g_mostOpen = g_open.load();
 }
 
 int CupsConnection::OnTimeout(http_t* /*http*/, void* self) {
@@ -102,9 +125,7 @@ http_t* CupsConnection::Connect() {
         // libcups reconnects by itself for IPP requests, but a file fetch
         // (cupsGetFd) fails on the dead connection, and the failure would
         // give up a scheduler that is back. A new connection reaches it.
-        SigpipeGuard guard;
-        httpClose(http_);
-        http_ = nullptr;
+        Close();
     }
     cupsSetPasswordCB2(NoPassword, nullptr);
     const int msec = static_cast<int>(timeout_.count());
@@ -114,19 +135,27 @@ http_t* CupsConnection::Connect() {
         RecordFailure(CupsFailure::Unreachable, IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
         return nullptr;
     }
+    const int open = ++g_open;
+    for (int most = g_mostOpen; open > most && !g_mostOpen.compare_exchange_weak(most, open);) {
+    }
     httpSetTimeout(http_, static_cast<double>(timeout_.count()) / 1000.0,
                    &CupsConnection::OnTimeout, this);
     return http_;
 }
 
+bool CupsConnection::Open() {
+    return Connect() != nullptr;
+}
+
+void CupsConnection::GiveUpAfter(CupsFailure failure, int status) {
+    if (!gaveUp_ && (failure == CupsFailure::Unreachable || failure == CupsFailure::NoAnswer))
+        RecordFailure(failure, status);
+}
+
 void CupsConnection::Retry() {
     if (!gaveUp_)
         return;
-    if (http_ != nullptr) {
-        SigpipeGuard guard;
-        httpClose(http_);
-        http_ = nullptr;
-    }
+    Close();
     gaveUp_ = false;
     failure_ = CupsFailure::None;
     failureStatus_ = 0;

@@ -58,9 +58,19 @@ public:
     // them apart, and only for a scheduler that cannot be reached.
     cups_dest_t* DefaultDestination();
 
+    // Connects now, unless connected or given up, so that the first request
+    // does not wait for it. True when connected.
+    bool Open();
+
     // True once the scheduler could not be reached or did not answer: every
     // later request fails at once with the same failure, until Retry().
     bool GaveUp() const { return gaveUp_; }
+
+    // Gives the scheduler up after another connection to it met this
+    // failure (Unreachable or NoAnswer, with libcups' status), so that a
+    // scheduler that stopped answering costs one wait however many
+    // connections ask it. Does nothing for other failures.
+    void GiveUpAfter(CupsFailure failure, int status);
 
     // Tries the scheduler again at the next request after it was given up: a
     // new connection is made, since the old one may still carry the answer
@@ -77,8 +87,15 @@ public:
     // Where the scheduler is: "host:port" or the socket path.
     const std::string& Address() const { return address_; }
 
+    // How many connections to schedulers this process has open, and the
+    // most it had open at once (since the last ResetMostOpen()).
+    static int OpenCount();
+    static int MostOpenAtOnce();
+    static void ResetMostOpen();
+
 private:
     http_t* Connect();
+    void Close();
     void RecordFailure(CupsFailure failure, int status);
     void RecordTransportFailure();
     static int OnTimeout(http_t* http, void* self);

@@ -2,10 +2,16 @@
 
 #include "platform/cups/CupsConnection.h"
 #include "platform/cups/CupsPpd.h"
+#include "platform/cups/CupsWorkers.h"
 
 #include <cups/cups.h>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <utility>
 
 namespace kevo::platform {
@@ -72,10 +78,19 @@ CupsPrintingService::~CupsPrintingService() = default;
 
 CupsConnection& CupsPrintingService::Connection() {
     if (!connection_) {
-        connection_ =
-            std::make_unique<CupsConnection>(cupsServer(), ippPort(), options_.requestTimeout);
+        server_ = cupsServer();
+        port_ = ippPort();
+        connection_ = std::make_unique<CupsConnection>(server_, port_, options_.requestTimeout);
     }
     return *connection_;
+}
+
+CupsWorkers* CupsPrintingService::Workers(int count) {
+    Connection(); // the address, as this thread resolves it
+    if (!workers_)
+        workers_ = std::make_unique<CupsWorkers>(server_, port_, options_.requestTimeout);
+    workers_->Grow(std::min(count, kMaxConnections - 1));
+    return workers_->Count() > 0 ? workers_.get() : nullptr;
 }
 
 bool CupsPrintingService::SchedulerGivenUp() const {
@@ -137,9 +152,15 @@ std::vector<CupsQueue> ReadQueues(ipp_t* response) {
 
 } // namespace
 
-// The scheduler's queues in its order, each also kept in queues_; nothing
-// when the scheduler could not be asked or refused.
-std::optional<std::vector<PrinterEntry>> CupsPrintingService::ListQueues() {
+// The printer list as one connection got it: the queues, none when the
+// scheduler has none, nothing when it failed; and how the connection failed.
+struct CupsPrintingService::Listed {
+    std::optional<std::vector<CupsQueue>> queues;
+    CupsFailure failure = CupsFailure::None;
+    int failureStatus = 0;
+};
+
+CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connection) {
     ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS);
     // The scheduler's own queues only: printers that it merely discovered on
     // the network (and scanners) are left out, and nothing waits for network
@@ -149,23 +170,51 @@ std::optional<std::vector<PrinterEntry>> CupsPrintingService::ListQueues() {
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type", 0);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type-mask",
                   CUPS_PRINTER_DISCOVERED | CUPS_PRINTER_SCANNER);
-    CupsConnection& connection = Connection();
     ipp_t* response = connection.Request(request, "/");
-    std::vector<PrinterEntry> printers;
+    Listed listed;
+    listed.failure = connection.Failure();
+    listed.failureStatus = connection.FailureStatus();
     if (response == nullptr) {
         // The scheduler answers "not found" when nothing is installed.
         if (connection.Failure() == CupsFailure::Refused &&
             connection.FailureStatus() == IPP_STATUS_ERROR_NOT_FOUND) {
-            return printers;
+            listed.queues.emplace();
         }
-        return std::nullopt;
+        return listed;
     }
-    for (CupsQueue& queue : ReadQueues(response)) {
+    listed.queues = ReadQueues(response);
+    ippDelete(response);
+    return listed;
+}
+
+// The scheduler's queues in its order, each also kept in queues_; nothing
+// when the scheduler could not be asked or refused.
+std::optional<std::vector<PrinterEntry>> CupsPrintingService::ListQueues() {
+    listAsked_ = true;
+    std::shared_ptr<Listed> listed;
+    if (pendingList_.valid()) {
+        listed = pendingList_.get();
+        // A failure is asked again here, so that it is this connection's
+        // (SystemError tells it), but a scheduler that did not answer there
+        // is not waited for again.
+        if (!listed->queues) {
+            Connection().GiveUpAfter(listed->failure == CupsFailure::NoAnswer
+                                         ? CupsFailure::NoAnswer
+                                         : CupsFailure::None,
+                                     listed->failureStatus);
+            listed.reset();
+        }
+    }
+    if (!listed)
+        listed = std::make_shared<Listed>(ListOver(Connection()));
+    if (!listed->queues)
+        return std::nullopt;
+    std::vector<PrinterEntry> printers;
+    for (CupsQueue& queue : *listed->queues) {
         printers.push_back({queue.name, std::string()});
         std::string key = FoldPrinterName(queue.name);
         queues_[std::move(key)] = std::move(queue);
     }
-    ippDelete(response);
     return printers;
 }
 
@@ -173,32 +222,53 @@ std::vector<PrinterEntry> CupsPrintingService::EnumPrinters() {
     return ListQueues().value_or(std::vector<PrinterEntry>());
 }
 
-const CupsQueue* CupsPrintingService::FindQueue(const std::string& printer) {
-    const std::string key = FoldPrinterName(printer);
-    if (auto known = queues_.find(key); known != queues_.end())
-        return known->second ? &*known->second : nullptr;
+CupsPrintingService::QueueLookup CupsPrintingService::AskQueue(CupsConnection& connection,
+                                                               const std::string& printer) {
+    QueueLookup lookup;
     const std::string uri = PrinterUri(printer);
     if (uri.empty())
-        return nullptr;
+        return lookup;
     ipp_t* request = NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    CupsConnection& connection = Connection();
     ipp_t* response = connection.Request(request, "/");
     if (response == nullptr) {
         // Only the scheduler's "no such queue" is an answer worth keeping.
         if (connection.Failure() == CupsFailure::Refused &&
             connection.FailureStatus() == IPP_STATUS_ERROR_NOT_FOUND) {
-            queues_[key] = std::nullopt;
+            lookup.result = QueueLookup::Result::Missing;
         }
-        return nullptr;
+        return lookup;
     }
     std::vector<CupsQueue> found = ReadQueues(response);
     ippDelete(response);
-    if (found.empty())
-        return nullptr;
-    auto& slot = queues_[key];
-    slot = std::move(found.front());
-    return &*slot;
+    if (!found.empty()) {
+        lookup.result = QueueLookup::Result::Found;
+        lookup.queue = std::move(found.front());
+    }
+    return lookup;
+}
+
+void CupsPrintingService::Remember(const std::string& printer, QueueLookup lookup) {
+    const std::string key = FoldPrinterName(printer);
+    switch (lookup.result) {
+    case QueueLookup::Result::Found:
+        queues_[key] = std::move(lookup.queue);
+        break;
+    case QueueLookup::Result::Missing:
+        queues_[key] = std::nullopt;
+        break;
+    case QueueLookup::Result::Failed:
+        queues_.erase(key);
+        break;
+    }
+}
+
+const CupsQueue* CupsPrintingService::FindQueue(const std::string& printer) {
+    const std::string key = FoldPrinterName(printer);
+    if (auto known = queues_.find(key); known == queues_.end())
+        Remember(printer, AskQueue(Connection(), printer));
+    const auto known = queues_.find(key);
+    return known != queues_.end() && known->second ? &*known->second : nullptr;
 }
 
 DefaultPrinterAnswer CupsPrintingService::SystemError() const {
@@ -209,9 +279,68 @@ DefaultPrinterAnswer CupsPrintingService::SystemError() const {
     return answer;
 }
 
+// Tells a worker that the service's first answer has come.
+struct CupsPrintingService::FirstAnswer {
+    std::mutex mutex;
+    std::condition_variable told;
+    bool come = false;
+
+    void Tell() {
+        {
+            std::lock_guard lock(mutex);
+            come = true;
+        }
+        told.notify_all();
+    }
+    // Whether it came within the time given, waiting for it that long.
+    bool Within(std::chrono::milliseconds time) {
+        std::unique_lock lock(mutex);
+        return told.wait_for(lock, time, [this] { return come; });
+    }
+};
+
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
-    if (cups_dest_t* dest = connection.DefaultDestination()) {
+    // The printer list is asked next, whatever the answer (the catalogue
+    // needs it, and it stands in for a default). A worker connects at once
+    // and asks for it meanwhile, unless the default is told within
+    // kNearAnswer: a near scheduler, where this thread asks for the list
+    // itself, as for everything. With the list, the workers that the bins
+    // will want connect too. A scheduler behind a local socket is near by
+    // definition: no worker is started for it.
+    const bool localSocket =
+        !server_.empty() && server_.front() == '/' && !options_.sideBySideWhenNear;
+    std::shared_ptr<FirstAnswer> answered;
+    CupsWorkers* workers = nullptr;
+    if (!listAsked_ && !localSocket && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
+        listAsked_ = true;
+        answered = std::make_shared<FirstAnswer>();
+        auto promise = std::make_shared<std::promise<std::shared_ptr<Listed>>>();
+        pendingList_ = promise->get_future();
+        const bool always = options_.sideBySideWhenNear;
+        workers->Post([promise, answered, workers, always](CupsConnection& worker) {
+            auto listed = std::make_shared<Listed>();
+            try {
+                if (always || !answered->Within(kNearAnswer)) {
+                    *listed = ListOver(worker);
+                    if (listed->queues)
+                        workers->Grow(std::min(static_cast<int>(listed->queues->size()),
+                                               kMaxConnections - 1));
+                }
+            } catch (...) {
+                listed->queues.reset(); // asked again the usual way
+            }
+            promise->set_value(std::move(listed));
+        });
+    }
+    const auto asked = std::chrono::steady_clock::now();
+    cups_dest_t* dest = connection.DefaultDestination();
+    if (answered) {
+        sideBySide_ =
+            options_.sideBySideWhenNear || std::chrono::steady_clock::now() - asked > kNearAnswer;
+        answered->Tell();
+    }
+    if (dest != nullptr) {
         DefaultPrinterAnswer answer;
         answer.names.emplace_back(dest->name);
         cupsFreeDests(1, dest);
@@ -254,41 +383,124 @@ std::string CupsPrintingService::ProfileDevicesValue(const std::string& printer)
     return DevicesValue(queue->makeAndModel, queue->deviceUri);
 }
 
-CupsPrintingService::BinAnswer CupsPrintingService::FetchBins(const std::string& printer) {
-    const CupsQueue* queue = FindQueue(printer);
-    if (queue == nullptr)
-        return {};
+// What one connection got when it fetched a printer's bins; the queue asked
+// again when the scheduler had no PPD for it.
+struct CupsPrintingService::Fetched {
+    int count = -1;
+    std::vector<Bin> bins;
+    bool ppdFetched = false;
+    std::optional<QueueLookup> askedAgain;
+};
+
+CupsPrintingService::Fetched CupsPrintingService::FetchOver(CupsConnection& connection,
+                                                            const CupsQueue& known,
+                                                            const std::string& printer) {
+    Fetched fetched;
+    const CupsQueue* queue = &known;
     if (!queue->ppdResource.empty()) {
-        ++ppdFetchCount_;
-        const PpdSources sources = FetchPpdSources(Connection(), queue->ppdResource);
+        fetched.ppdFetched = true;
+        const PpdSources sources = FetchPpdSources(connection, queue->ppdResource);
         switch (sources.outcome) {
-        case PpdSources::Outcome::Read: {
-            BinAnswer answer;
-            answer.bins = MakeBins(sources.inputSlotTexts, sources.hasManualFeed);
-            answer.count = static_cast<int>(answer.bins.size());
-            return answer;
-        }
+        case PpdSources::Outcome::Read:
+            fetched.bins = MakeBins(sources.inputSlotTexts, sources.hasManualFeed);
+            fetched.count = static_cast<int>(fetched.bins.size());
+            return fetched;
         case PpdSources::Outcome::Failed:
-            return {};
+            return fetched;
         case PpdSources::Outcome::NoPpd:
             // The scheduler says "not found" also for a queue deleted since
             // the printer list was taken: ask for the queue again, so that a
             // deleted one fails like any printer that cannot be asked, and
             // one still there gives the paper sources it reports now.
-            queues_.erase(FoldPrinterName(printer));
-            queue = FindQueue(printer);
-            if (queue == nullptr)
-                return {};
+            fetched.askedAgain = AskQueue(connection, printer);
+            if (fetched.askedAgain->result != QueueLookup::Result::Found)
+                return fetched;
+            queue = &fetched.askedAgain->queue;
             break;
         }
     }
     // A queue without PPD: the paper sources that the scheduler reports,
     // keywords only ("tray-1", "manual"); with none, the queue has no bins.
-    BinAnswer answer;
     if (queue->hasMediaSources)
-        answer.bins = MakeBins(queue->mediaSources, false);
-    answer.count = static_cast<int>(answer.bins.size());
+        fetched.bins = MakeBins(queue->mediaSources, false);
+    fetched.count = static_cast<int>(fetched.bins.size());
+    return fetched;
+}
+
+CupsPrintingService::BinAnswer CupsPrintingService::Keep(const std::string& printer,
+                                                         Fetched fetched) {
+    if (fetched.ppdFetched)
+        ++ppdFetchCount_;
+    if (fetched.askedAgain)
+        Remember(printer, std::move(*fetched.askedAgain));
+    BinAnswer answer;
+    answer.count = fetched.count;
+    answer.bins = std::move(fetched.bins);
     return answer;
+}
+
+CupsPrintingService::BinAnswer CupsPrintingService::FetchBins(const std::string& printer) {
+    const CupsQueue* queue = FindQueue(printer);
+    if (queue == nullptr)
+        return {};
+    return Keep(printer, FetchOver(Connection(), *queue, printer));
+}
+
+void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
+    if (!(sideBySide_ || options_.sideBySideWhenNear) || Connection().GaveUp())
+        return;
+    struct Task {
+        std::string printer;
+        CupsQueue queue;
+        std::optional<Fetched> fetched;
+    };
+    std::vector<Task> tasks;
+    std::set<std::string> named;
+    for (const std::string& printer : printers) {
+        std::string key = FoldPrinterName(printer);
+        const auto known = queues_.find(key);
+        if (bins_.count(key) != 0 || known == queues_.end() || !known->second ||
+            !named.insert(std::move(key)).second)
+            continue;
+        tasks.push_back({printer, *known->second, std::nullopt});
+    }
+    if (tasks.empty())
+        return;
+
+    CupsWorkers* workers = Workers(static_cast<int>(tasks.size()));
+    if (workers == nullptr)
+        return;
+    workers->Retry();
+    // The first worker that the scheduler leaves without an answer stops
+    // the others: a frozen scheduler costs one wait, not one per worker.
+    std::atomic<bool> stopped{false};
+    std::atomic<int> stopStatus{0};
+    std::vector<CupsWorkers::Job> jobs;
+    for (Task& task : tasks) {
+        jobs.push_back([&task, &stopped, &stopStatus](CupsConnection& connection) {
+            if (stopped || connection.GaveUp())
+                return;
+            Fetched fetched = FetchOver(connection, task.queue, task.printer);
+            if (connection.GaveUp() && connection.Failure() == CupsFailure::NoAnswer) {
+                stopStatus = connection.FailureStatus();
+                stopped = true;
+            }
+            // Only answers are kept. A failure may be this connection's
+            // alone (one that the scheduler dropped can even read as a
+            // refusal), so the usual query asks for it again.
+            if (fetched.count >= 0)
+                task.fetched = std::move(fetched);
+        });
+    }
+    workers->RunAll(std::move(jobs));
+    if (stopped)
+        Connection().GiveUpAfter(CupsFailure::NoAnswer, stopStatus);
+    for (Task& task : tasks) {
+        if (task.fetched) {
+            BinAnswer answer = Keep(task.printer, std::move(*task.fetched));
+            bins_.emplace(FoldPrinterName(task.printer), std::move(answer));
+        }
+    }
 }
 
 const CupsPrintingService::BinAnswer& CupsPrintingService::Bins(const std::string& printer) {
@@ -334,6 +546,8 @@ void CupsPrintingService::ForgetFailures() {
     std::erase_if(bins_, [](const auto& entry) { return entry.second.count < 0; });
     if (connection_)
         connection_->Retry();
+    if (workers_)
+        workers_->Retry();
 }
 
 std::optional<QueueSources> CupsPrintingService::PaperSources(const std::string& printer) {

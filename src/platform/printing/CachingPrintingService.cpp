@@ -77,6 +77,10 @@ int CachingPrintingService::BinNumbers(const std::string& device, const std::str
     return answers.numbers->answer;
 }
 
+void CachingPrintingService::Prefetch(const std::vector<std::string>& printers) {
+    inner_->Prefetch(printers);
+}
+
 void CachingPrintingService::ForgetFailures() {
     if (defaultPrinter_ && defaultPrinter_->status != DefaultPrinterAnswer::Status::Ok)
         defaultPrinter_.reset();

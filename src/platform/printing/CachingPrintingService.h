@@ -36,6 +36,8 @@ public:
     int BinNumberCount(const std::string& device, const std::string& port) override;
     int BinNumbers(const std::string& device, const std::string& port,
                    std::vector<std::uint16_t>& out) override;
+    // Passed on: the answers it fetches are asked for here as usual.
+    void Prefetch(const std::vector<std::string>& printers) override;
     void ForgetFailures() override;
 
     // The wrapped service.

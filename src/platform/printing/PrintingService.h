@@ -65,6 +65,13 @@ public:
     virtual int BinNumbers(const std::string& device, const std::string& port,
                            std::vector<std::uint16_t>& out) = 0;
 
+    // The bins of these printers (names as EnumPrinters gives them) will be
+    // asked for soon: a service that can fetch them ahead, side by side, may
+    // do so now and keep the answers for the queries, which must then give
+    // what they would have given without it. Returns when it is done.
+    // Services that ask nothing slow need not do anything.
+    virtual void Prefetch(const std::vector<std::string>& /*printers*/) {}
+
     // A new command of the user's begins. Whatever failed before (a count or
     // data query that answered -1, a default-printer query that failed, a
     // service given up after it did not answer) is asked again from now on;

@@ -5,13 +5,18 @@
 #include "SchedulerEnvironment.h"
 #include "SchedulerQueries.h"
 #include "core/ErrorReport.h"
+#include "platform/cups/CupsConnection.h"
+#include "platform/cups/CupsPrintingService.h"
+#include "platform/printing/CachingPrintingService.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,6 +40,7 @@ protected:
         catalogue_.reset();
         service_.reset();
         Scheduler().Thaw();
+        Scheduler().LimitClientsPerHost(0);
         Scheduler().Start();
         Scheduler().ClearServerDefault();
     }
@@ -85,6 +91,80 @@ TEST_F(CupsCatalogueTest, ShowsTheSchedulersPrintersAndBins) {
         EXPECT_EQ(catalogue_->cboTray1Num().items, std::vector<std::string>{"7"}) << printer;
     }
 }
+
+// What selecting each printer in turn shows: port, driver, bins, and
+// whether the bins could be asked.
+std::vector<std::string> EveryPrinterShown(PrinterCatalogue& catalogue) {
+    std::vector<std::string> shown;
+    const std::vector<std::string> printers = catalogue.cboPrinters().items;
+    for (const std::string& printer : printers) {
+        catalogue.SetSelectedPosition(catalogue.FindPrinter(printer));
+        catalogue.cboPrintersChange();
+        std::string text = printer + "|" + catalogue.lblPort() + "|" + catalogue.lblDriver() + "|" +
+                           (catalogue.BinsUnknown() ? "unknown" : "known");
+        for (const auto* list : {&catalogue.cboTray1(), &catalogue.cboTray1Num()}) {
+            for (const std::string& item : list->items)
+                text += "|" + item;
+        }
+        shown.push_back(text);
+    }
+    return shown;
+}
+
+// The bins fetched ahead, side by side, are what the printers' own queries
+// give, over at most eight connections at once; a scheduler that drops
+// connections leaves those bins to the usual queries, with the same result.
+struct PrefetchCase {
+    const char* name;
+    int clientsPerHost; // 0: no limit
+    bool stopAfterPrefetch;
+};
+
+void PrintTo(const PrefetchCase& prefetch, std::ostream* out) {
+    *out << prefetch.name;
+}
+
+class CupsPrefetchTest : public CupsCatalogueTest,
+                         public testing::WithParamInterface<PrefetchCase> {};
+
+TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
+    std::vector<std::string> alone;
+    {
+        PrinterCatalogue catalogue(*service_);
+        catalogue.FormCreate();
+        alone = EveryPrinterShown(catalogue);
+    }
+    Scheduler().LimitClientsPerHost(GetParam().clientsPerHost);
+    // Side by side although the scheduler is near, as with a far one.
+    platform::CupsServiceOptions options;
+    options.sideBySideWhenNear = true;
+    service_ = std::make_unique<platform::CachingPrintingService>(
+        platform::MakeCupsPrintingService(options));
+    catalogue_ = std::make_unique<PrinterCatalogue>(*service_);
+    catalogue_->FormCreate();
+    platform::CupsConnection::ResetMostOpen();
+    // Names as lines give them: in other ASCII case, repeated, of no printer.
+    std::vector<std::string> names = catalogue_->cboPrinters().items;
+    for (std::string& name : names)
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    const std::vector<std::string> once = names;
+    names.push_back("Nowhere");
+    names.insert(names.end(), once.begin(), once.end());
+    catalogue_->Prefetch(names);
+    EXPECT_LE(platform::CupsConnection::MostOpenAtOnce(), 8);
+    if (GetParam().stopAfterPrefetch) {
+        // Everything was fetched ahead: nothing is left to ask.
+        EXPECT_GT(platform::CupsConnection::MostOpenAtOnce(), 1);
+        Scheduler().Stop();
+    }
+    EXPECT_EQ(EveryPrinterShown(*catalogue_), alone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scheduler, CupsPrefetchTest,
+                         testing::Values(PrefetchCase{"Answering", 0, true},
+                                         PrefetchCase{"DroppingConnections", 3, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CupsCatalogueTest, StoppedSchedulerGivesSystemErrorAtOnce) {
     Scheduler().Stop();

@@ -309,6 +309,8 @@ void PrivateScheduler::WriteConfiguration() const {
     daemon << "WebInterface No\n";
     daemon << "DefaultAuthType None\n";
     daemon << "DirtyCleanInterval 0\n";
+    if (clientsPerHost_ > 0)
+        daemon << "MaxClientsPerHost " << clientsPerHost_ << "\n";
     daemon << "<Location />\n  Order allow,deny\n  Allow from all\n</Location>\n";
     daemon << "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
     WriteFile(folder_ / "etc" / "cupsd.conf", daemon.str());
@@ -545,6 +547,13 @@ void PrivateScheduler::ClearServerDefault() {
     }
     if (wasRunning)
         Start();
+}
+
+void PrivateScheduler::LimitClientsPerHost(int count) {
+    if (count == clientsPerHost_)
+        return;
+    clientsPerHost_ = count;
+    Restart();
 }
 
 void PrivateScheduler::SetUserDefault(const std::string& printer) {

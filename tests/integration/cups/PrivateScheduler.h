@@ -99,6 +99,10 @@ public:
     void Freeze();
     // Lets a frozen scheduler run on (SIGCONT).
     void Thaw();
+    // Restarts the scheduler so that it closes, at once, every connection
+    // from this machine beyond `count` open at a time (MaxClientsPerHost),
+    // as a busy server drops them; 0 puts its own limit back.
+    void LimitClientsPerHost(int count);
 
     bool IsRunning() const;
     bool IsFrozen() const { return frozen_; }
@@ -161,6 +165,7 @@ private:
     int port_ = 0;
     pid_t pid_ = -1;
     bool frozen_ = false;
+    int clientsPerHost_ = 0;
     std::map<std::string, std::optional<std::string>> savedEnvironment_;
 };
 

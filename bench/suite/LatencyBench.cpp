@@ -1,0 +1,240 @@
+// The mode-2 run against a print server that is far away: 99 configuration
+// lines over 20 printers of a private CUPS scheduler, reached through the
+// latency proxy (LatencyProxy.h) at 0, 5, 15 and 50 ms one-way delay, beside
+// admin-check.sh through the same proxy. Both are clients of the scheduler
+// that CUPS_SERVER names, so both pay the same round trips.
+//
+//   latency_bench [--runs=N] [--admin-runs=N] [--delays=0,5,15,50]
+//
+// --admin-runs=0 leaves the admin script out (its ratio then reads 0).
+//
+// Prints, per delay, the median and spread (minimum to maximum) of the
+// program's run and of the admin script in milliseconds, the connections
+// one program run opened and the most it had open at once. Run by
+// bench/suite/run-latency.sh.
+
+#include "ChildProcess.h"
+#include "LatencyProxy.h"
+#include "PrivateScheduler.h"
+#include "TestPrinters.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kevo;
+using e2e::Clock;
+
+constexpr int kPrinters = 20;
+constexpr int kLines = 99;
+
+struct Options {
+    int runs = 10;
+    int adminRuns = 3;
+    std::vector<int> delays = {0, 5, 15, 50};
+};
+
+struct Row {
+    int delay = 0;
+    std::vector<double> program;
+    std::vector<double> admin;
+    int connections = 0;
+    int mostAtOnce = 0;
+};
+
+std::string PrinterName(int index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Bench%03d", index + 1);
+    return name;
+}
+
+e2e::TestPrinter Printer(int index) {
+    const std::string uri = "socket://10.20.0." + std::to_string(index + 1) + ":9100";
+    return index % 2 == 0 ? e2e::OfficePrinter(PrinterName(index), uri)
+                          : e2e::LongNamesPrinter(PrinterName(index), uri);
+}
+
+double Since(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+class Bench {
+public:
+    explicit Bench(fs::path adminScript)
+        : adminScript_(std::move(adminScript)), folder_(e2e::MakeTemporaryFolder("kevo-far-")) {
+        scheduler_.Start();
+        std::vector<e2e::TestPrinter> printers;
+        for (int i = 0; i < kPrinters; ++i)
+            printers.push_back(Printer(i));
+        e2e::AddPrinters(scheduler_, printers, KEVO_TEST_PPD_DIR);
+        scheduler_.SetServerDefault(PrinterName(0));
+
+        std::vector<std::string> names;
+        std::vector<e2e::SetupLine> lines;
+        for (int line = 1; line <= kLines; ++line) {
+            const e2e::TestPrinter printer = Printer((line - 1) % kPrinters);
+            names.push_back("Document " + std::to_string(line));
+            lines.push_back(e2e::MatchingLine(line, names.back(), printer, printer.bins[1],
+                                              printer.bins.back()));
+        }
+        names_ = folder_ / "names.txt";
+        setup_ = folder_ / "setup.ini";
+        setupText_ = e2e::SetupFileText(lines);
+        e2e::WriteFile(names_, e2e::NamesFileText(names));
+        e2e::WriteFile(setup_, setupText_);
+    }
+    ~Bench() {
+        scheduler_.UseAsClientServer();
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+
+    Row Measure(int delay, const Options& options);
+
+private:
+    // The program's time; the most connections it had open at once.
+    double RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce);
+    double RunAdminScript();
+
+    fs::path adminScript_;
+    fs::path folder_;
+    test::PrivateScheduler scheduler_;
+    fs::path names_;
+    fs::path setup_;
+    std::string setupText_;
+};
+
+double Bench::RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce) {
+    // The ends of the run before are still on their way through the proxy
+    // for a moment: the runs are counted one by one.
+    const auto idle = Clock::now() + std::chrono::seconds(5);
+    while (proxy.ConnectionsOpen() > 0 && Clock::now() < idle)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    proxy.ResetMostAtOnce();
+    e2e::ChildProcess program = e2e::StartKevoconf(
+        KEVO_KEVOCONF_PATH, {"2", names_.string(), setup_.string()}, folder_, "");
+    if (!program.WaitForExit(Clock::now() + std::chrono::seconds(60)))
+        throw std::runtime_error("kevoconf did not end within 60 s: " +
+                                 e2e::FileTail(folder_ / "kevoconf.log", 1000));
+    const double ms = Since(program.StartTime());
+    *mostAtOnce = proxy.MostConnectionsAtOnce();
+    const e2e::ExitInfo exit = *program.Exit();
+    if (!exit.exited || exit.code != 0)
+        throw std::runtime_error("kevoconf ended with " + exit.Describe());
+    if (e2e::ReadFile(setup_) != setupText_)
+        throw std::runtime_error("kevoconf changed the setup file");
+    return ms;
+}
+
+double Bench::RunAdminScript() {
+    const fs::path output = folder_ / "admin.out";
+    fs::remove(output);
+    e2e::SpawnOptions options;
+    options.outputFile = output;
+    e2e::ChildProcess script({"bash", adminScript_.string(), setup_.string()}, options);
+    if (!script.WaitForExit(Clock::now() + std::chrono::seconds(900)))
+        throw std::runtime_error("admin-check.sh did not end within 900 s");
+    const double ms = Since(script.StartTime());
+    const std::string said = e2e::ReadFile(output);
+    if (said != "checked " + std::to_string(kLines) + " lines, 0 in error\n")
+        throw std::runtime_error("admin-check.sh said: " + said);
+    return ms;
+}
+
+Row Bench::Measure(int delay, const Options& options) {
+    Row row;
+    row.delay = delay;
+    bench::LatencyProxy proxy(scheduler_.Port(), std::chrono::milliseconds(delay));
+    // Children inherit this process's environment: both go through the proxy.
+    setenv("CUPS_SERVER", proxy.Server().c_str(), 1);
+    int mostAtOnce = 0;
+    RunProgram(proxy, &mostAtOnce); // caches warm; not counted
+    const int before = proxy.ConnectionsCarried();
+    for (int run = 0; run < options.runs; ++run) {
+        row.program.push_back(RunProgram(proxy, &mostAtOnce));
+        row.mostAtOnce = std::max(row.mostAtOnce, mostAtOnce);
+    }
+    row.connections = (proxy.ConnectionsCarried() - before) / options.runs;
+    for (int run = 0; run < options.adminRuns; ++run)
+        row.admin.push_back(RunAdminScript());
+    scheduler_.UseAsClientServer();
+    return row;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+std::string Figure(const std::vector<double>& ms) {
+    if (ms.empty())
+        return "-";
+    const auto [low, high] = std::minmax_element(ms.begin(), ms.end());
+    char text[64];
+    std::snprintf(text, sizeof text, "%.0f (%.0f-%.0f)", Median(ms), *low, *high);
+    return text;
+}
+
+Options TakeOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strncmp(arg, "--runs=", 7) == 0) {
+            options.runs = std::max(1, std::atoi(arg + 7));
+        } else if (std::strncmp(arg, "--admin-runs=", 13) == 0) {
+            options.adminRuns = std::max(0, std::atoi(arg + 13));
+        } else if (std::strncmp(arg, "--delays=", 9) == 0) {
+            options.delays.clear();
+            std::istringstream list(arg + 9);
+            for (std::string item; std::getline(list, item, ',');)
+                options.delays.push_back(std::max(0, std::atoi(item.c_str())));
+        } else {
+            throw std::runtime_error(std::string("unknown option ") + arg);
+        }
+    }
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const Options options = TakeOptions(argc, argv);
+        Bench bench(KEVO_ADMIN_CHECK_SCRIPT);
+        std::vector<Row> rows;
+        for (const int delay : options.delays) {
+            std::fprintf(stderr, "%d ms one way ...\n", delay);
+            rows.push_back(bench.Measure(delay, options));
+        }
+        std::printf("KevoConf against a far print server: %d lines over %d printers, %d runs of "
+                    "the program, %d of the admin script\n\n",
+                    kLines, kPrinters, options.runs, options.adminRuns);
+        std::printf("%-13s %-11s %-26s %-26s %-8s %s\n", "one-way ms", "round trip",
+                    "mode-2 run ms (spread)", "admin script ms (spread)", "ratio",
+                    "connections (at once)");
+        std::printf("%s\n", std::string(110, '-').c_str());
+        for (const Row& row : rows) {
+            std::printf("%-13d %-11d %-26s %-26s %-8.1f %d (%d)\n", row.delay, 2 * row.delay,
+                        Figure(row.program).c_str(), Figure(row.admin).c_str(),
+                        Median(row.admin) / Median(row.program), row.connections, row.mostAtOnce);
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "latency_bench: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

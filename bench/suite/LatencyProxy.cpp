@@ -1,0 +1,257 @@
+#include "LatencyProxy.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <list>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace kevo::bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Chunk {
+    Clock::time_point release;
+    std::string data; // empty: the sender closed its side
+};
+
+// One direction of a connection: what `from` sent, on its way to `to`.
+struct Direction {
+    int from = -1;
+    int to = -1;
+    bool fromClosed = false; // `from` sent its end, or failed
+    bool toClosed = false;   // the end was passed on to `to`
+    std::deque<Chunk> held;
+    std::size_t sent = 0; // bytes of the first chunk already written
+    bool blocked = false; // `to` would not take more just now
+};
+
+struct Link {
+    Clock::time_point accepted;
+    Direction up;   // client to scheduler
+    Direction down; // scheduler to client
+    bool broken = false;
+
+    bool Finished() const {
+        return broken || (up.toClosed && down.toClosed && up.held.empty() && down.held.empty());
+    }
+};
+
+void SetNonBlocking(int fd) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+int ConnectTo(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Passes on what is due in one direction; false when `to` failed.
+bool Deliver(Direction& direction, Clock::time_point now) {
+    direction.blocked = false;
+    while (!direction.held.empty() && direction.held.front().release <= now) {
+        Chunk& chunk = direction.held.front();
+        if (chunk.data.empty()) {
+            shutdown(direction.to, SHUT_WR);
+            direction.toClosed = true;
+            direction.held.pop_front();
+            continue;
+        }
+        const ssize_t wrote = send(direction.to, chunk.data.data() + direction.sent,
+                                   chunk.data.size() - direction.sent, MSG_NOSIGNAL);
+        if (wrote < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                direction.blocked = true;
+                return true;
+            }
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        direction.sent += static_cast<std::size_t>(wrote);
+        if (direction.sent == chunk.data.size()) {
+            direction.held.pop_front();
+            direction.sent = 0;
+        }
+    }
+    return true;
+}
+
+// Takes what `from` sent and holds it until `release`.
+void Receive(Direction& direction, Clock::time_point release) {
+    char buffer[65536];
+    const ssize_t got = recv(direction.from, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    if (got <= 0) {
+        // The end of its stream, or a reset: both are passed on as the end.
+        direction.fromClosed = true;
+        direction.held.push_back({release, std::string()});
+        return;
+    }
+    direction.held.push_back({release, std::string(buffer, static_cast<std::size_t>(got))});
+}
+
+} // namespace
+
+LatencyProxy::LatencyProxy(int targetPort, std::chrono::milliseconds oneWay)
+    : targetPort_(targetPort), oneWay_(oneWay) {
+    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listenFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listenFd_, 64) != 0 ||
+        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        pipe2(wakeFds_, O_CLOEXEC) != 0) {
+        const std::string why = std::strerror(errno);
+        if (listenFd_ >= 0)
+            close(listenFd_);
+        throw std::runtime_error("latency proxy: cannot listen: " + why);
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Run(); });
+}
+
+LatencyProxy::~LatencyProxy() {
+    const char stop = 's';
+    if (write(wakeFds_[1], &stop, 1) != 1) {
+        // The thread still ends with the process.
+    }
+    thread_.join();
+    close(listenFd_);
+    close(wakeFds_[0]);
+    close(wakeFds_[1]);
+}
+
+std::string LatencyProxy::Server() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
+
+void LatencyProxy::Run() {
+    const Clock::duration delay = oneWay_;
+    std::list<Link> links;
+    std::vector<pollfd> fds;
+    for (;;) {
+        Clock::time_point now = Clock::now();
+        std::optional<Clock::time_point> next;
+        for (auto link = links.begin(); link != links.end();) {
+            for (Direction* direction : {&link->up, &link->down}) {
+                if (!Deliver(*direction, now))
+                    link->broken = true;
+                if (!direction->held.empty() && !direction->blocked &&
+                    (!next || direction->held.front().release < *next))
+                    next = direction->held.front().release;
+            }
+            if (link->Finished()) {
+                close(link->up.from);
+                close(link->down.from);
+                link = links.erase(link);
+                --open_;
+            } else {
+                ++link;
+            }
+        }
+
+        fds.clear();
+        fds.push_back({wakeFds_[0], POLLIN, 0});
+        fds.push_back({listenFd_, POLLIN, 0});
+        for (Link& link : links) {
+            for (Direction* direction : {&link.up, &link.down}) {
+                // A socket is watched for reading in the direction it sends
+                // and for writing in the other, each entry on its own.
+                // Nothing asked of it: left out (a negative descriptor),
+                // or a socket whose peer hung up would wake the loop at
+                // once, again and again.
+                fds.push_back({direction->fromClosed ? -1 : direction->from, POLLIN, 0});
+                fds.push_back({direction->blocked ? direction->to : -1, POLLOUT, 0});
+            }
+        }
+        timespec wait{};
+        timespec* timeout = nullptr;
+        if (next) {
+            const auto left = std::max(Clock::duration::zero(), *next - now);
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            wait.tv_sec = static_cast<time_t>(ns / 1000000000);
+            wait.tv_nsec = static_cast<long>(ns % 1000000000);
+            timeout = &wait;
+        }
+        if (ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents != 0)
+            break;
+
+        now = Clock::now();
+        std::size_t index = 2;
+        for (Link& link : links) {
+            for (Direction* direction : {&link.up, &link.down}) {
+                const pollfd& reading = fds[index];
+                index += 2;
+                if (reading.revents == 0 || direction->fromClosed)
+                    continue;
+                // The client's bytes wait for the handshake's round trip
+                // as well as for their own way.
+                Clock::time_point sent = now;
+                if (direction == &link.up)
+                    sent = std::max(now, link.accepted + 2 * delay);
+                Receive(*direction, sent + delay);
+            }
+        }
+        if (fds[1].revents & POLLIN) {
+            const int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client >= 0) {
+                const int server = ConnectTo(targetPort_);
+                if (server < 0) {
+                    close(client);
+                    continue;
+                }
+                SetNonBlocking(client);
+                SetNonBlocking(server);
+                Link link;
+                link.accepted = now;
+                link.up.from = link.down.to = client;
+                link.up.to = link.down.from = server;
+                links.push_back(std::move(link));
+                ++carried_;
+                const int open = ++open_;
+                if (open > mostAtOnce_)
+                    mostAtOnce_ = open;
+            }
+        }
+    }
+    for (Link& link : links) {
+        close(link.up.from);
+        close(link.down.from);
+    }
+}
+
+} // namespace kevo::bench
