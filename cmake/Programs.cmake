@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 include(GNUInstallDirs)
 
 # kevo_install_program(target): installs one of the programs. On Windows it

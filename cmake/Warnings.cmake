@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Our own code builds with warnings as errors; third-party headers do not
 # count because they come in as system includes.
 function(kevo_warnings target)

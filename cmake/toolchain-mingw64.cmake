@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Cross-builds the Windows side (x86_64, MinGW-w64) on Debian:
 #
 #   cmake -S . -B build-windows -G Ninja \

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Reads a fuzzer's bytes as a little program of choices. Past the end every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The printer catalogue fed with random printing-service answers: either a
 // simulated printers description made of the fuzzer's bytes, or a service
 // whose every answer (printers, default printer, profile values, bin counts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The command line: splitting a whole command-line string into arguments,
 // and converting the run mode.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The names file reader: random bytes as a names file, compared with a
 // plain reading of the rules: a line ends at LF, every CR that is not part
 // of the line end is dropped (CR LF ends a line as LF does), a Ctrl-Z at the

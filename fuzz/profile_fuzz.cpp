@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The profile (INI) file reader and writer: a random file, random writes
 // and erases, flushed to a temporary folder and read again.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs every fuzz target for SECONDS from the committed seed corpus and fails
 # when any of them finds a crash, a sanitizer report, a leak, a broken
 # invariant, a hang (10 s for one input) or runs out of memory (2 GB).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Runs at install time (cmake --install, cpack): fills the version and the
 # examples folder under the prefix being installed to into the manual
 # pages and the package's change log, compresses them as Debian installs

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the Debian package from a configured build folder, installs it on
 # this machine with apt-get, and runs the installed programs once:
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Draws the menu pictures and the program's icon again into resources/
 # (pictures/*.png, icons/*.png) with the kevo_draw_pictures program.
 #

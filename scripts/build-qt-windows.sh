@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Makes Qt 6.4.2 for Windows (MinGW-w64: Core, Gui, Widgets, Test, the
 # windows platform plugin and the windowsvista style; no network, SQL, D-Bus
 # or OpenGL) for the Windows build, and prints its folder on the last line.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds KevoConf and runs it on its demo data: simulated printers
 # (samples/printers.txt) and the sample names and setup files, copied to
 # build/demo/ so that saving in the demo never changes the samples.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs what building and testing KevoConf needs on Debian 12, and the
 # packages named as arguments. Does nothing when everything is there
 # already.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # The reliability checks: the fuzz targets (clang, libFuzzer, AddressSanitizer
 # and UndefinedBehaviorSanitizer) for a short run each from the committed
 # seeds, then the fault-injection, crash and hostile-input tests (CTest label

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs the Windows program, kevoconf.exe, end to end under Wine: each test of
 # wine_e2e_test (tests/e2e/WineEndToEndTest.cpp, built in the Linux build)
 # starts its own Xvfb desktop with openbox and its own CUPS scheduler, whose

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the Windows side with MinGW-w64 and runs its test runner under Wine
 # against a private CUPS scheduler (Wine's winspool takes its printers from
 # CUPS), on a machine without a display:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds KevoConf and runs every test: the unit tests, the integration tests
 # against a private CUPS scheduler, and then the unit tests again under
 # AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The cost of the printer catalogue on CUPS as the consistency check uses
 // it: a private scheduler with 50 printers; the catalogue is built (printer
 // list, default printer, its bins) and then follows 99 configuration lines

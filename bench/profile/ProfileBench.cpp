@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Loading and saving a setup file of 99 sections with 8 keys each, the way
 // the configurator's load and save go through the profile file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Start-up benchmark: the host application's everyday call. From the
 // moment the process is started to its end, kevoconf runs in mode 2 on 99
 // named lines that use 20 printers of a private CUPS scheduler, finds no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The mode-2 run against a print server that is far away: 99 configuration
 // lines over 20 printers of a private CUPS scheduler, reached through the
 // latency proxy (LatencyProxy.h) at 0, 5, 15 and 50 ms one-way delay, beside

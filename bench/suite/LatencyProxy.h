@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // A TCP proxy that puts a print server at a distance: it accepts on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The latency proxy on its own, for trying the program or the CUPS tools
 // against a scheduler made far away by hand:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The benchmark suite: what the host application and the user wait for, at
 // 99 configuration lines over 1, 20 and 200 printers of a private CUPS
 // scheduler (and 20 lines over 20 printers, to set lines against printers),

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # What an administrator does without KevoConf to check a host application's
 # printer setup file: for every configured line, ask the printing system for
 # the line's printer and paper bins with the standard CUPS commands, and

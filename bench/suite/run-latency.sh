@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs the far-print-server bench and prints its table: the program's mode-2
 # run at 99 lines over 20 printers of a private CUPS scheduler reached
 # through the latency proxy at 0, 5, 15 and 50 ms one-way delay, beside
@@ -13,7 +14,7 @@
 set -euo pipefail
 
 if [[ $# -lt 1 || ! -d $1 ]]; then
-    sed -n '7,12p' "$0" >&2
+    sed -n '8,13p' "$0" >&2
     exit 2
 fi
 build=$1

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs the benchmark suite and prints its table: the program's mode-2 run,
 # recheck, save and reload at 99 lines over 1, 20 and 200 printers of a
 # private CUPS scheduler (and 20 lines over 20 printers), beside
@@ -16,7 +17,7 @@
 set -euo pipefail
 
 if [[ $# -lt 1 || ! -d $1 ]]; then
-    sed -n '7,16p' "$0" >&2
+    sed -n '8,16p' "$0" >&2
     exit 2
 fi
 build=$1

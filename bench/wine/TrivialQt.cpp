@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The floor for the start-up benchmark under Wine: a Qt program that shows
 // one small window, lets it be painted, and ends. kevoconf.exe 2 on a clean
 // setup does the same with its splash window, plus its own work.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Start-up of the Windows program under Wine: kevoconf.exe 2 on a clean setup
 # (lines 1 and 2 of the demo, on the demo's simulated printers) from process
 # start to its end, against the floor of a trivial Qt program with one window

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Writes the committed seed corpora of the fuzz targets (fuzz/corpus/).
 
 Each seed is a small input in the target's own layout (see the comment at

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Makes the Windows installer and ZIP of a Windows build with CPack and
 # proves them under Wine (WINEPREFIX set by the caller, a 64-bit prefix):
 # the installer installs silently, the installed kevoconf-check.exe checks the

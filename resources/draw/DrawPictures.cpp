@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Draws the program's pictures: the six 16 x 16 menu pictures and the
 // program's icon in several sizes, as PNG files with transparency.
 //

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: Apache-2.0
 # Kept with the project (scripts/build-qt-windows.sh runs it) so that the
 # toolkit can be made again from source on any machine.
 # Cross-builds Qt 6.4.2 (qtbase: Core, Gui, Widgets, Test, the windows platform plugin) for

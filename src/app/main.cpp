@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The program's entry: the start-up sequence, the run modes and the end.
 
 #include "main/Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // A private desktop for one test: an Xvfb X server on a display number of

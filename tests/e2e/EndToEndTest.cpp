@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End-to-end tests of the real kevoconf program: each test starts its own X
 // server with openbox, its own CUPS scheduler with a few printers, writes a
 // names file and a setup file, runs the program as a host application

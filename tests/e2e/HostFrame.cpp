@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A stand-in for the host application's main window: one plain X11 window
 // of a given WM_CLASS class, large enough to cover the screen, that gets
 // itself activated and then stays until it is killed or its standard input

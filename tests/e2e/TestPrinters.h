@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Printers of a private CUPS scheduler together with what KevoConf is to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // What the end-to-end fixtures share: a folder of the test's own, a desktop,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End-to-end tests of the Windows program, kevoconf.exe, under Wine: each
 // test starts its own X server with openbox and its own CUPS scheduler
 // (Wine's winspool lists that scheduler's queues), runs the program in the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Takes a screenshot of the main window on the demo data: the program runs
 # in mode 0 on the sample names and setup files (copies of them) and the
 # simulated printers of samples/printers.txt, on a private Xvfb display of
@@ -13,7 +14,7 @@
 set -euo pipefail
 
 if [[ $# -ne 1 ]]; then
-    sed -n '2,12p' "$0" >&2
+    sed -n '3,13p' "$0" >&2
     exit 2
 fi
 root=$(cd "$(dirname "$0")/../.." && pwd)

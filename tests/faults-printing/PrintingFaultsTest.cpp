@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Faults of the printing service met by the program itself: its start-up
 // and its commands run in this process (InProcessProgram) over the real
 // CUPS service, the caching decorator and the printer catalogue, against a

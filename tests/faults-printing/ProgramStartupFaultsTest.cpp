@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The real kevoconf program started as the host application starts it,
 // while its printing service is absent (no scheduler listens) or frozen
 // (the scheduler accepts connections but never answers): it must show the

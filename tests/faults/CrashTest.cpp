@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The crash test: a saver process writes two different tables to the setup
 // file in turn, through the program's own save, and is killed with SIGKILL
 // at a random moment; after every kill the setup file must be exactly one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // The two tables that the crash test's saver writes in turn: version 0 names

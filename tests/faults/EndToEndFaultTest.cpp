@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The real kevoconf program under faults and hostile input, on a private
 // desktop (Xvfb and openbox, tests/e2e/), with the simulated printers of a
 // file of the test's own:

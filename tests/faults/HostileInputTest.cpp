@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hostile input through the program's window-free logic: names files,
 // setup files and printer or bin names holding NUL bytes, invalid UTF-8,
 // lines of megabytes, 100 000 sections, "[", "]", "=", ";", quotes, blanks

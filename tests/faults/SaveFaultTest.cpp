@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Saving the setup file through the program's own commands while the file
 // system fails: the fault shim (linked into this test) makes one call of the
 // save fail at a time (creating the temporary file, writing, syncing,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The crash test's victim: saves the two tables of CrashVersions.h in turn
 // to the setup file named on its command line, through the program's own
 // save, until it is killed. Writes "ready" to its standard output before

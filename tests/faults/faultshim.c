@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /* A shared library that makes the file-system calls of a save fail on
  * purpose: linked into a test program, or put in front of the C library
  * with LD_PRELOAD for a program that cannot be changed. See faultshim.h for

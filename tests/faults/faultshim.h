@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /* The fault shim's interface for a process that links it (or finds it with
  * dlsym after LD_PRELOAD): arm it for one folder, let the code under test
  * run, and ask what it counted and whether it struck.

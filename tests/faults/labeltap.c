@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /* Put in front of Qt with LD_PRELOAD, records the text of every label that
  * the program makes or changes, so that a test can read what a message
  * dialog said without looking at the screen. The texts go, in UTF-8 and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "ModalDriver.h"
 #include "info/help.h"
 #include "platform/qt/Termination.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shows one of the information windows until it is closed, for pictures of
 // it: "about" (the about box, with the program's version information and a
 // fixed machine, so that the picture does not depend on where it is taken),

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Takes the pictures of the information windows under Xvfb with openbox as
 # the window manager: docs/about-box.png, docs/help-tab1.png and
 # docs/help-tab2.png. Each window is shown by kevo_info_show (the about box

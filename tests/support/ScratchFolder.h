@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Folders and files for the tests: a fresh folder of the test's own, removed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "CheckReport.h"
 #include "CheckCommandLine.h"
 #include "MiniJson.h"

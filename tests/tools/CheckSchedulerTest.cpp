@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kevoconf-check against a private CUPS scheduler: the program's check on
 // real queues, side by side with the program's own logic run in-process.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The headless check over simulated printers: what it finds, when it cannot
 // check, and that it never writes.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Installs the build into a folder of its own and checks what lands where:
 #
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DICON_DIR=... -DWITH_QT=ON|OFF -DWITH_CUPS=ON|OFF \

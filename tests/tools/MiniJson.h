@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // A strict JSON reader for the tests: the whole of RFC 8259 and nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kevoconf-print without a scheduler: its command line, how a line becomes
 // a plan, and the command on the sample data with the sample printers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kevoconf-print against a private CUPS scheduler whose queues print into
 // files: what reaches the "printer", byte for byte, for each kind of line,
 // and the refusals.

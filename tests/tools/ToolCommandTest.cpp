@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two companion commands as programs: command line, version, and their
 // output on the sample data with the sample printers.
 

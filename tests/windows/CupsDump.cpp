@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kevo_cups_dump FILE: writes what the CUPS printing service reports for the
 // scheduler that CUPS_SERVER names (PrinterDump.h), for the Windows test
 // runner to compare with what Wine's winspool reports for the same queues.

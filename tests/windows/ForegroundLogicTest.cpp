@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The foreground rule over a scripted window manager: runs on Linux and in
 // the Windows runner alike.
 

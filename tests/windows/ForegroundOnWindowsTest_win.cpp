@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The foreground handling with real windows: a host frame, owned by another
 // thread as the host application's is, holds the foreground; our function
 // brings one of our windows in front of it, and leaves any other foreground

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Our profile file on the Windows file system: the save replaces the file
 // through a temporary one in the same folder, the file keeps its attributes,
 // and every refusal of the system is "Unable to write to" with the old file

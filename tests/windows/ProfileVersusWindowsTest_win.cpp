@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Our profile (INI) file library beside the Windows private-profile
 // functions: the same sequences of reads, writes and erases applied to two
 // copies of one file. Where the rules of the setup file fix the outcome, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The shared table of command lines (SharedCases.h), checked the same way on
 // Linux and on Windows.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reading a folder that the system copies into a buffer (the Windows
 // directory): runs on Linux and in the Windows runner alike.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The system services on a real Windows system (here Wine): folders, files,
 // the command line through GetCommandLineA, the names file read in binary,
 // the version and memory of the system, and the shell's answers.

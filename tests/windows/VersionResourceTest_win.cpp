@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The program's version resource, generated from the project's version and
 // compiled into this runner, read through the system's version services as
 // the about box reads it.

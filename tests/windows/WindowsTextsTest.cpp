@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The about box's texts from what the Windows services report: the platform
 // text from the version record, the shell's failures. Runs on Linux and in
 // the Windows runner alike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Windows printing service over scripted system calls: the enumeration
 // paths, the default printer and its failures, the profile fallbacks, and
 // the bin queries. Runs on Linux and in the Windows runner alike.

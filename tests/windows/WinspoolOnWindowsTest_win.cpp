@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Windows printing service on a real winspool (here Wine's, which takes
 // its printers from a CUPS scheduler), compared queue by queue with what the
 // CUPS service reported for the same scheduler (kevo_cups_dump, run on Linux

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Windows test runner: GoogleTest, except when it is started as a child
 // that reports its command line (SystemOnWindowsTest_win.cpp).
 

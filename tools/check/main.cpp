@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kevoconf-check: the start-up check of KevoConf without a window, for
 // scripts and monitoring. It runs the program's own loading and check code
 // and never writes the setup file.

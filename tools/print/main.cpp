@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kevoconf-print: prints documents under a logical name as the printer setup
 // file gives it, so that a setup made with KevoConf is what host programs and
 // scripts print with. The line is found and checked by the program's own

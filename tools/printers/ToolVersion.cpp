@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "ToolVersion.h"
 
 #ifndef KEVO_TOOL_VERSION

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kevoconf-printers: prints the printer catalogue as KevoConf sees it, so that
 // an administrator can see why a printer or a paper bin is reported missing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // One connection to the CUPS scheduler whose every wait is bounded. libcups'

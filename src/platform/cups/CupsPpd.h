@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // The printer's PPD: fetched from the scheduler and read for its paper

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Threads that ask the scheduler side by side, each over a connection of its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The file-system calls of a profile file on Windows. Errors are reported as
 // the errno values the profile file expects (ENOENT for a file that is not
 // there, EACCES for one that may not be written, ...).

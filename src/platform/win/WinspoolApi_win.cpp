@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The real printing calls of a Windows system.
 
 #include "platform/win/WinspoolApi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The printing service of this Windows system. (Apart from the system calls,
 // whose windows.h would rename the service's EnumPrinters.)
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Writes the program's Windows icon (kevoconf.ico beside this script) from
 # the PNG pictures of resources/icons, one image per size, each stored as
 # the PNG itself (the form icons have taken since Windows Vista):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The printer catalogue as the program builds it (the CUPS service behind
 // the caching decorator) on the private scheduler: what the print setup
 // dialog and the check see.

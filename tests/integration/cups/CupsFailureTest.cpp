@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A scheduler that is not running, or that is frozen (it accepts
 // connections but never answers), must give failure answers within a bound
 // and never hang or crash the program.

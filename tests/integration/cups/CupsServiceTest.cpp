@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The CUPS printing service against the private scheduler: what it reports
 // must be what the scheduler holds (lpstat, lpoptions, the PPD files).
 

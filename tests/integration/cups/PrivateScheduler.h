@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // A CUPS scheduler of the tests' own: started from a temporary folder with

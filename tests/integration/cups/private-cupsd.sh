@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: Apache-2.0
 # Starts or stops a private CUPS scheduler that needs neither root nor systemd,
 # for manual runs and the demo.
 #
@@ -17,7 +18,7 @@
 set -euo pipefail
 
 usage() {
-    sed -n '2,17p' "$0" >&2
+    sed -n '3,17p' "$0" >&2
     exit 2
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "CountingPrintingService.h"
 
 #include "platform/printing/CachingPrintingService.h"
