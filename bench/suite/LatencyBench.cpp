@@ -16,6 +16,7 @@
 
 #include "ChildProcess.h"
 #include "LatencyProxy.h"
+#include "Median.h"
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
 
@@ -173,13 +174,7 @@ Row Bench::Measure(int delay, const Options& options) {
     return row;
 }
 
-double Median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
+using kevo::bench::Median;
 
 std::string Figure(const std::vector<double>& ms) {
     if (ms.empty())

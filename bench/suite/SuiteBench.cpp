@@ -25,6 +25,7 @@
 // and Google Benchmark's own (--benchmark_filter=... picks measurements).
 
 #include "InProcessProgram.h"
+#include "Median.h"
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
 #include "main/ConfigTable.h"
@@ -305,13 +306,7 @@ void Measured(benchmark::State& state, const Config& config, Measure measure) {
     }
 }
 
-double Median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
+using kevo::bench::Median;
 
 std::string Ms(double ms) {
     char text[32];
