@@ -39,8 +39,11 @@ namespace {
 using kevo::fuzz::Broken;
 using kevo::fuzz::Check;
 using kevo::fuzz::FuzzInput;
+using kevo::platform::BinFields;
+using kevo::platform::BinKind;
 using kevo::platform::BinNameField;
 using kevo::platform::DefaultPrinterAnswer;
+using kevo::platform::KindOf;
 using kevo::platform::PrinterEntry;
 using kevo::printsetup::CatalogueElement;
 using kevo::printsetup::CatalogueList;
@@ -129,27 +132,21 @@ public:
         const Printer* found = Find(printer, "");
         return found != nullptr ? found->devicesValue : std::string();
     }
-    int BinNameCount(const std::string& device, const std::string& port) override {
-        const Printer* found = Find(device, port);
-        return found != nullptr ? found->nameCount : -1;
-    }
-    int BinNames(const std::string& device, const std::string& port,
-                 std::vector<BinNameField>& out) override {
+    int BinCount(BinKind kind, const std::string& device, const std::string& port) override {
         const Printer* found = Find(device, port);
         if (found == nullptr)
             return -1;
-        out = found->names; // whatever size the caller asked for
-        return found->nameData;
+        return kind == BinKind::Names ? found->nameCount : found->numberCount;
     }
-    int BinNumberCount(const std::string& device, const std::string& port) override {
-        const Printer* found = Find(device, port);
-        return found != nullptr ? found->numberCount : -1;
-    }
-    int BinNumbers(const std::string& device, const std::string& port,
-                   std::vector<std::uint16_t>& out) override {
+    // Whatever size the caller asked for.
+    int BinData(const std::string& device, const std::string& port, BinFields& out) override {
         const Printer* found = Find(device, port);
         if (found == nullptr)
             return -1;
+        if (KindOf(out) == BinKind::Names) {
+            out = found->names;
+            return found->nameData;
+        }
         out = found->numbers;
         return found->numberData;
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <variant>
 
 namespace kevo::printsetup {
 
@@ -31,7 +32,7 @@ std::string InBuffer(std::string_view text, std::size_t bufferSize) {
 
 // A bin name field: up to its first NUL, at most the whole field, trimmed of
 // every character from code 0 to the blank at both ends.
-std::string BinNameText(const platform::BinNameField& field) {
+std::string BinText(const platform::BinNameField& field) {
     const char* begin = field.data();
     const char* end = std::find(field.begin(), field.end(), '\0');
     auto isTrimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
@@ -40,6 +41,11 @@ std::string BinNameText(const platform::BinNameField& field) {
     while (end != begin && isTrimmed(end[-1]))
         --end;
     return std::string(begin, end);
+}
+
+// A bin number field: its decimal text.
+std::string BinText(std::uint16_t number) {
+    return std::to_string(number);
 }
 
 std::string SystemErrorText(int code, const std::string& text) {
@@ -114,14 +120,6 @@ void PrinterCatalogue::Notify(CatalogueElement element) {
         listener_->CatalogueChanged(element);
 }
 
-const std::vector<platform::PrinterEntry>& PrinterCatalogue::ServicePrinters() {
-    // The enumeration runs once per run; printers installed or removed
-    // later are seen at the next start.
-    if (!servicePrinters_)
-        servicePrinters_ = service_.EnumPrinters();
-    return *servicePrinters_;
-}
-
 int PrinterCatalogue::WorkOutDefaultPrinter() {
     const platform::DefaultPrinterAnswer answer = service_.DefaultPrinter();
     switch (answer.status) {
@@ -146,7 +144,7 @@ int PrinterCatalogue::WorkOutDefaultPrinter() {
     if (name.empty())
         throw KevoError(kNoDefaultPrinter);
 
-    const std::vector<platform::PrinterEntry>& printers = ServicePrinters();
+    const std::vector<platform::PrinterEntry> printers = service_.EnumPrinters();
     for (std::size_t i = 0; i < printers.size(); ++i) {
         if (SameTextIgnoringCase(printers[i].name, name))
             return static_cast<int>(i);
@@ -163,8 +161,8 @@ int PrinterCatalogue::CurrentPrinterPosition() {
 void PrinterCatalogue::FetchCurrentPrinter() {
     // The enumeration gives a name and, where the service lists printers per
     // port, a port; never a driver.
-    const platform::PrinterEntry& entry =
-        ServicePrinters().at(static_cast<std::size_t>(*currentIndex_));
+    const platform::PrinterEntry entry =
+        service_.EnumPrinters().at(static_cast<std::size_t>(*currentIndex_));
     device_ = InBuffer(entry.name, kBufferSize);
     driver_.clear();
     port_ = InBuffer(entry.port, kBufferSize);
@@ -177,7 +175,7 @@ void PrinterCatalogue::FormCreate() {
     cboPrinters_.selected = -1;
     Notify(CatalogueElement::cboPrinters);
 
-    const std::size_t count = ServicePrinters().size();
+    const std::size_t count = service_.EnumPrinters().size();
     for (std::size_t i = 0; i < count; ++i) {
         currentIndex_ = static_cast<int>(i);
         FetchCurrentPrinter();
@@ -295,51 +293,42 @@ void PrinterCatalogue::CountAnswered(int count) {
 }
 
 void PrinterCatalogue::LoadTrayNames() {
-    ClearItems(CatalogueElement::cboTray1);
-    ClearItems(CatalogueElement::cboTray2);
-
-    std::vector<std::string> names;
-    const int count = service_.BinNameCount(device_, port_);
-    CountAnswered(count);
-    if (count <= 0) {
-        names.push_back(kDefaultBinName);
-    } else {
-        if (count > kMaxBinCount)
-            throw KevoError(kDevCapError);
-        const auto fieldCount = static_cast<std::size_t>(count);
-        std::vector<platform::BinNameField> fields(fieldCount, platform::BinNameField{});
-        if (service_.BinNames(device_, port_, fields) == -1)
-            throw KevoError(kDevCapError);
-        // As many fields as the count gave; fields the service did not fill
-        // are empty.
-        fields.resize(fieldCount, platform::BinNameField{});
-        for (const platform::BinNameField& field : fields)
-            names.push_back(BinNameText(field));
-    }
-    AddItems(CatalogueElement::cboTray1, CatalogueElement::cboTray2, names);
+    LoadBins(platform::BinKind::Names, CatalogueElement::cboTray1, CatalogueElement::cboTray2);
 }
 
 void PrinterCatalogue::LoadTrayNumbers() {
-    ClearItems(CatalogueElement::cboTray1Num);
-    ClearItems(CatalogueElement::cboTray2Num);
+    LoadBins(platform::BinKind::Numbers, CatalogueElement::cboTray1Num,
+             CatalogueElement::cboTray2Num);
+}
 
-    std::vector<std::string> numbers;
-    const int count = service_.BinNumberCount(device_, port_);
+void PrinterCatalogue::LoadBins(platform::BinKind kind, CatalogueElement first,
+                                CatalogueElement second) {
+    ClearItems(first);
+    ClearItems(second);
+
+    std::vector<std::string> texts;
+    const int count = service_.BinCount(kind, device_, port_);
     CountAnswered(count);
     if (count <= 0) {
-        numbers.push_back(kDefaultBinNumber);
+        texts.push_back(kind == platform::BinKind::Names ? kDefaultBinName : kDefaultBinNumber);
     } else {
         if (count > kMaxBinCount)
             throw KevoError(kDevCapError);
         const auto fieldCount = static_cast<std::size_t>(count);
-        std::vector<std::uint16_t> fields(fieldCount, 0);
-        if (service_.BinNumbers(device_, port_, fields) == -1)
+        platform::BinFields fields = platform::EmptyBinFields(kind, fieldCount);
+        if (service_.BinData(device_, port_, fields) == -1)
             throw KevoError(kDevCapError);
-        fields.resize(fieldCount, 0);
-        for (std::uint16_t number : fields)
-            numbers.push_back(std::to_string(number));
+        // As many fields as the count gave; fields the service did not fill
+        // are empty (names) or 0 (numbers).
+        std::visit(
+            [&texts, fieldCount](auto& filled) {
+                filled.resize(fieldCount);
+                for (const auto& field : filled)
+                    texts.push_back(BinText(field));
+            },
+            fields);
     }
-    AddItems(CatalogueElement::cboTray1Num, CatalogueElement::cboTray2Num, numbers);
+    AddItems(first, second, texts);
 }
 
 int PrinterCatalogue::FindBinName(std::string_view name) const {

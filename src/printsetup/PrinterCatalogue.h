@@ -90,7 +90,11 @@ public:
     // failing; the catalogue does not ask it for that many fields.
     static constexpr int kMaxBinCount = 65536;
 
-    // The catalogue asks service for everything; the service must outlive it.
+    // The catalogue asks service for everything; the service must outlive it
+    // and give the same printer list for as long as the catalogue is used
+    // (positions in cboPrinters are positions in that list). The program's
+    // service keeps its first answer for the run (CachingPrintingService),
+    // so printers installed or removed later are seen at the next start.
     explicit PrinterCatalogue(platform::PrintingService& service);
 
     void SetListener(CatalogueListener* listener) { listener_ = listener; }
@@ -196,10 +200,11 @@ public:
 
 private:
     CatalogueList& MutableList(CatalogueElement list);
-    const std::vector<platform::PrinterEntry>& ServicePrinters();
     int WorkOutDefaultPrinter();
     void FetchCurrentPrinter();
     void ClearItems(CatalogueElement list);
+    // Reloads the two lists of one kind of bin field.
+    void LoadBins(platform::BinKind kind, CatalogueElement first, CatalogueElement second);
     void AddItems(CatalogueElement first, CatalogueElement second,
                   const std::vector<std::string>& items);
     void Notify(CatalogueElement element);
@@ -210,7 +215,6 @@ private:
     CatalogueListener* listener_ = nullptr;
     WaitPointer* waitPointer_ = nullptr;
 
-    std::optional<std::vector<platform::PrinterEntry>> servicePrinters_;
     std::optional<int> currentIndex_;
 
     CatalogueList cboPrinters_;

@@ -93,26 +93,16 @@ std::string ActionBeforeBins::ProfileDevicesValue(const std::string& printer) {
     return inner_->ProfileDevicesValue(printer);
 }
 
-int ActionBeforeBins::BinNameCount(const std::string& device, const std::string& port) {
+int ActionBeforeBins::BinCount(platform::BinKind kind, const std::string& device,
+                               const std::string& port) {
     Before(device);
-    return inner_->BinNameCount(device, port);
+    return inner_->BinCount(kind, device, port);
 }
 
-int ActionBeforeBins::BinNames(const std::string& device, const std::string& port,
-                               std::vector<platform::BinNameField>& out) {
+int ActionBeforeBins::BinData(const std::string& device, const std::string& port,
+                              platform::BinFields& out) {
     Before(device);
-    return inner_->BinNames(device, port, out);
-}
-
-int ActionBeforeBins::BinNumberCount(const std::string& device, const std::string& port) {
-    Before(device);
-    return inner_->BinNumberCount(device, port);
-}
-
-int ActionBeforeBins::BinNumbers(const std::string& device, const std::string& port,
-                                 std::vector<std::uint16_t>& out) {
-    Before(device);
-    return inner_->BinNumbers(device, port, out);
+    return inner_->BinData(device, port, out);
 }
 
 void ActionBeforeBins::Prefetch(const std::vector<std::string>& printers) {

@@ -122,12 +122,10 @@ public:
     platform::DefaultPrinterAnswer DefaultPrinter() override;
     std::string ProfileWindowsDevice() override;
     std::string ProfileDevicesValue(const std::string& printer) override;
-    int BinNameCount(const std::string& device, const std::string& port) override;
-    int BinNames(const std::string& device, const std::string& port,
-                 std::vector<platform::BinNameField>& out) override;
-    int BinNumberCount(const std::string& device, const std::string& port) override;
-    int BinNumbers(const std::string& device, const std::string& port,
-                   std::vector<std::uint16_t>& out) override;
+    int BinCount(platform::BinKind kind, const std::string& device,
+                 const std::string& port) override;
+    int BinData(const std::string& device, const std::string& port,
+                platform::BinFields& out) override;
     void Prefetch(const std::vector<std::string>& printers) override;
 
     bool Done() const { return !action_; }

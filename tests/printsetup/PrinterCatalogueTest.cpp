@@ -603,23 +603,13 @@ public:
         ++devicesReads;
         return SimulatedPrintingService::ProfileDevicesValue(printer);
     }
-    int BinNameCount(const std::string& d, const std::string& p) override {
+    int BinCount(platform::BinKind kind, const std::string& d, const std::string& p) override {
         ++binQueries;
-        return SimulatedPrintingService::BinNameCount(d, p);
+        return SimulatedPrintingService::BinCount(kind, d, p);
     }
-    int BinNames(const std::string& d, const std::string& p,
-                 std::vector<platform::BinNameField>& out) override {
+    int BinData(const std::string& d, const std::string& p, platform::BinFields& out) override {
         ++binQueries;
-        return SimulatedPrintingService::BinNames(d, p, out);
-    }
-    int BinNumberCount(const std::string& d, const std::string& p) override {
-        ++binQueries;
-        return SimulatedPrintingService::BinNumberCount(d, p);
-    }
-    int BinNumbers(const std::string& d, const std::string& p,
-                   std::vector<std::uint16_t>& out) override {
-        ++binQueries;
-        return SimulatedPrintingService::BinNumbers(d, p, out);
+        return SimulatedPrintingService::BinData(d, p, out);
     }
 };
 

@@ -13,7 +13,9 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 namespace kevo::platform {
 
@@ -460,7 +462,8 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     for (const std::string& printer : printers) {
         std::string key = FoldPrinterName(printer);
         const auto known = queues_.find(key);
-        if (bins_.count(key) != 0 || known == queues_.end() || !known->second ||
+        const bool fetched = prefetched_.count(key) != 0 || (last_ && last_->first == key);
+        if (fetched || known == queues_.end() || !known->second ||
             !named.insert(std::move(key)).second)
             continue;
         tasks.push_back({printer, *known->second, std::nullopt});
@@ -499,52 +502,56 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     for (Task& task : tasks) {
         if (task.fetched) {
             BinAnswer answer = Keep(task.printer, std::move(*task.fetched));
-            bins_.emplace(FoldPrinterName(task.printer), std::move(answer));
+            prefetched_.emplace(FoldPrinterName(task.printer), std::move(answer));
         }
     }
 }
 
 const CupsPrintingService::BinAnswer& CupsPrintingService::Bins(const std::string& printer) {
-    const std::string key = FoldPrinterName(printer);
-    if (auto known = bins_.find(key); known != bins_.end())
-        return known->second;
-    return bins_.emplace(key, FetchBins(printer)).first->second;
+    std::string key = FoldPrinterName(printer);
+    if (last_ && last_->first == key)
+        return last_->second;
+    BinAnswer answer;
+    if (auto fetched = prefetched_.find(key); fetched != prefetched_.end()) {
+        answer = std::move(fetched->second);
+        prefetched_.erase(fetched);
+    } else {
+        answer = FetchBins(printer);
+    }
+    last_.emplace(std::move(key), std::move(answer));
+    return last_->second;
 }
 
-int CupsPrintingService::BinNameCount(const std::string& device, const std::string& /*port*/) {
+int CupsPrintingService::BinCount(BinKind /*kind*/, const std::string& device,
+                                  const std::string& /*port*/) {
     return Bins(device).count;
 }
 
-int CupsPrintingService::BinNumberCount(const std::string& device, const std::string& /*port*/) {
-    return Bins(device).count;
-}
-
-int CupsPrintingService::BinNames(const std::string& device, const std::string& /*port*/,
-                                  std::vector<BinNameField>& out) {
+int CupsPrintingService::BinData(const std::string& device, const std::string& /*port*/,
+                                 BinFields& out) {
     const BinAnswer& answer = Bins(device);
     if (answer.count < 0)
         return -1;
-    out.clear();
-    for (const Bin& bin : answer.bins)
-        out.push_back(bin.name);
-    return answer.count;
-}
-
-int CupsPrintingService::BinNumbers(const std::string& device, const std::string& /*port*/,
-                                    std::vector<std::uint16_t>& out) {
-    const BinAnswer& answer = Bins(device);
-    if (answer.count < 0)
-        return -1;
-    out.clear();
-    for (const Bin& bin : answer.bins)
-        out.push_back(bin.number);
+    std::visit(
+        [&answer](auto& fields) {
+            fields.clear();
+            for (const Bin& bin : answer.bins) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(fields)>,
+                                             std::vector<BinNameField>>)
+                    fields.push_back(bin.name);
+                else
+                    fields.push_back(bin.number);
+            }
+        },
+        out);
     return answer.count;
 }
 
 void CupsPrintingService::ForgetFailures() {
     // Queue look-ups keep only the scheduler's "no such queue"; a bin answer
     // of -1 may be a PPD that is fixed by now or a scheduler that is back.
-    std::erase_if(bins_, [](const auto& entry) { return entry.second.count < 0; });
+    if (last_ && last_->second.count < 0)
+        last_.reset();
     if (connection_)
         connection_->Retry();
     if (workers_)

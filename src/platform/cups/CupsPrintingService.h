@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kevo::platform {
@@ -95,22 +96,21 @@ public:
     // 256, 257, ..., "Manual Feed" 4 when ManualFeed has a True choice); for
     // a queue without PPD the same from media-source-supported; 0 without
     // either; -1 when the PPD cannot be fetched or parsed, the queue is
-    // unknown or the scheduler fails. The port is not used. Each queue's
-    // answer is fetched once and kept, failures until ForgetFailures.
-    int BinNameCount(const std::string& device, const std::string& port) override;
-    int BinNames(const std::string& device, const std::string& port,
-                 std::vector<BinNameField>& out) override;
-    int BinNumberCount(const std::string& device, const std::string& port) override;
-    int BinNumbers(const std::string& device, const std::string& port,
-                   std::vector<std::uint16_t>& out) override;
+    // unknown or the scheduler fails. Names and numbers come from the same
+    // fetch, and the port is not used. The last printer's answer is kept for
+    // the queries that follow for it (until ForgetFailures when it failed);
+    // keeping every printer's answers for the run is the caller's (the
+    // program wraps this service in CachingPrintingService).
+    int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
+    int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
     // Fetches the bins of these printers side by side and keeps the
-    // answers, as BinNameCount would one printer after another; returns
-    // when all are in. Failures are not kept: the usual query asks again.
-    // Printers whose bins are kept already, and names that are no queue of
-    // the printer list, are left to the usual queries; so is everything
-    // when the scheduler is given up. A scheduler that stops answering ends
-    // the whole prefetch within the wait of one query, and is given up.
+    // answers until their printers' bins are asked for; returns when all
+    // are in. Failures are not kept: the usual query asks again. Printers
+    // fetched already, and names that are no queue of the printer list, are
+    // left to the usual queries; so is everything when the scheduler is
+    // given up. A scheduler that stops answering ends the whole prefetch
+    // within the wait of one query, and is given up.
     void Prefetch(const std::vector<std::string>& printers) override;
 
     // Drops the failed bin answers and tries a given-up scheduler again.
@@ -189,9 +189,14 @@ private:
     // Whether questions are asked side by side; known once the default
     // printer was asked.
     bool sideBySide_ = false;
-    // Keyed by the folded name; std::nullopt: the scheduler has no such queue.
+    // What the printer list (or a look-up by name) said of each queue, so
+    // that its Devices value and bins need no request of their own. Keyed by
+    // the folded name; std::nullopt: the scheduler has no such queue.
     std::map<std::string, std::optional<CupsQueue>> queues_;
-    std::map<std::string, BinAnswer> bins_;
+    // The bins last fetched, keyed by the folded name, and those that
+    // Prefetch fetched and no query has asked for yet.
+    std::optional<std::pair<std::string, BinAnswer>> last_;
+    std::map<std::string, BinAnswer> prefetched_;
     int ppdFetchCount_ = 0;
 };
 

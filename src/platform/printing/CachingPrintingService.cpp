@@ -31,55 +31,41 @@ std::string CachingPrintingService::ProfileDevicesValue(const std::string& print
     return found->second;
 }
 
-CachingPrintingService::BinAnswers& CachingPrintingService::AnswersFor(const std::string& device,
-                                                                       const std::string& port) {
-    return bins_[{device, port}];
+int CachingPrintingService::BinCount(BinKind kind, const std::string& device,
+                                     const std::string& port) {
+    BinAnswers& answers = bins_[{device, port, kind}];
+    if (!answers.count)
+        answers.count = inner_->BinCount(kind, device, port);
+    return *answers.count;
 }
 
-int CachingPrintingService::BinNameCount(const std::string& device, const std::string& port) {
-    BinAnswers& answers = AnswersFor(device, port);
-    if (!answers.nameCount)
-        answers.nameCount = inner_->BinNameCount(device, port);
-    return *answers.nameCount;
-}
-
-int CachingPrintingService::BinNames(const std::string& device, const std::string& port,
-                                     std::vector<BinNameField>& out) {
-    BinAnswers& answers = AnswersFor(device, port);
-    if (!answers.names) {
+int CachingPrintingService::BinData(const std::string& device, const std::string& port,
+                                    BinFields& out) {
+    BinAnswers& answers = bins_[{device, port, KindOf(out)}];
+    if (!answers.data) {
         // The wrapped service gets the caller's buffer, as it would without
         // the cache, and what it leaves there is what later callers get.
-        NameData data;
-        data.fields = out;
-        data.answer = inner_->BinNames(device, port, data.fields);
-        answers.names = std::move(data);
+        BinFields fields = out;
+        const int answer = inner_->BinData(device, port, fields);
+        answers.data.emplace(answer, std::move(fields));
     }
-    out = answers.names->fields;
-    return answers.names->answer;
-}
-
-int CachingPrintingService::BinNumberCount(const std::string& device, const std::string& port) {
-    BinAnswers& answers = AnswersFor(device, port);
-    if (!answers.numberCount)
-        answers.numberCount = inner_->BinNumberCount(device, port);
-    return *answers.numberCount;
-}
-
-int CachingPrintingService::BinNumbers(const std::string& device, const std::string& port,
-                                       std::vector<std::uint16_t>& out) {
-    BinAnswers& answers = AnswersFor(device, port);
-    if (!answers.numbers) {
-        NumberData data;
-        data.fields = out;
-        data.answer = inner_->BinNumbers(device, port, data.fields);
-        answers.numbers = std::move(data);
-    }
-    out = answers.numbers->fields;
-    return answers.numbers->answer;
+    out = answers.data->second;
+    return answers.data->first;
 }
 
 void CachingPrintingService::Prefetch(const std::vector<std::string>& printers) {
-    inner_->Prefetch(printers);
+    // Printers whose bins are kept here already are not fetched again.
+    std::vector<std::string> wanted;
+    for (const std::string& printer : printers) {
+        auto kept = bins_.lower_bound({printer, std::string(), BinKind::Names});
+        bool asked = false;
+        for (; kept != bins_.end() && std::get<0>(kept->first) == printer; ++kept)
+            asked = asked || kept->second.count.has_value();
+        if (!asked)
+            wanted.push_back(printer);
+    }
+    if (!wanted.empty())
+        inner_->Prefetch(wanted);
 }
 
 void CachingPrintingService::ForgetFailures() {
@@ -89,14 +75,10 @@ void CachingPrintingService::ForgetFailures() {
         windowsDevice_.reset();
     std::erase_if(devicesValues_, [](const auto& entry) { return entry.second.empty(); });
     for (auto& [key, answers] : bins_) {
-        if (answers.nameCount && *answers.nameCount < 0)
-            answers.nameCount.reset();
-        if (answers.names && answers.names->answer < 0)
-            answers.names.reset();
-        if (answers.numberCount && *answers.numberCount < 0)
-            answers.numberCount.reset();
-        if (answers.numbers && answers.numbers->answer < 0)
-            answers.numbers.reset();
+        if (answers.count && *answers.count < 0)
+            answers.count.reset();
+        if (answers.data && answers.data->first < 0)
+            answers.data.reset();
     }
     inner_->ForgetFailures();
 }

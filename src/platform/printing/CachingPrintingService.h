@@ -7,18 +7,21 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 namespace kevo::platform {
 
 // Wraps a printing service so that every question reaches it at most once
-// per run, or, when it failed, at most once per command of the user's.
-// Printers are not refreshed while the program runs, and asking a driver for
+// per run, or, when it failed, at most once per command of the user's. It
+// is the one place that keeps answers for the run: the catalogue asks it
+// whenever it needs the printer list, and the services below keep no more
+// than one printer's bins. Printers are not refreshed while the program runs, and asking a driver for
 // its bins is slow (a PPD fetch on CUPS), so the consistency check, which
 // selects printers line after line, must not repeat it: per device and port
-// the count and data answers for bin names and for bin numbers are kept,
-// failures included, and the printer list, the default printer and the
+// the count and data answers of each kind of bin field are kept, failures
+// included, and the printer list, the default printer and the
 // profile values are taken once. ForgetFailures drops the failures (and the
 // empty profile values, which a failed look-up gives too), so that the next
 // command asks for them again; the printer list stays. Not for use from
@@ -31,13 +34,10 @@ public:
     DefaultPrinterAnswer DefaultPrinter() override;
     std::string ProfileWindowsDevice() override;
     std::string ProfileDevicesValue(const std::string& printer) override;
-    int BinNameCount(const std::string& device, const std::string& port) override;
-    int BinNames(const std::string& device, const std::string& port,
-                 std::vector<BinNameField>& out) override;
-    int BinNumberCount(const std::string& device, const std::string& port) override;
-    int BinNumbers(const std::string& device, const std::string& port,
-                   std::vector<std::uint16_t>& out) override;
-    // Passed on: the answers it fetches are asked for here as usual.
+    int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
+    int BinData(const std::string& device, const std::string& port, BinFields& out) override;
+    // Passed on for the printers whose bins are not kept here yet: the
+    // answers it fetches are asked for here as usual.
     void Prefetch(const std::vector<std::string>& printers) override;
     void ForgetFailures() override;
 
@@ -45,29 +45,19 @@ public:
     PrintingService& Inner() { return *inner_; }
 
 private:
-    struct NameData {
-        int answer = 0;
-        std::vector<BinNameField> fields;
-    };
-    struct NumberData {
-        int answer = 0;
-        std::vector<std::uint16_t> fields;
-    };
+    // The count and data answers for one kind of field of one device and port.
     struct BinAnswers {
-        std::optional<int> nameCount;
-        std::optional<NameData> names;
-        std::optional<int> numberCount;
-        std::optional<NumberData> numbers;
+        std::optional<int> count;
+        std::optional<std::pair<int, BinFields>> data;
     };
-
-    BinAnswers& AnswersFor(const std::string& device, const std::string& port);
+    using BinKey = std::tuple<std::string, std::string, BinKind>;
 
     std::unique_ptr<PrintingService> inner_;
     std::optional<std::vector<PrinterEntry>> printers_;
     std::optional<DefaultPrinterAnswer> defaultPrinter_;
     std::optional<std::string> windowsDevice_;
     std::map<std::string, std::string> devicesValues_;
-    std::map<std::pair<std::string, std::string>, BinAnswers> bins_;
+    std::map<BinKey, BinAnswers> bins_;
 };
 
 } // namespace kevo::platform

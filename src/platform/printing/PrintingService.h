@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace kevo::platform {
@@ -35,19 +37,37 @@ struct DefaultPrinterAnswer {
 inline constexpr std::size_t kBinNameFieldLength = 24;
 using BinNameField = std::array<char, kBinNameFieldLength>;
 
+// What a driver tells of its bins: their names, or their numbers.
+enum class BinKind { Names, Numbers };
+
+// The fields that a bin data query fills: names or numbers. Which one the
+// variant holds is the query's kind (KindOf).
+using BinFields = std::variant<std::vector<BinNameField>, std::vector<std::uint16_t>>;
+
+inline BinKind KindOf(const BinFields& fields) {
+    return fields.index() == 0 ? BinKind::Names : BinKind::Numbers;
+}
+
+// count fields of the kind, all empty or 0.
+inline BinFields EmptyBinFields(BinKind kind, std::size_t count) {
+    if (kind == BinKind::Names)
+        return std::vector<BinNameField>(count, BinNameField{});
+    return std::vector<std::uint16_t>(count, 0);
+}
+
 // Everything the printer catalogue needs from the machine's printing
 // service. Texts are bytes exactly as the service gives them.
 //
-// The capability queries come in pairs, as Windows' DeviceCapabilities asks
-// a driver (the winspool service answers exactly what it returns): a count
-// query (more than 0: that many bins; 0 or less: none, or the count could
-// not be had; -1 is the usual failure answer) and a data query that fills
-// the fields and answers -1 when it fails.
+// A printer's bins are asked as Windows' DeviceCapabilities asks a driver
+// (the winspool service answers exactly what it returns), the same way for
+// names and for numbers: a count query (more than 0: that many bins; 0 or
+// less: none, or the count could not be had; -1 is the usual failure answer)
+// and a data query that fills the fields and answers -1 when it fails.
 class PrintingService {
 public:
     virtual ~PrintingService() = default;
 
-    // The installed printers in the service's order. Taken once per run.
+    // The installed printers in the service's order.
     virtual std::vector<PrinterEntry> EnumPrinters() = 0;
 
     // The default printer as the service reports it.
@@ -59,12 +79,27 @@ public:
     virtual std::string ProfileWindowsDevice() = 0;
     virtual std::string ProfileDevicesValue(const std::string& printer) = 0;
 
-    virtual int BinNameCount(const std::string& device, const std::string& port) = 0;
-    virtual int BinNames(const std::string& device, const std::string& port,
-                         std::vector<BinNameField>& out) = 0;
-    virtual int BinNumberCount(const std::string& device, const std::string& port) = 0;
-    virtual int BinNumbers(const std::string& device, const std::string& port,
-                           std::vector<std::uint16_t>& out) = 0;
+    // The count query of a kind of bin field.
+    virtual int BinCount(BinKind kind, const std::string& device, const std::string& port) = 0;
+    // The data query: fills out with fields of the kind that out holds. out
+    // comes as the caller made it, sized to the count it was given or not.
+    virtual int BinData(const std::string& device, const std::string& port, BinFields& out) = 0;
+
+    // The same queries for callers that want one kind typed.
+    int BinNameCount(const std::string& device, const std::string& port) {
+        return BinCount(BinKind::Names, device, port);
+    }
+    int BinNumberCount(const std::string& device, const std::string& port) {
+        return BinCount(BinKind::Numbers, device, port);
+    }
+    int BinNames(const std::string& device, const std::string& port,
+                 std::vector<BinNameField>& out) {
+        return TypedBinData(device, port, out);
+    }
+    int BinNumbers(const std::string& device, const std::string& port,
+                   std::vector<std::uint16_t>& out) {
+        return TypedBinData(device, port, out);
+    }
 
     // The bins of these printers (names as EnumPrinters gives them) will be
     // asked for soon: a service that can fetch them ahead, side by side, may
@@ -80,6 +115,16 @@ public:
     // kept, so that a dead service costs one wait per command, not one per
     // query. Services that keep nothing need not do anything.
     virtual void ForgetFailures() {}
+
+private:
+    template <typename Field>
+    int TypedBinData(const std::string& device, const std::string& port,
+                     std::vector<Field>& out) {
+        BinFields fields(std::move(out));
+        const int answer = BinData(device, port, fields);
+        out = std::get<std::vector<Field>>(std::move(fields));
+        return answer;
+    }
 };
 
 } // namespace kevo::platform

@@ -69,48 +69,40 @@ const SimulatedPrinter* SimulatedPrintingService::FindForBins(const std::string&
     return byName;
 }
 
-int SimulatedPrintingService::BinNameCount(const std::string& device, const std::string& port) {
+int SimulatedPrintingService::BinCount(BinKind kind, const std::string& device,
+                                       const std::string& port) {
     const SimulatedPrinter* printer = FindForBins(device, port);
     if (printer == nullptr)
         return -1;
-    if (printer->delayMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(printer->delayMs));
-    return printer->binNameCountAnswer.value_or(NaturalAnswer(printer->binNames.size()));
-}
-
-int SimulatedPrintingService::BinNames(const std::string& device, const std::string& port,
-                                       std::vector<BinNameField>& out) {
-    const SimulatedPrinter* printer = FindForBins(device, port);
-    if (printer == nullptr)
-        return -1;
-    const int answer = printer->binNameDataAnswer.value_or(NaturalAnswer(printer->binNames.size()));
-    if (answer < 0)
-        return answer;
-    out.assign(printer->binNames.size(), BinNameField{});
-    for (std::size_t i = 0; i < printer->binNames.size(); ++i) {
-        const std::string& name = printer->binNames[i];
-        std::copy_n(name.begin(), std::min(name.size(), kBinNameFieldLength), out[i].begin());
+    if (kind == BinKind::Names) {
+        if (printer->delayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(printer->delayMs));
+        return printer->binNameCountAnswer.value_or(NaturalAnswer(printer->binNames.size()));
     }
-    return answer;
-}
-
-int SimulatedPrintingService::BinNumberCount(const std::string& device, const std::string& port) {
-    const SimulatedPrinter* printer = FindForBins(device, port);
-    if (printer == nullptr)
-        return -1;
     return printer->binNumberCountAnswer.value_or(NaturalAnswer(printer->binNumbers.size()));
 }
 
-int SimulatedPrintingService::BinNumbers(const std::string& device, const std::string& port,
-                                         std::vector<std::uint16_t>& out) {
+int SimulatedPrintingService::BinData(const std::string& device, const std::string& port,
+                                      BinFields& out) {
     const SimulatedPrinter* printer = FindForBins(device, port);
     if (printer == nullptr)
         return -1;
+    const bool names = KindOf(out) == BinKind::Names;
     const int answer =
-        printer->binNumberDataAnswer.value_or(NaturalAnswer(printer->binNumbers.size()));
+        names ? printer->binNameDataAnswer.value_or(NaturalAnswer(printer->binNames.size()))
+              : printer->binNumberDataAnswer.value_or(NaturalAnswer(printer->binNumbers.size()));
     if (answer < 0)
         return answer;
-    out = printer->binNumbers;
+    if (!names) {
+        out = printer->binNumbers;
+        return answer;
+    }
+    std::vector<BinNameField> fields(printer->binNames.size(), BinNameField{});
+    for (std::size_t i = 0; i < printer->binNames.size(); ++i) {
+        const std::string& name = printer->binNames[i];
+        std::copy_n(name.begin(), std::min(name.size(), kBinNameFieldLength), fields[i].begin());
+    }
+    out = std::move(fields);
     return answer;
 }
 

@@ -28,12 +28,8 @@ public:
     // An unknown device fails every query (-1). A data query fills out with
     // all of the printer's fields, whatever its size was, and leaves it
     // untouched when it answers less than 0.
-    int BinNameCount(const std::string& device, const std::string& port) override;
-    int BinNames(const std::string& device, const std::string& port,
-                 std::vector<BinNameField>& out) override;
-    int BinNumberCount(const std::string& device, const std::string& port) override;
-    int BinNumbers(const std::string& device, const std::string& port,
-                   std::vector<std::uint16_t>& out) override;
+    int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
+    int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
 private:
     const SimulatedPrinter* FindForBins(const std::string& device, const std::string& port) const;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <variant>
 
 namespace kevo::platform::win {
 
@@ -70,6 +71,11 @@ int QueryFields(WinspoolApi& api, const std::string& device, const std::string& 
     fields.resize(static_cast<std::size_t>(answer));
     out = std::move(fields);
     return answer;
+}
+
+// DC_BINNAMES for bin names, DC_BINS for bin numbers.
+std::uint16_t CapabilityOf(BinKind kind) {
+    return kind == BinKind::Names ? kDcBinNames : kDcBins;
 }
 
 } // namespace
@@ -140,22 +146,16 @@ std::string WinspoolPrintingService::ProfileDevicesValue(const std::string& prin
     return api_->ProfileString("Devices", printer);
 }
 
-int WinspoolPrintingService::BinNameCount(const std::string& device, const std::string& port) {
-    return api_->Capability(device, port, kDcBinNames, nullptr, 0);
+int WinspoolPrintingService::BinCount(BinKind kind, const std::string& device,
+                                      const std::string& port) {
+    return api_->Capability(device, port, CapabilityOf(kind), nullptr, 0);
 }
 
-int WinspoolPrintingService::BinNames(const std::string& device, const std::string& port,
-                                      std::vector<BinNameField>& out) {
-    return QueryFields(*api_, device, port, kDcBinNames, out);
-}
-
-int WinspoolPrintingService::BinNumberCount(const std::string& device, const std::string& port) {
-    return api_->Capability(device, port, kDcBins, nullptr, 0);
-}
-
-int WinspoolPrintingService::BinNumbers(const std::string& device, const std::string& port,
-                                        std::vector<std::uint16_t>& out) {
-    return QueryFields(*api_, device, port, kDcBins, out);
+int WinspoolPrintingService::BinData(const std::string& device, const std::string& port,
+                                     BinFields& out) {
+    const std::uint16_t capability = CapabilityOf(KindOf(out));
+    return std::visit(
+        [&](auto& fields) { return QueryFields(*api_, device, port, capability, fields); }, out);
 }
 
 } // namespace kevo::platform::win

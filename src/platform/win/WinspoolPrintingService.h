@@ -45,12 +45,8 @@ public:
     // whose bins changed since the caller's count cannot write past the
     // buffer; out then holds as many fields as the driver answered. A driver
     // that counts more bins than there are 16-bit numbers fails (-1).
-    int BinNameCount(const std::string& device, const std::string& port) override;
-    int BinNames(const std::string& device, const std::string& port,
-                 std::vector<BinNameField>& out) override;
-    int BinNumberCount(const std::string& device, const std::string& port) override;
-    int BinNumbers(const std::string& device, const std::string& port,
-                   std::vector<std::uint16_t>& out) override;
+    int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
+    int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
     WinspoolApi& Api() { return *api_; }
 

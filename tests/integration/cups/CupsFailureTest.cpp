@@ -73,7 +73,7 @@ TEST(CupsSchedulerDownTest, NotRunningFailsAtOnce) {
 TEST(CupsSchedulerDownTest, StoppingMidRunNeitherCrashesNorRecovers) {
     SchedulerRestorer restore;
     Scheduler();
-    CupsPrintingService service;
+    CachedCupsService service;
     ASSERT_FALSE(service.EnumPrinters().empty()); // the connection is open now
     ASSERT_EQ(service.BinNameCount(kManualFeed, ""), 3);
 
@@ -88,7 +88,7 @@ TEST(CupsSchedulerDownTest, StoppingMidRunNeitherCrashesNorRecovers) {
     // Given up until the next command: a scheduler back meanwhile is not
     // asked again before it.
     Scheduler().Start();
-    EXPECT_TRUE(service.SchedulerGivenUp());
+    EXPECT_TRUE(service.Cups().SchedulerGivenUp());
     EXPECT_EQ(service.BinNameCount(kCaseVariants, ""), -1);
 }
 
@@ -115,7 +115,7 @@ TEST(CupsSchedulerFrozenTest, FailsWithinTenSecondsThenAtOnce) {
 TEST(CupsSchedulerFrozenTest, FreezingMidRunGivesUpOnce) {
     SchedulerRestorer restore;
     Scheduler();
-    CupsPrintingService service(platform::CupsServiceOptions{milliseconds(500)});
+    CachedCupsService service(platform::CupsServiceOptions{milliseconds(500)});
     ASSERT_FALSE(service.EnumPrinters().empty());
     ASSERT_EQ(service.BinNameCount(kManualFeed, ""), 3);
 

@@ -4,8 +4,11 @@
 // The private scheduler of this test process, holding the test printers.
 
 #include "PrivateScheduler.h"
+#include "platform/cups/CupsPrintingService.h"
+#include "platform/printing/CachingPrintingService.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace kevo::test {
@@ -31,6 +34,17 @@ PrivateScheduler& Scheduler();
 // Scheduler() with the printer of the system's sample laserjet driver too:
 // adding it takes half a second, so only the tests that need it ask for it.
 PrivateScheduler& WithSamplePrinter();
+
+// The CUPS service as the program uses it: under the cache that keeps every
+// printer's answers for the run.
+class CachedCupsService : public platform::CachingPrintingService {
+public:
+    explicit CachedCupsService(platform::CupsServiceOptions options = {})
+        : CachingPrintingService(std::make_unique<platform::CupsPrintingService>(options)) {}
+    platform::CupsPrintingService& Cups() {
+        return static_cast<platform::CupsPrintingService&>(Inner());
+    }
+};
 
 // A PPD of the test data.
 std::filesystem::path TestPpd(const std::string& file);

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <utility>
 
 namespace kevo::platform::testing {
 
@@ -37,34 +38,31 @@ public:
         const int n = ++calls["ProfileDevicesValue " + printer];
         return Failing(printer) ? std::string() : printer + "," + std::to_string(n);
     }
-    int BinNameCount(const std::string& device, const std::string& port) override {
-        const int n = ++calls["BinNameCount " + device + "|" + port];
+    // Counted under the typed names: "BinNameCount", "BinNames",
+    // "BinNumberCount", "BinNumbers".
+    int BinCount(BinKind kind, const std::string& device, const std::string& port) override {
+        const char* question = kind == BinKind::Names ? "BinNameCount " : "BinNumberCount ";
+        const int n = ++calls[question + device + "|" + port];
         return Failing(device) ? -1 : n;
     }
-    int BinNames(const std::string& device, const std::string& port,
-                 std::vector<BinNameField>& out) override {
-        const int n = ++calls["BinNames " + device + "|" + port];
+    int BinData(const std::string& device, const std::string& port, BinFields& out) override {
+        const bool names = KindOf(out) == BinKind::Names;
+        const int n = ++calls[(names ? "BinNames " : "BinNumbers ") + device + "|" + port];
         if (Failing(device))
             return -1;
-        out.assign(static_cast<std::size_t>(n), BinNameField{});
-        out[0][0] = static_cast<char>('0' + n);
-        return n;
-    }
-    int BinNumberCount(const std::string& device, const std::string& port) override {
-        const int n = ++calls["BinNumberCount " + device + "|" + port];
-        return Failing(device) ? -1 : n;
-    }
-    int BinNumbers(const std::string& device, const std::string& port,
-                   std::vector<std::uint16_t>& out) override {
-        const int n = ++calls["BinNumbers " + device + "|" + port];
-        if (Failing(device))
-            return -1;
-        out.assign(static_cast<std::size_t>(n), static_cast<std::uint16_t>(100 + n));
+        if (names) {
+            std::vector<BinNameField> fields(static_cast<std::size_t>(n), BinNameField{});
+            fields[0][0] = static_cast<char>('0' + n);
+            out = std::move(fields);
+        } else {
+            out = std::vector<std::uint16_t>(static_cast<std::size_t>(n),
+                                             static_cast<std::uint16_t>(100 + n));
+        }
         return n;
     }
     void ForgetFailures() override { ++calls["ForgetFailures"]; }
 
-    // The number of bin queries (of all four kinds) that reached the service.
+    // The number of bin queries (count and data, of both kinds) that reached the service.
     int BinQueries() const {
         int total = 0;
         for (const auto& [question, count] : calls) {
