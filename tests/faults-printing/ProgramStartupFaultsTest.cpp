@@ -6,9 +6,9 @@
 // mode says and end with status 0, leaving the setup file as it was.
 // Runs under Xvfb with openbox, watched from outside (tests/e2e's support).
 
-#include "Desktop.h"
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
+#include "WatchedProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -53,13 +53,14 @@ void PrintTo(const ProgramFault& run, std::ostream* out) {
     *out << run.name;
 }
 
-class ProgramStartupFaults : public ::testing::TestWithParam<ProgramFault> {
+class ProgramStartupFaults : public WatchedProgram,
+                             public ::testing::WithParamInterface<ProgramFault> {
 protected:
+    ProgramStartupFaults() : WatchedProgram("kevoconf") {}
+
     void SetUp() override {
-        folder_ = MakeTemporaryFolder("kevo-faults-e2e-");
-        DesktopOptions options;
-        options.windowManagerConfig = KEVO_E2E_OPENBOX_RC;
-        desktop_ = std::make_unique<Desktop>(folder_, options);
+        MakeFolder("kevo-faults-e2e-");
+        NewDesktop();
         scheduler_ = std::make_unique<test::PrivateScheduler>();
         scheduler_->Start();
         const TestPrinter office = OfficePrinter("Office", "file:///dev/null");
@@ -79,50 +80,11 @@ protected:
         program_.Stop();
         desktop_.reset();
         scheduler_.reset();
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
+        RemoveFolder();
     }
 
-    WindowWatcher& Watcher() { return desktop_->Watcher(); }
-
-    std::string Situation() {
-        std::string text = "windows seen:\n" + Watcher().Describe();
-        if (program_.Exit())
-            text += "kevoconf ended: " + program_.Exit()->Describe() + "\n";
-        text += "kevoconf output:\n" + FileTail(folder_ / "kevoconf.log", 2000);
-        return text;
-    }
-
-    // Waits until a window of the program with this title is mapped and
-    // active, so that keys go to it.
-    std::optional<WindowInfo> WaitForActiveWindow(const std::string& title, seconds limit) {
-        std::optional<WindowInfo> found;
-        Watcher().WaitUntil(
-            [&] {
-                for (const WindowInfo& window : Watcher().WindowsOf(program_.Pid())) {
-                    if (window.mapped && window.title == title &&
-                        Watcher().ActiveWindow() == window.id) {
-                        found = window;
-                        return true;
-                    }
-                }
-                return program_.HasExited();
-            },
-            Clock::now() + limit);
-        if (!found) {
-            ADD_FAILURE() << "no active window \"" << title << "\" of kevoconf within "
-                          << limit.count() << " s\n"
-                          << Situation();
-        }
-        return found;
-    }
-
-    bool WaitForEnd() {
-        const bool ended =
-            Watcher().WaitUntil([&] { return program_.HasExited(); }, Clock::now() + kStepLimit);
-        if (!ended)
-            ADD_FAILURE() << "kevoconf did not end\n" << Situation();
-        return ended;
+    std::string Situation() override {
+        return ProgramSituation("kevoconf output", folder_ / "kevoconf.log");
     }
 
     // The titles of the program's windows that were shown, the splash
@@ -136,13 +98,10 @@ protected:
         return titles;
     }
 
-    fs::path folder_;
     fs::path namesFile_;
     fs::path setupFile_;
     std::string setupText_;
-    std::unique_ptr<Desktop> desktop_;
     std::unique_ptr<test::PrivateScheduler> scheduler_;
-    ChildProcess program_;
 };
 
 TEST_P(ProgramStartupFaults, ReportsTheFaultWithinTheBoundAndEnds) {
@@ -172,14 +131,11 @@ TEST_P(ProgramStartupFaults, ReportsTheFaultWithinTheBoundAndEnds) {
     const auto window = WaitForActiveWindow(next, kStepLimit);
     ASSERT_TRUE(window);
     desktop_->PressKeys({modeTwo ? "Return" : "alt+F4"});
-    ASSERT_TRUE(WaitForEnd());
+    ASSERT_TRUE(WaitUntilExited(kStepLimit));
     std::printf("[ measured ] %s: start to end %lld ms\n", run.name,
                 static_cast<long long>(Since(program_.StartTime()).count()));
 
-    ASSERT_TRUE(program_.Exit().has_value());
-    EXPECT_TRUE(program_.Exit()->exited && program_.Exit()->code == 0)
-        << "kevoconf ended with " << program_.Exit()->Describe() << "\n"
-        << Situation();
+    ExpectEndedWithStatusZero();
     EXPECT_EQ(ShownTitles(), (std::vector<std::string>{kReportTitle, next})) << Situation();
     EXPECT_EQ(ReadFile(setupFile_), setupText_) << "the setup file was changed";
 }
