@@ -13,8 +13,6 @@ using core::KevoError;
 
 namespace {
 
-constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
-constexpr const char* kDevCapError = "DevCap Error";
 // The single entries of a driver that reports no bins: the automatic bin.
 constexpr const char* kDefaultBinName = "Default";
 constexpr const char* kDefaultBinNumber = "7";
@@ -46,10 +44,6 @@ std::string BinText(const platform::BinNameField& field) {
 // A bin number field: its decimal text.
 std::string BinText(std::uint16_t number) {
     return std::to_string(number);
-}
-
-std::string SystemErrorText(int code, const std::string& text) {
-    return "System Error.  Code: " + std::to_string(code) + ".\r\n" + text;
 }
 
 // Shows the wait pointer for its lifetime.

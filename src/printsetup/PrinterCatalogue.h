@@ -11,6 +11,16 @@
 
 namespace kevo::printsetup {
 
+// The texts of the catalogue's failures, as the user sees them.
+inline constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
+inline constexpr const char* kDevCapError = "DevCap Error";
+// A failure of the printing service: its code and its own text, which may be
+// empty, on a line of their own.
+inline constexpr const char* kSystemErrorLead = "System Error.  Code: ";
+inline std::string SystemErrorText(int code, const std::string& text) {
+    return kSystemErrorLead + std::to_string(code) + ".\r\n" + text;
+}
+
 // The lookup rule of every search in the catalogue's lists (printer names,
 // bin names, bin numbers): the whole entry is compared with the whole text,
 // ignoring letter case, and the position of the first match from the top is

@@ -246,7 +246,7 @@ TEST_P(StartupFaults, ShowTheirMessagesAndEndWithinTheBound) {
     ExpectSetupFileUntouched();
 }
 
-const std::string kSystemError = "System Error.  Code: ";
+const std::string kSystemError = printsetup::kSystemErrorLead;
 
 INSTANTIATE_TEST_SUITE_P(
     Scheduler, StartupFaults,

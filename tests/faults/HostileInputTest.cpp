@@ -12,6 +12,7 @@
 
 #include "main/ConfigTable.h"
 #include "main/SetupFile.h"
+#include "printsetup/PrinterCatalogue.h"
 #include "platform/profile/ProfileFile.h"
 
 #include <gtest/gtest.h>
@@ -486,7 +487,7 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
             dialog.PickPrinter(c.printer);
         } catch (const std::exception& error) {
             pickFailed = true;
-            EXPECT_STREQ(error.what(), "DevCap Error");
+            EXPECT_STREQ(error.what(), printsetup::kDevCapError);
             dialog.PickPrinter(0);
         }
         dialog.PickTray1(c.bin);

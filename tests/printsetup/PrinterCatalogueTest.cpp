@@ -19,8 +19,6 @@ using core::KevoError;
 using platform::SimulatedPrintingService;
 using Items = std::vector<std::string>;
 
-constexpr const char* kNoDefault = "There is no default printer currently selected";
-
 // Records the wait pointer's changes: "+" shown, "-" reset.
 class RecordingWaitPointer : public WaitPointer {
 public:
@@ -181,7 +179,7 @@ TEST(CatalogueBuild, DefaultPrinterIsWorkedOutFromTheServiceOrTheProfile) {
         Catalogue c(k.head + printers);
         const std::string error = c.BuildError();
         if (k.expected < 0) {
-            EXPECT_EQ(error, kNoDefault) << k.head;
+            EXPECT_EQ(error, kNoDefaultPrinter) << k.head;
             EXPECT_TRUE(c.catalogue.cboPrinters().items.empty()) << k.head;
         } else {
             EXPECT_EQ(error, "") << k.head;
@@ -194,7 +192,7 @@ TEST(CatalogueBuild, DefaultPrinterIsWorkedOutFromTheServiceOrTheProfile) {
 TEST(CatalogueBuild, NoDefaultPrinterLeavesTheListEmptyAndKeepsFailing) {
     for (const char* text : {"default-fails invalid-name\nprinter A\n", "printer A\n", ""}) {
         Catalogue c(text);
-        EXPECT_EQ(c.BuildError(), kNoDefault) << text;
+        EXPECT_EQ(c.BuildError(), kNoDefaultPrinter) << text;
         const PrinterCatalogue& cat = c.catalogue;
         EXPECT_TRUE(cat.cboPrinters().items.empty());
         EXPECT_EQ(cat.SelectedPosition(), -1);
@@ -208,14 +206,14 @@ TEST(CatalogueBuild, NoDefaultPrinterLeavesTheListEmptyAndKeepsFailing) {
                 c.catalogue.CurrentPrinterPosition();
                 ADD_FAILURE() << "no failure";
             } catch (const KevoError& error) {
-                EXPECT_STREQ(error.what(), kNoDefault);
+                EXPECT_STREQ(error.what(), kNoDefaultPrinter);
             }
         }
-        EXPECT_EQ(c.SelectError(0), kNoDefault);
+        EXPECT_EQ(c.SelectError(0), kNoDefaultPrinter);
         EXPECT_EQ(cat.SelectedPosition(), -1);
         EXPECT_EQ(c.pointer.log, "+-");
         // As the standard error report shows it.
-        EXPECT_EQ(core::StandardErrorText(kNoDefault),
+        EXPECT_EQ(core::StandardErrorText(kNoDefaultPrinter),
                   "There is no default printer currently selected.");
     }
 }
@@ -230,7 +228,7 @@ TEST(CatalogueBuild, SystemErrorOfTheDefaultPrinterQuery) {
 
 TEST(CatalogueBuild, DevCapErrorOfTheDefaultPrinterStillFillsThePrinterList) {
     Catalogue c("default B\nprinter A\nprinter B\nbin 1 X\nnames-data fail\n");
-    EXPECT_EQ(c.BuildError(), "DevCap Error");
+    EXPECT_EQ(c.BuildError(), kDevCapError);
     EXPECT_EQ(c.catalogue.cboPrinters().items, (Items{"A", "B"}));
     EXPECT_EQ(c.catalogue.SelectedPosition(), 1);
     EXPECT_EQ(c.catalogue.CurrentPrinterPosition(), 1);
@@ -415,12 +413,12 @@ TEST(BinLists, DriverAnswersAndTheListsTheyGive) {
         // handed nothing back: the fields are then empty.
         {twoBins + "names-data 0\nnumbers-data -2\n", {"Upper", "Lower"}, {"0", "0"}, ""},
         // The data query fails after a good count.
-        {twoBins + "names-data fail\n", {}, {"prev"}, "DevCap Error"},
-        {twoBins + "numbers-data fail\n", {"Upper", "Lower"}, {}, "DevCap Error"},
+        {twoBins + "names-data fail\n", {}, {"prev"}, kDevCapError},
+        {twoBins + "numbers-data fail\n", {"Upper", "Lower"}, {}, kDevCapError},
         // A count too large to be true is a failing driver, not a reason to
         // allocate gigabytes.
-        {twoBins + "names-count 2147483647\n", {}, {"prev"}, "DevCap Error"},
-        {twoBins + "numbers-count 65537\n", {"Upper", "Lower"}, {}, "DevCap Error"},
+        {twoBins + "names-count 2147483647\n", {}, {"prev"}, kDevCapError},
+        {twoBins + "numbers-count 65537\n", {"Upper", "Lower"}, {}, kDevCapError},
     };
     for (const Case& k : cases) {
         Catalogue c("default Prev\nprinter Prev\nbin-name prev\nbin-number 9\n"
@@ -473,7 +471,7 @@ TEST(BinLists, FailureLeavesTheNewPrinterDetailsAndTheStatedLists) {
     PrinterCatalogue& cat = c.catalogue;
     cat.SetListPosition(CatalogueElement::cboTray1, 1);
 
-    EXPECT_EQ(c.SelectError(1), "DevCap Error");
+    EXPECT_EQ(c.SelectError(1), kDevCapError);
     EXPECT_EQ(cat.SelectedPosition(), 1);
     EXPECT_EQ(cat.CurrentPrinterPosition(), 1);
     EXPECT_EQ(cat.DeviceBuffer(), "BadNames");
@@ -490,7 +488,7 @@ TEST(BinLists, FailureLeavesTheNewPrinterDetailsAndTheStatedLists) {
     EXPECT_EQ(cat.cboTray2Num().items, (Items{"1", "2"}));
     EXPECT_EQ(cat.FindBinName(""), -1);
 
-    EXPECT_EQ(c.SelectError(2), "DevCap Error");
+    EXPECT_EQ(c.SelectError(2), kDevCapError);
     EXPECT_EQ(cat.lblPort(), "NumPort");
     EXPECT_EQ(cat.cboTray1().items, Items{"Front"});
     EXPECT_EQ(cat.cboTray1().selected, 0);

@@ -347,9 +347,9 @@ TEST_F(WinspoolCatalogue, DefaultPrinterFailuresAsTheUserSeesThem) {
         std::string report;
     };
     const Case cases[] = {
-        {kErrorInvalidName, "There is no default printer currently selected."},
-        {5, "System Error.  Code: 5.\r\nAccess is denied."},
-        {1801, "System Error.  Code: 1801.\r\nThe printer name is invalid."},
+        {kErrorInvalidName, std::string(printsetup::kNoDefaultPrinter) + "."},
+        {5, printsetup::SystemErrorText(5, "Access is denied.")},
+        {1801, printsetup::SystemErrorText(1801, "The printer name is invalid.")},
     };
     for (const Case& c : cases) {
         FakeWinspool fresh;

@@ -88,7 +88,7 @@ std::vector<std::string> ShownNames(const DumpedPrinter& p) {
     if (p.nameCount <= 0)
         return {"Default"};
     if (p.nameAnswer && *p.nameAnswer == -1)
-        return {"DevCap Error"};
+        return {printsetup::kDevCapError};
     std::vector<std::string> names;
     for (const std::string& field : p.nameFields)
         names.push_back(ShownBinName(field));
@@ -99,7 +99,7 @@ std::vector<std::string> ShownNumbers(const DumpedPrinter& p) {
     if (p.numberCount <= 0)
         return {"7"};
     if (p.numberAnswer && *p.numberAnswer == -1)
-        return {"DevCap Error"};
+        return {printsetup::kDevCapError};
     std::vector<std::string> numbers;
     for (const unsigned number : p.numbers)
         numbers.push_back(std::to_string(number));
