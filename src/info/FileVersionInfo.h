@@ -17,7 +17,4 @@ namespace kevo::info {
 // code page, as the A functions give them.
 std::unique_ptr<VersionInformation> FileVersionInformation(std::string path);
 
-// The full path of the running program's own file (GetModuleFileNameA).
-std::string ProgramFilePath();
-
 } // namespace kevo::info

@@ -93,19 +93,4 @@ std::unique_ptr<VersionInformation> FileVersionInformation(std::string path) {
     return std::make_unique<FileVersion>(std::move(path));
 }
 
-std::string ProgramFilePath() {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            return {};
-        if (length < buffer.size())
-            return std::string(buffer.data(), length);
-        if (buffer.size() >= 32768)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 } // namespace kevo::info

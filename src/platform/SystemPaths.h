@@ -5,6 +5,10 @@
 
 namespace kevo::platform {
 
+// The full path of the running program's executable; empty when the system
+// cannot tell.
+std::string ExecutablePath();
+
 // The folder of the running program's executable, with its trailing
 // separator; empty when the system cannot tell.
 std::string ExecutableDirectory();

@@ -11,19 +11,22 @@
 
 namespace kevo::platform {
 
-std::string ExecutableDirectory() {
+std::string ExecutablePath() {
     std::vector<char> buffer(4096);
     for (;;) {
         const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0)
             return {};
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            std::string path(buffer.data(), static_cast<std::size_t>(length));
-            const auto slash = path.rfind('/');
-            return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-        }
+        if (static_cast<std::size_t>(length) < buffer.size())
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string ExecutableDirectory() {
+    const std::string path = ExecutablePath();
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string SetupFileFolder() {

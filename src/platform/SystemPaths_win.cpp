@@ -22,7 +22,7 @@ bool IsSeparator(char c) {
 
 } // namespace
 
-std::string ExecutableDirectory() {
+std::string ExecutablePath() {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {
         const DWORD length =
@@ -30,15 +30,18 @@ std::string ExecutableDirectory() {
         if (length == 0)
             return {};
         // A path that fills the buffer may have been cut.
-        if (length < buffer.size()) {
-            std::string path(buffer.data(), length);
-            const auto separator = path.find_last_of("\\/");
-            return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-        }
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
         if (buffer.size() >= 32768)
             return {};
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string ExecutableDirectory() {
+    const std::string path = ExecutablePath();
+    const auto separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
 std::string SetupFileFolder() {
