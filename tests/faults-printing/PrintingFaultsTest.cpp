@@ -387,7 +387,7 @@ TEST_P(MidCheckFaults, GiveTheRealAnswersOrTheFallbackBinsWithinOneWait) {
     const MidCheckFault& fault = GetParam();
     // Side by side although the scheduler is near, as with a far one.
     platform::CupsServiceOptions options;
-    options.sideBySideWhenNear = true;
+    options.sideBySide = platform::CupsServiceOptions::SideBySide::Always;
     auto cups = platform::MakeCupsPrintingService(options);
     auto failing =
         std::make_unique<ActionBeforeBins>(std::move(cups), "Used", [&] { Apply(fault.fault); });

@@ -63,6 +63,10 @@ public:
     // does not wait for it. True when connected.
     bool Open();
 
+    // Closes the connection, so that the scheduler may count it gone; the
+    // next request connects again.
+    void Close();
+
     // True once the scheduler could not be reached or did not answer: every
     // later request fails at once with the same failure, until Retry().
     bool GaveUp() const { return gaveUp_; }
@@ -96,7 +100,6 @@ public:
 
 private:
     http_t* Connect();
-    void Close();
     void RecordFailure(CupsFailure failure, int status);
     void RecordTransportFailure();
     static int OnTimeout(http_t* http, void* self);

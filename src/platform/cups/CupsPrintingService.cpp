@@ -309,18 +309,20 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     // and asks for it meanwhile, unless the default is told within
     // kNearAnswer: a near scheduler, where this thread asks for the list
     // itself, as for everything. With the list, the workers that the bins
-    // will want connect too. A scheduler behind a local socket is near by
+    // will want are started too. A scheduler behind a local socket is near by
     // definition: no worker is started for it.
-    const bool localSocket =
-        !server_.empty() && server_.front() == '/' && !options_.sideBySideWhenNear;
+    using SideBySide = CupsServiceOptions::SideBySide;
+    const bool always = options_.sideBySide == SideBySide::Always;
+    const bool localSocket = !server_.empty() && server_.front() == '/';
+    const bool oneAtATime =
+        options_.sideBySide == SideBySide::Never || (localSocket && !always);
     std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
-    if (!listAsked_ && !localSocket && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
+    if (!listAsked_ && !oneAtATime && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
         listAsked_ = true;
         answered = std::make_shared<FirstAnswer>();
         auto promise = std::make_shared<std::promise<std::shared_ptr<Listed>>>();
         pendingList_ = promise->get_future();
-        const bool always = options_.sideBySideWhenNear;
         workers->Post([promise, answered, workers, always](CupsConnection& worker) {
             auto listed = std::make_shared<Listed>();
             try {
@@ -339,8 +341,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     const auto asked = std::chrono::steady_clock::now();
     cups_dest_t* dest = connection.DefaultDestination();
     if (answered) {
-        sideBySide_ =
-            options_.sideBySideWhenNear || std::chrono::steady_clock::now() - asked > kNearAnswer;
+        sideBySide_ = always || std::chrono::steady_clock::now() - asked > kNearAnswer;
         answered->Tell();
     }
     if (dest != nullptr) {
@@ -450,7 +451,8 @@ CupsPrintingService::BinAnswer CupsPrintingService::FetchBins(const std::string&
 }
 
 void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
-    if (!(sideBySide_ || options_.sideBySideWhenNear) || Connection().GaveUp())
+    if (!(sideBySide_ || options_.sideBySide == CupsServiceOptions::SideBySide::Always) ||
+        options_.sideBySide == CupsServiceOptions::SideBySide::Never || Connection().GaveUp())
         return;
     struct Task {
         std::string printer;

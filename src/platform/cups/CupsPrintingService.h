@@ -42,9 +42,10 @@ struct CupsServiceOptions {
     // wait (plus the second that libcups itself waits for a request to be
     // taken up) per command, however many queries follow: about 3 s.
     std::chrono::milliseconds requestTimeout{2000};
-    // Questions are asked side by side only when the scheduler is far (see
-    // CupsPrintingService); with this, also when it is near (for tests).
-    bool sideBySideWhenNear = false;
+    // When questions are asked side by side: only when the scheduler is far
+    // (see CupsPrintingService), or, for tests, always or never.
+    enum class SideBySide { WhenFar, Always, Never };
+    SideBySide sideBySide = SideBySide::WhenFar;
 };
 
 // Not thread-safe: one thread uses a service object at a time. The
@@ -55,7 +56,8 @@ struct CupsServiceOptions {
 //
 // A far scheduler costs a round trip per request, so questions that do not
 // depend on each other are asked side by side, by worker threads that each
-// keep a connection of their own (CupsWorkers), at most kMaxConnections
+// open a connection of their own while they have questions (CupsWorkers),
+// at most kMaxConnections
 // connections with the service's own: the printer list while the default
 // printer is asked, and the bins of the printers named to Prefetch. Their
 // answers are kept as if asked one at a time; what failed there is asked

@@ -64,12 +64,11 @@ void CupsWorkers::RunAll(std::vector<Job> jobs) {
     }
     work_.notify_all();
     std::unique_lock lock(mutex_);
-    done_.wait(lock, [&] { return left == 0; });
+    done_.wait(lock, [&] { return left == 0 && running_ == 0; });
 }
 
 void CupsWorkers::Work() {
     CupsConnection connection(server_, port_, timeout_);
-    connection.Open();
     int epoch = epoch_;
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -78,13 +77,25 @@ void CupsWorkers::Work() {
             return;
         Job job = std::move(jobs_.front());
         jobs_.pop_front();
+        ++running_;
         lock.unlock();
         if (epoch != epoch_) {
             epoch = epoch_;
             connection.Retry();
         }
-        job(connection);
+        job(connection); // connects at the first request
         lock.lock();
+        // With nothing more to do, the connection goes before the caller of
+        // RunAll goes on: a scheduler that limits the connections of one
+        // client must have room for the service's own again. Otherwise the
+        // next job is taken at once, under this same lock.
+        if (jobs_.empty()) {
+            lock.unlock();
+            connection.Close();
+            lock.lock();
+        }
+        --running_;
+        done_.notify_all();
     }
 }
 

@@ -8,10 +8,12 @@
 // each worker thread sets its own password callback (CupsConnection does
 // when it connects).
 //
-// Workers are started on demand, up to a fixed number, and keep their
-// connections open for the run, so that a later question does not pay for
-// connecting again. Each connection waits no longer than the request
-// timeout, as the service's own does.
+// Workers are started on demand, up to a fixed number. A worker connects at
+// its first job and closes its connection when no job is left to take, so
+// that between bursts of questions the service's own connection is the only
+// one that the scheduler counts (a scheduler may limit the connections of
+// one client). Each connection waits no longer than the request timeout, as
+// the service's own does.
 
 #include "platform/cups/CupsConnection.h"
 
@@ -39,16 +41,16 @@ public:
     CupsWorkers& operator=(const CupsWorkers&) = delete;
 
     // Starts workers until there are `count` (never fewer than there are,
-    // and fewer when the system has no more threads to give); each connects
-    // at once, before it is given a job. Any thread may ask.
+    // and fewer when the system has no more threads to give). Any thread may
+    // ask.
     void Grow(int count);
     int Count() const;
 
     // Queues a job for the next free worker.
     void Post(Job job);
 
-    // Runs the jobs on the workers and returns once every one has run.
-    // Needs at least one worker.
+    // Runs the jobs on the workers and returns once every one has run and
+    // the workers have closed their connections. Needs at least one worker.
     void RunAll(std::vector<Job> jobs);
 
     // A new command of the user's: every worker's connection tries a
@@ -67,6 +69,8 @@ private:
     std::deque<Job> jobs_;
     bool stopping_ = false;
     std::atomic<int> epoch_{0};
+    // Workers in the middle of a job (or of closing after it).
+    int running_ = 0;
     std::vector<std::thread> threads_;
 };
 

@@ -134,15 +134,17 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
     Scheduler().LimitClientsPerHost(GetParam().clientsPerHost);
     std::vector<std::string> alone;
     {
-        PrinterCatalogue catalogue(*service_);
+        platform::CupsServiceOptions oneAtATime;
+        oneAtATime.sideBySide = platform::CupsServiceOptions::SideBySide::Never;
+        CachedCupsService reference(oneAtATime);
+        PrinterCatalogue catalogue(reference);
         catalogue.FormCreate();
         alone = EveryPrinterShown(catalogue);
     }
     // Side by side although the scheduler is near, as with a far one.
     platform::CupsServiceOptions options;
-    options.sideBySideWhenNear = true;
-    service_ = std::make_unique<platform::CachingPrintingService>(
-        platform::MakeCupsPrintingService(options));
+    options.sideBySide = platform::CupsServiceOptions::SideBySide::Always;
+    service_ = std::make_unique<CachedCupsService>(options);
     catalogue_ = std::make_unique<PrinterCatalogue>(*service_);
     catalogue_->FormCreate();
     platform::CupsConnection::ResetMostOpen();
