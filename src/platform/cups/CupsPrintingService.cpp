@@ -309,7 +309,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     // and asks for it meanwhile, unless the default is told within
     // kNearAnswer: a near scheduler, where this thread asks for the list
     // itself, as for everything. With the list, the workers that the bins
-    // will want are started too. A scheduler behind a local socket is near by
+    // will want connect too. A scheduler behind a local socket is near by
     // definition: no worker is started for it.
     using SideBySide = CupsServiceOptions::SideBySide;
     const bool always = options_.sideBySide == SideBySide::Always;

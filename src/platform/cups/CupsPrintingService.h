@@ -56,7 +56,7 @@ struct CupsServiceOptions {
 //
 // A far scheduler costs a round trip per request, so questions that do not
 // depend on each other are asked side by side, by worker threads that each
-// open a connection of their own while they have questions (CupsWorkers),
+// keep a connection of their own until the burst is done (CupsWorkers),
 // at most kMaxConnections
 // connections with the service's own: the printer list while the default
 // printer is asked, and the bins of the printers named to Prefetch. Their

@@ -64,38 +64,50 @@ void CupsWorkers::RunAll(std::vector<Job> jobs) {
     }
     work_.notify_all();
     std::unique_lock lock(mutex_);
-    done_.wait(lock, [&] { return left == 0 && running_ == 0; });
+    done_.wait(lock, [&] { return left == 0; });
+    // Every worker lets its connection go before the caller goes on: a
+    // scheduler that limits the connections of one client must have room
+    // for the service's own again. A worker held up elsewhere is not waited
+    // for longer than a request may take.
+    ++release_;
+    released_ = 0;
+    const std::size_t workers = threads_.size();
+    work_.notify_all();
+    done_.wait_for(lock, timeout_, [&] { return released_ >= workers; });
 }
 
 void CupsWorkers::Work() {
     CupsConnection connection(server_, port_, timeout_);
-    int epoch = epoch_;
     std::unique_lock lock(mutex_);
+    // Taken before connecting, so that a release that comes meanwhile
+    // closes this connection too.
+    int release = release_;
+    lock.unlock();
+    connection.Open();
+    int epoch = epoch_;
+    lock.lock();
     for (;;) {
-        work_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
+        work_.wait(lock, [&] { return stopping_ || !jobs_.empty() || release != release_; });
         if (stopping_)
             return;
+        if (jobs_.empty()) {
+            release = release_;
+            lock.unlock();
+            connection.Close();
+            lock.lock();
+            ++released_;
+            done_.notify_all();
+            continue;
+        }
         Job job = std::move(jobs_.front());
         jobs_.pop_front();
-        ++running_;
         lock.unlock();
         if (epoch != epoch_) {
             epoch = epoch_;
             connection.Retry();
         }
-        job(connection); // connects at the first request
+        job(connection); // connects again after a release
         lock.lock();
-        // With nothing more to do, the connection goes before the caller of
-        // RunAll goes on: a scheduler that limits the connections of one
-        // client must have room for the service's own again. Otherwise the
-        // next job is taken at once, under this same lock.
-        if (jobs_.empty()) {
-            lock.unlock();
-            connection.Close();
-            lock.lock();
-        }
-        --running_;
-        done_.notify_all();
     }
 }
 

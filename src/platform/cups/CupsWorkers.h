@@ -8,12 +8,13 @@
 // each worker thread sets its own password callback (CupsConnection does
 // when it connects).
 //
-// Workers are started on demand, up to a fixed number. A worker connects at
-// its first job and closes its connection when no job is left to take, so
-// that between bursts of questions the service's own connection is the only
-// one that the scheduler counts (a scheduler may limit the connections of
-// one client). Each connection waits no longer than the request timeout, as
-// the service's own does.
+// Workers are started on demand, up to a fixed number, and connect as they
+// start, so that their first questions do not wait for it. Once RunAll's
+// jobs are done every worker closes its connection (and connects again for
+// its next job): after a burst of questions the service's own connection is
+// the only one that the scheduler counts, as a scheduler may limit the
+// connections of one client. Each connection waits no longer than the
+// request timeout, as the service's own does.
 
 #include "platform/cups/CupsConnection.h"
 
@@ -41,8 +42,8 @@ public:
     CupsWorkers& operator=(const CupsWorkers&) = delete;
 
     // Starts workers until there are `count` (never fewer than there are,
-    // and fewer when the system has no more threads to give). Any thread may
-    // ask.
+    // and fewer when the system has no more threads to give); each connects
+    // at once, before it is given a job. Any thread may ask.
     void Grow(int count);
     int Count() const;
 
@@ -69,8 +70,10 @@ private:
     std::deque<Job> jobs_;
     bool stopping_ = false;
     std::atomic<int> epoch_{0};
-    // Workers in the middle of a job (or of closing after it).
-    int running_ = 0;
+    // Counts RunAll's requests that the workers close their connections,
+    // and the workers that have closed since the last.
+    int release_ = 0;
+    std::size_t released_ = 0;
     std::vector<std::thread> threads_;
 };
 
