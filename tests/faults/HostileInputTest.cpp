@@ -12,8 +12,8 @@
 
 #include "main/ConfigTable.h"
 #include "main/SetupFile.h"
-#include "printsetup/PrinterCatalogue.h"
 #include "platform/profile/ProfileFile.h"
+#include "printsetup/PrinterCatalogue.h"
 
 #include <gtest/gtest.h>
 

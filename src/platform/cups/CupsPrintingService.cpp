@@ -314,8 +314,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     using SideBySide = CupsServiceOptions::SideBySide;
     const bool always = options_.sideBySide == SideBySide::Always;
     const bool localSocket = !server_.empty() && server_.front() == '/';
-    const bool oneAtATime =
-        options_.sideBySide == SideBySide::Never || (localSocket && !always);
+    const bool oneAtATime = options_.sideBySide == SideBySide::Never || (localSocket && !always);
     std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
     if (!listAsked_ && !oneAtATime && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
@@ -451,8 +450,8 @@ CupsPrintingService::BinAnswer CupsPrintingService::FetchBins(const std::string&
 }
 
 void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
-    if (!(sideBySide_ || options_.sideBySide == CupsServiceOptions::SideBySide::Always) ||
-        options_.sideBySide == CupsServiceOptions::SideBySide::Never || Connection().GaveUp())
+    const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
+    if (!(sideBySide_ || always) || Connection().GaveUp())
         return;
     struct Task {
         std::string printer;

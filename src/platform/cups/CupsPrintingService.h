@@ -56,12 +56,12 @@ struct CupsServiceOptions {
 //
 // A far scheduler costs a round trip per request, so questions that do not
 // depend on each other are asked side by side, by worker threads that each
-// keep a connection of their own until the burst is done (CupsWorkers),
-// at most kMaxConnections
-// connections with the service's own: the printer list while the default
-// printer is asked, and the bins of the printers named to Prefetch. Their
-// answers are kept as if asked one at a time; what failed there is asked
-// again the usual way, since a worker's connection may fail alone.
+// keep a connection of their own until their burst is done (CupsWorkers), at
+// most kMaxConnections connections with the service's own: the printer list
+// while the default printer is asked, and the bins of the printers named to
+// Prefetch. Their answers are kept as if asked one at a time; what failed
+// there is asked again the usual way, since a worker's connection may fail
+// alone.
 //
 // A near scheduler (one whose default printer is answered within
 // kNearAnswer) answers one request at a time on cores that the program

@@ -17,15 +17,15 @@ namespace kevo::platform {
 // per run, or, when it failed, at most once per command of the user's. It
 // is the one place that keeps answers for the run: the catalogue asks it
 // whenever it needs the printer list, and the services below keep no more
-// than one printer's bins. Printers are not refreshed while the program runs, and asking a driver for
-// its bins is slow (a PPD fetch on CUPS), so the consistency check, which
-// selects printers line after line, must not repeat it: per device and port
-// the count and data answers of each kind of bin field are kept, failures
-// included, and the printer list, the default printer and the
-// profile values are taken once. ForgetFailures drops the failures (and the
-// empty profile values, which a failed look-up gives too), so that the next
-// command asks for them again; the printer list stays. Not for use from
-// several threads at once.
+// than one printer's bins. Printers are not refreshed while the program
+// runs, and asking a driver for its bins is slow (a PPD fetch on CUPS), so
+// the consistency check, which selects printers line after line, must not
+// repeat it: per device and port the count and data answers of each kind of
+// bin field are kept, failures included, and the printer list, the default
+// printer and the profile values are taken once. ForgetFailures drops the
+// failures (and the empty profile values, which a failed look-up gives too),
+// so that the next command asks for them again; the printer list stays. Not
+// for use from several threads at once.
 class CachingPrintingService : public PrintingService {
 public:
     explicit CachingPrintingService(std::unique_ptr<PrintingService> inner);

@@ -118,8 +118,7 @@ public:
 
 private:
     template <typename Field>
-    int TypedBinData(const std::string& device, const std::string& port,
-                     std::vector<Field>& out) {
+    int TypedBinData(const std::string& device, const std::string& port, std::vector<Field>& out) {
         BinFields fields(std::move(out));
         const int answer = BinData(device, port, fields);
         out = std::get<std::vector<Field>>(std::move(fields));
