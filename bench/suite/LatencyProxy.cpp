@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "LatencyProxy.h"
+#include "SchedulerJobs.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -123,23 +124,14 @@ void Receive(Direction& direction, Clock::time_point release) {
 
 LatencyProxy::LatencyProxy(int targetPort, std::chrono::milliseconds oneWay)
     : targetPort_(targetPort), oneWay_(oneWay) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listenFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listenFd_, 64) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        pipe2(wakeFds_, O_CLOEXEC) != 0) {
+    const test::LoopbackListener listener = test::ListenOnLoopback(64, "the latency proxy");
+    listenFd_ = listener.fd;
+    port_ = listener.port;
+    if (pipe2(wakeFds_, O_CLOEXEC) != 0) {
         const std::string why = std::strerror(errno);
-        if (listenFd_ >= 0)
-            close(listenFd_);
-        throw std::runtime_error("latency proxy: cannot listen: " + why);
+        close(listenFd_);
+        throw std::runtime_error("the latency proxy cannot make its wake-up pipe: " + why);
     }
-    port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { Run(); });
 }
 

@@ -169,12 +169,9 @@ void PrinterCatalogue::FormCreate() {
     cboPrinters_.selected = -1;
     Notify(CatalogueElement::cboPrinters);
 
-    const std::size_t count = service_.EnumPrinters().size();
-    for (std::size_t i = 0; i < count; ++i) {
-        currentIndex_ = static_cast<int>(i);
-        FetchCurrentPrinter();
-        cboPrinters_.items.push_back(device_);
-    }
+    // The enumeration gives the names as the device buffer holds them.
+    for (const platform::PrinterEntry& entry : service_.EnumPrinters())
+        cboPrinters_.items.push_back(InBuffer(entry.name, kBufferSize));
     Notify(CatalogueElement::cboPrinters);
 
     currentIndex_ = defaultPosition;

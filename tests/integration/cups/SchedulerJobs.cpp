@@ -8,6 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 namespace kevo::test {
@@ -35,20 +37,32 @@ int WaitForJobEnd(const std::string& printer, int jobId, std::chrono::millisecon
     return 0;
 }
 
-SocketPrinter::SocketPrinter() {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+LoopbackListener ListenOnLoopback(int backlog, const std::string& what) {
+    LoopbackListener listener;
+    listener.fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listener_, 4) != 0 ||
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        if (listener_ >= 0)
-            close(listener_);
-        throw std::runtime_error("the socket printer cannot listen");
+    if (listener.fd < 0 ||
+        setsockopt(listener.fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+        bind(listener.fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listener.fd, backlog) != 0 ||
+        getsockname(listener.fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        const std::string why = std::strerror(errno);
+        if (listener.fd >= 0)
+            close(listener.fd);
+        throw std::runtime_error(what + " cannot listen: " + why);
     }
-    port_ = ntohs(address.sin_port);
+    listener.port = ntohs(address.sin_port);
+    return listener;
+}
+
+SocketPrinter::SocketPrinter() {
+    const LoopbackListener listener = ListenOnLoopback(4, "the socket printer");
+    listener_ = listener.fd;
+    port_ = listener.port;
     thread_ = std::thread([this] { Serve(); });
 }
 

@@ -31,6 +31,16 @@ int WaitForJobEnd(const std::string& printer, int jobId, std::chrono::millisecon
 // reaches it: what each connection brought is kept. A raw queue whose device
 // is a file gets nothing from the scheduler (nothing copies the document
 // when there is no filter); one whose device is this gets the document.
+// A TCP socket listening on a free port of 127.0.0.1 (close-on-exec, the
+// address reusable at once) with this backlog; throws std::runtime_error,
+// naming `what` and the system's reason, when it cannot. Gives the socket
+// and its port.
+struct LoopbackListener {
+    int fd = -1;
+    int port = 0;
+};
+LoopbackListener ListenOnLoopback(int backlog, const std::string& what);
+
 class SocketPrinter {
 public:
     // Listens on a free port; throws std::runtime_error when it cannot.
