@@ -45,8 +45,7 @@ LoopbackListener ListenOnLoopback(int backlog, const std::string& what) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (listener.fd < 0 ||
-        setsockopt(listener.fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+    if (listener.fd < 0 || setsockopt(listener.fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         bind(listener.fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         listen(listener.fd, backlog) != 0 ||
         getsockname(listener.fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
