@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "printsetup/PrinterCatalogue.h"
 
+#include "platform/text/TextCoding.h"
+
 #include "core/ErrorReport.h"
 
 #include <algorithm>
@@ -17,15 +19,11 @@ namespace {
 constexpr const char* kDefaultBinName = "Default";
 constexpr const char* kDefaultBinNumber = "7";
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // A text as a buffer of bufferSize characters (terminator included) holds it:
 // up to its first NUL, at most bufferSize - 1 characters.
 std::string InBuffer(std::string_view text, std::size_t bufferSize) {
     text = text.substr(0, text.find('\0'));
-    return std::string(text.substr(0, bufferSize - 1));
+    return platform::CutToCharacters(text, bufferSize - 1);
 }
 
 // A bin name field: up to its first NUL, at most the whole field, trimmed of
@@ -66,19 +64,9 @@ private:
 
 } // namespace
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 int FindInList(const std::vector<std::string>& items, std::string_view text) {
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (SameTextIgnoringCase(items[i], text))
+        if (platform::SameTextIgnoringCase(items[i], text))
             return static_cast<int>(i);
     }
     return -1;
@@ -140,7 +128,7 @@ int PrinterCatalogue::WorkOutDefaultPrinter() {
 
     const std::vector<platform::PrinterEntry> printers = service_.EnumPrinters();
     for (std::size_t i = 0; i < printers.size(); ++i) {
-        if (SameTextIgnoringCase(printers[i].name, name))
+        if (platform::SameTextIgnoringCase(printers[i].name, name))
             return static_cast<int>(i);
     }
     throw KevoError(kNoDefaultPrinter);

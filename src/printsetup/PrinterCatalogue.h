@@ -27,19 +27,15 @@ inline std::string SystemErrorText(int code, const std::string& text) {
 // given, or -1 when no entry matches. A text that is only the beginning of
 // an entry does not match it.
 //
-// - Letter case is folded for the ASCII letters A-Z only. Texts are bytes
-//   whose encoding the program does not know (UTF-8 from CUPS, whatever a
-//   setup file was written in), so other letters, "É" and "é" for example,
-//   count as different, as printer names do in CUPS.
+// - Letter case is ignored as Windows' ordinal comparison ignores it: each
+//   character after simple Unicode upper-case mapping, the same in every
+//   locale, so "É" finds "é" ("BÜRO" finds "Büro").
 // - An empty text matches an empty entry. Printer names and bin numbers are
 //   never empty; only a bin whose name is blank after trimming gives an
 //   empty entry, and the print setup dialog stores that empty name for a
 //   line when the user picks the bin, so the check must find it again.
 //   Without an empty entry an empty text is never found.
 int FindInList(const std::vector<std::string>& items, std::string_view text);
-
-// Whether two texts are equal when ASCII letter case is ignored.
-bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 
 // A drop-down list of the print setup dialog as plain data.
 struct CatalogueList {

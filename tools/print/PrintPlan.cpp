@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "PrintPlan.h"
 
+#include "platform/text/TextCoding.h"
+
 #include "CheckReport.h"
 #include "JsonWriter.h"
 #include "TextQuoting.h"
@@ -91,7 +93,7 @@ void WriteLine(JsonWriter& json, const SetupLine& line) {
 
 const SetupLine* FindNamedLine(const std::vector<SetupLine>& lines, std::string_view name) {
     for (const SetupLine& line : lines) {
-        if (printsetup::SameTextIgnoringCase(line.name, name))
+        if (platform::SameTextIgnoringCase(line.name, name))
             return &line;
     }
     return nullptr;

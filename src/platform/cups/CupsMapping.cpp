@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/cups/CupsMapping.h"
 
+#include "platform/text/TextCoding.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -12,10 +14,6 @@ bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= ' ';
 }
 
-bool IsUtf8Continuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);
@@ -24,31 +22,11 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// The longest prefix of at most `limit` bytes that does not end inside a
-// UTF-8 character. Only a real continuation sequence moves the cut back (at
-// most three bytes), so text in a single-byte encoding is cut at the limit.
-std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit)
-        return text;
-    std::size_t cut = limit;
-    std::size_t back = 0;
-    while (cut > 0 && back < 3 && IsUtf8Continuation(text[cut])) {
-        --cut;
-        ++back;
-    }
-    const auto lead = static_cast<unsigned char>(text[cut]);
-    if (back == 0 || lead < 0xC0)
-        return text.substr(0, limit); // not a multi-byte character after all
-    return text.substr(0, cut);
-}
-
 } // namespace
 
 BinNameField MakeBinNameField(std::string_view text) {
-    std::string_view name = Trim(CutAtCharacter(Trim(text), kBinNameFieldLength));
-    BinNameField field{};
-    std::copy(name.begin(), name.end(), field.begin());
-    return field;
+    const std::string cut = CutToCharacters(Trim(text), kBinNameFieldLength);
+    return BinNameFieldOf(Trim(cut));
 }
 
 std::string BinNameText(const BinNameField& field) {

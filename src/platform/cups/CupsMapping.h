@@ -33,12 +33,11 @@ struct Bin {
 };
 
 // A bin name field from a text: leading and trailing blanks and control
-// characters (codes 0 to 32) removed, cut to the field's 24 bytes without
-// splitting a multi-byte UTF-8 character, the rest of the field filled with
-// NULs. A name of exactly 24 bytes fills the field and has no terminator.
+// characters (codes 0 to 32) removed, cut to the field's 24 characters, the
+// rest of the field filled with NULs.
 BinNameField MakeBinNameField(std::string_view text);
 
-// The text of a field: up to the first NUL, at most 24 bytes.
+// The text of a field: up to the first NUL.
 std::string BinNameText(const BinNameField& field);
 
 // The bins of a printer whose paper sources are known: "Automatically Select"

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "platform/text/TextCoding.h"
+
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -32,10 +36,21 @@ struct DefaultPrinterAnswer {
     std::string errorText;
 };
 
-// A bin name as the driver reports it: a fixed field of 24 characters that
-// is terminated early by a NUL only when the name is shorter.
-inline constexpr std::size_t kBinNameFieldLength = 24;
-using BinNameField = std::array<char, kBinNameFieldLength>;
+// A bin name as the driver reports it: a field of at most 24 characters,
+// terminated early by a NUL only when the name is shorter. Texts are UTF-8,
+// so the field has room for 24 characters of four bytes each.
+inline constexpr std::size_t kBinNameFieldLength = 24; // characters
+inline constexpr std::size_t kBinNameFieldBytes = 4 * kBinNameFieldLength;
+using BinNameField = std::array<char, kBinNameFieldBytes>;
+
+// A field holding a name cut to kBinNameFieldLength characters, never
+// inside one.
+inline BinNameField BinNameFieldOf(std::string_view name) {
+    const std::string cut = CutToCharacters(name, kBinNameFieldLength);
+    BinNameField field{};
+    std::copy(cut.begin(), cut.end(), field.begin());
+    return field;
+}
 
 // What a driver tells of its bins: their names, or their numbers.
 enum class BinKind { Names, Numbers };
@@ -56,7 +71,7 @@ inline BinFields EmptyBinFields(BinKind kind, std::size_t count) {
 }
 
 // Everything the printer catalogue needs from the machine's printing
-// service. Texts are bytes exactly as the service gives them.
+// service. Texts are UTF-8, decoded from what the service gives.
 //
 // A printer's bins are asked as Windows' DeviceCapabilities asks a driver
 // (the winspool service answers exactly what it returns), the same way for

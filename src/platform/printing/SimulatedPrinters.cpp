@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/printing/SimulatedPrinters.h"
 
+#include "platform/text/TextCoding.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -274,7 +276,7 @@ private:
 
     void AddBinName(std::string name) {
         SimulatedPrinter& printer = CurrentPrinter();
-        if (name.size() > kBinNameFieldLength)
+        if (CutToCharacters(name, kBinNameFieldLength).size() < name.size())
             Fail("bin name " + Quoted(name) + " is longer than " +
                  std::to_string(kBinNameFieldLength) + " characters");
         printer.binNames.push_back(std::move(name));

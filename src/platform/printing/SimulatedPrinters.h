@@ -22,7 +22,7 @@ struct SimulatedPrinter {
     std::vector<std::string> ports;
     // The [Devices] value, "driver,port(s)"; absent when not given.
     std::optional<std::string> devicesValue;
-    // Bin names (at most kBinNameFieldLength bytes each) and bin numbers.
+    // Bin names (at most kBinNameFieldLength characters each) and bin numbers.
     // The two lists are independent, so they may differ in length.
     std::vector<std::string> binNames;
     std::vector<std::uint16_t> binNumbers;

@@ -98,10 +98,8 @@ int SimulatedPrintingService::BinData(const std::string& device, const std::stri
         return answer;
     }
     std::vector<BinNameField> fields(printer->binNames.size(), BinNameField{});
-    for (std::size_t i = 0; i < printer->binNames.size(); ++i) {
-        const std::string& name = printer->binNames[i];
-        std::copy_n(name.begin(), std::min(name.size(), kBinNameFieldLength), fields[i].begin());
-    }
+    for (std::size_t i = 0; i < printer->binNames.size(); ++i)
+        fields[i] = BinNameFieldOf(printer->binNames[i]);
     out = std::move(fields);
     return answer;
 }

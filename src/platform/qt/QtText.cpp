@@ -4,14 +4,14 @@
 namespace kevo::platform {
 
 QString ToQString(std::string_view bytes) {
-    QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }
 
 std::string ToBytes(const QString& text) {
-    const QByteArray local = text.toLocal8Bit();
-    return std::string(local.constData(), static_cast<std::size_t>(local.size()));
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {

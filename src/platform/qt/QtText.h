@@ -3,11 +3,9 @@
 
 // The one way between the program's texts and Qt's strings.
 //
-// The program keeps every text as bytes, as the files, the printing service
-// and the system give them: UTF-8 on Linux (Qt 6 takes the local 8-bit
-// encoding to be UTF-8 there, whatever the locale) and the ANSI code page
-// on Windows, where the system's "A" functions give and take them. Qt's
-// local 8-bit conversion is exactly that encoding on both.
+// The program keeps every text as UTF-8 on every system: the files and the
+// system's calls are decoded where they are read (platform/text). A byte
+// that no encoding defined shows as U+FFFD.
 
 #include <QLabel>
 #include <QString>

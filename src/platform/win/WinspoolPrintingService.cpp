@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/win/WinspoolPrintingService.h"
 
+#include "platform/text/TextSystem.h"
+
 #include <algorithm>
 #include <utility>
 #include <variant>
@@ -25,7 +27,9 @@ constexpr std::size_t kSpareFields = 8;
 // is failing, and is not given room for them.
 constexpr int kMaxBins = 65536;
 
-static_assert(sizeof(BinNameField) == kBinNameFieldLength,
+// A bin name as DC_BINNAMES gives it: 24 characters of the ANSI code page.
+using DriverBinNameField = std::array<char, kBinNameFieldLength>;
+static_assert(sizeof(DriverBinNameField) == kBinNameFieldLength,
               "bin name fields lie next to each other in the driver's buffer");
 
 struct Enumeration {
@@ -154,8 +158,20 @@ int WinspoolPrintingService::BinCount(BinKind kind, const std::string& device,
 int WinspoolPrintingService::BinData(const std::string& device, const std::string& port,
                                      BinFields& out) {
     const std::uint16_t capability = CapabilityOf(KindOf(out));
-    return std::visit(
-        [&](auto& fields) { return QueryFields(*api_, device, port, capability, fields); }, out);
+    if (auto* numbers = std::get_if<std::vector<std::uint16_t>>(&out))
+        return QueryFields(*api_, device, port, capability, *numbers);
+    auto& names = std::get<std::vector<BinNameField>>(out);
+    std::vector<DriverBinNameField> fields(names.size());
+    const int answer = QueryFields(*api_, device, port, capability, fields);
+    if (answer < 0)
+        return answer;
+    names.clear();
+    for (const DriverBinNameField& field : fields) {
+        const std::string_view text(field.data(), field.size());
+        names.push_back(BinNameFieldOf(
+            DecodeCodePage(text.substr(0, text.find('\0')), detail::SystemCodePage())));
+    }
+    return answer;
 }
 
 } // namespace kevo::platform::win
