@@ -48,6 +48,8 @@ PpdSources ReadSources(ppd_file_t* ppd) {
     sources.outcome = PpdSources::Outcome::Read;
     if (ppd_option_t* slots = ppdFindOption(ppd, "InputSlot")) {
         for (int i = 0; i < slots->num_choices; ++i) {
+            // libcups decodes the texts from the PPD's *LanguageEncoding
+            // (ISOLatin1 when it names none) into UTF-8.
             sources.inputSlotTexts.emplace_back(slots->choices[i].text);
             sources.inputSlotKeywords.emplace_back(slots->choices[i].choice);
             if (std::strcmp(slots->choices[i].choice, slots->defchoice) == 0)
@@ -81,7 +83,11 @@ PpdSources FetchPpdSources(CupsConnection& connection, const std::string& queueR
     }
     if (status != HTTP_STATUS_OK)
         return {};
-    ppd_file_t* ppd = ppdOpenFile(file.Path());
+    return ReadPpdSources(file.Path());
+}
+
+PpdSources ReadPpdSources(const std::string& path) {
+    ppd_file_t* ppd = ppdOpenFile(path.c_str());
     if (ppd == nullptr)
         return {};
     PpdSources sources = ReadSources(ppd);

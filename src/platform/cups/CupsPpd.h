@@ -19,7 +19,8 @@ struct PpdSources {
     };
     Outcome outcome = Outcome::Failed;
     // The texts of the InputSlot choices in PPD order, as the PPD gives them
-    // (blanks kept, at most 80 bytes).
+    // (blanks kept, at most 80 bytes), in UTF-8 whatever the PPD's
+    // *LanguageEncoding.
     std::vector<std::string> inputSlotTexts;
     // The PPD has a ManualFeed option with a "True" choice.
     bool hasManualFeed = false;
@@ -40,5 +41,8 @@ struct PpdSources {
 // second, unbounded connection of its own. The temporary copy of the PPD is
 // deleted before this returns.
 PpdSources FetchPpdSources(CupsConnection& connection, const std::string& queueResource);
+
+// The paper sources of a PPD file.
+PpdSources ReadPpdSources(const std::string& path);
 
 } // namespace kevo::platform

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/cups/CupsMapping.h"
+#include "platform/cups/CupsPpd.h"
+
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +54,31 @@ INSTANTIATE_TEST_SUITE_P(
                   "θήκη μεγ"},
         FieldCase{"Photo paper tray \xF0\x9F\x93\xB7\xF0\x9F\x93\xB7 extra wide",
                   "Photo paper tray \xF0\x9F\x93\xB7\xF0\x9F\x93\xB7 extr"}));
+
+// Bin texts are decoded from the PPD's own character set.
+TEST(PpdTextsTest, AreDecodedFromTheLanguageEncoding) {
+    test::ScratchFolder folder;
+    const auto ppd = [&](const std::string& name, const std::string& encoding,
+                         const std::string& text) {
+        return folder.Write(name, "*PPD-Adobe: \"4.3\"\n" + encoding +
+                                      "*OpenUI *InputSlot/Paper Source: PickOne\n"
+                                      "*DefaultInputSlot: T2\n*InputSlot T2/" +
+                                      text + ": \"\"\n*CloseUI: *InputSlot\n");
+    };
+    struct Case {
+        std::string path;
+        std::string text;
+    };
+    for (const Case& c :
+         {Case{ppd("latin2.ppd", "*LanguageEncoding: ISOLatin2\n",
+                   "T\xE1lca 2 (sz\xE1ll\xEDt\xF3lev\xE9l) \xD5rz\xF6tt"),
+               "T\u00e1lca 2 (sz\u00e1ll\u00edt\u00f3lev\u00e9l) \u0150rz\u00f6tt"},
+          Case{ppd("default.ppd", "", "Fach f\xFCr Umschl\xE4ge"), "Fach f\u00fcr Umschl\u00e4ge"}}) {
+        const PpdSources sources = ReadPpdSources(c.path);
+        ASSERT_EQ(sources.inputSlotTexts.size(), 1u) << c.path;
+        EXPECT_EQ(sources.inputSlotTexts[0], c.text);
+    }
+}
 
 TEST(MakeBinsTest, NumbersAsAPostScriptDriverDoes) {
     struct Case {

@@ -93,8 +93,8 @@ struct BinCase {
     std::vector<std::uint16_t> numbers;
 };
 
-// Hand-worked from the PPDs under ppd/: names trimmed and cut to 24 bytes on
-// a character boundary, "Automatically Select" (15) first, "Manual Feed" (4)
+// Hand-worked from the PPDs under ppd/: names trimmed and cut to 24
+// characters, "Automatically Select" (15) first, "Manual Feed" (4)
 // last where ManualFeed has a True choice.
 const std::vector<BinCase> kBinCases = {
     {kLongNames,
@@ -109,13 +109,13 @@ const std::vector<BinCase> kBinCases = {
      {"Automatically Select", "TRAY", "tray", "Tray", "manual feed", "Manual Feed"},
      {15, 256, 257, 258, 259, 4}},
     {kUtf8,
-     {"Automatically Select", "Fach f\xC3\xBCr Umschl\xC3\xA4ge und",
-      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC \xCF\x87\xCE\xB1\xCF\x81",
-      "A\xE7\xB5\xA6\xE7\xB4\x99\xE3\x83\x88\xE3\x83\xAC\xE3\x82\xA4\xEF\xBC\x91\xE6\x99\xAE",
-      "AB\xE7\xB5\xA6\xE7\xB4\x99\xE3\x83\x88\xE3\x83\xAC\xE3\x82\xA4\xEF\xBC\x91\xE6\x99\xAE",
-      "\xE7\xB5\xA6\xE7\xB4\x99\xE3\x83\x88\xE3\x83\xAC\xE3\x82\xA4\xEF\xBC\x91\xE6\x99\xAE"
-      "\xE9\x80\x9A",
-      "Photo paper tray \xF0\x9F\x93\xB7"},
+     {"Automatically Select", "Fach f\u00fcr Umschl\u00e4ge und E",
+      "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac \u03c7\u03b1\u03c1\u03c4\u03b9\u03ac "
+      "\u03b8\u03ae\u03ba\u03b7",
+      "A\u7d66\u7d19\u30c8\u30ec\u30a4\uff11\u666e\u901a\u7d19\u518d\u751f\u7d19",
+      "AB\u7d66\u7d19\u30c8\u30ec\u30a4\uff11\u666e\u901a\u7d19\u518d\u751f\u7d19",
+      "\u7d66\u7d19\u30c8\u30ec\u30a4\uff11\u666e\u901a\u7d19\u518d\u751f\u7d19",
+      "Photo paper tray \U0001F4F7\U0001F4F7\U0001F4F7 x"},
      {15, 256, 257, 258, 259, 260, 261}},
     {kNoSlots, {"Automatically Select"}, {15}},
     {kManualFeed, {"Automatically Select", "Main Tray", "Manual Feed"}, {15, 256, 4}},
@@ -158,13 +158,13 @@ TEST(CupsBinsTest, FollowTheInputSlotChoicesOfThePpd) {
     }
 }
 
-TEST(CupsBinsTest, ExactlyTwentyFourBytesHaveNoTerminator) {
+TEST(CupsBinsTest, ExactlyTwentyFourCharactersHaveNoTerminator) {
     Scheduler();
     CupsPrintingService service;
     std::vector<BinNameField> names;
     ASSERT_EQ(service.BinNames(kLongNames, "", names), 5);
-    EXPECT_EQ(std::string(names[3].begin(), names[3].end()), "Exactly Twenty-Four Byte");
-    EXPECT_EQ(std::string(names[1].begin(), names[1].end()), "Upper Paper Tray Holding");
+    EXPECT_EQ(BinNameText(names[3]), "Exactly Twenty-Four Byte");
+    EXPECT_EQ(BinNameText(names[1]), "Upper Paper Tray Holding");
 }
 
 TEST(CupsBinsTest, SampleDriverMatchesItsPpdFile) {
