@@ -7,6 +7,7 @@
 #include "main/MainWindowLogic.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
+#include "platform/text/TextCoding.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <cerrno>
@@ -101,6 +102,8 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
         AddHint(files[0], result.namesFile, context, result.hints);
     if (files.size() > 1)
         AddHint(files[1], result.setupFile, context, result.hints);
+    if (std::string problem = platform::CodePageSettingProblem(); !problem.empty())
+        result.hints.push_back(std::move(problem));
     for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
         if (!form.Table().Cell(main::ColLineNumber, line).empty())
             ++result.namesFileLines;
