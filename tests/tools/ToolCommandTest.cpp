@@ -138,6 +138,27 @@ TEST(ToolCommand, CheckOnTheSampleData) {
     EXPECT_EQ(folder.Snapshot(), before);
 }
 
+TEST(ToolCommand, CheckTextInTheLocalesEncoding) {
+    ScratchFolder folder;
+    // "Számla" and "Őrzött példány" in code page 1250.
+    const std::string names =
+        folder.Write("names.txt", "Sz\xE1mla\r\n\xD5rz\xF6tt p\xE9ld\xE1ny\r\n");
+    const std::string setup = folder.Write("setup.ini", "");
+    const std::pair<const char*, std::string> cases[] = {
+        {"C.UTF-8", "1 \"Sz\xC3\xA1mla\" Printer Undefined,\n"
+                    "2 \"\xC5\x90rz\xC3\xB6tt p\xC3\xA9ld\xC3\xA1ny\" Printer Undefined,\n"},
+        {"C", "1 \"Sz?mla\" Printer Undefined,\n2 \"?rz?tt p?ld?ny\" Printer Undefined,\n"},
+    };
+    for (const auto& [locale, rows] : cases) {
+        auto environment = SampleEnvironment(folder);
+        environment["LC_ALL"] = locale;
+        environment["KEVOCONF_CODEPAGE"] = "1250";
+        const ToolRun run = RunTool(kCheck, {names, setup}, environment);
+        EXPECT_EQ(run.out, rows + "Errors: 2 (2 lines in the names file)\n") << locale;
+        EXPECT_EQ(run.err, "") << locale;
+    }
+}
+
 TEST(ToolCommand, CheckDefaultsAndFailures) {
     ScratchFolder folder;
     auto environment = SampleEnvironment(folder);
