@@ -6,11 +6,6 @@ namespace {
 
 const std::string kEmpty;
 
-constexpr std::array<std::string_view, kColumnCount> kHeaders = {
-    "",          "Name",     "Printer",   "Where",  "Driver",  "Source 1",
-    "Tray1 No.", "Source 2", "Tray2 No.", "Errors", "Changed",
-};
-
 // The word in a line's Errors text that turns a column's cell red.
 constexpr std::array<std::string_view, kColumnCount> kRedKeyWords = {
     "",         "Names",     "Printer",  "Port", "Driver", "Tray1Name",
@@ -44,7 +39,7 @@ void ConfigTable::SetCell(int column, int row, std::string text) {
 
 void ConfigTable::LayOut() {
     for (int column = 1; column < kColumnCount; ++column)
-        SetCell(column, 0, std::string(kHeaders[column]));
+        SetCell(column, 0, std::string(kColumnHeaders[column]));
 }
 
 void ConfigTable::SetModified(bool value) {

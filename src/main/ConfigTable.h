@@ -28,6 +28,12 @@ enum Column : int {
     ColChanged = 10,
 };
 
+// The header row's texts.
+inline constexpr std::array<std::string_view, kColumnCount> kColumnHeaders = {
+    "",          "Name",     "Printer",   "Where",  "Driver",  "Source 1",
+    "Tray1 No.", "Source 2", "Tray2 No.", "Errors", "Changed",
+};
+
 // A column width of -1 hides the column completely.
 inline constexpr int kHiddenColumnWidth = -1;
 inline constexpr std::array<int, kColumnCount> kColumnWidths = {20, 96, 160, -1,  -1, 96,

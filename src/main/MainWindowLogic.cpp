@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "main/MainWindowLogic.h"
 
+#include "platform/text/TextCoding.h"
+
 #include "core/ErrorReport.h"
 #include "core/Prompter.h"
 #include "main/ConsistencyCheck.h"
@@ -66,6 +68,15 @@ void MainWindowLogic::FormCreate(const std::vector<std::string>& arguments,
         SetModified(false);
         LoadPrinterNames();
         ReadIniData();
+        setupFileWarning_ = SetupFileMarkWarning(setupFileName_);
+        if (runMode_ == 0) {
+            for (const std::string& warning : {platform::CodePageSettingProblem(), setupFileWarning_}) {
+                if (warning.empty())
+                    continue;
+                ui_.BringSplashToFront();
+                prompter_.ShowMessage(warning, MessageType::Warning, MessageButton::OK);
+            }
+        }
     });
 }
 

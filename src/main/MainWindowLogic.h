@@ -130,6 +130,12 @@ public:
 
     bool StartupCheckFailed() const { return startupCheckFailed_; }
 
+    // What a Windows host will not see in the setup file because of the
+    // byte-order mark it begins with, as found at creation (empty when
+    // nothing). Run mode 0 shows it once as a warning; the other modes,
+    // which the host starts, do not stop for it.
+    const std::string& SetupFileWarning() const { return setupFileWarning_; }
+
 private:
     void FullRecheck();
     template <typename Step> void Guarded(Step step);
@@ -147,6 +153,7 @@ private:
     bool namesRead_ = false;
     bool startupCheckFailed_ = false;
     bool startupSaveFailed_ = false;
+    std::string setupFileWarning_;
 };
 
 } // namespace kevo::main

@@ -4,6 +4,9 @@
 #include "main/ConfigTable.h"
 #include "platform/SystemPaths.h"
 #include "platform/profile/ProfileFile.h"
+#include "platform/text/TextCoding.h"
+
+#include <algorithm>
 
 #include <vector>
 
@@ -21,6 +24,103 @@ std::string StoredValue(const std::string& value) {
     if (blank(value.front()) || blank(value.back()) || quoted)
         return '"' + value + '"';
     return value;
+}
+
+namespace {
+
+// "line 4", "lines 1, 2 and 3".
+std::string LineList(const std::vector<int>& lines) {
+    std::string text = lines.size() == 1 ? "line " : "lines ";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == lines.size() ? " and " : ", ";
+        text += std::to_string(lines[i]);
+    }
+    return text;
+}
+
+// The configuration line a file line heads as a section header ("[12]"),
+// or 0.
+int HeaderLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    const std::size_t open = line.find_first_not_of(" \t");
+    const std::size_t close = line.rfind(']');
+    if (open == std::string_view::npos || line[open] != '[' || close == std::string_view::npos ||
+        close < open)
+        return 0;
+    std::string_view name = line.substr(open + 1, close - open - 1);
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
+        name.remove_prefix(1);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+        name.remove_suffix(1);
+    if (name.empty() || name.size() > 2 || name.front() == '0' ||
+        name.find_first_not_of("0123456789") != std::string_view::npos)
+        return 0;
+    return std::stoi(std::string(name));
+}
+
+constexpr const char* kMendAdvice =
+    "This program does not save over such a file. Save it as ANSI or as Unicode in a text "
+    "editor to mend this.";
+
+std::string Utf8MarkWarning(const std::string& path, std::string_view text) {
+    const std::string_view first = text.substr(0, text.find('\n'));
+    const int hidden = HeaderLine(first);
+    std::string warning =
+        "The setup file begins with a UTF-8 byte-order mark, which Windows programs do not "
+        "understand.\r\n" +
+        path + "\r\n";
+    if (hidden > 0) {
+        const std::string line = std::to_string(hidden);
+        warning += "For them the mark belongs to the first line, so they do not see the section [" +
+                   line + "] that stands there: " + LineList({hidden}) +
+                   " reads as not configured, for them and for this program (a program under "
+                   "Wine reads it).";
+    } else {
+        warning += "For them the mark belongs to the first line; no configuration line stands "
+                   "there.";
+    }
+    if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; }))
+        warning += " Letters beyond ASCII are read in code page " +
+                   std::to_string(platform::HostCodePage()) + ", as those programs read them.";
+    return warning + "\r\n" + kMendAdvice;
+}
+
+std::string Utf16BigEndianWarning(const std::string& path, std::string_view bytes) {
+    const std::string text = platform::DecodeUtf16(bytes, true);
+    std::vector<int> lines;
+    for (std::size_t begin = 0; begin < text.size();) {
+        const std::size_t end = std::min(text.find('\n', begin), text.size());
+        if (const int line = HeaderLine(std::string_view(text).substr(begin, end - begin));
+            line > 0 && std::find(lines.begin(), lines.end(), line) == lines.end())
+            lines.push_back(line);
+        begin = end + 1;
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string warning = "The setup file is in UTF-16 big endian (\"Unicode big endian\"), which "
+                          "Windows programs do not read.\r\n" +
+                          path + "\r\nThey see no printer settings in it, and neither does this program";
+    warning += lines.empty() ? "." : ": " + LineList(lines) + " read as not configured.";
+    return warning + "\r\n" + kMendAdvice;
+}
+
+} // namespace
+
+std::string SetupFileMarkWarning(const std::string& path) {
+    std::string bytes;
+    if (platform::SystemFileSystem().ReadFile(path, platform::ProfileFile::kMaxFileSize, bytes) != 0)
+        return {};
+    switch (platform::MarkOf(bytes)) {
+    case platform::ByteOrderMark::Utf8:
+        return Utf8MarkWarning(path, std::string_view(bytes).substr(3));
+    case platform::ByteOrderMark::Utf16Be:
+        return Utf16BigEndianWarning(path, std::string_view(bytes).substr(2));
+    case platform::ByteOrderMark::Utf16Le:
+    case platform::ByteOrderMark::None:
+        break;
+    }
+    return {};
 }
 
 SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path) {
@@ -49,6 +149,35 @@ void SaveSetupFile(ConfigTable& table, const std::string& path) {
         for (auto& [line, mark] : cleared)
             table.SetCell(ColChanged, line, std::move(mark));
     };
+    // A file whose mark Windows programs do not understand holds text they
+    // read otherwise than this program would write it: it is left as it is
+    // until the user saves it in a form they read.
+    if (const platform::ByteOrderMark mark = file.Mark();
+        mark == platform::ByteOrderMark::Utf8 || mark == platform::ByteOrderMark::Utf16Be)
+        throw core::KevoError(
+            std::string("The printer settings are not saved: the setup file begins with a ") +
+            (mark == platform::ByteOrderMark::Utf8 ? "UTF-8" : "UTF-16 big-endian") +
+            " byte-order mark, which Windows programs do not understand.\r\n" + path +
+            "\r\nSave the file as ANSI or as Unicode in a text editor, then save the printer "
+            "settings again.");
+    // Every value is known to fit the file's encoding before anything is
+    // written: a save either writes the whole table or nothing.
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        if (!table.IsNamedLine(line))
+            continue;
+        for (int key = 0; key < static_cast<int>(kSetupKeys.size()); ++key) {
+            const std::string& cell = table.Cell(ColName + key, line);
+            if (const auto bad = file.CannotHold(cell))
+                throw core::KevoError(
+                    "Line " + std::to_string(line) + " can not be saved: its " +
+                    std::string(kColumnHeaders[static_cast<std::size_t>(ColName + key)]) +
+                    " holds " + platform::DescribeCharacter(bad->character) +
+                    ", for which the setup file's encoding (" + file.EncodingName() +
+                    ") has no place.\r\n" + path +
+                    "\r\nNothing was saved. Choose another printer or bin for the line, or "
+                    "save the file as Unicode in a text editor.");
+        }
+    }
     try {
         for (int line = kFirstLine; line <= kLastLine; ++line) {
             const std::string section = std::to_string(line);

@@ -34,8 +34,27 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path);
 // the modified flag are cleared. Raises ProfileWriteError ("Unable to write
 // to <path>") when the system refuses the write; the file is then exactly
 // as it was, and so are the Changed marks and the modified flag, since
-// nothing was saved.
+// nothing was saved. A cell that the file's encoding cannot hold (a printer
+// name with a letter its code page lacks) is never written as something
+// else: the save is refused before anything is written, with a KevoError
+// that names the line, the column and the character.
+//
+// A file that begins with a UTF-8 or a UTF-16 big-endian mark, which Windows
+// programs read otherwise than this program would write it, is not saved
+// over: the save is refused the same way.
+//
+// The file keeps its encoding and its mark (see ProfileFile); values that
+// did not change keep their bytes, so a save of an untouched table leaves
+// the file as it was.
 void SaveSetupFile(ConfigTable& table, const std::string& path);
+
+// What a Windows host will and will not see in a setup file that begins
+// with a byte-order mark its profile functions do not understand: a UTF-8
+// mark (it belongs to the first line, so a section header there is not
+// seen) or a UTF-16 big-endian mark (the file reads as no settings at all).
+// The warning names the file and the lines concerned; empty for every other
+// file, a missing one included.
+std::string SetupFileMarkWarning(const std::string& path);
 
 // The names stored in the setup file for lines 1 to 99 (index 0 unused);
 // empty texts for a missing or unreadable file.

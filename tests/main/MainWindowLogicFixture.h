@@ -141,8 +141,8 @@ numbers-count fail
 
 class MainWindowLogicTest : public ::testing::Test {
 protected:
-    MainWindowLogicTest()
-        : service_(platform::SimulatedPrintingService::FromText(kPrinters)), catalogue_(service_),
+    explicit MainWindowLogicTest(const char* printers = kPrinters)
+        : service_(platform::SimulatedPrintingService::FromText(printers)), catalogue_(service_),
           prompter_(ui_), dialog_(catalogue_), form_(catalogue_, prompter_, ui_) {}
 
     void SetUp() override {

@@ -123,9 +123,14 @@ ProfileFile::ProfileFile(std::string path) : ProfileFile(std::move(path), System
 ProfileFile::ProfileFile(std::string path, FileSystem& fileSystem)
     : path_(std::move(path)), fileSystem_(fileSystem), codePage_(HostCodePage()) {}
 
+ByteOrderMark ProfileFile::Mark() {
+    Load();
+    return mark_;
+}
+
 std::string ProfileFile::EncodingName() {
     Load();
-    if (utf16_)
+    if (mark_ == ByteOrderMark::Utf16Le)
         return "UTF-16";
     if (codePage_ == kCodePageUtf8)
         return "UTF-8";
@@ -135,7 +140,8 @@ std::string ProfileFile::EncodingName() {
 std::optional<Unencodable> ProfileFile::CannotHold(std::string_view text) {
     Load();
     std::string bytes;
-    return utf16_ ? EncodeUtf16(text, false, bytes) : EncodeCodePage(text, codePage_, bytes);
+    return mark_ == ByteOrderMark::Utf16Le ? EncodeUtf16(text, false, bytes)
+                                           : EncodeCodePage(text, codePage_, bytes);
 }
 
 ProfileFile::~ProfileFile() {
@@ -213,8 +219,8 @@ void ProfileFile::Load() {
     std::string bytes;
     const int error = fileSystem_.ReadFile(path_, kMaxFileSize, bytes);
     if (error == 0) {
-        utf16_ = MarkOf(bytes) == ByteOrderMark::Utf16Le;
-        document_.Load(utf16_ ? DecodeUtf16(std::string_view(bytes).substr(2), false)
+        mark_ = MarkOf(bytes);
+        document_.Load(mark_ == ByteOrderMark::Utf16Le ? DecodeUtf16(std::string_view(bytes).substr(2), false)
                               : DecodeCodePage(bytes, codePage_));
     } else {
         // A missing file reads as empty and may be created; a file that is
@@ -334,7 +340,7 @@ std::size_t ProfileFile::WriteDocument() {
     // encoding cannot hold fails the save with the file as it was.
     std::string bytes;
     const std::string text = document_.Text();
-    if (utf16_) {
+    if (mark_ == ByteOrderMark::Utf16Le) {
         bytes = MarkBytes(ByteOrderMark::Utf16Le);
         if (EncodeUtf16(text, false, bytes))
             Fail();

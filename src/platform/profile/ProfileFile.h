@@ -98,6 +98,8 @@ public:
     // The file's encoding for people: "code page 1250", "UTF-8" (the code
     // page 65001) or "UTF-16".
     std::string EncodingName();
+    // The byte-order mark the file began with when it was read.
+    ByteOrderMark Mark();
     // The first character of text that the file's encoding cannot hold, if
     // any: a write of that text would fail at Flush().
     std::optional<Unencodable> CannotHold(std::string_view text);
@@ -121,7 +123,7 @@ private:
     std::string path_;
     FileSystem& fileSystem_;
     int codePage_;          // the host's, when the file is not UTF-16
-    bool utf16_ = false;    // the file began with the UTF-16 LE mark
+    ByteOrderMark mark_ = ByteOrderMark::None;
     ProfileDocument document_;
     bool loaded_ = false;
     bool readFailed_ = false; // the file exists but could not be read
