@@ -56,7 +56,10 @@ struct CheckResult {
     std::string failure;
     // Advice that does not change the result: for a file name given on the
     // command line (a bare name that is not where the program looks, but is
-    // in the current folder), and for a KEVOCONF_CODEPAGE that is ignored.
+    // in the current folder), and the program's start-up warnings about a
+    // setup file that begins with a mark a Windows host does not understand
+    // and about a KEVOCONF_CODEPAGE that is ignored (which are then not among
+    // the notices).
     std::vector<std::string> hints;
 };
 
