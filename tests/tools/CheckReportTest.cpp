@@ -59,8 +59,9 @@ CheckResult SampleResult() {
     result.lines = {
         {3, "Statements", "Accounts Laser", "Tray1Name,Tray1Num,"},
         {6, "", "Reception Inkjet", "Printer Redundant,"},
-        {8, "Say \"hi\"\tnow\\", "Q", "Names Different (Old\x1B[2J),"},
-        {11, "Caf\xE9", "B\xC3\xBCro", "Port,"},
+        {8, "Say \"hi\"\tnow\\\xC2\x9B", "Q", "Names Different (Old\x1B[2J),"},
+        // A byte no code page defined, as the files' reading escapes it.
+        {11, "Caf\xED\xB3\xA9", "B\xC3\xBCro", "Port,"},
     };
     Notice question;
     question.kind = Notice::Kind::Question;
@@ -78,8 +79,8 @@ TEST(CheckReport, TextRowsEscapeWhatCouldBreakALine) {
     EXPECT_EQ(CheckReportText(SampleResult()),
               "3 \"Statements\" Tray1Name,Tray1Num,\n"
               "6 \"\" Printer Redundant,\n"
-              "8 \"Say \\\"hi\\\"\\x09now\\\\\" Names Different (Old\\x1B[2J),\n"
-              "11 \"Caf\xE9\" Port,\n"
+              "8 \"Say \\\"hi\\\"\\x09now\\\\\\u009B\" Names Different (Old\\x1B[2J),\n"
+              "11 \"Caf\\xE9\" Port,\n"
               "Errors: 4 (12 lines in the names file)\n");
 
     CheckResult clean;
@@ -113,9 +114,9 @@ TEST(CheckReport, JsonHoldsLinesTokensAndMessages) {
     EXPECT_EQ(lines[0]["errors"].String(), "Tray1Name,Tray1Num,");
     EXPECT_EQ(lines[0]["tokens"][1].String(), "Tray1Num");
     EXPECT_FALSE(lines[0].Has("storedName"));
-    EXPECT_EQ(lines[2]["name"].String(), "Say \"hi\"\tnow\\");
+    EXPECT_EQ(lines[2]["name"].String(), "Say \"hi\"\tnow\\\xC2\x9B");
     EXPECT_EQ(lines[2]["storedName"].String(), "Old\x1B[2J");
-    // Bytes that are not UTF-8: a replacement character, and the bytes in
+    // A byte that is not UTF-8: a replacement character, and the byte in
     // hexadecimal beside it.
     EXPECT_EQ(lines[3]["name"].String(), "Caf\xEF\xBF\xBD");
     EXPECT_EQ(lines[3]["nameHex"].String(), "436166e9");

@@ -49,6 +49,7 @@ TEST(JsonWriter, QuotingEscapesAndReplacesBadBytes) {
         {std::string("\0\x01\x1F\x7F", 4), "\"\\u0000\\u0001\\u001f\\u007f\""},
         {"B\xC3\xBCro", "\"B\xC3\xBCro\""},
         {"Caf\xE9!", "\"Caf\\ufffd!\""},
+        {"Caf\xED\xB3\xA9!", "\"Caf\\ufffd!\""}, // an escaped byte is one character
         // Each bad byte on its own; the good sequence after them stays.
         {"\xC3\x28\xE2\x82\xAC", "\"\\ufffd(\xE2\x82\xAC\""},
         {"\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},

@@ -6,6 +6,7 @@
 #include "PrintCommandLine.h"
 #include "PrintPlan.h"
 #include "ScratchFolder.h"
+#include "SetupSection.h"
 #include "ToolRunner.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,27 @@ TEST(PrintCommand, DryRunAndListOnTheSamplePrinters) {
                             "pages 2- bin 256 \"Tray 1\"; in error: Tray1Name, Tray1Num\n"),
               std::string::npos)
         << list.out;
+
+    // The files in code page 1250, the C locale: the name, typed in UTF-8 as
+    // terminals do, finds its line ignoring case beyond A-Z, and the output
+    // has "?" for what ASCII cannot hold.
+    const std::string names = folder.Write("names.txt", "Sz\xE1mla\r\n");
+    const std::string setup = folder.Write(
+        "setup.ini",
+        test::SetupSection(1, "Sz\xE1mla", "Accounts Laser", "socket://10.20.0.21:9100",
+                           "Generic PostScript Printer", "Tray 1", "256", "Tray 1", "256"));
+    for (const Strings& arguments :
+         {Strings{"--list"}, Strings{"--dry-run", "SZ\xC3\x81MLA", document}}) {
+        Strings all = {"--names-file", names, "--setup-file", setup};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        const test::ToolRun run =
+            test::RunTool(KEVO_PRINT_PROGRAM, all,
+                          {{"KEVOCONF_SIMULATED_PRINTERS", samples + "/printers.txt"},
+                           {"KEVOCONF_CODEPAGE", "1250"},
+                           {"LC_ALL", "C"}});
+        EXPECT_EQ(run.exitCode, 0) << arguments[0] << "\n" << run.err;
+        EXPECT_NE(run.out.find("\"Sz?mla\""), std::string::npos) << run.out;
+    }
 
     // The sample printers know bins, not the queues' choices: nothing prints.
     const test::ToolRun run = print({"Invoices", document});

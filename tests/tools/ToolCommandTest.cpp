@@ -138,6 +138,52 @@ TEST(ToolCommand, CheckOnTheSampleData) {
     EXPECT_EQ(folder.Snapshot(), before);
 }
 
+TEST(ToolCommand, CheckTextInTheLocalesEncoding) {
+    ScratchFolder folder;
+    // "Számla" and "Őrzött példány" in code page 1250.
+    const std::string names =
+        folder.Write("names.txt", "Sz\xE1mla\r\n\xD5rz\xF6tt p\xE9ld\xE1ny\r\n");
+    const std::string setup = folder.Write("setup.ini", "");
+    const std::pair<const char*, std::string> cases[] = {
+        {"C.UTF-8", "1 \"Sz\xC3\xA1mla\" Printer Undefined,\n"
+                    "2 \"\xC5\x90rz\xC3\xB6tt p\xC3\xA9ld\xC3\xA1ny\" Printer Undefined,\n"},
+        {"C", "1 \"Sz?mla\" Printer Undefined,\n2 \"?rz?tt p?ld?ny\" Printer Undefined,\n"},
+    };
+    for (const auto& [locale, rows] : cases) {
+        auto environment = SampleEnvironment(folder);
+        environment["LC_ALL"] = locale;
+        environment["KEVOCONF_CODEPAGE"] = "1250";
+        const ToolRun run = RunTool(kCheck, {names, setup}, environment);
+        EXPECT_EQ(run.out, rows + "Errors: 2 (2 lines in the names file)\n") << locale;
+        EXPECT_EQ(run.err, "") << locale;
+    }
+}
+
+TEST(ToolCommand, CheckGivesStartUpWarningsAsHints) {
+    ScratchFolder folder;
+    const std::string names = folder.Write("names.txt", "Invoices\r\n");
+    const std::string section =
+        SetupSection(1, "Invoices", "Accounts Laser", "socket://10.20.0.21:9100",
+                     "Generic PostScript Printer", "Tray 1", "256", "Tray 2", "257");
+    // Setup file, KEVOCONF_CODEPAGE, a part of the one hint. A UTF-8 mark as
+    // Notepad writes it, before a comment: no line is lost.
+    const std::tuple<std::string, std::optional<std::string>, std::string> cases[] = {
+        {folder.Write("marked.ini", "\xEF\xBB\xBF; printers\r\n" + section), std::nullopt,
+         folder / "marked.ini"},
+        {folder.Write("plain.ini", section), "bogus", "KEVOCONF_CODEPAGE=bogus"},
+    };
+    for (const auto& [setup, codePage, hintPart] : cases) {
+        auto environment = SampleEnvironment(folder);
+        environment["KEVOCONF_CODEPAGE"] = codePage;
+        const ToolRun run = RunTool(kCheck, {"--json", names, setup}, environment);
+        EXPECT_EQ(run.exitCode, 0) << hintPart << "\n" << run.err;
+        const JsonValue document = ParseJson(run.out);
+        EXPECT_TRUE(document["messages"].array.empty()) << run.out;
+        ASSERT_EQ(document["hints"].array.size(), 1u) << run.out;
+        EXPECT_NE(document["hints"][0].String().find(hintPart), std::string::npos) << run.out;
+    }
+}
+
 TEST(ToolCommand, CheckDefaultsAndFailures) {
     ScratchFolder folder;
     auto environment = SampleEnvironment(folder);

@@ -262,7 +262,7 @@ std::string NoticesText(const CheckResult& result, std::string_view program) {
             text += "    Answer: " + AnswerName(*notice.answer) + "\n";
     }
     for (const std::string& hint : result.hints)
-        text += std::string(program) + ": " + hint + "\n";
+        text += NoticeLines(hint, program);
     if (!result.failure.empty())
         text += std::string(program) + ": no check was made: " + result.failure + "\n";
     return text;

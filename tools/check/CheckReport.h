@@ -49,7 +49,8 @@ std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checke
 // What goes to standard error: every notice in the program's own words,
 // each beginning with "kevoconf-check: " (or the name of the command given)
 // and its further lines indented; a question is followed by the answer it
-// was given. Then, when the check failed, a last line saying why.
+// was given. Then the hints, in the same form, and when the check failed a
+// last line saying why.
 std::string NoticesText(const CheckResult& result, std::string_view program = "kevoconf-check");
 
 } // namespace kevo::tools

@@ -7,8 +7,10 @@
 #include "main/MainWindowLogic.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
+#include "platform/text/TextCoding.h"
 #include "printsetup/PrinterCatalogue.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -101,6 +103,16 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
         AddHint(files[0], result.namesFile, context, result.hints);
     if (files.size() > 1)
         AddHint(files[1], result.setupFile, context, result.hints);
+    // The warnings the program shows once at start-up, about a mark at the
+    // start of the setup file that a Windows host does not understand and
+    // about a KEVOCONF_CODEPAGE it ignores, change no result: here they are
+    // advice, not messages.
+    std::vector<std::string> warnings;
+    for (std::string warning : {form.SetupFileWarning(), platform::CodePageSettingProblem()}) {
+        if (!warning.empty())
+            warnings.push_back(std::move(warning));
+    }
+    result.hints.insert(result.hints.end(), warnings.begin(), warnings.end());
     for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
         if (!form.Table().Cell(main::ColLineNumber, line).empty())
             ++result.namesFileLines;
@@ -122,6 +134,14 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
     }
 
     result.notices = prompter.Notices();
+    for (const std::string& warning : warnings) {
+        const auto shown =
+            std::find_if(result.notices.begin(), result.notices.end(), [&](const Notice& notice) {
+                return notice.type == core::MessageType::Warning && notice.text == warning;
+            });
+        if (shown != result.notices.end())
+            result.notices.erase(shown);
+    }
     if (!result.failure.empty()) {
         result.outcome = CheckResult::Outcome::Failed;
         return result;

@@ -54,9 +54,12 @@ struct CheckResult {
     std::vector<Notice> notices;
     // Why no check could be made; empty otherwise.
     std::string failure;
-    // Advice of this command's own for a file name given on its command
-    // line (a bare name that is not where the program looks, but is in the
-    // current folder).
+    // Advice that does not change the result: for a file name given on the
+    // command line (a bare name that is not where the program looks, but is
+    // in the current folder), and the program's start-up warnings about a
+    // setup file that begins with a mark a Windows host does not understand
+    // and about a KEVOCONF_CODEPAGE that is ignored (which are then not among
+    // the notices).
     std::vector<std::string> hints;
 };
 

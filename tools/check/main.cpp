@@ -6,6 +6,7 @@
 #include "CheckCommandLine.h"
 #include "CheckReport.h"
 #include "HeadlessCheck.h"
+#include "TextOutput.h"
 #include "ToolVersion.h"
 
 #include "platform/SystemPaths.h"
@@ -19,15 +20,15 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const tools::CheckCommandLine line = tools::ParseCheckCommandLine(arguments);
     if (line.help) {
-        std::cout << tools::CheckUsage();
+        tools::WriteOutput(tools::CheckUsage());
         return 0;
     }
     if (line.version) {
-        std::cout << tools::VersionLine("kevoconf-check");
+        tools::WriteOutput(tools::VersionLine("kevoconf-check"));
         return 0;
     }
     if (!line.error.empty()) {
-        std::cerr << tools::WrongCommandLineText("kevoconf-check", line.error);
+        tools::WriteError(tools::WrongCommandLineText("kevoconf-check", line.error));
         return 2;
     }
 
@@ -38,13 +39,13 @@ int main(int argc, char** argv) {
 
     const auto service = platform::MakePrintingService();
     const tools::CheckResult result = tools::RunCheck(line.files, context, *service);
-    std::cerr << tools::NoticesText(result);
+    tools::WriteError(tools::NoticesText(result));
     switch (line.format) {
     case tools::CheckCommandLine::Format::Text:
-        std::cout << tools::CheckReportText(result);
+        tools::WriteOutput(tools::CheckReportText(result));
         break;
     case tools::CheckCommandLine::Format::Json:
-        std::cout << tools::CheckReportJson(result);
+        std::cout << tools::CheckReportJson(result); // UTF-8 in every locale
         break;
     case tools::CheckCommandLine::Format::Prometheus: {
         const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     }
     std::cout.flush();
     if (!std::cout) {
-        std::cerr << "kevoconf-check: the result could not be written\n";
+        tools::WriteError("kevoconf-check: the result could not be written\n");
         return 2;
     }
     return tools::ExitStatus(result);

@@ -11,8 +11,9 @@
 
 namespace kevo::tools {
 
-// The first named line whose name is `name`, letter case of A-Z ignored as
-// in every look-up of the program; nullptr when there is none.
+// The first named line whose name is `name`, letter case ignored as in every
+// look-up of the program (platform::SameTextIgnoringCase); nullptr when there
+// is none.
 const SetupLine* FindNamedLine(const std::vector<SetupLine>& lines, std::string_view name);
 
 // Whether the line takes the pages after the first from a second tray: as

@@ -10,6 +10,7 @@
 #include "HeadlessCheck.h"
 #include "PrintCommandLine.h"
 #include "PrintPlan.h"
+#include "TextOutput.h"
 #include "TextQuoting.h"
 #include "ToolVersion.h"
 
@@ -18,6 +19,7 @@
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
 #include "platform/printing/PrintingServiceFactory.h"
+#include "platform/text/TextCoding.h"
 
 #include <iostream>
 
@@ -28,7 +30,7 @@ using namespace kevo;
 constexpr const char* kProgram = "kevoconf-print";
 
 void Say(const std::string& message) {
-    std::cerr << kProgram << ": " << message << "\n";
+    tools::WriteError(std::string(kProgram) + ": " + message + "\n");
 }
 
 // The CUPS service under the caching one; nullptr for simulated printers.
@@ -42,7 +44,10 @@ platform::CupsPrintingService* CupsServiceOf(platform::PrintingService& service)
 int Finish(const tools::PrintReport& report, bool json) {
     if (!report.failure.empty())
         Say(report.failure);
-    std::cout << (json ? tools::PrintReportJson(report) : tools::PrintReportText(report));
+    if (json)
+        std::cout << tools::PrintReportJson(report); // UTF-8 in every locale
+    else
+        tools::WriteOutput(tools::PrintReportText(report));
     std::cout.flush();
     if (!std::cout) {
         Say("the result could not be written");
@@ -60,7 +65,7 @@ int Print(const tools::PrintCommandLine& line) {
     const auto service = platform::MakePrintingService();
     const tools::CheckResult check =
         tools::RunCheck(tools::CheckFileArguments(line), context, *service);
-    std::cerr << tools::NoticesText(check, kProgram);
+    tools::WriteError(tools::NoticesText(check, kProgram));
 
     tools::PrintReport report;
     report.namesFile = check.namesFile;
@@ -76,7 +81,10 @@ int Print(const tools::PrintCommandLine& line) {
         return Finish(report, line.json);
     }
     if (line.list) {
-        std::cout << (line.json ? tools::NameListJson(check) : tools::NameListText(check));
+        if (line.json)
+            std::cout << tools::NameListJson(check);
+        else
+            tools::WriteOutput(tools::NameListText(check));
         std::cout.flush();
         return std::cout ? 0 : 2;
     }
@@ -169,17 +177,19 @@ int Print(const tools::PrintCommandLine& line) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const tools::PrintCommandLine line = tools::ParsePrintCommandLine(arguments);
+    tools::PrintCommandLine line = tools::ParsePrintCommandLine(arguments);
+    // The name is text, typed in the locale's encoding; file names stay bytes.
+    line.name = platform::FromArgumentText(line.name);
     if (line.help) {
-        std::cout << tools::PrintUsage();
+        tools::WriteOutput(tools::PrintUsage());
         return 0;
     }
     if (line.version) {
-        std::cout << tools::VersionLine(kProgram);
+        tools::WriteOutput(tools::VersionLine(kProgram));
         return 0;
     }
     if (!line.error.empty()) {
-        std::cerr << tools::WrongCommandLineText(kProgram, line.error);
+        tools::WriteError(tools::WrongCommandLineText(kProgram, line.error));
         return 2;
     }
     return Print(line);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "JsonWriter.h"
 
+#include "platform/text/TextCoding.h"
+
 #include <cstdio>
 
 namespace kevo::tools {
@@ -33,6 +35,15 @@ std::size_t SequenceLength(std::string_view bytes) {
     return 0;
 }
 
+// The length of the escaped byte (a byte that no encoding defined, held as
+// U+DC80 to U+DCFF) at the start of bytes, or 0: it stands for one byte, and
+// is replaced by one U+FFFD.
+std::size_t EscapedByteLength(std::string_view bytes) {
+    std::size_t offset = 0;
+    const char32_t c = platform::NextCharacter(bytes, offset);
+    return c >= 0xDC80 && c <= 0xDCFF && offset == 3 ? 3 : 0;
+}
+
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -49,8 +60,9 @@ std::string WithReplacementCharacters(std::string_view bytes) {
     std::string out;
     while (!bytes.empty()) {
         const std::size_t length = SequenceLength(bytes);
+        const std::size_t escaped = length == 0 ? EscapedByteLength(bytes) : 0;
         out.append(length == 0 ? std::string_view("\xEF\xBF\xBD") : bytes.substr(0, length));
-        bytes.remove_prefix(length == 0 ? 1 : length);
+        bytes.remove_prefix(length != 0 ? length : escaped != 0 ? escaped : 1);
     }
     return out;
 }
@@ -60,8 +72,9 @@ std::string JsonQuoted(std::string_view bytes) {
     while (!bytes.empty()) {
         const std::size_t length = SequenceLength(bytes);
         if (length == 0) {
+            const std::size_t escaped = EscapedByteLength(bytes);
             out += "\\ufffd";
-            bytes.remove_prefix(1);
+            bytes.remove_prefix(escaped != 0 ? escaped : 1);
             continue;
         }
         if (length > 1) {
@@ -202,8 +215,11 @@ void JsonWriter::TextMember(std::string_view key, std::string_view bytes) {
     Key(key);
     String(bytes);
     if (!IsValidUtf8(bytes)) {
+        // The bytes as they came: an escaped byte is its byte again.
+        std::string original;
+        platform::EncodeCodePage(bytes, platform::kCodePageUtf8, original);
         Key(std::string(key) + "Hex");
-        String(HexBytes(bytes));
+        String(HexBytes(original));
     }
 }
 

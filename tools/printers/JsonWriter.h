@@ -13,13 +13,15 @@ namespace kevo::tools {
 bool IsValidUtf8(std::string_view bytes);
 
 // The bytes as a JSON string literal, quotes included. Well-formed UTF-8
-// sequences are written as they are; each byte that is not part of one is
-// written as U+FFFD ("\ufffd"), so the result is always valid JSON in UTF-8.
+// sequences are written as they are; each escaped byte (TextCoding.h) and
+// each other byte that is not part of one is written as U+FFFD ("\ufffd"),
+// so the result is always valid JSON in UTF-8.
 // The quote, the backslash, control characters and DEL are escaped.
 std::string JsonQuoted(std::string_view bytes);
 
-// The bytes with each byte that is not part of a well-formed UTF-8 sequence
-// replaced by U+FFFD (EF BF BD): text for formats that must be UTF-8.
+// The bytes with each escaped byte and each other byte that is not part of a
+// well-formed UTF-8 sequence replaced by U+FFFD (EF BF BD): text for formats
+// that must be UTF-8.
 std::string WithReplacementCharacters(std::string_view bytes);
 
 // The bytes as lowercase hexadecimal, two digits per byte.
@@ -43,8 +45,9 @@ public:
     void Null();
 
     // A member holding text read from files or the printing service: the
-    // member itself, and when the bytes are not well-formed UTF-8 a second
-    // member named key + "Hex" that holds them exactly (HexBytes).
+    // member itself, and when the text is not well-formed UTF-8 a second
+    // member named key + "Hex" that holds the bytes it came from exactly
+    // (HexBytes; an escaped byte as the one byte it stands for).
     void TextMember(std::string_view key, std::string_view bytes);
 
     // The document so far; complete once every container is closed. Ends

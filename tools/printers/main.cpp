@@ -3,9 +3,11 @@
 // an administrator can see why a printer or a paper bin is reported missing.
 
 #include "PrinterReport.h"
+#include "TextOutput.h"
 #include "ToolVersion.h"
 
 #include "platform/printing/PrintingServiceFactory.h"
+#include "platform/text/TextCoding.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -14,21 +16,22 @@
 
 namespace {
 
-void PrintUsage(std::ostream& out) {
-    out << "Usage: kevoconf-printers [--json]\n"
-           "       kevoconf-printers --help | --version\n"
-           "\n"
-           "Prints the printers as KevoConf sees them: the default printer, and for\n"
-           "each printer in list order its position, name, port, driver and paper\n"
-           "bins (number and name), with KevoConf's own message where a query fails.\n"
-           "\n"
-           "  --json     print the same as one JSON document (see kevoconf-printers(1))\n"
-           "  --help     print this help and end\n"
-           "  --version  print the version and end\n"
-           "\n"
-           "When the environment variable "
-        << kevo::platform::kSimulatedPrintersVariable
-        << " names a file, the\n"
+std::string Usage() {
+    return std::string(
+               "Usage: kevoconf-printers [--json]\n"
+               "       kevoconf-printers --help | --version\n"
+               "\n"
+               "Prints the printers as KevoConf sees them: the default printer, and for\n"
+               "each printer in list order its position, name, port, driver and paper\n"
+               "bins (number and name), with KevoConf's own message where a query fails.\n"
+               "\n"
+               "  --json     print the same as one JSON document (see kevoconf-printers(1))\n"
+               "  --help     print this help and end\n"
+               "  --version  print the version and end\n"
+               "\n"
+               "When the environment variable ") +
+           kevo::platform::kSimulatedPrintersVariable +
+           " names a file, the\n"
            "simulated printers described there are shown instead of the machine's.\n"
            "\n"
            "Exit status: 0 when every query succeeded, 1 when an error is shown,\n"
@@ -42,11 +45,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "-h" || argument == "--help") {
-            PrintUsage(std::cout);
+            kevo::tools::WriteOutput(Usage());
             return 0;
         }
         if (argument == "--version") {
-            std::cout << kevo::tools::VersionLine("kevoconf-printers");
+            kevo::tools::WriteOutput(kevo::tools::VersionLine("kevoconf-printers"));
             return 0;
         }
         if (argument == "--json") {
@@ -54,9 +57,9 @@ int main(int argc, char** argv) {
             continue;
         }
         const std::string quoted = "\"" + std::string(argument) + "\"";
-        std::cerr << kevo::tools::WrongCommandLineText(
+        kevo::tools::WriteError(kevo::tools::WrongCommandLineText(
             "kevoconf-printers", argument.starts_with('-') ? "unknown option " + quoted
-                                                           : "unexpected argument " + quoted);
+                                                           : "unexpected argument " + quoted));
         return 2;
     }
 
@@ -64,14 +67,18 @@ int main(int argc, char** argv) {
     if (simulated != nullptr && *simulated == '\0')
         simulated = nullptr;
 
+    if (const std::string problem = kevo::platform::CodePageSettingProblem(); !problem.empty())
+        kevo::tools::WriteError("kevoconf-printers: " + problem + "\n");
+
     auto service = kevo::platform::MakePrintingService();
     const kevo::tools::PrinterListing listing = kevo::tools::ListPrinters(*service);
     if (json) {
-        std::cout << kevo::tools::PrinterReportJson(listing, simulated);
+        std::cout << kevo::tools::PrinterReportJson(listing, simulated); // UTF-8 in every locale
     } else {
+        std::string text;
         if (simulated != nullptr)
-            std::cout << "Simulated printers: " << simulated << "\n";
-        std::cout << kevo::tools::PrinterReportText(listing);
+            text = "Simulated printers: " + std::string(simulated) + "\n";
+        kevo::tools::WriteOutput(text + kevo::tools::PrinterReportText(listing));
     }
     std::cout.flush();
     if (!std::cout)
