@@ -9,16 +9,24 @@
 #   tests/e2e/screenshot.sh OUTPUT.png
 #   KEVOCONF=build/src/app/kevoconf tests/e2e/screenshot.sh docs/main-window.png
 #
+# SAMPLES names another folder of the three files (KevoName.txt,
+# Vezerava.ini, printers.txt); with EDIT_LINE=N the print setup dialog of
+# line N is shown as well, and its picture saved as the second output:
+#
+#   KEVOCONF_CODEPAGE=1250 SAMPLES=samples/cp1250 EDIT_LINE=1 \
+#     tests/e2e/screenshot.sh docs/cp1250-main-window.png docs/cp1250-print-setup.png
+#
 # Needs: Xvfb (xvfb), openbox, xdotool, xprop (x11-utils), import
 # (imagemagick). KEVOCONF defaults to build/src/app/kevoconf.
 set -euo pipefail
 
-if [[ $# -ne 1 ]]; then
-    sed -n '3,13p' "$0" >&2
+if [[ $# -lt 1 || $# -gt 2 || ( -n "${EDIT_LINE:-}" && $# -ne 2 ) ]]; then
+    sed -n '3,20p' "$0" >&2
     exit 2
 fi
 root=$(cd "$(dirname "$0")/../.." && pwd)
 output=$(realpath -m "$1")
+samples=$(realpath -m "${SAMPLES:-$root/samples}")
 program=$(realpath -m "${KEVOCONF:-$root/build/src/app/kevoconf}")
 title="Quillmere Printer Configuration"
 
@@ -72,9 +80,9 @@ pids+=($!)
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 wait_for 100 0.1 "openbox start" wm_ready
 
-cp "$root/samples/KevoName.txt" "$root/samples/Vezerava.ini" "$work/"
+cp "$samples/KevoName.txt" "$samples/Vezerava.ini" "$work/"
 HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    QT_QPA_PLATFORM=xcb KEVOCONF_SIMULATED_PRINTERS="$root/samples/printers.txt" \
+    QT_QPA_PLATFORM=xcb KEVOCONF_SIMULATED_PRINTERS="$samples/printers.txt" \
     "$program" 0 "$work/KevoName.txt" "$work/Vezerava.ini" >"$work/kevoconf.log" 2>&1 &
 pids+=($!)
 main_window_up() { xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; }
@@ -95,3 +103,17 @@ stable() {
 wait_for 50 0.1 "a steady picture" stable
 import -window root "$output"
 echo "$output"
+
+if [[ -n "${EDIT_LINE:-}" ]]; then
+    # Enter edits the grid's focus line, which starts on line 1.
+    main=$(xdotool search --onlyvisible --name "^$title\$" | head -n1)
+    xdotool windowactivate --sync "$main"
+    for ((i = 1; i < EDIT_LINE; i++)); do xdotool key Down; done
+    xdotool key Return
+    dialog_up() { xdotool search --onlyvisible --name "^Printer: $EDIT_LINE\." >/dev/null 2>&1; }
+    wait_for 100 0.1 "the print setup dialog" dialog_up
+    previous=""
+    wait_for 50 0.1 "a steady picture" stable
+    import -window root "$(realpath -m "$2")"
+    realpath -m "$2"
+fi

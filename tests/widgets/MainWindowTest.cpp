@@ -12,6 +12,7 @@
 #include "platform/qt/Termination.h"
 #include "printsetup/PrintSetup.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -42,13 +43,13 @@ class MainWindowTest : public QObject {
     std::unique_ptr<main::TForm1> form_;
 
     // Starts the window on the demo data as the program does in mode 0.
-    void StartDemo() {
+    void StartDemo(const std::string& samples = KEVO_SAMPLES_DIR) {
         const std::string dir = dir_.path().toStdString();
-        std::filesystem::copy_file(KEVO_SAMPLES_DIR "/KevoName.txt", dir + "/KevoName.txt",
+        std::filesystem::copy_file(samples + "/KevoName.txt", dir + "/KevoName.txt",
                                    std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::copy_file(KEVO_SAMPLES_DIR "/Vezerava.ini", dir + "/Vezerava.ini",
+        std::filesystem::copy_file(samples + "/Vezerava.ini", dir + "/Vezerava.ini",
                                    std::filesystem::copy_options::overwrite_existing);
-        service_ = platform::MakePrintingService(KEVO_SAMPLES_DIR "/printers.txt");
+        service_ = platform::MakePrintingService((samples + "/printers.txt").c_str());
         printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*service_, prompter_);
         form_ = std::make_unique<main::TForm1>(printSetup_->Catalogue(), prompter_, nullptr);
         main::PathContext context;
@@ -248,6 +249,27 @@ private slots:
         });
         QTest::keyClick(grid, Qt::Key_Return);
         QCOMPARE(caption, QString("Printer: 3.  Name: Statements"));
+    }
+
+    void codePageTextShowsItsLetters() {
+        cleanup();
+        qputenv("KEVOCONF_CODEPAGE", "1250");
+        StartDemo(KEVO_SAMPLES_DIR "/cp1250");
+        qunsetenv("KEVOCONF_CODEPAGE");
+        auto* grid = form_->Grid();
+        const QModelIndex name = grid->model()->index(2, 0);
+        QCOMPARE(name.data().toString(), QString::fromUtf8("\u0150rz\u00f6tt p\u00e9ld\u00e1ny"));
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
+        QCOMPARE(table->tableInterface()->cellAt(2, 0)->text(QAccessible::Name), name.data().toString());
+        form_->Logic().SetPrintSetupDialog(printSetup_.get());
+        grid->SelectCell(3, 1);
+        QString caption;
+        ModalDriver driver([&](QWidget* modal) {
+            caption = modal->windowTitle();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(caption, QString::fromUtf8("Printer: 3.  Name: \u0150rz\u00f6tt p\u00e9ld\u00e1ny"));
     }
 
     void clippedCellsShowTheirWholeTextAsATooltip() {
