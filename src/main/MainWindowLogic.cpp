@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "main/MainWindowLogic.h"
 
-#include "platform/text/TextCoding.h"
-
 #include "core/ErrorReport.h"
 #include "core/Prompter.h"
 #include "main/ConsistencyCheck.h"
@@ -11,6 +9,7 @@
 #include "main/SetupFile.h"
 #include "platform/CommandLine.h"
 #include "platform/SystemPaths.h"
+#include "platform/text/TextCoding.h"
 #include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -70,7 +69,8 @@ void MainWindowLogic::FormCreate(const std::vector<std::string>& arguments,
         ReadIniData();
         setupFileWarning_ = SetupFileMarkWarning(setupFileName_);
         if (runMode_ == 0) {
-            for (const std::string& warning : {platform::CodePageSettingProblem(), setupFileWarning_}) {
+            for (const std::string& warning :
+                 {platform::CodePageSettingProblem(), setupFileWarning_}) {
                 if (warning.empty())
                     continue;
                 ui_.BringSplashToFront();

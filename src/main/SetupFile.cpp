@@ -100,7 +100,8 @@ std::string Utf16BigEndianWarning(const std::string& path, std::string_view byte
     std::sort(lines.begin(), lines.end());
     std::string warning = "The setup file is in UTF-16 big endian (\"Unicode big endian\"), which "
                           "Windows programs do not read.\r\n" +
-                          path + "\r\nThey see no printer settings in it, and neither does this program";
+                          path +
+                          "\r\nThey see no printer settings in it, and neither does this program";
     warning += lines.empty() ? "." : ": " + LineList(lines) + " read as not configured.";
     return warning + "\r\n" + kMendAdvice;
 }
@@ -109,7 +110,8 @@ std::string Utf16BigEndianWarning(const std::string& path, std::string_view byte
 
 std::string SetupFileMarkWarning(const std::string& path) {
     std::string bytes;
-    if (platform::SystemFileSystem().ReadFile(path, platform::ProfileFile::kMaxFileSize, bytes) != 0)
+    if (platform::SystemFileSystem().ReadFile(path, platform::ProfileFile::kMaxFileSize, bytes) !=
+        0)
         return {};
     switch (platform::MarkOf(bytes)) {
     case platform::ByteOrderMark::Utf8:

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "printsetup/PrinterCatalogue.h"
 
-#include "platform/text/TextCoding.h"
-
 #include "core/ErrorReport.h"
+#include "platform/text/TextCoding.h"
 
 #include <algorithm>
 #include <stdexcept>

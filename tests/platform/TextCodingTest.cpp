@@ -23,8 +23,8 @@ TEST_P(CodingTest, DecodesAndWritesTheSameBytesBack) {
         c.codePage == 0 ? DecodeUtf16(c.bytes, false) : DecodeCodePage(c.bytes, c.codePage);
     EXPECT_EQ(text, c.text);
     std::string again;
-    const auto failure = c.codePage == 0 ? EncodeUtf16(text, false, again)
-                                         : EncodeCodePage(text, c.codePage, again);
+    const auto failure =
+        c.codePage == 0 ? EncodeUtf16(text, false, again) : EncodeCodePage(text, c.codePage, again);
     EXPECT_FALSE(failure.has_value());
     EXPECT_EQ(again, c.bytes);
 }
@@ -49,10 +49,10 @@ TEST(TextCoding, RefusesWhatTheEncodingCannotHold) {
         char32_t character;
         std::size_t offset;
     };
-    for (const Case& c : {Case{1252, "ok \u0150k", U'\u0150', 3},
-                          Case{1250, "\u00e9\u20ac\u4e2d", U'\u4e2d', 5},
-                          // A byte escaped from an 8-bit file has no place in UTF-16.
-                          Case{0, "a\xED\xB2\x81", U'\xDC81', 1}}) {
+    for (const Case& c :
+         {Case{1252, "ok \u0150k", U'\u0150', 3}, Case{1250, "\u00e9\u20ac\u4e2d", U'\u4e2d', 5},
+          // A byte escaped from an 8-bit file has no place in UTF-16.
+          Case{0, "a\xED\xB2\x81", U'\xDC81', 1}}) {
         std::string bytes;
         const auto failure = c.codePage == 0 ? EncodeUtf16(c.text, false, bytes)
                                              : EncodeCodePage(c.text, c.codePage, bytes);

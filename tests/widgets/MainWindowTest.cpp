@@ -260,7 +260,8 @@ private slots:
         const QModelIndex name = grid->model()->index(2, 0);
         QCOMPARE(name.data().toString(), QString::fromUtf8("\u0150rz\u00f6tt p\u00e9ld\u00e1ny"));
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
-        QCOMPARE(table->tableInterface()->cellAt(2, 0)->text(QAccessible::Name), name.data().toString());
+        QCOMPARE(table->tableInterface()->cellAt(2, 0)->text(QAccessible::Name),
+                 name.data().toString());
         form_->Logic().SetPrintSetupDialog(printSetup_.get());
         grid->SelectCell(3, 1);
         QString caption;
@@ -269,7 +270,8 @@ private slots:
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QTest::keyClick(grid, Qt::Key_Return);
-        QCOMPARE(caption, QString::fromUtf8("Printer: 3.  Name: \u0150rz\u00f6tt p\u00e9ld\u00e1ny"));
+        QCOMPARE(caption,
+                 QString::fromUtf8("Printer: 3.  Name: \u0150rz\u00f6tt p\u00e9ld\u00e1ny"));
     }
 
     void clippedCellsShowTheirWholeTextAsATooltip() {

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "PrintPlan.h"
 
-#include "platform/text/TextCoding.h"
-
 #include "CheckReport.h"
 #include "JsonWriter.h"
 #include "TextQuoting.h"
 #include "ToolVersion.h"
-#include "printsetup/PrinterCatalogue.h"
+#include "platform/text/TextCoding.h"
 
 #include <limits>
 

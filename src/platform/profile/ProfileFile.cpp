@@ -220,8 +220,9 @@ void ProfileFile::Load() {
     const int error = fileSystem_.ReadFile(path_, kMaxFileSize, bytes);
     if (error == 0) {
         mark_ = MarkOf(bytes);
-        document_.Load(mark_ == ByteOrderMark::Utf16Le ? DecodeUtf16(std::string_view(bytes).substr(2), false)
-                              : DecodeCodePage(bytes, codePage_));
+        document_.Load(mark_ == ByteOrderMark::Utf16Le
+                           ? DecodeUtf16(std::string_view(bytes).substr(2), false)
+                           : DecodeCodePage(bytes, codePage_));
     } else {
         // A missing file reads as empty and may be created; a file that is
         // there but cannot be read must never be replaced by what little

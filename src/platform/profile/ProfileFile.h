@@ -122,7 +122,7 @@ private:
 
     std::string path_;
     FileSystem& fileSystem_;
-    int codePage_;          // the host's, when the file is not UTF-16
+    int codePage_; // the host's, when the file is not UTF-16
     ByteOrderMark mark_ = ByteOrderMark::None;
     ProfileDocument document_;
     bool loaded_ = false;

@@ -64,7 +64,8 @@ char32_t Decode(std::string_view text, std::size_t offset, std::size_t length) {
     case 2:
         return (char32_t{byte(0)} & 0x1F) << 6 | (byte(1) & 0x3F);
     case 3:
-        return (char32_t{byte(0)} & 0x0F) << 12 | (char32_t{byte(1)} & 0x3F) << 6 | (byte(2) & 0x3F);
+        return (char32_t{byte(0)} & 0x0F) << 12 | (char32_t{byte(1)} & 0x3F) << 6 |
+               (byte(2) & 0x3F);
     default:
         return (char32_t{byte(0)} & 0x07) << 18 | (char32_t{byte(1)} & 0x3F) << 12 |
                (char32_t{byte(2)} & 0x3F) << 6 | (byte(3) & 0x3F);
@@ -99,13 +100,13 @@ struct LanguageCodePage {
 // Wine's ANSI code pages by language (its locale data); Chinese and Serbian
 // also look at the territory or the script, below.
 constexpr std::array<LanguageCodePage, 38> kLanguageCodePages = {{
-    {"cs", 1250}, {"hu", 1250}, {"pl", 1250}, {"sk", 1250}, {"sl", 1250}, {"hr", 1250},
+    {"cs", 1250}, {"hu", 1250}, {"pl", 1250}, {"sk", 1250},  {"sl", 1250},  {"hr", 1250},
     {"ro", 1250}, {"sq", 1250}, {"bs", 1250}, {"hsb", 1250}, {"dsb", 1250}, {"ru", 1251},
-    {"uk", 1251}, {"bg", 1251}, {"be", 1251}, {"mk", 1251}, {"kk", 1251}, {"ky", 1251},
-    {"tt", 1251}, {"mn", 1251}, {"ba", 1251}, {"tg", 1251}, {"el", 1253}, {"tr", 1254},
-    {"az", 1254}, {"uz", 1254}, {"he", 1255}, {"yi", 1255}, {"ar", 1256}, {"fa", 1256},
-    {"ur", 1256}, {"et", 1257}, {"lv", 1257}, {"lt", 1257}, {"vi", 1258}, {"th", 874},
-    {"ja", 932}, {"ko", 949},
+    {"uk", 1251}, {"bg", 1251}, {"be", 1251}, {"mk", 1251},  {"kk", 1251},  {"ky", 1251},
+    {"tt", 1251}, {"mn", 1251}, {"ba", 1251}, {"tg", 1251},  {"el", 1253},  {"tr", 1254},
+    {"az", 1254}, {"uz", 1254}, {"he", 1255}, {"yi", 1255},  {"ar", 1256},  {"fa", 1256},
+    {"ur", 1256}, {"et", 1257}, {"lv", 1257}, {"lt", 1257},  {"vi", 1258},  {"th", 874},
+    {"ja", 932},  {"ko", 949},
 }};
 
 std::string_view Environment(const char* name) {
@@ -183,8 +184,8 @@ int CodePageOfLocale(std::string_view locale) {
         at == std::string_view::npos ? std::string_view() : locale.substr(at + 1);
     std::string_view territory;
     if (languageEnd != std::string_view::npos && locale[languageEnd] == '_')
-        territory = locale.substr(languageEnd + 1, locale.find_first_of(".@", languageEnd) -
-                                                       languageEnd - 1);
+        territory = locale.substr(languageEnd + 1,
+                                  locale.find_first_of(".@", languageEnd) - languageEnd - 1);
     if (language == "zh")
         return territory == "TW" || territory == "HK" || territory == "MO" ? 950 : 936;
     if (language == "sr")
@@ -253,8 +254,7 @@ std::string DecodeCodePage(std::string_view bytes, int codePage) {
     return text;
 }
 
-std::optional<Unencodable> EncodeCodePage(std::string_view text, int codePage,
-                                          std::string& bytes) {
+std::optional<Unencodable> EncodeCodePage(std::string_view text, int codePage, std::string& bytes) {
     return ForEachRun(
         text,
         [&](std::string_view run, std::size_t base) -> std::optional<Unencodable> {

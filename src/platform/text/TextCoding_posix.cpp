@@ -42,9 +42,9 @@ public:
             std::size_t inputLeft = in.size();
             char* output = buffer;
             std::size_t outputLeft = sizeof buffer;
-            const std::size_t result = iconv(cd_, in.empty() ? nullptr : &input,
-                                             in.empty() ? nullptr : &inputLeft, &output,
-                                             &outputLeft);
+            const std::size_t result =
+                iconv(cd_, in.empty() ? nullptr : &input, in.empty() ? nullptr : &inputLeft,
+                      &output, &outputLeft);
             const int error = result == static_cast<std::size_t>(-1) ? errno : 0;
             out.append(buffer, static_cast<std::size_t>(output - buffer));
             in.remove_prefix(in.size() - inputLeft);

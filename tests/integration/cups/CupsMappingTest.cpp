@@ -46,8 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"      Large Capacity Feeder Unit B", "Large Capacity Feeder Un"},
         FieldCase{"Envelope Feeder Slot 12 Extra Large", "Envelope Feeder Slot 12"},
         // 24 characters, not bytes, and never inside one.
-        FieldCase{"Tálca 2 (szállítólevél)",
-                  "Tálca 2 (szállítólevél)"},
+        FieldCase{"Tálca 2 (szállítólevél)", "Tálca 2 (szállítólevél)"},
         FieldCase{"Ελληνικά χαρτιά "
                   "θήκη μεγάλη",
                   "Ελληνικά χαρτιά "
@@ -69,11 +68,11 @@ TEST(PpdTextsTest, AreDecodedFromTheLanguageEncoding) {
         std::string path;
         std::string text;
     };
-    for (const Case& c :
-         {Case{ppd("latin2.ppd", "*LanguageEncoding: ISOLatin2\n",
-                   "T\xE1lca 2 (sz\xE1ll\xEDt\xF3lev\xE9l) \xD5rz\xF6tt"),
-               "T\u00e1lca 2 (sz\u00e1ll\u00edt\u00f3lev\u00e9l) \u0150rz\u00f6tt"},
-          Case{ppd("default.ppd", "", "Fach f\xFCr Umschl\xE4ge"), "Fach f\u00fcr Umschl\u00e4ge"}}) {
+    for (const Case& c : {Case{ppd("latin2.ppd", "*LanguageEncoding: ISOLatin2\n",
+                                   "T\xE1lca 2 (sz\xE1ll\xEDt\xF3lev\xE9l) \xD5rz\xF6tt"),
+                               "T\u00e1lca 2 (sz\u00e1ll\u00edt\u00f3lev\u00e9l) \u0150rz\u00f6tt"},
+                          Case{ppd("default.ppd", "", "Fach f\xFCr Umschl\xE4ge"),
+                               "Fach f\u00fcr Umschl\u00e4ge"}}) {
         const PpdSources sources = ReadPpdSources(c.path);
         ASSERT_EQ(sources.inputSlotTexts.size(), 1u) << c.path;
         EXPECT_EQ(sources.inputSlotTexts[0], c.text);
