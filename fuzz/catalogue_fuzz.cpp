@@ -236,7 +236,7 @@ void CheckBins(PrinterCatalogue& catalogue, kevo::platform::PrintingService& ser
               "a bin list does not stand at its first entry");
     }
     for (const std::string& name : catalogue.cboTray1().items) {
-        Check(name.size() <= kevo::platform::kBinNameFieldLength, "a bin name is too long");
+        Check(name.size() <= kevo::platform::kBinNameFieldBytes, "a bin name is too long");
         Check(name.find('\0') == std::string::npos, "a bin name holds a NUL");
         Check(name.empty() || (static_cast<unsigned char>(name.front()) > ' ' &&
                                static_cast<unsigned char>(name.back()) > ' '),

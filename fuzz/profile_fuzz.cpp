@@ -21,6 +21,7 @@
 
 #include "platform/profile/ProfileDocument.h"
 #include "platform/profile/ProfileFile.h"
+#include "platform/text/TextCoding.h"
 
 #include <algorithm>
 #include <array>
@@ -132,11 +133,16 @@ std::string MatchName(std::string_view name) {
 
 // What reading gives for a written value.
 std::string ReadsBackAs(std::string_view value) {
-    std::string text = Trim(NoLineBreaks(value));
+    // Random bytes are no text: a byte that is not part of UTF-8 is written
+    // as that byte and reads back as the program's text for it.
+    std::string bytes;
+    static_cast<void>(kevo::platform::EncodeCodePage(value, kevo::platform::kCodePageUtf8, bytes));
+    std::string text =
+        Trim(NoLineBreaks(kevo::platform::DecodeCodePage(bytes, kevo::platform::kCodePageUtf8)));
     if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
         text.back() == text.front())
         text = text.substr(1, text.size() - 2);
-    return text.substr(0, ProfileDocument::kMaxValueLength);
+    return kevo::platform::CutToCharacters(text, ProfileDocument::kMaxValueLength);
 }
 
 // Whether a key name could never be found again once written: a key line
@@ -210,6 +216,9 @@ void CheckLineEnds(const std::string& bytes) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The files are read as UTF-8, where every byte can be written again:
+    // random values need not fit a code page.
+    ::setenv("KEVOCONF_CODEPAGE", "utf-8", 1);
     // Memory-backed when possible: every run writes, syncs and renames.
     std::error_code error;
     const fs::path base = fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0

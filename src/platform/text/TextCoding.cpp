@@ -242,8 +242,13 @@ std::string DecodeCodePage(std::string_view bytes, int codePage) {
         detail::SystemDecode(bytes, codePage, text);
         return text;
     }
+    // A surrogate's sequence stays as it stands, so that the bytes come back
+    // the same; the sequence of an escaped byte must not, or it would come
+    // back as that byte.
     for (std::size_t offset = 0; offset < bytes.size();) {
-        const std::size_t length = SequenceLength(bytes, offset, false);
+        std::size_t length = SequenceLength(bytes, offset, true);
+        if (length == 3 && IsEscapedByte(Decode(bytes, offset, length)))
+            length = 0;
         if (length == 0) {
             AppendEscapedByte(text, static_cast<unsigned char>(bytes[offset++]));
         } else {
