@@ -9,6 +9,7 @@
 // check reports the line. No text can add a section or a key to the file.
 
 #include "FormHarness.h"
+#include "ScopedEnv.h"
 
 #include "main/ConfigTable.h"
 #include "main/SetupFile.h"
@@ -130,9 +131,10 @@ private:
 
 struct NamesCase {
     const char* name;
-    std::string bytes;              // the names file
+    std::string bytes;              // the names file, in code page 1252
     std::vector<std::string> names; // the names loaded, in order
     bool tooMany = false;
+    bool notText = false; // no text in the code page: nothing is loaded or saved
 };
 
 void PrintTo(const NamesCase& c, std::ostream* out) {
@@ -148,12 +150,14 @@ std::vector<NamesCase> NamesCases() {
         first99.push_back("name " + std::to_string(i));
     const std::string megabytes(4 * 1024 * 1024, 'n');
     return {
-        {"NulBytes", "a\0b\r\n\0\r\nc\0"s, {"a\0b"s, "\0"s, "c\0"s}},
+        // UTF-16 without its mark, or binary: no name is taken from it.
+        {"NulBytes", "a\0b\r\n\0\r\nc\0"s, {}, false, true},
+        // Bytes that are not UTF-8 are letters of the code page.
         {"InvalidUtf8",
-         "\xff\xfe\r\n\xc3\x28\r\n\xed\xa0\x80\r\n\xc0\xaf\r\n\xef\xbb\xbf"
+         "x\r\n\xff\xfe\r\n\xc3\x28\r\n\xed\xa0\x80\r\n\xc0\xaf\r\n\xef\xbb\xbf"
          "bom\r\n",
-         {"\xff\xfe", "\xc3\x28", "\xed\xa0\x80", "\xc0\xaf",
-          "\xef\xbb\xbf"
+         {"x", "\u00ff\u00fe", "\u00c3\x28", "\u00ed\u00a0\u20ac", "\u00c0\u00af",
+          "\u00ef\u00bb\u00bf"
           "bom"}},
         {"MegabyteLine", "short\r\n" + megabytes + "\r\nafter\r\n", {"short", megabytes, "after"}},
         {"HundredThousandLines", hundredThousand, first99, true},
@@ -179,15 +183,23 @@ TEST_P(HostileNames, LoadSaveAndReloadKeepEveryNameOrReportIt) {
     const std::string names = folder / "names.txt";
     const std::string setup = folder / "setup.ini";
     WriteBytes(names, c.bytes);
-    WriteBytes(setup, "[General]\r\nOwner=hostile names\r\n[7]\r\nName=kept?\r\n");
+    const std::string setupText = "[General]\r\nOwner=hostile names\r\n[7]\r\nName=kept?\r\n";
+    WriteBytes(setup, setupText);
+    const test::ScopedEnv codePage("KEVOCONF_CODEPAGE", "1252");
     Timed timed;
 
     Program program(kPrinters);
     program.StartUp({"0", names, setup}, folder / "config");
     const auto& shown = program.prompter.script.Messages();
-    ASSERT_EQ(shown.size(), c.tooMany ? 1u : 0u);
+    ASSERT_EQ(shown.size(), c.tooMany || c.notText ? 1u : 0u);
     if (c.tooMany) {
         EXPECT_EQ(shown[0].text.rfind("Printer names file has too many lines.\r\n", 0), 0u);
+    }
+    if (c.notText) {
+        EXPECT_EQ(shown[0].text.rfind("Printer names file can not be read.\r\n", 0), 0u);
+        program.form.btnSaveIniClick();
+        EXPECT_EQ(ReadBytes(setup), setupText);
+        return;
     }
     for (std::size_t i = 0; i < 99; ++i) {
         const int line = static_cast<int>(i) + 1;
@@ -267,7 +279,7 @@ std::vector<SetupCase> SetupCases() {
     return {
         {"NulAndInvalidUtf8",
          "[1]\r\nName=Invoices\r\nDevice=a\0b\xff\r\nPort=\xc3\x28\r\nMine=\0\x80\r\n"s,
-         {{1, ColPrinter, "a\0b\xff"s}, {1, ColWhere, "\xc3\x28"}},
+         {{1, ColPrinter, "a\0b\u00ff"s}, {1, ColWhere, "\u00c3\x28"}},
          {"1", "2", "3"},
          "Mine=\0\x80\r\n"s},
         {"MegabyteLines",
@@ -324,6 +336,7 @@ TEST_P(HostileSetup, LoadsAndSavesKeepingWhatIsNotTheProgramsOwn) {
     const std::string setup = folder / "setup.ini";
     WriteBytes(names, "Invoices\r\nOrders\r\nLabels\r\n");
     WriteBytes(setup, c.bytes);
+    const test::ScopedEnv codePage("KEVOCONF_CODEPAGE", "1252");
     Timed timed;
 
     Program program(kPrinters);
@@ -456,6 +469,8 @@ struct PrinterCase {
     // The printer's bins can be asked; when not, picking it fails and the
     // user takes the plain printer instead.
     bool binsKnown = true;
+    // A value is no text that the file can hold: the save writes nothing.
+    bool refused = false;
 };
 
 void PrintTo(const PrinterCase& c, std::ostream* out) {
@@ -475,6 +490,7 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
     for (int line = 1; line <= 7; ++line)
         namesText += "Line " + std::to_string(line) + "\r\n";
     WriteBytes(names, namesText);
+    const test::ScopedEnv codePage("KEVOCONF_CODEPAGE", "1252");
     Timed timed;
 
     Program program(kHostilePrinters);
@@ -503,6 +519,12 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
     ASSERT_TRUE(program.dialog.steps.empty()) << "not every line was edited";
     EXPECT_EQ(pickFailed, !c.binsKnown);
     program.form.btnSaveIniClick();
+    if (c.refused) {
+        ASSERT_EQ(program.ErrorReports().size(), 1u);
+        EXPECT_EQ(program.ErrorReports()[0].rfind("Line 1 can not be saved", 0), 0u);
+        EXPECT_FALSE(std::filesystem::exists(setup));
+        return;
+    }
     ASSERT_TRUE(program.ErrorReports().empty()) << program.ErrorReports().front();
     EXPECT_EQ(program.Table().Cell(ColErrors, 1), "") << "the line is wrong before the reload";
 
@@ -536,7 +558,8 @@ INSTANTIATE_TEST_SUITE_P(Names, HostilePrinters,
                                            PrinterCase{"QuotedName", 3, 0, true},
                                            PrinterCase{"LeadingBlank", 4, 0, true},
                                            PrinterCase{"TrailingBlank", 5, 0, true},
-                                           PrinterCase{"InvalidUtf8", 6, 0, true},
+                                           // A surrogate's bytes are no character.
+                                           PrinterCase{"InvalidUtf8", 6, 0, false, true, true},
                                            PrinterCase{"NulInside", 7, 0, true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -181,6 +181,18 @@ std::string ProfileDocument::ReadString(std::string_view section, std::string_vi
     return CutToCharacters(value, kMaxValueLength);
 }
 
+bool ProfileDocument::Holds(std::string_view section, std::string_view key,
+                            std::string_view value) const {
+    const Section* found = FindSection(CleanName(section));
+    if (found == nullptr)
+        return false;
+    const auto line = found->keys.find(std::string_view(CleanName(key)));
+    if (line == found->keys.end())
+        return false;
+    const std::string_view text = found->lines[line->second];
+    return TrimBlanks(text.substr(text.find('=') + 1)) == TrimBlanks(CleanValue(value));
+}
+
 bool ProfileDocument::WriteString(std::string_view section, std::string_view key,
                                   std::string_view value) {
     const std::string sectionName = CleanName(section);
@@ -201,10 +213,9 @@ bool ProfileDocument::WriteString(std::string_view section, std::string_view key
         // The line keeps its own spelling of the key, up to the "=", and an
         // equal value keeps the whole line, as the profile functions do.
         std::string_view& line = found->lines[existing->second];
-        const std::size_t equals = line.find('=');
-        if (TrimBlanks(line.substr(equals + 1)) == TrimBlanks(text))
+        if (TrimBlanks(line.substr(line.find('=') + 1)) == TrimBlanks(text))
             return false;
-        line = Keep(std::string(line.substr(0, equals + 1)) + text);
+        line = Keep(std::string(line.substr(0, line.find('=') + 1)) + text);
         return true;
     }
 

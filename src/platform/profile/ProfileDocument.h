@@ -54,6 +54,10 @@ public:
     // changed. The names must pass IsWritableSectionName / IsWritableKeyName.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
+    // Whether the key holds the value already (both without blanks at either
+    // end), so that WriteString would leave it as it stands.
+    bool Holds(std::string_view section, std::string_view key, std::string_view value) const;
+
     // Removes the first section of that name with every line up to the next
     // header. False when there is no such section.
     bool EraseSection(std::string_view section);

@@ -159,9 +159,14 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
         !ProfileDocument::IsWritableKeyName(ProfileDocument::CleanName(key))) {
         Fail();
     }
+    // A value that stays as it stands asks nothing of the file system: an
+    // untouched save of a file the user may not change succeeds.
+    Load();
+    if (document_.Holds(section, key, value))
+        return;
     PrepareWrite();
-    if (document_.WriteString(section, key, value))
-        changed_ = true;
+    document_.WriteString(section, key, value);
+    changed_ = true;
 }
 
 void ProfileFile::EraseSection(std::string_view section) {

@@ -53,7 +53,8 @@ public:
 // do not understand: the mark's bytes are text of the first line. A new
 // file is written in the code page. Decoding keeps every byte (see
 // TextCoding), so the lines that a save does not change keep their bytes,
-// and writing a value equal to the one stored changes nothing.
+// and writing a value equal to the one stored changes nothing and touches
+// no file.
 //
 // Names and values: see ProfileDocument. CR and LF in names and values are
 // written as blanks. Writing with a section or key name that could not be
