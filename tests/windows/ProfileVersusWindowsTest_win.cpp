@@ -59,6 +59,10 @@ struct ProfileCase {
     std::string windowsBytes = {};
 };
 
+void PrintTo(const ProfileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 struct Outcome {
     std::vector<std::string> reads;
     std::string bytes;

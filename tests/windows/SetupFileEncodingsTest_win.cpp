@@ -80,6 +80,10 @@ struct EncodingCase {
     bool wineReadsAsWindows;
 };
 
+void PrintTo(const EncodingCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 const EncodingCase kCases[] = {
     {"NotepadAnsi", InCodePage(SetupText(kWestern), 1252), true},
     {"Utf8WithoutMark", InCodePage(SetupText(kHungarian), CP_UTF8), true},

@@ -131,7 +131,7 @@ TEST(WindowsFiles, NamesFileIsReadAsBytes) {
 }
 
 // Every command line of the shared table, handed to a program of our own,
-// which reads it back as the program does (ProgramArguments: GetCommandLineA
+// which reads it back as the program does (ProgramArguments: GetCommandLineW
 // through our splitting).
 TEST(WindowsCommandLine, GetCommandLineThroughOurSplitting) {
     TemporaryFolder temporary;
