@@ -4,6 +4,7 @@
 #include "main/ConfigTable.h"
 #include "platform/SystemPaths.h"
 #include "platform/profile/FileSystem.h"
+#include "platform/text/TextCoding.h"
 
 #include <array>
 #include <cerrno>
@@ -20,14 +21,30 @@ struct ReadFailure {
     std::string text;
 };
 
-// Hands out the file's bytes one at a time from a fixed-size buffer.
-class ByteReader {
+constexpr const char* kNotText =
+    "The file is not text in a form this program reads: save it as ANSI, UTF-8 or Unicode.";
+
+// Hands out the file's text, as UTF-8, one byte at a time from a buffer
+// filled a piece at a time. A file that begins with a UTF-16 mark is
+// decoded from UTF-16 piece by piece; any other file is handed out as it
+// is, and its lines are decoded once they are split (ReadLines): line ends
+// and Ctrl-Z are the same bytes in every 8-bit code page and in UTF-8.
+class TextReader {
 public:
-    ByteReader(platform::FileSystem& files, int fd) : files_(files), fd_(fd) {}
+    TextReader(platform::FileSystem& files, int fd) : files_(files), fd_(fd) {
+        std::string start;
+        while (start.size() < 3 && ReadRaw(start)) {
+        }
+        mark_ = platform::MarkOf(start);
+        pending_ = start.substr(platform::MarkLength(mark_));
+        Take(pending_, false);
+    }
+
+    platform::ByteOrderMark Mark() const { return mark_; }
 
     // The next byte without taking it; false at the end of the file.
     bool Peek(char& byte) {
-        if (pos_ == length_ && !Fill())
+        if (pos_ == buffer_.size() && !Fill())
             return false;
         byte = buffer_[pos_];
         return true;
@@ -37,23 +54,16 @@ public:
     // returns, and moves past the line feed that ends it (if any).
     void ReadLine(std::string& line) {
         for (;;) {
-            if (pos_ == length_ && !Fill())
+            if (pos_ == buffer_.size() && !Fill())
                 return;
-            const char* start = buffer_.data() + pos_;
-            const std::size_t available = length_ - pos_;
-            const void* found = std::memchr(start, kLineFeed, available);
-            const std::size_t run =
-                found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - start)
-                                 : available;
-            for (const char* p = start; p < start + run;) {
-                const void* cr =
-                    std::memchr(p, kCarriageReturn, static_cast<std::size_t>(start + run - p));
-                const char* stop = cr != nullptr ? static_cast<const char*>(cr) : start + run;
-                line.append(p, stop);
-                p = stop + (cr != nullptr ? 1 : 0);
+            const std::size_t end = buffer_.find(kLineFeed, pos_);
+            const std::size_t stop = end == std::string::npos ? buffer_.size() : end;
+            for (std::size_t i = pos_; i < stop; ++i) {
+                if (buffer_[i] != kCarriageReturn)
+                    line += buffer_[i];
             }
-            pos_ += run;
-            if (found != nullptr) {
+            pos_ = stop;
+            if (end != std::string::npos) {
                 ++pos_;
                 return;
             }
@@ -61,21 +71,78 @@ public:
     }
 
 private:
-    bool Fill() {
+    bool Utf16() const {
+        return mark_ == platform::ByteOrderMark::Utf16Le ||
+               mark_ == platform::ByteOrderMark::Utf16Be;
+    }
+
+    // Appends the next piece of the file's bytes to raw; false at its end.
+    bool ReadRaw(std::string& raw) {
+        std::array<char, 64 * 1024> piece{};
         std::size_t got = 0;
-        if (const int error = files_.Read(fd_, buffer_.data(), buffer_.size(), got); error != 0)
+        if (const int error = files_.Read(fd_, piece.data(), piece.size(), got); error != 0)
             throw ReadFailure{std::strerror(error)};
-        pos_ = 0;
-        length_ = got;
+        raw.append(piece.data(), got);
         return got > 0;
+    }
+
+    // Puts raw bytes into the buffer: UTF-16 decoded as far as whole
+    // characters go (the rest waits for the next piece, or, at the end of
+    // the file, is decoded as it stands), other bytes as they are.
+    void Take(std::string& raw, bool atEnd) {
+        buffer_.erase(0, pos_);
+        pos_ = 0;
+        if (!Utf16()) {
+            buffer_ += raw;
+            raw.clear();
+            return;
+        }
+        const bool bigEndian = mark_ == platform::ByteOrderMark::Utf16Be;
+        std::size_t whole = atEnd ? raw.size() : raw.size() & ~std::size_t{1};
+        if (!atEnd && whole >= 2) {
+            // A high surrogate at the end waits for its partner.
+            const auto high = static_cast<unsigned char>(raw[whole - (bigEndian ? 2 : 1)]);
+            if (high >= 0xD8 && high <= 0xDB)
+                whole -= 2;
+        }
+        buffer_ += platform::DecodeUtf16(std::string_view(raw).substr(0, whole), bigEndian);
+        raw.erase(0, whole);
+    }
+
+    bool Fill() {
+        while (pos_ == buffer_.size()) {
+            const bool more = ReadRaw(pending_);
+            Take(pending_, !more);
+            if (!more)
+                return pos_ < buffer_.size();
+        }
+        return true;
     }
 
     platform::FileSystem& files_;
     int fd_;
-    std::array<char, 64 * 1024> buffer_{};
+    platform::ByteOrderMark mark_ = platform::ByteOrderMark::None;
+    std::string pending_; // raw bytes not yet in the buffer
+    std::string buffer_;
     std::size_t pos_ = 0;
-    std::size_t length_ = 0;
 };
+
+// The text of a line as the program keeps it (UTF-8). A file without a
+// mark is in the host's code page; NUL bytes there mean UTF-16 without its
+// mark, which no code page reads. A marked file must be well-formed.
+std::string DecodedLine(std::string line, platform::ByteOrderMark mark, int codePage) {
+    if (mark == platform::ByteOrderMark::None) {
+        if (line.find('\0') != std::string::npos)
+            throw ReadFailure{kNotText};
+        line = platform::DecodeCodePage(line, codePage);
+        if (codePage == platform::kCodePageUtf8 && !platform::IsValidUtf8(line))
+            throw ReadFailure{kNotText};
+        return line;
+    }
+    if (!platform::IsValidUtf8(line))
+        throw ReadFailure{kNotText};
+    return line;
+}
 
 // Closes the file on every way out.
 class OpenFile {
@@ -91,7 +158,8 @@ private:
 };
 
 void ReadLines(platform::FileSystem& files, int fd, NamesFileResult& result) {
-    ByteReader reader(files, fd);
+    TextReader reader(files, fd);
+    const int codePage = platform::HostCodePage();
     char byte = 0;
     for (;;) {
         if (!reader.Peek(byte) || byte == kCtrlZ)
@@ -102,7 +170,7 @@ void ReadLines(platform::FileSystem& files, int fd, NamesFileResult& result) {
         }
         std::string line;
         reader.ReadLine(line);
-        result.names.push_back(std::move(line));
+        result.names.push_back(DecodedLine(std::move(line), reader.Mark(), codePage));
     }
 }
 

@@ -26,7 +26,11 @@ struct NamesFileResult {
     std::string errorText;
 };
 
-// Reads the names file byte for byte: a line ends at LF or CR LF, a CR that
+// Reads the names file as text: a UTF-8 byte-order mark is skipped, a UTF-16
+// mark (LE or BE) means UTF-16, and a file without a mark is in the host's
+// code page (HostCodePage). A file that is not text in that form (NUL bytes
+// without a mark, broken UTF-16 or UTF-8) is a ReadError: its names could
+// only be garbled. A line ends at LF or CR LF, a CR that
 // is not followed by LF is dropped from the text, a Ctrl-Z at the start of a
 // line ends the file, blank lines are lines, and at most 99 lines are read.
 // Reads the file in pieces and stops at the 100th line, so a huge file is

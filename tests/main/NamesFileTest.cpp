@@ -2,6 +2,7 @@
 #include "main/NamesFile.h"
 #include "main/ConfigTable.h"
 
+#include "ScopedEnv.h"
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -37,12 +38,14 @@ struct LinesCase {
     std::string bytes;
     Outcome outcome;
     Names names;
+    const char* codePage = "1252"; // the host's
 };
 
 class NamesFileLinesTest : public ::testing::TestWithParam<LinesCase> {};
 
 TEST_P(NamesFileLinesTest, ReadsLinesByteForByte) {
     test::ScratchFolder dir;
+    const test::ScopedEnv codePage("KEVOCONF_CODEPAGE", GetParam().codePage);
     const auto result = ReadNamesFile(dir.Write("KevoName.txt", GetParam().bytes));
     EXPECT_EQ(result.outcome, GetParam().outcome);
     EXPECT_EQ(result.names, GetParam().names);
@@ -74,11 +77,17 @@ INSTANTIATE_TEST_SUITE_P(
                   {"A\x1a"
                    "B"}},
         LinesCase{"ctrl-z after a dropped cr", "A\n\r\x1a\n", Outcome::Loaded, {"A", "\x1a"}},
-        LinesCase{"bom kept", "\xef\xbb\xbfInvoices\n", Outcome::Loaded, {"\xef\xbb\xbfInvoices"}},
-        LinesCase{"nul and invalid utf-8",
-                  std::string("A\0B\n\xff\xfe\n", 7),
-                  Outcome::Loaded,
-                  {std::string("A\0B", 3), "\xff\xfe"}},
+        LinesCase{"utf-8 mark skipped", "\xef\xbb\xbfInvoices\n", Outcome::Loaded, {"Invoices"}},
+        LinesCase{"code page 1250", "Sz\xe1mla\r\n\xd5rz\xf6tt\r\n", Outcome::Loaded,
+                  {"Sz\u00e1mla", "\u0150rz\u00f6tt"}, "1250"},
+        // UTF-16 without its mark: NUL bytes, which no code page reads.
+        LinesCase{"nul without a mark", std::string("A\nB\0\n", 5), Outcome::ReadError, {"A"}},
+        LinesCase{"utf-16 le", std::string("\xff\xfeS\0\x50\x01\r\0\n\0\x1a\0x\0", 14),
+                  Outcome::Loaded, {"S\u0150"}},
+        LinesCase{"utf-16 be", std::string("\xfe\xff\0A\0\n\xd8\x3d\xde\x00", 10),
+                  Outcome::Loaded, {"A", "\U0001F600"}},
+        LinesCase{"broken utf-16", std::string("\xff\xfe" "A\0\0\xdc", 6), Outcome::ReadError,
+                  {}},
         LinesCase{"zero bytes", "", Outcome::Empty, {}},
         LinesCase{"ctrl-z first",
                   "\x1a"

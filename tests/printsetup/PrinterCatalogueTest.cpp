@@ -62,7 +62,7 @@ struct Catalogue {
 
 // -- The lookup rule -------------------------------------------------------
 
-TEST(LookupRule, WholeTextIgnoringAsciiCaseFirstFromTheTop) {
+TEST(LookupRule, WholeTextIgnoringCaseFirstFromTheTop) {
     struct Case {
         Items items;
         std::string text;
@@ -84,11 +84,13 @@ TEST(LookupRule, WholeTextIgnoringAsciiCaseFirstFromTheTop) {
         {{"Upper", "", "Lower", ""}, "", 1},
         {{"Upper", "Lower"}, "", -1},
         {{}, "", -1},
-        // Only A-Z fold: "[" and "{" differ by the same bit as "A" and "a".
+        // Letters fold, other characters do: "[" and "{" differ by the same
+        // bit as "A" and "a".
         {{"Tray[1]"}, "tray{1}", -1},
         {{"@"}, "`", -1},
-        {{"\xC3\x89tage"}, "\xC3\xA9tage", -1},
-        {{"\xC3\x89tage"}, "\xC3\x89TAGE", 0},
+        {{"\xC3\x89tage"}, "\xC3\xA9tage", 0},
+        {{"B\u00fcro Laser", "SZ\u00c1MLA"}, "B\u00dcRO LASER", 0},
+        {{"B\u00fcro Laser", "Sz\u00e1mla"}, "SZ\u00c1MLA", 1},
         {{std::string("A\0B", 3)}, std::string("a\0b", 3), 0},
         {{std::string("A\0B", 3)}, "A", -1},
     };
@@ -158,7 +160,7 @@ TEST(CatalogueBuild, DefaultPrinterIsWorkedOutFromTheServiceOrTheProfile) {
         {"default Alpha\ndefault Beta\n", 0},
         // A printer listed per port: its first entry.
         {"default alpha\n", 0},
-        {"default \xC3\xA9TAGE\n", -1},
+        {"default \xC3\xA9TAGE\n", 3},
         {"default \xC3\x89TAGE\n", 3},
         {"default Gamma\n", -1},
         {"default Bet\n", -1},

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/profile/ProfileDocument.h"
 
+#include "platform/text/TextCoding.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -176,10 +178,10 @@ std::string ProfileDocument::ReadString(std::string_view section, std::string_vi
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    return std::string(value.substr(0, kMaxValueLength));
+    return CutToCharacters(value, kMaxValueLength);
 }
 
-void ProfileDocument::WriteString(std::string_view section, std::string_view key,
+bool ProfileDocument::WriteString(std::string_view section, std::string_view key,
                                   std::string_view value) {
     const std::string sectionName = CleanName(section);
     const std::string keyName = CleanName(key);
@@ -196,10 +198,14 @@ void ProfileDocument::WriteString(std::string_view section, std::string_view key
 
     const auto existing = found->keys.find(std::string_view(keyName));
     if (existing != found->keys.end()) {
-        // The line keeps its own spelling of the key, up to the "=".
+        // The line keeps its own spelling of the key, up to the "=", and an
+        // equal value keeps the whole line, as the profile functions do.
         std::string_view& line = found->lines[existing->second];
-        line = Keep(std::string(line.substr(0, line.find('=') + 1)) + text);
-        return;
+        const std::size_t equals = line.find('=');
+        if (TrimBlanks(line.substr(equals + 1)) == TrimBlanks(text))
+            return false;
+        line = Keep(std::string(line.substr(0, equals + 1)) + text);
+        return true;
     }
 
     // After the section's last non-blank line, so that the blank lines that
@@ -212,6 +218,7 @@ void ProfileDocument::WriteString(std::string_view section, std::string_view key
     const std::string_view line = Keep(keyName + "=" + text);
     found->lines.insert(found->lines.begin() + static_cast<std::ptrdiff_t>(position), line);
     found->keys.emplace(line.substr(0, keyName.size()), position);
+    return true;
 }
 
 bool ProfileDocument::EraseSection(std::string_view section) {

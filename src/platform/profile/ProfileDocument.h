@@ -14,8 +14,9 @@ namespace kevo::platform {
 // The lines of one profile (INI) file in memory, with an index from section
 // names to sections and, inside each section, from key names to lines.
 //
-// The file is bytes: lines are kept exactly as read (without their line
-// ends) and written back with CR LF; nothing is re-encoded. A line is
+// The text is UTF-8 (ProfileFile decodes and encodes the file): lines are
+// kept exactly as read (without their line ends) and written back with CR
+// LF. A line is
 //   - a section header when its first non-blank character is "[" and a "]"
 //     follows later on the line; the name lies between the "[" and the last
 //     "]", without blanks at either end;
@@ -28,7 +29,7 @@ namespace kevo::platform {
 // or a key occurs more than once, the first one counts for every operation.
 class ProfileDocument {
 public:
-    // The most bytes of a value that a read gives: the value buffer of the
+    // The most characters of a value that a read gives: the value buffer of the
     // profile functions holds 2048 characters with the terminator.
     static constexpr std::size_t kMaxValueLength = 2047;
 
@@ -41,15 +42,17 @@ public:
 
     // The value of the first such key in the first such section, without
     // blanks at either end and without one pair of enclosing quotation marks
-    // (both " or both '), cut to kMaxValueLength bytes; empty when either is
+    // (both " or both '), cut to kMaxValueLength characters; empty when either is
     // missing.
     std::string ReadString(std::string_view section, std::string_view key) const;
 
     // Replaces the key's value where it stands (the line keeps its text up to
     // and including the "="), or adds "key=value" after the last non-blank
     // line of the section, or appends "[section]" and the key at the end.
-    // The names must pass IsWritableSectionName / IsWritableKeyName.
-    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // A key whose stored value (without blanks at either end) equals the
+    // value (likewise) is left as it stands, and false tells that nothing
+    // changed. The names must pass IsWritableSectionName / IsWritableKeyName.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
     // Removes the first section of that name with every line up to the next
     // header. False when there is no such section.

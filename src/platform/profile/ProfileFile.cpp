@@ -121,7 +121,22 @@ ProfileWriteError::ProfileWriteError(const std::string& path)
 ProfileFile::ProfileFile(std::string path) : ProfileFile(std::move(path), SystemFileSystem()) {}
 
 ProfileFile::ProfileFile(std::string path, FileSystem& fileSystem)
-    : path_(std::move(path)), fileSystem_(fileSystem) {}
+    : path_(std::move(path)), fileSystem_(fileSystem), codePage_(HostCodePage()) {}
+
+std::string ProfileFile::EncodingName() {
+    Load();
+    if (utf16_)
+        return "UTF-16";
+    if (codePage_ == kCodePageUtf8)
+        return "UTF-8";
+    return "code page " + std::to_string(codePage_);
+}
+
+std::optional<Unencodable> ProfileFile::CannotHold(std::string_view text) {
+    Load();
+    std::string bytes;
+    return utf16_ ? EncodeUtf16(text, false, bytes) : EncodeCodePage(text, codePage_, bytes);
+}
 
 ProfileFile::~ProfileFile() {
     Discard();
@@ -139,8 +154,8 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
         Fail();
     }
     PrepareWrite();
-    document_.WriteString(section, key, value);
-    changed_ = true;
+    if (document_.WriteString(section, key, value))
+        changed_ = true;
 }
 
 void ProfileFile::EraseSection(std::string_view section) {
@@ -198,7 +213,9 @@ void ProfileFile::Load() {
     std::string bytes;
     const int error = fileSystem_.ReadFile(path_, kMaxFileSize, bytes);
     if (error == 0) {
-        document_.Load(std::move(bytes));
+        utf16_ = MarkOf(bytes) == ByteOrderMark::Utf16Le;
+        document_.Load(utf16_ ? DecodeUtf16(std::string_view(bytes).substr(2), false)
+                              : DecodeCodePage(bytes, codePage_));
     } else {
         // A missing file reads as empty and may be created; a file that is
         // there but cannot be read must never be replaced by what little
@@ -313,8 +330,19 @@ void ProfileFile::RemoveStaleTemporaries(const std::string& directory, const std
 }
 
 std::size_t ProfileFile::WriteDocument() {
+    // The whole text is encoded before anything is written: a value that the
+    // encoding cannot hold fails the save with the file as it was.
+    std::string bytes;
+    const std::string text = document_.Text();
+    if (utf16_) {
+        bytes = MarkBytes(ByteOrderMark::Utf16Le);
+        if (EncodeUtf16(text, false, bytes))
+            Fail();
+    } else if (EncodeCodePage(text, codePage_, bytes)) {
+        Fail();
+    }
     ChunkWriter writer(fileSystem_, fd_);
-    document_.Emit([&writer](std::string_view piece) { writer.Add(piece); });
+    writer.Add(bytes);
     if (writer.Finish() != 0) {
         Fail();
     }

@@ -8,6 +8,9 @@
 #include "core/ErrorReport.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileDocument.h"
+#include "platform/text/TextCoding.h"
+
+#include <optional>
 
 namespace kevo::platform {
 
@@ -41,6 +44,16 @@ public:
 //
 // Erasing a section that does not exist changes nothing, and Flush() after
 // no change leaves the disk alone (a missing file is not created).
+//
+// Text: names and values are UTF-8; the file is read and written as the
+// Windows profile functions read and write it. A file that begins with the
+// UTF-16 LE byte-order mark is UTF-16 LE, and stays so with its mark; every
+// other file is in the host's code page (HostCodePage) byte for byte, also
+// one that begins with a UTF-8 or a UTF-16 BE mark, which those functions
+// do not understand: the mark's bytes are text of the first line. A new
+// file is written in the code page. Decoding keeps every byte (see
+// TextCoding), so the lines that a save does not change keep their bytes,
+// and writing a value equal to the one stored changes nothing.
 //
 // Names and values: see ProfileDocument. CR and LF in names and values are
 // written as blanks. Writing with a section or key name that could not be
@@ -82,6 +95,13 @@ public:
 
     const std::string& Path() const { return path_; }
 
+    // The file's encoding for people: "code page 1250", "UTF-8" (the code
+    // page 65001) or "UTF-16".
+    std::string EncodingName();
+    // The first character of text that the file's encoding cannot hold, if
+    // any: a write of that text would fail at Flush().
+    std::optional<Unencodable> CannotHold(std::string_view text);
+
     std::string ReadString(std::string_view section, std::string_view key);
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void EraseSection(std::string_view section);
@@ -100,6 +120,8 @@ private:
 
     std::string path_;
     FileSystem& fileSystem_;
+    int codePage_;          // the host's, when the file is not UTF-16
+    bool utf16_ = false;    // the file began with the UTF-16 LE mark
     ProfileDocument document_;
     bool loaded_ = false;
     bool readFailed_ = false; // the file exists but could not be read

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -25,8 +27,11 @@ std::string ReadWholeFile(const std::string& path) {
     return text.str();
 }
 
+// A field's text up to its first NUL; the rest of the field must be NULs.
 std::string FieldText(const BinNameField& field) {
-    return std::string(field.begin(), field.end());
+    const auto end = std::find(field.begin(), field.end(), '\0');
+    EXPECT_TRUE(std::all_of(end, field.end(), [](char c) { return c == '\0'; }));
+    return std::string(field.begin(), end);
 }
 
 // The example block of SIMULATED.md must stay a valid description that shows
@@ -58,7 +63,7 @@ TEST(SimulatedPrintersFormat, DocumentedExampleParsesAsDescribed) {
 
     std::vector<BinNameField> names;
     ASSERT_EQ(service.BinNames("Office Laser", "LPT1:", names), 3);
-    EXPECT_EQ(FieldText(names[1]), std::string("Tray 1  \t") + std::string(15, '\0'));
+    EXPECT_EQ(FieldText(names[1]), "Tray 1  \t");
     EXPECT_EQ(FieldText(names[2]), "ABCDEFGHIJKLMNOPQRSTUVWX");
     EXPECT_EQ(service.BinNameCount("Plotter", "LPT2:"), 2);
     EXPECT_EQ(service.BinNumberCount("Plotter", "LPT2:"), 1);
@@ -382,7 +387,7 @@ printer Failing
     std::vector<BinNameField> names;
     service.BinNames("Twin", "LPT2:", names);
     ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(FieldText(names[1]), "Third" + std::string(19, '\0'));
+    EXPECT_EQ(FieldText(names[1]), "Third");
 }
 
 TEST(SimulatedPrintingService, DevicesValueBelongsToTheNameNotTheBlock) {

@@ -21,6 +21,7 @@
 
 #include <stdexcept>
 
+#include "ScopedEnv.h"
 #include "ScratchFolder.h"
 
 namespace kevo::platform {
@@ -748,14 +749,16 @@ TEST(ProfileFileInput, BinaryFileKeepsItsBytes) {
     }
     const std::string section = "[9]\r\nName=\xFF\xFEna\0me\x80\r\n"s;
     WriteBytes(path, noise + "\r\n" + section);
+    // Every byte is text of the code page, the ones it leaves undefined too.
+    const test::ScopedEnv codePage("KEVOCONF_CODEPAGE", "1252");
     {
         ProfileFile file(path);
-        EXPECT_EQ(file.ReadString("9", "Name"), "\xFF\xFEna\0me\x80"s);
-        file.WriteString("10", "Name", "\0\xC3("s);
+        EXPECT_EQ(file.ReadString("9", "Name"), "\u00ff\u00fena\0me\u20ac"s);
+        file.WriteString("10", "Name", "\0\u00c3("s);
         file.Flush();
     }
     EXPECT_EQ(ReadBytes(path), noise + "\r\n" + section + "[10]\r\nName=\0\xC3(\r\n"s);
-    EXPECT_EQ(ProfileFile(path).ReadString("10", "name"), "\0\xC3("s);
+    EXPECT_EQ(ProfileFile(path).ReadString("10", "name"), "\0\u00c3("s);
 }
 
 } // namespace
