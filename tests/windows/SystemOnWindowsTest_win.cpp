@@ -117,14 +117,15 @@ TEST(WindowsPaths, NamesFileBesideTheProgramIsFound) {
 
 TEST(WindowsFiles, NamesFileIsReadAsBytes) {
     // Read in text mode, CR LF would become LF and Ctrl-Z would end the file
-    // anywhere; the names file's own rules must see the bytes.
+    // anywhere; the names file's own rules must see the bytes, decoded from
+    // the ANSI code page (1252 here).
     TemporaryFolder temporary;
     const std::string file = temporary.File("KevoName.txt");
     WriteBytes(file, "Invoices\r\nOr\rders\n\r\nB\xfcro\x1a still\r\n\x1a"
                      "after the end\r\n");
     const main::NamesFileResult result = main::ReadNamesFile(file);
     EXPECT_EQ(result.outcome, main::NamesFileResult::Outcome::Loaded);
-    const std::vector<std::string> expected = {"Invoices", "Orders", "", "B\xfcro\x1a still"};
+    const std::vector<std::string> expected = {"Invoices", "Orders", "", "Büro\x1a still"};
     EXPECT_EQ(result.names, expected);
     EXPECT_EQ(main::ReadNamesFile(temporary.Path()).outcome,
               main::NamesFileResult::Outcome::Missing);
