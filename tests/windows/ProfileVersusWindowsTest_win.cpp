@@ -143,13 +143,6 @@ Outcome RunWindows(const std::string& path, const std::vector<Op>& ops) {
     return outcome;
 }
 
-std::vector<std::string> PrintableAll(const std::vector<std::string>& texts) {
-    std::vector<std::string> shown;
-    for (const std::string& text : texts)
-        shown.push_back(Printable(text));
-    return shown;
-}
-
 const std::string kLong(3000, 'x');
 
 const std::vector<ProfileCase> kCases = {

@@ -64,13 +64,12 @@ std::string InUtf16(const std::wstring& text, bool bigEndian) {
     return bytes;
 }
 
-const std::vector<Line> kWestern = {{L"B\u00fcro", L"Drucker B\u00fcro", L"Fach 1 (B\u00fcro)"},
+const std::vector<Line> kWestern = {{L"Büro", L"Drucker Büro", L"Fach 1 (Büro)"},
                                     {L"Lager", L"Lager Laser", L"Obere Kassette"},
                                     {L"Kasse", L"Bondrucker", L"Rolle"}};
-const std::vector<Line> kHungarian = {
-    {L"Sz\u00e1mla", L"Sz\u00e1ml\u00e1z\u00f3 nyomtat\u00f3", L"T\u00e1lca 2"},
-    {L"\u0150rz\u00f6tt p\u00e9ld\u00e1ny", L"Iroda", L"K\u00e9zi adagol\u00f3"},
-    {L"Rakt\u00e1r", L"Rakt\u00e1r l\u00e9zer", L"Fels\u0151 t\u00e1lca"}};
+const std::vector<Line> kHungarian = {{L"Számla", L"Számlázó nyomtató", L"Tálca 2"},
+                                      {L"Őrzött példány", L"Iroda", L"Kézi adagoló"},
+                                      {L"Raktár", L"Raktár lézer", L"Felső tálca"}};
 
 struct EncodingCase {
     const char* name;
@@ -106,13 +105,6 @@ std::vector<std::string> HostValues(const std::string& path) {
         }
     }
     return values;
-}
-
-std::vector<std::string> PrintableAll(const std::vector<std::string>& texts) {
-    std::vector<std::string> shown;
-    for (const std::string& text : texts)
-        shown.push_back(Printable(text));
-    return shown;
 }
 
 class SetupFileEncodings : public ::testing::TestWithParam<EncodingCase> {};

@@ -52,5 +52,7 @@ std::string OwnPath();
 // Bytes shown readably in a test message: printable ASCII as it is, the rest
 // as \xHH.
 std::string Printable(const std::string& bytes);
+// Each of the texts so.
+std::vector<std::string> PrintableAll(const std::vector<std::string>& texts);
 
 } // namespace kevo::testing

@@ -122,4 +122,11 @@ std::string Printable(const std::string& bytes) {
     return text;
 }
 
+std::vector<std::string> PrintableAll(const std::vector<std::string>& texts) {
+    std::vector<std::string> shown;
+    for (const std::string& text : texts)
+        shown.push_back(Printable(text));
+    return shown;
+}
+
 } // namespace kevo::testing

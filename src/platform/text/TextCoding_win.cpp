@@ -92,14 +92,6 @@ bool EncodeStrict(UINT codePage, std::wstring_view wide, std::string& bytes) {
     return DecodeStrict(codePage, bytes, back) && back == wide;
 }
 
-// Whether the code page is one of Windows' 8-bit ANSI code pages, whose
-// tables give the bytes they leave undefined (0x81 in 1252, 0x98 in 1251) as
-// the C1 control of the same number. Those bytes are holes, as in the
-// code pages' own definition and in iconv: no text has a C1 control there.
-bool FillsHolesWithControls(UINT codePage) {
-    return codePage == 874 || (codePage >= 1250 && codePage <= 1258);
-}
-
 // The largest number of bytes one character of the code page takes.
 std::size_t MaxCharacterBytes(UINT codePage) {
     CPINFO info{};
@@ -154,19 +146,7 @@ void SystemDecode(std::string_view bytes, int codePage, std::string& text) {
     const auto page = static_cast<UINT>(codePage);
     std::wstring wide;
     if (DecodeStrict(page, bytes, wide)) {
-        if (!FillsHolesWithControls(page) || wide.size() != bytes.size()) {
-            text += Utf8FromWide(wide);
-            return;
-        }
-        // One character per byte: a hole of the code page is an escaped
-        // byte, as elsewhere.
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(bytes[i]);
-            if (byte >= 0x80 && byte <= 0x9F && static_cast<char16_t>(wide[i]) == byte)
-                AppendEscapedByte(text, byte);
-            else
-                text += Utf8FromWide(std::wstring_view(&wide[i], 1));
-        }
+        text += Utf8FromWide(wide);
         return;
     }
     // Character by character: the shortest piece that converts is one
