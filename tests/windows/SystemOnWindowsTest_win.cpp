@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // The system services on a real Windows system (here Wine): folders, files,
-// the command line through GetCommandLineA, the names file read in binary,
+// the command line through GetCommandLineW, the names file read in binary,
 // the version and memory of the system, and the shell's answers.
 
 #include "SharedCases.h"
@@ -15,6 +15,7 @@
 #include "platform/SystemPaths.h"
 #include "platform/system/DesktopOpener.h"
 #include "platform/system/SystemInformation.h"
+#include "platform/text/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -36,11 +37,11 @@ std::string Lower(std::string text) {
 }
 
 TEST(WindowsFolders, WindowsDirectoryAsTheSystemReportsIt) {
-    char expected[MAX_PATH + 1] = {};
-    const UINT length = GetWindowsDirectoryA(expected, sizeof expected);
+    wchar_t expected[MAX_PATH + 1] = {};
+    const UINT length = GetWindowsDirectoryW(expected, MAX_PATH + 1);
     ASSERT_GT(length, 0u);
     const std::string folder = platform::SetupFileFolder();
-    EXPECT_EQ(folder, std::string(expected, length));
+    EXPECT_EQ(folder, platform::Utf8FromWide(std::wstring_view(expected, length)));
     EXPECT_NE(folder.back(), '\\');
     EXPECT_TRUE(platform::DirectoryExists(folder));
     // The environment names the same folder.

@@ -102,9 +102,9 @@ int RunProcess(const std::string& program, const std::string& commandLine, int t
 }
 
 std::string OwnPath() {
-    char path[MAX_PATH * 4] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, length);
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    return platform::Utf8FromWide(std::wstring_view(path, length));
 }
 
 std::string Printable(const std::string& bytes) {
