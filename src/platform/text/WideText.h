@@ -10,6 +10,7 @@
 #error "WideText.h is for the Windows build only"
 #endif
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
