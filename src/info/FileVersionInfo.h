@@ -11,10 +11,10 @@
 
 namespace kevo::info {
 
-// The version information of the file at path: GetFileVersionInfoSizeA for
-// the size, GetFileVersionInfoA to read it, VerQueryValueA for each lookup.
-// A root block of size 0 counts as a failed lookup. Texts are in the ANSI
-// code page, as the A functions give them.
+// The version information of the file at path (UTF-8):
+// GetFileVersionInfoSizeW for the size, GetFileVersionInfoW to read it,
+// VerQueryValueW for each lookup. A root block of size 0 counts as a failed
+// lookup. Texts are UTF-8, from the resource's Unicode.
 std::unique_ptr<VersionInformation> FileVersionInformation(std::string path);
 
 } // namespace kevo::info

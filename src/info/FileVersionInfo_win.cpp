@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "info/FileVersionInfo.h"
 
+#include "platform/text/WideText.h"
+
 #include <cstring>
 #include <vector>
 
@@ -21,7 +23,7 @@ public:
 
     std::optional<FixedFileInfo> Root() const override {
         UINT length = 0;
-        void* value = Query("\\", length);
+        void* value = Query(L"\\", length);
         if (value == nullptr || length < sizeof(VS_FIXEDFILEINFO))
             return std::nullopt;
         const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
@@ -30,7 +32,7 @@ public:
 
     std::vector<Translation> Translations() const override {
         UINT length = 0;
-        void* value = Query("\\VarFileInfo\\Translation", length);
+        void* value = Query(L"\\VarFileInfo\\Translation", length);
         std::vector<Translation> table;
         if (value == nullptr)
             return table;
@@ -43,20 +45,20 @@ public:
 
     std::optional<std::string> Value(const std::string& subBlock) const override {
         UINT length = 0;
-        void* value = Query(subBlock.c_str(), length);
+        void* value = Query(platform::WideFromUtf8(subBlock).c_str(), length);
         if (value == nullptr)
             return std::nullopt;
-        const auto* text = static_cast<const char*>(value);
-        return std::string(text, strnlen(text, length));
+        // A text's length is in wide characters here.
+        return platform::Utf8FromWideField(static_cast<const wchar_t*>(value), length);
     }
 
 private:
-    void* Query(const char* subBlock, UINT& length) const {
+    void* Query(const wchar_t* subBlock, UINT& length) const {
         void* value = nullptr;
         // The services do not change the block; the cast only meets the
         // declaration of older headers.
         auto* block = const_cast<char*>(data_.data());
-        if (VerQueryValueA(block, subBlock, &value, &length) == 0)
+        if (VerQueryValueW(block, subBlock, &value, &length) == 0)
             return nullptr;
         return value;
     }
@@ -70,7 +72,7 @@ public:
 
     std::size_t Size() const override {
         DWORD ignored = 0;
-        return GetFileVersionInfoSizeA(path_.c_str(), &ignored);
+        return GetFileVersionInfoSizeW(platform::WideFromUtf8(path_).c_str(), &ignored);
     }
 
     std::unique_ptr<VersionBlock> Read() const override {
@@ -78,7 +80,8 @@ public:
         if (size == 0)
             return nullptr;
         std::vector<char> data(size);
-        if (GetFileVersionInfoA(path_.c_str(), 0, static_cast<DWORD>(size), data.data()) == 0)
+        if (GetFileVersionInfoW(platform::WideFromUtf8(path_).c_str(), 0, static_cast<DWORD>(size),
+                                data.data()) == 0)
             return nullptr;
         return std::make_unique<ResourceBlock>(std::move(data));
     }

@@ -28,7 +28,8 @@ std::vector<std::string> ArgumentsFromArgv(int argc, const char* const* argv);
 
 // The running program's arguments as this system hands them over: argv on
 // POSIX systems (ArgumentsFromArgv); on Windows the whole command line of
-// GetCommandLineA through ArgumentsFromCommandLine, argc and argv unused.
+// GetCommandLineW, as UTF-8, through ArgumentsFromCommandLine, argc and
+// argv unused.
 std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
 
 // Converts a whole text to a signed 32-bit integer: leading blanks skipped,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/SystemPaths.h"
 
+#include "platform/text/WideText.h"
 #include "platform/win/SystemFolder.h"
 
 #include <fcntl.h>
@@ -23,15 +24,15 @@ bool IsSeparator(char c) {
 } // namespace
 
 std::string ExecutablePath() {
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
             return {};
         // A path that fills the buffer may have been cut.
         if (length < buffer.size())
-            return std::string(buffer.data(), length);
+            return Utf8FromWide(std::wstring_view(buffer.data(), length));
         if (buffer.size() >= 32768)
             return {};
         buffer.resize(buffer.size() * 2);
@@ -45,9 +46,9 @@ std::string ExecutableDirectory() {
 }
 
 std::string SetupFileFolder() {
-    return win::ReadSystemFolder(
-        [](char* buffer, std::uint32_t size) { return GetWindowsDirectoryA(buffer, size); },
-        win::kWindowsDirectoryBufferSize);
+    return Utf8FromWide(win::ReadSystemFolder(
+        [](wchar_t* buffer, std::uint32_t size) { return GetWindowsDirectoryW(buffer, size); },
+        win::kWindowsDirectoryBufferSize));
 }
 
 bool EnsureDirectory(const std::string& path) {
@@ -68,17 +69,17 @@ bool EnsureDirectory(const std::string& path) {
         if (!isDrive && !EnsureDirectory(parent))
             return false;
     }
-    return CreateDirectoryA(path.c_str(), nullptr) != 0 ||
+    return CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr) != 0 ||
            (GetLastError() == ERROR_ALREADY_EXISTS && DirectoryExists(path));
 }
 
 bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool DirectoryExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -15,6 +15,12 @@ struct CodingCase {
     std::string text; // UTF-8; "\xED\xB2\x81" is the escaped byte 0x81
 };
 
+#ifdef _WIN32
+const std::string kUndefined1252 = "a\u0081z";
+#else
+const std::string kUndefined1252 = "a\xED\xB2\x81z";
+#endif
+
 class CodingTest : public ::testing::TestWithParam<CodingCase> {};
 
 TEST_P(CodingTest, DecodesAndWritesTheSameBytesBack) {
@@ -35,7 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
         CodingCase{"Cp1250", 1250, "Sz\xE1mla \xD5rz\xF6tt", "Sz\u00e1mla \u0150rz\u00f6tt"},
         CodingCase{"Cp1252", 1252, "B\xFCro \x80", "B\u00fcro \u20ac"},
         // Bytes the code page leaves undefined survive a read and a write.
-        CodingCase{"Cp1252Undefined", 1252, "a\x81z", "a\xED\xB2\x81z"},
+        // Windows' own table gives 0x81 as the C1 control of that number, and
+        // so the host reads it there.
+        CodingCase{"Cp1252Undefined", 1252, "a\x81z", kUndefined1252},
         CodingCase{"Utf8StrayByte", kCodePageUtf8, "\xC3\xA1\xE1", "\u00e1\xED\xB3\xA1"},
         CodingCase{"Utf16Pair", 0, std::string("S\0\x50\x01\x3D\xD8\x00\xDE", 8),
                    "S\u0150\U0001F600"},

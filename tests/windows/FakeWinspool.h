@@ -6,6 +6,7 @@
 // real system gives only now and then. It keeps the calls made, so a test
 // can check that the service asks the way the system expects.
 
+#include "platform/text/TextCoding.h"
 #include "platform/win/WinspoolApi.h"
 
 #include <algorithm>
@@ -123,15 +124,18 @@ public:
         if (forced)
             return *forced;
         if (names) {
-            auto* fields = static_cast<char*>(output);
+            auto* fields = static_cast<platform::win::DriverBinNameField*>(output);
             const std::size_t n = std::min(room, d.binNames.size());
             for (std::size_t i = 0; i < n; ++i) {
-                // A field of 24 characters, terminated early only when the
-                // name is shorter.
-                char* field = fields + 24 * i;
-                std::memset(field, 0, 24);
-                std::memcpy(field, d.binNames[i].data(),
-                            std::min<std::size_t>(24, d.binNames[i].size()));
+                // The name in UTF-16, cut at the field's end as a driver
+                // cuts it, even inside a surrogate pair.
+                std::string bytes;
+                platform::EncodeUtf16(d.binNames[i], false, bytes);
+                fields[i] = {};
+                for (std::size_t u = 0; u < fields[i].size() && 2 * u + 1 < bytes.size(); ++u)
+                    fields[i][u] =
+                        static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * u]) |
+                                              static_cast<unsigned char>(bytes[2 * u + 1]) << 8);
             }
             return static_cast<int>(d.binNames.size());
         }

@@ -31,7 +31,7 @@ public:
     std::string ClassName(WindowHandle window, int bufferSize) override {
         classNameBuffers.push_back(bufferSize);
         const std::string& name = windows.at(window).className;
-        // GetClassNameA copies at most bufferSize - 1 characters.
+        // GetClassNameW copies at most bufferSize - 1 characters.
         return name.substr(0, static_cast<std::size_t>(bufferSize - 1));
     }
 

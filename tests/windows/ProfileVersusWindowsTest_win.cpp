@@ -8,6 +8,7 @@
 #include "WindowsTestSupport.h"
 
 #include "platform/profile/ProfileFile.h"
+#include "platform/text/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,10 @@ struct ProfileCase {
     std::string windowsBytes = {};
 };
 
+void PrintTo(const ProfileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 struct Outcome {
     std::vector<std::string> reads;
     std::string bytes;
@@ -84,39 +89,58 @@ Outcome RunOurs(const std::string& path, const std::vector<Op>& ops) {
     return outcome;
 }
 
+// The wide-character profile functions with UTF-8 texts; a null text stays
+// null.
+struct WindowsProfile {
+    std::wstring path;
+
+    static std::optional<std::wstring> Wide(const char* text) {
+        return text != nullptr ? std::optional(platform::WideFromUtf8(text)) : std::nullopt;
+    }
+    static const wchar_t* Pointer(const std::optional<std::wstring>& text) {
+        return text ? text->c_str() : nullptr;
+    }
+
+    std::string Read(const std::string& section, const std::string& key) const {
+        // The value buffer of the setup file: 2048 characters with the
+        // terminator.
+        wchar_t buffer[2048] = {};
+        const DWORD length = GetPrivateProfileStringW(
+            platform::WideFromUtf8(section).c_str(), platform::WideFromUtf8(key).c_str(), L"",
+            buffer, sizeof buffer / sizeof buffer[0], path.c_str());
+        return platform::Utf8FromWide(std::wstring_view(buffer, length));
+    }
+    BOOL Write(const char* section, const char* key, const char* value) const {
+        return WritePrivateProfileStringW(Pointer(Wide(section)), Pointer(Wide(key)),
+                                          Pointer(Wide(value)), path.c_str());
+    }
+    // Flushes the system's cached copy of the file to the disk.
+    BOOL Flush() const { return Write(nullptr, nullptr, nullptr); }
+};
+
+WindowsProfile WindowsProfileOf(const std::string& path) {
+    return {platform::WideFromUtf8(path)};
+}
+
 Outcome RunWindows(const std::string& path, const std::vector<Op>& ops) {
     Outcome outcome;
+    const WindowsProfile profile = WindowsProfileOf(path);
     for (const Op& op : ops) {
         switch (op.kind) {
-        case Op::Kind::Read: {
-            // The value buffer of the setup file: 2048 characters with the
-            // terminator.
-            char buffer[2048] = {};
-            const DWORD length = GetPrivateProfileStringA(op.section.c_str(), op.key.c_str(), "",
-                                                          buffer, sizeof buffer, path.c_str());
-            outcome.reads.emplace_back(buffer, length);
+        case Op::Kind::Read:
+            outcome.reads.push_back(profile.Read(op.section, op.key));
             break;
-        }
         case Op::Kind::Write:
-            WritePrivateProfileStringA(op.section.c_str(), op.key.c_str(), op.value.c_str(),
-                                       path.c_str());
+            profile.Write(op.section.c_str(), op.key.c_str(), op.value.c_str());
             break;
         case Op::Kind::Erase:
-            WritePrivateProfileStringA(op.section.c_str(), nullptr, nullptr, path.c_str());
+            profile.Write(op.section.c_str(), nullptr, nullptr);
             break;
         }
     }
-    // Flushes the system's cached copy of the file to the disk.
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    profile.Flush();
     outcome.bytes = Exists(path) ? ReadBytes(path) : "<no file>";
     return outcome;
-}
-
-std::vector<std::string> PrintableAll(const std::vector<std::string>& texts) {
-    std::vector<std::string> shown;
-    for (const std::string& text : texts)
-        shown.push_back(Printable(text));
-    return shown;
 }
 
 const std::string kLong(3000, 'x');
@@ -205,11 +229,13 @@ const std::vector<ProfileCase> kCases = {
      {Read("PRINTER", "papersource1")},
      {"15"},
      "[Printer]\r\nPaperSource1=15\r\n"},
-    {"EightBitBytesKept",
+    // Text beyond ASCII goes into the file in the ANSI code page (1252
+    // here) and reads back as the same text.
+    {"LettersOfTheCodePage",
      std::nullopt,
-     {Write("1", "Name", "B\xfcro \xc3\xa9t\xc3\xa9"), Read("1", "Name")},
-     {"B\xfcro \xc3\xa9t\xc3\xa9"},
-     "[1]\r\nName=B\xfcro \xc3\xa9t\xc3\xa9\r\n"},
+     {Write("1", "Name", "Büro été"), Read("1", "Name")},
+     {"Büro été"},
+     "[1]\r\nName=B\xfcro \xe9t\xe9\r\n"},
 
     // --- What the rules leave open, or where ours differ on purpose. ---
     // The Windows functions rewrite the whole file from what they parsed:
@@ -251,9 +277,9 @@ const std::vector<ProfileCase> kCases = {
      Agreement::SameValues,
      {"padded"},
      "[1]\r\nName=a\r\nSp =padded  \r\n"},
-    // Letters beyond ASCII (here Windows-1252 "Ä" and "ä") are different
-    // names for us and, in this code page, for Wine.
-    {"LetterCaseBeyondAscii", "[\xc4]\r\nk=1\r\n", {Read("\xe4", "k")}, {""}, "[\xc4]\r\nk=1\r\n"},
+    // Letters beyond ASCII ("Ä" and "ä", the first in Windows-1252 in the
+    // file) are different names for us and for Wine.
+    {"LetterCaseBeyondAscii", "[\xc4]\r\nk=1\r\n", {Read("ä", "k")}, {""}, "[\xc4]\r\nk=1\r\n"},
 };
 
 class ProfileVersusWindows : public ::testing::TestWithParam<ProfileCase> {};
@@ -319,8 +345,9 @@ TEST(ProfileVersusWindowsRefusals, KeyNamesThatCannotBeReadBack) {
         EXPECT_THROW(file.WriteString("1", c.key, "v"), platform::ProfileWriteError) << c.key;
         EXPECT_EQ(ReadBytes(ours), "[1]\r\nName=a\r\n") << c.key;
 
-        WritePrivateProfileStringA("1", c.key.c_str(), "v", windows.c_str());
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, windows.c_str());
+        const WindowsProfile profile = WindowsProfileOf(windows);
+        profile.Write("1", c.key.c_str(), "v");
+        profile.Flush();
         EXPECT_EQ(Printable(ReadBytes(windows)), Printable(c.windowsBytes)) << c.key;
     }
 }
@@ -346,8 +373,9 @@ TEST(ProfileVersusWindowsRefusals, ReadOnlyFile) {
     }
     EXPECT_EQ(ReadBytes(ours), "[1]\r\nName=a\r\n");
 
-    const BOOL written = WritePrivateProfileStringA("1", "Name", "b", windows.c_str());
-    const BOOL flushed = WritePrivateProfileStringA(nullptr, nullptr, nullptr, windows.c_str());
+    const WindowsProfile profile = WindowsProfileOf(windows);
+    const BOOL written = profile.Write("1", "Name", "b");
+    const BOOL flushed = profile.Flush();
     RecordProperty("windows-answers", std::to_string(written) + "," + std::to_string(flushed));
     RecordProperty("windows-file", Printable(ReadBytes(windows)));
 }

@@ -5,7 +5,7 @@
 // run mode, and the names file and setup file that the path rules resolve.
 // The Linux unit tests and the Windows test runner both check every row, so
 // that the two builds agree; the Windows runner also hands each command line
-// to a program of its own and reads it back through GetCommandLineA.
+// to a program of its own and reads it back through GetCommandLineW.
 
 #include "main/PathResolution.h"
 
@@ -199,13 +199,13 @@ inline const std::vector<CommandLineCase> kCommandLineCases = {
      1,
      kWin + "n.txt",
      kWin + "s.ini"},
-    // Bytes above 127 are kept as they are (here Windows-1252 and UTF-8).
-    {"EightBitNamesKept",
-     "0 B\xfcro.txt \xc3\xa9t\xc3\xa9.ini",
-     {"0", "B\xfcro.txt", "\xc3\xa9t\xc3\xa9.ini"},
+    // Letters beyond ASCII are kept as they are, in the program's UTF-8.
+    {"LettersBeyondAsciiKept",
+     "0 Büro.txt Őrzött.ini",
+     {"0", "Büro.txt", "Őrzött.ini"},
      0,
-     kWin + "B\xfcro.txt",
-     kWin + "\xc3\xa9t\xc3\xa9.ini"},
+     kWin + "Büro.txt",
+     kWin + "Őrzött.ini"},
 };
 
 // The same path rules on a POSIX system, where "/" is the separator.

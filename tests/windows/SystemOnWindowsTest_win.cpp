@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // The system services on a real Windows system (here Wine): folders, files,
-// the command line through GetCommandLineA, the names file read in binary,
+// the command line through GetCommandLineW, the names file read in binary,
 // the version and memory of the system, and the shell's answers.
 
 #include "SharedCases.h"
@@ -15,6 +15,7 @@
 #include "platform/SystemPaths.h"
 #include "platform/system/DesktopOpener.h"
 #include "platform/system/SystemInformation.h"
+#include "platform/text/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -36,11 +37,11 @@ std::string Lower(std::string text) {
 }
 
 TEST(WindowsFolders, WindowsDirectoryAsTheSystemReportsIt) {
-    char expected[MAX_PATH + 1] = {};
-    const UINT length = GetWindowsDirectoryA(expected, sizeof expected);
+    wchar_t expected[MAX_PATH + 1] = {};
+    const UINT length = GetWindowsDirectoryW(expected, MAX_PATH + 1);
     ASSERT_GT(length, 0u);
     const std::string folder = platform::SetupFileFolder();
-    EXPECT_EQ(folder, std::string(expected, length));
+    EXPECT_EQ(folder, platform::Utf8FromWide(std::wstring_view(expected, length)));
     EXPECT_NE(folder.back(), '\\');
     EXPECT_TRUE(platform::DirectoryExists(folder));
     // The environment names the same folder.
@@ -117,21 +118,22 @@ TEST(WindowsPaths, NamesFileBesideTheProgramIsFound) {
 
 TEST(WindowsFiles, NamesFileIsReadAsBytes) {
     // Read in text mode, CR LF would become LF and Ctrl-Z would end the file
-    // anywhere; the names file's own rules must see the bytes.
+    // anywhere; the names file's own rules must see the bytes, decoded from
+    // the ANSI code page (1252 here).
     TemporaryFolder temporary;
     const std::string file = temporary.File("KevoName.txt");
     WriteBytes(file, "Invoices\r\nOr\rders\n\r\nB\xfcro\x1a still\r\n\x1a"
                      "after the end\r\n");
     const main::NamesFileResult result = main::ReadNamesFile(file);
     EXPECT_EQ(result.outcome, main::NamesFileResult::Outcome::Loaded);
-    const std::vector<std::string> expected = {"Invoices", "Orders", "", "B\xfcro\x1a still"};
+    const std::vector<std::string> expected = {"Invoices", "Orders", "", "Büro\x1a still"};
     EXPECT_EQ(result.names, expected);
     EXPECT_EQ(main::ReadNamesFile(temporary.Path()).outcome,
               main::NamesFileResult::Outcome::Missing);
 }
 
 // Every command line of the shared table, handed to a program of our own,
-// which reads it back as the program does (ProgramArguments: GetCommandLineA
+// which reads it back as the program does (ProgramArguments: GetCommandLineW
 // through our splitting).
 TEST(WindowsCommandLine, GetCommandLineThroughOurSplitting) {
     TemporaryFolder temporary;

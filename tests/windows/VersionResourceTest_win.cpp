@@ -43,9 +43,8 @@ TEST(VersionResource, TranslationAndStringTable) {
     const auto& table = data.stringTables.begin()->second;
     for (std::size_t slot = 0; slot < info::VersionInfoKeys.size(); ++slot) {
         const auto found = table.find(info::VersionInfoKeys[slot]);
-        // The resource holds the texts in Unicode; the A functions give them
-        // in the ANSI code page ("\xA9" for the copyright sign in 1252).
-        const std::string expected = found == table.end() ? "" : Utf8ToAnsi(found->second);
+        // The resource holds the texts in Unicode; they come back as UTF-8.
+        const std::string expected = found == table.end() ? "" : found->second;
         EXPECT_EQ(Printable((*strings)[slot]), Printable(expected)) << info::VersionInfoKeys[slot];
     }
     EXPECT_EQ((*strings)[info::kSlotCompanyName], "Kevo Software Ltd");

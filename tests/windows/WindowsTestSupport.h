@@ -11,7 +11,7 @@ namespace kevo::testing {
 
 // The environment variable that makes the runner, started as a child, write
 // the arguments that the program takes from the system (ProgramArguments:
-// GetCommandLineA through our splitting) to the file it names, one per line
+// GetCommandLineW through our splitting) to the file it names, one per line
 // in hexadecimal, and end.
 inline constexpr const char* kPrintArgumentsVariable = "KEVO_PRINT_ARGUMENTS";
 
@@ -40,7 +40,8 @@ std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 
-// Runs program with the whole command line given and waits for it, at most
+// Runs program with the whole command line given (UTF-8, through
+// CreateProcessW) and waits for it, at most
 // timeoutMs; its exit code, or -1 when it could not be started or did not
 // end in time.
 int RunProcess(const std::string& program, const std::string& commandLine, int timeoutMs);
@@ -48,12 +49,10 @@ int RunProcess(const std::string& program, const std::string& commandLine, int t
 // The running program's own path.
 std::string OwnPath();
 
-// Text in the ANSI code page from UTF-8 (as the A functions give the
-// strings of a resource that holds them in Unicode).
-std::string Utf8ToAnsi(const std::string& utf8);
-
 // Bytes shown readably in a test message: printable ASCII as it is, the rest
 // as \xHH.
 std::string Printable(const std::string& bytes);
+// Each of the texts so.
+std::vector<std::string> PrintableAll(const std::vector<std::string>& texts);
 
 } // namespace kevo::testing

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "WindowsTestSupport.h"
 
+#include "platform/text/WideText.h"
+
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -81,12 +83,12 @@ bool Exists(const std::string& path) {
 }
 
 int RunProcess(const std::string& program, const std::string& commandLine, int timeoutMs) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::string line = commandLine;
-    if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process) == 0)
+    std::wstring line = platform::WideFromUtf8(commandLine);
+    if (CreateProcessW(platform::WideFromUtf8(program).c_str(), line.data(), nullptr, nullptr,
+                       FALSE, 0, nullptr, nullptr, &startup, &process) == 0)
         return -1;
     const DWORD waited = WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeoutMs));
     DWORD code = 0;
@@ -100,21 +102,9 @@ int RunProcess(const std::string& program, const std::string& commandLine, int t
 }
 
 std::string OwnPath() {
-    char path[MAX_PATH * 4] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, length);
-}
-
-std::string Utf8ToAnsi(const std::string& utf8) {
-    const int wide =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), wide);
-    const int narrow =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(narrow), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), wide, ansi.data(), narrow, nullptr, nullptr);
-    return ansi;
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    return platform::Utf8FromWide(std::wstring_view(path, length));
 }
 
 std::string Printable(const std::string& bytes) {
@@ -130,6 +120,13 @@ std::string Printable(const std::string& bytes) {
         }
     }
     return text;
+}
+
+std::vector<std::string> PrintableAll(const std::vector<std::string>& texts) {
+    std::vector<std::string> shown;
+    for (const std::string& text : texts)
+        shown.push_back(Printable(text));
+    return shown;
 }
 
 } // namespace kevo::testing

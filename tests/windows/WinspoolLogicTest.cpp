@@ -219,23 +219,28 @@ TEST_F(WinspoolLogic, ProfileValues) {
 
 TEST_F(WinspoolLogic, BinQueries) {
     FakeWinspool::Driver laser;
-    laser.binNames = {"Upper tray", "Exactly Twenty-Four Byte", "Manual"};
-    laser.binNumbers = {1, 256, 4};
+    // A name of exactly 24 characters fills its field without terminator;
+    // one whose 24th unit begins a surrogate pair was cut there by the
+    // driver and keeps the 23 characters before it.
+    laser.binNames = {"Upper tray", "Tálca 2 (szállítólevél)!", "Manual",
+                      "Twenty-three characters\U0001D11E"};
+    laser.binNumbers = {1, 256, 4, 5};
     fake_->drivers["Laser"] = laser;
 
-    EXPECT_EQ(service_->BinNameCount("Laser", "LPT1:"), 3);
-    EXPECT_EQ(service_->BinNumberCount("Laser", "LPT1:"), 3);
+    EXPECT_EQ(service_->BinNameCount("Laser", "LPT1:"), 4);
+    EXPECT_EQ(service_->BinNumberCount("Laser", "LPT1:"), 4);
 
-    std::vector<platform::BinNameField> names(3);
-    ASSERT_EQ(service_->BinNames("Laser", "LPT1:", names), 3);
-    ASSERT_EQ(names.size(), 3u);
-    EXPECT_EQ(std::string(names[0].data()), "Upper tray");
-    // A name of exactly 24 characters fills its field without terminator.
-    EXPECT_EQ(std::string(names[1].data(), names[1].size()), "Exactly Twenty-Four Byte");
+    std::vector<platform::BinNameField> names(4);
+    ASSERT_EQ(service_->BinNames("Laser", "LPT1:", names), 4);
+    std::vector<std::string> texts;
+    for (const platform::BinNameField& name : names)
+        texts.emplace_back(name.data(), std::find(name.begin(), name.end(), '\0'));
+    EXPECT_EQ(texts, (std::vector<std::string>{"Upper tray", "Tálca 2 (szállítólevél)!", "Manual",
+                                               "Twenty-three characters"}));
 
-    std::vector<std::uint16_t> numbers(3);
-    ASSERT_EQ(service_->BinNumbers("Laser", "LPT1:", numbers), 3);
-    EXPECT_EQ(numbers, (std::vector<std::uint16_t>{1, 256, 4}));
+    std::vector<std::uint16_t> numbers(4);
+    ASSERT_EQ(service_->BinNumbers("Laser", "LPT1:", numbers), 4);
+    EXPECT_EQ(numbers, (std::vector<std::uint16_t>{1, 256, 4, 5}));
 
     EXPECT_EQ(service_->BinNameCount("Unknown", ""), -1);
 }

@@ -8,6 +8,8 @@
 #include "WindowsTestSupport.h"
 
 #include "core/ErrorReport.h"
+#include "platform/text/TextCoding.h"
+#include "platform/text/WideText.h"
 #include "platform/win/WinspoolPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -36,51 +38,46 @@ std::ostream& operator<<(std::ostream& out, const Difference& d) {
                << d.windows << "\"}";
 }
 
+// What Wine's PostScript driver gives for a bin text of the PPD: it reads
+// the PPD's UTF-8 as code page 1252 (whatever its *LanguageEncoding says) and
+// cuts the result at 24 UTF-16 units.
+std::string WineReading(const std::string& utf8) {
+    const std::wstring wide = platform::WideFromUtf8(platform::DecodeCodePage(utf8, 1252));
+    return platform::Utf8FromWide(wide.substr(0, 24));
+}
+
 // Where Wine's winspool and the CUPS service disagree on the scheduler's
 // queues (scripts/test-windows.sh sets them up). Texts as Printable shows
 // them. Every line is explained in the README's Windows section.
-const std::vector<Difference> kKnownDifferences = {
-    // A printer name with a byte above 127: the scheduler sorts it by its
-    // bytes as signed characters, before every ASCII letter; Wine by the
-    // letter. And the A functions give the name in the ANSI code page
-    // (Windows-1252 here), the CUPS service in UTF-8.
-    {"B\\xC3\\xBCro", "position", "0", "1"},
-    {"B\\xC3\\xBCro", "name bytes", "B\\xC3\\xBCro", "B\\xFCro"},
-    {"Blanks", "position", "1", "0"},
-    // Wine cuts a bin text to 24 bytes before trimming it; the CUPS service
-    // trims first, so a text with leading blanks keeps more of its end.
-    {"Blanks", "bin 5 name", "Large Capacity Feeder Un", "Large Capacity Fee"},
-    // A queue without PPD: the CUPS service reports no bins (the catalogue
-    // then shows "Default" 7); Wine's PostScript driver falls back to a
-    // generic PPD of its own with five bins after "Automatically Select".
-    {"Raw", "bin count", "1", "6"},
-    {"Raw", "bin 0 number", "7", "15"},
-    {"Raw", "bin 0 name", "Default", "Automatically Select"},
-    // UTF-8 bin texts: the CUPS service never cuts inside a character; Wine
-    // cuts at 24 bytes whatever they are.
-    {"Utf8", "bin 2 name",
-     "\\xCE\\x95\\xCE\\xBB\\xCE\\xBB\\xCE\\xB7\\xCE\\xBD\\xCE\\xB9\\xCE\\xBA\\xCE\\xAC "
-     "\\xCF\\x87\\xCE\\xB1\\xCF\\x81",
-     "\\xCE\\x95\\xCE\\xBB\\xCE\\xBB\\xCE\\xB7\\xCE\\xBD\\xCE\\xB9\\xCE\\xBA\\xCE\\xAC "
-     "\\xCF\\x87\\xCE\\xB1\\xCF\\x81\\xCF"},
-    {"Utf8", "bin 3 name",
-     "A\\xE7\\xB5\\xA6\\xE7\\xB4\\x99\\xE3\\x83\\x88\\xE3\\x83\\xAC\\xE3\\x82\\xA4\\xEF\\xBC"
-     "\\x91\\xE6\\x99\\xAE",
-     "A\\xE7\\xB5\\xA6\\xE7\\xB4\\x99\\xE3\\x83\\x88\\xE3\\x83\\xAC\\xE3\\x82\\xA4\\xEF\\xBC"
-     "\\x91\\xE6\\x99\\xAE\\xE9\\x80"},
-    {"Utf8", "bin 4 name",
-     "AB\\xE7\\xB5\\xA6\\xE7\\xB4\\x99\\xE3\\x83\\x88\\xE3\\x83\\xAC\\xE3\\x82\\xA4\\xEF\\xBC"
-     "\\x91\\xE6\\x99\\xAE",
-     "AB\\xE7\\xB5\\xA6\\xE7\\xB4\\x99\\xE3\\x83\\x88\\xE3\\x83\\xAC\\xE3\\x82\\xA4\\xEF\\xBC"
-     "\\x91\\xE6\\x99\\xAE\\xE9"},
-    {"Utf8", "bin 6 name", "Photo paper tray \\xF0\\x9F\\x93\\xB7",
-     "Photo paper tray \\xF0\\x9F\\x93\\xB7\\xF0\\x9F\\x93"},
-};
-
-// Whether a Windows text is the CUPS text: the same bytes, or the same text
-// in the ANSI code page (the A functions convert what Wine has in Unicode).
-bool SameName(const std::string& cups, const std::string& windows) {
-    return cups == windows || Utf8ToAnsi(cups) == windows;
+std::vector<Difference> KnownDifferences() {
+    std::vector<Difference> differences = {
+        // A printer name with a letter beyond ASCII: the scheduler sorts it
+        // by its bytes as signed characters, before every ASCII letter; Wine
+        // by the letter.
+        {"B\\xC3\\xBCro", "position", "0", "1"},
+        {"Blanks", "position", "1", "0"},
+        // Wine cuts a bin text to 24 characters before trimming it; the CUPS
+        // service trims first, so a text with leading blanks keeps more of
+        // its end.
+        {"Blanks", "bin 5 name", "Large Capacity Feeder Un", "Large Capacity Fee"},
+        // A queue without PPD: the CUPS service reports no bins (the
+        // catalogue then shows "Default" 7); Wine's PostScript driver falls
+        // back to a generic PPD of its own with five bins after
+        // "Automatically Select".
+        {"Raw", "bin count", "1", "6"},
+        {"Raw", "bin 0 number", "7", "15"},
+        {"Raw", "bin 0 name", "Default", "Automatically Select"},
+    };
+    // UTF-8 bin texts (as the CUPS service gives them, cut at 24 characters).
+    const std::string utf8Bins[] = {"Fach für Umschläge und E",  "Ελληνικά χαρτιά θήκη",
+                                    "A給紙トレイ１普通紙再生紙", "AB給紙トレイ１普通紙再生紙",
+                                    "給紙トレイ１普通紙再生紙",  "Photo paper tray 📷📷📷 x"};
+    int bin = 0;
+    for (const std::string& text : utf8Bins) {
+        differences.push_back({"Utf8", "bin " + std::to_string(++bin) + " name", Printable(text),
+                               Printable(WineReading(text))});
+    }
+    return differences;
 }
 
 // The bin lists as the catalogue fills them.
@@ -118,7 +115,7 @@ Comparison Compare(const PrinterDump& cups, const PrinterDump& windows) {
 
     const std::string cupsDefault = EffectiveDefault(cups);
     const std::string windowsDefault = EffectiveDefault(windows);
-    if (!SameName(cupsDefault, windowsDefault))
+    if (cupsDefault != windowsDefault)
         differences.push_back({"", "default", Printable(cupsDefault), Printable(windowsDefault)});
 
     std::vector<bool> matched(windows.printers.size(), false);
@@ -126,8 +123,7 @@ Comparison Compare(const PrinterDump& cups, const PrinterDump& windows) {
         const DumpedPrinter& c = cups.printers[i];
         const std::string shown = Printable(c.name);
         std::size_t j = 0;
-        while (j < windows.printers.size() &&
-               (matched[j] || !SameName(c.name, windows.printers[j].name)))
+        while (j < windows.printers.size() && (matched[j] || c.name != windows.printers[j].name))
             ++j;
         if (j == windows.printers.size()) {
             differences.push_back({shown, "listed", "yes", "no"});
@@ -137,8 +133,6 @@ Comparison Compare(const PrinterDump& cups, const PrinterDump& windows) {
         const DumpedPrinter& w = windows.printers[j];
         if (i != j)
             differences.push_back({shown, "position", std::to_string(i), std::to_string(j)});
-        if (c.name != w.name)
-            differences.push_back({shown, "name bytes", Printable(c.name), Printable(w.name)});
 
         const std::vector<std::string> cupsNames = ShownNames(c);
         const std::vector<std::string> windowsNames = ShownNames(w);
@@ -159,7 +153,7 @@ Comparison Compare(const PrinterDump& cups, const PrinterDump& windows) {
                 differences.push_back({shown, bin + " number", cupsNumbers[k], windowsNumbers[k]});
                 binSame = false;
             }
-            if (!SameName(cupsNames[k], windowsNames[k])) {
+            if (cupsNames[k] != windowsNames[k]) {
                 differences.push_back(
                     {shown, bin + " name", Printable(cupsNames[k]), Printable(windowsNames[k])});
                 binSame = false;
@@ -234,7 +228,7 @@ TEST_F(WinspoolOnWindows, SamePrintersDefaultAndBinsAsTheCupsService) {
     for (const Difference& d : comparison.differences)
         std::cout << "  differs: " << d << "\n";
 
-    EXPECT_EQ(comparison.differences, kKnownDifferences)
+    EXPECT_EQ(comparison.differences, KnownDifferences())
         << "the differences between the two services changed (printer, what, CUPS, Windows)";
     EXPECT_EQ(windows.printers.size(), cups_.printers.size());
 }
@@ -264,14 +258,13 @@ TEST_F(WinspoolOnWindows, DefaultPrinterThroughTheProfile) {
     EXPECT_EQ(answer.status, platform::DefaultPrinterAnswer::Status::Ok);
     EXPECT_TRUE(answer.names.empty());
     const std::string expected = EffectiveDefault(cups_);
-    EXPECT_EQ(service->ProfileWindowsDevice().rfind(Utf8ToAnsi(expected) + ",", 0), 0u);
+    EXPECT_EQ(service->ProfileWindowsDevice().rfind(expected + ",", 0), 0u);
 
     printsetup::PrinterCatalogue catalogue(*service);
     ASSERT_NO_THROW(catalogue.FormCreate());
     ASSERT_GE(catalogue.SelectedPosition(), 0);
-    EXPECT_TRUE(SameName(
-        expected,
-        catalogue.cboPrinters().items[static_cast<std::size_t>(catalogue.SelectedPosition())]));
+    EXPECT_EQ(catalogue.cboPrinters().items[static_cast<std::size_t>(catalogue.SelectedPosition())],
+              expected);
     // Port and driver from the [Devices] value.
     EXPECT_FALSE(catalogue.lblPort().empty());
     EXPECT_FALSE(catalogue.lblDriver().empty());

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
 // The file-system calls of a profile file on Windows. Errors are reported as
 // the errno values the profile file expects (ENOENT for a file that is not
-// there, EACCES for one that may not be written, ...).
+// there, EACCES for one that may not be written, ...). Paths are UTF-8, and
+// go to the system's wide-character calls as UTF-16.
 
 #include "platform/profile/FileSystem.h"
+
+#include "platform/text/WideText.h"
 
 #include <cerrno>
 #include <climits>
@@ -98,13 +101,13 @@ class WindowsFileSystem final : public FileSystem {
 public:
     int ReadFile(const std::string& path, std::size_t maxSize, std::string& contents) override {
         contents.clear();
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return LastErrno();
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             return EISDIR;
-        const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, kShareAll,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return LastErrno();
         HandleGuard guard(file);
@@ -139,12 +142,12 @@ public:
 
     int OpenForReading(const std::string& path, int& fd) override {
         fd = -1;
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return LastErrno();
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             return EISDIR;
-        const int opened = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+        const int opened = _wopen(WideFromUtf8(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
         if (opened < 0)
             return errno;
         // Devices (CON, a pipe) are refused before anything is read.
@@ -165,7 +168,7 @@ public:
 
     int Status(const std::string& path, FileStatus& status) override {
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == 0)
+        if (GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) == 0)
             return LastErrno();
         const DWORD attributes = data.dwFileAttributes;
         status.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -185,15 +188,15 @@ public:
     }
 
     int CheckWritable(const std::string& path) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return LastErrno();
         if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
             return EACCES;
         // Opening it for writing also answers for access rights and for
         // another program that holds it locked.
-        const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, kShareAll,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return LastErrno();
         CloseHandle(file);
@@ -201,18 +204,19 @@ public:
     }
 
     int CreateNew(const std::string& path, int& fd) override {
-        fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                   _S_IREAD | _S_IWRITE);
+        fd =
+            _wopen(WideFromUtf8(path).c_str(),
+                   _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
         return fd < 0 ? errno : 0;
     }
 
     int OpenExisting(const std::string& path, int& fd) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return LastErrno();
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             return EINVAL;
-        fd = _open(path.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+        fd = _wopen(WideFromUtf8(path).c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
         if (fd < 0)
             return errno;
         if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
@@ -251,12 +255,12 @@ public:
     int Close(int fd) override { return _close(fd) == 0 ? 0 : errno; }
 
     int Rename(const std::string& from, const std::string& to) override {
-        const DWORD attributes = GetFileAttributesA(to.c_str());
+        const DWORD attributes = GetFileAttributesW(WideFromUtf8(to).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             // Nothing to replace yet. Write-through: the call returns once the
             // move is on the disk, which is what syncing the folder does on a
             // POSIX system.
-            return MoveFileExA(from.c_str(), to.c_str(),
+            return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0
                        ? 0
                        : LastErrno();
@@ -264,24 +268,25 @@ public:
         // The replacement takes over the old file's attributes, access list,
         // creation time and short name. When these cannot all be carried
         // over, the new text still goes in: it is what the user saved.
-        if (ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                         nullptr, nullptr) == 0)
+        if (ReplaceFileW(WideFromUtf8(to).c_str(), WideFromUtf8(from).c_str(), nullptr,
+                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) == 0)
             return LastErrno();
         // Not every implementation of ReplaceFile carries the attributes
         // over (Wine's does not); then they are set here. A failure leaves
         // the saved text in place and is not reported.
-        const DWORD now = GetFileAttributesA(to.c_str());
+        const DWORD now = GetFileAttributesW(WideFromUtf8(to).c_str());
         if (now != INVALID_FILE_ATTRIBUTES &&
             (now & kKeptAttributes) != (attributes & kKeptAttributes)) {
             const DWORD wanted =
                 (now & kSettableAttributes & ~kKeptAttributes) | (attributes & kKeptAttributes);
-            SetFileAttributesA(to.c_str(), wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(WideFromUtf8(to).c_str(),
+                               wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
         }
         return 0;
     }
 
     int Remove(const std::string& path) override {
-        return DeleteFileA(path.c_str()) != 0 ? 0 : LastErrno();
+        return DeleteFileW(WideFromUtf8(path).c_str()) != 0 ? 0 : LastErrno();
     }
 
     int ListFolder(const std::string& path, std::string_view prefix,
@@ -292,19 +297,19 @@ public:
             pattern.back() != ':')
             pattern += '\\';
         pattern += '*';
-        WIN32_FIND_DATAA data{};
-        const HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+        WIN32_FIND_DATAW data{};
+        const HANDLE find = FindFirstFileW(WideFromUtf8(pattern).c_str(), &data);
         if (find == INVALID_HANDLE_VALUE)
             return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : LastErrno();
         do {
-            const std::string_view name(data.cFileName);
+            const std::string name = Utf8FromWide(data.cFileName);
             if (name == "." || name == ".." || !name.starts_with(prefix))
                 continue;
             const bool isRegular =
                 (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
                                           FILE_ATTRIBUTE_DEVICE)) == 0;
-            entries.push_back({std::string(name), isRegular, UnixSeconds(data.ftLastWriteTime)});
-        } while (FindNextFileA(find, &data) != 0);
+            entries.push_back({name, isRegular, UnixSeconds(data.ftLastWriteTime)});
+        } while (FindNextFileW(find, &data) != 0);
         const DWORD error = GetLastError();
         FindClose(find);
         return error == ERROR_NO_MORE_FILES ? 0 : ErrnoOf(error);

@@ -85,7 +85,7 @@ private:
     std::string program_;
 };
 
-// The Windows shell's "open" (Windows only): ShellExecuteA with the verb
+// The Windows shell's "open" (Windows only): ShellExecuteW with the verb
 // "open", no parameters, no working folder and the show command "normal".
 // The shell answers at once: a result above 32 is Opened, any other is
 // Refused with that result.

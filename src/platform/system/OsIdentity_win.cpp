@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/system/OsIdentity.h"
 
+#include "platform/text/TextCoding.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -21,8 +23,11 @@ WindowsVersion ReadWindowsVersion() {
     version.minorVersion = record.dwMinorVersion;
     version.buildNumber = record.dwBuildNumber;
     version.platformId = record.dwPlatformId;
-    version.csdVersion.assign(record.szCSDVersion,
-                              strnlen(record.szCSDVersion, sizeof record.szCSDVersion));
+    // The record of the A function holds its text in the ANSI code page.
+    version.csdVersion =
+        DecodeCodePage(std::string_view(record.szCSDVersion,
+                                        strnlen(record.szCSDVersion, sizeof record.szCSDVersion)),
+                       static_cast<int>(GetACP()));
     return version;
 }
 

@@ -17,7 +17,7 @@ using WindowHandle = std::uintptr_t;
 // The class names of the host application's main window.
 inline constexpr const char* kHostFrameClasses[] = {"VORLEN Frame", "QuillMere Frame"};
 
-// GetClassNameA reads the class name into a buffer of this many characters,
+// GetClassNameW reads the class name into a buffer of this many characters,
 // the terminator included: at most 29 characters are compared.
 inline constexpr int kClassNameBufferSize = 30;
 
@@ -26,7 +26,7 @@ public:
     virtual ~WindowSystem() = default;
     // GetForegroundWindow.
     virtual WindowHandle ForegroundWindow() = 0;
-    // GetClassNameA into a buffer of bufferSize characters.
+    // GetClassNameW into a buffer of bufferSize characters, as UTF-8.
     virtual std::string ClassName(WindowHandle window, int bufferSize) = 0;
     // GetWindowThreadProcessId: the thread that owns the window.
     virtual std::uint32_t WindowThread(WindowHandle window) = 0;

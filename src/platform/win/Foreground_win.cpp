@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/win/WinForeground.h"
 
+#include "platform/text/WideText.h"
+
 namespace kevo::platform::win {
 
 namespace {
@@ -16,10 +18,10 @@ public:
     }
 
     std::string ClassName(WindowHandle window, int bufferSize) override {
-        std::string name(static_cast<std::size_t>(bufferSize), '\0');
-        const int length = GetClassNameA(ToHwnd(window), name.data(), bufferSize);
+        std::wstring name(static_cast<std::size_t>(bufferSize), L'\0');
+        const int length = GetClassNameW(ToHwnd(window), name.data(), bufferSize);
         name.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-        return name;
+        return Utf8FromWide(name);
     }
 
     std::uint32_t WindowThread(WindowHandle window) override {

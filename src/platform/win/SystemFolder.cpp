@@ -12,16 +12,16 @@ constexpr int kAttempts = 4;
 
 } // namespace
 
-std::string ReadSystemFolder(const std::function<std::uint32_t(char*, std::uint32_t)>& call,
-                             std::uint32_t firstSize) {
+std::wstring ReadSystemFolder(const std::function<std::uint32_t(wchar_t*, std::uint32_t)>& call,
+                              std::uint32_t firstSize) {
     std::uint32_t size = firstSize;
     for (int attempt = 0; attempt < kAttempts && size > 0; ++attempt) {
-        std::vector<char> buffer(size, '\0');
+        std::vector<wchar_t> buffer(size, L'\0');
         const std::uint32_t answer = call(buffer.data(), size);
         if (answer == 0)
             return {};
         if (answer < size)
-            return std::string(buffer.data(), answer);
+            return std::wstring(buffer.data(), answer);
         size = answer;
     }
     return {};

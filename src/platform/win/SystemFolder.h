@@ -12,13 +12,13 @@ namespace kevo::platform::win {
 inline constexpr std::uint32_t kWindowsDirectoryBufferSize = 261;
 
 // Reads a folder that the system copies into the caller's buffer, as
-// GetWindowsDirectoryA does: call(buffer, size) answers the length copied
+// GetWindowsDirectoryW does: call(buffer, size) answers the length copied
 // without the terminator, or, when the buffer is too small, the size needed
 // with the terminator (copying nothing), or 0 when it fails. The first read
 // offers firstSize characters; a folder that does not fit is read again with
 // the room it asks for, so that a long folder is never cut or lost. Empty
 // when the system fails.
-std::string ReadSystemFolder(const std::function<std::uint32_t(char*, std::uint32_t)>& call,
-                             std::uint32_t firstSize);
+std::wstring ReadSystemFolder(const std::function<std::uint32_t(wchar_t*, std::uint32_t)>& call,
+                              std::uint32_t firstSize);
 
 } // namespace kevo::platform::win

@@ -14,7 +14,7 @@
 
 namespace kevo::platform::win {
 
-// The window manager of this system: GetForegroundWindow, GetClassNameA,
+// The window manager of this system: GetForegroundWindow, GetClassNameW,
 // GetWindowThreadProcessId, AttachThreadInput and SetForegroundWindow.
 std::unique_ptr<WindowSystem> MakeSystemWindowSystem();
 

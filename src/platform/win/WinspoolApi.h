@@ -9,8 +9,10 @@
 //
 // This header needs no Windows header, so the service's logic builds and is
 // tested on every platform. (Its calls are not named after the Windows
-// functions, which windows.h turns into macros.)
+// functions, which windows.h turns into macros.) The real calls are the
+// wide-character ones; texts here are UTF-8.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,7 +41,7 @@ struct PrinterRecord {
     bool operator==(const PrinterRecord&) const = default;
 };
 
-// The outcome of one EnumPrintersA call.
+// The outcome of one EnumPrintersW call.
 struct EnumPrintersCall {
     bool ok = false;
     std::uint32_t error = 0;  // GetLastError() when the call failed
@@ -47,32 +49,39 @@ struct EnumPrintersCall {
     std::vector<PrinterRecord> records;
 };
 
+// A bin name as DC_BINNAMES gives it: 24 UTF-16 code units (WCHAR),
+// terminated early by a NUL only when the name is shorter.
+inline constexpr std::size_t kDriverBinNameUnits = 24;
+using DriverBinNameField = std::array<char16_t, kDriverBinNameUnits>;
+static_assert(sizeof(DriverBinNameField) == 2 * kDriverBinNameUnits,
+              "bin name fields lie next to each other in the driver's buffer");
+
 class WinspoolApi {
 public:
     virtual ~WinspoolApi() = default;
 
-    // EnumPrintersA(flags, NULL, level, buffer, bufferSize, ...) with a
+    // EnumPrintersW(flags, NULL, level, buffer, bufferSize, ...) with a
     // buffer of bufferSize bytes (none when 0); the records are decoded from
     // the buffer when the call succeeds.
     virtual EnumPrintersCall Enumerate(std::uint32_t flags, std::uint32_t level,
                                        std::uint32_t bufferSize) = 0;
 
-    // GetProfileStringA(section, key, "", ...): the whole value of the user
+    // GetProfileStringW(section, key, "", ...): the whole value of the user
     // profile's key, empty when it does not exist.
     virtual std::string ProfileString(const std::string& section, const std::string& key) = 0;
 
-    // DeviceCapabilitiesA(device, port, capability, output, NULL). output is
+    // DeviceCapabilitiesW(device, port, capability, output, NULL). output is
     // null for the count query; otherwise it has room for `room` entries of
-    // the capability's size (24 characters for DC_BINNAMES, 16 bits for
+    // the capability's size (DriverBinNameField for DC_BINNAMES, 16 bits for
     // DC_BINS), and a driver that answers more than room has written past
     // it: callers size the room from a count taken just before.
     virtual int Capability(const std::string& device, const std::string& port,
                            std::uint16_t capability, void* output, std::size_t room) = 0;
 
-    // dwPlatformId of GetVersionExA: 2 on the NT family.
+    // dwPlatformId of GetVersionExW: 2 on the NT family.
     virtual std::uint32_t PlatformId() = 0;
 
-    // The system's own text for an error code (FormatMessageA), without the
+    // The system's own text for an error code (FormatMessageW), without the
     // line break it ends with; empty when the system has none.
     virtual std::string SystemMessage(std::uint32_t error) = 0;
 };

@@ -3,6 +3,8 @@
 
 #include "platform/win/WinspoolApi.h"
 
+#include "platform/text/WideText.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -21,14 +23,15 @@ static_assert(kErrorInvalidName == ERROR_INVALID_NAME);
 static_assert(kDcBins == DC_BINS);
 static_assert(kDcBinNames == DC_BINNAMES);
 static_assert(kPlatformWin32Nt == VER_PLATFORM_WIN32_NT);
+static_assert(sizeof(DriverBinNameField) == 24 * sizeof(WCHAR));
 
 namespace {
 
 // The largest profile value read; the catalogue keeps far less of it.
 constexpr DWORD kMaxProfileValue = 64 * 1024;
 
-std::string TextOf(const char* text) {
-    return text != nullptr ? std::string(text) : std::string();
+std::string TextOf(const wchar_t* text) {
+    return text != nullptr ? Utf8FromWide(text) : std::string();
 }
 
 class SystemWinspoolApi final : public WinspoolApi {
@@ -42,17 +45,17 @@ public:
         DWORD needed = 0;
         DWORD returned = 0;
         EnumPrintersCall call;
-        call.ok = EnumPrintersA(flags, nullptr, level, buffer, bufferSize, &needed, &returned) != 0;
+        call.ok = EnumPrintersW(flags, nullptr, level, buffer, bufferSize, &needed, &returned) != 0;
         call.error = call.ok ? 0 : GetLastError();
         call.needed = needed;
         if (!call.ok || buffer == nullptr)
             return call;
         for (DWORD i = 0; i < returned; ++i) {
             if (level == 4) {
-                const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(buffer) + i;
+                const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer) + i;
                 call.records.push_back({TextOf(info->pPrinterName), std::string()});
             } else if (level == 5) {
-                const auto* info = reinterpret_cast<const PRINTER_INFO_5A*>(buffer) + i;
+                const auto* info = reinterpret_cast<const PRINTER_INFO_5W*>(buffer) + i;
                 call.records.push_back({TextOf(info->pPrinterName), TextOf(info->pPortName)});
             }
         }
@@ -62,36 +65,38 @@ public:
     std::string ProfileString(const std::string& section, const std::string& key) override {
         // A value that fills the buffer may have been cut: read it again
         // with more room.
+        const std::wstring wideSection = WideFromUtf8(section);
+        const std::wstring wideKey = WideFromUtf8(key);
         for (DWORD size = 1024;; size *= 2) {
-            std::string buffer(size, '\0');
+            std::wstring buffer(size, L'\0');
             const DWORD length =
-                GetProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), size);
+                GetProfileStringW(wideSection.c_str(), wideKey.c_str(), L"", buffer.data(), size);
             if (length < size - 1 || size >= kMaxProfileValue) {
                 buffer.resize(length);
-                return buffer;
+                return Utf8FromWide(buffer);
             }
         }
     }
 
     int Capability(const std::string& device, const std::string& port, std::uint16_t capability,
                    void* output, std::size_t /*room*/) override {
-        return DeviceCapabilitiesA(device.c_str(), port.c_str(), capability,
-                                   static_cast<LPSTR>(output), nullptr);
+        return DeviceCapabilitiesW(WideFromUtf8(device).c_str(), WideFromUtf8(port).c_str(),
+                                   capability, static_cast<LPWSTR>(output), nullptr);
     }
 
     std::uint32_t PlatformId() override {
-        OSVERSIONINFOA version{};
+        OSVERSIONINFOW version{};
         version.dwOSVersionInfoSize = sizeof version;
-        GetVersionExA(&version);
+        GetVersionExW(&version);
         return version.dwPlatformId;
     }
 
     std::string SystemMessage(std::uint32_t error) override {
-        char text[1024] = {};
+        wchar_t text[1024] = {};
         const DWORD length =
-            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           error, 0, text, sizeof text, nullptr);
-        std::string message(text, length);
+            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           error, 0, text, sizeof text / sizeof text[0], nullptr);
+        std::string message = Utf8FromWide(std::wstring_view(text, length));
         while (!message.empty() &&
                (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
             message.pop_back();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/win/WinspoolPrintingService.h"
 
-#include "platform/text/TextSystem.h"
+#include "platform/text/TextCoding.h"
 
 #include <algorithm>
 #include <utility>
@@ -27,10 +27,22 @@ constexpr std::size_t kSpareFields = 8;
 // is failing, and is not given room for them.
 constexpr int kMaxBins = 65536;
 
-// A bin name as DC_BINNAMES gives it: 24 characters of the ANSI code page.
-using DriverBinNameField = std::array<char, kBinNameFieldLength>;
-static_assert(sizeof(DriverBinNameField) == kBinNameFieldLength,
-              "bin name fields lie next to each other in the driver's buffer");
+// The text of a driver's bin name field, up to its NUL or its end: never
+// into the next field. A driver that cut a longer name at the field's end
+// may have cut a surrogate pair in half; its first half alone is no
+// character and is left out.
+std::string TextOfField(const DriverBinNameField& field) {
+    std::size_t length =
+        static_cast<std::size_t>(std::find(field.begin(), field.end(), u'\0') - field.begin());
+    if (length == field.size() && field.back() >= 0xD800 && field.back() <= 0xDBFF)
+        --length;
+    std::string bytes;
+    for (std::size_t i = 0; i < length; ++i) {
+        bytes += static_cast<char>(field[i] & 0xFF);
+        bytes += static_cast<char>(field[i] >> 8);
+    }
+    return DecodeUtf16(bytes, false);
+}
 
 struct Enumeration {
     bool ok = false;
@@ -166,11 +178,8 @@ int WinspoolPrintingService::BinData(const std::string& device, const std::strin
     if (answer < 0)
         return answer;
     names.clear();
-    for (const DriverBinNameField& field : fields) {
-        const std::string_view text(field.data(), field.size());
-        names.push_back(BinNameFieldOf(
-            DecodeCodePage(text.substr(0, text.find('\0')), detail::SystemCodePage())));
-    }
+    for (const DriverBinNameField& field : fields)
+        names.push_back(BinNameFieldOf(TextOfField(field)));
     return answer;
 }
 

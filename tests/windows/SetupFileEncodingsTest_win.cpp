@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: Apache-2.0
+// Setup files as Windows tools write them (Notepad's ANSI, UTF-8 without a
+// mark, Unicode, Unicode big endian), loaded and saved by the program with
+// the table untouched: the host, reading through the profile functions,
+// sees the same values afterwards, and the file keeps every byte.
+
+#include "WindowsTestSupport.h"
+
+#include "main/ConfigTable.h"
+#include "main/SetupFile.h"
+#include "platform/text/WideText.h"
+
+#include <gtest/gtest.h>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace kevo::testing {
+namespace {
+
+// The keys the host reads, as columns of the table.
+constexpr main::Column kReadColumns[] = {main::ColName, main::ColPrinter, main::ColSource1};
+
+struct Line {
+    std::wstring name;
+    std::wstring device;
+    std::wstring bin;
+};
+
+// Sections 1 to 3 with every key in the program's order, as a save leaves
+// them.
+std::wstring SetupText(const std::vector<Line>& lines) {
+    std::wstring text;
+    int number = 0;
+    for (const Line& line : lines) {
+        text += L"[" + std::to_wstring(++number) + L"]\r\nName=" + line.name + L"\r\nDevice=" +
+                line.device + L"\r\nPort=LPT1:\r\nDriver=winspool\r\n" + L"PaperSourceName1=" +
+                line.bin + L"\r\nPaperSource1=15\r\n" + L"PaperSourceName2=\r\nPaperSource2=0\r\n";
+    }
+    return text;
+}
+
+// The text in a code page, as WideCharToMultiByte writes it.
+std::string InCodePage(const std::wstring& text, UINT codePage) {
+    const int length = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                        length, nullptr, nullptr);
+    return bytes;
+}
+
+// The text as UTF-16 with its mark, in either byte order.
+std::string InUtf16(const std::wstring& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const wchar_t unit : text) {
+        const auto high = static_cast<char>(unit >> 8);
+        const auto low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+const std::vector<Line> kWestern = {{L"Büro", L"Drucker Büro", L"Fach 1 (Büro)"},
+                                    {L"Lager", L"Lager Laser", L"Obere Kassette"},
+                                    {L"Kasse", L"Bondrucker", L"Rolle"}};
+const std::vector<Line> kHungarian = {{L"Számla", L"Számlázó nyomtató", L"Tálca 2"},
+                                      {L"Őrzött példány", L"Iroda", L"Kézi adagoló"},
+                                      {L"Raktár", L"Raktár lézer", L"Felső tálca"}};
+
+struct EncodingCase {
+    const char* name;
+    std::string bytes;
+    // Whether Wine reads the file as Windows does (and the program should):
+    // Wine also takes the big-endian mark, which Windows reads as ANSI.
+    bool wineReadsAsWindows;
+};
+
+void PrintTo(const EncodingCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const EncodingCase kCases[] = {
+    {"NotepadAnsi", InCodePage(SetupText(kWestern), 1252), true},
+    {"Utf8WithoutMark", InCodePage(SetupText(kHungarian), CP_UTF8), true},
+    {"Unicode", InUtf16(SetupText(kHungarian), false), true},
+    {"UnicodeBigEndian", InUtf16(SetupText(kHungarian), true), false},
+};
+
+// What the host reads for sections 1 to 3, as UTF-8.
+std::vector<std::string> HostValues(const std::string& path) {
+    const std::wstring file = platform::WideFromUtf8(path);
+    std::vector<std::string> values;
+    for (int line = 1; line <= 3; ++line) {
+        for (const main::Column column : kReadColumns) {
+            wchar_t buffer[2048] = {};
+            const DWORD length = GetPrivateProfileStringW(
+                std::to_wstring(line).c_str(),
+                platform::WideFromUtf8(main::kSetupKeys[column - main::ColName]).c_str(), L"",
+                buffer, sizeof buffer / sizeof buffer[0], file.c_str());
+            values.push_back(platform::Utf8FromWide(std::wstring_view(buffer, length)));
+        }
+    }
+    return values;
+}
+
+class SetupFileEncodings : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(SetupFileEncodings, UntouchedLoadAndSaveKeepWhatTheHostReads) {
+    const EncodingCase& c = GetParam();
+    TemporaryFolder folder;
+    const std::string path = folder.File("Vezerava.ini");
+    WriteBytes(path, c.bytes);
+    const std::vector<std::string> before = HostValues(path);
+
+    main::ConfigTable table;
+    const auto names = main::ReadStoredNames(path);
+    for (int line = 1; line <= 3; ++line)
+        table.SetCell(main::ColName, line, names[static_cast<std::size_t>(line)]);
+    ASSERT_EQ(main::LoadSetupFile(table, path), main::SetupLoad::Loaded);
+    if (c.wineReadsAsWindows) {
+        std::vector<std::string> loaded;
+        for (int line = 1; line <= 3; ++line) {
+            for (const main::Column column : kReadColumns)
+                loaded.push_back(table.Cell(column, line));
+        }
+        EXPECT_EQ(PrintableAll(loaded), PrintableAll(before)) << "what the program loaded";
+    }
+    main::SaveSetupFile(table, path);
+
+    EXPECT_EQ(PrintableAll(HostValues(path)), PrintableAll(before)) << "what the host reads";
+    EXPECT_EQ(Printable(ReadBytes(path)), Printable(c.bytes)) << "the file";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SetupFileEncodings, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<EncodingCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace
+} // namespace kevo::testing
