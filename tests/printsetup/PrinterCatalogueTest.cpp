@@ -91,6 +91,10 @@ TEST(LookupRule, WholeTextIgnoringCaseFirstFromTheTop) {
         {{"\xC3\x89tage"}, "\xC3\xA9tage", 0},
         {{"B\u00fcro Laser", "SZ\u00c1MLA"}, "B\u00dcRO LASER", 0},
         {{"B\u00fcro Laser", "Sz\u00e1mla"}, "SZ\u00c1MLA", 1},
+        {{"\u0441\u0447\u0435\u0442"}, "\u0421\u0427\u0415\u0422", 0},
+        // The same in every locale: no Turkish dotted capital I.
+        {{"\u0130"}, "i", -1},
+        {{"I"}, "i", 0},
         {{std::string("A\0B", 3)}, std::string("a\0b", 3), 0},
         {{std::string("A\0B", 3)}, "A", -1},
     };

@@ -73,7 +73,7 @@ char32_t Decode(std::string_view text, std::size_t offset, std::size_t length) {
 }
 
 // Splits text at its escaped bytes: run(text piece) for what lies between
-// them, escaped(byte, offset) for each.
+// them, escaped(byte) for each.
 template <typename Run, typename Escaped>
 auto ForEachRun(std::string_view text, Run run, Escaped escaped) -> std::optional<Unencodable> {
     std::size_t begin = 0;
@@ -83,13 +83,13 @@ auto ForEachRun(std::string_view text, Run run, Escaped escaped) -> std::optiona
         const char32_t c = NextCharacter(text, offset);
         if (!detail::IsEscapedByte(c))
             continue;
-        if (auto failure = run(text.substr(begin, at - begin), begin))
+        if (auto failure = run(text.substr(begin, at - begin)))
             return failure;
-        if (auto failure = escaped(static_cast<unsigned char>(c - kEscapeBase), at))
+        if (auto failure = escaped(static_cast<unsigned char>(c - kEscapeBase)))
             return failure;
         begin = offset;
     }
-    return run(text.substr(begin), begin);
+    return run(text.substr(begin));
 }
 
 struct LanguageCodePage {
@@ -262,17 +262,13 @@ std::string DecodeCodePage(std::string_view bytes, int codePage) {
 std::optional<Unencodable> EncodeCodePage(std::string_view text, int codePage, std::string& bytes) {
     return ForEachRun(
         text,
-        [&](std::string_view run, std::size_t base) -> std::optional<Unencodable> {
-            if (codePage == kCodePageUtf8) {
-                bytes.append(run);
-                return std::nullopt;
-            }
-            auto failure = detail::SystemEncode(run, codePage, bytes);
-            if (failure)
-                failure->offset += base;
-            return failure;
+        [&](std::string_view run) -> std::optional<Unencodable> {
+            if (codePage != kCodePageUtf8)
+                return detail::SystemEncode(run, codePage, bytes);
+            bytes.append(run);
+            return std::nullopt;
         },
-        [&](unsigned char byte, std::size_t) -> std::optional<Unencodable> {
+        [&](unsigned char byte) -> std::optional<Unencodable> {
             bytes += static_cast<char>(byte);
             return std::nullopt;
         });
@@ -312,10 +308,9 @@ std::optional<Unencodable> EncodeUtf16(std::string_view text, bool bigEndian, st
         bytes += bigEndian ? low : high;
     };
     for (std::size_t offset = 0; offset < text.size();) {
-        const std::size_t at = offset;
         const char32_t c = NextCharacter(text, offset);
         if (IsEscapedByte(c))
-            return Unencodable{c, at};
+            return Unencodable{c};
         if (c >= 0x10000) {
             put(0xD800 + ((c - 0x10000) >> 10));
             put(0xDC00 + ((c - 0x10000) & 0x3FF));

@@ -63,11 +63,9 @@ bool IsConvertibleCodePage(int codePage);
 // (above). kCodePageUtf8 checks the bytes and escapes what is not UTF-8.
 std::string DecodeCodePage(std::string_view bytes, int codePage);
 
-// A character that an encoding cannot hold: the character (its code point)
-// and its byte offset in the text that was being encoded.
+// A character that an encoding cannot hold (its code point).
 struct Unencodable {
     char32_t character = 0;
-    std::size_t offset = 0;
 };
 
 // The text in a code page, appended to bytes; the first character the code

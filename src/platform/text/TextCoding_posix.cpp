@@ -134,9 +134,8 @@ std::optional<Unencodable> SystemEncode(std::string_view text, int codePage, std
     Converter converter(IconvName(codePage), "UTF-8");
     std::string_view rest = text;
     if (!converter.Ok() || converter.Convert(rest, bytes) != 0) {
-        const std::size_t offset = text.size() - rest.size();
-        std::size_t next = offset;
-        return Unencodable{rest.empty() ? U'\0' : NextCharacter(text, next), offset};
+        std::size_t next = text.size() - rest.size();
+        return Unencodable{rest.empty() ? U'\0' : NextCharacter(text, next)};
     }
     return std::nullopt;
 }

@@ -178,12 +178,11 @@ std::optional<Unencodable> SystemEncode(std::string_view text, int codePage, std
     }
     // One character at a time, up to the first that has no place.
     for (std::size_t offset = 0; offset < text.size();) {
-        const std::size_t at = offset;
         const char32_t c = NextCharacter(text, offset);
         std::wstring units;
         AppendUnits(units, c);
         if (IsHighSurrogate(c) || IsLowSurrogate(c) || !EncodeStrict(page, units, encoded))
-            return Unencodable{c, at};
+            return Unencodable{c};
         bytes += encoded;
     }
     return std::nullopt;

@@ -25,8 +25,8 @@ bool SystemConverts(int codePage);
 void SystemDecode(std::string_view bytes, int codePage, std::string& text);
 
 // Encodes text (which holds no escaped bytes) into a code page other than
-// UTF-8, appending to bytes; the first character that has no place, with
-// its offset in text, otherwise.
+// UTF-8, appending to bytes; the first character that has no place
+// otherwise.
 std::optional<Unencodable> SystemEncode(std::string_view text, int codePage, std::string& bytes);
 
 // The simple upper-case mapping of one character, the same in every locale.
