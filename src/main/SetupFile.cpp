@@ -7,7 +7,7 @@
 #include "platform/text/TextCoding.h"
 
 #include <algorithm>
-
+#include <utility>
 #include <vector>
 
 namespace kevo::main {
@@ -39,25 +39,17 @@ std::string LineList(const std::vector<int>& lines) {
     return text;
 }
 
-// The configuration line a file line heads as a section header ("[12]"),
-// or 0.
-int HeaderLine(std::string_view line) {
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    const std::size_t open = line.find_first_not_of(" \t");
-    const std::size_t close = line.rfind(']');
-    if (open == std::string_view::npos || line[open] != '[' || close == std::string_view::npos ||
-        close < open)
-        return 0;
-    std::string_view name = line.substr(open + 1, close - open - 1);
-    while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
-        name.remove_prefix(1);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
-        name.remove_suffix(1);
-    if (name.empty() || name.size() > 2 || name.front() == '0' ||
-        name.find_first_not_of("0123456789") != std::string_view::npos)
-        return 0;
-    return std::stoi(std::string(name));
+// The configuration lines whose sections a text holds, in line order.
+std::vector<int> ConfigurationLines(std::string text) {
+    platform::ProfileDocument document;
+    document.Load(std::move(text));
+    const std::vector<std::string> names = document.SectionNames();
+    std::vector<int> lines;
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        if (std::find(names.begin(), names.end(), std::to_string(line)) != names.end())
+            lines.push_back(line);
+    }
+    return lines;
 }
 
 constexpr const char* kMendAdvice =
@@ -65,16 +57,15 @@ constexpr const char* kMendAdvice =
     "editor to mend this.";
 
 std::string Utf8MarkWarning(const std::string& path, std::string_view text) {
-    const std::string_view first = text.substr(0, text.find('\n'));
-    const int hidden = HeaderLine(first);
+    const std::vector<int> hidden =
+        ConfigurationLines(std::string(text.substr(0, text.find('\n'))));
     std::string warning =
         "The setup file begins with a UTF-8 byte-order mark, which Windows programs do not "
         "understand.\r\n" +
         path + "\r\n";
-    if (hidden > 0) {
-        const std::string line = std::to_string(hidden);
+    if (!hidden.empty()) {
         warning += "For them the mark belongs to the first line, so they do not see the section [" +
-                   line + "] that stands there: " + LineList({hidden}) +
+                   std::to_string(hidden[0]) + "] that stands there: " + LineList(hidden) +
                    " reads as not configured, for them and for this program (a program under "
                    "Wine reads it).";
     } else {
@@ -88,16 +79,7 @@ std::string Utf8MarkWarning(const std::string& path, std::string_view text) {
 }
 
 std::string Utf16BigEndianWarning(const std::string& path, std::string_view bytes) {
-    const std::string text = platform::DecodeUtf16(bytes, true);
-    std::vector<int> lines;
-    for (std::size_t begin = 0; begin < text.size();) {
-        const std::size_t end = std::min(text.find('\n', begin), text.size());
-        if (const int line = HeaderLine(std::string_view(text).substr(begin, end - begin));
-            line > 0 && std::find(lines.begin(), lines.end(), line) == lines.end())
-            lines.push_back(line);
-        begin = end + 1;
-    }
-    std::sort(lines.begin(), lines.end());
+    const std::vector<int> lines = ConfigurationLines(platform::DecodeUtf16(bytes, true));
     std::string warning = "The setup file is in UTF-16 big endian (\"Unicode big endian\"), which "
                           "Windows programs do not read.\r\n" +
                           path +
@@ -109,14 +91,23 @@ std::string Utf16BigEndianWarning(const std::string& path, std::string_view byte
 } // namespace
 
 std::string SetupFileMarkWarning(const std::string& path) {
-    std::string bytes;
-    if (platform::SystemFileSystem().ReadFile(path, platform::ProfileFile::kMaxFileSize, bytes) !=
-        0)
+    // The mark and the first line are in the first piece of the file; only a
+    // big-endian file, whose lines are all concerned, is read whole.
+    platform::FileSystem& files = platform::SystemFileSystem();
+    int fd = -1;
+    if (files.OpenForReading(path, fd) != 0)
         return {};
+    std::string bytes(64 * 1024, '\0');
+    std::size_t got = 0;
+    const int error = files.Read(fd, bytes.data(), bytes.size(), got);
+    files.Close(fd);
+    bytes.resize(error == 0 ? got : 0);
     switch (platform::MarkOf(bytes)) {
     case platform::ByteOrderMark::Utf8:
         return Utf8MarkWarning(path, std::string_view(bytes).substr(3));
     case platform::ByteOrderMark::Utf16Be:
+        if (files.ReadFile(path, platform::ProfileFile::kMaxFileSize, bytes) != 0)
+            return {};
         return Utf16BigEndianWarning(path, std::string_view(bytes).substr(2));
     case platform::ByteOrderMark::Utf16Le:
     case platform::ByteOrderMark::None:

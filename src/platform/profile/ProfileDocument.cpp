@@ -181,6 +181,16 @@ std::string ProfileDocument::ReadString(std::string_view section, std::string_vi
     return CutToCharacters(value, kMaxValueLength);
 }
 
+std::vector<std::string> ProfileDocument::SectionNames() const {
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < sections_.size(); ++i) {
+        std::string_view name;
+        if (!sections_[i].erased && HeaderName(sections_[i].header, name))
+            names.emplace_back(name);
+    }
+    return names;
+}
+
 bool ProfileDocument::Holds(std::string_view section, std::string_view key,
                             std::string_view value) const {
     const Section* found = FindSection(CleanName(section));

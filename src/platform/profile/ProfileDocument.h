@@ -58,6 +58,10 @@ public:
     // end), so that WriteString would leave it as it stands.
     bool Holds(std::string_view section, std::string_view key, std::string_view value) const;
 
+    // The names of the sections, in file order, every one as often as it
+    // stands there.
+    std::vector<std::string> SectionNames() const;
+
     // Removes the first section of that name with every line up to the next
     // header. False when there is no such section.
     bool EraseSection(std::string_view section);
