@@ -62,6 +62,20 @@ class MainWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }
 
+    // The caption of the print setup dialog that Enter opens on a line,
+    // which is then cancelled.
+    QString CaptionOfEnterOn(int line) {
+        form_->Logic().SetPrintSetupDialog(printSetup_.get());
+        form_->Grid()->SelectCell(line, 2);
+        QString caption;
+        ModalDriver driver([&](QWidget* modal) {
+            caption = modal->windowTitle();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QTest::keyClick(form_->Grid(), Qt::Key_Return);
+        return caption;
+    }
+
     QPoint CellCentre(int line, int column) const {
         auto* grid = form_->Grid();
         return grid->visualRect(grid->model()->index(line - 1, column - 1)).center();
@@ -239,16 +253,7 @@ private slots:
     }
 
     void enterEditsTheFocusLine() {
-        form_->Logic().SetPrintSetupDialog(printSetup_.get());
-        auto* grid = form_->Grid();
-        grid->SelectCell(3, 2);
-        QString caption;
-        ModalDriver driver([&](QWidget* modal) {
-            caption = modal->windowTitle();
-            QTest::keyClick(modal, Qt::Key_Escape);
-        });
-        QTest::keyClick(grid, Qt::Key_Return);
-        QCOMPARE(caption, QString("Printer: 3.  Name: Statements"));
+        QCOMPARE(CaptionOfEnterOn(3), QString("Printer: 3.  Name: Statements"));
     }
 
     void codePageTextShowsItsLetters() {
@@ -262,15 +267,7 @@ private slots:
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
         QCOMPARE(table->tableInterface()->cellAt(2, 0)->text(QAccessible::Name),
                  name.data().toString());
-        form_->Logic().SetPrintSetupDialog(printSetup_.get());
-        grid->SelectCell(3, 1);
-        QString caption;
-        ModalDriver driver([&](QWidget* modal) {
-            caption = modal->windowTitle();
-            QTest::keyClick(modal, Qt::Key_Escape);
-        });
-        QTest::keyClick(grid, Qt::Key_Return);
-        QCOMPARE(caption,
+        QCOMPARE(CaptionOfEnterOn(3),
                  QString::fromUtf8("Printer: 3.  Name: \u0150rz\u00f6tt p\u00e9ld\u00e1ny"));
     }
 
