@@ -131,14 +131,17 @@ std::string MatchName(std::string_view name) {
     return result;
 }
 
+// Random bytes are no text: a byte that is not part of UTF-8 is written as
+// that byte and reads back as the program's text for it.
+std::string AsRead(std::string_view text) {
+    std::string bytes;
+    static_cast<void>(kevo::platform::EncodeCodePage(text, kevo::platform::kCodePageUtf8, bytes));
+    return kevo::platform::DecodeCodePage(bytes, kevo::platform::kCodePageUtf8);
+}
+
 // What reading gives for a written value.
 std::string ReadsBackAs(std::string_view value) {
-    // Random bytes are no text: a byte that is not part of UTF-8 is written
-    // as that byte and reads back as the program's text for it.
-    std::string bytes;
-    static_cast<void>(kevo::platform::EncodeCodePage(value, kevo::platform::kCodePageUtf8, bytes));
-    std::string text =
-        Trim(NoLineBreaks(kevo::platform::DecodeCodePage(bytes, kevo::platform::kCodePageUtf8)));
+    std::string text = Trim(NoLineBreaks(AsRead(value)));
     if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
         text.back() == text.front())
         text = text.substr(1, text.size() - 2);
@@ -260,8 +263,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 2:
             case 3:
             case 4: {
-                const std::string section = PickName(in);
-                const std::string key = PickName(in);
+                // Names are the program's text, as every name it writes.
+                const std::string section = AsRead(PickName(in));
+                const std::string key = AsRead(PickName(in));
                 std::string value = in.Text();
                 if (in.Byte() == 0xff)
                     value += std::string(2040 + in.Byte(), 'v');
@@ -283,7 +287,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             case 5:
             case 6: {
-                const std::string section = PickName(in);
+                const std::string section = AsRead(PickName(in));
                 file.EraseSection(section);
                 const std::string name = MatchName(section);
                 erasedSections.insert(name);
