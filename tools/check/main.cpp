@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;
+    context.samplesFolder = platform::SamplesFolder();
+    context.directoryExists = platform::DirectoryExists;
+    context.localAppData = platform::LocalAppDataFolder();
 
     const auto service = platform::MakePrintingService();
     const tools::CheckResult result = tools::RunCheck(line.files, context, *service);
