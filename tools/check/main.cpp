@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;
-    context.samplesFolder = platform::SamplesFolder();
-    context.directoryExists = platform::DirectoryExists;
+    // The samples are pointed out to a person who starts the editor, not
+    // in a script's report.
     context.localAppData = platform::LocalAppDataFolder();
 
     const auto service = platform::MakePrintingService();
