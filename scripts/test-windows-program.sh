@@ -95,5 +95,25 @@ step "Running kevoconf.exe under Wine"
 status=0
 KEVO_WINE="$WINE" KEVO_WINESERVER="$WINESERVER" KEVO_WINDOWS_PROGRAM_DIR="$WINDOWS_PROGRAM_DIR" \
   timeout 900 "$LINUX_BUILD_DIR/tests/e2e/wine_e2e_test" "$@" || status=$?
+
+step "kevoconf-check.exe --format prometheus: UTF-8 without a mark, LF line ends"
+check_temp="$temp/check"
+mkdir -p "$check_temp"
+cp samples/KevoName.txt samples/Vezerava.ini samples/printers.txt "$check_temp/"
+windows_path() { echo "Z:${1//\//\\}"; }
+KEVOCONF_SIMULATED_PRINTERS=$(windows_path "$check_temp/printers.txt") \
+  timeout 120 "$WINE" "$WINDOWS_PROGRAM_DIR/kevoconf-check.exe" --format prometheus \
+  "$(windows_path "$check_temp/KevoName.txt")" "$(windows_path "$check_temp/Vezerava.ini")" \
+  >"$check_temp/metrics.txt" 2>/dev/null || true
+metrics="$check_temp/metrics.txt"
+if [[ ! -s $metrics ]] || grep -q $'\r' "$metrics" || [[ $(head -c 3 "$metrics") == $'\xEF\xBB\xBF' ]] ||
+  [[ $(tail -c 1 "$metrics" | od -An -tx1 | tr -d ' ') != 0a ]] ||
+  ! grep -q '^kevoconf_check_result ' <(sed 's/{.*}//' "$metrics") ||
+  ! iconv -f UTF-8 -t UTF-8 "$metrics" >/dev/null; then
+  echo "kevoconf-check.exe --format prometheus wrote:" >&2
+  od -c "$metrics" | head -20 >&2
+  status=1
+fi
+
 step "Done (exit status $status)"
 exit "$status"

@@ -72,6 +72,9 @@ int main(int argc, char* argv[]) {
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;
+    context.samplesFolder = platform::SamplesFolder();
+    context.directoryExists = platform::DirectoryExists;
+    context.localAppData = platform::LocalAppDataFolder();
     form.FormCreate(arguments, context);
 
     // A termination requested while the windows were created takes effect

@@ -27,6 +27,7 @@
 #include <QTextLayout>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -40,6 +41,9 @@ constexpr int kFooterHeight = 99;
 constexpr int kFooterRight = 329;
 // The least room between the memory label and its number.
 constexpr int kLabelGap = 6;
+// Where the memory label stands, and the footer's left margin.
+constexpr int kMemoryLabelLeft = 72;
+constexpr int kFooterMargin = 8;
 // How often a running opener is looked at.
 constexpr int kOpenerPollMs = 50;
 
@@ -183,8 +187,9 @@ void TfrmAboutBox::Build() {
     pnl1 = new QWidget(this);
     pnl1->setObjectName(QStringLiteral("pnl1"));
     pnl1->setGeometry(0, kClientHeight - kFooterHeight, kClientWidth, kFooterHeight);
-    lbl1 = platform::MakeLabel(pnl1, "lbl1",
-                               QStringLiteral("Physical Memory Available to Windows:"), 72, 11);
+    lbl1 =
+        platform::MakeLabel(pnl1, "lbl1", QStringLiteral("Physical Memory Available to Windows:"),
+                            kMemoryLabelLeft, 11);
     lblFreeMem = platform::MakeLabel(pnl1, "lblFreeMem", QString(), 0, 11);
     lblFreeMem->setAlignment(Qt::AlignRight | Qt::AlignTop);
     SetRightAligned(lblFreeMem, QStringLiteral("lblFreeMem"), kFooterRight);
@@ -210,8 +215,12 @@ void TfrmAboutBox::FormShow() {
     SetRightAligned(lblResources, platform::ToQString(texts.resources), kFooterRight);
     SetFitting(lbl1, platform::ToQString(texts.memoryLabel));
     SetRightAligned(lblFreeMem, platform::ToQString(texts.freeMem), kFooterRight);
-    // A long number keeps a gap to its label, even if it then reaches
-    // past the usual right edge.
+    // A long number moves its label left, as far as the footer's margin,
+    // so that both show whole.
+    const int needed = lbl1->width() + kLabelGap + lblFreeMem->width();
+    lbl1->move(std::clamp(kFooterRight - needed, kFooterMargin, kMemoryLabelLeft), lbl1->y());
+    // A number longer still keeps a gap to its label, even if it then
+    // reaches past the usual right edge.
     const int clear = lbl1->geometry().right() + kLabelGap;
     if (lblFreeMem->x() < clear)
         lblFreeMem->move(clear, lblFreeMem->y());

@@ -9,6 +9,7 @@
 #include "main/SetupFile.h"
 #include "platform/CommandLine.h"
 #include "platform/SystemPaths.h"
+#include "platform/profile/ProfileFile.h"
 #include "platform/text/TextCoding.h"
 #include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -50,6 +51,7 @@ void MainWindowLogic::FormCreate(const std::vector<std::string>& arguments,
                                  const PathContext& context) {
     Guarded([&] {
         ui_.SetWaitCursor(true);
+        context_ = context;
         windowsDir_ = context.setupFileFolder;
         const auto mode = platform::ParseRunMode(arguments);
         if (mode) {
@@ -68,11 +70,14 @@ void MainWindowLogic::FormCreate(const std::vector<std::string>& arguments,
         LoadPrinterNames();
         ReadIniData();
         setupFileWarning_ = SetupFileMarkWarning(setupFileName_);
+        startupWarnings_.clear();
+        for (std::string warning :
+             {platform::CodePageSettingProblem(), setupFileWarning_, VirtualStoreWarning()}) {
+            if (!warning.empty())
+                startupWarnings_.push_back(std::move(warning));
+        }
         if (runMode_ == 0) {
-            for (const std::string& warning :
-                 {platform::CodePageSettingProblem(), setupFileWarning_}) {
-                if (warning.empty())
-                    continue;
+            for (const std::string& warning : startupWarnings_) {
                 ui_.BringSplashToFront();
                 prompter_.ShowMessage(warning, MessageType::Warning, MessageButton::OK);
             }
@@ -90,9 +95,15 @@ void MainWindowLogic::LoadPrinterNames() {
     namesRead_ = result.outcome == Outcome::Loaded || result.outcome == Outcome::TooMany;
     if (result.outcome == Outcome::Loaded)
         return;
+    std::string message = NamesFileMessage(result.outcome, namesFileName_, result.errorText);
+    // A person who starts the editor for the first time learns where to
+    // begin; a host that starts a check gets the message as it always was.
+    if (result.outcome == Outcome::Missing && runMode_ == 0) {
+        if (const std::string hint = SamplesHint(); !hint.empty())
+            message += "\r\n" + hint;
+    }
     ui_.BringSplashToFront();
-    prompter_.ShowMessage(NamesFileMessage(result.outcome, namesFileName_, result.errorText),
-                          MessageType::Error, MessageButton::OK);
+    prompter_.ShowMessage(message, MessageType::Error, MessageButton::OK);
     if (!namesRead_) {
         runMode_ = -1;
         ui_.RequestTermination();
@@ -119,7 +130,39 @@ void MainWindowLogic::WriteIniData() {
     // is written there.
     if (!windowsDir_.empty() && setupFileName_.rfind(windowsDir_ + "/", 0) == 0)
         platform::EnsureDirectory(windowsDir_);
-    main::SaveSetupFile(table_, setupFileName_);
+    try {
+        main::SaveSetupFile(table_, setupFileName_);
+    } catch (const platform::ProfileWriteError& error) {
+        const std::string advice = AdministratorOnlyAdvice(error, windowsDir_, context_.style);
+        if (advice.empty())
+            throw;
+        throw platform::ProfileWriteError(error.Path(), error.SystemError(), advice);
+    }
+}
+
+std::string MainWindowLogic::SamplesHint() const {
+    const std::string& samples = context_.samplesFolder;
+    if (samples.empty() || !context_.directoryExists || !context_.directoryExists(samples))
+        return {};
+    const std::string folder = FolderOf(namesFileName_, context_.style);
+    const std::size_t separator = context_.style == PathStyle::Windows
+                                      ? namesFileName_.find_last_of("\\/")
+                                      : namesFileName_.rfind('/');
+    const std::string name =
+        separator == std::string::npos ? namesFileName_ : namesFileName_.substr(separator + 1);
+    return "Sample files are in " + samples + "; put the names file " + name + " in " + folder +
+           ".";
+}
+
+std::string MainWindowLogic::VirtualStoreWarning() const {
+    if (context_.style != PathStyle::Windows || !context_.fileExists)
+        return {};
+    const std::string copy = VirtualStorePath(setupFileName_, windowsDir_, context_.localAppData);
+    if (copy.empty() || !context_.fileExists(copy))
+        return {};
+    return "Windows keeps a copy of the setup file for you:\r\n" + copy +
+           "\r\nA 32-bit host program without a manifest reads that copy instead of\r\n" +
+           setupFileName_ + "\r\nKevoConf goes on with " + setupFileName_ + ".";
 }
 
 void MainWindowLogic::CheckPrinterNames() {

@@ -136,8 +136,18 @@ public:
     // which the host starts, do not stop for it.
     const std::string& SetupFileWarning() const { return setupFileWarning_; }
 
+    // The warnings found at creation, each shown once in run mode 0: a
+    // KEVOCONF_CODEPAGE the program ignores, the setup file's mark
+    // (SetupFileWarning), and a per-user copy of a setup file in the Windows
+    // directory that Windows gives some host programs instead of the file.
+    const std::vector<std::string>& StartupWarnings() const { return startupWarnings_; }
+
 private:
     void FullRecheck();
+    // A line for the missing names file's message: where the sample files
+    // are and where the names file goes; empty when there are no samples.
+    std::string SamplesHint() const;
+    std::string VirtualStoreWarning() const;
     template <typename Step> void Guarded(Step step);
 
     printsetup::PrinterCatalogue& catalogue_;
@@ -154,6 +164,8 @@ private:
     bool startupCheckFailed_ = false;
     bool startupSaveFailed_ = false;
     std::string setupFileWarning_;
+    std::vector<std::string> startupWarnings_;
+    PathContext context_;
 };
 
 } // namespace kevo::main

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "main/PathResolution.h"
 
+#include <algorithm>
+
 namespace kevo::main {
 
 char PathSeparator(PathStyle style) {
@@ -30,6 +32,50 @@ ResolvedPaths ResolvePaths(const std::vector<std::string>& arguments, const Path
     if (paths.setupFileName.find(separator) == std::string::npos)
         paths.setupFileName = inSetupFileFolder(paths.setupFileName);
     return paths;
+}
+
+namespace {
+
+bool IsSeparator(char c, PathStyle style) {
+    return c == '/' || (style == PathStyle::Windows && c == '\\');
+}
+
+char Folded(char c, PathStyle style) {
+    if (c == '/' && style == PathStyle::Windows)
+        return '\\';
+    return style == PathStyle::Windows && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
+                                                               : c;
+}
+
+} // namespace
+
+std::string FolderOf(const std::string& path, PathStyle style) {
+    const std::size_t end =
+        style == PathStyle::Windows ? path.find_last_of("\\/") : path.rfind('/');
+    return end == std::string::npos ? std::string(".") : path.substr(0, end);
+}
+
+bool LiesIn(const std::string& path, const std::string& folder, PathStyle style) {
+    std::size_t length = folder.size();
+    while (length > 0 && IsSeparator(folder[length - 1], style))
+        --length;
+    if (length == 0 || path.size() <= length + 1 || !IsSeparator(path[length], style))
+        return false;
+    return std::equal(folder.begin(), folder.begin() + static_cast<std::ptrdiff_t>(length),
+                      path.begin(),
+                      [&](char a, char b) { return Folded(a, style) == Folded(b, style); });
+}
+
+std::string VirtualStorePath(const std::string& path, const std::string& windowsDir,
+                             const std::string& localAppData) {
+    constexpr PathStyle style = PathStyle::Windows;
+    const bool hasDrive = path.size() > 2 && path[1] == ':' && IsSeparator(path[2], style);
+    if (localAppData.empty() || !hasDrive || !LiesIn(path, windowsDir, style))
+        return {};
+    std::string store = localAppData;
+    while (!store.empty() && IsSeparator(store.back(), style))
+        store.pop_back();
+    return store + "\\VirtualStore" + path.substr(2);
 }
 
 } // namespace kevo::main

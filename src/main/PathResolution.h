@@ -37,6 +37,14 @@ struct PathContext {
     std::string setupFileFolder;
     // True when a file that is not a directory exists at the path.
     std::function<bool(const std::string&)> fileExists;
+    // The folder of the sample files that come with the program (beside the
+    // executable on Windows, the package's examples folder on POSIX
+    // systems), and the test whether a directory exists at a path.
+    std::string samplesFolder;
+    std::function<bool(const std::string&)> directoryExists;
+    // The user's local application data folder (%LOCALAPPDATA%); empty
+    // where the system has none.
+    std::string localAppData;
 };
 
 // Works out the names file and the setup file from the program's arguments
@@ -46,5 +54,21 @@ struct PathContext {
 // is always taken from the setup file's folder. Names with a separator are used
 // unchanged, relative ones staying relative to the current folder.
 ResolvedPaths ResolvePaths(const std::vector<std::string>& arguments, const PathContext& context);
+
+// The folder part of a path, without its last separator ("." for a bare
+// name).
+std::string FolderOf(const std::string& path, PathStyle style);
+
+// True when path lies in folder or in a folder below it. Windows paths
+// match without regard to ASCII case, with "\" and "/" alike.
+bool LiesIn(const std::string& path, const std::string& folder, PathStyle style);
+
+// Where Windows keeps a user's own copy of a file in the Windows directory
+// that a program without a manifest believed it wrote: the path without its
+// drive under localAppData\VirtualStore (C:\Windows\Vezerava.ini gives
+// localAppData\VirtualStore\Windows\Vezerava.ini). Empty for a file outside
+// windowsDir, one without a drive, or an empty localAppData.
+std::string VirtualStorePath(const std::string& path, const std::string& windowsDir,
+                             const std::string& localAppData);
 
 } // namespace kevo::main

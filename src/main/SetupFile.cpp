@@ -133,6 +133,15 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path) {
     return SetupLoad::Loaded;
 }
 
+std::string AdministratorOnlyAdvice(const platform::ProfileWriteError& error,
+                                    const std::string& windowsDir, PathStyle style) {
+    if (style != PathStyle::Windows || !error.AccessRefused() ||
+        !LiesIn(error.Path(), windowsDir, style))
+        return {};
+    return "Only an administrator may change files in the Windows folder: start KevoConf as "
+           "administrator, or have an administrator give users write access to this one file.";
+}
+
 void SaveSetupFile(ConfigTable& table, const std::string& path) {
     platform::ProfileFile file(path);
     // The lines whose marks this save clears; they get them back when the

@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "main/PathResolution.h"
+
 #include <array>
 #include <string>
 #include <string_view>
+
+namespace kevo::platform {
+class ProfileWriteError;
+}
 
 namespace kevo::main {
 
@@ -47,6 +53,13 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path);
 // did not change keep their bytes, so a save of an untouched table leaves
 // the file as it was.
 void SaveSetupFile(ConfigTable& table, const std::string& path);
+
+// The second line of a refused save of a setup file that lies in the
+// Windows directory (or a folder below it), where only an administrator may
+// change files: why, and how to go on. Empty when the system refused for
+// another reason than access, or the file lies elsewhere.
+std::string AdministratorOnlyAdvice(const platform::ProfileWriteError& error,
+                                    const std::string& windowsDir, PathStyle style);
 
 // What a Windows host will and will not see in a setup file that begins
 // with a byte-order mark its profile functions do not understand: a UTF-8

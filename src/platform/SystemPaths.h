@@ -23,6 +23,17 @@ std::string ExecutableDirectory();
 // need not exist yet.
 std::string SetupFileFolder();
 
+// The folder of the sample files that come with the program: "samples"
+// beside the executable on Windows; on POSIX systems the package's examples
+// folder under the installation prefix that holds the executable's folder
+// (/usr/share/doc/kevoconf/examples for /usr/bin/kevoconf). The folder need
+// not exist.
+std::string SamplesFolder();
+
+// The user's local application data folder (%LOCALAPPDATA%) on Windows;
+// empty on POSIX systems, and when it is not set.
+std::string LocalAppDataFolder();
+
 // Creates the folder and its missing parents (mode 0700 for new ones, as a
 // user's configuration folder should be). Returns false when it cannot.
 bool EnsureDirectory(const std::string& path);

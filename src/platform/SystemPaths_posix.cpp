@@ -42,6 +42,21 @@ std::string SetupFileFolder() {
     return homeDir + "/.config/kevoconf";
 }
 
+std::string SamplesFolder() {
+    std::string folder = ExecutableDirectory();
+    // The executable's folder is the prefix's bin folder.
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    const auto slash = folder.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return folder.substr(0, slash + 1) + KEVO_EXAMPLES_INSTALL_DIR;
+}
+
+std::string LocalAppDataFolder() {
+    return {};
+}
+
 bool EnsureDirectory(const std::string& path) {
     if (path.empty() || DirectoryExists(path))
         return !path.empty();

@@ -51,6 +51,23 @@ std::string SetupFileFolder() {
         win::kWindowsDirectoryBufferSize));
 }
 
+std::string SamplesFolder() {
+    return ExecutableDirectory() + "samples";
+}
+
+std::string LocalAppDataFolder() {
+    const wchar_t* name = L"LOCALAPPDATA";
+    std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
+    if (value.empty())
+        return {};
+    const DWORD length =
+        GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0 || length >= value.size())
+        return {};
+    value.resize(length);
+    return Utf8FromWide(value);
+}
+
 bool EnsureDirectory(const std::string& path) {
     if (path.empty())
         return false;

@@ -21,6 +21,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace kevo::printsetup {
 namespace {
 
@@ -113,7 +115,10 @@ void TfrmPrintSetup::BuildLayout() {
     chkUseSecondTray->setObjectName(QStringLiteral("chkUseSecondTray"));
     // The caption stands to the left of the box.
     chkUseSecondTray->setLayoutDirection(Qt::RightToLeft);
-    chkUseSecondTray->setGeometry(64, 54, 145, 17);
+    // Its box stands under the end of the first list; the caption reaches
+    // further left where the font needs more room than the design gave it.
+    const int checkWidth = std::max(145, chkUseSecondTray->sizeHint().width());
+    chkUseSecondTray->setGeometry(64 + 145 - checkWidth, 54, checkWidth, 17);
     lbl4 = platform::MakeLabel(gbPaper, "lbl4", QStringLiteral("Source 2:"), 8, 88);
     cboTray2 = MakeList(gbPaper, "cboTray2", 64, 84, 145);
     cboTray2Num = MakeList(gbPaper, "cboTray2Num", 232, 84, 73);

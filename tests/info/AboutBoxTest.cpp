@@ -123,17 +123,27 @@ private slots:
         QCOMPARE(box->lblFreeMem->geometry().right() + 1, 329);
     }
 
+    void memoryNumberKeepsClearOfItsLabel_data() {
+        QTest::addColumn<qulonglong>("kilobytes");
+        QTest::newRow("8 digits") << qulonglong{24683716};
+        QTest::newRow("10 digits") << qulonglong{2468376800};
+    }
     void memoryNumberKeepsClearOfItsLabel() {
+        QFETCH(qulonglong, kilobytes);
         platform::OsIdentity windows;
         windows.windows = platform::WindowsVersion{5, 1, 2600, 2, ""};
-        const platform::FixedSystemInformation machine(
-            platform::MemoryStatus{7, 24683716ull * 1024}, windows);
+        const platform::FixedSystemInformation machine(platform::MemoryStatus{7, kilobytes * 1024},
+                                                       windows);
         const info::StaticVersionInformation version(TestData());
         TfrmAboutBox box({&version, &machine, &opener_});
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QCOMPARE(box.lbl1->text(), QString("Physical Memory Available to Windows:"));
         QVERIFY(box.lblFreeMem->x() - box.lbl1->geometry().right() > 3);
+        // The whole number shows inside the window.
+        QVERIFY(box.lblFreeMem->width() >= box.lblFreeMem->sizeHint().width());
+        QVERIFY2(box.lblFreeMem->geometry().right() < box.pnl1->width(),
+                 qPrintable(box.lblFreeMem->text()));
     }
 
     void versionInformationFailures_data() {

@@ -164,6 +164,10 @@ protected:
         context.executableDirectory = folder_ / "bin/";
         context.setupFileFolder = folder_ / "config";
         context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
+        context.samplesFolder = folder_ / "samples";
+        context.directoryExists = [](const std::string& path) { return fs::is_directory(path); };
+        if (adjustContext_)
+            adjustContext_(context);
         form_.FormCreate(arguments, context);
         if (!ui_.terminationRequested)
             form_.StartupCheck();
@@ -181,6 +185,8 @@ protected:
     FakePrintSetupDialog dialog_;
     MainWindowLogic form_;
     test::ScratchFolder folder_{"kevo-form-"};
+    // Changes the paths' context before start-up (a Windows one, say).
+    std::function<void(PathContext&)> adjustContext_;
 };
 
 inline const std::string kGoodSetup =

@@ -87,6 +87,55 @@ TEST_F(MainWindowLogicTest, MissingOrEmptyNamesFileEndsTheRunButTheSetupFileIsSt
     EXPECT_EQ(form_.Table().Cell(ColErrors, 1), "Names Different (Invoices),");
 }
 
+// A person who starts the editor without a names file learns where the
+// samples are and where the names file goes; a host's run keeps the message.
+class MissingNamesWithSamplesTest : public MainWindowLogicTest,
+                                    public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MissingNamesWithSamplesTest, OnlyTheEditorPointsToTheSamples) {
+    fs::create_directory(folder_ / "samples");
+    StartUp(Args(GetParam()));
+    ASSERT_EQ(prompter_.Seen().size(), 1u);
+    const std::string message = "Printer names file does not exist.\r\n" + Path("names.txt") +
+                                "\r\nYou can not configure printers without this file!";
+    const std::string seen = prompter_.Seen()[0];
+    if (std::string(GetParam()) != "0") {
+        EXPECT_EQ(seen, message);
+        return;
+    }
+    ASSERT_EQ(seen.rfind(message + "\r\n", 0), 0u) << seen;
+    const std::string added = seen.substr(message.size() + 2);
+    EXPECT_EQ(added.find('\n'), std::string::npos) << added;
+    EXPECT_NE(added.find(folder_ / "samples"), std::string::npos) << added;
+    const std::string names = Path("names.txt");
+    EXPECT_NE(added.find("names.txt in " + names.substr(0, names.rfind('/'))), std::string::npos)
+        << added;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, MissingNamesWithSamplesTest, ::testing::Values("0", "1", "2"));
+
+// A per-user copy of the setup file that Windows gives some host programs in
+// its place is pointed out once.
+TEST_F(MainWindowLogicTest, PerUserCopyOfTheSetupFileIsAWarningInTheEditor) {
+    const std::string copy = "C:\\Users\\a\\AppData\\Local\\VirtualStore\\Windows\\Vezerava.ini";
+    adjustContext_ = [&](PathContext& context) {
+        context.style = PathStyle::Windows;
+        context.setupFileFolder = "C:\\Windows";
+        context.localAppData = "C:\\Users\\a\\AppData\\Local";
+        context.fileExists = [&](const std::string& path) { return path == copy; };
+    };
+    // A backslash in the name makes it a path as given on Windows.
+    Write("a\\names.txt", "Invoices\r\n");
+    prompter_.script.AnswerNext(MessageButton::No); // the setup file is missing
+    StartUp({"0", Path("a\\names.txt")});
+    EXPECT_EQ(form_.StartupWarnings().size(), 1u);
+    const auto& shown = prompter_.script.Messages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].type, MessageType::Warning);
+    EXPECT_NE(shown[1].text.find(copy), std::string::npos) << shown[1].text;
+    EXPECT_NE(shown[1].text.find("C:\\Windows\\Vezerava.ini"), std::string::npos) << shown[1].text;
+}
+
 TEST_F(MainWindowLogicTest, TooManyNamesIsReportedAndTheRunGoesOn) {
     std::string names;
     for (int i = 1; i <= 100; ++i)

@@ -108,5 +108,22 @@ TEST(ResolvePaths, NoExecutableFolderMeansNoLookBesideIt) {
     EXPECT_EQ(ResolvePaths({"1", "n.txt"}, context).namesFileName, "/cfg/n.txt");
 }
 
+// The per-user copy Windows keeps of a file in the Windows directory.
+TEST(VirtualStorePath, OnlyForAFileInTheWindowsDirectory) {
+    const std::string local = "C:\\Users\\a\\AppData\\Local\\";
+    const std::string store = "C:\\Users\\a\\AppData\\Local\\VirtualStore";
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\Windows\\Vezerava.ini", store + "\\Windows\\Vezerava.ini"},
+        {"c:/WINDOWS/Sub/V.ini", store + "/WINDOWS/Sub/V.ini"},
+        {"C:\\WindowsApps\\Vezerava.ini", ""},
+        {"D:\\Data\\Vezerava.ini", ""},
+        {"C:\\Windows", ""},
+        {"\\\\server\\Windows\\Vezerava.ini", ""},
+    };
+    for (const auto& [path, copy] : cases)
+        EXPECT_EQ(VirtualStorePath(path, "C:\\Windows", local), copy) << path;
+    EXPECT_EQ(VirtualStorePath("C:\\Windows\\Vezerava.ini", "C:\\Windows", ""), "");
+}
+
 } // namespace
 } // namespace kevo::main

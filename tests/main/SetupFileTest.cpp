@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 namespace kevo::main {
@@ -154,6 +155,28 @@ TEST_F(SetupFileTest, RefusedSaveLeavesFileMarksAndFlagAsTheyWere) {
     EXPECT_EQ(table_.Cell(ColChanged, 2), "*");
     EXPECT_TRUE(table_.Modified());
     EXPECT_EQ(table_.Panel(kPanelModified), kModifiedPanelText);
+}
+
+// Only a refusal of access in the Windows directory gets the advice.
+TEST(AdministratorOnlyAdvice, ForARefusalOfAccessInTheWindowsDirectory) {
+    struct Case {
+        const char* path;
+        int error;
+        PathStyle style;
+        bool advised;
+    };
+    constexpr auto W = PathStyle::Windows;
+    for (const Case& c : {Case{"C:\\WINDOWS\\Vezerava.ini", EACCES, W, true},
+                          Case{"c:/windows/sub/Vezerava.ini", EPERM, W, true},
+                          Case{"C:\\WINDOWS\\Vezerava.ini", ENOSPC, W, false},
+                          Case{"C:\\WINDOWS\\Vezerava.ini", 0, W, false},
+                          Case{"C:\\WindowsApps\\Vezerava.ini", EACCES, W, false},
+                          Case{"D:\\Vezerava.ini", EACCES, W, false},
+                          Case{"C:\\Windows/Vezerava.ini", EACCES, PathStyle::Posix, false}}) {
+        const platform::ProfileWriteError error(c.path, c.error);
+        EXPECT_EQ(!AdministratorOnlyAdvice(error, "C:\\Windows", c.style).empty(), c.advised)
+            << c.path << " " << c.error;
+    }
 }
 
 TEST_F(SetupFileTest, StoredNamesOfAMissingFileAreEmpty) {

@@ -76,6 +76,10 @@ private slots:
         QVERIFY(d.bbtnOK->isDefault());
         QCOMPARE(d.chkUseSecondTray->text(), QString("Use Additional Paper Tray"));
         QCOMPARE(d.chkUseSecondTray->layoutDirection(), Qt::RightToLeft);
+        // The caption shows whole, and its box stays under the list's end.
+        QVERIFY2(d.chkUseSecondTray->width() >= d.chkUseSecondTray->sizeHint().width(),
+                 qPrintable(d.chkUseSecondTray->font().family()));
+        QCOMPARE(d.chkUseSecondTray->geometry().right(), d.cboTray1->geometry().right());
         QVERIFY(d.cboPrinters->isEditable());
         // The catalogue is on the default printer.
         QCOMPARE(d.cboPrinters->currentText(), QString("Accounts Laser"));

@@ -103,15 +103,12 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
         AddHint(files[0], result.namesFile, context, result.hints);
     if (files.size() > 1)
         AddHint(files[1], result.setupFile, context, result.hints);
-    // The warnings the program shows once at start-up, about a mark at the
-    // start of the setup file that a Windows host does not understand and
-    // about a KEVOCONF_CODEPAGE it ignores, change no result: here they are
-    // advice, not messages.
-    std::vector<std::string> warnings;
-    for (std::string warning : {form.SetupFileWarning(), platform::CodePageSettingProblem()}) {
-        if (!warning.empty())
-            warnings.push_back(std::move(warning));
-    }
+    // The warnings the program shows once at start-up (a mark at the start
+    // of the setup file that a Windows host does not understand, a
+    // KEVOCONF_CODEPAGE it ignores, a per-user copy of the setup file that
+    // Windows gives some hosts) change no result: here they are advice, not
+    // messages.
+    const std::vector<std::string>& warnings = form.StartupWarnings();
     result.hints.insert(result.hints.end(), warnings.begin(), warnings.end());
     for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
         if (!form.Table().Cell(main::ColLineNumber, line).empty())

@@ -13,6 +13,10 @@
 #include "platform/printing/PrintingServiceFactory.h"
 
 #include <chrono>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <iostream>
 
 int main(int argc, char** argv) {
@@ -36,6 +40,9 @@ int main(int argc, char** argv) {
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;
+    // The samples are pointed out to a person who starts the editor, not
+    // in a script's report.
+    context.localAppData = platform::LocalAppDataFolder();
 
     const auto service = platform::MakePrintingService();
     const tools::CheckResult result = tools::RunCheck(line.files, context, *service);
@@ -48,6 +55,12 @@ int main(int argc, char** argv) {
         std::cout << tools::CheckReportJson(result); // UTF-8 in every locale
         break;
     case tools::CheckCommandLine::Format::Prometheus: {
+#ifdef _WIN32
+        // The exposition format ends its lines with \n alone: the text mode
+        // of the standard output would make each one \r\n.
+        std::cout.flush();
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
         const auto now = std::chrono::system_clock::now().time_since_epoch();
         std::cout << tools::CheckReportPrometheus(
             result, std::chrono::duration_cast<std::chrono::seconds>(now).count());

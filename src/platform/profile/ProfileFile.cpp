@@ -115,8 +115,14 @@ private:
 
 } // namespace
 
-ProfileWriteError::ProfileWriteError(const std::string& path)
-    : core::KevoError("Unable to write to " + path) {}
+ProfileWriteError::ProfileWriteError(const std::string& path, int systemError,
+                                     const std::string& advice)
+    : core::KevoError("Unable to write to " + path + (advice.empty() ? "" : "\r\n" + advice)),
+      path_(path), systemError_(systemError) {}
+
+bool ProfileWriteError::AccessRefused() const {
+    return systemError_ == EACCES || systemError_ == EPERM;
+}
 
 ProfileFile::ProfileFile(std::string path) : ProfileFile(std::move(path), SystemFileSystem()) {}
 
@@ -185,25 +191,28 @@ void ProfileFile::Flush() {
     const std::size_t size = WriteDocument();
     // Written in place over the old text: what is left of a longer old text
     // goes.
-    if (inPlace_ && fileSystem_.Truncate(fd_, size) != 0) {
-        Fail();
+    int error = inPlace_ ? fileSystem_.Truncate(fd_, size) : 0;
+    if (error != 0) {
+        Fail(error);
     }
 
-    int error = fileSystem_.Sync(fd_);
+    error = fileSystem_.Sync(fd_);
     if (error != 0) {
-        Fail();
+        Fail(error);
     }
     const int fd = std::exchange(fd_, -1);
-    if (fileSystem_.Close(fd) != 0) {
-        Fail();
+    error = fileSystem_.Close(fd);
+    if (error != 0) {
+        Fail(error);
     }
     if (inPlace_) {
         // The file kept its name: there is no rename to make durable.
         changed_ = false;
         return;
     }
-    if (fileSystem_.Rename(temporary_, target_) != 0) {
-        Fail();
+    error = fileSystem_.Rename(temporary_, target_);
+    if (error != 0) {
+        Fail(error);
     }
     temporary_.clear();
     changed_ = false;
@@ -212,7 +221,7 @@ void ProfileFile::Flush() {
     // folder is synced. File systems that cannot sync a folder say EINVAL.
     error = fileSystem_.SyncDirectory(folder_);
     if (error != 0 && error != EINVAL && error != ENOTSUP) {
-        throw ProfileWriteError(path_);
+        throw ProfileWriteError(path_, error);
     }
 }
 
@@ -280,11 +289,14 @@ void ProfileFile::PrepareWrite() {
     const int statusError = fileSystem_.Status(target_, status);
     const bool exists = statusError == 0;
     if (exists) {
-        if (!status.isRegular || fileSystem_.CheckWritable(target_) != 0) {
-            Fail();
+        if (!status.isRegular) {
+            Fail(EISDIR);
+        }
+        if (const int error = fileSystem_.CheckWritable(target_); error != 0) {
+            Fail(error);
         }
     } else if (statusError != ENOENT) {
-        Fail();
+        Fail(statusError);
     }
 
     const std::string prefix =
@@ -307,11 +319,11 @@ void ProfileFile::PrepareWrite() {
         // its owner, permissions and links, though a failure half-way can
         // leave it cut short.
         if (!exists || !IsFolderRefusal(error)) {
-            Fail();
+            Fail(error);
         }
-        if (fileSystem_.OpenExisting(target_, fd_) != 0) {
+        if (const int openError = fileSystem_.OpenExisting(target_, fd_); openError != 0) {
             fd_ = -1;
-            Fail();
+            Fail(openError);
         }
         inPlace_ = true;
         return;
@@ -320,8 +332,8 @@ void ProfileFile::PrepareWrite() {
         // The owner first: a change of owner may clear the set-id bits. Only
         // a privileged process may give a file away; others keep their own.
         static_cast<void>(fileSystem_.SetOwner(fd_, status.owner, status.group));
-        if (fileSystem_.SetPermissions(fd_, status.permissions) != 0) {
-            Fail();
+        if (const int error = fileSystem_.SetPermissions(fd_, status.permissions); error != 0) {
+            Fail(error);
         }
     }
 }
@@ -355,15 +367,15 @@ std::size_t ProfileFile::WriteDocument() {
     }
     ChunkWriter writer(fileSystem_, fd_);
     writer.Add(bytes);
-    if (writer.Finish() != 0) {
-        Fail();
+    if (const int error = writer.Finish(); error != 0) {
+        Fail(error);
     }
     return writer.Written();
 }
 
-void ProfileFile::Fail() {
+void ProfileFile::Fail(int systemError) {
     Discard();
-    throw ProfileWriteError(path_);
+    throw ProfileWriteError(path_, systemError);
 }
 
 void ProfileFile::Discard() noexcept {

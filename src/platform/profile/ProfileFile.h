@@ -15,10 +15,24 @@
 namespace kevo::platform {
 
 // A write to a profile file that the system refused. what() is
-// "Unable to write to " followed by the file's path.
+// "Unable to write to " followed by the file's path, and after a line break
+// the advice when one is given. SystemError() is the errno value of the
+// refusing call (0 when no system call refused, as for a name that could
+// not be read back).
 class ProfileWriteError : public core::KevoError {
 public:
-    explicit ProfileWriteError(const std::string& path);
+    explicit ProfileWriteError(const std::string& path, int systemError = 0,
+                               const std::string& advice = {});
+
+    const std::string& Path() const { return path_; }
+    int SystemError() const { return systemError_; }
+    // The system refused access: the user may not change the file or, for a
+    // new file, its folder (EACCES, EPERM; on Windows ERROR_ACCESS_DENIED).
+    bool AccessRefused() const;
+
+private:
+    std::string path_;
+    int systemError_;
 };
 
 // One profile (INI) file, opened for one operation: one load, or one save.
@@ -116,7 +130,7 @@ private:
     void RemoveStaleTemporaries(const std::string& directory, const std::string& prefix);
     // Writes the document to fd_ from where it stands; the bytes written.
     std::size_t WriteDocument();
-    [[noreturn]] void Fail();
+    [[noreturn]] void Fail(int systemError = 0);
     // Closes fd_ and removes the temporary file, if any.
     void Discard() noexcept;
     std::string ResolveTarget() const;

@@ -27,13 +27,32 @@ bool UsableAtThisScale(const QString& family) {
            qFuzzyCompare(qGuiApp->devicePixelRatio(), 1.0);
 }
 
+// Where Wine's copy of a font file may be found. On Linux its Unix path.
+// A Windows program under Wine reaches that path only when the current
+// drive is Z:, so there it is named through Wine's Z: drive, which maps the
+// Unix root, and the Windows fonts folder, where Wine installs fonts, comes
+// first.
+QStringList WineCopies(const QString& wineFontFile) {
+    QStringList copies;
+#ifdef _WIN32
+    const QString windowsDir = qEnvironmentVariable("WINDIR");
+    if (!windowsDir.isEmpty())
+        copies << windowsDir + QStringLiteral("\\Fonts\\") + wineFontFile;
+    copies << QStringLiteral("Z:\\usr\\share\\wine\\fonts\\") + wineFontFile;
+#else
+    copies << QStringLiteral("/usr/share/wine/fonts/") + wineFontFile;
+#endif
+    return copies;
+}
+
 } // namespace
 
 QString FamilyOrWineCopy(const QString& family, const QString& wineFontFile) {
     if (Installed(family))
         return UsableAtThisScale(family) ? family : QString();
-    const QString wineCopy = QStringLiteral("/usr/share/wine/fonts/") + wineFontFile;
-    if (QFile::exists(wineCopy)) {
+    for (const QString& wineCopy : WineCopies(wineFontFile)) {
+        if (!QFile::exists(wineCopy))
+            continue;
         const int id = QFontDatabase::addApplicationFont(wineCopy);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (!families.isEmpty() && UsableAtThisScale(families.front()))

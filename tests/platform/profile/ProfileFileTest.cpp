@@ -132,11 +132,13 @@ std::string Message(const std::string& path) {
 }
 
 // Runs call and gives the text of the ProfileWriteError it raises, or a note
-// that it raised none.
-template <typename Function> std::string WriteErrorOf(Function call) {
+// that it raised none; systemError, when given, gets the error's errno value.
+template <typename Function> std::string WriteErrorOf(Function call, int* systemError = nullptr) {
     try {
         call();
     } catch (const ProfileWriteError& error) {
+        if (systemError != nullptr)
+            *systemError = error.SystemError();
         return error.what();
     }
     return "(no error)";
@@ -484,14 +486,19 @@ TEST_P(SaveFailureTest, OldFileStaysAndNoTemporaryIsLeft) {
     FaultyFileSystem fileSystem;
     fileSystem.FailAt(c.call, c.error);
     ProfileFile file(path, fileSystem);
+    // The refusing call's error goes with the error, so that a refusal of
+    // access can be told from a full disk.
+    int systemError = 0;
     if (c.atFirstWrite) {
-        EXPECT_EQ(WriteErrorOf([&] { file.WriteString("1", "Name", "new"); }), Message(path));
+        EXPECT_EQ(WriteErrorOf([&] { file.WriteString("1", "Name", "new"); }, &systemError),
+                  Message(path));
         EXPECT_EQ(WriteErrorOf([&] { file.EraseSection("General"); }), Message(path));
     } else {
         file.WriteString("1", "Name", "new");
         file.EraseSection("General");
-        EXPECT_EQ(WriteErrorOf([&] { file.Flush(); }), Message(path));
+        EXPECT_EQ(WriteErrorOf([&] { file.Flush(); }, &systemError), Message(path));
     }
+    EXPECT_EQ(systemError, c.error);
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"setup.ini"});
 
@@ -587,12 +594,18 @@ TEST(ProfileFileFailure, FolderThatRefusesTheTemporaryGetsTheFileWrittenInPlace)
             fileSystem.FailAt(c.alsoFails->first, c.alsoFails->second);
         }
         const bool saved = c.exists && !c.alsoFails;
-        EXPECT_EQ(WriteErrorOf([&] {
-                      ProfileFile file(path, fileSystem);
-                      file.WriteString("1", "Name", "new");
-                      file.Flush();
-                  }),
+        int systemError = 0;
+        EXPECT_EQ(WriteErrorOf(
+                      [&] {
+                          ProfileFile file(path, fileSystem);
+                          file.WriteString("1", "Name", "new");
+                          file.Flush();
+                      },
+                      &systemError),
                   saved ? "(no error)" : Message(path));
+        if (!saved) {
+            EXPECT_EQ(systemError, c.alsoFails ? c.alsoFails->second : c.createError);
+        }
         EXPECT_EQ(folder.Names(),
                   c.exists ? std::vector<std::string>{"setup.ini"} : std::vector<std::string>{});
         struct stat after {};
