@@ -69,10 +69,9 @@ void MainWindowLogic::FormCreate(const std::vector<std::string>& arguments,
         SetModified(false);
         LoadPrinterNames();
         ReadIniData();
-        setupFileWarning_ = SetupFileMarkWarning(setupFileName_);
         startupWarnings_.clear();
-        for (std::string warning :
-             {platform::CodePageSettingProblem(), setupFileWarning_, VirtualStoreWarning()}) {
+        for (std::string warning : {platform::CodePageSettingProblem(),
+                                    SetupFileMarkWarning(setupFileName_), VirtualStoreWarning()}) {
             if (!warning.empty())
                 startupWarnings_.push_back(std::move(warning));
         }

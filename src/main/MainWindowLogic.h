@@ -130,15 +130,10 @@ public:
 
     bool StartupCheckFailed() const { return startupCheckFailed_; }
 
-    // What a Windows host will not see in the setup file because of the
-    // byte-order mark it begins with, as found at creation (empty when
-    // nothing). Run mode 0 shows it once as a warning; the other modes,
-    // which the host starts, do not stop for it.
-    const std::string& SetupFileWarning() const { return setupFileWarning_; }
-
     // The warnings found at creation, each shown once in run mode 0: a
-    // KEVOCONF_CODEPAGE the program ignores, the setup file's mark
-    // (SetupFileWarning), and a per-user copy of a setup file in the Windows
+    // KEVOCONF_CODEPAGE the program ignores, what a Windows host will not
+    // see in the setup file because of the byte-order mark it begins with,
+    // and a per-user copy of a setup file in the Windows
     // directory that Windows gives some host programs instead of the file.
     const std::vector<std::string>& StartupWarnings() const { return startupWarnings_; }
 
@@ -163,7 +158,6 @@ private:
     bool namesRead_ = false;
     bool startupCheckFailed_ = false;
     bool startupSaveFailed_ = false;
-    std::string setupFileWarning_;
     std::vector<std::string> startupWarnings_;
     PathContext context_;
 };
