@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "JsonWriter.h"
 #include "MiniJson.h"
+#include "platform/text/TextCoding.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ TEST(JsonWriter, Utf8Validity) {
         {"\xFF", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << HexBytes(c.bytes);
+        EXPECT_EQ(platform::IsValidUtf8(c.bytes), c.valid) << HexBytes(c.bytes);
 }
 
 TEST(JsonWriter, QuotingEscapesAndReplacesBadBytes) {

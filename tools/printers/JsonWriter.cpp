@@ -46,16 +46,6 @@ std::size_t EscapedByteLength(std::string_view bytes) {
 
 } // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const std::size_t length = SequenceLength(bytes);
-        if (length == 0)
-            return false;
-        bytes.remove_prefix(length);
-    }
-    return true;
-}
-
 std::string WithReplacementCharacters(std::string_view bytes) {
     std::string out;
     while (!bytes.empty()) {
@@ -214,7 +204,7 @@ void JsonWriter::Null() {
 void JsonWriter::TextMember(std::string_view key, std::string_view bytes) {
     Key(key);
     String(bytes);
-    if (!IsValidUtf8(bytes)) {
+    if (!platform::IsValidUtf8(bytes)) {
         // The bytes as they came: an escaped byte is its byte again.
         std::string original;
         platform::EncodeCodePage(bytes, platform::kCodePageUtf8, original);

@@ -8,10 +8,6 @@
 
 namespace kevo::tools {
 
-// Whether bytes are well-formed UTF-8: no stray continuation bytes, no
-// truncated or overlong sequences, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view bytes);
-
 // The bytes as a JSON string literal, quotes included. Well-formed UTF-8
 // sequences are written as they are; each escaped byte (TextCoding.h) and
 // each other byte that is not part of one is written as U+FFFD ("\ufffd"),

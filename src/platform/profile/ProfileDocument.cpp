@@ -203,8 +203,11 @@ bool ProfileDocument::Holds(std::string_view section, std::string_view key,
     return TrimBlanks(text.substr(text.find('=') + 1)) == TrimBlanks(CleanValue(value));
 }
 
-bool ProfileDocument::WriteString(std::string_view section, std::string_view key,
+void ProfileDocument::WriteString(std::string_view section, std::string_view key,
                                   std::string_view value) {
+    // An equal value keeps the whole line, as the profile functions do.
+    if (Holds(section, key, value))
+        return;
     const std::string sectionName = CleanName(section);
     const std::string keyName = CleanName(key);
     const std::string text = CleanValue(value);
@@ -220,13 +223,10 @@ bool ProfileDocument::WriteString(std::string_view section, std::string_view key
 
     const auto existing = found->keys.find(std::string_view(keyName));
     if (existing != found->keys.end()) {
-        // The line keeps its own spelling of the key, up to the "=", and an
-        // equal value keeps the whole line, as the profile functions do.
+        // The line keeps its own spelling of the key, up to the "=".
         std::string_view& line = found->lines[existing->second];
-        if (TrimBlanks(line.substr(line.find('=') + 1)) == TrimBlanks(text))
-            return false;
         line = Keep(std::string(line.substr(0, line.find('=') + 1)) + text);
-        return true;
+        return;
     }
 
     // After the section's last non-blank line, so that the blank lines that
@@ -239,7 +239,6 @@ bool ProfileDocument::WriteString(std::string_view section, std::string_view key
     const std::string_view line = Keep(keyName + "=" + text);
     found->lines.insert(found->lines.begin() + static_cast<std::ptrdiff_t>(position), line);
     found->keys.emplace(line.substr(0, keyName.size()), position);
-    return true;
 }
 
 bool ProfileDocument::EraseSection(std::string_view section) {

@@ -49,10 +49,9 @@ public:
     // Replaces the key's value where it stands (the line keeps its text up to
     // and including the "="), or adds "key=value" after the last non-blank
     // line of the section, or appends "[section]" and the key at the end.
-    // A key whose stored value (without blanks at either end) equals the
-    // value (likewise) is left as it stands, and false tells that nothing
-    // changed. The names must pass IsWritableSectionName / IsWritableKeyName.
-    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // A key that Holds the value already is left as it stands. The names
+    // must pass IsWritableSectionName / IsWritableKeyName.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
     // Whether the key holds the value already (both without blanks at either
     // end), so that WriteString would leave it as it stands.
