@@ -26,6 +26,7 @@ version="$major.$minor.$patch"
 
 [[ -f $program/kevoconf.exe ]] || fail "$program has no kevoconf.exe"
 command -v wixl >/dev/null || fail "wixl is missing (the Debian package wixl)"
+command -v msibuild >/dev/null || fail "msibuild is missing (the Debian package msitools)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -91,4 +92,11 @@ if grep -q . "$work/wixl.log"; then
   fail "wixl reported the problems above"
 fi
 
+# The installer service takes a public property from an installation that
+# asks for elevation only if it is listed as secure; wixl lists only the
+# upgrade's properties.
+secure=$(msiinfo export "$output" Property | tr -d '\r' |
+  awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
+msibuild "$output" -q "UPDATE Property SET Value = '${secure:+$secure;}SETUPFILEFORUSERS' WHERE Property = 'SecureCustomProperties'" ||
+  fail "cannot list SETUPFILEFORUSERS as secure"
 echo "$output: Kevo Printer Configurator $version, ${#references[@]} files besides kevoconf.exe"
