@@ -15,17 +15,21 @@
 #   5. makes a fresh Wine prefix in a temporary folder (null graphics driver:
 #      windows without a display) and runs build-windows/.../kevo_windows_test.exe,
 #      which compares winspool's answers with the CUPS service's;
-#   6. makes the installer and the ZIP, installs silently, runs the installed
-#      programs and uninstalls (packaging/windows/check-installer.sh).
+#   6. builds the programs again as users get them, a stripped Release build
+#      (build-windows-release/, or WINDOWS_RELEASE_DIR), and proves its
+#      installer and ZIP (packaging/windows/check-installer.sh) and its MSI
+#      (packaging/windows/check-msi.sh) under Wine: install, upgrade, run,
+#      refusal while the program runs, uninstall.
 #
 #   scripts/test-windows.sh [GTEST-ARGUMENTS...]
-#   WINDOWS_BUILD_DIR=... LINUX_BUILD_DIR=... KEEP_WINDOWS_TEMP=1 scripts/test-windows.sh
+#   WINDOWS_BUILD_DIR=... WINDOWS_RELEASE_DIR=... LINUX_BUILD_DIR=... KEEP_WINDOWS_TEMP=1 scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 started=$SECONDS
 
 WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR:-build-windows}
+WINDOWS_RELEASE_DIR=${WINDOWS_RELEASE_DIR:-build-windows-release}
 LINUX_BUILD_DIR=${LINUX_BUILD_DIR:-build}
 
 step() { echo "== [$((SECONDS - started)) s] $*"; }
@@ -47,13 +51,18 @@ WINESERVER=/usr/lib/wine/wineserver64
 # scripts/build-qt-windows.sh makes (once; long).
 step "Qt for Windows"
 toolkit=$(scripts/build-qt-windows.sh | tail -n 1)
-scripts/install-deps.sh --only nsis unzip >/dev/null
+scripts/install-deps.sh --only nsis unzip wixl msitools >/dev/null
 step "Cross-building the Windows program and its tests in $WINDOWS_BUILD_DIR"
 cmake -S . -B "$WINDOWS_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
   -DKEVO_QT_WINDOWS="$toolkit" -DKEVO_WITH_QT=ON >/dev/null
 cmake --build "$WINDOWS_BUILD_DIR" -j "$(nproc)"
 runner="$WINDOWS_BUILD_DIR/tests/windows/kevo_windows_test.exe"
+step "Building the programs as they are shipped (Release) in $WINDOWS_RELEASE_DIR"
+cmake -S . -B "$WINDOWS_RELEASE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+  -DKEVO_QT_WINDOWS="$toolkit" -DKEVO_WITH_QT=ON -DKEVO_BUILD_TESTS=OFF >/dev/null
+cmake --build "$WINDOWS_RELEASE_DIR" -j "$(nproc)"
 
 # --- 3. The CUPS side's dump ---------------------------------------------
 if [[ ! -f "$LINUX_BUILD_DIR/CMakeCache.txt" ]]; then
@@ -144,7 +153,13 @@ KEVO_CUPS_DUMP=$(windows_path "$temp/cups-dump.txt") \
 if [[ $status -eq 0 ]]; then
   step "The installer and the ZIP (CPack), installed and run under Wine"
   WINE="$WINE" WINESERVER="$WINESERVER" packaging/windows/check-installer.sh \
-    "$WINDOWS_BUILD_DIR" "$temp/installer" || status=$?
+    "$WINDOWS_RELEASE_DIR" "$temp/installer" || status=$?
+fi
+if [[ $status -eq 0 ]]; then
+  step "The MSI (wixl), installed, upgraded and removed by Wine's msiexec"
+  cmake --install "$WINDOWS_RELEASE_DIR" --prefix "$temp/msi-program" --strip >/dev/null
+  WINE="$WINE" WINESERVER="$WINESERVER" packaging/windows/check-msi.sh \
+    "$temp/msi-program" "$temp/msi" || status=$?
 fi
 step "Done (exit status $status)"
 exit "$status"
