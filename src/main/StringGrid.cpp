@@ -77,8 +77,11 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent) {
 
     QHeaderView* rows = verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(kRowHeight);
+    // The minimum first: a default size below the minimum is raised to it,
+    // and the style's own minimum follows the font (20 pixels in Tahoma on
+    // Windows).
     rows->setMinimumSectionSize(kRowHeight);
+    rows->setDefaultSectionSize(kRowHeight);
     rows->setSectionsClickable(false);
     rows->setHighlightSections(false);
     rows->installEventFilter(this);

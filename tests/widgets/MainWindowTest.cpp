@@ -114,6 +114,17 @@ private slots:
         QCOMPARE(form_->Panel(0)->width(), 60);
         QCOMPARE(form_->Panel(1)->width(), 50);
     }
+    // Windows' fonts ask for taller header sections than Qt's default one;
+    // the rows stay 16 pixels high all the same.
+    void rowsStaySixteenPixelsHighWithATallFont() {
+        const QFont before = QApplication::font();
+        QFont tall = before;
+        tall.setPixelSize(24);
+        QApplication::setFont(tall);
+        main::StringGrid grid;
+        QApplication::setFont(before);
+        QCOMPARE(grid.verticalHeader()->defaultSectionSize(), 16);
+    }
 
     void faultyCellsAndLineNumbersAreRedAndChangedNumbersBlue() {
         auto* model = form_->Grid()->model();
