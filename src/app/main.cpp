@@ -75,14 +75,7 @@ int main(int argc, char* argv[]) {
     context.samplesFolder = platform::SamplesFolder();
     context.directoryExists = platform::DirectoryExists;
     context.localAppData = platform::LocalAppDataFolder();
-    form.FormCreate(arguments, context);
-
-    // A termination requested while the windows were created takes effect
-    // here.
-    QCoreApplication::processEvents();
-    if (!termination.Terminating())
-        form.Logic().StartupCheck();
-    form.Logic().RunModeDecision();
+    form.StartUp(arguments, context);
 
     splash->hide();
     QCoreApplication::processEvents();

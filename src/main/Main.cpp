@@ -150,8 +150,8 @@ void TForm1::ShowPanel(int panel) {
             platform::ToQString(logic_.Table().Panel(panel)));
 }
 
-void TForm1::FormCreate(const std::vector<std::string>& arguments, const PathContext& context) {
-    logic_.FormCreate(arguments, context);
+void TForm1::StartUp(const std::vector<std::string>& arguments, const PathContext& context) {
+    logic_.StartUp(arguments, context);
     StringGrid1->SetColumnWidths(kColumnWidths);
     StringGrid1->SelectCell(1, 1);
 }
@@ -237,6 +237,13 @@ void TForm1::SetWaitCursor(bool wait) {
 
 void TForm1::RequestTermination() {
     platform::Termination::Instance().Request();
+}
+
+bool TForm1::TerminationRequested() {
+    // A request posted while the windows were created takes effect once the
+    // events are processed.
+    QCoreApplication::processEvents();
+    return platform::Termination::Instance().Terminating();
 }
 
 } // namespace kevo::main

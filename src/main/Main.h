@@ -32,8 +32,9 @@ public:
     StringGrid* Grid() const { return StringGrid1; }
     QLabel* Panel(int panel) const { return panels_[static_cast<std::size_t>(panel)]; }
 
-    // Main window creation (see MainWindowLogic::FormCreate) and the table layout.
-    void FormCreate(const std::vector<std::string>& arguments, const PathContext& context);
+    // The program's start-up (see MainWindowLogic::StartUp), then the
+    // table's layout.
+    void StartUp(const std::vector<std::string>& arguments, const PathContext& context);
 
     // MainWindowUi
     void ShowSplash() override;
@@ -46,6 +47,7 @@ public:
     std::pair<int, int> SelectedLines() const override;
     void SetWaitCursor(bool wait) override;
     void RequestTermination() override;
+    bool TerminationRequested() override;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuFileCheckPrinter = nullptr;

@@ -173,6 +173,16 @@ void MainWindowLogic::CheckTrays() {
     ui_.RepaintGrid();
 }
 
+void MainWindowLogic::StartUp(const std::vector<std::string>& arguments,
+                              const PathContext& context,
+                              const std::function<bool()>& checkWanted) {
+    FormCreate(arguments, context);
+    const bool wanted = !checkWanted || checkWanted();
+    if (wanted && !ui_.TerminationRequested())
+        StartupCheck();
+    RunModeDecision();
+}
+
 void MainWindowLogic::StartupCheck() {
     try {
         // The printers that the check will select are known now: the

@@ -46,6 +46,9 @@ public:
     // Posts a termination request: nothing stops at once, and from the
     // next message processing on every modal window closes with Cancel.
     virtual void RequestTermination() = 0;
+    // Whether the run is ending: a request posted so far, the windows'
+    // pending events processed first.
+    virtual bool TerminationRequested() = 0;
 };
 
 // The logic of the main window: the program-wide values, the configuration
@@ -73,6 +76,13 @@ public:
     // context.setupFileFolder is the system's; style and executable folder
     // and the file test as PathContext says.
     void FormCreate(const std::vector<std::string>& arguments, const PathContext& context);
+
+    // The program's start-up once the windows exist: FormCreate, the
+    // start-up check unless the run is ending, and the run-mode decision.
+    // checkWanted, when given, is asked once after FormCreate; false leaves
+    // the check out.
+    void StartUp(const std::vector<std::string>& arguments, const PathContext& context,
+                 const std::function<bool()>& checkWanted = {});
 
     // The check that start-up runs after creation: CheckPrinterNames,
     // CheckTrays and ShowErrorCount. A catalogue failure is shown in the

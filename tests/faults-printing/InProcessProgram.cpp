@@ -26,7 +26,10 @@ void RecordingPrompter::ShowErrorReport(const std::string& errorText) {
 InProcessProgram::InProcessProgram(std::unique_ptr<platform::PrintingService> service)
     : service_(service ? std::move(service) : platform::MakePrintingService(nullptr)),
       catalogue_(*service_), prompter_(ui_),
-      form_(std::make_unique<main::MainWindowLogic>(catalogue_, prompter_, ui_)) {}
+      form_(std::make_unique<main::MainWindowLogic>(catalogue_, prompter_, ui_)) {
+    ui_.currentLine = 1;
+    ui_.selection = {1, 1};
+}
 
 InProcessProgram::~InProcessProgram() = default;
 
@@ -46,10 +49,7 @@ void InProcessProgram::StartUp(const std::string& mode, const ProgramFiles& file
     context.fileExists = [](const std::string& path) {
         return std::filesystem::is_regular_file(path);
     };
-    form_->FormCreate({mode, files.names.string(), files.setup.string()}, context);
-    if (!ui_.terminationRequested)
-        form_->StartupCheck();
-    form_->RunModeDecision();
+    form_->StartUp({mode, files.names.string(), files.setup.string()}, context);
 }
 
 const std::string& InProcessProgram::Errors(int line) const {

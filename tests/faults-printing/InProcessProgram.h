@@ -12,6 +12,7 @@
 
 #include "ScriptedPrompter.h"
 #include "main/MainWindowLogic.h"
+#include "main/WindowlessUi.h"
 #include "platform/printing/PrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -24,30 +25,11 @@
 
 namespace kevo::faults {
 
-// The windows around the main window's logic, as far as a test looks at them.
-class QuietUi : public main::MainWindowUi {
-public:
-    void ShowSplash() override { splashShown = true; }
-    void HideSplash() override { splashShown = false; }
-    void BringSplashToFront() override {}
-    void DisableWindows() override { disabled = true; }
-    void EnableWindows() override { disabled = false; }
-    void RepaintGrid() override {}
-    int CurrentLine() const override { return 1; }
-    std::pair<int, int> SelectedLines() const override { return {1, 1}; }
-    void SetWaitCursor(bool) override {}
-    void RequestTermination() override { terminationRequested = true; }
-
-    bool splashShown = false;
-    bool disabled = false;
-    bool terminationRequested = false;
-};
-
 // Every message and error report in the order shown, each as "message: "
 // or "report: " followed by its text (the error report's with its full stop).
 class RecordingPrompter : public core::Prompter {
 public:
-    explicit RecordingPrompter(const QuietUi& ui) : ui_(ui) {}
+    explicit RecordingPrompter(const main::WindowlessUi& ui) : ui_(ui) {}
 
     core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
                                     core::MessageButtons buttons) override;
@@ -61,7 +43,7 @@ public:
     void Forget() { shown_.clear(); }
 
 private:
-    const QuietUi& ui_;
+    const main::WindowlessUi& ui_;
     test::ScriptedPrompter script_;
     std::vector<std::string> shown_;
 };
@@ -94,7 +76,7 @@ public:
     main::MainWindowLogic& Logic() { return *form_; }
     printsetup::PrinterCatalogue& Catalogue() { return catalogue_; }
     RecordingPrompter& Prompter() { return prompter_; }
-    QuietUi& Ui() { return ui_; }
+    main::WindowlessUi& Ui() { return ui_; }
     const std::string& Errors(int line) const;
 
     // Recheck Printers, and Reload Details answered with OK.
@@ -104,7 +86,7 @@ public:
 private:
     std::unique_ptr<platform::PrintingService> service_;
     printsetup::PrinterCatalogue catalogue_;
-    QuietUi ui_;
+    main::WindowlessUi ui_;
     RecordingPrompter prompter_;
     std::unique_ptr<main::MainWindowLogic> form_;
 };

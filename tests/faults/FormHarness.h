@@ -33,6 +33,8 @@ public:
     explicit Program(const std::string& printers)
         : service(platform::SimulatedPrintingService::FromText(printers)), catalogue(service),
           prompter(ui), dialog(catalogue), form(catalogue, prompter, ui) {
+        ui.currentLine = 1;
+        ui.selection = {1, 1};
         catalogue.FormCreate();
         form.SetPrintSetupDialog(&dialog);
     }
@@ -46,16 +48,13 @@ public:
         context.executableDirectory = windowsDir + "/bin/";
         context.setupFileFolder = windowsDir;
         context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
-        form.FormCreate(arguments, context);
-        if (!ui.terminationRequested)
-            form.StartupCheck();
-        form.RunModeDecision();
+        form.StartUp(arguments, context);
     }
 
     main::ConfigTable& Table() { return form.Table(); }
     const std::vector<std::string>& ErrorReports() const { return prompter.script.ErrorReports(); }
 
-    main::fixture::FakeUi ui;
+    main::WindowlessUi ui;
     platform::SimulatedPrintingService service;
     printsetup::PrinterCatalogue catalogue;
     main::fixture::TerminatingPrompter prompter;

@@ -6,6 +6,7 @@
 #include "SetupSection.h"
 #include "main/MainWindowLogic.h"
 #include "main/Messages.h"
+#include "main/WindowlessUi.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -21,47 +22,11 @@ using core::MessageButton;
 using core::MessageType;
 using test::SetupSection;
 
-// The windows around the logic, as far as a test can see them.
-class FakeUi : public MainWindowUi {
-public:
-    void ShowSplash() override {
-        log += "splash+ ";
-        splashShown = true;
-    }
-    void HideSplash() override {
-        log += "splash- ";
-        splashShown = false;
-    }
-    void BringSplashToFront() override { ++broughtToFront; }
-    void DisableWindows() override {
-        log += "disable ";
-        disabled = true;
-    }
-    void EnableWindows() override {
-        log += "enable ";
-        disabled = false;
-    }
-    void RepaintGrid() override { ++repaints; }
-    int CurrentLine() const override { return currentLine; }
-    std::pair<int, int> SelectedLines() const override { return selection; }
-    void SetWaitCursor(bool) override {}
-    void RequestTermination() override { terminationRequested = true; }
-
-    std::string log;
-    bool splashShown = false;
-    bool disabled = false;
-    bool terminationRequested = false;
-    int broughtToFront = 0;
-    int repaints = 0;
-    int currentLine = 1;
-    std::pair<int, int> selection{1, 1};
-};
-
 // Once termination has been requested, every message closes at once with
 // Cancel, unseen by the user; the others are answered from the script.
 class TerminatingPrompter : public core::Prompter {
 public:
-    explicit TerminatingPrompter(const FakeUi& ui) : ui_(ui) {}
+    explicit TerminatingPrompter(const WindowlessUi& ui) : ui_(ui) {}
     MessageButton ShowMessage(const std::string& text, MessageType type,
                               core::MessageButtons buttons) override {
         if (ui_.terminationRequested) {
@@ -85,7 +50,7 @@ public:
     std::vector<std::string> closedAtOnce;
 
 private:
-    const FakeUi& ui_;
+    const WindowlessUi& ui_;
 };
 
 // The print setup dialog without a window: each showing is answered by the
@@ -146,6 +111,10 @@ protected:
           prompter_(ui_), dialog_(catalogue_), form_(catalogue_, prompter_, ui_) {}
 
     void SetUp() override {
+        // The grid's focus cell and selection on line 1, as the window has
+        // them after creation.
+        ui_.currentLine = 1;
+        ui_.selection = {1, 1};
         catalogue_.FormCreate();
         form_.SetPrintSetupDialog(&dialog_);
     }
@@ -168,17 +137,14 @@ protected:
         context.directoryExists = [](const std::string& path) { return fs::is_directory(path); };
         if (adjustContext_)
             adjustContext_(context);
-        form_.FormCreate(arguments, context);
-        if (!ui_.terminationRequested)
-            form_.StartupCheck();
-        form_.RunModeDecision();
+        form_.StartUp(arguments, context);
     }
     std::vector<std::string> Args(const std::string& mode) {
         return {mode, Path("names.txt"), Path("setup.ini")};
     }
     const std::string& Errors(int line) { return form_.Table().Cell(ColErrors, line); }
 
-    FakeUi ui_;
+    WindowlessUi ui_;
     platform::SimulatedPrintingService service_;
     printsetup::PrinterCatalogue catalogue_;
     TerminatingPrompter prompter_;

@@ -10,6 +10,7 @@
 #include "ToolRunner.h"
 #include "main/ConfigTable.h"
 #include "main/MainWindowLogic.h"
+#include "main/WindowlessUi.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -156,23 +157,6 @@ TEST_F(CheckSchedulerTest, EveryTokenKindInTextAndJson) {
     EXPECT_EQ(folder_.Snapshot(), before);
 }
 
-// The windows around the main window's logic in the program, as far as the
-// start-up check needs them.
-class NoWindows : public main::MainWindowUi {
-public:
-    void ShowSplash() override {}
-    void HideSplash() override {}
-    void BringSplashToFront() override {}
-    void DisableWindows() override {}
-    void EnableWindows() override {}
-    void RepaintGrid() override {}
-    int CurrentLine() const override { return 1; }
-    std::pair<int, int> SelectedLines() const override { return {1, 1}; }
-    void SetWaitCursor(bool) override {}
-    void RequestTermination() override { terminated = true; }
-    bool terminated = false;
-};
-
 // The Errors text again from the tokens of the JSON document.
 std::string ErrorsFromTokens(const JsonValue& line) {
     std::string errors;
@@ -205,14 +189,13 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
     printsetup::PrinterCatalogue catalogue(*service);
     catalogue.FormCreate();
     test::ScriptedPrompter prompter;
-    NoWindows windows;
+    main::WindowlessUi windows;
     main::MainWindowLogic form(catalogue, prompter, windows);
     main::PathContext context;
     context.setupFileFolder = folder_ / "config";
     context.fileExists = platform::FileExists;
-    form.FormCreate({"0", names, setup}, context);
-    ASSERT_FALSE(windows.terminated);
-    form.StartupCheck();
+    form.StartUp({"0", names, setup}, context);
+    ASSERT_FALSE(windows.terminationRequested);
     ASSERT_TRUE(prompter.Messages().empty());
     ASSERT_TRUE(prompter.ErrorReports().empty());
 

@@ -42,8 +42,7 @@ class PrintSetupTest : public QObject {
         main::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
-        form_->FormCreate({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
-        form_->Logic().StartupCheck();
+        form_->StartUp({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "HeadlessCheck.h"
 
-#include "HeadlessUi.h"
 #include "core/ErrorReport.h"
 #include "main/ConfigTable.h"
 #include "main/MainWindowLogic.h"
+#include "main/WindowlessUi.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
 #include "platform/text/TextCoding.h"
@@ -76,7 +76,8 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
                      platform::PrintingService& service) {
     CheckResult result;
     QuietPrompter prompter;
-    HeadlessUi ui(prompter);
+    main::WindowlessUi ui;
+    ui.onTermination = [&prompter] { prompter.EndMessages(); };
 
     // The print setup dialog's creation: the printer catalogue.
     printsetup::PrinterCatalogue catalogue(service);
@@ -96,42 +97,42 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
     std::vector<std::string> arguments{"0"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     const std::size_t reportsBefore = prompter.ErrorReportCount();
-    form.FormCreate(arguments, context);
-    result.namesFile = form.NamesFileName();
-    result.setupFile = form.SetupFileName();
-    if (!files.empty())
-        AddHint(files[0], result.namesFile, context, result.hints);
-    if (files.size() > 1)
-        AddHint(files[1], result.setupFile, context, result.hints);
-    // The warnings the program shows once at start-up (a mark at the start
-    // of the setup file that a Windows host does not understand, a
-    // KEVOCONF_CODEPAGE it ignores, a per-user copy of the setup file that
-    // Windows gives some hosts) change no result: here they are advice, not
-    // messages.
-    const std::vector<std::string>& warnings = form.StartupWarnings();
-    result.hints.insert(result.hints.end(), warnings.begin(), warnings.end());
-    for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
-        if (!form.Table().Cell(main::ColLineNumber, line).empty())
-            ++result.namesFileLines;
-    }
-
-    if (result.failure.empty() &&
-        (form.RunMode() == -1 || prompter.ErrorReportCount() != reportsBefore))
-        result.failure = "the names file could not be loaded";
-    if (result.failure.empty()) {
-        const std::string problem = SetupFileProblem(result.setupFile);
-        if (!problem.empty())
-            result.failure = "the setup file cannot be read: " + result.setupFile + ": " + problem;
-    }
-
-    if (result.failure.empty()) {
-        form.StartupCheck();
-        if (form.StartupCheckFailed())
-            result.failure = "a printer failed while the lines were checked";
-    }
+    const auto checkWanted = [&] {
+        result.namesFile = form.NamesFileName();
+        result.setupFile = form.SetupFileName();
+        if (!files.empty())
+            AddHint(files[0], result.namesFile, context, result.hints);
+        if (files.size() > 1)
+            AddHint(files[1], result.setupFile, context, result.hints);
+        // The warnings the program shows once at start-up (a mark at the
+        // start of the setup file that a Windows host does not understand, a
+        // KEVOCONF_CODEPAGE it ignores, a per-user copy of the setup file
+        // that Windows gives some hosts) change no result: here they are
+        // advice, not messages.
+        const std::vector<std::string>& warnings = form.StartupWarnings();
+        result.hints.insert(result.hints.end(), warnings.begin(), warnings.end());
+        for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
+            if (!form.Table().Cell(main::ColLineNumber, line).empty())
+                ++result.namesFileLines;
+        }
+        if (result.failure.empty() &&
+            (form.RunMode() == -1 || prompter.ErrorReportCount() != reportsBefore))
+            result.failure = "the names file could not be loaded";
+        if (result.failure.empty()) {
+            const std::string problem = SetupFileProblem(result.setupFile);
+            if (!problem.empty())
+                result.failure =
+                    "the setup file cannot be read: " + result.setupFile + ": " + problem;
+        }
+        return result.failure.empty();
+    };
+    // Run mode 0 decides nothing at start-up.
+    form.StartUp(arguments, context, checkWanted);
+    if (result.failure.empty() && form.StartupCheckFailed())
+        result.failure = "a printer failed while the lines were checked";
 
     result.notices = prompter.Notices();
-    for (const std::string& warning : warnings) {
+    for (const std::string& warning : form.StartupWarnings()) {
         const auto shown =
             std::find_if(result.notices.begin(), result.notices.end(), [&](const Notice& notice) {
                 return notice.type == core::MessageType::Warning && notice.text == warning;
