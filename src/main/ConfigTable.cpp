@@ -14,6 +14,16 @@ constexpr std::array<std::string_view, kColumnCount> kRedKeyWords = {
 
 } // namespace
 
+bool ErrorsMarkColumn(std::string_view errors, int column) {
+    if (column < 0 || column >= kColumnCount || kRedKeyWords[column].empty())
+        return false;
+    return errors.find(kRedKeyWords[column]) != std::string_view::npos;
+}
+
+bool ErrorsMarkRedundant(std::string_view errors) {
+    return errors.find("Redun") != std::string_view::npos;
+}
+
 std::string NamesDifferentToken(std::string_view storedName) {
     std::string token(kNamesDifferentPrefix);
     token += storedName;
@@ -106,7 +116,7 @@ bool CellIsRed(const ConfigTable& table, int column, int row) {
     const std::string& errors = table.Cell(ColErrors, row);
     if (column == ColLineNumber)
         return !errors.empty();
-    return errors.find(kRedKeyWords[column]) != std::string::npos;
+    return ErrorsMarkColumn(errors, column);
 }
 
 bool CellIsBlue(const ConfigTable& table, int column, int row) {

@@ -34,19 +34,12 @@ inline constexpr std::array<std::string_view, kColumnCount> kColumnHeaders = {
     "Tray1 No.", "Source 2", "Tray2 No.", "Errors", "Changed",
 };
 
-// A column width of -1 hides the column completely.
-inline constexpr int kHiddenColumnWidth = -1;
-inline constexpr std::array<int, kColumnCount> kColumnWidths = {20, 96, 160, -1,  -1, 96,
-                                                                32, 96, 32,  224, -1};
-inline constexpr int kRowHeight = 16;
-
 // The status bar's panels: the error count, the modified indicator, and the
 // line details while the right mouse button is held on a line.
 inline constexpr int kPanelErrors = 0;
 inline constexpr int kPanelModified = 1;
 inline constexpr int kPanelDetails = 2;
 inline constexpr int kPanelCount = 3;
-inline constexpr std::array<int, kPanelCount> kPanelWidths = {60, 50, 50};
 
 // The changed marker of an edited or cleared line.
 inline constexpr std::string_view kChangedMarker = "*";
@@ -69,6 +62,17 @@ inline constexpr std::string_view kTokenTray2Num = "Tray2Num,";
 
 // "Names Different (" + the name the setup file holds + "),".
 std::string NamesDifferentToken(std::string_view storedName);
+
+// The rules that read a line's Errors text. Each looks for a word anywhere
+// in it, so the stored name inside "Names Different (...)," counts too.
+//
+// Whether a column's cell is red: the text holds the column's key word
+// ("Names", "Printer", "Port", "Driver", "Tray1Name", "Tray1Num",
+// "Tray2Name", "Tray2Num"); the other columns have none.
+bool ErrorsMarkColumn(std::string_view errors, int column);
+// Whether the line's printer counts as redundant, so that the check leaves
+// the line's port, driver and bins alone: the text holds "Redun".
+bool ErrorsMarkRedundant(std::string_view errors);
 
 // Told about every change the table makes, so that a window can repaint the
 // one cell or panel that changed.

@@ -37,7 +37,7 @@ void CompareWithInstalledPrinters(ConfigTable& table, printsetup::PrinterCatalog
         const int position = catalogue.FindPrinter(table.Cell(ColPrinter, line));
         if (position < 0)
             continue;
-        if (table.Cell(ColErrors, line).find("Redun") != std::string::npos)
+        if (ErrorsMarkRedundant(table.Cell(ColErrors, line)))
             continue;
         // A selection that failed part-way left lists of no printer: select
         // again, even when the position is still the selected one.

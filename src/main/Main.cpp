@@ -4,6 +4,7 @@
 #include "info/AboutBoxUnit.h"
 #include "info/help.h"
 #include "main/ConfigTableModel.h"
+#include "main/GridLayout.h"
 #include "main/Messages.h"
 #include "main/StringGrid.h"
 #include "platform/qt/AppFont.h"

@@ -2,6 +2,7 @@
 #include "main/StringGrid.h"
 
 #include "main/ConfigTable.h"
+#include "main/GridLayout.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>

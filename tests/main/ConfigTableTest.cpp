@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "main/ConfigTable.h"
+#include "main/GridLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -50,6 +50,15 @@ TEST(CheckReport, SplitsEveryKindOfErrorsText) {
     }
 }
 
+SetupLine LineInError(int number, std::string name, std::string printer, std::string errors) {
+    SetupLine line;
+    line.line = number;
+    line.name = std::move(name);
+    line.printer = std::move(printer);
+    line.errors = std::move(errors);
+    return line;
+}
+
 CheckResult SampleResult() {
     CheckResult result;
     result.outcome = CheckResult::Outcome::Errors;
@@ -57,11 +66,11 @@ CheckResult SampleResult() {
     result.setupFile = "/srv/host/Vezerava.ini";
     result.namesFileLines = 12;
     result.lines = {
-        {3, "Statements", "Accounts Laser", "Tray1Name,Tray1Num,"},
-        {6, "", "Reception Inkjet", "Printer Redundant,"},
-        {8, "Say \"hi\"\tnow\\\xC2\x9B", "Q", "Names Different (Old\x1B[2J),"},
+        LineInError(3, "Statements", "Accounts Laser", "Tray1Name,Tray1Num,"),
+        LineInError(6, "", "Reception Inkjet", "Printer Redundant,"),
+        LineInError(8, "Say \"hi\"\tnow\\\xC2\x9B", "Q", "Names Different (Old\x1B[2J),"),
         // A byte no code page defined, as the files' reading escapes it.
-        {11, "Caf\xED\xB3\xA9", "B\xC3\xBCro", "Port,"},
+        LineInError(11, "Caf\xED\xB3\xA9", "B\xC3\xBCro", "Port,"),
     };
     Notice question;
     question.kind = Notice::Kind::Question;

@@ -73,7 +73,7 @@ protected:
     }
     static Rows RowsOf(const CheckResult& result) {
         Rows rows;
-        for (const CheckedLine& line : result.lines)
+        for (const SetupLine& line : result.lines)
             rows.emplace_back(line.line, line.errors);
         return rows;
     }

@@ -53,7 +53,7 @@ TEST(PrintCommandLine, ParsesOptionsNameAndFiles) {
 SetupLine TraysLine(int number, const std::string& name, const std::string& source1,
                     const std::string& tray1, const std::string& source2,
                     const std::string& tray2) {
-    return {number, name, "Trays", "", "", source1, tray1, source2, tray2, ""};
+    return {number, name, "Trays", "", "", {source1, tray1}, {source2, tray2}, ""};
 }
 
 TEST(PrintPlan, LinesBecomePageRangesAndOptions) {

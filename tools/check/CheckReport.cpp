@@ -120,7 +120,7 @@ std::string CheckReportText(const CheckResult& result) {
     if (result.outcome == CheckResult::Outcome::Failed)
         return {};
     std::string text;
-    for (const CheckedLine& line : result.lines)
+    for (const SetupLine& line : result.lines)
         text += std::to_string(line.line) + " " + QuotedText(line.name) + " " +
                 EscapedText(line.errors) + "\n";
     text += "Errors: " + std::to_string(result.lines.size()) + " (" +
@@ -174,7 +174,7 @@ std::string CheckReportJson(const CheckResult& result) {
 
     json.Key("lines");
     json.BeginArray();
-    for (const CheckedLine& line : result.lines) {
+    for (const SetupLine& line : result.lines) {
         json.BeginObject();
         WriteLineMembers(json, line.line, line.name, line.printer, line.errors);
         json.EndObject();

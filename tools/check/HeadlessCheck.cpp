@@ -3,6 +3,7 @@
 
 #include "core/ErrorReport.h"
 #include "main/ConfigTable.h"
+#include "main/SetupLine.h"
 #include "main/MainWindowLogic.h"
 #include "main/WindowlessUi.h"
 #include "platform/profile/FileSystem.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace kevo::tools {
 
@@ -144,19 +146,12 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
         result.outcome = CheckResult::Outcome::Failed;
         return result;
     }
-    const main::ConfigTable& table = form.Table();
-    for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
-        if (table.HasErrors(line))
-            result.lines.push_back({line, table.Cell(main::ColName, line),
-                                    table.Cell(main::ColPrinter, line),
-                                    table.Cell(main::ColErrors, line)});
-        if (table.IsNamedLine(line)) {
-            const auto cell = [&](int column) { return table.Cell(column, line); };
-            result.namedLines.push_back(
-                {line, cell(main::ColName), cell(main::ColPrinter), cell(main::ColWhere),
-                 cell(main::ColDriver), cell(main::ColSource1), cell(main::ColTray1No),
-                 cell(main::ColSource2), cell(main::ColTray2No), cell(main::ColErrors)});
-        }
+    for (int number = main::kFirstLine; number <= main::kLastLine; ++number) {
+        main::SetupLine line = main::LineOf(form.Table(), number);
+        if (line.HasErrors())
+            result.lines.push_back(line);
+        if (line.IsNamed())
+            result.namedLines.push_back(std::move(line));
     }
     result.outcome =
         result.lines.empty() ? CheckResult::Outcome::Clean : CheckResult::Outcome::Errors;

@@ -3,6 +3,7 @@
 
 #include "QuietPrompter.h"
 #include "main/PathResolution.h"
+#include "main/SetupLine.h"
 #include "platform/printing/PrintingService.h"
 
 #include <string>
@@ -10,28 +11,9 @@
 
 namespace kevo::tools {
 
-// A configuration line that the check found in error.
-struct CheckedLine {
-    int line = 0;
-    std::string name;    // the Name cell
-    std::string printer; // the Printer cell
-    std::string errors;  // the Errors cell, exactly as the program's table holds it
-};
-
-// A named configuration line with its cells as the program's table holds
-// them after the check.
-struct SetupLine {
-    int line = 0;
-    std::string name;    // the Name cell (from the names file)
-    std::string printer; // Printer
-    std::string port;    // Where
-    std::string driver;  // Driver
-    std::string source1; // Source 1: the first page's bin name
-    std::string tray1;   // Tray1 No.: its number
-    std::string source2; // Source 2: the other pages' bin name
-    std::string tray2;   // Tray2 No.
-    std::string errors;  // Errors: empty when the line is not in error
-};
+// The check's lines: a line's cells as the program's table holds them
+// after the check.
+using main::SetupLine;
 
 struct CheckResult {
     enum class Outcome {
@@ -46,7 +28,7 @@ struct CheckResult {
     // How many lines the names file gave (at most 99).
     int namesFileLines = 0;
     // The lines in error, in line order; empty when the check failed.
-    std::vector<CheckedLine> lines;
+    std::vector<SetupLine> lines;
     // Every named line, in line order, those in error too; empty when the
     // check failed.
     std::vector<SetupLine> namedLines;

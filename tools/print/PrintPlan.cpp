@@ -32,9 +32,9 @@ std::optional<std::uint16_t> BinNumber(std::string_view text) {
 
 std::vector<PagePlan> PagesOf(const SetupLine& line) {
     if (!UsesSecondTray(line))
-        return {{"1-", line.tray1, line.source1, std::nullopt}};
-    return {{"1", line.tray1, line.source1, std::nullopt},
-            {"2-", line.tray2, line.source2, std::nullopt}};
+        return {{"1-", line.firstPage.number, line.firstPage.name, std::nullopt}};
+    return {{"1", line.firstPage.number, line.firstPage.name, std::nullopt},
+            {"2-", line.otherPages.number, line.otherPages.name, std::nullopt}};
 }
 
 std::string PagesCaption(const std::string& pages) {
@@ -98,7 +98,7 @@ const SetupLine* FindNamedLine(const std::vector<SetupLine>& lines, std::string_
 }
 
 bool UsesSecondTray(const SetupLine& line) {
-    return line.source1 != line.source2 || line.tray1 != line.tray2;
+    return line.firstPage != line.otherPages;
 }
 
 PrintPlan MakePrintPlan(const SetupLine& line, const std::optional<platform::QueueSources>& sources,
