@@ -20,19 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// cupsd notices SIGTERM when its main loop wakes up; a connection wakes it.
-void Knock(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    close(fd);
-}
-
 std::string Cupsd() {
     if (const char* chosen = std::getenv("KEVO_CUPSD"); chosen != nullptr && *chosen != '\0')
         return chosen;
@@ -68,7 +55,7 @@ SchedulerRestartedInPlace::~SchedulerRestartedInPlace() {
     if (cupsd_.Started() && !cupsd_.HasExited()) {
         kill(cupsd_.Pid(), SIGCONT);
         kill(cupsd_.Pid(), SIGTERM);
-        Knock(port_);
+        test::Knock(port_);
     }
     cupsd_.Stop();
 }

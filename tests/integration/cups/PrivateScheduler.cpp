@@ -129,20 +129,6 @@ int FreeLoopbackPort() {
     return ntohs(address.sin_port);
 }
 
-// The scheduler notices SIGTERM only when its main loop wakes up, which may
-// take a second when it is idle; a connection wakes it at once.
-void Knock(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    close(fd);
-}
-
 bool PortIsFree(int port) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -574,6 +560,18 @@ int GiveUp(http_t* /*http*/, void* /*data*/) {
 }
 
 } // namespace
+
+void Knock(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    close(fd);
+}
 
 bool SchedulerAnswers(int port) {
     http_t* http = httpConnect2("127.0.0.1", port, nullptr, AF_INET, HTTP_ENCRYPTION_IF_REQUESTED,

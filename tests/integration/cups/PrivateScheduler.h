@@ -61,6 +61,10 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
 // One bounded request to a scheduler on a loopback port: does it answer?
 bool SchedulerAnswers(int port);
 
+// The scheduler notices SIGTERM only when its main loop wakes up, which may
+// take a second when it is idle; a connection to its port wakes it at once.
+void Knock(int port);
+
 class SchedulerError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
