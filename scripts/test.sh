@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: Apache-2.0
-# Builds KevoConf and runs every test: the unit tests, the integration tests
-# against a private CUPS scheduler, and then the unit tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds KevoConf and runs every test, in this order:
+#   1. the build with warnings as errors (build/), and every CTest test in
+#      it: unit, widget (offscreen), integration (a private CUPS scheduler),
+#      end-to-end and fault tests (the real program under Xvfb);
+#   2. the Qt-free code again with AddressSanitizer and
+#      UndefinedBehaviorSanitizer (build-asan/), and its unit tests;
+#   3. the Windows program cross-built with MinGW-w64, its test runner
+#      under Wine, and its installer, ZIP and MSI (scripts/test-windows.sh);
+#   4. kevoconf.exe end to end under Wine (scripts/test-windows-program.sh);
+#   5. a minute of fuzzing per fuzz target and the save-fault and crash
+#      tests (scripts/test-faults.sh).
 #
 #   scripts/test.sh            everything
 #   BUILD_DIR=... scripts/test.sh
