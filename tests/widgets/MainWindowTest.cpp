@@ -93,7 +93,6 @@ private slots:
             form_->Logic().SetModified(false);
         form_.reset();
         printSetup_.reset();
-        catalogue_.reset();
     }
 
     void gridLayoutFollowsTheTable() {

@@ -61,7 +61,6 @@ private slots:
             form_->Logic().SetModified(false);
         form_.reset();
         dialog_.reset();
-        catalogue_.reset();
     }
 
     void layoutAndFixedHeight() {
