@@ -95,7 +95,8 @@ PrinterDetails Printers::Details(int position) const {
     // port, a port; never a driver.
     const platform::PrinterEntry entry =
         service_.EnumPrinters().at(static_cast<std::size_t>(position));
-    PrinterDetails printer{InBuffer(entry.name, kBufferSize), {}, InBuffer(entry.port, kBufferSize)};
+    PrinterDetails printer{
+        InBuffer(entry.name, kBufferSize), {}, InBuffer(entry.port, kBufferSize)};
     if (printer.driver.empty()) {
         printer.driver =
             InBuffer(service_.ProfileDevicesValue(printer.device), kDevicesValueBufferSize);

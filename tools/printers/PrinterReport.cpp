@@ -88,10 +88,10 @@ PrinterListing ListPrinters(platform::PrintingService& service) {
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
         const int position = static_cast<int>(i);
-        listing.printers.push_back(position == listing.defaultPosition
-                                       ? listedDefault
-                                       : ListPrinter(printers, position, names,
-                                                     listing.defaultPosition));
+        listing.printers.push_back(
+            position == listing.defaultPosition
+                ? listedDefault
+                : ListPrinter(printers, position, names, listing.defaultPosition));
         if (!listing.printers.back().error.empty())
             listing.failed = true;
     }
