@@ -51,9 +51,9 @@ public:
 
 // The printer catalogue: the print setup dialog's lists over the installed
 // printers (Printers), and one printer at a time (the current printer) with
-// its port, its driver and its paper bins. The program's start-up builds it
-// once; the consistency check and line editing select printers in it, and
-// the print setup dialog shows it.
+// its port, its driver and its paper bins. The program's start-up makes it
+// and the print setup dialog's creation builds it, once; the consistency
+// check and line editing select printers in it, and the dialog shows it.
 //
 // Failures throw what Printers throws (NoDefaultPrinter, "DevCap Error", the
 // system error). Each leaves the state described at the operation that
