@@ -21,8 +21,9 @@ inline std::string SystemErrorText(int code, const std::string& text) {
     return kSystemErrorLead + std::to_string(code) + ".\r\n" + text;
 }
 
-// The service names no default printer that it lists. kevoconf-check goes on
-// without printers then, as the program does; any other failure stops it.
+// The service names no default printer, or none that it lists. Unlike the
+// other failures of the catalogue's build, the program goes on after it with
+// an empty printer list.
 class NoDefaultPrinter : public core::KevoError {
 public:
     NoDefaultPrinter() : core::KevoError(kNoDefaultPrinter) {}
