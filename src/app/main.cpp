@@ -63,10 +63,11 @@ int main(int argc, char* argv[]) {
 
     // The print setup dialog, whose creation builds the printer catalogue.
     std::unique_ptr<platform::PrintingService> service = platform::MakePrintingService();
-    auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(*service, prompter);
+    printsetup::PrinterCatalogue catalogue(*service);
+    auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(catalogue, prompter);
 
     // The main window: run mode, paths, names file, setup file.
-    main::TForm1 form(printSetup->Catalogue(), prompter, splash.get());
+    main::TForm1 form(catalogue, prompter, splash.get());
     form.Logic().SetPrintSetupDialog(printSetup.get());
     main::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();

@@ -79,18 +79,22 @@ void ShowList(QComboBox* widget, const CatalogueList& list) {
 
 } // namespace
 
-TfrmPrintSetup::TfrmPrintSetup(platform::PrintingService& service, core::Prompter& prompter,
+TfrmPrintSetup::TfrmPrintSetup(PrinterCatalogue& catalogue, core::Prompter& prompter,
                                QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      catalogue_(service), logic_(catalogue_), prompter_(prompter) {
+      logic_(catalogue), prompter_(prompter) {
     setObjectName(QStringLiteral("frmPrintSetup"));
     setWindowTitle(platform::ToQString(kPrintSetupCaption));
     setFont(platform::ProgramFont(8));
     setBackgroundRole(QPalette::Button);
     BuildLayout();
-    catalogue_.SetWaitPointer(this);
+    catalogue.SetWaitPointer(this);
     FormCreate();
+}
+
+TfrmPrintSetup::~TfrmPrintSetup() {
+    logic_.Catalogue().SetWaitPointer(nullptr);
 }
 
 void TfrmPrintSetup::BuildLayout() {
@@ -180,7 +184,7 @@ void TfrmPrintSetup::FormCreate() {
     setMinimumWidth(kMinimumOuterWidth - (kDesignOuterWidth - kDesignClientWidth));
     resize(kDesignClientWidth, clientHeight);
     try {
-        catalogue_.FormCreate();
+        logic_.Catalogue().FormCreate();
     } catch (const std::exception& error) {
         prompter_.ShowErrorReport(error.what());
     }
@@ -201,22 +205,23 @@ template <typename Action> void TfrmPrintSetup::UserAction(Action action) {
 
 void TfrmPrintSetup::Refresh() {
     refreshing_ = true;
+    const PrinterCatalogue& catalogue = logic_.Catalogue();
     setWindowTitle(platform::ToQString(logic_.Caption()));
-    ShowList(cboPrinters, catalogue_.cboPrinters());
-    ShowList(cboTray1, catalogue_.cboTray1());
-    ShowList(cboTray1Num, catalogue_.cboTray1Num());
-    ShowList(cboTray2, catalogue_.cboTray2());
-    ShowList(cboTray2Num, catalogue_.cboTray2Num());
-    lblPort->setText(platform::ToQString(catalogue_.lblPort()));
+    ShowList(cboPrinters, catalogue.cboPrinters());
+    ShowList(cboTray1, catalogue.cboTray1());
+    ShowList(cboTray1Num, catalogue.cboTray1Num());
+    ShowList(cboTray2, catalogue.cboTray2());
+    ShowList(cboTray2Num, catalogue.cboTray2Num());
+    lblPort->setText(platform::ToQString(catalogue.lblPort()));
     lblPort->adjustSize();
-    lblDriver->setText(platform::ToQString(catalogue_.lblDriver()));
+    lblDriver->setText(platform::ToQString(catalogue.lblDriver()));
     lblDriver->adjustSize();
     chkUseSecondTray->setChecked(logic_.UseSecondTray());
     cboTray2->setEnabled(logic_.Tray2Enabled());
     // Lists left incomplete by a failing printer belong to no printer, and
     // the stand-in bins of a printer that could not be asked are none of
     // its own: OK would store them.
-    bbtnOK->setEnabled(catalogue_.BinListsComplete() && !catalogue_.BinsUnknown());
+    bbtnOK->setEnabled(catalogue.BinListsComplete() && !catalogue.BinsUnknown());
     refreshing_ = false;
 }
 

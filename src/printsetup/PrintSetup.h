@@ -19,19 +19,18 @@ class Prompter;
 namespace kevo::printsetup {
 
 // The print setup dialog. Created once at start-up, before the main window,
-// it holds the printer catalogue for the whole run: the consistency check
+// it shows the printer catalogue that start-up made: the consistency check
 // and line editing use the catalogue without showing the dialog, and line
 // editing shows it to let the user pick a printer and two bins.
 class TfrmPrintSetup : public QDialog, public PrintSetupDialog, private WaitPointer {
     Q_OBJECT
 public:
-    // Creating the dialog builds the catalogue over service; a failure
-    // (no default printer, a failing driver) is shown in the standard
-    // error report and the dialog is created all the same.
-    TfrmPrintSetup(platform::PrintingService& service, core::Prompter& prompter,
+    // Creating the dialog builds the catalogue, which must outlive it; a
+    // failure (no default printer, a failing driver) is shown in the
+    // standard error report and the dialog is created all the same.
+    TfrmPrintSetup(PrinterCatalogue& catalogue, core::Prompter& prompter,
                    QWidget* parent = nullptr);
-
-    PrinterCatalogue& Catalogue() { return catalogue_; }
+    ~TfrmPrintSetup() override;
 
     // PrintSetupDialog
     PrintSetupLogic& Logic() override { return logic_; }
@@ -72,7 +71,7 @@ private:
     void ShowWaitPointer() override;
     void ShowNormalPointer() override;
 
-    PrinterCatalogue catalogue_;
+    // Over the catalogue, which it hands out as Logic().Catalogue().
     PrintSetupLogic logic_;
     core::Prompter& prompter_;
     bool refreshing_ = false;

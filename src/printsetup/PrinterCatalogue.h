@@ -1,41 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "platform/printing/PrintingService.h"
+#include "printsetup/Printers.h"
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kevo::printsetup {
-
-// The texts of the catalogue's failures, as the user sees them.
-inline constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
-inline constexpr const char* kDevCapError = "DevCap Error";
-// A failure of the printing service: its code and its own text, which may be
-// empty, on a line of their own.
-inline constexpr const char* kSystemErrorLead = "System Error.  Code: ";
-inline std::string SystemErrorText(int code, const std::string& text) {
-    return kSystemErrorLead + std::to_string(code) + ".\r\n" + text;
-}
-
-// The lookup rule of every search in the catalogue's lists (printer names,
-// bin names, bin numbers): the whole entry is compared with the whole text,
-// ignoring letter case, and the position of the first match from the top is
-// given, or -1 when no entry matches. A text that is only the beginning of
-// an entry does not match it.
-//
-// - Letter case is ignored as Windows' ordinal comparison ignores it: each
-//   character after simple Unicode upper-case mapping, the same in every
-//   locale, so "É" finds "é" ("BÜRO" finds "Büro").
-// - An empty text matches an empty entry. Printer names and bin numbers are
-//   never empty; only a bin whose name is blank after trimming gives an
-//   empty entry, and the print setup dialog stores that empty name for a
-//   line when the user picks the bin, so the check must find it again.
-//   Without an empty entry an empty text is never found.
-int FindInList(const std::vector<std::string>& items, std::string_view text);
 
 // A drop-down list of the print setup dialog as plain data.
 struct CatalogueList {
@@ -76,26 +49,17 @@ public:
     virtual void ShowNormalPointer() = 0;
 };
 
-// The printer catalogue: the installed printers and, for one printer at a
-// time (the current printer), its port, its driver and its paper bins. It is
-// built once and queried by the consistency check and line editing; the
-// print setup dialog shows it.
+// The printer catalogue: the print setup dialog's lists over the installed
+// printers (Printers), and one printer at a time (the current printer) with
+// its port, its driver and its paper bins. The program's start-up makes it
+// and the print setup dialog's creation builds it, once; the consistency
+// check and line editing select printers in it, and the dialog shows it.
 //
-// Failures throw kevo::core::KevoError with the text the user sees:
-// "There is no default printer currently selected", "DevCap Error", or
-// "System Error.  Code: %d.\r\n%s". Each leaves the state described at the
-// operation that raises it.
+// Failures throw what Printers throws (NoDefaultPrinter, "DevCap Error", the
+// system error). Each leaves the state described at the operation that
+// raises it.
 class PrinterCatalogue {
 public:
-    // Sizes of the device, driver and port buffers and of the profile reads,
-    // terminator included: a text keeps at most one character less.
-    static constexpr std::size_t kBufferSize = 256;
-    static constexpr std::size_t kDevicesValueBufferSize = 255;
-    static constexpr std::size_t kWindowsDeviceBufferSize = 1023;
-    // A driver that claims more bins than there are 16-bit bin numbers is
-    // failing; the catalogue does not ask it for that many fields.
-    static constexpr int kMaxBinCount = 65536;
-
     // The catalogue asks service for everything; the service must outlive it
     // and give the same printer list for as long as the catalogue is used
     // (positions in cboPrinters are positions in that list). The program's
@@ -109,12 +73,17 @@ public:
     // Build: works out the default printer, fills cboPrinters with one entry
     // per printer of the service, in its order, and selects the default
     // printer (cboPrintersChange). Without a default printer it throws
-    // "There is no default printer currently selected" and leaves
-    // cboPrinters empty.
+    // NoDefaultPrinter and leaves cboPrinters empty.
     void FormCreate();
 
     // The position of a printer name in cboPrinters (lookup rule), or -1.
     int FindPrinter(std::string_view name) const;
+
+    // The selection outlives what made it: the check selects each line's
+    // printer in turn and leaves the last one selected and current, and the
+    // print setup dialog opens on it for a line whose printer is not
+    // installed (CurrentPrinterPosition). So what the user sees there is the
+    // printer the check, or the edit before, selected last.
 
     // The position selected in cboPrinters, or -1.
     int SelectedPosition() const { return cboPrinters_.selected; }
@@ -142,8 +111,8 @@ public:
     // without bins, or whose count query fails, gives the single entry
     // "Default" (names) or "7" (numbers); a failed count (-1) is remembered
     // (BinsUnknown) and, while FailedCountIsError is set, throws "DevCap
-    // Error" like a failing data query instead. A failing data query throws
-    // "DevCap Error" and leaves the two lists without entries.
+    // Error" like a failing data query instead (Printers::Bins). A failure
+    // leaves the two lists without entries.
     void LoadTrayNames();
     void LoadTrayNumbers();
 
@@ -163,7 +132,7 @@ public:
 
     // A new command of the user's begins: the printing service asks again
     // what failed before.
-    void ForgetFailures() { service_.ForgetFailures(); }
+    void ForgetFailures() { printers_.ForgetFailures(); }
 
     // The printers that a check is about to select, by the names lines
     // give (the lookup rule): the printing service may fetch their bins
@@ -200,24 +169,20 @@ public:
     const std::string& lblDriver() const { return lblDriver_; }
 
     // The three buffers of the current printer.
-    const std::string& DeviceBuffer() const { return device_; }
-    const std::string& DriverBuffer() const { return driver_; }
-    const std::string& PortBuffer() const { return port_; }
+    const std::string& DeviceBuffer() const { return current_.device; }
+    const std::string& DriverBuffer() const { return current_.driver; }
+    const std::string& PortBuffer() const { return current_.port; }
 
 private:
     CatalogueList& MutableList(CatalogueElement list);
-    int WorkOutDefaultPrinter();
-    void FetchCurrentPrinter();
     void ClearItems(CatalogueElement list);
     // Reloads the two lists of one kind of bin field.
     void LoadBins(platform::BinKind kind, CatalogueElement first, CatalogueElement second);
     void AddItems(CatalogueElement first, CatalogueElement second,
                   const std::vector<std::string>& items);
     void Notify(CatalogueElement element);
-    // Notes a failed count query (-1), or raises it while editing.
-    void CountAnswered(int count);
 
-    platform::PrintingService& service_;
+    Printers printers_;
     CatalogueListener* listener_ = nullptr;
     WaitPointer* waitPointer_ = nullptr;
 
@@ -230,9 +195,7 @@ private:
     CatalogueList cboTray2Num_;
     std::string lblPort_;
     std::string lblDriver_;
-    std::string device_;
-    std::string driver_;
-    std::string port_;
+    PrinterDetails current_;
     bool binsUnknown_ = false;
     bool binListsComplete_ = true;
     bool failedCountIsError_ = false;

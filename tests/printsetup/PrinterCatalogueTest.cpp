@@ -62,47 +62,6 @@ struct Catalogue {
 
 // -- The lookup rule -------------------------------------------------------
 
-TEST(LookupRule, WholeTextIgnoringCaseFirstFromTheTop) {
-    struct Case {
-        Items items;
-        std::string text;
-        int expected;
-    };
-    const std::vector<Case> cases = {
-        {{"Tray 1", "Tray 2"}, "Tray 2", 1},
-        {{"Tray 1", "Tray 2"}, "tRAY 2", 1},
-        {{"Upper", "upper", "UPPER"}, "UPPER", 0},
-        {{"Tray 1", "Tray 10"}, "Tray 10", 1},
-        {{"Tray 10"}, "Tray 1", -1},
-        {{"Tray 1"}, "Tray 10", -1},
-        {{"Tray 1"}, "ray 1", -1},
-        {{"Tray 1"}, "Tray 1 ", -1},
-        {{"7", "15"}, "07", -1},
-        {{"7", "15"}, "15", 1},
-        {{}, "x", -1},
-        // An empty text finds an empty entry only.
-        {{"Upper", "", "Lower", ""}, "", 1},
-        {{"Upper", "Lower"}, "", -1},
-        {{}, "", -1},
-        // Letters fold, other characters do: "[" and "{" differ by the same
-        // bit as "A" and "a".
-        {{"Tray[1]"}, "tray{1}", -1},
-        {{"@"}, "`", -1},
-        {{"\xC3\x89tage"}, "\xC3\xA9tage", 0},
-        {{"B\u00fcro Laser", "SZ\u00c1MLA"}, "B\u00dcRO LASER", 0},
-        {{"B\u00fcro Laser", "Sz\u00e1mla"}, "SZ\u00c1MLA", 1},
-        {{"\u0441\u0447\u0435\u0442"}, "\u0421\u0427\u0415\u0422", 0},
-        // The same in every locale: no Turkish dotted capital I.
-        {{"\u0130"}, "i", -1},
-        {{"I"}, "i", 0},
-        {{std::string("A\0B", 3)}, std::string("a\0b", 3), 0},
-        {{std::string("A\0B", 3)}, "A", -1},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FindInList(c.items, c.text), c.expected) << "text \"" << c.text << "\"";
-    }
-}
-
 TEST(LookupRule, AppliesToEveryListOfTheCatalogue) {
     Catalogue c("default laser\n"
                 "printer Laser\n"
@@ -150,51 +109,6 @@ TEST(CatalogueBuild, ListsEveryPrinterAndSelectsTheDefault) {
     EXPECT_EQ(c.pointer.log, "+-");
 }
 
-TEST(CatalogueBuild, DefaultPrinterIsWorkedOutFromTheServiceOrTheProfile) {
-    struct Case {
-        std::string head; // the service-wide lines
-        int expected;     // position of the default printer, -1: none
-    };
-    const std::string printers = "printer Alpha\nport LPT1:\nport LPT2:\nprinter Beta\n"
-                                 "printer \xC3\x89tage\n";
-    const std::vector<Case> cases = {
-        {"default Beta\n", 2},
-        {"default BETA\n", 2},
-        // Several names: the first counts.
-        {"default Alpha\ndefault Beta\n", 0},
-        // A printer listed per port: its first entry.
-        {"default alpha\n", 0},
-        {"default \xC3\xA9TAGE\n", 3},
-        {"default \xC3\x89TAGE\n", 3},
-        {"default Gamma\n", -1},
-        {"default Bet\n", -1},
-        {"default \"\"\n", -1},
-        // No name from the service: the [windows] device value, name before
-        // the first comma, leading blanks skipped.
-        {"windows-device Beta,winspool,Ne00:\n", 2},
-        {"windows-device \"   beta,winspool,Ne00:\"\n", 2},
-        {"windows-device Beta\n", 2},
-        {"windows-device \" Beta ,winspool\"\n", -1},
-        {"windows-device \",Beta\"\n", -1},
-        {"", -1},
-        // The service's name wins over the profile.
-        {"default Alpha\nwindows-device Beta,x,y\n", 0},
-        {"default-fails invalid-name\nwindows-device Beta,x,y\n", -1},
-    };
-    for (const Case& k : cases) {
-        Catalogue c(k.head + printers);
-        const std::string error = c.BuildError();
-        if (k.expected < 0) {
-            EXPECT_EQ(error, kNoDefaultPrinter) << k.head;
-            EXPECT_TRUE(c.catalogue.cboPrinters().items.empty()) << k.head;
-        } else {
-            EXPECT_EQ(error, "") << k.head;
-            EXPECT_EQ(c.catalogue.SelectedPosition(), k.expected) << k.head;
-            EXPECT_EQ(c.catalogue.CurrentPrinterPosition(), k.expected) << k.head;
-        }
-    }
-}
-
 TEST(CatalogueBuild, NoDefaultPrinterLeavesTheListEmptyAndKeepsFailing) {
     for (const char* text : {"default-fails invalid-name\nprinter A\n", "printer A\n", ""}) {
         Catalogue c(text);
@@ -222,14 +136,6 @@ TEST(CatalogueBuild, NoDefaultPrinterLeavesTheListEmptyAndKeepsFailing) {
         EXPECT_EQ(core::StandardErrorText(kNoDefaultPrinter),
                   "There is no default printer currently selected.");
     }
-}
-
-TEST(CatalogueBuild, SystemErrorOfTheDefaultPrinterQuery) {
-    Catalogue c("default-fails 5 Access is denied.\nprinter A\n");
-    EXPECT_EQ(c.BuildError(), "System Error.  Code: 5.\r\nAccess is denied.");
-    EXPECT_TRUE(c.catalogue.cboPrinters().items.empty());
-    Catalogue d("default-fails 1722\nprinter A\n");
-    EXPECT_EQ(d.BuildError(), "System Error.  Code: 1722.\r\n");
 }
 
 TEST(CatalogueBuild, DevCapErrorOfTheDefaultPrinterStillFillsThePrinterList) {
@@ -277,174 +183,7 @@ TEST(CurrentPrinterPosition, SettingThePositionAloneChangesNothingElse) {
     EXPECT_EQ(c.pointer.log, "+-");
 }
 
-// -- Port and driver --------------------------------------------------------
-
-TEST(PortAndDriver, FromTheEnumerationOrTheDevicesValue) {
-    struct Case {
-        std::string printerLines;
-        std::string driver;
-        std::string port;
-    };
-    const std::vector<Case> cases = {
-        {"devices D,P\n", "D", "P"},
-        {"devices D,P1,P2\n", "D", "P1,P2"},
-        {"devices \",P\"\n", "", "P"},
-        {"devices \",\"\n", "", ""},
-        {"devices \"D,\"\n", "D", ""},
-        {"devices D\n", "D", "D"},
-        {"", "", ""},
-        // Blanks are part of the texts.
-        {"devices \" D , P \"\n", " D ", " P "},
-        // A port from the enumeration is kept; the driver still comes from
-        // the [Devices] value.
-        {"port LPT1:\ndevices D,P\n", "D", "LPT1:"},
-        {"port LPT1:\n", "", "LPT1:"},
-        // The value is read into 255 characters, terminator included.
-        {"devices D," + std::string(260, 'p') + "\n", "D", std::string(252, 'p')},
-        {"devices " + std::string(300, 'd') + ",P\n", std::string(254, 'd'), std::string(254, 'd')},
-        {"port " + std::string(300, 'q') + "\n", "", std::string(255, 'q')},
-    };
-    for (const Case& k : cases) {
-        Catalogue c("default X\nprinter X\n" + k.printerLines);
-        ASSERT_EQ(c.BuildError(), "") << k.printerLines;
-        EXPECT_EQ(c.catalogue.lblDriver(), k.driver) << k.printerLines;
-        EXPECT_EQ(c.catalogue.lblPort(), k.port) << k.printerLines;
-        EXPECT_EQ(c.catalogue.DriverBuffer(), k.driver) << k.printerLines;
-        EXPECT_EQ(c.catalogue.PortBuffer(), k.port) << k.printerLines;
-    }
-}
-
-TEST(PortAndDriver, PrinterListedPerPortAppearsOnceForEachPort) {
-    Catalogue c("default Plotter\n"
-                "printer Plotter\nport LPT2:\nport COM1:\ndevices PlotDrv,XYZ\n"
-                "bin 1 Roll\n"
-                "printer Plotter\nport FILE:\nbin 2 Sheet\n");
-    ASSERT_EQ(c.BuildError(), "");
-    PrinterCatalogue& cat = c.catalogue;
-    EXPECT_EQ(cat.cboPrinters().items, (Items{"Plotter", "Plotter", "Plotter"}));
-    EXPECT_EQ(cat.FindPrinter("PLOTTER"), 0);
-    struct Expected {
-        std::string port;
-        Items bins;
-    };
-    const std::vector<Expected> expected = {
-        {"LPT2:", {"Roll"}}, {"COM1:", {"Roll"}}, {"FILE:", {"Sheet"}}};
-    for (int i = 0; i < 3; ++i) {
-        c.Select(i);
-        EXPECT_EQ(cat.lblPort(), expected[static_cast<std::size_t>(i)].port);
-        EXPECT_EQ(cat.lblDriver(), "PlotDrv");
-        EXPECT_EQ(cat.cboTray1().items, expected[static_cast<std::size_t>(i)].bins);
-    }
-}
-
-TEST(PortAndDriver, LongAndNulTerminatedPrinterNamesAreCutLikeTheBuffer) {
-    const std::string longName(300, 'n');
-    Catalogue c("default " + longName + "\nprinter " + longName + "\nprinter \"Short\\0Tail\"\n");
-    ASSERT_EQ(c.BuildError(), "");
-    EXPECT_EQ(c.catalogue.cboPrinters().items, (Items{std::string(255, 'n'), "Short"}));
-    EXPECT_EQ(c.catalogue.DeviceBuffer(), std::string(255, 'n'));
-}
-
 // -- Bin lists ---------------------------------------------------------------
-
-TEST(BinLists, NamesAreTakenFromTheirFieldsAndTrimmed) {
-    struct Case {
-        std::string written; // the name as written in the description
-        std::string shown;
-    };
-    const std::vector<Case> cases = {
-        {"Tray 1", "Tray 1"},
-        {"\"Tray 1   \"", "Tray 1"},
-        {"\"   Tray 1\"", "Tray 1"},
-        {"\"\\t\\r\\nTray  1\\x01\\x1F \"", "Tray  1"},
-        {"ABCDEFGHIJKLMNOPQRSTUVWX", "ABCDEFGHIJKLMNOPQRSTUVWX"},
-        {"\"ABCDEFGHIJKLMNOPQRSTUVW \"", "ABCDEFGHIJKLMNOPQRSTUVW"},
-        {"\"Upper\\0Lower\"", "Upper"},
-        {"\"\\0Upper\"", ""},
-        {"\"   \"", ""},
-        // Only codes 0 to 32 are trimmed: DEL and 8-bit characters stay.
-        {"\"Tray\\x7F\"", "Tray\x7F"},
-        {"\"\\xA0Tray\\xA0\"", "\xA0Tray\xA0"},
-        {"\"Fach \\xC3\\xBC\"", "Fach \xC3\xBC"},
-    };
-    std::string text = "default P\nprinter P\n";
-    Items expected;
-    for (const Case& k : cases) {
-        text += "bin-name " + k.written + "\n";
-        expected.push_back(k.shown);
-    }
-    // A following field right after a full 24-character one must not run
-    // into it.
-    Catalogue c(text);
-    ASSERT_EQ(c.BuildError(), "");
-    EXPECT_EQ(c.catalogue.cboTray1().items, expected);
-    EXPECT_EQ(c.catalogue.cboTray2().items, expected);
-}
-
-TEST(BinLists, NumbersAreDecimalWithoutSignOrLeadingZeros) {
-    Catalogue c("default P\nprinter P\n"
-                "bin-number 0\nbin-number 7\nbin-number 00015\nbin-number 256\nbin-number 65535\n");
-    ASSERT_EQ(c.BuildError(), "");
-    EXPECT_EQ(c.catalogue.cboTray1Num().items, (Items{"0", "7", "15", "256", "65535"}));
-    EXPECT_EQ(c.catalogue.cboTray2Num().items, c.catalogue.cboTray1Num().items);
-}
-
-// The answers of the driver and the lists they give, for one printer.
-TEST(BinLists, DriverAnswersAndTheListsTheyGive) {
-    struct Case {
-        std::string binLines;
-        Items names;
-        Items numbers;
-        std::string error;
-    };
-    const std::string twoBins = "bin 256 Upper\nbin 257 Lower\n";
-    const std::vector<Case> cases = {
-        {twoBins, {"Upper", "Lower"}, {"256", "257"}, ""},
-        // No bins.
-        {"", {"Default"}, {"7"}, ""},
-        // A count of 0 or less, failing or not, gives the fallback entry.
-        {twoBins + "names-count 0\n", {"Default"}, {"256", "257"}, ""},
-        {twoBins + "names-count -5\n", {"Default"}, {"256", "257"}, ""},
-        {twoBins + "numbers-count fail\n", {"Upper", "Lower"}, {"7"}, ""},
-        // Lists of different lengths stay as the driver gives them.
-        {"bin 1 A\nbin-name B\nbin-name C\n", {"A", "B", "C"}, {"1"}, ""},
-        // A count above what the data query hands back: empty fields.
-        {twoBins + "names-count 3\nnumbers-count 3\n",
-         {"Upper", "Lower", ""},
-         {"256", "257", "0"},
-         ""},
-        // A count below: only that many fields are read.
-        {twoBins + "names-count 1\nnumbers-count 1\n", {"Upper"}, {"256"}, ""},
-        // A data answer other than -1 is no failure, even when the driver
-        // handed nothing back: the fields are then empty.
-        {twoBins + "names-data 0\nnumbers-data -2\n", {"Upper", "Lower"}, {"0", "0"}, ""},
-        // The data query fails after a good count.
-        {twoBins + "names-data fail\n", {}, {"prev"}, kDevCapError},
-        {twoBins + "numbers-data fail\n", {"Upper", "Lower"}, {}, kDevCapError},
-        // A count too large to be true is a failing driver, not a reason to
-        // allocate gigabytes.
-        {twoBins + "names-count 2147483647\n", {}, {"prev"}, kDevCapError},
-        {twoBins + "numbers-count 65537\n", {"Upper", "Lower"}, {}, kDevCapError},
-    };
-    for (const Case& k : cases) {
-        Catalogue c("default Prev\nprinter Prev\nbin-name prev\nbin-number 9\n"
-                    "printer P\n" +
-                    k.binLines);
-        ASSERT_EQ(c.BuildError(), "") << k.binLines;
-        // The number lists keep the previous printer's numbers ("9") when the
-        // names fail, so "prev" stands for them here.
-        Items numbers = k.numbers;
-        if (numbers == Items{"prev"})
-            numbers = {"9"};
-        EXPECT_EQ(c.SelectError(1), k.error) << k.binLines;
-        const PrinterCatalogue& cat = c.catalogue;
-        EXPECT_EQ(cat.cboTray1().items, k.names) << k.binLines;
-        EXPECT_EQ(cat.cboTray2().items, k.names) << k.binLines;
-        EXPECT_EQ(cat.cboTray1Num().items, numbers) << k.binLines;
-        EXPECT_EQ(cat.cboTray2Num().items, numbers) << k.binLines;
-        EXPECT_EQ(c.pointer.log, "+-+-") << k.binLines;
-    }
-}
 
 TEST(BinLists, SelectingAlwaysLeavesTheFirstBinSelectedInAllFourLists) {
     Catalogue c("default A\n"

@@ -39,6 +39,7 @@ class MainWindowTest : public QObject {
     QTemporaryDir dir_;
     std::unique_ptr<platform::PrintingService> service_;
     platform::QtPrompter prompter_;
+    std::unique_ptr<printsetup::PrinterCatalogue> catalogue_;
     std::unique_ptr<printsetup::TfrmPrintSetup> printSetup_;
     std::unique_ptr<main::TForm1> form_;
 
@@ -50,8 +51,9 @@ class MainWindowTest : public QObject {
         std::filesystem::copy_file(samples + "/Vezerava.ini", dir + "/Vezerava.ini",
                                    std::filesystem::copy_options::overwrite_existing);
         service_ = platform::MakePrintingService((samples + "/printers.txt").c_str());
-        printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*service_, prompter_);
-        form_ = std::make_unique<main::TForm1>(printSetup_->Catalogue(), prompter_, nullptr);
+        catalogue_ = std::make_unique<printsetup::PrinterCatalogue>(*service_);
+        printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*catalogue_, prompter_);
+        form_ = std::make_unique<main::TForm1>(*catalogue_, prompter_, nullptr);
         main::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;

@@ -29,6 +29,7 @@ class PrintSetupTest : public QObject {
     QTemporaryDir dir_;
     std::unique_ptr<platform::PrintingService> service_;
     platform::QtPrompter prompter_;
+    std::unique_ptr<printsetup::PrinterCatalogue> catalogue_;
     std::unique_ptr<printsetup::TfrmPrintSetup> dialog_;
     std::unique_ptr<main::TForm1> form_;
 
@@ -37,7 +38,7 @@ class PrintSetupTest : public QObject {
         for (const char* name : {"KevoName.txt", "Vezerava.ini"})
             std::filesystem::copy_file(std::string(KEVO_SAMPLES_DIR "/") + name, dir + "/" + name,
                                        std::filesystem::copy_options::overwrite_existing);
-        form_ = std::make_unique<main::TForm1>(dialog_->Catalogue(), prompter_, nullptr);
+        form_ = std::make_unique<main::TForm1>(*catalogue_, prompter_, nullptr);
         form_->Logic().SetPrintSetupDialog(dialog_.get());
         main::PathContext context;
         context.setupFileFolder = dir;
@@ -51,7 +52,8 @@ private slots:
     void init() {
         platform::Termination::Instance().Reset();
         service_ = platform::MakePrintingService(KEVO_SAMPLES_DIR "/printers.txt");
-        dialog_ = std::make_unique<printsetup::TfrmPrintSetup>(*service_, prompter_);
+        catalogue_ = std::make_unique<printsetup::PrinterCatalogue>(*service_);
+        dialog_ = std::make_unique<printsetup::TfrmPrintSetup>(*catalogue_, prompter_);
     }
     void cleanup() {
         if (form_)

@@ -20,10 +20,6 @@ namespace kevo::tools {
 
 namespace {
 
-// The catalogue's message when the service names no default printer that
-// it lists. The program then goes on with an empty printer list.
-constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
-
 // Why the setup file cannot be read, or empty when it can or is missing (a
 // missing file is the program's question, not a failure).
 std::string SetupFileProblem(const std::string& path) {
@@ -85,10 +81,12 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
     printsetup::PrinterCatalogue catalogue(service);
     try {
         catalogue.FormCreate();
+    } catch (const printsetup::NoDefaultPrinter& error) {
+        // The program goes on with an empty printer list.
+        prompter.ShowErrorReport(error.what());
     } catch (const std::exception& error) {
         prompter.ShowErrorReport(error.what());
-        if (std::strcmp(error.what(), kNoDefaultPrinter) != 0)
-            result.failure = "the printers could not be listed";
+        result.failure = "the printers could not be listed";
     }
 
     // The main window's creation, as "kevoconf 0 [NAMES-FILE [SETUP-FILE]]"

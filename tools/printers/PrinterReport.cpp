@@ -5,7 +5,7 @@
 #include "TextQuoting.h"
 #include "ToolVersion.h"
 #include "core/ErrorReport.h"
-#include "printsetup/PrinterCatalogue.h"
+#include "printsetup/Printers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,8 +13,6 @@
 namespace kevo::tools {
 
 namespace {
-
-using printsetup::PrinterCatalogue;
 
 // The standard error report's text, its line breaks indented under "Error: ".
 std::string ErrorLine(const std::string& indent, const std::string& reportText) {
@@ -36,55 +34,66 @@ std::string Padded(std::string text, std::size_t width) {
     return text;
 }
 
+// One printer with its details and bins: the names first, then the numbers,
+// which are not asked once the names fail.
+ListedPrinter ListPrinter(const printsetup::Printers& printers, int position,
+                          const std::vector<std::string>& names, int defaultPosition) {
+    ListedPrinter printer;
+    printer.position = position;
+    printer.name = names.at(static_cast<std::size_t>(position));
+    printer.isDefault = position == defaultPosition;
+    const printsetup::PrinterDetails details = printers.Details(position);
+    printer.port = details.port;
+    printer.driver = details.driver;
+    std::vector<std::string> binNames;
+    std::vector<std::string> numbers;
+    try {
+        binNames = printers.Bins(details, platform::BinKind::Names, false).texts;
+        numbers = printers.Bins(details, platform::BinKind::Numbers, false).texts;
+    } catch (const core::KevoError& e) {
+        printer.error = core::StandardErrorText(e.what());
+    }
+    const std::size_t rows = std::max(binNames.size(), numbers.size());
+    for (std::size_t row = 0; row < rows; ++row) {
+        ListedBin bin;
+        if (row < numbers.size())
+            bin.number = numbers[row];
+        if (row < binNames.size())
+            bin.name = binNames[row];
+        printer.bins.push_back(std::move(bin));
+    }
+    return printer;
+}
+
 } // namespace
 
 PrinterListing ListPrinters(platform::PrintingService& service) {
     PrinterListing listing;
-    PrinterCatalogue catalogue(service);
+    const printsetup::Printers printers(service);
     try {
-        catalogue.FormCreate();
+        listing.defaultPosition = printers.DefaultPosition();
     } catch (const core::KevoError& error) {
         listing.buildError = core::StandardErrorText(error.what());
         listing.failed = true;
-    }
-
-    const std::vector<std::string>& printers = catalogue.cboPrinters().items;
-    if (printers.empty())
         return listing;
-    // Build made the default printer current before any error could stop it.
-    listing.defaultPosition = catalogue.CurrentPrinterPosition();
-
-    for (std::size_t i = 0; i < printers.size(); ++i) {
-        ListedPrinter printer;
-        printer.position = static_cast<int>(i);
-        printer.name = printers[i];
-        printer.isDefault = printer.position == listing.defaultPosition;
-        catalogue.SetSelectedPosition(printer.position);
-        try {
-            catalogue.cboPrintersChange();
-        } catch (const core::KevoError& e) {
-            printer.error = core::StandardErrorText(e.what());
+    }
+    const std::vector<std::string> names = printers.Names();
+    // The program's start-up asks for the default printer first: its failure
+    // is the build's.
+    const ListedPrinter listedDefault =
+        ListPrinter(printers, listing.defaultPosition, names, listing.defaultPosition);
+    if (!listedDefault.error.empty()) {
+        listing.buildError = listedDefault.error;
+        listing.failed = true;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const int position = static_cast<int>(i);
+        listing.printers.push_back(
+            position == listing.defaultPosition
+                ? listedDefault
+                : ListPrinter(printers, position, names, listing.defaultPosition));
+        if (!listing.printers.back().error.empty())
             listing.failed = true;
-        }
-        printer.port = catalogue.lblPort();
-        printer.driver = catalogue.lblDriver();
-
-        const std::vector<std::string>& names = catalogue.cboTray1().items;
-        // When the bin names fail, the number lists still hold the previous
-        // printer's numbers: they are not this printer's.
-        const std::vector<std::string> noNumbers;
-        const std::vector<std::string>& numbers =
-            !printer.error.empty() && names.empty() ? noNumbers : catalogue.cboTray1Num().items;
-        const std::size_t rows = std::max(names.size(), numbers.size());
-        for (std::size_t row = 0; row < rows; ++row) {
-            ListedBin bin;
-            if (row < numbers.size())
-                bin.number = numbers[row];
-            if (row < names.size())
-                bin.name = names[row];
-            printer.bins.push_back(std::move(bin));
-        }
-        listing.printers.push_back(std::move(printer));
     }
     return listing;
 }

@@ -24,17 +24,18 @@ struct ListedPrinter {
     std::string port;
     std::string driver;
     std::vector<ListedBin> bins;
-    // The catalogue's message when selecting the printer failed, as the
-    // standard error report shows it; empty when it worked.
+    // The message when its bins could not be asked, as the standard error
+    // report shows it; empty when they could.
     std::string error;
 };
 
-// The printer catalogue as the program builds it at start-up, with every
-// printer selected once in turn.
+// The printers as the program's catalogue lists them, each with what the
+// print setup dialog shows for it.
 struct PrinterListing {
-    // The message of a catalogue that could not be built (no default
-    // printer, printing service failure), as the standard error report
-    // shows it; empty when it was built.
+    // The message that the program's start-up shows when it builds the
+    // catalogue (no default printer, printing service failure, the default
+    // printer's bins), as the standard error report shows it; empty when
+    // there is none.
     std::string buildError;
     // The default printer's position; -1 when there is none.
     int defaultPosition = -1;
@@ -43,13 +44,13 @@ struct PrinterListing {
     bool failed = false;
 };
 
-// Builds the printer catalogue over service, as the program does at start-up,
-// then selects each printer in turn and records what the catalogue holds.
+// Asks service about the printers as the program does at start-up (the
+// default printer first), then about each printer in turn.
 PrinterListing ListPrinters(platform::PrintingService& service);
 
 struct PrinterReport {
     std::string text;
-    // Whether any step of the catalogue failed (the text shows the message).
+    // Whether any question failed (the text shows the message).
     bool failed = false;
 };
 

@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "printsetup/Printers.h"
+
+#include "platform/text/TextCoding.h"
+
+#include <algorithm>
+#include <variant>
+
+namespace kevo::printsetup {
+
+using core::KevoError;
+
+namespace {
+
+// The single entries of a driver that reports no bins: the automatic bin.
+constexpr const char* kDefaultBinName = "Default";
+constexpr const char* kDefaultBinNumber = "7";
+
+// A text as a buffer of bufferSize characters (terminator included) holds it:
+// up to its first NUL, at most bufferSize - 1 characters.
+std::string InBuffer(std::string_view text, std::size_t bufferSize) {
+    text = text.substr(0, text.find('\0'));
+    return platform::CutToCharacters(text, bufferSize - 1);
+}
+
+// A bin name field: up to its first NUL, at most the whole field, trimmed of
+// every character from code 0 to the blank at both ends.
+std::string BinText(const platform::BinNameField& field) {
+    const char* begin = field.data();
+    const char* end = std::find(field.begin(), field.end(), '\0');
+    auto isTrimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (begin != end && isTrimmed(*begin))
+        ++begin;
+    while (end != begin && isTrimmed(end[-1]))
+        --end;
+    return std::string(begin, end);
+}
+
+// A bin number field: its decimal text.
+std::string BinText(std::uint16_t number) {
+    return std::to_string(number);
+}
+
+} // namespace
+
+int FindInList(const std::vector<std::string>& items, std::string_view text) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (platform::SameTextIgnoringCase(items[i], text))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::vector<std::string> Printers::Names() const {
+    std::vector<std::string> names;
+    for (const platform::PrinterEntry& entry : service_.EnumPrinters())
+        names.push_back(InBuffer(entry.name, kBufferSize));
+    return names;
+}
+
+int Printers::DefaultPosition() const {
+    const platform::DefaultPrinterAnswer answer = service_.DefaultPrinter();
+    switch (answer.status) {
+    case platform::DefaultPrinterAnswer::Status::Ok:
+        break;
+    case platform::DefaultPrinterAnswer::Status::InvalidName:
+        throw NoDefaultPrinter();
+    case platform::DefaultPrinterAnswer::Status::SystemError:
+        throw KevoError(SystemErrorText(answer.errorCode, answer.errorText));
+    }
+
+    std::string name;
+    if (!answer.names.empty()) {
+        name = answer.names.front();
+    } else {
+        // The [windows] device value reads "name,driver,port".
+        const std::string value =
+            InBuffer(service_.ProfileWindowsDevice(), kWindowsDeviceBufferSize);
+        const std::size_t start = std::min(value.find_first_not_of(' '), value.size());
+        name = value.substr(start, value.find(',', start) - start);
+    }
+    if (name.empty())
+        throw NoDefaultPrinter();
+
+    const std::vector<platform::PrinterEntry> printers = service_.EnumPrinters();
+    for (std::size_t i = 0; i < printers.size(); ++i) {
+        if (platform::SameTextIgnoringCase(printers[i].name, name))
+            return static_cast<int>(i);
+    }
+    throw NoDefaultPrinter();
+}
+
+PrinterDetails Printers::Details(int position) const {
+    // The enumeration gives a name and, where the service lists printers per
+    // port, a port; never a driver.
+    const platform::PrinterEntry entry =
+        service_.EnumPrinters().at(static_cast<std::size_t>(position));
+    PrinterDetails printer{
+        InBuffer(entry.name, kBufferSize), {}, InBuffer(entry.port, kBufferSize)};
+    if (printer.driver.empty()) {
+        printer.driver =
+            InBuffer(service_.ProfileDevicesValue(printer.device), kDevicesValueBufferSize);
+        printer.driver = printer.driver.substr(0, printer.driver.find(','));
+    }
+    if (printer.port.empty()) {
+        printer.port =
+            InBuffer(service_.ProfileDevicesValue(printer.device), kDevicesValueBufferSize);
+        const std::size_t comma = printer.port.find(',');
+        if (comma != std::string::npos)
+            printer.port = printer.port.substr(comma + 1);
+    }
+    return printer;
+}
+
+PrinterBins Printers::Bins(const PrinterDetails& printer, platform::BinKind kind,
+                           bool failedCountIsError) const {
+    PrinterBins bins;
+    const int count = service_.BinCount(kind, printer.device, printer.port);
+    if (count < 0) {
+        if (failedCountIsError)
+            throw KevoError(kDevCapError);
+        bins.unknown = true;
+    }
+    if (count <= 0) {
+        bins.texts.push_back(kind == platform::BinKind::Names ? kDefaultBinName
+                                                              : kDefaultBinNumber);
+        return bins;
+    }
+    if (count > kMaxBinCount)
+        throw KevoError(kDevCapError);
+    const auto fieldCount = static_cast<std::size_t>(count);
+    platform::BinFields fields = platform::EmptyBinFields(kind, fieldCount);
+    if (service_.BinData(printer.device, printer.port, fields) == -1)
+        throw KevoError(kDevCapError);
+    // As many fields as the count gave; fields the service did not fill are
+    // empty (names) or 0 (numbers).
+    std::visit(
+        [&bins, fieldCount](auto& filled) {
+            filled.resize(fieldCount);
+            for (const auto& field : filled)
+                bins.texts.push_back(BinText(field));
+        },
+        fields);
+    return bins;
+}
+
+void Printers::Prefetch(const std::vector<std::string>& names) const {
+    const std::vector<std::string> listed = Names();
+    std::vector<bool> named(listed.size(), false);
+    std::vector<std::string> printers;
+    for (const std::string& name : names) {
+        const int position = FindInList(listed, name);
+        if (position < 0 || named[static_cast<std::size_t>(position)])
+            continue;
+        named[static_cast<std::size_t>(position)] = true;
+        printers.push_back(listed[static_cast<std::size_t>(position)]);
+    }
+    if (!printers.empty())
+        service_.Prefetch(printers);
+}
+
+} // namespace kevo::printsetup

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include "core/ErrorReport.h"
+#include "platform/printing/PrintingService.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kevo::printsetup {
+
+// The texts of the printers' failures, as the user sees them.
+inline constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
+inline constexpr const char* kDevCapError = "DevCap Error";
+// A failure of the printing service: its code and its own text, which may be
+// empty, on a line of their own.
+inline constexpr const char* kSystemErrorLead = "System Error.  Code: ";
+inline std::string SystemErrorText(int code, const std::string& text) {
+    return kSystemErrorLead + std::to_string(code) + ".\r\n" + text;
+}
+
+// The service names no default printer, or none that it lists. Unlike the
+// other failures of the catalogue's build, the program goes on after it with
+// an empty printer list.
+class NoDefaultPrinter : public core::KevoError {
+public:
+    NoDefaultPrinter() : core::KevoError(kNoDefaultPrinter) {}
+};
+
+// The lookup rule of every search in the printer and bin lists (printer
+// names, bin names, bin numbers): the whole entry is compared with the whole
+// text, ignoring letter case, and the position of the first match from the
+// top is given, or -1 when no entry matches. A text that is only the
+// beginning of an entry does not match it.
+//
+// - Letter case is ignored as Windows' ordinal comparison ignores it: each
+//   character after simple Unicode upper-case mapping, the same in every
+//   locale, so "É" finds "é" ("BÜRO" finds "Büro").
+// - An empty text matches an empty entry. Printer names and bin numbers are
+//   never empty; only a bin whose name is blank after trimming gives an
+//   empty entry, and the print setup dialog stores that empty name for a
+//   line when the user picks the bin, so the check must find it again.
+//   Without an empty entry an empty text is never found.
+int FindInList(const std::vector<std::string>& items, std::string_view text);
+
+// A printer as the print setup dialog shows it: the device, driver and port
+// buffers.
+struct PrinterDetails {
+    std::string device;
+    std::string driver;
+    std::string port;
+};
+
+// One kind of a printer's bins: names or numbers (decimal text).
+struct PrinterBins {
+    std::vector<std::string> texts;
+    // The count query failed: texts is the stand-in "Default" or "7", which
+    // stands for bins that are not known.
+    bool unknown = false;
+};
+
+// The installed printers, as the program sees them: each question goes to
+// the printing service, which keeps the answers for the run
+// (CachingPrintingService); nothing is kept here, so a Printers is cheap to
+// make and may be asked from anywhere. Printers are known by their position
+// in the service's list.
+//
+// Failures throw kevo::core::KevoError with the text the user sees:
+// NoDefaultPrinter, "DevCap Error", or "System Error.  Code: %d.\r\n%s".
+class Printers {
+public:
+    // Sizes of the device, driver and port buffers and of the profile reads,
+    // terminator included: a text keeps at most one character less.
+    static constexpr std::size_t kBufferSize = 256;
+    static constexpr std::size_t kDevicesValueBufferSize = 255;
+    static constexpr std::size_t kWindowsDeviceBufferSize = 1023;
+    // A driver that claims more bins than there are 16-bit bin numbers is
+    // failing; it is not asked for that many fields.
+    static constexpr int kMaxBinCount = 65536;
+
+    // The service must outlive the Printers and give the same printer list
+    // for as long as positions from it are used.
+    explicit Printers(platform::PrintingService& service) : service_(service) {}
+
+    // The printer names in the service's order, cut as the device buffer
+    // holds them; a printer listed per port appears once for each port.
+    std::vector<std::string> Names() const;
+
+    // The default printer's position: the service's first name, or without
+    // one the name in the [windows] device value, found in the service's
+    // list ignoring letter case. Throws NoDefaultPrinter when there is none,
+    // the system error when the service fails.
+    int DefaultPosition() const;
+
+    // The printer at a position: device and port from the service's list,
+    // and the [Devices] value ("driver,port(s)") for the driver and for an
+    // empty port: the driver is the text before the first comma, the port
+    // everything after it; a value without a comma stands for both.
+    PrinterDetails Details(int position) const;
+
+    // A printer's bin names or numbers. A driver without bins, or whose
+    // count query fails, gives the single entry "Default" (names) or "7"
+    // (numbers); a failed count (below 0) is unknown bins, or, when
+    // failedCountIsError, "DevCap Error". A failing data query, or a count
+    // above kMaxBinCount, throws "DevCap Error".
+    PrinterBins Bins(const PrinterDetails& printer, platform::BinKind kind,
+                     bool failedCountIsError) const;
+
+    // The printers that lines name (the lookup rule) will be asked for soon:
+    // the service may fetch their bins ahead, side by side. Names of no
+    // printer are left out.
+    void Prefetch(const std::vector<std::string>& names) const;
+
+    // A new command of the user's begins: the service asks again what
+    // failed before.
+    void ForgetFailures() const { service_.ForgetFailures(); }
+
+private:
+    platform::PrintingService& service_;
+};
+
+} // namespace kevo::printsetup
