@@ -23,7 +23,7 @@
 
 #include "FuzzInput.h"
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/printing/SimulatedPrinters.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -275,7 +275,7 @@ void Exercise(kevo::platform::PrintingService& service, FuzzInput& in) {
     bool built = true;
     try {
         catalogue.FormCreate();
-    } catch (const kevo::core::KevoError& error) {
+    } catch (const kevo::messages::KevoError& error) {
         CheckErrorText(error.what());
         built = false;
     }
@@ -298,7 +298,7 @@ void Exercise(kevo::platform::PrintingService& service, FuzzInput& in) {
               "a selection outside the list was kept");
         try {
             catalogue.cboPrintersChange();
-        } catch (const kevo::core::KevoError& error) {
+        } catch (const kevo::messages::KevoError& error) {
             CheckErrorText(error.what());
             continue;
         }

@@ -28,7 +28,7 @@
 #include "Median.h"
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
-#include "main/ConfigTable.h"
+#include "mainwindow/ConfigTable.h"
 
 #include <benchmark/benchmark.h>
 
@@ -241,7 +241,7 @@ faults::InProcessProgram& Suite::Program(Prepared& prepared) {
     fs::copy_file(prepared.setup, files.setup, fs::copy_options::overwrite_existing);
     auto program = std::make_unique<faults::InProcessProgram>();
     program->StartUp("0", files);
-    for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
+    for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
         if (!program->Errors(line).empty())
             throw std::runtime_error("line " + std::to_string(line) +
                                      " is in error: " + program->Errors(line));

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // The program's entry: the start-up sequence, the run modes and the end.
 
-#include "main/Main.h"
+#include "mainwindow/Main.h"
 #include "app/splash.h"
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/CommandLine.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(core::kApplicationTitle));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(messages::kApplicationTitle));
     QApplication::setWindowIcon(resources::ProgramIcon());
     const auto arguments = platform::ProgramArguments(argc, argv);
     auto& termination = platform::Termination::Instance();
@@ -67,9 +67,9 @@ int main(int argc, char* argv[]) {
     auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(catalogue, prompter);
 
     // The main window: run mode, paths, names file, setup file.
-    main::TForm1 form(catalogue, prompter, splash.get());
+    mainwindow::TForm1 form(catalogue, prompter, splash.get());
     form.Logic().SetPrintSetupDialog(printSetup.get());
-    main::PathContext context;
+    mainwindow::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;

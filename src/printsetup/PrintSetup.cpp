@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "printsetup/PrintSetup.h"
 
-#include "core/Prompter.h"
+#include "messages/Prompter.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/Centre.h"
 #include "platform/qt/QtText.h"
@@ -79,7 +79,7 @@ void ShowList(QComboBox* widget, const CatalogueList& list) {
 
 } // namespace
 
-TfrmPrintSetup::TfrmPrintSetup(PrinterCatalogue& catalogue, core::Prompter& prompter,
+TfrmPrintSetup::TfrmPrintSetup(PrinterCatalogue& catalogue, messages::Prompter& prompter,
                                QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),

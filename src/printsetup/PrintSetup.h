@@ -12,7 +12,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-namespace kevo::core {
+namespace kevo::messages {
 class Prompter;
 }
 
@@ -28,7 +28,7 @@ public:
     // Creating the dialog builds the catalogue, which must outlive it; a
     // failure (no default printer, a failing driver) is shown in the
     // standard error report and the dialog is created all the same.
-    TfrmPrintSetup(PrinterCatalogue& catalogue, core::Prompter& prompter,
+    TfrmPrintSetup(PrinterCatalogue& catalogue, messages::Prompter& prompter,
                    QWidget* parent = nullptr);
     ~TfrmPrintSetup() override;
 
@@ -73,7 +73,7 @@ private:
 
     // Over the catalogue, which it hands out as Logic().Catalogue().
     PrintSetupLogic logic_;
-    core::Prompter& prompter_;
+    messages::Prompter& prompter_;
     bool refreshing_ = false;
 };
 

@@ -8,7 +8,7 @@
 
 namespace kevo::printsetup {
 
-using core::KevoError;
+using messages::KevoError;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/printing/PrintingService.h"
 
 #include <cstddef>
@@ -24,9 +24,9 @@ inline std::string SystemErrorText(int code, const std::string& text) {
 // The service names no default printer, or none that it lists. Unlike the
 // other failures of the catalogue's build, the program goes on after it with
 // an empty printer list.
-class NoDefaultPrinter : public core::KevoError {
+class NoDefaultPrinter : public messages::KevoError {
 public:
-    NoDefaultPrinter() : core::KevoError(kNoDefaultPrinter) {}
+    NoDefaultPrinter() : messages::KevoError(kNoDefaultPrinter) {}
 };
 
 // The lookup rule of every search in the printer and bin lists (printer
@@ -67,7 +67,7 @@ struct PrinterBins {
 // make and may be asked from anywhere. Printers are known by their position
 // in the service's list.
 //
-// Failures throw kevo::core::KevoError with the text the user sees:
+// Failures throw kevo::messages::KevoError with the text the user sees:
 // NoDefaultPrinter, "DevCap Error", or "System Error.  Code: %d.\r\n%s".
 class Printers {
 public:

@@ -9,9 +9,9 @@
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
 #include "WatchedProgram.h"
-#include "core/ErrorReport.h"
-#include "core/MessageDialog.h"
-#include "main/Messages.h"
+#include "messages/ErrorReport.h"
+#include "messages/MessageDialog.h"
+#include "mainwindow/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -29,13 +29,13 @@ namespace kevo::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-using main::kMainWindowTitle;
+using mainwindow::kMainWindowTitle;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 using test::ReadBytes;
 using test::WriteBytes;
 
-const std::string kErrorTitle = core::MessageCaption(core::MessageType::Error);
+const std::string kErrorTitle = messages::MessageCaption(messages::MessageType::Error);
 const std::string kSplashType = "_NET_WM_WINDOW_TYPE_SPLASH";
 
 // Bounds of the waits. A run takes well under a second on the development
@@ -330,7 +330,7 @@ TEST_F(EndToEnd, InputQueuedDuringAPrinterQueryStartsNoSecondEdit) {
     WriteBytes(namesFile_, NamesFileText({"A", "B", "C", "D", "E", "F", "G", "H"}));
     WriteBytes(setupFile_, "[1]\r\nName=A\r\nDevice=Broken\r\n[5]\r\nName=E\r\nDevice=Slow\r\n");
     Start({"0", namesFile_.string(), setupFile_.string()}, (folder_ / "printers.txt").string());
-    const auto report = WaitForWindow(core::kApplicationTitle);
+    const auto report = WaitForWindow(messages::kApplicationTitle);
     ASSERT_TRUE(report);
     ASSERT_TRUE(WaitUntilActive(report->id, "the \"DevCap Error\" report"));
     desktop_->PressKeys({"Return"});

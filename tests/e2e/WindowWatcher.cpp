@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "WindowWatcher.h"
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -134,7 +134,7 @@ void WindowWatcher::ReadProperties(WindowInfo& info, xcb_atom_t which) {
         if (title.empty())
             title = ReadText(info.id, XCB_ATOM_WM_NAME);
         info.fullTitle = title;
-        const std::string suffix = std::string(" \u2014 ") + core::kApplicationTitle;
+        const std::string suffix = std::string(" \u2014 ") + messages::kApplicationTitle;
         if (title.size() > suffix.size() &&
             title.compare(title.size() - suffix.size(), suffix.size(), suffix) == 0)
             title.resize(title.size() - suffix.size());

@@ -16,9 +16,9 @@
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
 #include "WatchedProgram.h"
-#include "core/ErrorReport.h"
-#include "core/MessageDialog.h"
-#include "main/Messages.h"
+#include "messages/ErrorReport.h"
+#include "messages/MessageDialog.h"
+#include "mainwindow/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -37,12 +37,12 @@ namespace kevo::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-using main::kMainWindowTitle;
+using mainwindow::kMainWindowTitle;
 using std::chrono::seconds;
 using test::ReadBytes;
 using test::WriteBytes;
 
-const std::string kErrorTitle = core::MessageCaption(core::MessageType::Error);
+const std::string kErrorTitle = messages::MessageCaption(messages::MessageType::Error);
 
 // Wine takes a few seconds to start a program in a prefix whose server is
 // not yet running; the bounds only decide how long a broken run takes to
@@ -169,7 +169,7 @@ std::optional<std::pair<int, int>> RedRows(const Picture& picture) {
 // A window's caption: Qt for Windows puts " - " and the application's title
 // after each.
 std::string Caption(const WindowInfo& window) {
-    const std::string suffix = std::string(" - ") + core::kApplicationTitle;
+    const std::string suffix = std::string(" - ") + messages::kApplicationTitle;
     const std::string& full = window.fullTitle;
     if (full.size() > suffix.size() &&
         full.compare(full.size() - suffix.size(), suffix.size(), suffix) == 0)
@@ -293,7 +293,7 @@ protected:
         std::vector<WindowInfo> shown;
         for (const WindowInfo& window : desktop_->Watcher().Windows()) {
             if (window.instanceName == "kevoconf.exe" && window.timesMapped > 0 &&
-                !window.fullTitle.empty() && window.fullTitle != core::kApplicationTitle)
+                !window.fullTitle.empty() && window.fullTitle != messages::kApplicationTitle)
                 shown.push_back(window);
         }
         return shown;

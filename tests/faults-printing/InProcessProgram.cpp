@@ -1,32 +1,32 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "InProcessProgram.h"
 
-#include "core/ErrorReport.h"
-#include "main/ConfigTable.h"
+#include "messages/ErrorReport.h"
+#include "mainwindow/ConfigTable.h"
 #include "platform/printing/PrintingServiceFactory.h"
 
 #include <utility>
 
 namespace kevo::faults {
 
-core::MessageAnswer RecordingPrompter::ShowMessage(const std::string& text, core::MessageType type,
-                                                   core::MessageButtons buttons) {
+messages::MessageAnswer RecordingPrompter::ShowMessage(const std::string& text, messages::MessageType type,
+                                                   messages::MessageButtons buttons) {
     // A message opened after the termination request closes at once, unseen.
     if (ui_.terminationRequested)
-        return core::MessageButton::Cancel;
+        return messages::MessageButton::Cancel;
     shown_.push_back("message: " + text);
     return script_.ShowMessage(text, type, buttons);
 }
 
 void RecordingPrompter::ShowErrorReport(const std::string& errorText) {
-    shown_.push_back("report: " + core::StandardErrorText(errorText));
+    shown_.push_back("report: " + messages::StandardErrorText(errorText));
     script_.ShowErrorReport(errorText);
 }
 
 InProcessProgram::InProcessProgram(std::unique_ptr<platform::PrintingService> service)
     : service_(service ? std::move(service) : platform::MakePrintingService(nullptr)),
       catalogue_(*service_), prompter_(ui_),
-      form_(std::make_unique<main::MainWindowLogic>(catalogue_, prompter_, ui_)) {
+      form_(std::make_unique<mainwindow::MainWindowLogic>(catalogue_, prompter_, ui_)) {
     ui_.currentLine = 1;
     ui_.selection = {1, 1};
 }
@@ -42,8 +42,8 @@ void InProcessProgram::StartUp(const std::string& mode, const ProgramFiles& file
         prompter_.ShowErrorReport(error.what());
     }
 
-    main::PathContext context;
-    context.style = main::PathStyle::Posix;
+    mainwindow::PathContext context;
+    context.style = mainwindow::PathStyle::Posix;
     context.executableDirectory = (files.configFolder / "bin").string() + "/";
     context.setupFileFolder = files.configFolder.string();
     context.fileExists = [](const std::string& path) {
@@ -53,7 +53,7 @@ void InProcessProgram::StartUp(const std::string& mode, const ProgramFiles& file
 }
 
 const std::string& InProcessProgram::Errors(int line) const {
-    return form_->Table().Cell(main::ColErrors, line);
+    return form_->Table().Cell(mainwindow::ColErrors, line);
 }
 
 void InProcessProgram::Recheck() {
@@ -61,7 +61,7 @@ void InProcessProgram::Recheck() {
 }
 
 void InProcessProgram::Reload() {
-    prompter_.AnswerNext(core::MessageButton::OK);
+    prompter_.AnswerNext(messages::MessageButton::OK);
     form_->mnuFileReloadDetailsClick();
 }
 

@@ -11,8 +11,8 @@
 // Shared by the printing-service fault tests and the benchmark suite.
 
 #include "ScriptedPrompter.h"
-#include "main/MainWindowLogic.h"
-#include "main/WindowlessUi.h"
+#include "mainwindow/MainWindowLogic.h"
+#include "mainwindow/WindowlessUi.h"
 #include "platform/printing/PrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -27,23 +27,23 @@ namespace kevo::faults {
 
 // Every message and error report in the order shown, each as "message: "
 // or "report: " followed by its text (the error report's with its full stop).
-class RecordingPrompter : public core::Prompter {
+class RecordingPrompter : public messages::Prompter {
 public:
-    explicit RecordingPrompter(const main::WindowlessUi& ui) : ui_(ui) {}
+    explicit RecordingPrompter(const mainwindow::WindowlessUi& ui) : ui_(ui) {}
 
-    core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
-                                    core::MessageButtons buttons) override;
+    messages::MessageAnswer ShowMessage(const std::string& text, messages::MessageType type,
+                                    messages::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 
     // The next message is answered with this button.
-    void AnswerNext(core::MessageAnswer answer) { script_.AnswerNext(answer); }
+    void AnswerNext(messages::MessageAnswer answer) { script_.AnswerNext(answer); }
 
     const std::vector<std::string>& Shown() const { return shown_; }
     const std::vector<std::string>& ErrorReports() const { return script_.ErrorReports(); }
     void Forget() { shown_.clear(); }
 
 private:
-    const main::WindowlessUi& ui_;
+    const mainwindow::WindowlessUi& ui_;
     test::ScriptedPrompter script_;
     std::vector<std::string> shown_;
 };
@@ -73,10 +73,10 @@ public:
     // then the run-mode decision.
     void StartUp(const std::string& mode, const ProgramFiles& files);
 
-    main::MainWindowLogic& Logic() { return *form_; }
+    mainwindow::MainWindowLogic& Logic() { return *form_; }
     printsetup::PrinterCatalogue& Catalogue() { return catalogue_; }
     RecordingPrompter& Prompter() { return prompter_; }
-    main::WindowlessUi& Ui() { return ui_; }
+    mainwindow::WindowlessUi& Ui() { return ui_; }
     const std::string& Errors(int line) const;
 
     // Recheck Printers, and Reload Details answered with OK.
@@ -86,9 +86,9 @@ public:
 private:
     std::unique_ptr<platform::PrintingService> service_;
     printsetup::PrinterCatalogue catalogue_;
-    main::WindowlessUi ui_;
+    mainwindow::WindowlessUi ui_;
     RecordingPrompter prompter_;
-    std::unique_ptr<main::MainWindowLogic> form_;
+    std::unique_ptr<mainwindow::MainWindowLogic> form_;
 };
 
 // A printing service that passes every question on, and runs an action

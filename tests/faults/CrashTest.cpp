@@ -12,7 +12,7 @@
 #include "CrashVersions.h"
 #include "FormHarness.h"
 
-#include "main/SetupFile.h"
+#include "mainwindow/SetupFile.h"
 
 #include <gtest/gtest.h>
 
@@ -55,11 +55,11 @@ struct Versions {
 Versions WorkOutVersions() {
     ScratchFolder folder("kevo-crash-ref-");
     // On the heap: clang 14 crashes compiling a table on the stack in C++20.
-    const auto table = std::make_unique<main::ConfigTable>();
+    const auto table = std::make_unique<mainwindow::ConfigTable>();
     table->LayOut();
     const auto save = [&](const std::string& path, int version) {
         FillCrashTable(*table, version);
-        main::SaveSetupFile(*table, path);
+        mainwindow::SaveSetupFile(*table, path);
         return ReadBytes(path);
     };
     Versions v;

@@ -7,26 +7,26 @@
 // the other over a file that holds a foreign section gives exactly two
 // different files, whichever was saved first.
 
-#include "main/ConfigTable.h"
+#include "mainwindow/ConfigTable.h"
 
 #include <string>
 
 namespace kevo::faults {
 
-inline void FillCrashTable(main::ConfigTable& table, int version) {
-    for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
+inline void FillCrashTable(mainwindow::ConfigTable& table, int version) {
+    for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
         const bool named = version == 0 || line <= 5;
         const std::string tag = std::to_string(line) + (version == 0 ? "a" : "b");
         const std::string filler = version == 0 ? std::string(300, 'x') : std::string();
-        table.SetCell(main::ColName, line, named ? "Line " + tag : "");
-        table.SetCell(main::ColPrinter, line, named ? "Printer " + tag + filler : "");
-        table.SetCell(main::ColWhere, line, named ? "Port " + tag + filler : "");
-        table.SetCell(main::ColDriver, line, named ? "Driver " + tag + filler : "");
-        table.SetCell(main::ColSource1, line, named ? "Upper " + tag + filler : "");
-        table.SetCell(main::ColTray1No, line, named ? std::to_string(line) : "");
-        table.SetCell(main::ColSource2, line, named ? "Lower " + tag + filler : "");
-        table.SetCell(main::ColTray2No, line, named ? std::to_string(line + 256) : "");
-        table.SetCell(main::ColChanged, line, named ? "*" : "");
+        table.SetCell(mainwindow::ColName, line, named ? "Line " + tag : "");
+        table.SetCell(mainwindow::ColPrinter, line, named ? "Printer " + tag + filler : "");
+        table.SetCell(mainwindow::ColWhere, line, named ? "Port " + tag + filler : "");
+        table.SetCell(mainwindow::ColDriver, line, named ? "Driver " + tag + filler : "");
+        table.SetCell(mainwindow::ColSource1, line, named ? "Upper " + tag + filler : "");
+        table.SetCell(mainwindow::ColTray1No, line, named ? std::to_string(line) : "");
+        table.SetCell(mainwindow::ColSource2, line, named ? "Lower " + tag + filler : "");
+        table.SetCell(mainwindow::ColTray2No, line, named ? std::to_string(line + 256) : "");
+        table.SetCell(mainwindow::ColChanged, line, named ? "*" : "");
     }
     table.SetModified(true);
 }

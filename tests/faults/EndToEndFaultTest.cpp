@@ -14,9 +14,9 @@
 #include "SetupSection.h"
 #include "TestPrinters.h"
 #include "WatchedProgram.h"
-#include "core/ErrorReport.h"
-#include "core/MessageDialog.h"
-#include "main/Messages.h"
+#include "messages/ErrorReport.h"
+#include "messages/MessageDialog.h"
+#include "mainwindow/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +39,9 @@ using test::ReadBytes;
 using test::SetupSection;
 using test::WriteBytes;
 
-const std::string kMainWindowTitle = main::kMainWindowTitle;
-const std::string kErrorReportTitle = core::kApplicationTitle;
-const std::string kErrorTitle = core::MessageCaption(core::MessageType::Error);
+const std::string kMainWindowTitle = mainwindow::kMainWindowTitle;
+const std::string kErrorReportTitle = messages::kApplicationTitle;
+const std::string kErrorTitle = messages::MessageCaption(messages::MessageType::Error);
 constexpr seconds kWindowLimit{10};
 constexpr seconds kEndLimit{20};
 
@@ -300,7 +300,7 @@ TEST_F(EndToEndFault, PrinterNameWithLineBreaksAddsNoSection) {
     ASSERT_TRUE(Answer(kErrorTitle, {"Return"}));
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
-    EXPECT_TRUE(LabelShown(AsLabel(main::kErrorsReport))) << Situation();
+    EXPECT_TRUE(LabelShown(AsLabel(mainwindow::kErrorsReport))) << Situation();
     EXPECT_EQ(ReadBytes(setupFile_), saved);
 }
 

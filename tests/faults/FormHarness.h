@@ -8,8 +8,8 @@
 #include "MainWindowLogicFixture.h"
 #include "ScratchFolder.h"
 
-#include "main/ConfigTable.h"
-#include "main/MainWindowLogic.h"
+#include "mainwindow/ConfigTable.h"
+#include "mainwindow/MainWindowLogic.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -43,23 +43,23 @@ public:
     // terminating, the run-mode decision. windowsDir stands in for the
     // Windows directory (the configuration folder).
     void StartUp(const std::vector<std::string>& arguments, const std::string& windowsDir) {
-        main::PathContext context;
-        context.style = main::PathStyle::Posix;
+        mainwindow::PathContext context;
+        context.style = mainwindow::PathStyle::Posix;
         context.executableDirectory = windowsDir + "/bin/";
         context.setupFileFolder = windowsDir;
         context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
         form.StartUp(arguments, context);
     }
 
-    main::ConfigTable& Table() { return form.Table(); }
+    mainwindow::ConfigTable& Table() { return form.Table(); }
     const std::vector<std::string>& ErrorReports() const { return prompter.script.ErrorReports(); }
 
-    main::WindowlessUi ui;
+    mainwindow::WindowlessUi ui;
     platform::SimulatedPrintingService service;
     printsetup::PrinterCatalogue catalogue;
-    main::fixture::TerminatingPrompter prompter;
-    main::fixture::FakePrintSetupDialog dialog;
-    main::MainWindowLogic form;
+    mainwindow::fixture::TerminatingPrompter prompter;
+    mainwindow::fixture::FakePrintSetupDialog dialog;
+    mainwindow::MainWindowLogic form;
 };
 
 } // namespace kevo::faults

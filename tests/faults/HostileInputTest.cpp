@@ -11,8 +11,8 @@
 #include "FormHarness.h"
 #include "ScopedEnv.h"
 
-#include "main/ConfigTable.h"
-#include "main/SetupFile.h"
+#include "mainwindow/ConfigTable.h"
+#include "mainwindow/SetupFile.h"
 #include "platform/profile/ProfileFile.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -35,18 +35,18 @@ namespace kevo::faults {
 namespace {
 
 using namespace std::string_literals;
-using core::MessageButton;
-using main::ColChanged;
-using main::ColDriver;
-using main::ColErrors;
-using main::ColName;
-using main::ColPrinter;
-using main::ColSource1;
-using main::ColSource2;
-using main::ColTray1No;
-using main::ColTray2No;
-using main::ColWhere;
-using main::fixture::kPrinters;
+using messages::MessageButton;
+using mainwindow::ColChanged;
+using mainwindow::ColDriver;
+using mainwindow::ColErrors;
+using mainwindow::ColName;
+using mainwindow::ColPrinter;
+using mainwindow::ColSource1;
+using mainwindow::ColSource2;
+using mainwindow::ColTray1No;
+using mainwindow::ColTray2No;
+using mainwindow::ColWhere;
+using mainwindow::fixture::kPrinters;
 using test::SetupSection;
 using Clock = std::chrono::steady_clock;
 
@@ -60,7 +60,7 @@ bool IsBlank(char c) {
 
 // What the setup file gives back for a value that was written.
 std::string ReadsBackAs(std::string text) {
-    text = main::StoredValue(text);
+    text = mainwindow::StoredValue(text);
     for (char& c : text) {
         if (c == '\r' || c == '\n')
             c = ' ';

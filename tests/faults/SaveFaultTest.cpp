@@ -13,8 +13,8 @@
 #include "FormHarness.h"
 #include "faultshim.h"
 
-#include "core/Prompter.h"
-#include "main/ConfigTable.h"
+#include "messages/Prompter.h"
+#include "mainwindow/ConfigTable.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +29,8 @@
 namespace kevo::faults {
 namespace {
 
-using core::MessageButton;
-using main::fixture::kPrinters;
+using messages::MessageButton;
+using mainwindow::fixture::kPrinters;
 using test::SetupSection;
 
 const std::string kNames = "Invoices\r\nOrders\r\nLabels\r\n";
@@ -53,15 +53,15 @@ std::string OldSetup(std::size_t foreignKeys = 1) {
 
 // An edit of line 2 as the print setup dialog leaves it.
 void EditLineTwo(Program& program) {
-    main::ConfigTable& table = program.Table();
-    table.SetCell(main::ColPrinter, 2, "Office Laser");
-    table.SetCell(main::ColWhere, 2, "Ne00:");
-    table.SetCell(main::ColDriver, 2, "winspool");
-    table.SetCell(main::ColSource1, 2, "Lower tray");
-    table.SetCell(main::ColTray1No, 2, "2");
-    table.SetCell(main::ColSource2, 2, "Lower tray");
-    table.SetCell(main::ColTray2No, 2, "2");
-    table.SetCell(main::ColChanged, 2, "*");
+    mainwindow::ConfigTable& table = program.Table();
+    table.SetCell(mainwindow::ColPrinter, 2, "Office Laser");
+    table.SetCell(mainwindow::ColWhere, 2, "Ne00:");
+    table.SetCell(mainwindow::ColDriver, 2, "winspool");
+    table.SetCell(mainwindow::ColSource1, 2, "Lower tray");
+    table.SetCell(mainwindow::ColTray1No, 2, "2");
+    table.SetCell(mainwindow::ColSource2, 2, "Lower tray");
+    table.SetCell(mainwindow::ColTray2No, 2, "2");
+    table.SetCell(mainwindow::ColChanged, 2, "*");
     program.form.SetModified(true);
 }
 
@@ -160,7 +160,7 @@ std::vector<Scenario> Scenarios() {
              program.StartUp({"2", folder / "names.txt", folder / "setup.ini"}, folder / "config");
              return true;
          },
-         main::kErrorsReport,
+         mainwindow::kErrorsReport,
          {}},
         // Mode 1 with the default setup file in a configuration folder that
         // does not exist yet; the save makes the folder first.
@@ -172,7 +172,7 @@ std::vector<Scenario> Scenarios() {
              program.StartUp({"1", folder / "names.txt"}, folder / "config");
              return true;
          },
-         main::kErrorsFixQuestion,
+         mainwindow::kErrorsFixQuestion,
          {"config"}},
     };
 }
@@ -223,7 +223,7 @@ RunResult RunSave(const Scenario& scenario, long nth, int error, unsigned calls)
     for (const auto& shown : program.prompter.script.Messages())
         result.messages.push_back(shown.text);
     result.modified = program.Table().Modified();
-    result.changedMarkOfLineTwo = program.Table().Cell(main::ColChanged, 2);
+    result.changedMarkOfLineTwo = program.Table().Cell(mainwindow::ColChanged, 2);
     return result;
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "printsetup/PrinterCatalogue.h"
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/printing/CachingPrintingService.h"
 #include "platform/printing/SimulatedPrintingService.h"
 
@@ -15,7 +15,7 @@
 namespace kevo::printsetup {
 namespace {
 
-using core::KevoError;
+using messages::KevoError;
 using platform::SimulatedPrintingService;
 using Items = std::vector<std::string>;
 
@@ -133,7 +133,7 @@ TEST(CatalogueBuild, NoDefaultPrinterLeavesTheListEmptyAndKeepsFailing) {
         EXPECT_EQ(cat.SelectedPosition(), -1);
         EXPECT_EQ(c.pointer.log, "+-");
         // As the standard error report shows it.
-        EXPECT_EQ(core::StandardErrorText(kNoDefaultPrinter),
+        EXPECT_EQ(messages::StandardErrorText(kNoDefaultPrinter),
                   "There is no default printer currently selected.");
     }
 }

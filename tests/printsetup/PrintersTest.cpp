@@ -26,7 +26,7 @@ struct SimulatedPrinters {
         return std::to_string(printers.DefaultPosition());
     } catch (const NoDefaultPrinter&) {
         return "none";
-    } catch (const core::KevoError& error) {
+    } catch (const messages::KevoError& error) {
         return error.what();
     }
     // A printer's bins of one kind: the texts, "?" after them when they
@@ -36,7 +36,7 @@ struct SimulatedPrinters {
         if (bins.unknown)
             bins.texts.push_back("?");
         return bins.texts;
-    } catch (const core::KevoError& error) {
+    } catch (const messages::KevoError& error) {
         return {error.what()};
     }
 

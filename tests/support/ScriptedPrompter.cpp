@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ScriptedPrompter.h"
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 
 namespace kevo::test {
 
-core::MessageAnswer ScriptedPrompter::ShowMessage(const std::string& text, core::MessageType type,
-                                                  core::MessageButtons buttons) {
-    core::MessageAnswer answer = core::EscapeAnswer(buttons);
+messages::MessageAnswer ScriptedPrompter::ShowMessage(const std::string& text, messages::MessageType type,
+                                                  messages::MessageButtons buttons) {
+    messages::MessageAnswer answer = messages::EscapeAnswer(buttons);
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
@@ -17,7 +17,7 @@ core::MessageAnswer ScriptedPrompter::ShowMessage(const std::string& text, core:
 }
 
 void ScriptedPrompter::ShowErrorReport(const std::string& errorText) {
-    errorReports_.push_back(core::StandardErrorText(errorText));
+    errorReports_.push_back(messages::StandardErrorText(errorText));
 }
 
 } // namespace kevo::test

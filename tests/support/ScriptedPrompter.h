@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "core/Prompter.h"
+#include "messages/Prompter.h"
 
 #include <deque>
 #include <string>
@@ -12,20 +12,20 @@ namespace kevo::test {
 // A prompter that answers from a script and remembers what it was shown. A
 // message with no scripted answer left is answered as if Esc were pressed,
 // so a test can never wait for a user.
-class ScriptedPrompter : public core::Prompter {
+class ScriptedPrompter : public messages::Prompter {
 public:
     struct Shown {
         std::string text;
-        core::MessageType type;
-        core::MessageButtons buttons;
-        core::MessageAnswer answer;
+        messages::MessageType type;
+        messages::MessageButtons buttons;
+        messages::MessageAnswer answer;
     };
 
     // The next message is answered with this button.
-    void AnswerNext(core::MessageAnswer answer) { answers_.push_back(answer); }
+    void AnswerNext(messages::MessageAnswer answer) { answers_.push_back(answer); }
 
-    core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
-                                    core::MessageButtons buttons) override;
+    messages::MessageAnswer ShowMessage(const std::string& text, messages::MessageType type,
+                                    messages::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 
     const std::vector<Shown>& Messages() const { return messages_; }
@@ -34,7 +34,7 @@ public:
     std::size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
-    std::deque<core::MessageAnswer> answers_;
+    std::deque<messages::MessageAnswer> answers_;
     std::vector<Shown> messages_;
     std::vector<std::string> errorReports_;
 };

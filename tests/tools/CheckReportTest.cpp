@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CheckReport.h"
-#include "CheckCommandLine.h"
+#include "check/CheckReport.h"
+#include "check/CheckCommandLine.h"
 #include "MiniJson.h"
-#include "ToolVersion.h"
+#include "common/ToolVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 namespace kevo::tools {
 namespace {
 
-using core::MessageButton;
+using messages::MessageButton;
 using Strings = std::vector<std::string>;
 
 TEST(CheckReport, SplitsEveryKindOfErrorsText) {
@@ -238,9 +238,9 @@ TEST(CheckReport, PrometheusGaugesLabelledWithTheFiles) {
 }
 
 TEST(QuietPrompter, DeclinesAndNeverWaits) {
-    using core::MessageType;
+    using messages::MessageType;
     struct Case {
-        core::MessageButtons buttons;
+        messages::MessageButtons buttons;
         MessageButton answer;
         bool question;
     };

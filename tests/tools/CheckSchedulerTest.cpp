@@ -8,9 +8,9 @@
 #include "ScriptedPrompter.h"
 #include "SetupSection.h"
 #include "ToolRunner.h"
-#include "main/ConfigTable.h"
-#include "main/MainWindowLogic.h"
-#include "main/WindowlessUi.h"
+#include "mainwindow/ConfigTable.h"
+#include "mainwindow/MainWindowLogic.h"
+#include "mainwindow/WindowlessUi.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
@@ -189,9 +189,9 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
     printsetup::PrinterCatalogue catalogue(*service);
     catalogue.FormCreate();
     test::ScriptedPrompter prompter;
-    main::WindowlessUi windows;
-    main::MainWindowLogic form(catalogue, prompter, windows);
-    main::PathContext context;
+    mainwindow::WindowlessUi windows;
+    mainwindow::MainWindowLogic form(catalogue, prompter, windows);
+    mainwindow::PathContext context;
     context.setupFileFolder = folder_ / "config";
     context.fileExists = platform::FileExists;
     form.StartUp({"0", names, setup}, context);
@@ -207,8 +207,8 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
         reported[line["line"].Integer()] = &line;
 
     int linesInError = 0;
-    for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
-        const std::string& errors = form.Table().Cell(main::ColErrors, line);
+    for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
+        const std::string& errors = form.Table().Cell(mainwindow::ColErrors, line);
         const auto found = reported.find(line);
         if (errors.empty()) {
             EXPECT_EQ(found, reported.end()) << "line " << line;
@@ -218,17 +218,17 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
         ASSERT_NE(found, reported.end()) << "line " << line << ": " << errors;
         EXPECT_EQ((*found->second)["errors"].String(), errors) << "line " << line;
         EXPECT_EQ(ErrorsFromTokens(*found->second), errors) << "line " << line;
-        EXPECT_EQ((*found->second)["name"].String(), form.Table().Cell(main::ColName, line));
+        EXPECT_EQ((*found->second)["name"].String(), form.Table().Cell(mainwindow::ColName, line));
     }
     EXPECT_EQ(document["errorCount"].Integer(), linesInError);
-    EXPECT_EQ(form.Table().Panel(main::kPanelErrors), "Errors: " + std::to_string(linesInError));
+    EXPECT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "Errors: " + std::to_string(linesInError));
     // The program's own results for the lines added here.
-    EXPECT_EQ(form.Table().Cell(main::ColErrors, 10),
+    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 10),
               "Names Different (Before),Port,Driver,Tray1Name,Tray2Name,");
-    EXPECT_EQ(form.Table().Cell(main::ColErrors, 11), "Names Different (Redundant),");
-    EXPECT_EQ(form.Table().Cell(main::ColErrors, 12), "");
-    EXPECT_EQ(form.Table().Cell(main::ColErrors, 60), "Printer Redundant,");
-    EXPECT_EQ(form.Table().Cell(main::ColErrors, 93), "Printer Undefined,");
+    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 11), "Names Different (Redundant),");
+    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 12), "");
+    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 60), "Printer Redundant,");
+    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 93), "Printer Undefined,");
 }
 
 TEST_F(CheckSchedulerTest, ExitStatusTwoWhenNoCheckCanBeMade) {

@@ -2,7 +2,7 @@
 // The headless check over simulated printers: what it finds, when it cannot
 // check, and that it never writes.
 
-#include "HeadlessCheck.h"
+#include "check/HeadlessCheck.h"
 #include "ScratchFolder.h"
 #include "SetupSection.h"
 #include "platform/SystemPaths.h"
@@ -63,8 +63,8 @@ const Rows kAllUndefined = {{1, "Printer Undefined,"}, {2, "Printer Undefined,"}
 class HeadlessCheckTest : public ::testing::Test {
 protected:
     CheckResult Run(const std::vector<std::string>& files, const char* printers = kPrinters) {
-        main::PathContext context;
-        context.style = main::PathStyle::Posix;
+        mainwindow::PathContext context;
+        context.style = mainwindow::PathStyle::Posix;
         context.executableDirectory = folder_ / "bin/";
         context.setupFileFolder = folder_ / "config";
         context.fileExists = platform::FileExists;
@@ -278,7 +278,7 @@ TEST_F(HeadlessCheckTest, MissingSetupFileAndNoDefaultPrinterAreErrors) {
     const CheckResult result = Run({names, missing});
     ASSERT_EQ(result.notices.size(), 1u);
     EXPECT_EQ(result.notices[0].kind, Notice::Kind::Question);
-    EXPECT_EQ(result.notices[0].answer, core::MessageButton::No);
+    EXPECT_EQ(result.notices[0].answer, messages::MessageButton::No);
 }
 
 TEST_F(HeadlessCheckTest, TooManyNamesIsOnlyAWarning) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "JsonWriter.h"
+#include "common/JsonWriter.h"
 #include "MiniJson.h"
 #include "platform/text/TextCoding.h"
 

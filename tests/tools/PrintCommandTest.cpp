@@ -3,8 +3,8 @@
 // a plan, and the command on the sample data with the sample printers.
 
 #include "MiniJson.h"
-#include "PrintCommandLine.h"
-#include "PrintPlan.h"
+#include "print/PrintCommandLine.h"
+#include "print/PrintPlan.h"
 #include "ScratchFolder.h"
 #include "SetupSection.h"
 #include "ToolRunner.h"

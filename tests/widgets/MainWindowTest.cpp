@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ModalDriver.h"
-#include "core/MessageDialog.h"
-#include "main/ConfigTableModel.h"
-#include "main/Main.h"
-#include "main/Messages.h"
-#include "main/StringGrid.h"
+#include "messages/MessageDialog.h"
+#include "mainwindow/ConfigTableModel.h"
+#include "mainwindow/Main.h"
+#include "mainwindow/Messages.h"
+#include "mainwindow/StringGrid.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
@@ -30,8 +30,8 @@
 #include <filesystem>
 
 using namespace kevo;
-using main::ColChanged;
-using main::ColErrors;
+using mainwindow::ColChanged;
+using mainwindow::ColErrors;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -41,7 +41,7 @@ class MainWindowTest : public QObject {
     platform::QtPrompter prompter_;
     std::unique_ptr<printsetup::PrinterCatalogue> catalogue_;
     std::unique_ptr<printsetup::TfrmPrintSetup> printSetup_;
-    std::unique_ptr<main::TForm1> form_;
+    std::unique_ptr<mainwindow::TForm1> form_;
 
     // Starts the window on the demo data as the program does in mode 0.
     void StartDemo(const std::string& samples = KEVO_SAMPLES_DIR) {
@@ -53,8 +53,8 @@ class MainWindowTest : public QObject {
         service_ = platform::MakePrintingService((samples + "/printers.txt").c_str());
         catalogue_ = std::make_unique<printsetup::PrinterCatalogue>(*service_);
         printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*catalogue_, prompter_);
-        form_ = std::make_unique<main::TForm1>(*catalogue_, prompter_, nullptr);
-        main::PathContext context;
+        form_ = std::make_unique<mainwindow::TForm1>(*catalogue_, prompter_, nullptr);
+        mainwindow::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
         form_->StartUp({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
@@ -95,7 +95,7 @@ private slots:
 
     void gridLayoutFollowsTheTable() {
         auto* grid = form_->Grid();
-        QCOMPARE(form_->windowTitle(), QString(main::kMainWindowTitle));
+        QCOMPARE(form_->windowTitle(), QString(mainwindow::kMainWindowTitle));
         QCOMPARE(grid->model()->rowCount(), 99);
         QCOMPARE(grid->model()->columnCount(), 10);
         QCOMPARE(grid->verticalHeader()->width(), 20);
@@ -121,7 +121,7 @@ private slots:
         QFont tall = before;
         tall.setPixelSize(24);
         QApplication::setFont(tall);
-        main::StringGrid grid;
+        mainwindow::StringGrid grid;
         QApplication::setFont(before);
         QCOMPARE(grid.verticalHeader()->defaultSectionSize(), 16);
     }
@@ -235,9 +235,9 @@ private slots:
         // a question.
         grid->SelectCell(6, 2);
         QTest::keyClick(grid, Qt::Key_Delete);
-        QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(main::ColPrinter, 6)),
+        QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(mainwindow::ColPrinter, 6)),
                  QString());
-        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(main::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
         // F1 opens the help window.
         QString help;
         ModalDriver helpDriver([&](QWidget* modal) {
@@ -300,14 +300,14 @@ private slots:
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
         form_->Logic().SetModified(true);
-        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(main::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
         QString caption;
         ModalDriver driver([&](QWidget* modal) {
             caption = modal->windowTitle();
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QVERIFY(!form_->close());
-        QCOMPARE(caption, platform::ToQString(core::MessageCaption(core::MessageType::Warning)));
+        QCOMPARE(caption, platform::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
         QVERIFY(form_->isVisible());
     }
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ModalDriver.h"
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/StandardMessageDialog.h"
@@ -14,7 +14,7 @@
 #include <QTest>
 
 using namespace kevo::platform;
-using namespace kevo::core;
+using namespace kevo::messages;
 using B = MessageButton;
 
 class MessageDialogTest : public QObject {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "printsetup/PrintSetup.h"
 #include "ModalDriver.h"
-#include "main/Main.h"
-#include "main/StringGrid.h"
+#include "mainwindow/Main.h"
+#include "mainwindow/StringGrid.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
@@ -31,16 +31,16 @@ class PrintSetupTest : public QObject {
     platform::QtPrompter prompter_;
     std::unique_ptr<printsetup::PrinterCatalogue> catalogue_;
     std::unique_ptr<printsetup::TfrmPrintSetup> dialog_;
-    std::unique_ptr<main::TForm1> form_;
+    std::unique_ptr<mainwindow::TForm1> form_;
 
     void StartDemo() {
         const std::string dir = dir_.path().toStdString();
         for (const char* name : {"KevoName.txt", "Vezerava.ini"})
             std::filesystem::copy_file(std::string(KEVO_SAMPLES_DIR "/") + name, dir + "/" + name,
                                        std::filesystem::copy_options::overwrite_existing);
-        form_ = std::make_unique<main::TForm1>(*catalogue_, prompter_, nullptr);
+        form_ = std::make_unique<mainwindow::TForm1>(*catalogue_, prompter_, nullptr);
         form_->Logic().SetPrintSetupDialog(dialog_.get());
-        main::PathContext context;
+        mainwindow::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
         form_->StartUp({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
@@ -156,11 +156,11 @@ private slots:
         // 2 on "Tray 1": different, so the box was checked.
         QVERIFY(checkedAtOpen);
         const auto& table = form_->Logic().Table();
-        QCOMPARE(QString::fromStdString(table.Cell(main::ColSource1, 3)), QString("Tray 2"));
-        QCOMPARE(QString::fromStdString(table.Cell(main::ColTray1No, 3)), QString("257"));
-        QCOMPARE(QString::fromStdString(table.Cell(main::ColSource2, 3)), QString("Tray 1"));
-        QCOMPARE(QString::fromStdString(table.Cell(main::ColChanged, 3)), QString("*"));
-        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(main::kModifiedPanelText));
+        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColSource1, 3)), QString("Tray 2"));
+        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 3)), QString("257"));
+        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColSource2, 3)), QString("Tray 1"));
+        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColChanged, 3)), QString("*"));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 5"));
     }
 

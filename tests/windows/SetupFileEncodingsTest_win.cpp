@@ -6,9 +6,9 @@
 
 #include "WindowsTestSupport.h"
 
-#include "core/ErrorReport.h"
-#include "main/ConfigTable.h"
-#include "main/SetupFile.h"
+#include "messages/ErrorReport.h"
+#include "mainwindow/ConfigTable.h"
+#include "mainwindow/SetupFile.h"
 #include "platform/text/TextCoding.h"
 #include "platform/text/WideText.h"
 
@@ -23,7 +23,7 @@ namespace kevo::testing {
 namespace {
 
 // The keys the host reads, as columns of the table.
-constexpr main::Column kReadColumns[] = {main::ColName, main::ColPrinter, main::ColSource1};
+constexpr mainwindow::Column kReadColumns[] = {mainwindow::ColName, mainwindow::ColPrinter, mainwindow::ColSource1};
 
 struct Line {
     std::wstring name;
@@ -87,11 +87,11 @@ std::vector<std::string> HostValues(const std::string& path) {
     const std::wstring file = platform::WideFromUtf8(path);
     std::vector<std::string> values;
     for (int line = 1; line <= 3; ++line) {
-        for (const main::Column column : kReadColumns) {
+        for (const mainwindow::Column column : kReadColumns) {
             wchar_t buffer[2048] = {};
             const DWORD length = GetPrivateProfileStringW(
                 std::to_wstring(line).c_str(),
-                platform::WideFromUtf8(main::kSetupKeys[column - main::ColName]).c_str(), L"",
+                platform::WideFromUtf8(mainwindow::kSetupKeys[column - mainwindow::ColName]).c_str(), L"",
                 buffer, sizeof buffer / sizeof buffer[0], file.c_str());
             values.push_back(platform::Utf8FromWide(std::wstring_view(buffer, length)));
         }
@@ -108,22 +108,22 @@ TEST_P(SetupFileEncodings, UntouchedLoadAndSaveKeepWhatTheHostReads) {
     WriteBytes(path, c.bytes);
     const std::vector<std::string> before = HostValues(path);
 
-    main::ConfigTable table;
-    const auto names = main::ReadStoredNames(path);
+    mainwindow::ConfigTable table;
+    const auto names = mainwindow::ReadStoredNames(path);
     for (int line = 1; line <= 3; ++line)
-        table.SetCell(main::ColName, line, names[static_cast<std::size_t>(line)]);
-    ASSERT_EQ(main::LoadSetupFile(table, path), main::SetupLoad::Loaded);
+        table.SetCell(mainwindow::ColName, line, names[static_cast<std::size_t>(line)]);
+    ASSERT_EQ(mainwindow::LoadSetupFile(table, path), mainwindow::SetupLoad::Loaded);
     if (c.wineReadsAsWindows) {
         std::vector<std::string> loaded;
         for (int line = 1; line <= 3; ++line) {
-            for (const main::Column column : kReadColumns)
+            for (const mainwindow::Column column : kReadColumns)
                 loaded.push_back(table.Cell(column, line));
         }
         EXPECT_EQ(PrintableAll(loaded), PrintableAll(before)) << "what the program loaded";
-        main::SaveSetupFile(table, path);
+        mainwindow::SaveSetupFile(table, path);
     } else {
         // A mark that Windows does not understand: the file is not saved over.
-        EXPECT_THROW(main::SaveSetupFile(table, path), core::KevoError);
+        EXPECT_THROW(mainwindow::SaveSetupFile(table, path), messages::KevoError);
     }
 
     EXPECT_EQ(PrintableAll(HostValues(path)), PrintableAll(before)) << "what the host reads";

@@ -7,7 +7,7 @@
 // that the two builds agree; the Windows runner also hands each command line
 // to a program of its own and reads it back through GetCommandLineW.
 
-#include "main/PathResolution.h"
+#include "mainwindow/PathResolution.h"
 
 #include <optional>
 #include <set>
@@ -33,14 +33,14 @@ struct CommandLineCase {
 
 // The folders and files of the Windows machine the rows are resolved on.
 struct Folders {
-    main::PathStyle style;
+    mainwindow::PathStyle style;
     std::string executableDirectory;
     std::string setupFileFolder;
     std::set<std::string> existingFiles;
 };
 
 inline const Folders kWindowsFolders{
-    main::PathStyle::Windows,
+    mainwindow::PathStyle::Windows,
     "C:\\Program Files\\Kevo\\",
     "C:\\WINDOWS",
     {"C:\\Program Files\\Kevo\\KevoName.txt", "C:\\Program Files\\Kevo\\Local.txt",
@@ -217,7 +217,7 @@ struct PosixPathCase {
 };
 
 inline const Folders kPosixFolders{
-    main::PathStyle::Posix,
+    mainwindow::PathStyle::Posix,
     "/opt/kevo/bin/",
     "/home/ann/.config/kevoconf",
     {"/opt/kevo/bin/KevoName.txt", "/opt/kevo/bin/Local.txt"},
@@ -242,8 +242,8 @@ inline const std::vector<PosixPathCase> kPosixPathCases = {
 };
 
 // The path context of a table's machine.
-inline main::PathContext ContextFor(const Folders& folders) {
-    main::PathContext context;
+inline mainwindow::PathContext ContextFor(const Folders& folders) {
+    mainwindow::PathContext context;
     context.style = folders.style;
     context.executableDirectory = folders.executableDirectory;
     context.setupFileFolder = folders.setupFileFolder;

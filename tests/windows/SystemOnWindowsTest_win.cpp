@@ -10,7 +10,7 @@
 #include "info/ExploreWeb.h"
 #include "info/PlatformText.h"
 #include "info/ProgramVersion.h"
-#include "main/NamesFile.h"
+#include "mainwindow/NamesFile.h"
 #include "platform/CommandLine.h"
 #include "platform/SystemPaths.h"
 #include "platform/system/DesktopOpener.h"
@@ -98,19 +98,19 @@ TEST(WindowsFolders, EnsureDirectoryMakesTheMissingParents) {
 TEST(WindowsPaths, NamesFileBesideTheProgramIsFound) {
     // A names file of a name nobody else uses, beside this program.
     const std::string name = "kevo-names-" + std::to_string(GetCurrentProcessId()) + ".txt";
-    main::PathContext context;
+    mainwindow::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;
-    EXPECT_EQ(context.style, main::PathStyle::Windows);
+    EXPECT_EQ(context.style, mainwindow::PathStyle::Windows);
 
     const std::vector<std::string> arguments = {"1", name, "setup.ini"};
-    EXPECT_EQ(main::ResolvePaths(arguments, context).namesFileName,
+    EXPECT_EQ(mainwindow::ResolvePaths(arguments, context).namesFileName,
               context.setupFileFolder + "\\" + name);
 
     const std::string beside = context.executableDirectory + name;
     WriteBytes(beside, "Invoices\r\n");
-    const main::ResolvedPaths paths = main::ResolvePaths(arguments, context);
+    const mainwindow::ResolvedPaths paths = mainwindow::ResolvePaths(arguments, context);
     DeleteFileA(beside.c_str());
     EXPECT_EQ(paths.namesFileName, beside);
     EXPECT_EQ(paths.setupFileName, context.setupFileFolder + "\\setup.ini");
@@ -124,12 +124,12 @@ TEST(WindowsFiles, NamesFileIsReadAsBytes) {
     const std::string file = temporary.File("KevoName.txt");
     WriteBytes(file, "Invoices\r\nOr\rders\n\r\nB\xfcro\x1a still\r\n\x1a"
                      "after the end\r\n");
-    const main::NamesFileResult result = main::ReadNamesFile(file);
-    EXPECT_EQ(result.outcome, main::NamesFileResult::Outcome::Loaded);
+    const mainwindow::NamesFileResult result = mainwindow::ReadNamesFile(file);
+    EXPECT_EQ(result.outcome, mainwindow::NamesFileResult::Outcome::Loaded);
     const std::vector<std::string> expected = {"Invoices", "Orders", "", "Büro\x1a still"};
     EXPECT_EQ(result.names, expected);
-    EXPECT_EQ(main::ReadNamesFile(temporary.Path()).outcome,
-              main::NamesFileResult::Outcome::Missing);
+    EXPECT_EQ(mainwindow::ReadNamesFile(temporary.Path()).outcome,
+              mainwindow::NamesFileResult::Outcome::Missing);
 }
 
 // Every command line of the shared table, handed to a program of our own,

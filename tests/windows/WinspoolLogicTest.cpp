@@ -5,7 +5,7 @@
 
 #include "FakeWinspool.h"
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/win/WinspoolPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
@@ -305,8 +305,8 @@ protected:
     std::string BuildError() {
         try {
             catalogue_.FormCreate();
-        } catch (const core::KevoError& error) {
-            return core::StandardErrorText(error.what());
+        } catch (const messages::KevoError& error) {
+            return messages::StandardErrorText(error.what());
         }
         return {};
     }
@@ -367,8 +367,8 @@ TEST_F(WinspoolCatalogue, DefaultPrinterFailuresAsTheUserSeesThem) {
         std::string report;
         try {
             catalogue.FormCreate();
-        } catch (const core::KevoError& error) {
-            report = core::StandardErrorText(error.what());
+        } catch (const messages::KevoError& error) {
+            report = messages::StandardErrorText(error.what());
         }
         EXPECT_EQ(report, c.report) << c.error;
         EXPECT_TRUE(catalogue.cboPrinters().items.empty()) << c.error;

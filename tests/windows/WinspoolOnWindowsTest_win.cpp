@@ -7,7 +7,7 @@
 #include "PrinterDump.h"
 #include "WindowsTestSupport.h"
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/text/TextCoding.h"
 #include "platform/text/WideText.h"
 #include "platform/win/WinspoolPrintingService.h"

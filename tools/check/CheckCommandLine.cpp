@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CheckCommandLine.h"
+#include "check/CheckCommandLine.h"
 
 #include <optional>
 #include <utility>

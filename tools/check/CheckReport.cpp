@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "CheckReport.h"
+#include "check/CheckReport.h"
 
-#include "JsonWriter.h"
-#include "TextQuoting.h"
-#include "ToolVersion.h"
-#include "core/MessageDialog.h"
-#include "main/ConfigTable.h"
+#include "common/JsonWriter.h"
+#include "common/TextQuoting.h"
+#include "common/ToolVersion.h"
+#include "messages/MessageDialog.h"
+#include "mainwindow/ConfigTable.h"
 
 #include <algorithm>
 #include <array>
@@ -18,9 +18,9 @@ constexpr const char* kProgram = "kevoconf-check";
 
 // The tokens that CheckPrinterNames and CheckTrays append: fixed texts.
 constexpr std::array<std::string_view, 8> kFixedTokens = {
-    main::kTokenPrinterUndefined, main::kTokenPrinterRedundant, main::kTokenPort,
-    main::kTokenDriver,           main::kTokenTray1Name,        main::kTokenTray1Num,
-    main::kTokenTray2Name,        main::kTokenTray2Num};
+    mainwindow::kTokenPrinterUndefined, mainwindow::kTokenPrinterRedundant, mainwindow::kTokenPort,
+    mainwindow::kTokenDriver,           mainwindow::kTokenTray1Name,        mainwindow::kTokenTray1Num,
+    mainwindow::kTokenTray2Name,        mainwindow::kTokenTray2Num};
 
 std::string WithoutComma(std::string_view token) {
     if (!token.empty() && token.back() == ',')
@@ -53,8 +53,8 @@ const char* KindName(Notice::Kind kind) {
 }
 
 // A button's caption without its access-key marker: "&No" is "No".
-std::string AnswerName(core::MessageAnswer answer) {
-    std::string caption = core::MessageButtonCaption(answer);
+std::string AnswerName(messages::MessageAnswer answer) {
+    std::string caption = messages::MessageButtonCaption(answer);
     caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
     return caption;
 }
@@ -98,15 +98,15 @@ ErrorTokens SplitErrorTokens(std::string_view errors) {
         }
     }
     if (!errors.empty()) {
-        if (errors.starts_with(main::kNamesDifferentPrefix) &&
+        if (errors.starts_with(mainwindow::kNamesDifferentPrefix) &&
             errors.size() >=
-                main::kNamesDifferentPrefix.size() + main::kNamesDifferentSuffix.size() &&
-            errors.ends_with(main::kNamesDifferentSuffix)) {
+                mainwindow::kNamesDifferentPrefix.size() + mainwindow::kNamesDifferentSuffix.size() &&
+            errors.ends_with(mainwindow::kNamesDifferentSuffix)) {
             // "Names Different (" without its " (".
             result.tokens.emplace_back(
-                main::kNamesDifferentPrefix.substr(0, main::kNamesDifferentPrefix.size() - 2));
-            errors.remove_prefix(main::kNamesDifferentPrefix.size());
-            errors.remove_suffix(main::kNamesDifferentSuffix.size());
+                mainwindow::kNamesDifferentPrefix.substr(0, mainwindow::kNamesDifferentPrefix.size() - 2));
+            errors.remove_prefix(mainwindow::kNamesDifferentPrefix.size());
+            errors.remove_suffix(mainwindow::kNamesDifferentSuffix.size());
             result.storedName = std::string(errors);
         } else {
             result.tokens.emplace_back(errors);
@@ -188,7 +188,7 @@ std::string CheckReportJson(const CheckResult& result) {
         json.Key("kind");
         json.String(KindName(notice.kind));
         json.Key("type");
-        json.String(core::MessageCaption(notice.type));
+        json.String(messages::MessageCaption(notice.type));
         json.TextMember("text", notice.text);
         if (notice.answer) {
             json.Key("answer");

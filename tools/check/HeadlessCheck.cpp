@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "HeadlessCheck.h"
+#include "check/HeadlessCheck.h"
 
-#include "core/ErrorReport.h"
-#include "main/ConfigTable.h"
-#include "main/SetupLine.h"
-#include "main/MainWindowLogic.h"
-#include "main/WindowlessUi.h"
+#include "messages/ErrorReport.h"
+#include "mainwindow/ConfigTable.h"
+#include "mainwindow/SetupLine.h"
+#include "mainwindow/MainWindowLogic.h"
+#include "mainwindow/WindowlessUi.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
 #include "platform/text/TextCoding.h"
@@ -45,8 +45,8 @@ std::string SetupFileProblem(const std::string& path) {
 // which a user of a shell may not expect: when it is not found there but a
 // file of that name is here, say so.
 void AddHint(const std::string& given, const std::string& resolved,
-             const main::PathContext& context, std::vector<std::string>& hints) {
-    const char separator = main::PathSeparator(context.style);
+             const mainwindow::PathContext& context, std::vector<std::string>& hints) {
+    const char separator = mainwindow::PathSeparator(context.style);
     if (given.empty() || given.find(separator) != std::string::npos ||
         context.fileExists(resolved) || !context.fileExists(given))
         return;
@@ -70,11 +70,11 @@ int ExitStatus(const CheckResult& result) {
     return 2;
 }
 
-CheckResult RunCheck(const std::vector<std::string>& files, const main::PathContext& context,
+CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::PathContext& context,
                      platform::PrintingService& service) {
     CheckResult result;
     QuietPrompter prompter;
-    main::WindowlessUi ui;
+    mainwindow::WindowlessUi ui;
     ui.onTermination = [&prompter] { prompter.EndMessages(); };
 
     // The print setup dialog's creation: the printer catalogue.
@@ -93,7 +93,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
     // would run it. No print setup dialog is given to it, so no line can be
     // edited, and nothing here saves: only the run-mode decision, the
     // commands and the close query write the setup file.
-    main::MainWindowLogic form(catalogue, prompter, ui);
+    mainwindow::MainWindowLogic form(catalogue, prompter, ui);
     std::vector<std::string> arguments{"0"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     const std::size_t reportsBefore = prompter.ErrorReportCount();
@@ -111,8 +111,8 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
         // advice, not messages.
         const std::vector<std::string>& warnings = form.StartupWarnings();
         result.hints.insert(result.hints.end(), warnings.begin(), warnings.end());
-        for (int line = main::kFirstLine; line <= main::kLastLine; ++line) {
-            if (!form.Table().Cell(main::ColLineNumber, line).empty())
+        for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
+            if (!form.Table().Cell(mainwindow::ColLineNumber, line).empty())
                 ++result.namesFileLines;
         }
         if (result.failure.empty() &&
@@ -135,7 +135,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
     for (const std::string& warning : form.StartupWarnings()) {
         const auto shown =
             std::find_if(result.notices.begin(), result.notices.end(), [&](const Notice& notice) {
-                return notice.type == core::MessageType::Warning && notice.text == warning;
+                return notice.type == messages::MessageType::Warning && notice.text == warning;
             });
         if (shown != result.notices.end())
             result.notices.erase(shown);
@@ -144,8 +144,8 @@ CheckResult RunCheck(const std::vector<std::string>& files, const main::PathCont
         result.outcome = CheckResult::Outcome::Failed;
         return result;
     }
-    for (int number = main::kFirstLine; number <= main::kLastLine; ++number) {
-        main::SetupLine line = main::LineOf(form.Table(), number);
+    for (int number = mainwindow::kFirstLine; number <= mainwindow::kLastLine; ++number) {
+        mainwindow::SetupLine line = mainwindow::LineOf(form.Table(), number);
         if (line.HasErrors())
             result.lines.push_back(line);
         if (line.IsNamed())

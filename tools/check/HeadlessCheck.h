@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "QuietPrompter.h"
-#include "main/PathResolution.h"
-#include "main/SetupLine.h"
+#include "check/QuietPrompter.h"
+#include "mainwindow/PathResolution.h"
+#include "mainwindow/SetupLine.h"
 #include "platform/printing/PrintingService.h"
 
 #include <string>
@@ -13,7 +13,7 @@ namespace kevo::tools {
 
 // The check's lines: a line's cells as the program's table holds them
 // after the check.
-using main::SetupLine;
+using mainwindow::SetupLine;
 
 struct CheckResult {
     enum class Outcome {
@@ -60,7 +60,7 @@ int ExitStatus(const CheckResult& result);
 // but cannot be read; it fails while it runs when a printer's bins cannot be
 // read. Without a default printer, and without a setup file, the check runs
 // as in the program: every named line then has "Printer Undefined,".
-CheckResult RunCheck(const std::vector<std::string>& files, const main::PathContext& context,
+CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::PathContext& context,
                      platform::PrintingService& service);
 
 } // namespace kevo::tools

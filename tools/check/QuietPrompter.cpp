@@ -1,21 +1,21 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "QuietPrompter.h"
+#include "check/QuietPrompter.h"
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 
 #include <algorithm>
 
 namespace kevo::tools {
 
-using core::MessageAnswer;
-using core::MessageButton;
-using core::MessageButtons;
+using messages::MessageAnswer;
+using messages::MessageButton;
+using messages::MessageButtons;
 
 MessageAnswer DecliningAnswer(MessageButtons buttons) {
-    return buttons.Has(MessageButton::No) ? MessageButton::No : core::EscapeAnswer(buttons);
+    return buttons.Has(MessageButton::No) ? MessageButton::No : messages::EscapeAnswer(buttons);
 }
 
-MessageAnswer QuietPrompter::ShowMessage(const std::string& text, core::MessageType type,
+MessageAnswer QuietPrompter::ShowMessage(const std::string& text, messages::MessageType type,
                                          MessageButtons buttons) {
     if (ended_)
         return MessageButton::Cancel;
@@ -23,7 +23,7 @@ MessageAnswer QuietPrompter::ShowMessage(const std::string& text, core::MessageT
     notice.type = type;
     notice.text = text;
     const MessageAnswer answer = DecliningAnswer(buttons);
-    if (core::OrderedButtons(buttons).size() > 1) {
+    if (messages::OrderedButtons(buttons).size() > 1) {
         notice.kind = Notice::Kind::Question;
         notice.answer = answer;
     }
@@ -36,7 +36,7 @@ void QuietPrompter::ShowErrorReport(const std::string& errorText) {
         return;
     Notice notice;
     notice.kind = Notice::Kind::ErrorReport;
-    notice.text = core::StandardErrorText(errorText);
+    notice.text = messages::StandardErrorText(errorText);
     notices_.push_back(std::move(notice));
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "core/Prompter.h"
+#include "messages/Prompter.h"
 
 #include <optional>
 #include <string>
@@ -17,25 +17,25 @@ struct Notice {
         ErrorReport, // the standard error report
     };
     Kind kind = Kind::Message;
-    core::MessageType type = core::MessageType::Error;
+    messages::MessageType type = messages::MessageType::Error;
     // The program's own text: lines end with CR LF as in its messages. An
     // error report's text is as the standard error report shows it.
     std::string text;
-    std::optional<core::MessageAnswer> answer;
+    std::optional<messages::MessageAnswer> answer;
 };
 
 // The answer that declines what a message offers: No where it has a No
 // button, else the answer of the Esc key (Cancel, else OK).
-core::MessageAnswer DecliningAnswer(core::MessageButtons buttons);
+messages::MessageAnswer DecliningAnswer(messages::MessageButtons buttons);
 
 // A prompter for a run without a user: it never waits, answers every
 // message at once with DecliningAnswer (so the missing setup file's
 // question "Configure all the printer details now?" is answered No), and
 // keeps everything it was shown.
-class QuietPrompter : public core::Prompter {
+class QuietPrompter : public messages::Prompter {
 public:
-    core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
-                                    core::MessageButtons buttons) override;
+    messages::MessageAnswer ShowMessage(const std::string& text, messages::MessageType type,
+                                    messages::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 
     // The program ends: later messages are neither kept nor shown, and are

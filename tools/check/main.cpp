@@ -3,11 +3,11 @@
 // scripts and monitoring. It runs the program's own loading and check code
 // and never writes the setup file.
 
-#include "CheckCommandLine.h"
-#include "CheckReport.h"
-#include "HeadlessCheck.h"
-#include "TextOutput.h"
-#include "ToolVersion.h"
+#include "check/CheckCommandLine.h"
+#include "check/CheckReport.h"
+#include "check/HeadlessCheck.h"
+#include "common/TextOutput.h"
+#include "common/ToolVersion.h"
 
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    main::PathContext context;
+    mainwindow::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "DocumentSpool.h"
+#include "print/DocumentSpool.h"
 
 #include <cerrno>
 #include <cstdlib>

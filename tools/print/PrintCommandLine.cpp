@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PrintCommandLine.h"
+#include "print/PrintCommandLine.h"
 
-#include "main/PathResolution.h"
+#include "mainwindow/PathResolution.h"
 
 #include <algorithm>
 
@@ -88,7 +88,7 @@ PrintCommandLine ParsePrintCommandLine(const std::vector<std::string>& arguments
 
 std::vector<std::string> CheckFileArguments(const PrintCommandLine& line) {
     if (!line.setupFile.empty())
-        return {line.namesFile.empty() ? main::kDefaultNamesFileName : line.namesFile,
+        return {line.namesFile.empty() ? mainwindow::kDefaultNamesFileName : line.namesFile,
                 line.setupFile};
     if (!line.namesFile.empty())
         return {line.namesFile};

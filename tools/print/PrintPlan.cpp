@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PrintPlan.h"
+#include "print/PrintPlan.h"
 
-#include "CheckReport.h"
-#include "JsonWriter.h"
-#include "TextQuoting.h"
-#include "ToolVersion.h"
+#include "check/CheckReport.h"
+#include "common/JsonWriter.h"
+#include "common/TextQuoting.h"
+#include "common/ToolVersion.h"
 #include "platform/text/TextCoding.h"
 
 #include <limits>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "HeadlessCheck.h"
+#include "check/HeadlessCheck.h"
 #include "platform/cups/CupsMapping.h"
 
 #include <optional>

@@ -5,14 +5,14 @@
 // loading and check code; the job goes to CUPS over the same bounded
 // connection as the printer queries.
 
-#include "CheckReport.h"
-#include "DocumentSpool.h"
-#include "HeadlessCheck.h"
-#include "PrintCommandLine.h"
-#include "PrintPlan.h"
-#include "TextOutput.h"
-#include "TextQuoting.h"
-#include "ToolVersion.h"
+#include "check/CheckReport.h"
+#include "print/DocumentSpool.h"
+#include "check/HeadlessCheck.h"
+#include "print/PrintCommandLine.h"
+#include "print/PrintPlan.h"
+#include "common/TextOutput.h"
+#include "common/TextQuoting.h"
+#include "common/ToolVersion.h"
 
 #include "platform/SystemPaths.h"
 #include "platform/cups/CupsJob.h"
@@ -57,7 +57,7 @@ int Finish(const tools::PrintReport& report, bool json) {
 }
 
 int Print(const tools::PrintCommandLine& line) {
-    main::PathContext context;
+    mainwindow::PathContext context;
     context.executableDirectory = platform::ExecutableDirectory();
     context.setupFileFolder = platform::SetupFileFolder();
     context.fileExists = platform::FileExists;

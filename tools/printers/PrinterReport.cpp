@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "PrinterReport.h"
+#include "printers/PrinterReport.h"
 
-#include "JsonWriter.h"
-#include "TextQuoting.h"
-#include "ToolVersion.h"
-#include "core/ErrorReport.h"
+#include "common/JsonWriter.h"
+#include "common/TextQuoting.h"
+#include "common/ToolVersion.h"
+#include "messages/ErrorReport.h"
 #include "printsetup/Printers.h"
 
 #include <algorithm>
@@ -50,8 +50,8 @@ ListedPrinter ListPrinter(const printsetup::Printers& printers, int position,
     try {
         binNames = printers.Bins(details, platform::BinKind::Names, false).texts;
         numbers = printers.Bins(details, platform::BinKind::Numbers, false).texts;
-    } catch (const core::KevoError& e) {
-        printer.error = core::StandardErrorText(e.what());
+    } catch (const messages::KevoError& e) {
+        printer.error = messages::StandardErrorText(e.what());
     }
     const std::size_t rows = std::max(binNames.size(), numbers.size());
     for (std::size_t row = 0; row < rows; ++row) {
@@ -72,8 +72,8 @@ PrinterListing ListPrinters(platform::PrintingService& service) {
     const printsetup::Printers printers(service);
     try {
         listing.defaultPosition = printers.DefaultPosition();
-    } catch (const core::KevoError& error) {
-        listing.buildError = core::StandardErrorText(error.what());
+    } catch (const messages::KevoError& error) {
+        listing.buildError = messages::StandardErrorText(error.what());
         listing.failed = true;
         return listing;
     }

@@ -2,9 +2,9 @@
 // kevoconf-printers: prints the printer catalogue as KevoConf sees it, so that
 // an administrator can see why a printer or a paper bin is reported missing.
 
-#include "PrinterReport.h"
-#include "TextOutput.h"
-#include "ToolVersion.h"
+#include "printers/PrinterReport.h"
+#include "common/TextOutput.h"
+#include "common/ToolVersion.h"
 
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/text/TextCoding.h"

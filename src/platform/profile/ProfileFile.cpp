@@ -117,7 +117,7 @@ private:
 
 ProfileWriteError::ProfileWriteError(const std::string& path, int systemError,
                                      const std::string& advice)
-    : core::KevoError("Unable to write to " + path + (advice.empty() ? "" : "\r\n" + advice)),
+    : messages::KevoError("Unable to write to " + path + (advice.empty() ? "" : "\r\n" + advice)),
       path_(path), systemError_(systemError) {}
 
 bool ProfileWriteError::AccessRefused() const {

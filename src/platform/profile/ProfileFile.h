@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileDocument.h"
 #include "platform/text/TextCoding.h"
@@ -19,7 +19,7 @@ namespace kevo::platform {
 // the advice when one is given. SystemError() is the errno value of the
 // refusing call (0 when no system call refused, as for a name that could
 // not be read back).
-class ProfileWriteError : public core::KevoError {
+class ProfileWriteError : public messages::KevoError {
 public:
     explicit ProfileWriteError(const std::string& path, int systemError = 0,
                                const std::string& advice = {});

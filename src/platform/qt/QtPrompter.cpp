@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/qt/QtPrompter.h"
 
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/StandardMessageDialog.h"
 #include "platform/qt/Termination.h"
@@ -22,29 +22,29 @@ public:
     ArrowWhileOpen& operator=(const ArrowWhileOpen&) = delete;
 };
 
-core::MessageAnswer Run(StandardMessageDialog& dialog) {
+messages::MessageAnswer Run(StandardMessageDialog& dialog) {
     // A pending termination request closes the window at once.
     if (Termination::Instance().TakesEffectBeforeModal())
-        return core::MessageButton::Cancel;
+        return messages::MessageButton::Cancel;
     ArrowWhileOpen arrow;
     dialog.exec();
     if (Termination::Instance().Terminating())
-        return core::MessageButton::Cancel;
+        return messages::MessageButton::Cancel;
     return dialog.Answer();
 }
 
 } // namespace
 
-core::MessageAnswer QtPrompter::ShowMessage(const std::string& text, core::MessageType type,
-                                            core::MessageButtons buttons) {
+messages::MessageAnswer QtPrompter::ShowMessage(const std::string& text, messages::MessageType type,
+                                            messages::MessageButtons buttons) {
     StandardMessageDialog dialog(ToQString(text), type, buttons);
     return Run(dialog);
 }
 
 void QtPrompter::ShowErrorReport(const std::string& errorText) {
-    StandardMessageDialog dialog(QString::fromUtf8(core::kApplicationTitle),
-                                 ToQString(core::StandardErrorText(errorText)),
-                                 core::MessageButton::OK);
+    StandardMessageDialog dialog(QString::fromUtf8(messages::kApplicationTitle),
+                                 ToQString(messages::StandardErrorText(errorText)),
+                                 messages::MessageButton::OK);
     Run(dialog);
 }
 

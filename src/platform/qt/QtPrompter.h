@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "core/Prompter.h"
+#include "messages/Prompter.h"
 
 namespace kevo::platform {
 
 // The program's prompter: standard message dialogs on the screen. While the
 // program is terminating every message closes at once with Cancel.
-class QtPrompter : public core::Prompter {
+class QtPrompter : public messages::Prompter {
 public:
-    core::MessageAnswer ShowMessage(const std::string& text, core::MessageType type,
-                                    core::MessageButtons buttons) override;
+    messages::MessageAnswer ShowMessage(const std::string& text, messages::MessageType type,
+                                    messages::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 };
 

@@ -19,15 +19,15 @@ namespace {
 
 enum IconKind { IconWarning, IconStop, IconInformation, IconQuestion };
 
-int IconFor(core::MessageType type) {
+int IconFor(messages::MessageType type) {
     switch (type) {
-    case core::MessageType::Warning:
+    case messages::MessageType::Warning:
         return IconWarning;
-    case core::MessageType::Error:
+    case messages::MessageType::Error:
         return IconStop;
-    case core::MessageType::Information:
+    case messages::MessageType::Information:
         return IconInformation;
-    case core::MessageType::Confirmation:
+    case messages::MessageType::Confirmation:
         return IconQuestion;
     }
     return IconInformation;
@@ -48,21 +48,21 @@ QStyle::StandardPixmap PixmapFor(int kind) {
 
 } // namespace
 
-StandardMessageDialog::StandardMessageDialog(const QString& text, core::MessageType type,
-                                             core::MessageButtons buttons, QWidget* parent)
+StandardMessageDialog::StandardMessageDialog(const QString& text, messages::MessageType type,
+                                             messages::MessageButtons buttons, QWidget* parent)
     : QDialog(parent) {
-    Build(QString::fromStdString(core::MessageCaption(type)), text, IconFor(type), buttons);
+    Build(QString::fromStdString(messages::MessageCaption(type)), text, IconFor(type), buttons);
 }
 
 StandardMessageDialog::StandardMessageDialog(const QString& caption, const QString& text,
-                                             core::MessageButtons buttons, QWidget* parent)
+                                             messages::MessageButtons buttons, QWidget* parent)
     : QDialog(parent) {
     Build(caption, text, IconStop, buttons);
 }
 
 void StandardMessageDialog::Build(const QString& caption, const QString& text, int iconKind,
-                                  core::MessageButtons buttons) {
-    buttons_ = buttons.Empty() ? core::MessageButtons(core::MessageButton::OK) : buttons;
+                                  messages::MessageButtons buttons) {
+    buttons_ = buttons.Empty() ? messages::MessageButtons(messages::MessageButton::OK) : buttons;
     text_ = text;
     setWindowTitle(caption);
     setModal(true);
@@ -85,10 +85,10 @@ void StandardMessageDialog::Build(const QString& caption, const QString& text, i
 
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    const core::MessageButton defaultButton = core::DefaultButton(buttons_);
-    for (const core::MessageButton button : core::OrderedButtons(buttons_)) {
+    const messages::MessageButton defaultButton = messages::DefaultButton(buttons_);
+    for (const messages::MessageButton button : messages::OrderedButtons(buttons_)) {
         auto* widget =
-            new QPushButton(QString::fromStdString(core::MessageButtonCaption(button)), this);
+            new QPushButton(QString::fromStdString(messages::MessageButtonCaption(button)), this);
         // Enter presses the button that has the focus; the default button
         // answers it while no other button has the focus.
         widget->setAutoDefault(true);
@@ -109,7 +109,7 @@ void StandardMessageDialog::Build(const QString& caption, const QString& text, i
         it->second->setFocus();
 }
 
-QAbstractButton* StandardMessageDialog::Button(core::MessageButton button) const {
+QAbstractButton* StandardMessageDialog::Button(messages::MessageButton button) const {
     const auto it = buttonWidgets_.find(button);
     return it == buttonWidgets_.end() ? nullptr : it->second;
 }
@@ -117,9 +117,9 @@ QAbstractButton* StandardMessageDialog::Button(core::MessageButton button) const
 QString StandardMessageDialog::ClipboardText() const {
     const QString rule = QStringLiteral("---------------------------\r\n");
     QString buttons;
-    for (const core::MessageButton button : core::OrderedButtons(buttons_))
+    for (const messages::MessageButton button : messages::OrderedButtons(buttons_))
         buttons +=
-            QString::fromStdString(core::MessageButtonCaption(button)).remove(QLatin1Char('&')) +
+            QString::fromStdString(messages::MessageButtonCaption(button)).remove(QLatin1Char('&')) +
             QStringLiteral("   ");
     QString text = text_;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -128,14 +128,14 @@ QString StandardMessageDialog::ClipboardText() const {
            rule + buttons + QStringLiteral("\r\n") + rule;
 }
 
-void StandardMessageDialog::Answer(core::MessageAnswer answer) {
+void StandardMessageDialog::Answer(messages::MessageAnswer answer) {
     answer_ = answer;
-    done(answer == core::MessageButton::Cancel ? QDialog::Rejected : QDialog::Accepted);
+    done(answer == messages::MessageButton::Cancel ? QDialog::Rejected : QDialog::Accepted);
 }
 
 void StandardMessageDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Answer(core::EscapeAnswer(buttons_));
+        Answer(messages::EscapeAnswer(buttons_));
         return;
     }
     if (event->matches(QKeySequence::Copy) ||

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "core/MessageDialog.h"
+#include "messages/MessageDialog.h"
 
 #include <QDialog>
 #include <QString>
@@ -19,17 +19,17 @@ namespace kevo::platform {
 class StandardMessageDialog : public QDialog {
     Q_OBJECT
 public:
-    StandardMessageDialog(const QString& text, core::MessageType type, core::MessageButtons buttons,
+    StandardMessageDialog(const QString& text, messages::MessageType type, messages::MessageButtons buttons,
                           QWidget* parent = nullptr);
     // A dialog with a caption of its own and the stop icon: the standard
     // error report.
-    StandardMessageDialog(const QString& caption, const QString& text, core::MessageButtons buttons,
+    StandardMessageDialog(const QString& caption, const QString& text, messages::MessageButtons buttons,
                           QWidget* parent = nullptr);
 
     // The answer after exec(): the button pressed, or Cancel.
-    core::MessageAnswer Answer() const { return answer_; }
+    messages::MessageAnswer Answer() const { return answer_; }
 
-    QAbstractButton* Button(core::MessageButton button) const;
+    QAbstractButton* Button(messages::MessageButton button) const;
 
     // What Ctrl+C (and Ctrl+Insert) put on the clipboard: the caption, the
     // text and the buttons between dashed lines, with CR LF line ends and
@@ -43,12 +43,12 @@ protected:
 
 private:
     void Build(const QString& caption, const QString& text, int iconKind,
-               core::MessageButtons buttons);
-    void Answer(core::MessageAnswer answer);
+               messages::MessageButtons buttons);
+    void Answer(messages::MessageAnswer answer);
 
-    core::MessageButtons buttons_;
-    core::MessageAnswer answer_ = core::MessageButton::Cancel;
-    std::map<core::MessageButton, QAbstractButton*> buttonWidgets_;
+    messages::MessageButtons buttons_;
+    messages::MessageAnswer answer_ = messages::MessageButton::Cancel;
+    std::map<messages::MessageButton, QAbstractButton*> buttonWidgets_;
     QString text_;
 };
 

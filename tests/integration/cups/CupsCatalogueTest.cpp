@@ -5,7 +5,7 @@
 
 #include "SchedulerEnvironment.h"
 #include "SchedulerQueries.h"
-#include "core/ErrorReport.h"
+#include "messages/ErrorReport.h"
 #include "platform/cups/CupsConnection.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
@@ -24,7 +24,7 @@
 namespace kevo::test {
 namespace {
 
-using core::KevoError;
+using messages::KevoError;
 using printsetup::PrinterCatalogue;
 using namespace printers;
 using Clock = std::chrono::steady_clock;

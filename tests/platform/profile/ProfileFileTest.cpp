@@ -620,7 +620,7 @@ TEST(ProfileFileFailure, FolderThatRefusesTheTemporaryGetsTheFileWrittenInPlace)
 
 TEST(ProfileFileFailure, ErrorIsAProgramError) {
     const ProfileWriteError error("/home/a/setup.ini");
-    const core::KevoError& asKevo = error;
+    const messages::KevoError& asKevo = error;
     const std::runtime_error& asRuntime = error;
     EXPECT_STREQ(asKevo.what(), "Unable to write to /home/a/setup.ini");
     EXPECT_STREQ(asRuntime.what(), "Unable to write to /home/a/setup.ini");

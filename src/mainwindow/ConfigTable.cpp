@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "mainwindow/ConfigTable.h"
+
+namespace kevo::mainwindow {
+namespace {
+
+const std::string kEmpty;
+
+// The word in a line's Errors text that turns a column's cell red.
+constexpr std::array<std::string_view, kColumnCount> kRedKeyWords = {
+    "",         "Names",     "Printer",  "Port", "Driver", "Tray1Name",
+    "Tray1Num", "Tray2Name", "Tray2Num", "",     "",
+};
+
+} // namespace
+
+bool ErrorsMarkColumn(std::string_view errors, int column) {
+    if (column < 0 || column >= kColumnCount || kRedKeyWords[column].empty())
+        return false;
+    return errors.find(kRedKeyWords[column]) != std::string_view::npos;
+}
+
+bool ErrorsMarkRedundant(std::string_view errors) {
+    return errors.find("Redun") != std::string_view::npos;
+}
+
+std::string NamesDifferentToken(std::string_view storedName) {
+    std::string token(kNamesDifferentPrefix);
+    token += storedName;
+    token += kNamesDifferentSuffix;
+    return token;
+}
+
+bool ConfigTable::Inside(int column, int row) {
+    return column >= 0 && column < kColumnCount && row >= 0 && row < kRowCount;
+}
+
+const std::string& ConfigTable::Cell(int column, int row) const {
+    return Inside(column, row) ? cells_[row][column] : kEmpty;
+}
+
+void ConfigTable::SetCell(int column, int row, std::string text) {
+    if (!Inside(column, row))
+        return;
+    cells_[row][column] = std::move(text);
+    if (listener_ != nullptr)
+        listener_->CellChanged(column, row);
+}
+
+void ConfigTable::LayOut() {
+    for (int column = 1; column < kColumnCount; ++column)
+        SetCell(column, 0, std::string(kColumnHeaders[column]));
+}
+
+void ConfigTable::SetModified(bool value) {
+    modified_ = value;
+    SetPanel(kPanelModified, value ? std::string(kModifiedPanelText) : std::string());
+}
+
+int ConfigTable::ErrorLineCount() const {
+    int count = 0;
+    for (int row = kFirstLine; row <= kLastLine; ++row) {
+        if (HasErrors(row))
+            ++count;
+    }
+    return count;
+}
+
+void ConfigTable::ShowErrorCount() {
+    const int count = ErrorLineCount();
+    SetPanel(kPanelErrors, count > 0 ? "Errors: " + std::to_string(count) : "");
+}
+
+const std::string& ConfigTable::Panel(int panel) const {
+    return panel >= 0 && panel < kPanelCount ? panels_[panel] : kEmpty;
+}
+
+void ConfigTable::SetPanel(int panel, std::string text) {
+    if (panel < 0 || panel >= kPanelCount)
+        return;
+    panels_[panel] = std::move(text);
+    if (listener_ != nullptr)
+        listener_->PanelChanged(panel);
+}
+
+std::string ConfigTable::LineDetails(int row) const {
+    std::string details = Cell(ColPrinter, row);
+    details += " On ";
+    details += Cell(ColWhere, row);
+    details += ".  Driver: ";
+    details += Cell(ColDriver, row);
+    details += ".  Source 1: ";
+    details += Cell(ColSource1, row);
+    details += ", ";
+    details += Cell(ColTray1No, row);
+    details += ". Source 2: ";
+    details += Cell(ColSource2, row);
+    details += ", ";
+    details += Cell(ColTray2No, row);
+    return details;
+}
+
+void ConfigTable::RightButtonDown(int row) {
+    if (row < 0 || row >= kRowCount)
+        return;
+    SetPanel(kPanelDetails, LineDetails(row));
+}
+
+void ConfigTable::MouseButtonUp() {
+    SetPanel(kPanelDetails, "");
+}
+
+bool CellIsRed(const ConfigTable& table, int column, int row) {
+    if (row <= 0 || row >= kRowCount || column < 0 || column >= ColErrors)
+        return false;
+    const std::string& errors = table.Cell(ColErrors, row);
+    if (column == ColLineNumber)
+        return !errors.empty();
+    return ErrorsMarkColumn(errors, column);
+}
+
+bool CellIsBlue(const ConfigTable& table, int column, int row) {
+    return column == ColLineNumber && row > 0 && row < kRowCount && table.IsChanged(row);
+}
+
+CellColour CellColourOf(const ConfigTable& table, int column, int row) {
+    if (CellIsBlue(table, column, row))
+        return CellColour::Blue;
+    if (CellIsRed(table, column, row))
+        return CellColour::Red;
+    return CellColour::Plain;
+}
+
+} // namespace kevo::mainwindow

@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: Apache-2.0
+#pragma once
+
+#include "mainwindow/MainWindowLogic.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace kevo::mainwindow {
+
+class ConfigTableModel;
+class StringGrid;
+
+// The main window: menu bar, the grid of the configuration table, and the
+// status bar with its three panels. Its logic is MainWindowLogic; this class shows
+// it and forwards the user's commands to it.
+class TForm1 : public QMainWindow, public MainWindowUi {
+    Q_OBJECT
+public:
+    // splash is the program's splash window, shown while a recheck runs.
+    TForm1(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prompter, QWidget* splash,
+           QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    MainWindowLogic& Logic() { return logic_; }
+    StringGrid* Grid() const { return StringGrid1; }
+    QLabel* Panel(int panel) const { return panels_[static_cast<std::size_t>(panel)]; }
+
+    // The program's start-up (see MainWindowLogic::StartUp), then the
+    // table's layout.
+    void StartUp(const std::vector<std::string>& arguments, const PathContext& context);
+
+    // MainWindowUi
+    void ShowSplash() override;
+    void HideSplash() override;
+    void BringSplashToFront() override;
+    void DisableWindows() override;
+    void EnableWindows() override;
+    void RepaintGrid() override;
+    int CurrentLine() const override;
+    std::pair<int, int> SelectedLines() const override;
+    void SetWaitCursor(bool wait) override;
+    void RequestTermination() override;
+    bool TerminationRequested() override;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuFileCheckPrinter = nullptr;
+    QAction* mnuFileReloadDetails = nullptr;
+    QAction* mnuFileSaveIni = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuEditClearPrinter = nullptr;
+    QAction* mnuEditAll = nullptr;
+    QAction* mnuEditEditPrinter = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpHelp = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildStatusBar();
+    void FormShow();
+    void mnuFileExitClick();
+    void mnuHelpHelpClick();
+    void mnuHelpAboutClick();
+    void ShowPanel(int panel);
+
+    QWidget* splash_;
+    MainWindowLogic logic_;
+    std::unique_ptr<ConfigTableModel> model_;
+    StringGrid* StringGrid1 = nullptr;
+    std::array<QLabel*, 3> panels_{};
+    std::vector<QWidget*> disabled_;
+    bool shown_ = false;
+};
+
+} // namespace kevo::mainwindow

@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "mainwindow/SetupFile.h"
+
+#include "mainwindow/ConfigTable.h"
+#include "platform/SystemPaths.h"
+#include "platform/profile/ProfileFile.h"
+#include "platform/text/TextCoding.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace kevo::mainwindow {
+
+std::string StoredValue(const std::string& value) {
+    // A read drops blanks at either end and one pair of enclosing quotation
+    // marks; a value that would lose either is written inside double
+    // quotation marks, which the read (ours and the host's) takes off again.
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (value.empty())
+        return value;
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    if (blank(value.front()) || blank(value.back()) || quoted)
+        return '"' + value + '"';
+    return value;
+}
+
+namespace {
+
+// "line 4", "lines 1, 2 and 3".
+std::string LineList(const std::vector<int>& lines) {
+    std::string text = lines.size() == 1 ? "line " : "lines ";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == lines.size() ? " and " : ", ";
+        text += std::to_string(lines[i]);
+    }
+    return text;
+}
+
+// The configuration lines whose sections a text holds, in line order.
+std::vector<int> ConfigurationLines(std::string text) {
+    platform::ProfileDocument document;
+    document.Load(std::move(text));
+    const std::vector<std::string> names = document.SectionNames();
+    std::vector<int> lines;
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        if (std::find(names.begin(), names.end(), std::to_string(line)) != names.end())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+constexpr const char* kMendAdvice =
+    "This program does not save over such a file. Save it as ANSI or as Unicode in a text "
+    "editor to mend this.";
+
+std::string Utf8MarkWarning(const std::string& path, std::string_view text) {
+    const std::vector<int> hidden =
+        ConfigurationLines(std::string(text.substr(0, text.find('\n'))));
+    std::string warning =
+        "The setup file begins with a UTF-8 byte-order mark, which Windows programs do not "
+        "understand.\r\n" +
+        path + "\r\n";
+    if (!hidden.empty()) {
+        warning += "For them the mark belongs to the first line, so they do not see the section [" +
+                   std::to_string(hidden[0]) + "] that stands there: " + LineList(hidden) +
+                   " reads as not configured, for them and for this program (a program under "
+                   "Wine reads it).";
+    } else {
+        warning += "For them the mark belongs to the first line; no configuration line stands "
+                   "there.";
+    }
+    if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; }))
+        warning += " Letters beyond ASCII are read in code page " +
+                   std::to_string(platform::HostCodePage()) + ", as those programs read them.";
+    return warning + "\r\n" + kMendAdvice;
+}
+
+std::string Utf16BigEndianWarning(const std::string& path, std::string_view bytes) {
+    const std::vector<int> lines = ConfigurationLines(platform::DecodeUtf16(bytes, true));
+    std::string warning = "The setup file is in UTF-16 big endian (\"Unicode big endian\"), which "
+                          "Windows programs do not read.\r\n" +
+                          path +
+                          "\r\nThey see no printer settings in it, and neither does this program";
+    warning += lines.empty() ? "." : ": " + LineList(lines) + " read as not configured.";
+    return warning + "\r\n" + kMendAdvice;
+}
+
+} // namespace
+
+std::string SetupFileMarkWarning(const std::string& path) {
+    // The mark and the first line are in the first piece of the file; only a
+    // big-endian file, whose lines are all concerned, is read whole.
+    platform::FileSystem& files = platform::SystemFileSystem();
+    int fd = -1;
+    if (files.OpenForReading(path, fd) != 0)
+        return {};
+    std::string bytes(64 * 1024, '\0');
+    std::size_t got = 0;
+    const int error = files.Read(fd, bytes.data(), bytes.size(), got);
+    files.Close(fd);
+    bytes.resize(error == 0 ? got : 0);
+    switch (platform::MarkOf(bytes)) {
+    case platform::ByteOrderMark::Utf8:
+        return Utf8MarkWarning(path, std::string_view(bytes).substr(3));
+    case platform::ByteOrderMark::Utf16Be:
+        if (files.ReadFile(path, platform::ProfileFile::kMaxFileSize, bytes) != 0)
+            return {};
+        return Utf16BigEndianWarning(path, std::string_view(bytes).substr(2));
+    case platform::ByteOrderMark::Utf16Le:
+    case platform::ByteOrderMark::None:
+        break;
+    }
+    return {};
+}
+
+SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path) {
+    if (!platform::FileExists(path))
+        return SetupLoad::FileMissing;
+    platform::ProfileFile file(path);
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        const std::string section = std::to_string(line);
+        table.SetCell(ColErrors, line, "");
+        const std::string storedName = file.ReadString(section, kSetupKeys[0]);
+        if (!storedName.empty() && storedName != table.Cell(ColName, line))
+            table.SetCell(ColErrors, line, NamesDifferentToken(storedName));
+        for (int key = 1; key < static_cast<int>(kSetupKeys.size()); ++key)
+            table.SetCell(ColName + key, line, file.ReadString(section, kSetupKeys[key]));
+        table.SetCell(ColChanged, line, "");
+    }
+    return SetupLoad::Loaded;
+}
+
+std::string AdministratorOnlyAdvice(const platform::ProfileWriteError& error,
+                                    const std::string& windowsDir, PathStyle style) {
+    if (style != PathStyle::Windows || !error.AccessRefused() ||
+        !LiesIn(error.Path(), windowsDir, style))
+        return {};
+    return "Only an administrator may change files in the Windows folder: start KevoConf as "
+           "administrator, or have an administrator give users write access to this one file.";
+}
+
+void SaveSetupFile(ConfigTable& table, const std::string& path) {
+    platform::ProfileFile file(path);
+    // The lines whose marks this save clears; they get them back when the
+    // file cannot be written, because then nothing was saved.
+    std::vector<std::pair<int, std::string>> cleared;
+    const auto restoreMarks = [&] {
+        for (auto& [line, mark] : cleared)
+            table.SetCell(ColChanged, line, std::move(mark));
+    };
+    // A file whose mark Windows programs do not understand holds text they
+    // read otherwise than this program would write it: it is left as it is
+    // until the user saves it in a form they read.
+    if (const platform::ByteOrderMark mark = file.Mark();
+        mark == platform::ByteOrderMark::Utf8 || mark == platform::ByteOrderMark::Utf16Be)
+        throw messages::KevoError(
+            std::string("The printer settings are not saved: the setup file begins with a ") +
+            (mark == platform::ByteOrderMark::Utf8 ? "UTF-8" : "UTF-16 big-endian") +
+            " byte-order mark, which Windows programs do not understand.\r\n" + path +
+            "\r\nSave the file as ANSI or as Unicode in a text editor, then save the printer "
+            "settings again.");
+    // Every value is known to fit the file's encoding before anything is
+    // written: a save either writes the whole table or nothing.
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        if (!table.IsNamedLine(line))
+            continue;
+        for (int key = 0; key < static_cast<int>(kSetupKeys.size()); ++key) {
+            const std::string& cell = table.Cell(ColName + key, line);
+            if (const auto bad = file.CannotHold(cell))
+                throw messages::KevoError(
+                    "Line " + std::to_string(line) + " can not be saved: its " +
+                    std::string(kColumnHeaders[static_cast<std::size_t>(ColName + key)]) +
+                    " holds " + platform::DescribeCharacter(bad->character) +
+                    ", for which the setup file's encoding (" + file.EncodingName() +
+                    ") has no place.\r\n" + path +
+                    "\r\nNothing was saved. Choose another printer or bin for the line, or "
+                    "save the file as Unicode in a text editor.");
+        }
+    }
+    try {
+        for (int line = kFirstLine; line <= kLastLine; ++line) {
+            const std::string section = std::to_string(line);
+            if (table.IsNamedLine(line)) {
+                for (int key = 0; key < static_cast<int>(kSetupKeys.size()); ++key)
+                    file.WriteString(section, kSetupKeys[key],
+                                     StoredValue(table.Cell(ColName + key, line)));
+            } else {
+                file.EraseSection(section);
+            }
+            if (!table.Cell(ColChanged, line).empty()) {
+                cleared.emplace_back(line, table.Cell(ColChanged, line));
+                table.SetCell(ColChanged, line, "");
+            }
+        }
+        file.Flush();
+    } catch (...) {
+        restoreMarks();
+        throw;
+    }
+    table.SetModified(false);
+}
+
+std::array<std::string, 100> ReadStoredNames(const std::string& path) {
+    std::array<std::string, 100> names;
+    platform::ProfileFile file(path);
+    for (int line = kFirstLine; line <= kLastLine; ++line)
+        names[line] = file.ReadString(std::to_string(line), kSetupKeys[0]);
+    return names;
+}
+
+} // namespace kevo::mainwindow

@@ -1,0 +1,246 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "mainwindow/StringGrid.h"
+
+#include "mainwindow/ConfigTable.h"
+#include "mainwindow/GridLayout.h"
+
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QToolTip>
+
+namespace kevo::mainwindow {
+
+// While the pointer drags out a range (or Shift extends one with a click),
+// the view would move the focus cell along; this model keeps it where the
+// selection began.
+class StringGrid::AnchoredSelectionModel : public QItemSelectionModel {
+public:
+    using QItemSelectionModel::QItemSelectionModel;
+    bool holdCurrent = false;
+    void setCurrentIndex(const QModelIndex& index,
+                         QItemSelectionModel::SelectionFlags command) override {
+        // Only the selection follows the pointer.
+        if (holdCurrent)
+            return;
+        QItemSelectionModel::setCurrentIndex(index, command);
+    }
+};
+
+namespace {
+
+// StringGrid1DrawCell: a cell's own colour (red for a fault) is drawn over
+// every cell state; the style would paint a selected or focus cell's text
+// in the selection's colour instead.
+class CellDrawer : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant colour = index.data(Qt::ForegroundRole);
+        if (colour.canConvert<QColor>())
+            option->palette.setColor(QPalette::HighlightedText, colour.value<QColor>());
+    }
+};
+
+// Whether a text is cut by its cell: the text and the margin the style
+// keeps on either side are wider than the cell.
+bool ClippedIn(const QString& text, int width, const QFont& font, int margin) {
+    return !text.isEmpty() && QFontMetrics(font).horizontalAdvance(text) + 2 * margin > width;
+}
+
+} // namespace
+
+StringGrid::StringGrid(QWidget* parent) : QTableView(parent) {
+    setItemDelegate(new CellDrawer(this));
+    setObjectName(QStringLiteral("StringGrid1"));
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setShowGrid(true);
+    setWordWrap(false);
+    // Texts too long for their cell are clipped, not shortened with dots.
+    setTextElideMode(Qt::ElideNone);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    verticalScrollBar()->setTracking(false);
+    horizontalScrollBar()->setTracking(false);
+
+    QHeaderView* rows = verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    // The minimum first: a default size below the minimum is raised to it,
+    // and the style's own minimum follows the font (20 pixels in Tahoma on
+    // Windows).
+    rows->setMinimumSectionSize(kRowHeight);
+    rows->setDefaultSectionSize(kRowHeight);
+    rows->setSectionsClickable(false);
+    rows->setHighlightSections(false);
+    rows->installEventFilter(this);
+    rows->viewport()->installEventFilter(this);
+
+    QHeaderView* columns = horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setSectionsClickable(false);
+    columns->setSectionsMovable(false);
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setMinimumSectionSize(1);
+    columns->setFixedHeight(kRowHeight + 1);
+    columns->installEventFilter(this);
+    columns->viewport()->installEventFilter(this);
+}
+
+void StringGrid::setModel(QAbstractItemModel* model) {
+    QTableView::setModel(model);
+    anchoredModel_ = new AnchoredSelectionModel(model, this);
+    setSelectionModel(anchoredModel_);
+}
+
+void StringGrid::SetColumnWidths(const std::array<int, 11>& widths) {
+    verticalHeader()->setFixedWidth(widths[0] < 0 ? 0 : widths[0]);
+    for (int column = 1; column < static_cast<int>(widths.size()); ++column) {
+        const int gridColumn = column - 1;
+        if (widths[column] == kHiddenColumnWidth) {
+            setColumnHidden(gridColumn, true);
+        } else {
+            setColumnHidden(gridColumn, false);
+            setColumnWidth(gridColumn, widths[column]);
+        }
+    }
+}
+
+int StringGrid::CurrentLine() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 1;
+}
+
+std::pair<int, int> StringGrid::SelectedLines() const {
+    int top = CurrentLine();
+    int bottom = top;
+    if (selectionModel() != nullptr) {
+        const QItemSelection selection = selectionModel()->selection();
+        for (const QItemSelectionRange& range : selection) {
+            top = std::min(top, range.top() + 1);
+            bottom = std::max(bottom, range.bottom() + 1);
+        }
+    }
+    return {top, bottom};
+}
+
+void StringGrid::SelectCell(int line, int column) {
+    const QModelIndex cell = model()->index(line - 1, column - 1);
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        // A right click never moves the focus cell; it shows line details.
+        const int row = rowAt(event->position().toPoint().y());
+        emit RightButtonDown(row < 0 ? -1 : row + 1);
+        return;
+    }
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) &&
+        anchoredModel_ != nullptr) {
+        anchoredModel_->holdCurrent = true;
+        QTableView::mousePressEvent(event);
+        anchoredModel_->holdCurrent = false;
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) && anchoredModel_ != nullptr) {
+        anchoredModel_->holdCurrent = true;
+        QTableView::mouseMoveEvent(event);
+        anchoredModel_->holdCurrent = false;
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton)
+        QTableView::mouseReleaseEvent(event);
+    emit MouseButtonUp();
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit DoubleClicked();
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        emit DoubleClicked();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool StringGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex cell = indexAt(help->pos());
+        const QString text = cell.data().toString();
+        const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+        if (ClippedIn(text, visualRect(cell).width(), font(), margin))
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(cell));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}
+
+bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
+    const bool inColumns =
+        watched == horizontalHeader() || watched == horizontalHeader()->viewport();
+    const bool inRows = watched == verticalHeader() || watched == verticalHeader()->viewport();
+    if (inColumns || inRows) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton) {
+                int line = 0;
+                if (inRows) {
+                    const int row = verticalHeader()->logicalIndexAt(mouse->position().toPoint());
+                    line = row < 0 ? -1 : row + 1;
+                }
+                emit RightButtonDown(line);
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            emit MouseButtonUp();
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                emit DoubleClicked();
+            return true;
+        } else if (event->type() == QEvent::ToolTip && watched == horizontalHeader()->viewport()) {
+            auto* help = static_cast<QHelpEvent*>(event);
+            QHeaderView* columns = horizontalHeader();
+            const int column = columns->logicalIndexAt(help->pos());
+            const QString text =
+                column < 0 ? QString() : model()->headerData(column, Qt::Horizontal).toString();
+            const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, columns);
+            if (ClippedIn(text, columns->sectionSize(column), columns->font(), margin))
+                QToolTip::showText(help->globalPos(), text, columns->viewport());
+            else
+                QToolTip::hideText();
+            return true;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+} // namespace kevo::mainwindow
