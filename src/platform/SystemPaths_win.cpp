@@ -2,7 +2,7 @@
 #include "platform/SystemPaths.h"
 
 #include "platform/text/WideText.h"
-#include "platform/win/SystemFolder.h"
+#include "platform/winlogic/SystemFolder.h"
 
 #include <fcntl.h>
 #include <io.h>

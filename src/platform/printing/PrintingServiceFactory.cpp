@@ -8,7 +8,7 @@
 #include "platform/cups/CupsPrintingService.h"
 #endif
 #if KEVO_WITH_WINSPOOL
-#include "platform/win/WinspoolPrintingService.h"
+#include "platform/winlogic/WinspoolPrintingService.h"
 #endif
 
 #include <cstdlib>

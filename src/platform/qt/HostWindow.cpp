@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #ifdef _WIN32
-#include "platform/win/WinForeground.h"
+#include "platform/winlogic/WinForeground.h"
 #else
 #include <qguiapplication_platform.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // The real printing calls of a Windows system.
 
-#include "platform/win/WinspoolApi.h"
+#include "platform/winlogic/WinspoolApi.h"
 
 #include "platform/text/WideText.h"
 

@@ -2,7 +2,7 @@
 // The printing service of this Windows system. (Apart from the system calls,
 // whose windows.h would rename the service's EnumPrinters.)
 
-#include "platform/win/WinspoolPrintingService.h"
+#include "platform/winlogic/WinspoolPrintingService.h"
 
 namespace kevo::platform::win {
 

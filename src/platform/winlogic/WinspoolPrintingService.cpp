@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "platform/win/WinspoolPrintingService.h"
+#include "platform/winlogic/WinspoolPrintingService.h"
 
 #include "platform/text/TextCoding.h"
 

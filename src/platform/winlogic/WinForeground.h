@@ -3,7 +3,7 @@
 
 // The foreground handling over real windows (Windows only).
 
-#include "platform/win/Foreground.h"
+#include "platform/winlogic/Foreground.h"
 
 #include <memory>
 

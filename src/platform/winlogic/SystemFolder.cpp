@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "platform/win/SystemFolder.h"
+#include "platform/winlogic/SystemFolder.h"
 
 #include <vector>
 

@@ -6,7 +6,7 @@
 // the paper bins that each printer's driver reports.
 
 #include "platform/printing/PrintingService.h"
-#include "platform/win/WinspoolApi.h"
+#include "platform/winlogic/WinspoolApi.h"
 
 #include <memory>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "platform/win/Foreground.h"
+#include "platform/winlogic/Foreground.h"
 
 namespace kevo::platform::win {
 
