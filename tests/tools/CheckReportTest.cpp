@@ -199,6 +199,11 @@ TEST(CheckCommandLine, OptionsAndFiles) {
         {{"-j"}, Format::Text, false, false, {}, true},
         {{"a", "b", "c"}, Format::Text, false, false, {"a", "b", "c"}, true},
         {{""}, Format::Text, false, false, {}, true},
+        {{"--repair", "--map=m", "--dry-run", "n"}, Format::Text, false, false, {"n"}, false},
+        {{"--dry-run"}, Format::Text, false, false, {}, true},
+        {{"--map", "m"}, Format::Text, false, false, {}, true},
+        {{"--repair", "--map"}, Format::Text, false, false, {}, true},
+        {{"--repair", "--format", "prometheus"}, Format::Prometheus, false, false, {}, true},
     };
     for (const Case& c : cases) {
         const CheckCommandLine line = ParseCheckCommandLine(c.arguments);

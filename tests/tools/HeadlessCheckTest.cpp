@@ -3,6 +3,7 @@
 // check, and that it never writes.
 
 #include "check/HeadlessCheck.h"
+#include "check/RepairRun.h"
 #include "ScratchFolder.h"
 #include "SetupSection.h"
 #include "platform/SystemPaths.h"
@@ -129,6 +130,27 @@ TEST_F(HeadlessCheckTest, FindsWhatTheProgramFinds) {
     EXPECT_EQ(clean.outcome, Outcome::Clean);
     EXPECT_TRUE(clean.lines.empty());
     EXPECT_EQ(ExitStatus(clean), 0);
+}
+
+// Line 6's driver changed under it: the repair writes its Driver key and no
+// other byte; line 7's bin "Tray" is on no printer and stays in error.
+TEST_F(HeadlessCheckTest, RepairWritesOnlyTheRepairedLinesKeys) {
+    for (const bool dryRun : {true, false}) {
+        const std::string names = folder_.Write("KevoName.txt", kNames);
+        const std::string setup = folder_.Write("Vezerava.ini", kSetup);
+        mainwindow::PathContext context;
+        context.setupFileFolder = folder_ / "config";
+        context.fileExists = platform::FileExists;
+        SimulatedPrintingService service = SimulatedPrintingService::FromText(kPrinters);
+        const RepairResult result = RunRepair({names, setup}, context, service, "", dryRun);
+        EXPECT_EQ(RepairExitStatus(result), 1) << dryRun;
+        EXPECT_EQ(result.linesInErrorAfter, 5) << dryRun;
+        EXPECT_EQ(result.written, !dryRun);
+        std::string expected = kSetup;
+        if (!dryRun)
+            expected.replace(expected.find("HP Plot"), 7, "Plot Driver");
+        EXPECT_EQ(test::ReadBytes(setup), expected) << dryRun;
+    }
 }
 
 TEST_F(HeadlessCheckTest, LinesCarryNameAndPrinter) {

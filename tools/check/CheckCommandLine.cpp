@@ -45,6 +45,19 @@ CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments
                     line.format = *format;
                 else
                     fail("unknown format \"" + name + "\": give text, json or prometheus");
+            } else if (argument == "--repair") {
+                line.repair = true;
+            } else if (argument == "--dry-run") {
+                line.dryRun = true;
+            } else if (argument == "--map" || argument.starts_with("--map=")) {
+                const bool separate = argument == "--map";
+                if (separate && i + 1 == arguments.size()) {
+                    fail("--map needs a file");
+                    continue;
+                }
+                line.mapFile = separate ? arguments[++i] : argument.substr(6);
+                if (line.mapFile.empty())
+                    fail("--map needs a file");
             } else if (argument == "--help" || argument == "-h") {
                 line.help = true;
             } else if (argument == "--version") {
@@ -64,23 +77,35 @@ CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments
     }
     if (line.files.size() > 2)
         fail("too many files: give the names file and the setup file at most");
+    if (!line.repair && (line.dryRun || !line.mapFile.empty()))
+        fail(std::string(line.dryRun ? "--dry-run" : "--map") + " goes with --repair");
+    if (line.repair && line.format == CheckCommandLine::Format::Prometheus)
+        fail("--repair prints text or JSON");
     return line;
 }
 
 std::string CheckUsage() {
     return "Usage: kevoconf-check [--json | --format FORMAT] [NAMES-FILE [SETUP-FILE]]\n"
+           "       kevoconf-check --repair [--map FILE] [--dry-run] [--json] [NAMES-FILE [SETUP-FILE]]\n"
            "       kevoconf-check --help | --version\n"
            "\n"
            "Checks the printer setup as KevoConf does at start-up, without a window:\n"
            "loads the names file and the setup file, compares every line with the\n"
            "installed printers, ports, drivers and paper bins, and prints one row\n"
            "per line in error (line, name, error tokens) and the number of lines in\n"
-           "error. Nothing is ever written.\n"
+           "error. Nothing is written but by --repair.\n"
            "\n"
            "  --json     print the same as one JSON document (see kevoconf-check(1))\n"
            "  --format FORMAT\n"
            "             text (the default), json (as --json), or prometheus: the\n"
            "             node exporter's textfile format, for monitoring\n"
+           "  --repair   after a driver change: find each line's two bins on its\n"
+           "             printer as it is now and write their new names and numbers\n"
+           "             and the new driver into the setup file (five keys a line,\n"
+           "             nothing else); print what changed and what was left, and why\n"
+           "  --map FILE with --repair: the administrator's bin mappings\n"
+           "             (OLD BIN NAME = NEW BIN NAME, under [PRINTER] or for all)\n"
+           "  --dry-run  with --repair: print the plan, write nothing\n"
            "  --help     print this help and end\n"
            "  --version  print the version and end\n"
            "\n"
@@ -100,7 +125,9 @@ std::string CheckUsage() {
            "file is missing or no default printer is set: every named line then\n"
            "lacks its printer); 2 no check was made (names file missing, empty or\n"
            "unreadable, setup file unreadable, printers not available, a printer\n"
-           "failing during the check, or a wrong command line).\n";
+           "failing during the check, or a wrong command line). With --repair: 0 no\n"
+           "line in error once repaired, 1 lines remain in error, 2 no check, no\n"
+           "plan or no write (also with --dry-run, as if written).\n";
 }
 
 } // namespace kevo::tools

@@ -6,12 +6,18 @@
 
 namespace kevo::tools {
 
-// kevoconf-check [--json | --format FORMAT] [NAMES-FILE [SETUP-FILE]], or
-// --help, or --version. Options may stand anywhere; "--" ends them, so that
+// kevoconf-check [--json | --format FORMAT] [NAMES-FILE [SETUP-FILE]],
+// kevoconf-check --repair [--map FILE] [--dry-run] [--json] [NAMES-FILE
+// [SETUP-FILE]], or --help, or --version. Options may stand anywhere; "--" ends them, so that
 // a file whose name begins with "-" can be given.
 struct CheckCommandLine {
     enum class Format { Text, Json, Prometheus };
     Format format = Format::Text;
+    // --repair: repair the trays after a driver change (with --map FILE's
+    // bin mappings; --dry-run: only say what would change).
+    bool repair = false;
+    bool dryRun = false;
+    std::string mapFile;
     bool help = false;
     bool version = false;
     // The names file and the setup file, as given (none, one or both).

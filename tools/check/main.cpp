@@ -6,6 +6,7 @@
 #include "check/CheckCommandLine.h"
 #include "check/CheckReport.h"
 #include "check/HeadlessCheck.h"
+#include "check/RepairRun.h"
 #include "common/TextOutput.h"
 #include "common/ToolVersion.h"
 
@@ -45,6 +46,19 @@ int main(int argc, char** argv) {
     context.localAppData = platform::LocalAppDataFolder();
 
     const auto service = platform::MakePrintingService();
+    if (line.repair) {
+        const tools::RepairResult repair =
+            tools::RunRepair(line.files, context, *service, line.mapFile, line.dryRun);
+        tools::WriteError(tools::NoticesText(repair.check));
+        if (!repair.failure.empty() && repair.check.failure.empty())
+            tools::WriteError("kevoconf-check: " + repair.failure + "\n");
+        if (line.format == tools::CheckCommandLine::Format::Json)
+            std::cout << tools::RepairReportJson(repair);
+        else
+            tools::WriteOutput(tools::RepairReportText(repair));
+        std::cout.flush();
+        return std::cout ? tools::RepairExitStatus(repair) : 2;
+    }
     const tools::CheckResult result = tools::RunCheck(line.files, context, *service);
     tools::WriteError(tools::NoticesText(result));
     switch (line.format) {

@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "check/RepairRun.h"
+
+#include "common/JsonWriter.h"
+#include "common/TextQuoting.h"
+#include "common/ToolVersion.h"
+#include "mainwindow/SetupFile.h"
+#include "messages/ErrorReport.h"
+#include "platform/profile/FileSystem.h"
+#include "platform/profile/ProfileFile.h"
+#include "printsetup/Printers.h"
+
+#include <cstring>
+
+namespace kevo::tools {
+
+namespace {
+
+using mainwindow::PaperBin;
+using mainwindow::SetupLine;
+using mainwindow::TrayRepairLine;
+
+// The keys a repair writes, each with the value it takes from a line.
+struct RepairedKey {
+    const char* key;
+    std::string (*value)(const SetupLine&);
+};
+constexpr RepairedKey kRepairedKeys[] = {
+    {"Driver", [](const SetupLine& line) { return line.driver; }},
+    {"PaperSourceName1", [](const SetupLine& line) { return line.firstPage.name; }},
+    {"PaperSource1", [](const SetupLine& line) { return line.firstPage.number; }},
+    {"PaperSourceName2", [](const SetupLine& line) { return line.otherPages.name; }},
+    {"PaperSource2", [](const SetupLine& line) { return line.otherPages.number; }},
+};
+
+std::vector<mainwindow::BinMapping> ReadMappings(const std::string& path) {
+    std::string text;
+    if (const int error = platform::SystemFileSystem().ReadFile(
+            path, platform::ProfileFile::kMaxFileSize, text);
+        error != 0)
+        throw messages::KevoError("the mapping file cannot be read: " + path + ": " +
+                                  std::strerror(error));
+    try {
+        return mainwindow::ParseBinMappings(text);
+    } catch (const std::exception& error) {
+        throw messages::KevoError("the mapping file " + path + ": " + error.what());
+    }
+}
+
+// Writes the repaired lines' keys: all of them or, when the file refuses a
+// value or the write, none.
+void WriteRepairs(const std::vector<TrayRepairLine>& lines, const std::string& path) {
+    if (!mainwindow::SetupFileMarkWarning(path).empty())
+        throw messages::KevoError("the setup file begins with a byte-order mark that Windows "
+                                  "programs do not understand; it is not written: " + path);
+    platform::ProfileFile file(path);
+    for (const TrayRepairLine& line : lines) {
+        for (const RepairedKey& key : kRepairedKeys) {
+            if (const auto bad = file.CannotHold(key.value(line.after)))
+                throw messages::KevoError(
+                    "line " + std::to_string(line.after.line) + ": the setup file's encoding (" +
+                    file.EncodingName() + ") has no place for " +
+                    platform::DescribeCharacter(bad->character) + "; nothing was written");
+        }
+    }
+    for (const TrayRepairLine& line : lines) {
+        const std::string section = std::to_string(line.after.line);
+        for (const RepairedKey& key : kRepairedKeys)
+            file.WriteString(section, key.key, mainwindow::StoredValue(key.value(line.after)));
+    }
+    try {
+        file.Flush();
+    } catch (const std::exception& error) {
+        throw messages::KevoError(std::string("the setup file could not be written: ") +
+                                  error.what());
+    }
+}
+
+std::string BinText(const PaperBin& bin) {
+    return QuotedText(bin.name) + " " + EscapedText(bin.number);
+}
+
+std::string Change(const std::string& before, const std::string& after) {
+    return before == after ? before : before + " -> " + after;
+}
+
+} // namespace
+
+RepairResult RunRepair(const std::vector<std::string>& files, const mainwindow::PathContext& context,
+                       platform::PrintingService& service, const std::string& mapFile,
+                       bool dryRun) {
+    RepairResult result;
+    result.dryRun = dryRun;
+    result.check = RunCheck(files, context, service);
+    if (result.check.outcome == CheckResult::Outcome::Failed) {
+        result.failure = result.check.failure;
+        return result;
+    }
+    try {
+        const std::vector<mainwindow::BinMapping> mappings =
+            mapFile.empty() ? std::vector<mainwindow::BinMapping>{} : ReadMappings(mapFile);
+        result.plan =
+            mainwindow::PlanTrayRepair(result.check.lines, printsetup::Printers(service), mappings);
+        std::vector<TrayRepairLine> repaired;
+        for (const TrayRepairLine& line : result.plan.lines) {
+            if (line.repaired)
+                repaired.push_back(line);
+        }
+        result.linesInErrorAfter =
+            static_cast<int>(result.check.lines.size() - repaired.size());
+        if (!dryRun && !repaired.empty()) {
+            WriteRepairs(repaired, result.check.setupFile);
+            result.written = true;
+        }
+    } catch (const std::exception& error) {
+        result.failure = error.what();
+    }
+    return result;
+}
+
+int RepairExitStatus(const RepairResult& result) {
+    if (!result.failure.empty())
+        return 2;
+    return result.linesInErrorAfter == 0 ? 0 : 1;
+}
+
+std::string RepairReportText(const RepairResult& result) {
+    if (!result.failure.empty())
+        return {};
+    std::string repaired;
+    std::string left;
+    int repairedCount = 0;
+    int leftCount = 0;
+    for (const TrayRepairLine& line : result.plan.lines) {
+        const std::string head = std::to_string(line.before.line) + " " +
+                                 QuotedText(line.before.name) + " on " +
+                                 QuotedText(line.before.printer) + ": ";
+        if (line.repaired) {
+            ++repairedCount;
+            repaired += head + "driver " +
+                        Change(QuotedText(line.before.driver), QuotedText(line.after.driver)) +
+                        "; first page " +
+                        Change(BinText(line.before.firstPage), BinText(line.after.firstPage)) +
+                        "; other pages " +
+                        Change(BinText(line.before.otherPages), BinText(line.after.otherPages)) +
+                        "\n";
+        } else {
+            ++leftCount;
+            left += head + EscapedText(line.reason) + "\n";
+        }
+    }
+    const char* verb = result.dryRun ? "To repair" : "Repaired";
+    return std::string(verb) + ": " + std::to_string(repairedCount) + "\n" + repaired +
+           "Left: " + std::to_string(leftCount) + "\n" + left + "Errors after the repair: " +
+           std::to_string(result.linesInErrorAfter) + " (" +
+           std::to_string(result.check.namesFileLines) + " lines in the names file)\n";
+}
+
+std::string RepairReportJson(const RepairResult& result) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("program");
+    json.String("kevoconf-check");
+    json.Key("version");
+    json.String(ToolVersion());
+    json.TextMember("namesFile", result.check.namesFile);
+    json.TextMember("setupFile", result.check.setupFile);
+    json.Key("dryRun");
+    json.Bool(result.dryRun);
+    json.Key("written");
+    json.Bool(result.written);
+    json.Key("exitStatus");
+    json.Integer(RepairExitStatus(result));
+    if (result.failure.empty()) {
+        json.Key("failure");
+        json.Null();
+    } else {
+        json.TextMember("failure", result.failure);
+    }
+    const auto bin = [&json](const char* key, const PaperBin& value) {
+        json.Key(key);
+        json.BeginObject(true);
+        json.TextMember("name", value.name);
+        json.TextMember("number", value.number);
+        json.EndObject();
+    };
+    const auto lineHead = [&json](const SetupLine& line) {
+        json.Key("line");
+        json.Integer(line.line);
+        json.TextMember("name", line.name);
+        json.TextMember("printer", line.printer);
+    };
+    json.Key("repaired");
+    json.BeginArray();
+    for (const TrayRepairLine& line : result.plan.lines) {
+        if (!line.repaired)
+            continue;
+        json.BeginObject();
+        lineHead(line.before);
+        json.TextMember("errors", line.before.errors);
+        for (const auto& [key, value] : {std::pair{"before", &line.before},
+                                         std::pair{"after", &line.after}}) {
+            json.Key(key);
+            json.BeginObject();
+            json.TextMember("driver", value->driver);
+            bin("firstPage", value->firstPage);
+            bin("otherPages", value->otherPages);
+            json.EndObject();
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("left");
+    json.BeginArray();
+    for (const TrayRepairLine& line : result.plan.lines) {
+        if (line.repaired)
+            continue;
+        json.BeginObject();
+        lineHead(line.before);
+        json.TextMember("errors", line.before.errors);
+        json.TextMember("reason", line.reason);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("errorCountAfter");
+    if (result.failure.empty())
+        json.Integer(result.linesInErrorAfter);
+    else
+        json.Null();
+    json.EndObject();
+    return json.Text();
+}
+
+} // namespace kevo::tools
