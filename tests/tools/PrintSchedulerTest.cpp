@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <future>
+#include <map>
 #include <memory>
+#include <set>
 #include <thread>
 
 namespace kevo::test {
@@ -30,6 +32,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 const std::string kPrint = KEVO_PRINT_PROGRAM;
+const std::string kCheck = KEVO_CHECK_PROGRAM;
 const fs::path kDocuments = KEVO_TEST_DOCUMENT_DIR;
 const fs::path kPpd = KEVO_TEST_PPD_DIR;
 
@@ -233,6 +236,182 @@ TEST_F(PrintSchedulerTest, FrozenSchedulerEndsTheCommandAndPrintsNothing) {
     EXPECT_LE(jobsAfter.size(), jobsBefore.size() + 1);
     EXPECT_EQ(Completed(jobsAfter), Completed(jobsBefore));
     EXPECT_EQ(PrintedSoFar("Trays"), before);
+}
+
+// A PPD's InputSlot choices in order (bins 256, 257, ...): text and code.
+std::vector<std::pair<std::string, std::string>> Slots(const fs::path& ppd) {
+    std::vector<std::pair<std::string, std::string>> slots;
+    const std::string text = ReadBytes(ppd);
+    for (std::size_t at = text.find("\n*InputSlot "); at != std::string::npos;
+         at = text.find("\n*InputSlot ", at + 1)) {
+        const std::size_t slash = text.find('/', at), colon = text.find(':', slash);
+        const std::size_t open = text.find('"', colon);
+        slots.emplace_back(text.substr(slash + 1, colon - slash - 1),
+                           text.substr(open + 1, text.find('"', open + 1) - open - 1));
+    }
+    return slots;
+}
+
+// The last tray code in front of a page's mark; "" when there is none.
+std::string TrayCodeBefore(const std::string& output, const std::string& page) {
+    const std::size_t mark = output.find(page);
+    if (mark == std::string::npos)
+        return "no " + page;
+    const std::size_t code = output.rfind("<</MediaPosition", mark);
+    return code == std::string::npos
+               ? ""
+               : output.substr(code, output.find(">>setpagedevice", code) + 15 - code);
+}
+
+std::vector<std::string> FileLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', at), bytes.size() - 1) + 1;
+        lines.push_back(bytes.substr(at, end - at));
+        at = end;
+    }
+    return lines;
+}
+
+// Queues set up with a vendor driver, then given a driverless-like one whose
+// trays come in another order and other words: the repair finds each line's
+// trays again, writes nothing but the repaired lines' five keys, and every
+// repaired line's pages come from the same physical trays (codes) as before.
+TEST_F(PrintSchedulerTest, RepairedLinesPrintFromTheSameTraysAfterADriverChange) {
+    struct SetupLine {
+        int line;
+        std::string queue, tray1, tray2;
+    };
+    const std::vector<SetupLine> lines = {
+        {1, "Swap1", "Tray 1", "Tray 2"},
+        {2, "Swap2", "Tray 2", "Tray 1"},
+        {3, "Swap3", "Manual Feed", "Manual Feed"},
+        {4, "Swap4", "Lower", "Tray 1"},
+        {5, "Swap5", "Envelope Feeder", "Tray 2"},
+        {6, "Swap6", "Automatically Select", "Automatically Select"},
+        {7, "Swap7", "Tray 2", "Lower"},
+        {8, "Swap8", "Tray 1", "Tray 1"},
+        {9, "Swap9", "Manual Feed", "Envelope Feeder"},
+        {10, "Swap10", "Lower", "Manual Feed"},
+        // Left in error: "Tray 3" is now both "tray-3" and "Cassette 3"; a deleted queue.
+        {50, "Swap3", "Tray 3", "Tray 1"},
+        {99, "Gone", "Tray 1", "Tray 2"}};
+    const std::set<int> left = {50, 99};
+    std::set<int> all, repairable;
+    const auto slots = Slots(kPpd / "kevo-vendor-trays.ppd");
+    const auto slot = [&](const std::string& tray) {
+        return std::find_if(slots.begin(), slots.end(),
+                            [&](const auto& s) { return s.first == tray; });
+    };
+    const auto number = [&](const std::string& tray) {
+        return std::to_string(slot(tray) == slots.end() ? 15 : 256 + (slot(tray) - slots.begin()));
+    };
+    const auto code = [&](const std::string& tray) {
+        return slot(tray) == slots.end() ? "" : slot(tray)->second;
+    };
+    const auto name = [](int line) { return "Form " + std::to_string(line); };
+    std::vector<std::string> names(99);
+    std::string setup = "; kept as it is\r\n";
+    std::set<std::string> queues;
+    for (const SetupLine& l : lines) {
+        if (queues.insert(l.queue).second)
+            Scheduler().AddPrinter(l.queue, kPpd / "kevo-vendor-trays.ppd", DeviceOf(l.queue));
+        names[static_cast<std::size_t>(l.line - 1)] = name(l.line);
+        all.insert(l.line);
+        if (left.count(l.line) == 0)
+            repairable.insert(l.line);
+        setup += SetupSection(l.line, name(l.line), l.queue, DeviceOf(l.queue), "Kevo Vendor 5000",
+                              l.tray1, number(l.tray1), l.tray2, number(l.tray2)) +
+                 (l.line == 1 ? "Note=kept\r\n" : "");
+    }
+    std::string namesFile;
+    for (const std::string& n : names)
+        namesFile += n + "\r\n";
+    folder_.Write("KevoName.txt", namesFile);
+    const std::string setupFile = folder_.Write("Vezerava.ini", setup);
+
+    const auto check = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {folder_ / "KevoName.txt", setupFile});
+        return RunTool(kCheck, arguments, {{"KEVOCONF_SIMULATED_PRINTERS", std::nullopt}});
+    };
+    const auto inError = [&](int exitCode) {
+        const ToolRun run = check({"--json"});
+        EXPECT_EQ(run.exitCode, exitCode) << run.err;
+        std::set<int> numbers;
+        const JsonValue document = ParseJson(run.out);
+        for (const JsonValue& line : document["lines"].array)
+            numbers.insert(static_cast<int>(line["line"].Integer()));
+        return numbers;
+    };
+    // Each line that is to be repaired printed on its queue: the codes before its two pages.
+    const auto print = [&] {
+        std::map<int, std::pair<std::string, std::string>> codes;
+        std::vector<std::pair<const SetupLine*, int>> jobs;
+        for (const SetupLine& l : lines) {
+            if (repairable.count(l.line) == 0)
+                continue;
+            fs::remove(Output(l.queue));
+            const ToolRun run =
+                Print({"--json", name(l.line), (kDocuments / "two-pages.ps").string()});
+            EXPECT_EQ(run.exitCode, 0) << name(l.line) << ": " << run.err;
+            if (run.exitCode == 0)
+                jobs.emplace_back(&l, ParseJson(run.out)["job"]["id"].Integer());
+        }
+        for (const auto& [l, job] : jobs) {
+            EXPECT_EQ(WaitForJobEnd(l->queue, job, 60s), IPP_JSTATE_COMPLETED) << l->queue;
+            const std::string output = PrintedSoFar(l->queue);
+            codes[l->line] = {TrayCodeBefore(output, "PAGE-ONE"),
+                              TrayCodeBefore(output, "PAGE-TWO")};
+        }
+        return codes;
+    };
+
+    EXPECT_EQ(inError(0), std::set<int>{});
+    const auto before = print();
+    for (const SetupLine& l : lines) {
+        if (repairable.count(l.line)) {
+            EXPECT_EQ(before.at(l.line), std::pair(code(l.tray1), code(l.tray2))) << l.line;
+        }
+    }
+
+    queues.erase("Gone");
+    Scheduler().RemovePrinter("Gone");
+    for (const std::string& queue : queues)
+        Scheduler().Run(
+            {"lpadmin", "-p", queue, "-P", (kPpd / "kevo-driverless-trays.ppd").string()});
+    EXPECT_EQ(inError(1), all);
+    EXPECT_EQ(check({"--repair", "--dry-run"}).exitCode, 1);
+    EXPECT_EQ(ReadBytes(setupFile), setup);
+
+    const ToolRun repair = check(
+        {"--repair", "--map", folder_.Write("bins.map", "Envelope Feeder = Envelope\n"), "--json"});
+    EXPECT_EQ(repair.exitCode, 1) << repair.err;
+    const JsonValue report = ParseJson(repair.out);
+    std::set<int> repaired;
+    for (const JsonValue& line : report["repaired"].array)
+        repaired.insert(static_cast<int>(line["line"].Integer()));
+    std::map<int, std::string> reasons;
+    for (const JsonValue& line : report["left"].array)
+        reasons[static_cast<int>(line["line"].Integer())] = line["reason"].String();
+    EXPECT_EQ(repaired, repairable);
+    EXPECT_EQ(reasons.size(), 2u);
+    EXPECT_NE(reasons[50].find("two candidates"), std::string::npos) << reasons[50];
+    EXPECT_NE(reasons[99].find("printer missing"), std::string::npos) << reasons[99];
+    EXPECT_EQ(inError(1), left);
+
+    // Only the five keys of repaired lines differ, line for line.
+    const std::vector<std::string> was = FileLines(setup), now = FileLines(ReadBytes(setupFile));
+    ASSERT_EQ(now.size(), was.size());
+    int section = 0;
+    for (std::size_t i = 0; i < was.size(); ++i) {
+        if (was[i].starts_with('['))
+            section = std::stoi(was[i].substr(1));
+        const std::string key = was[i].substr(0, was[i].find('=') + 1);
+        const bool repairedKey = repairable.count(section) && now[i].starts_with(key) &&
+                                 (key == "Driver=" || key.starts_with("PaperSource"));
+        EXPECT_TRUE(now[i] == was[i] || repairedKey) << was[i] << " became " << now[i];
+    }
+    EXPECT_EQ(print(), before);
 }
 
 } // namespace
