@@ -15,7 +15,9 @@
 #   5. makes a fresh Wine prefix in a temporary folder (null graphics driver:
 #      windows without a display) and runs build-windows/.../kevo_windows_test.exe,
 #      which compares winspool's answers with the CUPS service's;
-#   6. builds the programs again as users get them, a stripped Release build
+#   6. repairs a setup's trays with kevoconf-check.exe --repair after a
+#      queue's PPD is swapped (tests/windows/tray-repair-under-wine.sh);
+#   7. builds the programs again as users get them, a stripped Release build
 #      (build-windows-release/, or WINDOWS_RELEASE_DIR), and proves its
 #      installer and ZIP (packaging/windows/check-installer.sh) and its MSI
 #      (packaging/windows/check-msi.sh) under Wine: install, upgrade, run,
@@ -150,6 +152,14 @@ windows_path() { echo "Z:${1//\//\\}"; }
 status=0
 KEVO_CUPS_DUMP=$(windows_path "$temp/cups-dump.txt") \
   timeout 900 "$WINE" "$runner" "$@" || status=$?
+if [[ $status -eq 0 ]]; then
+  step "kevoconf-check.exe --repair after a driver change"
+  mkdir -p "$temp/repair-program"
+  cp "$WINDOWS_BUILD_DIR/tools/check/kevoconf-check.exe" \
+    "$WINDOWS_BUILD_DIR/tools/printers/kevoconf-printers.exe" "$temp/repair-program/"
+  WINE="$WINE" WINESERVER="$WINESERVER" tests/windows/tray-repair-under-wine.sh \
+    "$temp/repair-program" "$temp/repair" || status=$?
+fi
 if [[ $status -eq 0 ]]; then
   step "The installer and the ZIP (CPack), installed and run under Wine"
   WINE="$WINE" WINESERVER="$WINESERVER" packaging/windows/check-installer.sh \
