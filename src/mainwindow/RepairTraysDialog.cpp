@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -17,7 +19,9 @@ namespace kevo::mainwindow {
 
 namespace {
 
-enum PreviewColumn { PvLine, PvName, PvSource1, PvTray1No, PvSource2, PvTray2No, PvDriver, PvReason };
+// The reason stands before the bins, where a line left alone shows it
+// without scrolling.
+enum PreviewColumn { PvLine, PvName, PvReason, PvSource1, PvTray1No, PvSource2, PvTray2No, PvDriver };
 
 // A value as the preview shows it: "old → new" when the repair changes it,
 // the value alone when it stays.
@@ -51,13 +55,14 @@ RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent
                   .arg(left));
     lblSummary->setWordWrap(true);
 
-    lstLines = new QTableWidget(static_cast<int>(plan.lines.size()), PvReason + 1, this);
+    lstLines = new QTableWidget(static_cast<int>(plan.lines.size()), PvDriver + 1, this);
     lstLines->setObjectName(QStringLiteral("lstLines"));
-    lstLines->setHorizontalHeaderLabels({"Line", "Name", "Source 1", "Tray1 No.", "Source 2",
-                                         "Tray2 No.", "Driver", "Left alone because"});
+    lstLines->setHorizontalHeaderLabels({"Line", "Name", "Left alone because", "Source 1",
+                                         "Tray1 No.", "Source 2", "Tray2 No.", "Driver"});
     lstLines->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstLines->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstLines->verticalHeader()->hide();
+    lstLines->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     lstLines->setWordWrap(false);
     for (int row = 0; row < lstLines->rowCount(); ++row) {
         const TrayRepairLine& entry = plan.lines[static_cast<std::size_t>(row)];
@@ -66,14 +71,14 @@ RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent
         const QString texts[] = {
             QString::number(was.line),
             platform::ToQString(was.name),
+            platform::ToQString(entry.reason),
             Change(was.firstPage.name, now.firstPage.name),
             Change(was.firstPage.number, now.firstPage.number),
             Change(was.otherPages.name, now.otherPages.name),
             Change(was.otherPages.number, now.otherPages.number),
             Change(was.driver, now.driver),
-            platform::ToQString(entry.reason),
         };
-        for (int column = PvLine; column <= PvReason; ++column) {
+        for (int column = PvLine; column <= PvDriver; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
             item->setToolTip(texts[column]);
             if (!entry.repaired && column != PvReason)
@@ -83,6 +88,10 @@ RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent
     }
     lstLines->resizeColumnsToContents();
     lstLines->horizontalHeader()->setStretchLastSection(true);
+    // Wide enough for every column where the screen allows it.
+    int width = 2 * lstLines->frameWidth() + lstLines->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < lstLines->columnCount(); ++column)
+        width += lstLines->columnWidth(column);
 
     btnBox = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     btnBox->setObjectName(QStringLiteral("btnBox"));
@@ -94,7 +103,9 @@ RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent
     layout->addWidget(lblSummary);
     layout->addWidget(lstLines, 1);
     layout->addWidget(btnBox);
-    resize(860, 320);
+    const int margins = layout->contentsMargins().left() + layout->contentsMargins().right();
+    const int room = screen() != nullptr ? screen()->availableGeometry().width() - 40 : width;
+    resize(std::clamp(width + margins, 480, std::max(480, room)), 320);
 }
 
 } // namespace kevo::mainwindow
