@@ -6,6 +6,7 @@
 #include "mainwindow/ConfigTableModel.h"
 #include "mainwindow/GridLayout.h"
 #include "mainwindow/Messages.h"
+#include "mainwindow/RepairTraysDialog.h"
 #include "mainwindow/StringGrid.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/HostWindow.h"
@@ -99,6 +100,8 @@ void TForm1::BuildMenus() {
     mnuEditEditPrinter = add("mnuEditEditPrinter", QStringLiteral("&Edit Printer"),
                              QKeySequence(Qt::CTRL | Qt::Key_E), kNoPicture,
                              [this] { logic_.StringGrid1DblClick(); });
+    mnuEditRepairTrays = add("mnuEditRepairTrays", QStringLiteral("&Repair Trays..."),
+                             QKeySequence(), kNoPicture, [this] { mnuEditRepairTraysClick(); });
 
     mnuHelp = menu = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -106,6 +109,15 @@ void TForm1::BuildMenus() {
                       resources::PictureHelp, [this] { mnuHelpHelpClick(); });
     mnuHelpAbout = add("mnuHelpAbout", QStringLiteral("&About"), QKeySequence(), kNoPicture,
                        [this] { mnuHelpAboutClick(); });
+}
+
+void TForm1::mnuEditRepairTraysClick() {
+    logic_.RunCommand([this] {
+        const TrayRepairPlan plan = logic_.PlanTrayRepair();
+        RepairTraysDialog preview(plan, this);
+        if (preview.exec() == QDialog::Accepted)
+            logic_.ApplyTrayRepair(plan);
+    });
 }
 
 void TForm1::mnuHelpHelpClick() {

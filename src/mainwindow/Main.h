@@ -58,6 +58,7 @@ public:
     QAction* mnuEditClearPrinter = nullptr;
     QAction* mnuEditAll = nullptr;
     QAction* mnuEditEditPrinter = nullptr;
+    QAction* mnuEditRepairTrays = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpHelp = nullptr;
     QAction* mnuHelpAbout = nullptr;
@@ -71,6 +72,7 @@ private:
     void BuildStatusBar();
     void FormShow();
     void mnuFileExitClick();
+    void mnuEditRepairTraysClick();
     void mnuHelpHelpClick();
     void mnuHelpAboutClick();
     void ShowPanel(int panel);

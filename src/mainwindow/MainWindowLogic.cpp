@@ -7,6 +7,7 @@
 #include "mainwindow/Messages.h"
 #include "mainwindow/NamesFile.h"
 #include "mainwindow/SetupFile.h"
+#include "mainwindow/SetupLine.h"
 #include "platform/CommandLine.h"
 #include "platform/SystemPaths.h"
 #include "platform/profile/ProfileFile.h"
@@ -279,6 +280,31 @@ void MainWindowLogic::mnuFileReloadDetailsClick() {
             SetModified(false);
         FullRecheck();
     });
+}
+
+TrayRepairPlan MainWindowLogic::PlanTrayRepair() {
+    catalogue_.ForgetFailures();
+    std::vector<SetupLine> lines;
+    for (int line = kFirstLine; line <= kLastLine; ++line)
+        lines.push_back(LineOf(table_, line));
+    return mainwindow::PlanTrayRepair(lines, catalogue_.InstalledPrinters(), {});
+}
+
+void MainWindowLogic::ApplyTrayRepair(const TrayRepairPlan& plan) {
+    for (const TrayRepairLine& entry : plan.lines) {
+        if (!entry.repaired)
+            continue;
+        const SetupLine& after = entry.after;
+        table_.SetCell(ColDriver, after.line, after.driver);
+        table_.SetCell(ColSource1, after.line, after.firstPage.name);
+        table_.SetCell(ColTray1No, after.line, after.firstPage.number);
+        table_.SetCell(ColSource2, after.line, after.otherPages.name);
+        table_.SetCell(ColTray2No, after.line, after.otherPages.number);
+        table_.SetCell(ColErrors, after.line, "");
+        SetModified(true);
+        table_.SetCell(ColChanged, after.line, std::string(kChangedMarker));
+    }
+    FullRecheck();
 }
 
 bool MainWindowLogic::FormCloseQuery() {

@@ -3,6 +3,7 @@
 
 #include "mainwindow/ConfigTable.h"
 #include "mainwindow/PathResolution.h"
+#include "mainwindow/TrayRepair.h"
 
 #include <functional>
 #include <string>
@@ -131,6 +132,15 @@ public:
     void StringGrid1DblClick();
     void mnuEditAllClick();
     void btnClearLineClick();
+    // The tray repair after a driver change (TrayRepair.h) of the table's
+    // lines against the printers as they are now, without a mapping file.
+    // Changes nothing; a printer failing on the way raises its error.
+    TrayRepairPlan PlanTrayRepair();
+    // Each repaired line of the plan takes its new driver and bins as an
+    // accepted edit takes them (Errors emptied, the changed marker, the
+    // modified flag), then the full recheck runs as Recheck runs it.
+    // Nothing is saved.
+    void ApplyTrayRepair(const TrayRepairPlan& plan);
     // The close query: may save, may refuse (false).
     bool FormCloseQuery();
 

@@ -134,6 +134,10 @@ public:
     // what failed before.
     void ForgetFailures() { printers_.ForgetFailures(); }
 
+    // The installed printers the lists are made of, to ask without
+    // selecting anything.
+    const Printers& InstalledPrinters() const { return printers_; }
+
     // The printers that a check is about to select, by the names lines
     // give (the lookup rule): the printing service may fetch their bins
     // ahead, side by side. Names of no printer in cboPrinters are left out.

@@ -16,17 +16,25 @@
 #   KEVOCONF_CODEPAGE=1250 SAMPLES=samples/cp1250 EDIT_LINE=1 \
 #     tests/e2e/screenshot.sh docs/cp1250-main-window.png docs/cp1250-print-setup.png
 #
+# PRINTERS names another printers text, SCREEN another screen size; with
+# REPAIR_TRAYS=1 the preview of Edit > Repair Trays... is shown and saved as
+# the second output:
+#
+#   PRINTERS=samples/new-driver/printers.txt REPAIR_TRAYS=1 SCREEN=1100x560 \
+#     tests/e2e/screenshot.sh /tmp/main.png docs/repair-trays-preview.png
+#
 # Needs: Xvfb (xvfb), openbox, xdotool, xprop (x11-utils), import
 # (imagemagick). KEVOCONF defaults to build/src/app/kevoconf.
 set -euo pipefail
 
-if [[ $# -lt 1 || $# -gt 2 || ( -n "${EDIT_LINE:-}" && $# -ne 2 ) ]]; then
-    sed -n '3,20p' "$0" >&2
+if [[ $# -lt 1 || $# -gt 2 || ( -n "${EDIT_LINE:-}${REPAIR_TRAYS:-}" && $# -ne 2 ) ]]; then
+    sed -n '3,27p' "$0" >&2
     exit 2
 fi
 root=$(cd "$(dirname "$0")/../.." && pwd)
 output=$(realpath -m "$1")
 samples=$(realpath -m "${SAMPLES:-$root/samples}")
+printers=$(realpath -m "${PRINTERS:-$samples/printers.txt}")
 program=$(realpath -m "${KEVOCONF:-$root/build/src/app/kevoconf}")
 title="Quillmere Printer Configuration"
 
@@ -66,7 +74,7 @@ wait_for() {
 
 # The X server picks a free display and reports its number once it accepts
 # connections.
-Xvfb -displayfd 3 -screen 0 900x560x24 -nolisten tcp -noreset \
+Xvfb -displayfd 3 -screen 0 "${SCREEN:-900x560}x24" -nolisten tcp -noreset \
     3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 wait_for 100 0.1 "Xvfb start" grep -q . "$work/display"
@@ -82,7 +90,7 @@ wait_for 100 0.1 "openbox start" wm_ready
 
 cp "$samples/KevoName.txt" "$samples/Vezerava.ini" "$work/"
 HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    QT_QPA_PLATFORM=xcb KEVOCONF_SIMULATED_PRINTERS="$samples/printers.txt" \
+    QT_QPA_PLATFORM=xcb KEVOCONF_SIMULATED_PRINTERS="$printers" \
     "$program" 0 "$work/KevoName.txt" "$work/Vezerava.ini" >"$work/kevoconf.log" 2>&1 &
 pids+=($!)
 main_window_up() { xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; }
@@ -112,6 +120,21 @@ if [[ -n "${EDIT_LINE:-}" ]]; then
     xdotool key Return
     dialog_up() { xdotool search --onlyvisible --name "^Printer: $EDIT_LINE\." >/dev/null 2>&1; }
     wait_for 100 0.1 "the print setup dialog" dialog_up
+    previous=""
+    wait_for 50 0.1 "a steady picture" stable
+    import -window root "$(realpath -m "$2")"
+    realpath -m "$2"
+fi
+
+if [[ -n "${REPAIR_TRAYS:-}" ]]; then
+    # The Edit menu's access key, then the command's.
+    main=$(xdotool search --onlyvisible --name "^$title\$" | head -n1)
+    xdotool windowactivate --sync "$main"
+    xdotool key alt+e
+    sleep 0.3
+    xdotool key r
+    preview_up() { xdotool search --onlyvisible --name "^Repair Trays" >/dev/null 2>&1; }
+    wait_for 100 0.1 "the Repair Trays preview" preview_up
     previous=""
     wait_for 50 0.1 "a steady picture" stable
     import -window root "$(realpath -m "$2")"

@@ -403,5 +403,42 @@ TEST_F(MainWindowLogicTest, RecheckGivesNamedLinesWithoutStoredNameAnEmptyNameTo
     EXPECT_EQ(Errors(1), "Names Different (),");
 }
 
+// Office Laser after a driver change: the same bins under new numbers.
+constexpr const char* kNewDriverPrinters = R"(default Office Laser
+printer Office Laser
+devices winspool 2,Ne00:
+bin 261 Upper tray
+bin 262 Lower tray
+)";
+
+class RepairTraysTest : public MainWindowLogicTest {
+protected:
+    RepairTraysTest() : MainWindowLogicTest(kNewDriverPrinters) {}
+};
+
+TEST_F(RepairTraysTest, RepairedLinesChangeAsAnAcceptedEditAndTheRecheckFindsThemRight) {
+    Write("names.txt", "Invoices\r\nOrders\r\n");
+    Write("setup.ini", kBadSetup);
+    StartUp(Args("0"));
+    EXPECT_EQ(Errors(1), "Driver,Tray1Num,Tray2Num,");
+    const TrayRepairPlan plan = form_.PlanTrayRepair();
+    ASSERT_EQ(plan.lines.size(), 2u);
+    EXPECT_EQ(plan.lines[1].reason, "printer missing");
+    EXPECT_FALSE(form_.Table().Modified()); // planning changes nothing
+
+    ui_.log.clear();
+    form_.ApplyTrayRepair(plan);
+    const std::vector<std::string> line1 = {"Office Laser", "Ne00:", "winspool 2", "Upper tray",
+                                            "261", "Lower tray", "262", "", "*"};
+    for (int column = ColPrinter; column <= ColChanged; ++column)
+        EXPECT_EQ(form_.Table().Cell(column, 1), line1[column - ColPrinter]) << column;
+    EXPECT_EQ(form_.Table().Cell(ColChanged, 2), "");
+    EXPECT_EQ(Errors(2), "Printer Undefined,");
+    EXPECT_EQ(form_.Table().Panel(kPanelErrors), "Errors: 1");
+    EXPECT_TRUE(form_.Table().Modified());
+    EXPECT_EQ(ui_.log, "disable splash+ enable splash- "); // the recheck ran
+    EXPECT_EQ(Read("setup.ini"), kBadSetup);                // nothing saved
+}
+
 } // namespace
 } // namespace kevo::mainwindow

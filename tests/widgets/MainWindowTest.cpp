@@ -17,12 +17,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColor>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -43,14 +46,17 @@ class MainWindowTest : public QObject {
     std::unique_ptr<printsetup::TfrmPrintSetup> printSetup_;
     std::unique_ptr<mainwindow::TForm1> form_;
 
-    // Starts the window on the demo data as the program does in mode 0.
-    void StartDemo(const std::string& samples = KEVO_SAMPLES_DIR) {
+    // Starts the window on the demo data as the program does in mode 0;
+    // printers, when given, replaces the demo's printers text.
+    void StartDemo(const std::string& samples = KEVO_SAMPLES_DIR, std::string printers = {}) {
         const std::string dir = dir_.path().toStdString();
         std::filesystem::copy_file(samples + "/KevoName.txt", dir + "/KevoName.txt",
                                    std::filesystem::copy_options::overwrite_existing);
         std::filesystem::copy_file(samples + "/Vezerava.ini", dir + "/Vezerava.ini",
                                    std::filesystem::copy_options::overwrite_existing);
-        service_ = platform::MakePrintingService((samples + "/printers.txt").c_str());
+        if (printers.empty())
+            printers = samples + "/printers.txt";
+        service_ = platform::MakePrintingService(printers.c_str());
         catalogue_ = std::make_unique<printsetup::PrinterCatalogue>(*service_);
         printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*catalogue_, prompter_);
         form_ = std::make_unique<mainwindow::TForm1>(*catalogue_, prompter_, nullptr);
@@ -204,6 +210,7 @@ private slots:
             {"&Edit", "mnuEditClearPrinter", "&Clear Printer", QKeySequence("Del"), true},
             {"&Edit", "mnuEditAll", "Edit &All Printers", QKeySequence("Ctrl+A"), false},
             {"&Edit", "mnuEditEditPrinter", "&Edit Printer", QKeySequence("Ctrl+E"), false},
+            {"&Edit", "mnuEditRepairTrays", "&Repair Trays...", QKeySequence(), false},
             {"&Help", "mnuHelpHelp", "&Help", QKeySequence("F1"), true},
             {"&Help", "mnuHelpAbout", "&About", QKeySequence(), false},
         };
@@ -296,6 +303,45 @@ private slots:
         QHeaderView* columns = grid->horizontalHeader();
         const QPoint tray1No(columns->sectionViewportPosition(5) + 4, columns->height() / 2);
         QCOMPARE(tipAt(columns->viewport(), tray1No), QString("Tray1 No."));
+    }
+
+    void repairTraysPreviewsCancelKeepsOkAppliesAndRechecks() {
+        cleanup();
+        StartDemo(KEVO_SAMPLES_DIR, KEVO_SAMPLES_DIR "/new-driver/printers.txt");
+        const auto& table = form_->Logic().Table();
+        QCOMPARE(form_->Panel(0)->text(), QString("Errors: 8"));
+        // The preview's rows, cells joined by "|", answered with OK or Cancel.
+        const auto preview = [&](QDialogButtonBox::StandardButton answer) {
+            QStringList rows;
+            ModalDriver driver([&](QWidget* modal) {
+                auto* list = modal->findChild<QTableWidget*>("lstLines");
+                for (int row = 0; list && row < list->rowCount(); ++row) {
+                    QStringList cells;
+                    for (int column = 0; column < list->columnCount(); ++column)
+                        cells << list->item(row, column)->text();
+                    rows << cells.join('|');
+                }
+                modal->findChild<QDialogButtonBox*>()->button(answer)->click();
+            });
+            form_->mnuEditRepairTrays->trigger();
+            return rows;
+        };
+        const QStringList rows = preview(QDialogButtonBox::Cancel);
+        QVERIFY(rows.contains(QString::fromUtf8(
+            "1|Invoices||Letterhead Tray|258 \u2192 262|Tray 1|256 \u2192 260|"
+            "Generic PostScript Printer \u2192 PostScript Laser Driver 2")));
+        QVERIFY(rows.contains(QString::fromUtf8("3|Statements|bin \"Tray 3\" not found|Tray 3|259|"
+                                                "Tray 1|256|Generic PostScript Printer")));
+        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 1)), QString("258"));
+        QCOMPARE(form_->Panel(0)->text(), QString("Errors: 8"));
+        QCOMPARE(form_->Panel(1)->text(), QString());
+
+        preview(QDialogButtonBox::Ok);
+        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 1)), QString("262"));
+        QCOMPARE(QString::fromStdString(table.Cell(ColChanged, 2)), QString("*"));
+        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 3)), QString("259"));
+        QCOMPARE(form_->Panel(0)->text(), QString("Errors: 6"));
+        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
     }
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
