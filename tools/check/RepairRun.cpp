@@ -111,6 +111,14 @@ RepairResult RunRepair(const std::vector<std::string>& files, const mainwindow::
         if (!dryRun && !repaired.empty()) {
             WriteRepairs(repaired, result.check.setupFile);
             result.written = true;
+            // The count after the repair is the check's own on the file as
+            // written: a repaired line whose bin the printer does not list
+            // ("Automatically Select", which keeps its number everywhere)
+            // is still in error there.
+            const CheckResult after = RunCheck(files, context, service);
+            if (after.outcome == CheckResult::Outcome::Failed)
+                throw messages::KevoError("the check after the repair failed: " + after.failure);
+            result.linesInErrorAfter = static_cast<int>(after.lines.size());
         }
     } catch (const std::exception& error) {
         result.failure = error.what();

@@ -21,9 +21,9 @@ struct RepairResult {
     // Why no repair could be made or written (the check's failure, the
     // mapping file, the setup file refusing the values); empty otherwise.
     std::string failure;
-    // The lines in error once the plan is written: those the plan leaves and
-    // those in error that are not its to repair (an unnamed line's
-    // redundant printer).
+    // The lines in error once the plan is written: the check's count on the
+    // written file; with --dry-run those the plan leaves and those in error
+    // that are not its to repair (an unnamed line's redundant printer).
     int linesInErrorAfter = 0;
 };
 
