@@ -34,6 +34,10 @@ std::string SamplesFolder();
 // empty on POSIX systems, and when it is not set.
 std::string LocalAppDataFolder();
 
+// The name of the user the program runs as (the login name; on Windows the
+// account name); the user id as a number when the system gives no name.
+std::string CurrentUserName();
+
 // Creates the folder and its missing parents (mode 0700 for new ones, as a
 // user's configuration folder should be). Returns false when it cannot.
 bool EnsureDirectory(const std::string& path);

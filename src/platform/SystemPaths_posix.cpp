@@ -78,4 +78,10 @@ bool DirectoryExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+std::string CurrentUserName() {
+    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_name != nullptr)
+        return entry->pw_name;
+    return std::to_string(getuid());
+}
+
 } // namespace kevo::platform

@@ -68,6 +68,14 @@ std::string LocalAppDataFolder() {
     return Utf8FromWide(value);
 }
 
+std::string CurrentUserName() {
+    wchar_t name[257] = {};
+    DWORD length = 257;
+    if (GetUserNameW(name, &length) == 0 || length == 0)
+        return {};
+    return Utf8FromWide(std::wstring_view(name, length - 1));
+}
+
 bool EnsureDirectory(const std::string& path) {
     if (path.empty())
         return false;

@@ -220,9 +220,10 @@ TEST(CheckReport, PrometheusGaugesLabelledWithTheFiles) {
     CheckResult result = SampleResult();
     result.setupFile = "/srv/\"a\\b\nc\xFF.ini";
     const std::string labels = "{names_file=\"/srv/host/KevoName.txt\","
-                               "setup_file=\"/srv/\\\"a\\\\b\\nc\xEF\xBF\xBD.ini\"}";
+                               "setup_file=\"/srv/\\\"a\\\\b\\nc\xEF\xBF\xBD.ini\","
+                               "user=\"ann\"}";
     std::map<std::string, std::string> values;
-    std::istringstream lines(CheckReportPrometheus(result, 1765238400));
+    std::istringstream lines(CheckReportPrometheus(result, 1765238400, "ann"));
     for (std::string line; std::getline(lines, line);) {
         if (line.starts_with("#"))
             continue;
@@ -237,9 +238,9 @@ TEST(CheckReport, PrometheusGaugesLabelledWithTheFiles) {
                           {"kevoconf_names_file_lines", "12"},
                           {"kevoconf_check_timestamp_seconds", "1765238400"}}));
     result.outcome = CheckResult::Outcome::Failed;
-    EXPECT_NE(CheckReportPrometheus(result, 0).find("kevoconf_setup_lines_in_error{"),
+    EXPECT_NE(CheckReportPrometheus(result, 0, "ann").find("kevoconf_setup_lines_in_error{"),
               std::string::npos);
-    EXPECT_NE(CheckReportPrometheus(result, 0).find("} NaN\n"), std::string::npos);
+    EXPECT_NE(CheckReportPrometheus(result, 0, "ann").find("} NaN\n"), std::string::npos);
 }
 
 TEST(QuietPrompter, DeclinesAndNeverWaits) {

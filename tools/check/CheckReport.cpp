@@ -223,9 +223,13 @@ std::string LabelValue(std::string_view bytes) {
 
 } // namespace
 
-std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checkedAt) {
+std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checkedAt,
+                                  std::string_view user) {
+    // The user is a label too: two users' checks of one shared setup are
+    // two series, not one that the exporter keeps only once.
     const std::string labels = "{names_file=\"" + LabelValue(result.namesFile) +
-                               "\",setup_file=\"" + LabelValue(result.setupFile) + "\"}";
+                               "\",setup_file=\"" + LabelValue(result.setupFile) +
+                               "\",user=\"" + LabelValue(user) + "\"}";
     const bool failed = result.outcome == CheckResult::Outcome::Failed;
     const struct {
         const char* name;

@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
 #endif
         const auto now = std::chrono::system_clock::now().time_since_epoch();
         std::cout << tools::CheckReportPrometheus(
-            result, std::chrono::duration_cast<std::chrono::seconds>(now).count());
+            result, std::chrono::duration_cast<std::chrono::seconds>(now).count(),
+            platform::CurrentUserName());
         break;
     }
     }
