@@ -12,7 +12,51 @@ constexpr std::array<std::string_view, kColumnCount> kRedKeyWords = {
     "Tray1Num", "Tray2Name", "Tray2Num", "",     "",
 };
 
+// The tokens of a fixed text, which SplitErrorTokens peels off the end.
+constexpr std::array<std::string_view, 8> kFixedTokens = {
+    kTokenPrinterUndefined, kTokenPrinterRedundant, kTokenPort,     kTokenDriver,
+    kTokenTray1Name,        kTokenTray1Num,         kTokenTray2Name, kTokenTray2Num};
+
+std::string WithoutComma(std::string_view token) {
+    if (!token.empty() && token.back() == ',')
+        token.remove_suffix(1);
+    return std::string(token);
+}
+
 } // namespace
+
+ErrorTokens SplitErrorTokens(std::string_view errors) {
+    ErrorTokens result;
+    std::vector<std::string> fromTheEnd;
+    for (bool found = true; found && !errors.empty();) {
+        found = false;
+        for (const std::string_view token : kFixedTokens) {
+            if (errors.ends_with(token)) {
+                fromTheEnd.push_back(WithoutComma(token));
+                errors.remove_suffix(token.size());
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!errors.empty()) {
+        if (errors.starts_with(kNamesDifferentPrefix) &&
+            errors.size() >=
+                kNamesDifferentPrefix.size() + kNamesDifferentSuffix.size() &&
+            errors.ends_with(kNamesDifferentSuffix)) {
+            // "Names Different (" without its " (".
+            result.tokens.emplace_back(
+                kNamesDifferentPrefix.substr(0, kNamesDifferentPrefix.size() - 2));
+            errors.remove_prefix(kNamesDifferentPrefix.size());
+            errors.remove_suffix(kNamesDifferentSuffix.size());
+            result.storedName = std::string(errors);
+        } else {
+            result.tokens.emplace_back(errors);
+        }
+    }
+    result.tokens.insert(result.tokens.end(), fromTheEnd.rbegin(), fromTheEnd.rend());
+    return result;
+}
 
 bool ErrorsMarkColumn(std::string_view errors, int column) {
     if (column < 0 || column >= kColumnCount || kRedKeyWords[column].empty())

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kevo::mainwindow {
 
@@ -62,6 +64,19 @@ inline constexpr std::string_view kTokenTray2Num = "Tray2Num,";
 
 // "Names Different (" + the name the setup file holds + "),".
 std::string NamesDifferentToken(std::string_view storedName);
+
+// A line's Errors text taken apart into its tokens, each named without its
+// comma ("Names Different", "Printer Undefined", "Printer Redundant",
+// "Port", "Driver", "Tray1Name", "Tray1Num", "Tray2Name", "Tray2Num"), in
+// the order they stand. The name token carries the name stored in the setup
+// file, which may itself hold commas and parentheses: the text is taken
+// apart from its end, where only the fixed tokens can stand. Text that is
+// none of these (the check writes none) is kept as one token as it stands.
+struct ErrorTokens {
+    std::vector<std::string> tokens;
+    std::optional<std::string> storedName;
+};
+ErrorTokens SplitErrorTokens(std::string_view errors);
 
 // The rules that read a line's Errors text. Each looks for a word anywhere
 // in it, so the stored name inside "Names Different (...)," counts too.

@@ -81,26 +81,20 @@ constexpr std::array<std::string_view, 5> kRepairedTokens = {
     kTokenDriver, kTokenTray1Name, kTokenTray1Num, kTokenTray2Name, kTokenTray2Num};
 
 // The tokens of an Errors text that the repair does not clear, as they stand
-// in it. The name in "Names Different (...)," may hold anything, commas and
-// ")," included; the check writes that token first and no other token holds
-// a ")", so it ends at the text's last "),". Every other token ends at its
-// one comma.
+// in it.
 std::string OtherErrors(std::string_view errors) {
+    const ErrorTokens split = SplitErrorTokens(errors);
     std::string others;
-    if (errors.starts_with(kNamesDifferentPrefix)) {
-        const std::size_t end = errors.rfind(kNamesDifferentSuffix);
-        if (end != std::string_view::npos) {
-            others = errors.substr(0, end + kNamesDifferentSuffix.size());
-            errors.remove_prefix(others.size());
-        }
-    }
-    while (!errors.empty()) {
-        const std::size_t length = std::min(errors.find(','), errors.size() - 1) + 1;
-        const std::string_view token = errors.substr(0, length);
-        if (std::find(kRepairedTokens.begin(), kRepairedTokens.end(), token) ==
+    if (split.storedName)
+        others += NamesDifferentToken(*split.storedName);
+    for (const std::string& token : split.tokens) {
+        // The name token stands for the whole "Names Different (...)," above.
+        if (split.storedName && kNamesDifferentPrefix.starts_with(token + " ("))
+            continue;
+        const std::string text = token + ",";
+        if (std::find(kRepairedTokens.begin(), kRepairedTokens.end(), text) ==
             kRepairedTokens.end())
-            others += token;
-        errors.remove_prefix(length);
+            others += text;
     }
     return others;
 }

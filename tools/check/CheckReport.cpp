@@ -17,17 +17,6 @@ namespace {
 constexpr const char* kProgram = "kevoconf-check";
 
 // The tokens that CheckPrinterNames and CheckTrays append: fixed texts.
-constexpr std::array<std::string_view, 8> kFixedTokens = {
-    mainwindow::kTokenPrinterUndefined, mainwindow::kTokenPrinterRedundant, mainwindow::kTokenPort,
-    mainwindow::kTokenDriver,           mainwindow::kTokenTray1Name,        mainwindow::kTokenTray1Num,
-    mainwindow::kTokenTray2Name,        mainwindow::kTokenTray2Num};
-
-std::string WithoutComma(std::string_view token) {
-    if (!token.empty() && token.back() == ',')
-        token.remove_suffix(1);
-    return std::string(token);
-}
-
 const char* OutcomeName(CheckResult::Outcome outcome) {
     switch (outcome) {
     case CheckResult::Outcome::Clean:
@@ -83,38 +72,6 @@ std::string NoticeLines(const std::string& text, std::string_view program) {
 
 } // namespace
 
-ErrorTokens SplitErrorTokens(std::string_view errors) {
-    ErrorTokens result;
-    std::vector<std::string> fromTheEnd;
-    for (bool found = true; found && !errors.empty();) {
-        found = false;
-        for (const std::string_view token : kFixedTokens) {
-            if (errors.ends_with(token)) {
-                fromTheEnd.push_back(WithoutComma(token));
-                errors.remove_suffix(token.size());
-                found = true;
-                break;
-            }
-        }
-    }
-    if (!errors.empty()) {
-        if (errors.starts_with(mainwindow::kNamesDifferentPrefix) &&
-            errors.size() >=
-                mainwindow::kNamesDifferentPrefix.size() + mainwindow::kNamesDifferentSuffix.size() &&
-            errors.ends_with(mainwindow::kNamesDifferentSuffix)) {
-            // "Names Different (" without its " (".
-            result.tokens.emplace_back(
-                mainwindow::kNamesDifferentPrefix.substr(0, mainwindow::kNamesDifferentPrefix.size() - 2));
-            errors.remove_prefix(mainwindow::kNamesDifferentPrefix.size());
-            errors.remove_suffix(mainwindow::kNamesDifferentSuffix.size());
-            result.storedName = std::string(errors);
-        } else {
-            result.tokens.emplace_back(errors);
-        }
-    }
-    result.tokens.insert(result.tokens.end(), fromTheEnd.rbegin(), fromTheEnd.rend());
-    return result;
-}
 
 std::string CheckReportText(const CheckResult& result) {
     if (result.outcome == CheckResult::Outcome::Failed)

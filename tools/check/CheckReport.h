@@ -11,18 +11,9 @@
 
 namespace kevo::tools {
 
-// A line's Errors text taken apart into its tokens, each named without its
-// comma ("Names Different", "Printer Undefined", "Printer Redundant",
-// "Port", "Driver", "Tray1Name", "Tray1Num", "Tray2Name", "Tray2Num"), in
-// the order they stand. The name token carries the name stored in the setup
-// file, which may itself hold commas and parentheses: the text is taken
-// apart from its end, where only the fixed tokens can stand. Text that is
-// none of these (the check writes none) is kept as one token as it stands.
-struct ErrorTokens {
-    std::vector<std::string> tokens;
-    std::optional<std::string> storedName;
-};
-ErrorTokens SplitErrorTokens(std::string_view errors);
+// A line's Errors text taken apart into its tokens (mainwindow/ConfigTable.h).
+using mainwindow::ErrorTokens;
+using mainwindow::SplitErrorTokens;
 
 // The result for people: one row per line in error, "LINE "NAME" ERRORS",
 // then the summary "Errors: N (M lines in the names file)". Nothing when the
