@@ -11,13 +11,15 @@
 //   meant to see: "There is no default printer currently selected",
 //   "DevCap Error", or "System Error.  Code: N." and a line of text;
 // - the printer list is the service's list, in its order, each name as a
-//   256-character buffer keeps it;
+//   256-character buffer keeps it: up to its first NUL, at most 255
+//   characters, never cut inside a character;
 // - after a selection the two bin name lists are equal, the two number
 //   lists are equal, all four stand at their first entry, names are at most
 //   24 bytes with nothing up to the blank at either end, numbers are
 //   decimal 0 to 65535 without leading zeros; a driver without bins gives
 //   "Default" and "7"; a count above 0 gives that many entries;
-// - port and driver hold at most 255 bytes (a buffer of 256) and no NUL;
+// - port and driver hold at most 255 characters (a buffer of 256) and no
+//   NUL;
 // - a lookup finds the first entry that equals the text ignoring ASCII
 //   letter case, or -1 when there is none.
 
@@ -26,12 +28,14 @@
 #include "messages/ErrorReport.h"
 #include "platform/printing/SimulatedPrinters.h"
 #include "platform/printing/SimulatedPrintingService.h"
+#include "platform/text/TextCoding.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -198,11 +202,21 @@ void CheckErrorText(const std::string& text) {
           "a system error without its code: " + text);
 }
 
-// The name as a buffer of 256 characters keeps it: up to the first NUL, at
-// most 255 bytes.
-std::string InBuffer(const std::string& text, std::size_t size) {
+std::size_t Characters(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t offset = 0; offset < text.size(); ++count)
+        kevo::platform::NextCharacter(text, offset);
+    return count;
+}
+
+// Whether kept is what a buffer of 256 characters keeps of text: all of it
+// up to the first NUL, or the first 255 characters of that.
+bool KeptInBuffer(const std::string& text, const std::string& kept) {
     const std::string upToNul = text.substr(0, text.find('\0'));
-    return upToNul.substr(0, size - 1);
+    if (kept == upToNul)
+        return true;
+    return upToNul.rfind(kept, 0) == 0 && Characters(kept) == 255 &&
+           Characters(upToNul.substr(kept.size())) == Characters(upToNul) - 255;
 }
 
 void CheckLookup(const CatalogueList& list, const std::string& text, int found) {
@@ -264,7 +278,7 @@ void CheckBins(PrinterCatalogue& catalogue, kevo::platform::PrintingService& ser
 
 void CheckLabels(const PrinterCatalogue& catalogue) {
     for (const std::string* text : {&catalogue.lblPort(), &catalogue.lblDriver()}) {
-        Check(text->size() <= 255, "a port or driver longer than its buffer");
+        Check(Characters(*text) <= 255, "a port or driver longer than its buffer");
         Check(text->find('\0') == std::string::npos, "a port or driver holds a NUL");
     }
 }
@@ -283,7 +297,7 @@ void Exercise(kevo::platform::PrintingService& service, FuzzInput& in) {
     Check(printers.empty() || printers.size() == entries.size(),
           "the printer list is not the service's");
     for (std::size_t i = 0; i < printers.size(); ++i)
-        Check(printers[i] == InBuffer(entries[i].name, 256), "a printer name differs");
+        Check(KeptInBuffer(entries[i].name, printers[i]), "a printer name differs");
     if (built) {
         CheckBins(catalogue, service);
         CheckLabels(catalogue);
