@@ -205,6 +205,10 @@ protected:
     // is: nothing covers it.
     bool ShownOnScreen(xcb_window_t window) {
         xcb_connection_t* connection = xcb_connect(display_.c_str(), nullptr);
+        if (xcb_connection_has_error(connection)) {
+            xcb_disconnect(connection);
+            return false;
+        }
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
         Reply<xcb_get_geometry_reply_t> geometry(
             xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
