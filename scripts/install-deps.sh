@@ -17,6 +17,8 @@ PACKAGES=(
   cups-filters ghostscript
   qt6-base-dev libxcb1-dev
   xvfb xauth openbox xdotool x11-utils fonts-wine
+  # The end-to-end test in a Wayland session: weston with XWayland.
+  weston xwayland
   dpkg-dev file desktop-file-utils appstream
 )
 

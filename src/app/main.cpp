@@ -5,6 +5,7 @@
 #include "app/splash.h"
 #include "messages/ErrorReport.h"
 #include "platform/CommandLine.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
@@ -49,6 +50,8 @@ int main(int argc, char* argv[]) {
         std::cout << "kevoconf (KevoConf) " KEVO_PROGRAM_VERSION "\n";
         return 0;
     }
+    // In a Wayland session: XWayland, where the host's window is.
+    platform::ChooseQtPlatformForThisSession();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(messages::kApplicationTitle));
