@@ -54,7 +54,28 @@ Rgb ReadableOn(Rgb colour, Rgb background, double minimum) {
 }
 
 Rgb MarkOn(Rgb mark, Rgb base, Rgb background) {
-    return IsDark(base) ? ReadableOn(mark, background) : mark;
+    return MarkOn(mark, base, std::span<const Rgb>(&background, 1));
+}
+
+Rgb MarkOn(Rgb mark, Rgb base, std::span<const Rgb> backgrounds) {
+    if (!IsDark(base))
+        return mark;
+    // Each step moves further along the same line of mixtures, so the
+    // colour stays readable on the backgrounds before it; a few passes
+    // settle backgrounds on both sides of the mark as well as they can be.
+    Rgb drawn = mark;
+    for (int pass = 0; pass < 3; ++pass) {
+        bool moved = false;
+        for (const Rgb& background : backgrounds) {
+            if (ContrastRatio(drawn, background) < kMarkContrast) {
+                drawn = ReadableOn(drawn, background, kMarkContrast);
+                moved = true;
+            }
+        }
+        if (!moved)
+            break;
+    }
+    return drawn;
 }
 
 } // namespace kevo::mainwindow

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ModalDriver.h"
-#include "messages/MessageDialog.h"
 #include "mainwindow/ConfigTableModel.h"
 #include "mainwindow/Main.h"
+#include "mainwindow/MarkColours.h"
 #include "mainwindow/Messages.h"
 #include "mainwindow/StringGrid.h"
+#include "messages/MessageDialog.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
@@ -80,6 +81,33 @@ class MainWindowTest : public QObject {
         });
         QTest::keyClick(form_->Grid(), Qt::Key_Return);
         return caption;
+    }
+
+    // The pixel of a grabbed cell or section that stands out most (its
+    // text's colour) and the least contrast it has with the colours down the
+    // region's right-hand side (its background, shaded in some styles).
+    static std::pair<QColor, double> Ink(const QImage& picture) {
+        std::vector<mainwindow::Rgb> background;
+        for (int y = 2; y < picture.height() - 2; ++y) {
+            const QColor pixel = picture.pixelColor(picture.width() - 3, y);
+            background.push_back({pixel.red(), pixel.green(), pixel.blue()});
+        }
+        QColor ink;
+        double least = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor pixel = picture.pixelColor(x, y);
+                double contrast = 21;
+                for (const mainwindow::Rgb& colour : background)
+                    contrast =
+                        std::min(contrast, mainwindow::ContrastRatio(
+                                               {pixel.red(), pixel.green(), pixel.blue()}, colour));
+                if (contrast > least) {
+                    least = contrast;
+                    ink = pixel;
+                }
+            }
+        return {ink, least};
     }
 
     QPoint CellCentre(int line, int column) const {
@@ -158,6 +186,48 @@ private slots:
                 red += pixel.red() > 200 && pixel.green() < 60 && pixel.blue() < 60;
             }
         QVERIFY2(red > 0, "the selected faulty cell shows no red text");
+    }
+
+    // On a dark palette (qt6ct's "darker" scheme, set while the window is
+    // open) a fault's text and a changed line's number keep their hue at
+    // 4.5:1 on their backgrounds; a light palette keeps the red itself.
+    void marksStayReadableOnTheApplicationsPalette() {
+        auto* grid = form_->Grid();
+        form_->Logic().Table().SetCell(ColChanged, 2, "*");
+        const QModelIndex statementsBin = grid->model()->index(2, 4); // Statements: "Tray 3"
+        const auto cell = [&] { return grid->viewport()->grab(grid->visualRect(statementsBin)); };
+        const auto lineNumber = [&](int line) {
+            QHeaderView* rows = grid->verticalHeader();
+            return rows->viewport()
+                ->grab(QRect(0, rows->sectionViewportPosition(line - 1), rows->width(),
+                             rows->sectionSize(line - 1)))
+                .toImage();
+        };
+        QCOMPARE(Ink(cell().toImage()).first, QColor(255, 0, 0));
+
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        const std::pair<QPalette::ColorRole, QColor> darker[] = {
+            {QPalette::Window, 0x222020},    {QPalette::WindowText, Qt::white},
+            {QPalette::Base, 0x3d3d3d},      {QPalette::Text, Qt::white},
+            {QPalette::Button, 0x424245},    {QPalette::ButtonText, Qt::white},
+            {QPalette::Highlight, 0x12608a}, {QPalette::HighlightedText, 0xf9f9f9},
+        };
+        for (const auto& [role, colour] : darker)
+            dark.setColor(role, colour);
+        QApplication::setPalette(dark);
+        QApplication::processEvents(); // the widgets take the palette from a posted event
+        const struct {
+            QImage picture;
+            int hue;
+        } marks[] = {{cell().toImage(), 0}, {lineNumber(3), 0}, {lineNumber(2), 240}};
+        QApplication::setPalette(light);
+        for (const auto& mark : marks) {
+            const auto [ink, contrast] = Ink(mark.picture);
+            const QString what = ink.name() + " " + QString::number(contrast);
+            QVERIFY2(contrast >= 4.5, qPrintable(what));
+            QVERIFY2(std::abs(ink.hue() - mark.hue) <= 2, qPrintable(what));
+        }
     }
 
     void rightButtonShowsLineDetailsOnlyWhileHeld() {
@@ -327,9 +397,9 @@ private slots:
             return rows;
         };
         const QStringList rows = preview(QDialogButtonBox::Cancel);
-        QVERIFY(rows.contains(QString::fromUtf8(
-            "1|Invoices||Letterhead Tray|258 \u2192 262|Tray 1|256 \u2192 260|"
-            "Generic PostScript Printer \u2192 PostScript Laser Driver 2")));
+        QVERIFY(rows.contains(
+            QString::fromUtf8("1|Invoices||Letterhead Tray|258 \u2192 262|Tray 1|256 \u2192 260|"
+                              "Generic PostScript Printer \u2192 PostScript Laser Driver 2")));
         QVERIFY(rows.contains(QString::fromUtf8("3|Statements|bin \"Tray 3\" not found|Tray 3|259|"
                                                 "Tray 1|256|Generic PostScript Printer")));
         QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 1)), QString("258"));
@@ -353,7 +423,8 @@ private slots:
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QVERIFY(!form_->close());
-        QCOMPARE(caption, platform::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
+        QCOMPARE(caption,
+                 platform::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
         QVERIFY(form_->isVisible());
     }
 };
