@@ -3,7 +3,6 @@
 
 #include "mainwindow/Main.h"
 #include "app/splash.h"
-#include "messages/ErrorReport.h"
 #include "platform/CommandLine.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
@@ -13,6 +12,10 @@
 #include "resources/KevoResources.h"
 
 #include <QApplication>
+
+#ifdef _WIN32
+#include <shobjidl.h>
+#endif
 
 #include <iostream>
 #include <memory>
@@ -49,9 +52,17 @@ int main(int argc, char* argv[]) {
         std::cout << "kevoconf (KevoConf) " KEVO_PROGRAM_VERSION "\n";
         return 0;
     }
+#ifdef _WIN32
+    // The taskbar groups the program's windows under its own id.
+    static_cast<void>(SetCurrentProcessExplicitAppUserModelID(L"Kevo.KevoConf"));
+#endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(messages::kApplicationTitle));
+    // Captions stay exactly the program's own ("Printer: 8.  Name:
+    // Remittances"): no application display name, which Qt would append to
+    // each. The desktop names the application from its desktop entry, which
+    // the Wayland app id names.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kevoconf"));
     QApplication::setWindowIcon(resources::ProgramIcon());
     const auto arguments = platform::ProgramArguments(argc, argv);
     auto& termination = platform::Termination::Instance();
