@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ModalDriver.h"
+#include "messages/MessageDialog.h"
 #include "mainwindow/ConfigTableModel.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/MarkColours.h"
 #include "mainwindow/Messages.h"
 #include "mainwindow/StringGrid.h"
-#include "messages/MessageDialog.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
 #include "platform/qt/QtPrompter.h"
@@ -84,30 +84,23 @@ class MainWindowTest : public QObject {
     }
 
     // The pixel of a grabbed cell or section that stands out most (its
-    // text's colour) and the least contrast it has with the colours down the
-    // region's right-hand side (its background, shaded in some styles).
+    // text) and its least contrast with the colours down the region's right
+    // side (its background, shaded in some styles).
     static std::pair<QColor, double> Ink(const QImage& picture) {
-        std::vector<mainwindow::Rgb> background;
-        for (int y = 2; y < picture.height() - 2; ++y) {
-            const QColor pixel = picture.pixelColor(picture.width() - 3, y);
-            background.push_back({pixel.red(), pixel.green(), pixel.blue()});
-        }
-        QColor ink;
-        double least = 0;
+        const auto rgb = [](QColor c) { return mainwindow::Rgb{c.red(), c.green(), c.blue()}; };
+        std::pair<QColor, double> ink{{}, 0};
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x) {
-                const QColor pixel = picture.pixelColor(x, y);
                 double contrast = 21;
-                for (const mainwindow::Rgb& colour : background)
-                    contrast =
-                        std::min(contrast, mainwindow::ContrastRatio(
-                                               {pixel.red(), pixel.green(), pixel.blue()}, colour));
-                if (contrast > least) {
-                    least = contrast;
-                    ink = pixel;
-                }
+                for (int b = 2; b < picture.height() - 2; ++b)
+                    contrast = std::min(
+                        contrast,
+                        mainwindow::ContrastRatio(rgb(picture.pixelColor(x, y)),
+                                                  rgb(picture.pixelColor(picture.width() - 3, b))));
+                if (contrast > ink.second)
+                    ink = {picture.pixelColor(x, y), contrast};
             }
-        return {ink, least};
+        return ink;
     }
 
     QPoint CellCentre(int line, int column) const {
@@ -207,14 +200,9 @@ private slots:
 
         const QPalette light = QApplication::palette();
         QPalette dark = light;
-        const std::pair<QPalette::ColorRole, QColor> darker[] = {
-            {QPalette::Window, 0x222020},    {QPalette::WindowText, Qt::white},
-            {QPalette::Base, 0x3d3d3d},      {QPalette::Text, Qt::white},
-            {QPalette::Button, 0x424245},    {QPalette::ButtonText, Qt::white},
-            {QPalette::Highlight, 0x12608a}, {QPalette::HighlightedText, 0xf9f9f9},
-        };
-        for (const auto& [role, colour] : darker)
-            dark.setColor(role, colour);
+        dark.setColor(QPalette::Window, 0x222020);
+        dark.setColor(QPalette::Base, 0x3d3d3d);
+        dark.setColor(QPalette::Button, 0x424245);
         QApplication::setPalette(dark);
         QApplication::processEvents(); // the widgets take the palette from a posted event
         const struct {
@@ -397,9 +385,9 @@ private slots:
             return rows;
         };
         const QStringList rows = preview(QDialogButtonBox::Cancel);
-        QVERIFY(rows.contains(
-            QString::fromUtf8("1|Invoices||Letterhead Tray|258 \u2192 262|Tray 1|256 \u2192 260|"
-                              "Generic PostScript Printer \u2192 PostScript Laser Driver 2")));
+        QVERIFY(rows.contains(QString::fromUtf8(
+            "1|Invoices||Letterhead Tray|258 \u2192 262|Tray 1|256 \u2192 260|"
+            "Generic PostScript Printer \u2192 PostScript Laser Driver 2")));
         QVERIFY(rows.contains(QString::fromUtf8("3|Statements|bin \"Tray 3\" not found|Tray 3|259|"
                                                 "Tray 1|256|Generic PostScript Printer")));
         QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 1)), QString("258"));
@@ -423,8 +411,7 @@ private slots:
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QVERIFY(!form_->close());
-        QCOMPARE(caption,
-                 platform::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
+        QCOMPARE(caption, platform::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
         QVERIFY(form_->isVisible());
     }
 };
