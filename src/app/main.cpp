@@ -3,7 +3,6 @@
 
 #include "mainwindow/Main.h"
 #include "app/splash.h"
-#include "messages/ErrorReport.h"
 #include "platform/CommandLine.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/SystemPaths.h"
@@ -54,7 +53,12 @@ int main(int argc, char* argv[]) {
     platform::ChooseQtPlatformForThisSession();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(messages::kApplicationTitle));
+    // Captions stay exactly the program's own ("Printer: 8.  Name:
+    // Remittances"): no application display name, which Qt would append to
+    // each. The desktop names the application from its desktop entry, which
+    // the Wayland app id names; Windows' taskbar from the program file's
+    // description.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kevoconf"));
     QApplication::setWindowIcon(resources::ProgramIcon());
     const auto arguments = platform::ProgramArguments(argc, argv);
     auto& termination = platform::Termination::Instance();

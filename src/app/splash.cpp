@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/splash.h"
 
+#include "messages/ErrorReport.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/WaitCursor.h"
 
@@ -16,6 +17,8 @@ TfrmSplash::TfrmSplash(QWidget* parent)
     // while the splash window is shown and must stand in front of it.
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSplash"));
+    // No caption bar shows it, but task lists name the window by it.
+    setWindowTitle(QString::fromUtf8(messages::kApplicationTitle));
     setFixedSize(297, 90);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);

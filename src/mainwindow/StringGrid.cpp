@@ -3,15 +3,22 @@
 
 #include "mainwindow/ConfigTable.h"
 #include "mainwindow/GridLayout.h"
+#include "mainwindow/MarkColours.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QToolTip>
+
+#include <algorithm>
+#include <vector>
 
 namespace kevo::mainwindow {
 
@@ -33,9 +40,21 @@ public:
 
 namespace {
 
+Rgb ToRgb(const QColor& colour) {
+    return {colour.red(), colour.green(), colour.blue()};
+}
+
+QColor ToQColor(Rgb colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+constexpr QPalette::ColorGroup kColourGroups[] = {QPalette::Active, QPalette::Inactive,
+                                                  QPalette::Disabled};
+
 // StringGrid1DrawCell: a cell's own colour (red for a fault) is drawn over
 // every cell state; the style would paint a selected or focus cell's text
-// in the selection's colour instead.
+// in the selection's colour instead. On a dark palette the colour is made
+// readable on the cell's background and on the selection's.
 class CellDrawer : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -44,10 +63,73 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         const QVariant colour = index.data(Qt::ForegroundRole);
-        if (colour.canConvert<QColor>())
-            option->palette.setColor(QPalette::HighlightedText, colour.value<QColor>());
+        if (!colour.canConvert<QColor>())
+            return;
+        const Rgb mark = ToRgb(colour.value<QColor>());
+        QPalette& palette = option->palette;
+        for (const QPalette::ColorGroup group : kColourGroups) {
+            const Rgb base = ToRgb(palette.color(group, QPalette::Base));
+            const Rgb highlight = ToRgb(palette.color(group, QPalette::Highlight));
+            palette.setColor(group, QPalette::Text, ToQColor(MarkOn(mark, base, base)));
+            palette.setColor(group, QPalette::HighlightedText,
+                             ToQColor(MarkOn(mark, base, highlight)));
+        }
     }
 };
+
+} // namespace
+
+// The line numbers in the colour of their line's mark (red for a fault,
+// blue for a change), readable on the section's shading on a dark palette.
+class StringGrid::RowNumbers : public QHeaderView {
+public:
+    explicit RowNumbers(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+
+protected:
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override {
+        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+        const QVariant colour =
+            model()->headerData(logicalIndex, orientation(), Qt::ForegroundRole);
+        if (!colour.canConvert<QColor>())
+            return;
+        const Rgb base = ToRgb(palette().color(QPalette::Base));
+        const Rgb drawn = MarkOn(ToRgb(colour.value<QColor>()), base, SectionShading());
+        option->palette.setColor(QPalette::ButtonText, ToQColor(drawn));
+    }
+
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+            shading_.clear();
+        QHeaderView::changeEvent(event);
+    }
+
+private:
+    // The colours down the middle of an empty section as the style paints
+    // it (a gradient in some styles), without its edges.
+    const std::vector<Rgb>& SectionShading() const {
+        if (!shading_.empty())
+            return shading_;
+        QImage picture(qMax(width(), 8), defaultSectionSize(), QImage::Format_RGB32);
+        picture.fill(palette().color(QPalette::Window));
+        {
+            QPainter painter(&picture);
+            QStyleOptionHeader option;
+            initStyleOption(&option);
+            option.rect = picture.rect();
+            style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, this);
+        }
+        for (int y = 2; y < picture.height() - 2; ++y) {
+            const Rgb colour = ToRgb(picture.pixelColor(picture.width() / 2, y));
+            if (std::find(shading_.begin(), shading_.end(), colour) == shading_.end())
+                shading_.push_back(colour);
+        }
+        return shading_;
+    }
+
+    mutable std::vector<Rgb> shading_;
+};
+
+namespace {
 
 // Whether a text is cut by its cell: the text and the margin the style
 // keeps on either side are wider than the cell.
@@ -59,6 +141,7 @@ bool ClippedIn(const QString& text, int width, const QFont& font, int margin) {
 
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent) {
     setItemDelegate(new CellDrawer(this));
+    setVerticalHeader(new RowNumbers(this));
     setObjectName(QStringLiteral("StringGrid1"));
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -46,6 +46,7 @@ protected:
 
 private:
     class AnchoredSelectionModel;
+    class RowNumbers;
     AnchoredSelectionModel* anchoredModel_ = nullptr;
 };
 

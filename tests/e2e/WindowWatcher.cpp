@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "WindowWatcher.h"
 
-#include "messages/ErrorReport.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -133,11 +131,6 @@ void WindowWatcher::ReadProperties(WindowInfo& info, xcb_atom_t which) {
         std::string title = ReadText(info.id, Atom("_NET_WM_NAME"));
         if (title.empty())
             title = ReadText(info.id, XCB_ATOM_WM_NAME);
-        info.fullTitle = title;
-        const std::string suffix = std::string(" \u2014 ") + messages::kApplicationTitle;
-        if (title.size() > suffix.size() &&
-            title.compare(title.size() - suffix.size(), suffix.size(), suffix) == 0)
-            title.resize(title.size() - suffix.size());
         info.title = title;
     }
     if (all || which == XCB_ATOM_WM_CLASS) {

@@ -27,10 +27,9 @@ namespace kevo::e2e {
 struct WindowInfo {
     xcb_window_t id = XCB_WINDOW_NONE;
     uint32_t pid = 0; // _NET_WM_PID, 0 when not set
-    // The window's caption: its _NET_WM_NAME (else WM_NAME) without the
-    // " — " and application title that Qt puts after every caption.
+    // The window's caption as the window manager shows it: its
+    // _NET_WM_NAME, else WM_NAME.
     std::string title;
-    std::string fullTitle;          // _NET_WM_NAME, else WM_NAME, as it stands
     std::string instanceName;       // WM_CLASS, first part
     std::string className;          // WM_CLASS, second part
     std::vector<std::string> types; // _NET_WM_WINDOW_TYPE, atom names

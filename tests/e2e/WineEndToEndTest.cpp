@@ -166,17 +166,6 @@ std::optional<std::pair<int, int>> RedRows(const Picture& picture) {
     return rows;
 }
 
-// A window's caption: Qt for Windows puts " - " and the application's title
-// after each.
-std::string Caption(const WindowInfo& window) {
-    const std::string suffix = std::string(" - ") + messages::kApplicationTitle;
-    const std::string& full = window.fullTitle;
-    if (full.size() > suffix.size() &&
-        full.compare(full.size() - suffix.size(), suffix.size(), suffix) == 0)
-        return full.substr(0, full.size() - suffix.size());
-    return full;
-}
-
 class WineEndToEnd : public WatchedProgram {
 protected:
     WineEndToEnd() : WatchedProgram("kevoconf.exe") {}
@@ -293,7 +282,7 @@ protected:
         std::vector<WindowInfo> shown;
         for (const WindowInfo& window : desktop_->Watcher().Windows()) {
             if (window.instanceName == "kevoconf.exe" && window.timesMapped > 0 &&
-                !window.fullTitle.empty() && window.fullTitle != messages::kApplicationTitle)
+                !window.title.empty() && window.title != messages::kApplicationTitle)
                 shown.push_back(window);
         }
         return shown;
@@ -304,7 +293,7 @@ protected:
         return WaitForWindowFound("window \"" + title + "\"", limit,
                                   [&]() -> std::optional<WindowInfo> {
                                       for (const WindowInfo& window : ShownWindows()) {
-                                          if (window.mapped && Caption(window) == title)
+                                          if (window.mapped && window.title == title)
                                               return window;
                                       }
                                       return std::nullopt;
@@ -468,7 +457,7 @@ TEST_F(WineEndToEnd, MainWindowShowsTheErrorInRedAndItsFixIsSaved) {
     ExpectEndedWithStatusZero();
     std::vector<std::string> titles;
     for (const WindowInfo& window : ShownWindows())
-        titles.push_back(Caption(window));
+        titles.push_back(window.title);
     EXPECT_EQ(titles,
               (std::vector<std::string>{kMainWindowTitle, "Printer: 2.  Name: Delivery Notes"}))
         << "the mode 1 run on the saved setup showed a window\n"

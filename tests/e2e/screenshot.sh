@@ -18,17 +18,25 @@
 #
 # PRINTERS names another printers text, SCREEN another screen size; with
 # REPAIR_TRAYS=1 the preview of Edit > Repair Trays... is shown and saved as
-# the second output:
+# the second output, with REPAIR_TRAYS=apply the main window after OK (the
+# repaired lines changed, their numbers blue):
 #
 #   PRINTERS=samples/new-driver/printers.txt REPAIR_TRAYS=1 SCREEN=1100x560 \
 #     tests/e2e/screenshot.sh /tmp/main.png docs/repair-trays-preview.png
 #
+# PALETTE names a colour scheme of qt6ct, which the program then takes its
+# palette from (Fusion style), as a user's desktop set up so would give it:
+#
+#   PALETTE=darker PRINTERS=samples/new-driver/printers.txt REPAIR_TRAYS=apply \
+#     tests/e2e/screenshot.sh /tmp/main.png docs/dark-palette-grid.png
+#
 # Needs: Xvfb (xvfb), openbox, xdotool, xprop (x11-utils), import
-# (imagemagick). KEVOCONF defaults to build/src/app/kevoconf.
+# (imagemagick); for PALETTE, qt6ct. KEVOCONF defaults to
+# build/src/app/kevoconf.
 set -euo pipefail
 
 if [[ $# -lt 1 || $# -gt 2 || ( -n "${EDIT_LINE:-}${REPAIR_TRAYS:-}" && $# -ne 2 ) ]]; then
-    sed -n '3,27p' "$0" >&2
+    sed -n '3,35p' "$0" >&2
     exit 2
 fi
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -88,9 +96,19 @@ pids+=($!)
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 wait_for 100 0.1 "openbox start" wm_ready
 
+theme=()
+if [[ -n "${PALETTE:-}" ]]; then
+    scheme=/usr/share/qt6ct/colors/$PALETTE.conf
+    [[ -f "$scheme" ]] || { echo "screenshot.sh: no qt6ct colour scheme $scheme" >&2; exit 1; }
+    mkdir -p "$work/config/qt6ct"
+    printf '[Appearance]\ncolor_scheme_path=%s\ncustom_palette=true\nstyle=Fusion\n' \
+        "$scheme" >"$work/config/qt6ct/qt6ct.conf"
+    theme=(QT_QPA_PLATFORMTHEME=qt6ct)
+fi
+
 cp "$samples/KevoName.txt" "$samples/Vezerava.ini" "$work/"
-HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    QT_QPA_PLATFORM=xcb KEVOCONF_SIMULATED_PRINTERS="$printers" \
+env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+    QT_QPA_PLATFORM=xcb KEVOCONF_SIMULATED_PRINTERS="$printers" "${theme[@]}" \
     "$program" 0 "$work/KevoName.txt" "$work/Vezerava.ini" >"$work/kevoconf.log" 2>&1 &
 pids+=($!)
 main_window_up() { xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; }
@@ -135,6 +153,11 @@ if [[ -n "${REPAIR_TRAYS:-}" ]]; then
     xdotool key r
     preview_up() { xdotool search --onlyvisible --name "^Repair Trays" >/dev/null 2>&1; }
     wait_for 100 0.1 "the Repair Trays preview" preview_up
+    if [[ "$REPAIR_TRAYS" == apply ]]; then
+        xdotool key Return
+        preview_gone() { ! preview_up; }
+        wait_for 100 0.1 "the end of the Repair Trays preview" preview_gone
+    fi
     previous=""
     wait_for 50 0.1 "a steady picture" stable
     import -window root "$(realpath -m "$2")"

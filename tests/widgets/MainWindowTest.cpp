@@ -3,6 +3,7 @@
 #include "messages/MessageDialog.h"
 #include "mainwindow/ConfigTableModel.h"
 #include "mainwindow/Main.h"
+#include "mainwindow/MarkColours.h"
 #include "mainwindow/Messages.h"
 #include "mainwindow/StringGrid.h"
 #include "platform/SystemPaths.h"
@@ -82,6 +83,26 @@ class MainWindowTest : public QObject {
         return caption;
     }
 
+    // The pixel of a grabbed cell or section that stands out most (its
+    // text) and its least contrast with the colours down the region's right
+    // side (its background, shaded in some styles).
+    static std::pair<QColor, double> Ink(const QImage& picture) {
+        const auto rgb = [](QColor c) { return mainwindow::Rgb{c.red(), c.green(), c.blue()}; };
+        std::pair<QColor, double> ink{{}, 0};
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                double contrast = 21;
+                for (int b = 2; b < picture.height() - 2; ++b)
+                    contrast = std::min(
+                        contrast,
+                        mainwindow::ContrastRatio(rgb(picture.pixelColor(x, y)),
+                                                  rgb(picture.pixelColor(picture.width() - 3, b))));
+                if (contrast > ink.second)
+                    ink = {picture.pixelColor(x, y), contrast};
+            }
+        return ink;
+    }
+
     QPoint CellCentre(int line, int column) const {
         auto* grid = form_->Grid();
         return grid->visualRect(grid->model()->index(line - 1, column - 1)).center();
@@ -158,6 +179,43 @@ private slots:
                 red += pixel.red() > 200 && pixel.green() < 60 && pixel.blue() < 60;
             }
         QVERIFY2(red > 0, "the selected faulty cell shows no red text");
+    }
+
+    // On a dark palette (qt6ct's "darker" scheme, set while the window is
+    // open) a fault's text and a changed line's number keep their hue at
+    // 4.5:1 on their backgrounds; a light palette keeps the red itself.
+    void marksStayReadableOnTheApplicationsPalette() {
+        auto* grid = form_->Grid();
+        form_->Logic().Table().SetCell(ColChanged, 2, "*");
+        const QModelIndex statementsBin = grid->model()->index(2, 4); // Statements: "Tray 3"
+        const auto cell = [&] { return grid->viewport()->grab(grid->visualRect(statementsBin)); };
+        const auto lineNumber = [&](int line) {
+            QHeaderView* rows = grid->verticalHeader();
+            return rows->viewport()
+                ->grab(QRect(0, rows->sectionViewportPosition(line - 1), rows->width(),
+                             rows->sectionSize(line - 1)))
+                .toImage();
+        };
+        QCOMPARE(Ink(cell().toImage()).first, QColor(255, 0, 0));
+
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, 0x222020);
+        dark.setColor(QPalette::Base, 0x3d3d3d);
+        dark.setColor(QPalette::Button, 0x424245);
+        QApplication::setPalette(dark);
+        QApplication::processEvents(); // the widgets take the palette from a posted event
+        const struct {
+            QImage picture;
+            int hue;
+        } marks[] = {{cell().toImage(), 0}, {lineNumber(3), 0}, {lineNumber(2), 240}};
+        QApplication::setPalette(light);
+        for (const auto& mark : marks) {
+            const auto [ink, contrast] = Ink(mark.picture);
+            const QString what = ink.name() + " " + QString::number(contrast);
+            QVERIFY2(contrast >= 4.5, qPrintable(what));
+            QVERIFY2(std::abs(ink.hue() - mark.hue) <= 2, qPrintable(what));
+        }
     }
 
     void rightButtonShowsLineDetailsOnlyWhileHeld() {
