@@ -28,8 +28,8 @@
 
 namespace kevo::mainwindow {
 
-TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prompter,
-               QWidget* splash, QWidget* parent)
+TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prompter, QWidget* splash,
+               QWidget* parent)
     : QMainWindow(parent), splash_(splash), logic_(catalogue, prompter, *this) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(platform::ToQString(kMainWindowTitle));

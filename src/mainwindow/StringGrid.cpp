@@ -136,6 +136,8 @@ void StringGrid::setModel(QAbstractItemModel* model) {
 
 void StringGrid::SetColumnWidths(const std::array<int, 11>& widths) {
     verticalHeader()->setFixedWidth(widths[0] < 0 ? 0 : widths[0]);
+    if (shownColumns_ == nullptr)
+        return;
     std::vector<bool> hidden;
     for (std::size_t column = 1; column < widths.size(); ++column)
         hidden.push_back(widths[column] == kHiddenColumnWidth);
