@@ -9,9 +9,9 @@
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
 #include "WatchedProgram.h"
-#include "mainwindow/Messages.h"
 #include "messages/ErrorReport.h"
 #include "messages/MessageDialog.h"
+#include "mainwindow/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -546,41 +546,6 @@ INSTANTIATE_TEST_SUITE_P(Classes, HostInFront,
                                                     false},
                                            HostCase{"OtherApplication", "Other Frame", false}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// A save rechecks, which disables the windows while it runs; afterwards the
-// keys work the grid again: Down and Enter edit line 2.
-TEST_F(EndToEnd, KeysWorkTheGridAgainAfterASave) {
-    Start({"0", namesFile_.string(), setupFile_.string()});
-    const auto main = WaitForWindow(kMainWindowTitle);
-    ASSERT_TRUE(main);
-    ASSERT_TRUE(WaitUntilActive(main->id, "the main window"));
-    // A name changed behind the program's back shows when the save has run:
-    // it writes the name back. A key pressed while the window manager is
-    // still handing the window the focus can be lost, so Ctrl+S is pressed
-    // again until the save ran.
-    std::string changed = setupText_;
-    const std::size_t name = changed.find(kNames[0]);
-    ASSERT_NE(name, std::string::npos);
-    changed.replace(name, kNames[0].size(), "Changed");
-    WriteBytes(setupFile_, changed);
-    bool saved = false;
-    for (int attempt = 0; attempt < 3 && !saved; ++attempt) {
-        desktop_->PressKeys({"ctrl+s"});
-        saved = Watcher().WaitUntil([&] { return ReadBytes(setupFile_) == setupText_; },
-                                    Clock::now() + seconds(2));
-    }
-    ASSERT_TRUE(saved) << "Ctrl+S did not save\n" << Situation();
-    ASSERT_TRUE(WaitUntilActive(main->id, "the main window after the save"));
-    desktop_->PressKeys({"Down", "Return"});
-    const auto dialog = WaitForWindow("Printer: 2.  Name: " + kNames[1]);
-    ASSERT_TRUE(dialog) << "Down and Enter did not reach the grid";
-    ASSERT_TRUE(WaitUntilActive(dialog->id, "the print setup dialog"));
-    desktop_->PressKeys({"Escape"});
-    ASSERT_TRUE(WaitUntilActive(main->id, "the main window after the dialog"));
-    desktop_->PressKeys({"alt+F4"});
-    ASSERT_TRUE(WaitForEnd());
-    ExpectSetupFileUntouched();
-}
 
 TEST_F(EndToEnd, MainWindowOpensInFrontOfTheHost) {
     const xcb_window_t frame = StartHostFrame("QuillMere Frame");

@@ -264,8 +264,7 @@ private slots:
         QVERIFY(box->isVisible());
     }
 
-    // Tab goes from OK to the links, Enter or Space opens the one with the
-    // focus, and a screen reader finds links it can press.
+    // Tab goes from OK to the links; a screen reader finds links to press.
     void linksAreReachedAndOpenedByTheKeyboard() {
         const info::StaticVersionInformation version(TestData());
         const auto box = Shown(version);
@@ -285,7 +284,6 @@ private slots:
         QCOMPARE(opener_.Targets(),
                  (std::vector<std::string>{info::MakerWebTarget(), info::MakerEmailTarget(),
                                            info::MakerEmailTarget()}));
-        QVERIFY(box->isVisible());
     }
 
     void aFailureToOpenIsReportedAndTheBoxStaysOpen() {

@@ -106,10 +106,8 @@ private slots:
         d.hide();
     }
 
-    // A screen reader names each list by the label in front of it, not by
-    // its group box or its value: the label is the list's first "labelled
-    // by" relation, and the line edit it is on while typing carries the
-    // label's text as its name.
+    // A list's label, not its group box, is its first "labelled by"
+    // relation, and names the line edit a screen reader is on.
     void listsAreNamedByTheirLabels_data() {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("list");
