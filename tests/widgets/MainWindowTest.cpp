@@ -177,21 +177,18 @@ private slots:
 
     // The details stay until the next key or click, which does its own work.
     void menuKeyAndShiftF10ShowTheFocusLineDetailsUntilTheNextKeyOrClick_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<bool>("endByClick");
-        QTest::newRow("Menu, then Down") << int(Qt::Key_Menu) << int(Qt::NoModifier) << false;
-        QTest::newRow("Shift+F10, then a click")
-            << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("Menu, then Down") << QKeySequence(Qt::Key_Menu) << false;
+        QTest::newRow("Shift+F10, then a click") << QKeySequence(Qt::SHIFT | Qt::Key_F10) << true;
     }
     void menuKeyAndShiftF10ShowTheFocusLineDetailsUntilTheNextKeyOrClick() {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
+        QFETCH(QKeySequence, keys);
         QFETCH(bool, endByClick);
         auto* grid = form_->Grid();
         grid->setFocus();
         grid->SelectCell(2, 1);
-        QTest::keyClick(grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTest::keySequence(grid, keys);
         QCOMPARE(form_->Panel(2)->text(),
                  platform::ToQString(form_->Logic().Table().LineDetails(2)));
         if (endByClick)
