@@ -10,6 +10,7 @@
 #include "platform/qt/Termination.h"
 #include "resources/KevoResources.h"
 
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontInfo>
@@ -24,11 +25,14 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace kevo::info {
@@ -57,8 +61,84 @@ QLabel* MakeWrappingLabel(QWidget* parent, const char* name, const QString& text
     return label;
 }
 
-QLabel* MakeLink(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = platform::MakeLabel(parent, name, text, left, top);
+// The web site and e-mail links: blue and underlined, opened by a left
+// click, and reached by Tab and opened with Enter or Space like a button,
+// with the focus frame round the text. A screen reader finds a link that
+// it can press.
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setTextFormat(Qt::PlainText);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+    std::function<void()> open;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool press = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+                           event->key() == Qt::Key_Space;
+        if (press && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && open) {
+            open();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
+};
+
+class LinkAccessible : public QAccessibleWidget {
+public:
+    explicit LinkAccessible(LinkLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return static_cast<QLabel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override {
+        return QAccessibleWidget::actionNames() << pressAction();
+    }
+    void doAction(const QString& action) override {
+        if (action != pressAction()) {
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        // Later, not inside the screen reader's call: opening may show a
+        // message box.
+        auto* link = static_cast<LinkLabel*>(widget());
+        QTimer::singleShot(0, link, [link] {
+            if (link->open)
+                link->open();
+        });
+    }
+};
+
+// Asked for each class from the most derived on, before Qt's own
+// interface for QLabel.
+QAccessibleInterface* LinkAccessibleFactory(const QString& /*className*/, QObject* object) {
+    if (auto* link = qobject_cast<LinkLabel*>(object))
+        return new LinkAccessible(link);
+    return nullptr;
+}
+
+LinkLabel* MakeLink(QWidget* parent, const char* name, const QString& text, int left, int top) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(LinkAccessibleFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
+    auto* label = new LinkLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(left, top);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::blue);
     label->setPalette(palette);
@@ -172,9 +252,12 @@ void TfrmAboutBox::Build() {
     Version = platform::MakeLabel(this, "Version", QStringLiteral("Version"), 72, 102);
     Copyright = platform::MakeLabel(this, "Copyright", QStringLiteral("Copyright"), 72, 124);
     Comments = platform::MakeLabel(this, "Comments", QStringLiteral("Comments"), 72, 146);
-    lblWebAddress =
-        MakeLink(this, "lblWebAddress", platform::ToQString(MakerWebAddress()), 72, 168);
-    lblEmail = MakeLink(this, "lblEmail", platform::ToQString(MakerEmailAddress()), 72, 192);
+    auto* web = MakeLink(this, "lblWebAddress", platform::ToQString(MakerWebAddress()), 72, 168);
+    web->open = [this] { lblWebAddressClick(); };
+    lblWebAddress = web;
+    auto* email = MakeLink(this, "lblEmail", platform::ToQString(MakerEmailAddress()), 72, 192);
+    email->open = [this] { lblEmailClick(); };
+    lblEmail = email;
     lblWebAddress->installEventFilter(this);
     lblEmail->installEventFilter(this);
 
@@ -205,6 +288,8 @@ void TfrmAboutBox::Build() {
     btnOK->setGeometry(255, 67, 75, 25);
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    // The box opens on OK; Tab goes on to the links.
+    btnOK->setFocus();
 }
 
 void TfrmAboutBox::FormShow() {
@@ -317,3 +402,5 @@ void ShowAboutBox(QWidget* owner, const AboutBoxServices& services) {
 }
 
 } // namespace kevo::info
+
+#include "AboutBoxUnit.moc"

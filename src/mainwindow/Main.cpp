@@ -40,6 +40,7 @@ TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prom
     model_ = std::make_unique<ConfigTableModel>(logic_.Table());
     StringGrid1 = new StringGrid(this);
     StringGrid1->setModel(model_.get());
+    StringGrid1->setAccessibleName(QString::fromLatin1(kGridAccessibleName));
     setCentralWidget(StringGrid1);
     StringGrid1->setFocus();
 
@@ -48,8 +49,10 @@ TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prom
     connect(StringGrid1, &StringGrid::MouseButtonUp, this,
             [this] { logic_.Table().MouseButtonUp(); });
     connect(model_.get(), &ConfigTableModel::PanelTextChanged, this, &TForm1::ShowPanel);
-    connect(StringGrid1, &StringGrid::DoubleClicked, this,
-            [this] { logic_.StringGrid1DblClick(); });
+    connect(StringGrid1, &StringGrid::DoubleClicked, this, [this] {
+        logic_.StringGrid1DblClick();
+        FocusGrid();
+    });
 
     BuildMenus();
     BuildStatusBar();
@@ -69,7 +72,10 @@ void TForm1::BuildMenus() {
         action->setShortcutContext(Qt::WindowShortcut);
         if (picture >= 0)
             action->setIcon(QIcon(resources::MenuPicturePixmap(picture)));
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this, [this, handler] {
+            handler();
+            FocusGrid();
+        });
         return action;
     };
     constexpr int kNoPicture = -1;
@@ -109,6 +115,13 @@ void TForm1::BuildMenus() {
                       resources::PictureHelp, [this] { mnuHelpHelpClick(); });
     mnuHelpAbout = add("mnuHelpAbout", QStringLiteral("&About"), QKeySequence(), kNoPicture,
                        [this] { mnuHelpAboutClick(); });
+}
+
+void TForm1::FocusGrid() {
+    // A command that disabled the windows (a recheck) took the focus from
+    // the grid, and enabling them does not give it back: the arrow keys
+    // and Enter would do nothing until a click or Tab.
+    StringGrid1->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::mnuEditRepairTraysClick() {

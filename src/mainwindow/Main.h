@@ -71,6 +71,8 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void FormShow();
+    // After every command the keyboard works the grid again.
+    void FocusGrid();
     void mnuFileExitClick();
     void mnuEditRepairTraysClick();
     void mnuHelpHelpClick();

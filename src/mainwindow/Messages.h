@@ -7,6 +7,8 @@
 namespace kevo::mainwindow {
 
 inline constexpr const char* kMainWindowTitle = "Quillmere Printer Configuration";
+// The grid's name for a screen reader.
+inline constexpr const char* kGridAccessibleName = "Printer/paper names";
 
 // Start-up.
 inline constexpr const char* kInvalidModeMessage =

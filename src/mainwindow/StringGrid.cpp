@@ -5,6 +5,7 @@
 #include "mainwindow/GridLayout.h"
 #include "mainwindow/MarkColours.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QStyle>
 #include <QStyleOption>
 #include <QStyledItemDelegate>
@@ -36,6 +38,27 @@ public:
             return;
         QItemSelectionModel::setCurrentIndex(index, command);
     }
+};
+
+// The table's columns that the grid shows: a column given no width is not
+// merely hidden but missing from the grid's model, and so from the
+// accessible table that Qt builds over it.
+class StringGrid::ShownColumns : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void SetHidden(std::vector<bool> hidden) {
+        hidden_ = std::move(hidden);
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsColumn(int sourceColumn, const QModelIndex& /*parent*/) const override {
+        return sourceColumn >= static_cast<int>(hidden_.size()) ||
+               !hidden_[static_cast<std::size_t>(sourceColumn)];
+    }
+
+private:
+    std::vector<bool> hidden_;
 };
 
 namespace {
@@ -184,22 +207,32 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent) {
 }
 
 void StringGrid::setModel(QAbstractItemModel* model) {
-    QTableView::setModel(model);
-    anchoredModel_ = new AnchoredSelectionModel(model, this);
+    shownColumns_ = new ShownColumns(this);
+    shownColumns_->setDynamicSortFilter(false);
+    shownColumns_->setSourceModel(model);
+    QTableView::setModel(shownColumns_);
+    anchoredModel_ = new AnchoredSelectionModel(shownColumns_, this);
     setSelectionModel(anchoredModel_);
 }
 
 void StringGrid::SetColumnWidths(const std::array<int, 11>& widths) {
     verticalHeader()->setFixedWidth(widths[0] < 0 ? 0 : widths[0]);
+    if (shownColumns_ == nullptr)
+        return;
+    std::vector<bool> hidden;
+    for (std::size_t column = 1; column < widths.size(); ++column)
+        hidden.push_back(widths[column] == kHiddenColumnWidth);
+    shownColumns_->SetHidden(hidden);
     for (int column = 1; column < static_cast<int>(widths.size()); ++column) {
-        const int gridColumn = column - 1;
-        if (widths[column] == kHiddenColumnWidth) {
-            setColumnHidden(gridColumn, true);
-        } else {
-            setColumnHidden(gridColumn, false);
-            setColumnWidth(gridColumn, widths[column]);
-        }
+        const QModelIndex cell = Cell(1, column);
+        if (cell.isValid())
+            setColumnWidth(cell.column(), widths[static_cast<std::size_t>(column)]);
     }
+}
+
+QModelIndex StringGrid::Cell(int line, int column) const {
+    const QAbstractItemModel* table = shownColumns_->sourceModel();
+    return shownColumns_->mapFromSource(table->index(line - 1, column - 1));
 }
 
 int StringGrid::CurrentLine() const {
@@ -221,11 +254,25 @@ std::pair<int, int> StringGrid::SelectedLines() const {
 }
 
 void StringGrid::SelectCell(int line, int column) {
-    const QModelIndex cell = model()->index(line - 1, column - 1);
-    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(Cell(line, column), QItemSelectionModel::ClearAndSelect);
+}
+
+// The keyboard's right button: the focus line's details stay until the
+// next key or click.
+void StringGrid::ShowKeyboardDetails() {
+    keyboardDetails_ = true;
+    emit RightButtonDown(CurrentLine());
+}
+
+void StringGrid::EndKeyboardDetails() {
+    if (!keyboardDetails_)
+        return;
+    keyboardDetails_ = false;
+    emit MouseButtonUp();
 }
 
 void StringGrid::mousePressEvent(QMouseEvent* event) {
+    EndKeyboardDetails();
     if (event->button() == Qt::RightButton) {
         // A right click never moves the focus cell; it shows line details.
         const int row = rowAt(event->position().toPoint().y());
@@ -269,7 +316,30 @@ void StringGrid::keyPressEvent(QKeyEvent* event) {
         emit DoubleClicked();
         return;
     }
+    const bool shiftF10 = event->key() == Qt::Key_F10 &&
+                          (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+    if (event->key() == Qt::Key_Menu || shiftF10) {
+        ShowKeyboardDetails();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void StringGrid::contextMenuEvent(QContextMenuEvent* event) {
+    // Windows turns the Menu key and Shift+F10 into a context menu request.
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        ShowKeyboardDetails();
+        return;
+    }
+    QTableView::contextMenuEvent(event);
+}
+
+bool StringGrid::event(QEvent* event) {
+    // Every key reaches the grid as a shortcut override first, also one
+    // that a menu command then takes.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)
+        EndKeyboardDetails();
+    return QTableView::event(event);
 }
 
 bool StringGrid::viewportEvent(QEvent* event) {
@@ -293,6 +363,7 @@ bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
     const bool inRows = watched == verticalHeader() || watched == verticalHeader()->viewport();
     if (inColumns || inRows) {
         if (event->type() == QEvent::MouseButtonPress) {
+            EndKeyboardDetails();
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::RightButton) {
                 int line = 0;

@@ -44,6 +44,31 @@ QComboBox* MakeList(QWidget* parent, const char* name, int left, int top, int wi
     return list;
 }
 
+// A label's text as a screen reader says it: without the "&" that marks
+// its access key ("&&" stands for one "&").
+QString WithoutAccessKeyMark(const QString& text) {
+    QString plain;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
+// Ties a list to the label in front of it: the label's access key moves
+// to the list, and the list takes the label's text as its accessible name.
+// On Linux Qt names a list by its value and leaves the label to the
+// "labelled by" relation that the buddy gives; an editable list's line
+// edit, which a screen reader is on while the list has the focus, takes
+// the name as well.
+void TieToLabel(QLabel* label, QComboBox* list) {
+    label->setBuddy(list);
+    const QString name = WithoutAccessKeyMark(label->text());
+    list->setAccessibleName(name);
+    list->lineEdit()->setAccessibleName(name);
+}
+
 // A list's text shows its start, as a drop-down list does: the line edit
 // scrolls to its caret, which setting the text or selecting it all (when
 // the list takes the focus) puts at the end. A whole selection stays.
@@ -127,6 +152,9 @@ void TfrmPrintSetup::BuildLayout() {
     cboTray2 = MakeList(gbPaper, "cboTray2", 64, 84, 145);
     cboTray2Num = MakeList(gbPaper, "cboTray2Num", 232, 84, 73);
     cboTray2Num->hide();
+    TieToLabel(lbl1, cboPrinters);
+    TieToLabel(lbl3, cboTray1);
+    TieToLabel(lbl4, cboTray2);
 
     bbtnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"),
                              this);

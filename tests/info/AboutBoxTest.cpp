@@ -5,6 +5,7 @@
 #include "info/ProgramVersion.h"
 #include "platform/qt/Termination.h"
 
+#include <QAccessible>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFrame>
@@ -261,6 +262,28 @@ private slots:
                  (std::vector<std::string>{info::MakerWebTarget(), info::MakerEmailTarget()}));
         QCOMPARE(info::MakerWebTarget(), std::string("http://www.example.com"));
         QVERIFY(box->isVisible());
+    }
+
+    // Tab goes from OK to the links; a screen reader finds links to press.
+    void linksAreReachedAndOpenedByTheKeyboard() {
+        const info::StaticVersionInformation version(TestData());
+        const auto box = Shown(version);
+        QCOMPARE(box->focusWidget(), box->btnOK);
+        QTest::keyClick(box->btnOK, Qt::Key_Tab);
+        QCOMPARE(box->focusWidget(), box->lblWebAddress);
+        QTest::keyClick(box->lblWebAddress, Qt::Key_Return);
+        QTest::keyClick(box->lblWebAddress, Qt::Key_Tab);
+        QCOMPARE(box->focusWidget(), box->lblEmail);
+        QTest::keyClick(box->lblEmail, Qt::Key_Space);
+        QAccessible::setActive(true);
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(box->lblEmail);
+        QCOMPARE(link->role(), QAccessible::Link);
+        QCOMPARE(link->text(QAccessible::Name), box->lblEmail->text());
+        link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(opener_.Targets().size(), std::size_t{3});
+        QCOMPARE(opener_.Targets(),
+                 (std::vector<std::string>{info::MakerWebTarget(), info::MakerEmailTarget(),
+                                           info::MakerEmailTarget()}));
     }
 
     void aFailureToOpenIsReportedAndTheBoxStaysOpen() {

@@ -2,6 +2,7 @@
 #include "ModalDriver.h"
 #include "messages/MessageDialog.h"
 #include "mainwindow/ConfigTableModel.h"
+#include "mainwindow/GridLayout.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/MarkColours.h"
 #include "mainwindow/Messages.h"
@@ -105,7 +106,7 @@ class MainWindowTest : public QObject {
 
     QPoint CellCentre(int line, int column) const {
         auto* grid = form_->Grid();
-        return grid->visualRect(grid->model()->index(line - 1, column - 1)).center();
+        return grid->visualRect(grid->Cell(line, column)).center();
     }
 
 private slots:
@@ -124,18 +125,19 @@ private slots:
         auto* grid = form_->Grid();
         QCOMPARE(form_->windowTitle(), QString(mainwindow::kMainWindowTitle));
         QCOMPARE(grid->model()->rowCount(), 99);
-        QCOMPARE(grid->model()->columnCount(), 10);
+        QCOMPARE(grid->model()->columnCount(), 7);
         QCOMPARE(grid->verticalHeader()->width(), 20);
         QCOMPARE(grid->rowHeight(0), 16);
         const int widths[] = {96, 160, -1, -1, 96, 32, 96, 32, 224, -1};
-        for (int gridColumn = 0; gridColumn < 10; ++gridColumn) {
-            if (widths[gridColumn] < 0)
-                QVERIFY2(grid->isColumnHidden(gridColumn), qPrintable(QString::number(gridColumn)));
+        for (int column = 1; column <= 10; ++column) {
+            const QModelIndex cell = grid->Cell(1, column);
+            if (widths[column - 1] < 0)
+                QVERIFY2(!cell.isValid(), qPrintable(QString::number(column)));
             else
-                QCOMPARE(grid->columnWidth(gridColumn), widths[gridColumn]);
+                QCOMPARE(grid->columnWidth(cell.column()), widths[column - 1]);
         }
         QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QString("Name"));
-        QCOMPARE(grid->model()->headerData(8, Qt::Horizontal).toString(), QString("Errors"));
+        QCOMPARE(grid->model()->headerData(6, Qt::Horizontal).toString(), QString("Errors"));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 6"));
         QCOMPARE(form_->Panel(1)->text(), QString());
         QCOMPARE(form_->Panel(0)->width(), 60);
@@ -154,12 +156,13 @@ private slots:
     }
 
     void faultyCellsAndLineNumbersAreRedAndChangedNumbersBlue() {
-        auto* model = form_->Grid()->model();
+        auto* grid = form_->Grid();
+        auto* model = grid->model();
         const QColor red(255, 0, 0), blue(0, 0, 255);
         // Line 3 (Statements) has a wrong first bin.
-        QCOMPARE(model->data(model->index(2, 4), Qt::ForegroundRole).value<QColor>(), red);
-        QCOMPARE(model->data(model->index(2, 5), Qt::ForegroundRole).value<QColor>(), red);
-        QVERIFY(!model->data(model->index(2, 6), Qt::ForegroundRole).isValid());
+        QCOMPARE(grid->Cell(3, 5).data(Qt::ForegroundRole).value<QColor>(), red);
+        QCOMPARE(grid->Cell(3, 6).data(Qt::ForegroundRole).value<QColor>(), red);
+        QVERIFY(!grid->Cell(3, 7).data(Qt::ForegroundRole).isValid());
         QCOMPARE(model->headerData(2, Qt::Vertical, Qt::ForegroundRole).value<QColor>(), red);
         QVERIFY(!model->headerData(0, Qt::Vertical, Qt::ForegroundRole).isValid());
         form_->Logic().Table().SetCell(ColChanged, 3, "*");
@@ -170,7 +173,7 @@ private slots:
         auto* grid = form_->Grid();
         grid->setFocus();
         grid->SelectCell(3, 5); // Statements: wrong first bin
-        const QRect cell = grid->visualRect(grid->model()->index(2, 4));
+        const QRect cell = grid->visualRect(grid->Cell(3, 5));
         const QImage picture = grid->viewport()->grab(cell).toImage();
         int red = 0;
         for (int y = 0; y < picture.height(); ++y)
@@ -228,6 +231,65 @@ private slots:
         QCOMPARE(grid->CurrentLine(), 1); // a right click never moves the focus cell
         QTest::mouseRelease(grid->viewport(), Qt::RightButton, {}, CellCentre(2, 2));
         QCOMPARE(form_->Panel(2)->text(), QString());
+    }
+
+    // The details stay until the next key or click, which does its own work.
+    void menuKeyAndShiftF10ShowTheFocusLineDetailsUntilTheNextKeyOrClick_data() {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<bool>("endByClick");
+        QTest::newRow("Menu, then Down") << QKeySequence(Qt::Key_Menu) << false;
+        QTest::newRow("Shift+F10, then a click") << QKeySequence(Qt::SHIFT | Qt::Key_F10) << true;
+    }
+    void menuKeyAndShiftF10ShowTheFocusLineDetailsUntilTheNextKeyOrClick() {
+        QFETCH(QKeySequence, keys);
+        QFETCH(bool, endByClick);
+        auto* grid = form_->Grid();
+        grid->setFocus();
+        grid->SelectCell(2, 1);
+        QTest::keySequence(grid, keys);
+        QCOMPARE(form_->Panel(2)->text(),
+                 platform::ToQString(form_->Logic().Table().LineDetails(2)));
+        if (endByClick)
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(4, 1));
+        else
+            QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(form_->Panel(2)->text(), QString());
+        QCOMPARE(grid->CurrentLine(), endByClick ? 4 : 3);
+    }
+
+    // A recheck disables the windows on the way, taking the grid's focus.
+    void commandsGiveTheFocusBackToTheGridsFocusCell_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Ctrl+C recheck") << int(Qt::Key_C);
+        QTest::newRow("Ctrl+S save") << int(Qt::Key_S);
+    }
+    void commandsGiveTheFocusBackToTheGridsFocusCell() {
+        QFETCH(int, key);
+        auto* grid = form_->Grid();
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        grid->setFocus();
+        grid->SelectCell(2, 1);
+        QTest::keyClick(grid, Qt::Key(key), Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(grid->CurrentLine(), 3);
+    }
+
+    // A screen reader finds a named table of the columns on the screen.
+    void gridIsANamedTableOfItsShownColumns() {
+        QAccessible::setActive(true);
+        auto* grid = form_->Grid();
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
+        QCOMPARE(table->text(QAccessible::Name), QString(mainwindow::kGridAccessibleName));
+        QStringList shown, read;
+        for (int column = 1; column < mainwindow::kColumnCount; ++column)
+            if (mainwindow::kColumnWidths[column] != mainwindow::kHiddenColumnWidth)
+                shown << platform::ToQString(form_->Logic().Table().Cell(column, 0));
+        QAccessibleTableInterface* cells = table->tableInterface();
+        for (int column = 0; column < cells->columnCount(); ++column)
+            read << cells->columnDescription(column);
+        QCOMPARE(read, shown);
     }
 
     void dragSelectionKeepsTheFocusCellWhereItBegan() {
@@ -338,7 +400,7 @@ private slots:
         StartDemo(KEVO_SAMPLES_DIR "/cp1250");
         qunsetenv("KEVOCONF_CODEPAGE");
         auto* grid = form_->Grid();
-        const QModelIndex name = grid->model()->index(2, 0);
+        const QModelIndex name = grid->Cell(3, mainwindow::ColName);
         QCOMPARE(name.data().toString(), QString::fromUtf8("\u0150rz\u00f6tt p\u00e9ld\u00e1ny"));
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
         QCOMPARE(table->tableInterface()->cellAt(2, 0)->text(QAccessible::Name),
@@ -359,7 +421,9 @@ private slots:
         grid->setColumnWidth(0, 24);
         QCOMPARE(tipAt(grid->viewport(), CellCentre(1, 1)), QString("Invoices"));
         QHeaderView* columns = grid->horizontalHeader();
-        const QPoint tray1No(columns->sectionViewportPosition(5) + 4, columns->height() / 2);
+        const int tray1NoColumn = grid->Cell(1, mainwindow::ColTray1No).column();
+        const QPoint tray1No(columns->sectionViewportPosition(tray1NoColumn) + 4,
+                             columns->height() / 2);
         QCOMPARE(tipAt(columns->viewport(), tray1No), QString("Tray1 No."));
     }
 
@@ -385,9 +449,9 @@ private slots:
             return rows;
         };
         const QStringList rows = preview(QDialogButtonBox::Cancel);
-        QVERIFY(rows.contains(QString::fromUtf8(
-            "1|Invoices||Letterhead Tray|258 \u2192 262|Tray 1|256 \u2192 260|"
-            "Generic PostScript Printer \u2192 PostScript Laser Driver 2")));
+        QVERIFY(rows.contains(
+            QString::fromUtf8("1|Invoices||Letterhead Tray|258 \u2192 262|Tray 1|256 \u2192 260|"
+                              "Generic PostScript Printer \u2192 PostScript Laser Driver 2")));
         QVERIFY(rows.contains(QString::fromUtf8("3|Statements|bin \"Tray 3\" not found|Tray 3|259|"
                                                 "Tray 1|256|Generic PostScript Printer")));
         QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 1)), QString("258"));
@@ -411,7 +475,8 @@ private slots:
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QVERIFY(!form_->close());
-        QCOMPARE(caption, platform::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
+        QCOMPARE(caption,
+                 platform::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
         QVERIFY(form_->isVisible());
     }
 };

@@ -9,6 +9,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/Termination.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -103,6 +104,32 @@ private slots:
         QVERIFY(d.width() >= 333);
         QCOMPARE(d.height(), 270);
         d.hide();
+    }
+
+    // A list's label, not its group box, is its first "labelled by"
+    // relation, and names the line edit a screen reader is on.
+    void listsAreNamedByTheirLabels_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("list");
+        QTest::newRow("printer") << "lbl1"
+                                 << "cboPrinters";
+        QTest::newRow("source 1") << "lbl3"
+                                  << "cboTray1";
+        QTest::newRow("source 2") << "lbl4"
+                                  << "cboTray2";
+    }
+    void listsAreNamedByTheirLabels() {
+        QFETCH(QString, label);
+        QFETCH(QString, list);
+        QAccessible::setActive(true);
+        auto* text = dialog_->findChild<QLabel*>(label);
+        auto* combo = dialog_->findChild<QComboBox*>(list);
+        QAccessibleInterface* named = QAccessible::queryAccessibleInterface(combo);
+        const auto labels = named->relations(QAccessible::Label);
+        QVERIFY(!labels.isEmpty());
+        QCOMPARE(labels.first().first->object(), text);
+        QCOMPARE(QAccessible::queryAccessibleInterface(combo->lineEdit())->text(QAccessible::Name),
+                 text->text().remove('&'));
     }
 
     void keysAndCloseBoxGiveTheResult_data() {
