@@ -190,7 +190,7 @@ private slots:
     void marksStayReadableOnTheApplicationsPalette() {
         auto* grid = form_->Grid();
         form_->Logic().Table().SetCell(ColChanged, 2, "*");
-        const QModelIndex statementsBin = grid->model()->index(2, 4); // Statements: "Tray 3"
+        const QModelIndex statementsBin = grid->Cell(3, 5); // Statements: "Tray 3"
         const auto cell = [&] { return grid->viewport()->grab(grid->visualRect(statementsBin)); };
         const auto lineNumber = [&](int line) {
             QHeaderView* rows = grid->verticalHeader();
