@@ -6,13 +6,14 @@
 // connection as the printer queries.
 
 #include "check/CheckReport.h"
-#include "print/DocumentSpool.h"
 #include "check/HeadlessCheck.h"
-#include "print/PrintCommandLine.h"
-#include "print/PrintPlan.h"
 #include "common/TextOutput.h"
 #include "common/TextQuoting.h"
 #include "common/ToolVersion.h"
+#include "print/DocumentFormat.h"
+#include "print/DocumentSpool.h"
+#include "print/PrintCommandLine.h"
+#include "print/PrintPlan.h"
 
 #include "platform/SystemPaths.h"
 #include "platform/cups/CupsJob.h"
@@ -141,6 +142,22 @@ int Print(const tools::PrintCommandLine& line) {
             report.failure = spool.Error() + "; nothing was printed";
             return Finish(report, line.json);
         }
+    }
+    // Each document goes with the type its first bytes tell, when the
+    // printer takes that type: bytes the scheduler would have to guess at
+    // may "complete" as a job that prints nothing.
+    const std::vector<std::string> formats =
+        service->DocumentFormats(found->printer).value_or(tools::CommonDocumentFormats());
+    for (std::size_t i = 0; i < spool.Documents().size(); ++i) {
+        const tools::FormatChoice choice = tools::ChooseFormat(
+            line.files.empty() || line.files[i] == "-" ? "standard input"
+                                                       : tools::QuotedText(line.files[i]),
+            spool.LeadingBytes()[i], formats, found->printer);
+        if (!choice.format) {
+            report.failure = choice.problem + "; nothing was printed";
+            return Finish(report, line.json);
+        }
+        spool.SetFormat(i, *choice.format);
     }
     if (line.dryRun) {
         report.result = "dry-run";
