@@ -23,13 +23,8 @@ namespace {
 
 // Everything the service needs to know about a queue, asked for in one go.
 const char* const kQueueAttributes[] = {
-    "printer-name",
-    "printer-make-and-model",
-    "device-uri",
-    "printer-uri-supported",
-    "member-uris",
-    "media-source-supported",
-    "document-format-supported",
+    "printer-name", "printer-make-and-model", "device-uri", "printer-uri-supported",
+    "member-uris",  "media-source-supported",
 };
 constexpr int kQueueAttributeCount = sizeof kQueueAttributes / sizeof kQueueAttributes[0];
 
@@ -152,9 +147,6 @@ std::vector<CupsQueue> ReadQueues(ipp_t* response) {
             queue.hasMediaSources = true;
             for (int i = 0; i < ippGetCount(attribute); ++i)
                 queue.mediaSources.push_back(StringOf(attribute, i));
-        } else if (std::strcmp(name, "document-format-supported") == 0) {
-            for (int i = 0; i < ippGetCount(attribute); ++i)
-                queue.documentFormats.push_back(StringOf(attribute, i));
         }
     }
     finish();
@@ -614,10 +606,28 @@ std::optional<QueueSources> CupsPrintingService::PaperSources(const std::string&
 
 std::optional<std::vector<std::string>>
 CupsPrintingService::DocumentFormats(const std::string& printer) {
-    const CupsQueue* queue = FindQueue(printer);
-    if (queue == nullptr)
+    // Asked of the one queue that prints, not with the printer list: the
+    // list is long (some forty types a queue) and only printing needs it.
+    const std::string uri = PrinterUri(printer);
+    if (uri.empty())
         return std::nullopt;
-    return queue->documentFormats;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "document-format-supported");
+    ipp_t* response = Connection().Request(request, "/");
+    if (response == nullptr)
+        return std::nullopt;
+    std::vector<std::string> formats;
+    if (ipp_attribute_t* attribute =
+            ippFindAttribute(response, "document-format-supported", IPP_TAG_MIMETYPE)) {
+        for (int i = 0; i < ippGetCount(attribute); ++i)
+            formats.push_back(StringOf(attribute, i));
+    }
+    ippDelete(response);
+    return formats;
 }
 
 std::unique_ptr<PrintingService> MakeCupsPrintingService() {

@@ -33,8 +33,6 @@ struct CupsQueue {
     // media-source-supported, when the scheduler reports it.
     bool hasMediaSources = false;
     std::vector<std::string> mediaSources;
-    // document-format-supported: the MIME types its filters take.
-    std::vector<std::string> documentFormats;
 };
 
 struct CupsServiceOptions {
@@ -143,8 +141,8 @@ public:
     // cannot be fetched or parsed, or the scheduler fails.
     std::optional<QueueSources> PaperSources(const std::string& printer) override;
 
-    // The queue's document-format-supported, as the printer list gave it.
-    // Nothing for an unknown queue or a failing scheduler.
+    // The queue's document-format-supported, asked of it alone. Nothing when
+    // the scheduler fails or has no such queue.
     std::optional<std::vector<std::string>> DocumentFormats(const std::string& printer) override;
 
     // The bounded connection this service asks the scheduler over, for print
