@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "check/CheckReport.h"
-#include "check/CheckCommandLine.h"
 #include "MiniJson.h"
+#include "check/CheckCommandLine.h"
 #include "common/ToolVersion.h"
 
 #include <gtest/gtest.h>
@@ -104,9 +104,9 @@ TEST(CheckReport, TextRowsEscapeWhatCouldBreakALine) {
 
 TEST(CheckReport, JsonHoldsLinesTokensAndMessages) {
     const test::JsonValue document = test::ParseJson(CheckReportJson(SampleResult()));
-    EXPECT_EQ(document.Keys(),
-              (Strings{"program", "version", "namesFile", "setupFile", "result", "exitStatus",
-                       "failure", "namesFileLines", "errorCount", "lines", "messages", "hints"}));
+    EXPECT_EQ(document.Keys(), (Strings{"program", "version", "namesFile", "setupFile", "result",
+                                        "exitStatus", "failure", "namesFileLines", "errorCount",
+                                        "lines", "unprintable", "messages", "hints"}));
     EXPECT_EQ(document["program"].String(), "kevoconf-check");
     EXPECT_EQ(document["version"].String(), ToolVersion());
     EXPECT_EQ(document["setupFile"].String(), "/srv/host/Vezerava.ini");
@@ -219,6 +219,7 @@ TEST(CheckCommandLine, OptionsAndFiles) {
 TEST(CheckReport, PrometheusGaugesLabelledWithTheFiles) {
     CheckResult result = SampleResult();
     result.setupFile = "/srv/\"a\\b\nc\xFF.ini";
+    result.unprintable.push_back({5, "Letters", "no default tray"});
     const std::string labels = "{names_file=\"/srv/host/KevoName.txt\","
                                "setup_file=\"/srv/\\\"a\\\\b\\nc\xEF\xBF\xBD.ini\","
                                "user=\"ann\"}";
@@ -236,7 +237,8 @@ TEST(CheckReport, PrometheusGaugesLabelledWithTheFiles) {
                           {"kevoconf_check_result", "1"},
                           {"kevoconf_setup_lines_in_error", "4"},
                           {"kevoconf_names_file_lines", "12"},
-                          {"kevoconf_check_timestamp_seconds", "1765238400"}}));
+                          {"kevoconf_check_timestamp_seconds", "1765238400"},
+                          {"kevoconf_setup_lines_unprintable", "1"}}));
     result.outcome = CheckResult::Outcome::Failed;
     EXPECT_NE(CheckReportPrometheus(result, 0, "ann").find("kevoconf_setup_lines_in_error{"),
               std::string::npos);

@@ -3,11 +3,12 @@
 // a plan, and the command on the sample data with the sample printers.
 
 #include "MiniJson.h"
-#include "print/PrintCommandLine.h"
-#include "print/PrintPlan.h"
 #include "ScratchFolder.h"
 #include "SetupSection.h"
 #include "ToolRunner.h"
+#include "print/DocumentFormat.h"
+#include "print/PrintCommandLine.h"
+#include "print/PrintPlan.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,34 @@ TEST(PrintPlan, LinesBecomePageRangesAndOptions) {
     const PrintPlan simulated = MakePrintPlan(lines[0], std::nullopt, false);
     EXPECT_FALSE(simulated.jobOptions.has_value());
     EXPECT_EQ(simulated.pages[0].binName, "Tray 1");
+}
+
+TEST(DocumentFormat, TypeFromTheFirstBytesSentWhereThePrinterTakesIt) {
+    using namespace std::string_literals;
+    const Strings common = CommonDocumentFormats();
+    const Strings images = {"image/png", "text/plain"};
+    const struct {
+        std::string bytes;
+        const Strings& printer;
+        std::string format;  // "" when refused
+        std::string problem; // a part of the refusal
+    } cases[] = {
+        {"%PDF-1.7\n%\xE2\xE3\n1 0 obj", common, "application/pdf", ""},
+        {"\x04%!PS-Adobe-3.0\n", common, "application/postscript", ""},
+        {"Dear Sir,\r\n\tSz\xE1mla \xC5\x90\f\x1a", common, "text/plain", ""},
+        {"\x89PNG\r\n\x1a\n\0\0\0\rIHDR"s, images, "image/png", ""},
+        {"\x89PNG\r\n\x1a\n\0\0\0\rIHDR"s, common, "",
+         "is a PNG image (image/png), which \"Q\" does not take"},
+        {"RaS2PwgRaster\0"s, common, "", "is PWG raster (image/pwg-raster)"},
+        {"Total\0\x01\x02"s, images, "", "begins with the bytes 54 6F 74 61 6C 00 01 02, and"},
+        {"\x8f\x1b\x7f"s, common, "", "the bytes 8F 1B 7F, and is no PDF, PostScript"},
+    };
+    for (const auto& c : cases) {
+        const FormatChoice choice = ChooseFormat("\"d\"", c.bytes, c.printer, "Q");
+        EXPECT_EQ(choice.format.value_or(""), c.format) << c.bytes;
+        EXPECT_NE(choice.problem.find(c.problem), std::string::npos) << choice.problem;
+        EXPECT_EQ(choice.problem.empty(), c.problem.empty()) << c.bytes;
+    }
 }
 
 TEST(PrintCommand, DryRunAndListOnTheSamplePrinters) {

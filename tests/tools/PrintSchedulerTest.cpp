@@ -181,12 +181,29 @@ TEST_F(PrintSchedulerTest, RefusedLinesPrintNothing) {
         std::string message;
     };
     const std::string document = kDocuments / "two-pages.ps";
+    // 20 KB of noise, which the scheduler would take and "complete"
+    // without printing anything; and PCL, which the PostScript queue does
+    // not take.
+    std::string noise(20480, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+    const std::string random = folder_.Write("random.bin", noise);
+    const std::string pcl = folder_.Write("letter.pcl", "\x1b"
+                                                        "E\x1b&l0O letter\f\x1b"
+                                                        "E");
     const Case cases[] = {
         {{"Nobody", document}, 1, " is named \"Nobody\"; nothing was printed\n"},
         {{"Broken", document}, 1, "line 5 \"Broken\" is in error (Tray1Name, Tray1Num)"},
         {{"Deleted", document}, 1, "line 6 \"Deleted\" is in error (Printer Undefined)"},
         {{"--force", "Deleted", document}, 2, "the paper sources of \"Gone\" cannot be read"},
         {{"Invoices", folder_ / "missing.ps"}, 2, "missing.ps\" cannot be read: No such file"},
+        {{"Invoices", document, random},
+         2,
+         "random.bin\" is no document that can be printed: it begins with the bytes 00 "},
+        {{"Invoices", pcl},
+         2,
+         "letter.pcl\" is PCL, a printer language (application/vnd.hp-PCL), which \"Trays\" "
+         "does not take; nothing was printed"},
     };
     for (const Case& c : cases) {
         const ToolRun run = Print(c.arguments);

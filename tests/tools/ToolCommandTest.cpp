@@ -109,6 +109,11 @@ TEST(ToolCommand, PrintersJsonOnTheSamplePrinters) {
             << i;
 }
 
+// The line of standard error that names the files checked, in text mode.
+std::string Checked(const std::string& names, const std::string& setup) {
+    return "kevoconf-check: checked " + names + " and " + setup + "\n";
+}
+
 TEST(ToolCommand, CheckOnTheSampleData) {
     ScratchFolder folder;
     const std::string names = folder / "KevoName.txt";
@@ -119,7 +124,7 @@ TEST(ToolCommand, CheckOnTheSampleData) {
 
     const ToolRun text = RunTool(kCheck, {names, setup}, SampleEnvironment(folder));
     EXPECT_EQ(text.exitCode, 1);
-    EXPECT_EQ(text.err, "");
+    EXPECT_EQ(text.err, Checked(names, setup));
     EXPECT_EQ(text.out, "3 \"Statements\" Tray1Name,Tray1Num,\n"
                         "4 \"Credit Notes\" Printer Undefined,\n"
                         "6 \"\" Printer Redundant,\n"
@@ -155,7 +160,7 @@ TEST(ToolCommand, CheckTextInTheLocalesEncoding) {
         environment["KEVOCONF_CODEPAGE"] = "1250";
         const ToolRun run = RunTool(kCheck, {names, setup}, environment);
         EXPECT_EQ(run.out, rows + "Errors: 2 (2 lines in the names file)\n") << locale;
-        EXPECT_EQ(run.err, "") << locale;
+        EXPECT_EQ(run.err, Checked(names, setup)) << locale;
     }
 }
 
@@ -213,7 +218,9 @@ TEST(ToolCommand, CheckDefaultsAndFailures) {
     const ToolRun clean = RunTool(kCheck, {}, environment);
     EXPECT_EQ(clean.exitCode, 0) << clean.err;
     EXPECT_EQ(clean.out, "Errors: 0 (1 lines in the names file)\n");
-    EXPECT_EQ(clean.err, "");
+    // Bare names resolved as the program does, given absolute.
+    EXPECT_EQ(clean.err, Checked(folder / "config/kevoconf/KevoName.txt",
+                                 folder / "config/kevoconf/Vezerava.ini"));
 
     // Printers that cannot be listed.
     environment["KEVOCONF_SIMULATED_PRINTERS"] = folder / "no-such-printers.txt";

@@ -4,8 +4,8 @@
 #include "common/JsonWriter.h"
 #include "common/TextQuoting.h"
 #include "common/ToolVersion.h"
-#include "messages/MessageDialog.h"
 #include "mainwindow/ConfigTable.h"
+#include "messages/MessageDialog.h"
 
 #include <algorithm>
 #include <array>
@@ -72,7 +72,6 @@ std::string NoticeLines(const std::string& text, std::string_view program) {
 
 } // namespace
 
-
 std::string CheckReportText(const CheckResult& result) {
     if (result.outcome == CheckResult::Outcome::Failed)
         return {};
@@ -138,6 +137,18 @@ std::string CheckReportJson(const CheckResult& result) {
     }
     json.EndArray();
 
+    json.Key("unprintable");
+    json.BeginArray();
+    for (const UnprintableLine& line : result.unprintable) {
+        json.BeginObject(true);
+        json.Key("line");
+        json.Integer(line.line);
+        json.TextMember("name", line.name);
+        json.TextMember("reason", line.reason);
+        json.EndObject();
+    }
+    json.EndArray();
+
     json.Key("messages");
     json.BeginArray();
     for (const Notice& notice : result.notices) {
@@ -185,8 +196,8 @@ std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checke
     // The user is a label too: two users' checks of one shared setup are
     // two series, not one that the exporter keeps only once.
     const std::string labels = "{names_file=\"" + LabelValue(result.namesFile) +
-                               "\",setup_file=\"" + LabelValue(result.setupFile) +
-                               "\",user=\"" + LabelValue(user) + "\"}";
+                               "\",setup_file=\"" + LabelValue(result.setupFile) + "\",user=\"" +
+                               LabelValue(user) + "\"}";
     const bool failed = result.outcome == CheckResult::Outcome::Failed;
     const struct {
         const char* name;
@@ -205,6 +216,10 @@ std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checke
          std::to_string(result.namesFileLines)},
         {"kevoconf_check_timestamp_seconds", "When the check ran, in seconds since 1970.",
          std::to_string(checkedAt)},
+        {"kevoconf_setup_lines_unprintable",
+         "Lines of the printer setup not in error that kevoconf-print cannot print as they "
+         "say; NaN when no check was made.",
+         failed ? "NaN" : std::to_string(result.unprintable.size())},
     };
     std::string text;
     for (const auto& metric : metrics) {
@@ -213,6 +228,11 @@ std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checke
         text += metric.name + labels + " " + metric.value + "\n";
     }
     return text;
+}
+
+std::string CheckedFilesText(const std::string& namesFile, const std::string& setupFile) {
+    return std::string(kProgram) + ": checked " + EscapedText(namesFile) + " and " +
+           EscapedText(setupFile) + "\n";
 }
 
 std::string NoticesText(const CheckResult& result, std::string_view program) {

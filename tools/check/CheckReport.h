@@ -34,10 +34,16 @@ void WriteLineMembers(JsonWriter& json, int line, const std::string& name,
 // collector), for watching many workstations: gauges for the result (0
 // clean, 1 errors, 2 failed, as the exit status), the lines in error (NaN
 // when no check was made), the names file's lines and the time of the
-// check (checkedAt, seconds since 1970), each labelled with the two files
+// check (checkedAt, seconds since 1970), and the lines that kevoconf-print
+// cannot print (NaN when no check was made), each labelled with the two files
 // and the user who ran the check.
 std::string CheckReportPrometheus(const CheckResult& result, std::int64_t checkedAt,
                                   std::string_view user);
+
+// The line of standard error in text mode that names the two files checked
+// (given as the caller resolved them, absolute): "kevoconf-check: checked
+// NAMES-FILE and SETUP-FILE".
+std::string CheckedFilesText(const std::string& namesFile, const std::string& setupFile);
 
 // What goes to standard error: every notice in the program's own words,
 // each beginning with "kevoconf-check: " (or the name of the command given)

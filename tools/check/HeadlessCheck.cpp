@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "check/HeadlessCheck.h"
 
-#include "messages/ErrorReport.h"
+#include "common/PrintRule.h"
+#include "common/TextQuoting.h"
 #include "mainwindow/ConfigTable.h"
-#include "mainwindow/SetupLine.h"
 #include "mainwindow/MainWindowLogic.h"
+#include "mainwindow/SetupLine.h"
 #include "mainwindow/WindowlessUi.h"
+#include "messages/ErrorReport.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
 #include "platform/text/TextCoding.h"
@@ -14,6 +16,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <utility>
 
 namespace kevo::tools {
@@ -154,6 +158,30 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
     result.outcome =
         result.lines.empty() ? CheckResult::Outcome::Clean : CheckResult::Outcome::Errors;
     return result;
+}
+
+void AddUnprintableLines(CheckResult& result, platform::PrintingService& service) {
+    if (result.outcome == CheckResult::Outcome::Failed)
+        return;
+    // Asked once per printer.
+    std::map<std::string, std::optional<platform::QueueSources>> sources;
+    for (const SetupLine& line : result.namedLines) {
+        if (line.HasErrors())
+            continue;
+        auto known = sources.find(line.printer);
+        if (known == sources.end())
+            known = sources.emplace(line.printer, service.PaperSources(line.printer)).first;
+        if (!known->second)
+            continue;
+        const PrintPlan plan = MakePrintPlan(line, known->second, false);
+        if (plan.problem.empty())
+            continue;
+        result.unprintable.push_back({line.line, line.name, plan.problem});
+        result.hints.push_back("line " + std::to_string(line.line) + " " + QuotedText(line.name) +
+                               " is not in error, but kevoconf-print cannot print it as it "
+                               "says: " +
+                               plan.problem);
+    }
 }
 
 } // namespace kevo::tools

@@ -15,6 +15,14 @@ namespace kevo::tools {
 // after the check.
 using mainwindow::SetupLine;
 
+// A line that is not in error but that kevoconf-print cannot print as it
+// says (PrintRule.h), and why.
+struct UnprintableLine {
+    int line = 0;
+    std::string name;
+    std::string reason;
+};
+
 struct CheckResult {
     enum class Outcome {
         Clean,  // checked, no line in error
@@ -32,6 +40,9 @@ struct CheckResult {
     // Every named line, in line order, those in error too; empty when the
     // check failed.
     std::vector<SetupLine> namedLines;
+    // The named lines not in error that kevoconf-print would refuse, in line
+    // order (AddUnprintableLines); each is also a hint.
+    std::vector<UnprintableLine> unprintable;
     // Everything the program would have shown, in order.
     std::vector<Notice> notices;
     // Why no check could be made; empty otherwise.
@@ -62,5 +73,14 @@ int ExitStatus(const CheckResult& result);
 // as in the program: every named line then has "Printer Undefined,".
 CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::PathContext& context,
                      platform::PrintingService& service);
+
+// Applies kevoconf-print's rule (MakePrintPlan) to every named line that
+// is not in error, on the paper sources that the service gives for its
+// printer, and adds each line that it would refuse to the result's
+// unprintable lines and hints. The result and its exit status stay: a line
+// that the program accepts is not in error. Printers whose sources the
+// service cannot tell (winspool, the simulated printers, a PPD that cannot
+// be read now) give no such line. Nothing when the check failed.
+void AddUnprintableLines(CheckResult& result, platform::PrintingService& service);
 
 } // namespace kevo::tools

@@ -14,11 +14,28 @@
 #include "platform/printing/PrintingServiceFactory.h"
 
 #include <chrono>
+#include <filesystem>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #endif
 #include <iostream>
+
+namespace {
+
+// The path (UTF-8 on Windows, bytes here) as an absolute one, without "."
+// and ".." steps; as given when the current folder cannot be had.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute =
+        std::filesystem::absolute(std::u8string(path.begin(), path.end()), error);
+    if (error)
+        return path;
+    const std::u8string text = absolute.lexically_normal().u8string();
+    return std::string(text.begin(), text.end());
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace kevo;
@@ -59,7 +76,17 @@ int main(int argc, char** argv) {
         std::cout.flush();
         return std::cout ? tools::RepairExitStatus(repair) : 2;
     }
-    const tools::CheckResult result = tools::RunCheck(line.files, context, *service);
+    tools::CheckResult result = tools::RunCheck(line.files, context, *service);
+    tools::AddUnprintableLines(result, *service);
+    // A bare name may resolve to the configuration folder while a file of
+    // that name lies here: a person reading the text is told which two files
+    // were checked. Scripts read standard output, JSON and the Prometheus
+    // gauges name the files already, and a timer's standard error goes to
+    // its log, so this is for the text only.
+    if (line.format == tools::CheckCommandLine::Format::Text &&
+        result.outcome != tools::CheckResult::Outcome::Failed)
+        tools::WriteError(tools::CheckedFilesText(AbsolutePath(result.namesFile),
+                                                  AbsolutePath(result.setupFile)));
     tools::WriteError(tools::NoticesText(result));
     switch (line.format) {
     case tools::CheckCommandLine::Format::Text:

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "print/DocumentSpool.h"
 
+#include "print/DocumentFormat.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -114,11 +117,15 @@ bool DocumentSpool::Add(const std::string& file) {
         error_ = what + " is empty: there is nothing to print";
         return false;
     }
-    if (lseek(copy.Get(), 0, SEEK_SET) != 0) {
+    std::string leading(std::min(copied, kLeadingBytes), '\0');
+    if (pread(copy.Get(), leading.data(), leading.size(), 0) !=
+            static_cast<ssize_t>(leading.size()) ||
+        lseek(copy.Get(), 0, SEEK_SET) != 0) {
         error_ = "the copy of " + what + " cannot be read back: " + std::strerror(errno);
         return false;
     }
     documents_.push_back({DocumentName(file), copy.Release()});
+    leading_.push_back(std::move(leading));
     return true;
 }
 

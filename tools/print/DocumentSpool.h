@@ -3,7 +3,9 @@
 
 #include "platform/cups/CupsJob.h"
 
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kevo::tools {
@@ -25,10 +27,17 @@ public:
     bool Add(const std::string& file);
 
     const std::vector<platform::CupsDocument>& Documents() const { return documents_; }
+    // The first bytes of each document (kLeadingBytes, DocumentFormat.h),
+    // which tell its type; and the format it is to be sent with.
+    const std::vector<std::string>& LeadingBytes() const { return leading_; }
+    void SetFormat(std::size_t document, std::string format) {
+        documents_[document].format = std::move(format);
+    }
     const std::string& Error() const { return error_; }
 
 private:
     std::vector<platform::CupsDocument> documents_;
+    std::vector<std::string> leading_;
     std::string error_;
 };
 

@@ -7,35 +7,11 @@
 #include "common/ToolVersion.h"
 #include "platform/text/TextCoding.h"
 
-#include <limits>
-
 namespace kevo::tools {
 
 namespace {
 
 constexpr const char* kProgram = "kevoconf-print";
-
-// A bin number cell as a number: decimal digits only, at most 65535.
-std::optional<std::uint16_t> BinNumber(std::string_view text) {
-    if (text.empty() || text.size() > 5)
-        return std::nullopt;
-    unsigned value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value > std::numeric_limits<std::uint16_t>::max())
-        return std::nullopt;
-    return static_cast<std::uint16_t>(value);
-}
-
-std::vector<PagePlan> PagesOf(const SetupLine& line) {
-    if (!UsesSecondTray(line))
-        return {{"1-", line.firstPage.number, line.firstPage.name, std::nullopt}};
-    return {{"1", line.firstPage.number, line.firstPage.name, std::nullopt},
-            {"2-", line.otherPages.number, line.otherPages.name, std::nullopt}};
-}
 
 std::string PagesCaption(const std::string& pages) {
     if (pages == "1-")
@@ -88,63 +64,6 @@ void WriteLine(JsonWriter& json, const SetupLine& line) {
 }
 
 } // namespace
-
-const SetupLine* FindNamedLine(const std::vector<SetupLine>& lines, std::string_view name) {
-    for (const SetupLine& line : lines) {
-        if (platform::SameTextIgnoringCase(line.name, name))
-            return &line;
-    }
-    return nullptr;
-}
-
-bool UsesSecondTray(const SetupLine& line) {
-    return line.firstPage != line.otherPages;
-}
-
-PrintPlan MakePrintPlan(const SetupLine& line, const std::optional<platform::QueueSources>& sources,
-                        bool force) {
-    PrintPlan plan;
-    plan.line = line;
-    plan.pages = PagesOf(line);
-    if (!sources)
-        return plan;
-
-    std::vector<platform::BinRequest> requests;
-    for (std::size_t i = 0; i < plan.pages.size(); ++i) {
-        PagePlan& pages = plan.pages[i];
-        const auto number = BinNumber(pages.bin);
-        platform::BinRequest request;
-        if (number)
-            request = platform::RequestOfBin(*number, *sources);
-        if (request.kind == platform::BinRequest::Kind::Unknown) {
-            const std::string what = "Source " + std::to_string(i + 1) + " (bin " +
-                                     QuotedText(pages.bin) + " " + QuotedText(pages.binName) +
-                                     ") is none of the paper sources of " +
-                                     QuotedText(line.printer);
-            if (!force) {
-                plan.problem = what;
-                return plan;
-            }
-            plan.warnings.push_back(what + ": the printer chooses instead");
-            request.kind = platform::BinRequest::Kind::PrinterChoice;
-        }
-        pages.options = platform::BinOptions(request, *sources);
-        requests.push_back(request);
-    }
-    if (requests.size() == 1) {
-        plan.jobOptions = platform::BinOptions(requests.front(), *sources);
-        return plan;
-    }
-    platform::FirstPageOptions job =
-        platform::FirstPageApartOptions(requests[0], requests[1], *sources);
-    if (!job.problem.empty()) {
-        plan.problem = QuotedText(line.printer) + " cannot take the first page from another " +
-                       "paper source than the others: " + job.problem;
-        return plan;
-    }
-    plan.jobOptions = std::move(job.options);
-    return plan;
-}
 
 int ExitStatus(const PrintReport& report) {
     if (report.result == "printed" || report.result == "dry-run")
@@ -265,7 +184,7 @@ std::string NameListText(const CheckResult& result) {
     for (const SetupLine& line : result.namedLines) {
         text += std::to_string(line.line) + " " + QuotedText(line.name) + " on " +
                 QuotedText(line.printer) + ":";
-        for (const PagePlan& pages : PagesOf(line)) {
+        for (const PagePlan& pages : PagePlans(line)) {
             std::string caption = PagesCaption(pages.pages);
             caption[0] = static_cast<char>(caption[0] - 'A' + 'a');
             text += (pages.pages == "2-" ? ", " : " ") + caption + " bin " +
@@ -289,7 +208,7 @@ std::string NameListJson(const CheckResult& result) {
         WriteLine(json, line);
         json.Key("pages");
         json.BeginArray();
-        for (const PagePlan& pages : PagesOf(line)) {
+        for (const PagePlan& pages : PagePlans(line)) {
             json.BeginObject(true);
             json.Key("pages");
             json.String(pages.pages);

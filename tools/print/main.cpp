@@ -6,13 +6,14 @@
 // connection as the printer queries.
 
 #include "check/CheckReport.h"
-#include "print/DocumentSpool.h"
 #include "check/HeadlessCheck.h"
-#include "print/PrintCommandLine.h"
-#include "print/PrintPlan.h"
 #include "common/TextOutput.h"
 #include "common/TextQuoting.h"
 #include "common/ToolVersion.h"
+#include "print/DocumentFormat.h"
+#include "print/DocumentSpool.h"
+#include "print/PrintCommandLine.h"
+#include "print/PrintPlan.h"
 
 #include "platform/SystemPaths.h"
 #include "platform/cups/CupsJob.h"
@@ -133,6 +134,7 @@ int Print(const tools::PrintCommandLine& line) {
     // Every document is read before the job is made; a dry run leaves
     // standard input alone.
     tools::DocumentSpool spool;
+    std::vector<std::string> spooled; // each document for people, as the spool holds them
     for (const std::string& file :
          line.files.empty() ? std::vector<std::string>{"-"} : line.files) {
         if (line.dryRun && file == "-")
@@ -141,6 +143,21 @@ int Print(const tools::PrintCommandLine& line) {
             report.failure = spool.Error() + "; nothing was printed";
             return Finish(report, line.json);
         }
+        spooled.push_back(file == "-" ? "standard input" : tools::QuotedText(file));
+    }
+    // Each document goes with the type its first bytes tell, when the
+    // printer takes that type: bytes the scheduler would have to guess at
+    // may "complete" as a job that prints nothing.
+    const std::vector<std::string> formats =
+        service->DocumentFormats(found->printer).value_or(tools::CommonDocumentFormats());
+    for (std::size_t i = 0; i < spool.Documents().size(); ++i) {
+        const tools::FormatChoice choice =
+            tools::ChooseFormat(spooled[i], spool.LeadingBytes()[i], formats, found->printer);
+        if (!choice.format) {
+            report.failure = choice.problem + "; nothing was printed";
+            return Finish(report, line.json);
+        }
+        spool.SetFormat(i, *choice.format);
     }
     if (line.dryRun) {
         report.result = "dry-run";

@@ -113,7 +113,7 @@ CupsJobOutcome PrintJob(CupsConnection& connection, const std::string& printer,
         ippAddString(send, IPP_TAG_OPERATION, IPP_TAG_NAME, "document-name", nullptr,
                      documents[i].name.c_str());
         ippAddString(send, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
-                     "application/octet-stream");
+                     documents[i].format.c_str());
         ippAddBoolean(send, IPP_TAG_OPERATION, "last-document", i + 1 == documents.size());
         if (!JobStep(connection, send, queue, documents[i].fd)) {
             outcome.failure =

@@ -14,12 +14,14 @@
 
 namespace kevo::platform {
 
-// A document of a job: its name (the job's document-name) and a descriptor
-// of a regular file holding it, read from its start. The scheduler finds out
-// its format (PostScript, PDF, ...) from its bytes.
+// A document of a job: its name (the job's document-name), a descriptor of
+// a regular file holding it, read from its start, and its format (a MIME
+// type the queue takes; with "application/octet-stream" the scheduler finds
+// it out from the bytes, and may print nothing when it finds nothing).
 struct CupsDocument {
     std::string name;
     int fd = -1;
+    std::string format = "application/octet-stream";
 };
 
 struct CupsJobOutcome {

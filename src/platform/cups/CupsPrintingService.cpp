@@ -393,7 +393,29 @@ struct CupsPrintingService::Fetched {
     std::vector<Bin> bins;
     bool ppdFetched = false;
     std::optional<QueueLookup> askedAgain;
+    // How jobs name the same paper sources; nothing when the fetch failed.
+    std::optional<QueueSources> sources;
 };
+
+namespace {
+
+QueueSources SourcesOfPpd(PpdSources ppd) {
+    QueueSources sources;
+    sources.hasPpd = true;
+    sources.slotKeywords = std::move(ppd.inputSlotKeywords);
+    sources.hasManualFeed = ppd.hasManualFeed;
+    sources.defaultSlot = std::move(ppd.defaultInputSlot);
+    sources.postScript = ppd.postScript;
+    return sources;
+}
+
+QueueSources SourcesOfQueue(const CupsQueue& queue) {
+    QueueSources sources;
+    sources.slotKeywords = queue.mediaSources;
+    return sources;
+}
+
+} // namespace
 
 CupsPrintingService::Fetched CupsPrintingService::FetchOver(CupsConnection& connection,
                                                             const CupsQueue& known,
@@ -402,11 +424,12 @@ CupsPrintingService::Fetched CupsPrintingService::FetchOver(CupsConnection& conn
     const CupsQueue* queue = &known;
     if (!queue->ppdResource.empty()) {
         fetched.ppdFetched = true;
-        const PpdSources sources = FetchPpdSources(connection, queue->ppdResource);
+        PpdSources sources = FetchPpdSources(connection, queue->ppdResource);
         switch (sources.outcome) {
         case PpdSources::Outcome::Read:
             fetched.bins = MakeBins(sources.inputSlotTexts, sources.hasManualFeed);
             fetched.count = static_cast<int>(fetched.bins.size());
+            fetched.sources = SourcesOfPpd(std::move(sources));
             return fetched;
         case PpdSources::Outcome::Failed:
             return fetched;
@@ -427,6 +450,7 @@ CupsPrintingService::Fetched CupsPrintingService::FetchOver(CupsConnection& conn
     if (queue->hasMediaSources)
         fetched.bins = MakeBins(queue->mediaSources, false);
     fetched.count = static_cast<int>(fetched.bins.size());
+    fetched.sources = SourcesOfQueue(*queue);
     return fetched;
 }
 
@@ -436,6 +460,8 @@ CupsPrintingService::BinAnswer CupsPrintingService::Keep(const std::string& prin
         ++ppdFetchCount_;
     if (fetched.askedAgain)
         Remember(printer, std::move(*fetched.askedAgain));
+    if (fetched.sources)
+        sources_[FoldPrinterName(printer)] = std::move(*fetched.sources);
     BinAnswer answer;
     answer.count = fetched.count;
     answer.bins = std::move(fetched.bins);
@@ -560,25 +586,48 @@ void CupsPrintingService::ForgetFailures() {
 }
 
 std::optional<QueueSources> CupsPrintingService::PaperSources(const std::string& printer) {
+    const std::string key = FoldPrinterName(printer);
+    if (const auto kept = sources_.find(key); kept != sources_.end())
+        return kept->second;
     const CupsQueue* queue = FindQueue(printer);
     if (queue == nullptr)
         return std::nullopt;
-    QueueSources sources;
+    QueueSources sources = SourcesOfQueue(*queue);
     if (!queue->ppdResource.empty()) {
         PpdSources ppd = FetchPpdSources(Connection(), queue->ppdResource);
         if (ppd.outcome == PpdSources::Outcome::Failed)
             return std::nullopt;
-        if (ppd.outcome == PpdSources::Outcome::Read) {
-            sources.hasPpd = true;
-            sources.slots = std::move(ppd.inputSlotKeywords);
-            sources.hasManualFeed = ppd.hasManualFeed;
-            sources.defaultSlot = std::move(ppd.defaultInputSlot);
-            sources.postScript = ppd.postScript;
-            return sources;
-        }
+        if (ppd.outcome == PpdSources::Outcome::Read)
+            sources = SourcesOfPpd(std::move(ppd));
     }
-    sources.slots = queue->mediaSources;
+    sources_[key] = sources;
     return sources;
+}
+
+std::optional<std::vector<std::string>>
+CupsPrintingService::DocumentFormats(const std::string& printer) {
+    // Asked of the one queue that prints, not with the printer list: the
+    // list is long (some forty types a queue) and only printing needs it.
+    const std::string uri = PrinterUri(printer);
+    if (uri.empty())
+        return std::nullopt;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "document-format-supported");
+    ipp_t* response = Connection().Request(request, "/");
+    if (response == nullptr)
+        return std::nullopt;
+    std::vector<std::string> formats;
+    if (ipp_attribute_t* attribute =
+            ippFindAttribute(response, "document-format-supported", IPP_TAG_MIMETYPE)) {
+        for (int i = 0; i < ippGetCount(attribute); ++i)
+            formats.push_back(StringOf(attribute, i));
+    }
+    ippDelete(response);
+    return formats;
 }
 
 std::unique_ptr<PrintingService> MakeCupsPrintingService() {

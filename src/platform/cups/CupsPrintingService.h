@@ -133,11 +133,17 @@ public:
     // time; every later query then fails at once, until ForgetFailures.
     bool SchedulerGivenUp() const;
 
-    // For printing: how jobs name the queue's paper sources, read anew from
-    // its PPD (InputSlot keywords, ManualFeed, default tray), or for a queue
-    // without PPD its media-source-supported. Nothing when the queue is
-    // unknown, its PPD cannot be fetched or parsed, or the scheduler fails.
-    std::optional<QueueSources> PaperSources(const std::string& printer);
+    // For printing: how jobs name the queue's paper sources, from its PPD
+    // (InputSlot keywords, ManualFeed, default tray), or for a queue without
+    // PPD its media-source-supported. Taken from the fetch of its bins when
+    // there was one, so that the check's bins and this answer come from one
+    // PPD; fetched otherwise. Nothing when the queue is unknown, its PPD
+    // cannot be fetched or parsed, or the scheduler fails.
+    std::optional<QueueSources> PaperSources(const std::string& printer) override;
+
+    // The queue's document-format-supported, asked of it alone. Nothing when
+    // the scheduler fails or has no such queue.
+    std::optional<std::vector<std::string>> DocumentFormats(const std::string& printer) override;
 
     // The bounded connection this service asks the scheduler over, for print
     // jobs that must not wait longer than its queries.
@@ -199,6 +205,9 @@ private:
     // Prefetch fetched and no query has asked for yet.
     std::optional<std::pair<std::string, BinAnswer>> last_;
     std::map<std::string, BinAnswer> prefetched_;
+    // The paper sources of each printer whose bins or sources were fetched,
+    // keyed by the folded name.
+    std::map<std::string, QueueSources> sources_;
     int ppdFetchCount_ = 0;
 };
 

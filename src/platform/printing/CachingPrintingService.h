@@ -40,6 +40,14 @@ public:
     // answers it fetches are asked for here as usual.
     void Prefetch(const std::vector<std::string>& printers) override;
     void ForgetFailures() override;
+    // Passed on: asked once per printer by the commands that print; the
+    // CUPS service keeps the paper sources of the bins it fetched.
+    std::optional<QueueSources> PaperSources(const std::string& printer) override {
+        return inner_->PaperSources(printer);
+    }
+    std::optional<std::vector<std::string>> DocumentFormats(const std::string& printer) override {
+        return inner_->DocumentFormats(printer);
+    }
 
     // The wrapped service.
     PrintingService& Inner() { return *inner_; }

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "platform/printing/JobOptions.h"
 #include "platform/text/TextCoding.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -114,6 +116,26 @@ public:
     int BinNumbers(const std::string& device, const std::string& port,
                    std::vector<std::uint16_t>& out) {
         return TypedBinData(device, port, out);
+    }
+
+    // What print jobs need to know of a printer (names as EnumPrinters gives
+    // them), for the commands that print and for the check, which tells the
+    // lines they cannot print.
+    //
+    // How jobs name the printer's paper sources. Nothing when the service
+    // sends the line's bin numbers to the driver as they are (winspool, and
+    // the simulated printers, which print nothing), and when the sources
+    // cannot be read.
+    virtual std::optional<QueueSources> PaperSources(const std::string& /*printer*/) {
+        return std::nullopt;
+    }
+    // The document formats (MIME types) that the printer takes, as IPP's
+    // document-format-supported lists them; "application/octet-stream"
+    // among them: documents of any type are sent to the printer as they are.
+    // Nothing when they cannot be asked.
+    virtual std::optional<std::vector<std::string>>
+    DocumentFormats(const std::string& /*printer*/) {
+        return std::nullopt;
     }
 
     // The bins of these printers (names as EnumPrinters gives them) will be

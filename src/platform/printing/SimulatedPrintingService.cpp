@@ -54,6 +54,16 @@ std::string SimulatedPrintingService::ProfileDevicesValue(const std::string& pri
     return std::string();
 }
 
+std::optional<std::vector<std::string>>
+SimulatedPrintingService::DocumentFormats(const std::string& printer) {
+    for (const SimulatedPrinter& candidate : printers_.printers) {
+        if (candidate.name == printer)
+            return std::vector<std::string>{"application/pdf", "application/postscript",
+                                            "text/plain"};
+    }
+    return std::nullopt;
+}
+
 const SimulatedPrinter* SimulatedPrintingService::FindForBins(const std::string& device,
                                                               const std::string& port) const {
     const SimulatedPrinter* byName = nullptr;

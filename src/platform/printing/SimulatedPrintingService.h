@@ -31,6 +31,12 @@ public:
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
     int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
+    // The formats that every printer of a CUPS scheduler takes, converted by
+    // its filters: PDF, PostScript and plain text; nothing for an unknown
+    // printer. (No job can be sent to a simulated printer: a dry run shows
+    // what would be.)
+    std::optional<std::vector<std::string>> DocumentFormats(const std::string& printer) override;
+
 private:
     const SimulatedPrinter* FindForBins(const std::string& device, const std::string& port) const;
 

@@ -48,6 +48,16 @@ public:
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
     int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
+    // Winspool has no list of document formats: the spooler's standard print
+    // processor takes plain text (its TEXT datatype, drawn by the driver) and
+    // hands anything else to the printer as it is (RAW), as the host's own
+    // jobs go. So any printer takes those two; which languages the printer
+    // itself speaks no query tells. The paper sources are the driver's bin
+    // numbers, sent as the line holds them (no PaperSources).
+    std::optional<std::vector<std::string>> DocumentFormats(const std::string&) override {
+        return std::vector<std::string>{"text/plain", "application/octet-stream"};
+    }
+
     WinspoolApi& Api() { return *api_; }
 
 private:
