@@ -275,6 +275,14 @@ TEST_F(WaylandSession, ModeTwoReportComesInFrontOfTheHostActivatedAfterTheSplash
         watcher_->WaitUntil([&] { return ShownOnScreen(report->id); }, Clock::now() + seconds(5)))
         << "the report is not seen whole on the screen: the host window covers it\n"
         << Situation();
+    // KEVO_SCREENSHOT=FILE.png keeps the screen as the user sees it now
+    // (docs/wayland-mode2-over-host.png; needs import, from imagemagick).
+    if (const char* picture = std::getenv("KEVO_SCREENSHOT")) {
+        SpawnOptions grab;
+        grab.outputFile = folder_ / "import.log";
+        ChildProcess({"import", "-display", screen_->Display(), "-window", "root", picture}, grab)
+            .WaitForExit(Clock::now() + seconds(10));
+    }
 
     // The program found the host's window on XWayland in front and asked
     // for the foreground, as on an X11 desktop (weston gives a newly shown
