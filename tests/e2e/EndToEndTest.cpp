@@ -203,7 +203,7 @@ protected:
         options.inputPipe = true;
         options.outputPipe = true;
         host_ = ChildProcess({KEVO_E2E_HOST_FRAME_PATH, className}, options);
-        const auto line = host_.ReadLine(Clock::now() + seconds(8));
+        const auto line = host_.ReadLine(Clock::now() + seconds(12));
         if (!line || line->rfind("active 0x", 0) != 0) {
             ADD_FAILURE() << "the host window did not become active: "
                           << FileTail(folder_ / "host.log");

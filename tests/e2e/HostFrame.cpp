@@ -129,9 +129,11 @@ int main(int argc, char* argv[]) {
     xcb_map_window(connection, window);
     xcb_flush(connection);
 
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    // The request is sent again every half second: a window manager that
+    // is still starting, or busy on a loaded machine, may miss the first.
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    auto nextRequest = Clock::now();
     bool mapped = false;
-    bool requested = false;
     bool reported = false;
     while (true) {
         while (xcb_generic_event_t* raw = xcb_poll_for_event(connection)) {
@@ -141,9 +143,9 @@ int main(int argc, char* argv[]) {
         }
         if (xcb_connection_has_error(connection))
             return Fail("lost the X display");
-        if (mapped && !requested) {
+        if (mapped && !reported && Clock::now() >= nextRequest) {
             RequestActivation(connection, root, window, active);
-            requested = true;
+            nextRequest = Clock::now() + std::chrono::milliseconds(500);
         }
         if (!reported && mapped && ActiveWindow(connection, root, active) == window) {
             std::printf("active 0x%x\n", window);
@@ -151,7 +153,7 @@ int main(int argc, char* argv[]) {
             reported = true;
         }
         if (!reported && Clock::now() >= deadline)
-            return Fail("the window manager did not activate the window within 5 s");
+            return Fail("the window manager did not activate the window within 10 s");
 
         // Wait for the next X event, or for the standard input to close.
         pollfd fds[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0}, {0, POLLIN, 0}};

@@ -176,7 +176,7 @@ protected:
         options.inputPipe = true;
         options.outputPipe = true;
         host_ = ChildProcess({KEVO_E2E_HOST_FRAME_PATH, "QuillMere Frame"}, options);
-        const auto line = host_.ReadLine(Clock::now() + seconds(8));
+        const auto line = host_.ReadLine(Clock::now() + seconds(12));
         if (!line || line->rfind("active 0x", 0) != 0)
             return XCB_WINDOW_NONE;
         return static_cast<xcb_window_t>(std::stoul(line->substr(7), nullptr, 16));

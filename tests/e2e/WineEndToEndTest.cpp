@@ -474,7 +474,7 @@ TEST_F(WineEndToEnd, ReportComesInFrontOfTheHost) {
     options.inputPipe = true;
     options.outputPipe = true;
     host_ = ChildProcess({KEVO_E2E_HOST_FRAME_PATH, "QuillMere Frame"}, options);
-    const auto line = host_.ReadLine(Clock::now() + seconds(8));
+    const auto line = host_.ReadLine(Clock::now() + seconds(12));
     ASSERT_TRUE(line && line->rfind("active 0x", 0) == 0) << FileTail(folder_ / "host.log");
     const auto frame = static_cast<xcb_window_t>(std::stoul(line->substr(7), nullptr, 16));
     ASSERT_TRUE(Watcher().WaitUntil([&] { return Watcher().ActiveWindow() == frame; },
