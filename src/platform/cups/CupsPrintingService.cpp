@@ -163,8 +163,10 @@ struct CupsPrintingService::Listed {
     int failureStatus = 0;
 };
 
-CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connection) {
+CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connection, int limit) {
     ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS);
+    if (limit > 0)
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "limit", limit);
     // The scheduler's own queues only: printers that it merely discovered on
     // the network (and scanners) are left out, and nothing waits for network
     // discovery, as with cupsEnumDests(CUPS_PRINTER_DISCOVERED in the mask,
@@ -193,27 +195,12 @@ CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connec
 // The scheduler's queues in its order, each also kept in queues_; nothing
 // when the scheduler could not be asked or refused.
 std::optional<std::vector<PrinterEntry>> CupsPrintingService::ListQueues() {
-    listAsked_ = true;
-    std::shared_ptr<Listed> listed;
-    if (pendingList_.valid()) {
-        listed = pendingList_.get();
-        // A failure is asked again here, so that it is this connection's
-        // (SystemError tells it), but a scheduler that did not answer there
-        // is not waited for again.
-        if (!listed->queues) {
-            Connection().GiveUpAfter(listed->failure == CupsFailure::NoAnswer
-                                         ? CupsFailure::NoAnswer
-                                         : CupsFailure::None,
-                                     listed->failureStatus);
-            listed.reset();
-        }
-    }
-    if (!listed)
-        listed = std::make_shared<Listed>(ListOver(Connection()));
-    if (!listed->queues)
+    Listed listed = ListOver(Connection());
+    if (!listed.queues)
         return std::nullopt;
     std::vector<PrinterEntry> printers;
-    for (CupsQueue& queue : *listed->queues) {
+    printers.reserve(listed.queues->size());
+    for (CupsQueue& queue : *listed.queues) {
         printers.push_back({queue.name, std::string()});
         std::string key = FoldPrinterName(queue.name);
         queues_[std::move(key)] = std::move(queue);
@@ -223,6 +210,56 @@ std::optional<std::vector<PrinterEntry>> CupsPrintingService::ListQueues() {
 
 std::vector<PrinterEntry> CupsPrintingService::EnumPrinters() {
     return ListQueues().value_or(std::vector<PrinterEntry>());
+}
+
+namespace {
+
+// Whether the scheduler can be asked for a queue by this name, and finds
+// every queue that the catalogue's rule finds by it: it compares queue
+// names ignoring the case of ASCII letters only, so a name with other
+// letters ("BÜRO" for "Büro") is looked for in the list.
+bool AskableByName(const std::string& name) {
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether a name can be a queue's at all: the scheduler takes no name of 128
+// bytes or more, and none with a blank, a control character, "/", "\\",
+// "?", "'", "\"" or "#" (a name as Windows names printers, "Accounts
+// Laser", is none).
+bool CanBeQueueName(const std::string& name) {
+    if (name.empty() || name.size() >= 128)
+        return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= ' ' || byte == 127 || std::strchr("/\\?'\"#", c) != nullptr;
+    });
+}
+
+} // namespace
+
+PrinterLookup CupsPrintingService::LookUpPrinter(const std::string& name) {
+    PrinterLookup lookup;
+    if (!CanBeQueueName(name)) {
+        lookup.result = PrinterLookup::Result::Missing;
+        return lookup;
+    }
+    if (!AskableByName(name))
+        return lookup;
+    // A failure leaves it to the list, which fails the same way.
+    const std::string key = FoldPrinterName(name);
+    if (queues_.find(key) == queues_.end())
+        Remember(name, AskQueue(Connection(), name));
+    const auto known = queues_.find(key);
+    if (known == queues_.end())
+        return lookup;
+    if (!known->second) {
+        lookup.result = PrinterLookup::Result::Missing;
+    } else {
+        lookup.result = PrinterLookup::Result::Found;
+        lookup.entry.name = known->second->name;
+    }
+    return lookup;
 }
 
 CupsPrintingService::QueueLookup CupsPrintingService::AskQueue(CupsConnection& connection,
@@ -304,37 +341,26 @@ struct CupsPrintingService::FirstAnswer {
 
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
-    // The printer list is asked next, whatever the answer (the catalogue
-    // needs it, and it stands in for a default). A worker connects at once
-    // and asks for it meanwhile, unless the default is told within
-    // kNearAnswer: a near scheduler, where this thread asks for the list
-    // itself, as for everything. With the list, the workers that the bins
-    // will want connect too. A scheduler behind a local socket is near by
-    // definition: no worker is started for it.
+    // The printers that the lines name are asked for next, side by side
+    // when the scheduler is far: a worker connects at once and, unless the
+    // default is told within kNearAnswer (a near scheduler, where this
+    // thread asks for everything, one request after another), starts the
+    // other workers, so that their connections are up when Prefetch needs
+    // them. A scheduler behind a local socket is near by definition: no
+    // worker is started for it.
     using SideBySide = CupsServiceOptions::SideBySide;
     const bool always = options_.sideBySide == SideBySide::Always;
     const bool localSocket = !server_.empty() && server_.front() == '/';
     const bool oneAtATime = options_.sideBySide == SideBySide::Never || (localSocket && !always);
     std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
-    if (!listAsked_ && !oneAtATime && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
-        listAsked_ = true;
+    if (!workersStarted_ && !oneAtATime && !connection.GaveUp() &&
+        (workers = Workers(1)) != nullptr) {
+        workersStarted_ = true;
         answered = std::make_shared<FirstAnswer>();
-        auto promise = std::make_shared<std::promise<std::shared_ptr<Listed>>>();
-        pendingList_ = promise->get_future();
-        workers->Post([promise, answered, workers, always](CupsConnection& worker) {
-            auto listed = std::make_shared<Listed>();
-            try {
-                if (always || !answered->Within(kNearAnswer)) {
-                    *listed = ListOver(worker);
-                    if (listed->queues)
-                        workers->Grow(std::min(static_cast<int>(listed->queues->size()),
-                                               kMaxConnections - 1));
-                }
-            } catch (...) {
-                listed->queues.reset(); // asked again the usual way
-            }
-            promise->set_value(std::move(listed));
+        workers->Post([answered, workers, always](CupsConnection& /*worker*/) {
+            if (always || !answered->Within(kNearAnswer))
+                workers->Grow(kMaxConnections - 1);
         });
     }
     const auto asked = std::chrono::steady_clock::now();
@@ -356,15 +382,19 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     // refuses. Where no default is set, which is common on CUPS, the program
     // would have no printer to work with; Windows always has a default while
     // a printer is installed, so the first queue stands in for it. Asking
-    // for the queues also tells whether the scheduler works.
-    const std::optional<std::vector<PrinterEntry>> printers = ListQueues();
-    if (!printers)
+    // for it (the list cut to its first queue) also tells whether the
+    // scheduler works.
+    Listed first = ListOver(connection, 1);
+    if (!first.queues)
         return SystemError();
     DefaultPrinterAnswer answer;
-    if (printers->empty())
+    if (first.queues->empty()) {
         answer.status = DefaultPrinterAnswer::Status::InvalidName;
-    else
-        answer.names.push_back(printers->front().name);
+    } else {
+        CupsQueue& queue = first.queues->front();
+        answer.names.push_back(queue.name);
+        queues_[FoldPrinterName(queue.name)] = std::move(queue);
+    }
     return answer;
 }
 
@@ -453,9 +483,13 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
     if (!(sideBySide_ || always) || Connection().GaveUp())
         return;
+    // A printer not known yet is asked for by name first, by the same
+    // worker; a name that the scheduler cannot be asked for is left to the
+    // usual queries.
     struct Task {
         std::string printer;
-        CupsQueue queue;
+        std::optional<CupsQueue> queue;
+        std::optional<QueueLookup> lookup;
         std::optional<Fetched> fetched;
     };
     std::vector<Task> tasks;
@@ -464,10 +498,12 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
         std::string key = FoldPrinterName(printer);
         const auto known = queues_.find(key);
         const bool fetched = prefetched_.count(key) != 0 || (last_ && last_->first == key);
-        if (fetched || known == queues_.end() || !known->second ||
-            !named.insert(std::move(key)).second)
+        const bool askable = CanBeQueueName(printer) && AskableByName(printer);
+        if (fetched || (known == queues_.end() && !askable) ||
+            (known != queues_.end() && !known->second) || !named.insert(std::move(key)).second)
             continue;
-        tasks.push_back({printer, *known->second, std::nullopt});
+        tasks.push_back({printer, known != queues_.end() ? known->second : std::nullopt,
+                         std::nullopt, std::nullopt});
     }
     if (tasks.empty())
         return;
@@ -485,7 +521,15 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
         jobs.push_back([&task, &stopped, &stopStatus](CupsConnection& connection) {
             if (stopped || connection.GaveUp())
                 return;
-            Fetched fetched = FetchOver(connection, task.queue, task.printer);
+            const CupsQueue* queue = task.queue ? &*task.queue : nullptr;
+            if (queue == nullptr) {
+                task.lookup = AskQueue(connection, task.printer);
+                if (task.lookup->result == QueueLookup::Result::Found)
+                    queue = &task.lookup->queue;
+            }
+            Fetched fetched;
+            if (queue != nullptr)
+                fetched = FetchOver(connection, *queue, task.printer);
             if (connection.GaveUp() && connection.Failure() == CupsFailure::NoAnswer) {
                 stopStatus = connection.FailureStatus();
                 stopped = true;
@@ -501,6 +545,10 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     if (stopped)
         Connection().GiveUpAfter(CupsFailure::NoAnswer, stopStatus);
     for (Task& task : tasks) {
+        // The queue was found, or the scheduler said it has none: kept as a
+        // look-up of the service's own would keep it.
+        if (task.lookup && task.lookup->result != QueueLookup::Result::Failed)
+            Remember(task.printer, std::move(*task.lookup));
         if (task.fetched) {
             BinAnswer answer = Keep(task.printer, std::move(*task.fetched));
             prefetched_.emplace(FoldPrinterName(task.printer), std::move(answer));

@@ -9,7 +9,6 @@
 #include "platform/printing/PrintingService.h"
 
 #include <chrono>
-#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -57,11 +56,10 @@ struct CupsServiceOptions {
 // A far scheduler costs a round trip per request, so questions that do not
 // depend on each other are asked side by side, by worker threads that each
 // keep a connection of their own until their burst is done (CupsWorkers), at
-// most kMaxConnections connections with the service's own: the printer list
-// while the default printer is asked, and the bins of the printers named to
-// Prefetch. Their answers are kept as if asked one at a time; what failed
-// there is asked again the usual way, since a worker's connection may fail
-// alone.
+// most kMaxConnections connections with the service's own: the workers
+// connect while the default printer is asked, and then look up and fetch
+// the bins of the printers named to Prefetch. Their answers are kept as if asked one at a time;
+// what failed there is asked again the usual way, since a worker's connection may fail alone.
 //
 // A near scheduler (one whose default printer is answered within
 // kNearAnswer) answers one request at a time on cores that the program
@@ -81,11 +79,20 @@ public:
     // Empty when the scheduler cannot be asked.
     std::vector<PrinterEntry> EnumPrinters() override;
 
+    // One queue asked for by name (Get-Printer-Attributes), and kept with
+    // what the list would have said of it. The scheduler finds a queue by
+    // its name ignoring the case of ASCII letters, and has at most one
+    // queue so named: the one that the list's rule finds, unless the name
+    // holds other letters (Unknown). A name that no queue can have is
+    // Missing without a question.
+    PrinterLookup LookUpPrinter(const std::string& name) override;
+
     // The user's default (LPDEST or PRINTER, ~/.cups/lpoptions, the system
     // lpoptions, then the scheduler's default) as libcups reports it. When
     // none is set, or the one set names no queue, the first queue of
-    // EnumPrinters stands in; only a scheduler without queues has no default
-    // (InvalidName). A scheduler that fails gives SystemError.
+    // EnumPrinters stands in (asked for alone); only a scheduler without
+    // queues has no default (InvalidName). A scheduler that fails gives
+    // SystemError.
     DefaultPrinterAnswer DefaultPrinter() override;
 
     // "name,driver,port" of the default printer; empty without one.
@@ -106,10 +113,11 @@ public:
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
     int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
-    // Fetches the bins of these printers side by side and keeps the
-    // answers until their printers' bins are asked for; returns when all
-    // are in. Failures are not kept: the usual query asks again. Printers
-    // fetched already, and names that are no queue of the printer list, are
+    // Fetches the bins of these printers side by side, each looked up by
+    // name first where it is not known yet, and keeps the answers until
+    // their printers' bins are asked for; returns when all are in. Failures
+    // are not kept: the usual query asks again. Printers fetched already,
+    // names of no queue and names that LookUpPrinter leaves to the list are
     // left to the usual queries; so is everything when the scheduler is
     // given up. A scheduler that stops answering ends the whole prefetch
     // within the wait of one query, and is given up.
@@ -163,7 +171,8 @@ private:
 
     // Questions over any connection, for the service's own thread and its
     // workers alike: they touch nothing of the service.
-    static Listed ListOver(CupsConnection& connection);
+    // The list, or its first `limit` queues.
+    static Listed ListOver(CupsConnection& connection, int limit = 0);
     static QueueLookup AskQueue(CupsConnection& connection, const std::string& printer);
     static Fetched FetchOver(CupsConnection& connection, const CupsQueue& queue,
                              const std::string& printer);
@@ -185,9 +194,8 @@ private:
     int port_ = 0;
     std::unique_ptr<CupsConnection> connection_;
     std::unique_ptr<CupsWorkers> workers_;
-    // The printer list that a worker asks while the default is asked.
-    std::future<std::shared_ptr<Listed>> pendingList_;
-    bool listAsked_ = false;
+    // The workers were started while the default was asked.
+    bool workersStarted_ = false;
     // Whether questions are asked side by side; known once the default
     // printer was asked.
     bool sideBySide_ = false;
