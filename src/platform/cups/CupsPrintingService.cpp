@@ -28,12 +28,14 @@ const char* const kQueueAttributes[] = {
 };
 constexpr int kQueueAttributeCount = sizeof kQueueAttributes / sizeof kQueueAttributes[0];
 
-ipp_t* NewRequest(ipp_op_t operation) {
+// A request for the queue attributes, or for the first `count` of them
+// (1: the name alone).
+ipp_t* NewRequest(ipp_op_t operation, int count = kQueueAttributeCount) {
     ipp_t* request = ippNewRequest(operation);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                  cupsUser());
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  kQueueAttributeCount, nullptr, kQueueAttributes);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", count,
+                  nullptr, kQueueAttributes);
     return request;
 }
 
@@ -164,7 +166,9 @@ struct CupsPrintingService::Listed {
 };
 
 CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connection, int limit) {
-    ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS);
+    // The whole list is for its names: a scheduler with thousands of queues
+    // takes far longer to tell all their attributes.
+    ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS, limit > 0 ? kQueueAttributeCount : 1);
     if (limit > 0)
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "limit", limit);
     // The scheduler's own queues only: printers that it merely discovered on
@@ -192,19 +196,17 @@ CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connec
     return listed;
 }
 
-// The scheduler's queues in its order, each also kept in queues_; nothing
-// when the scheduler could not be asked or refused.
+// The scheduler's queues in its order; nothing when the scheduler could not
+// be asked or refused. What a queue is (its driver, port, PPD) is asked for
+// by name when it is needed.
 std::optional<std::vector<PrinterEntry>> CupsPrintingService::ListQueues() {
     Listed listed = ListOver(Connection());
     if (!listed.queues)
         return std::nullopt;
     std::vector<PrinterEntry> printers;
     printers.reserve(listed.queues->size());
-    for (CupsQueue& queue : *listed.queues) {
-        printers.push_back({queue.name, std::string()});
-        std::string key = FoldPrinterName(queue.name);
-        queues_[std::move(key)] = std::move(queue);
-    }
+    for (CupsQueue& queue : *listed.queues)
+        printers.push_back({std::move(queue.name), std::string()});
     return printers;
 }
 
@@ -484,8 +486,7 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     if (!(sideBySide_ || always) || Connection().GaveUp())
         return;
     // A printer not known yet is asked for by name first, by the same
-    // worker; a name that the scheduler cannot be asked for is left to the
-    // usual queries.
+    // worker; a name that no queue can have is left out.
     struct Task {
         std::string printer;
         std::optional<CupsQueue> queue;
@@ -498,7 +499,9 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
         std::string key = FoldPrinterName(printer);
         const auto known = queues_.find(key);
         const bool fetched = prefetched_.count(key) != 0 || (last_ && last_->first == key);
-        const bool askable = CanBeQueueName(printer) && AskableByName(printer);
+        // A name beyond ASCII is asked for as given: the list's own
+        // spelling finds its queue.
+        const bool askable = CanBeQueueName(printer);
         if (fetched || (known == queues_.end() && !askable) ||
             (known != queues_.end() && !known->second) || !named.insert(std::move(key)).second)
             continue;

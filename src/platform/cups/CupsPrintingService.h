@@ -77,6 +77,7 @@ public:
     // classes included, without network discovery and without scanners. One
     // entry per queue, port left empty (the port is in the Devices value).
     // Empty when the scheduler cannot be asked.
+    // Asks for the names alone.
     std::vector<PrinterEntry> EnumPrinters() override;
 
     // One queue asked for by name (Get-Printer-Attributes), and kept with
@@ -116,10 +117,9 @@ public:
     // Fetches the bins of these printers side by side, each looked up by
     // name first where it is not known yet, and keeps the answers until
     // their printers' bins are asked for; returns when all are in. Failures
-    // are not kept: the usual query asks again. Printers fetched already,
-    // names of no queue and names that LookUpPrinter leaves to the list are
-    // left to the usual queries; so is everything when the scheduler is
-    // given up. A scheduler that stops answering ends the whole prefetch
+    // are not kept: the usual query asks again. Printers fetched already
+    // and names of no queue are left to the usual queries; so is everything
+    // when the scheduler is given up. A scheduler that stops answering ends the whole prefetch
     // within the wait of one query, and is given up.
     void Prefetch(const std::vector<std::string>& printers) override;
 
@@ -171,7 +171,7 @@ private:
 
     // Questions over any connection, for the service's own thread and its
     // workers alike: they touch nothing of the service.
-    // The list, or its first `limit` queues.
+    // The list, names only, or its first `limit` queues in full.
     static Listed ListOver(CupsConnection& connection, int limit = 0);
     static QueueLookup AskQueue(CupsConnection& connection, const std::string& printer);
     static Fetched FetchOver(CupsConnection& connection, const CupsQueue& queue,
@@ -199,9 +199,10 @@ private:
     // Whether questions are asked side by side; known once the default
     // printer was asked.
     bool sideBySide_ = false;
-    // What the printer list (or a look-up by name) said of each queue, so
-    // that its Devices value and bins need no request of their own. Keyed by
-    // the folded name; std::nullopt: the scheduler has no such queue.
+    // What a look-up by name (or the first queue, standing in for the
+    // default) said of each queue, so that its Devices value and bins need
+    // no request of their own. Keyed by the folded name; std::nullopt: the
+    // scheduler has no such queue.
     std::map<std::string, std::optional<CupsQueue>> queues_;
     // The bins last fetched, keyed by the folded name, and those that
     // Prefetch fetched and no query has asked for yet.
