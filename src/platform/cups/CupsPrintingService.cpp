@@ -341,6 +341,29 @@ struct CupsPrintingService::FirstAnswer {
     }
 };
 
+void CupsPrintingService::RememberDefault(const cups_dest_s& dest) {
+    // libcups asked the scheduler for the queue's attributes with the
+    // default; they stand for a look-up of the queue (but for its paper
+    // sources, asked for again when it has no PPD). A default of the user's
+    // own (an instance) is no queue's answer.
+    auto option = [&dest](const char* name) {
+        const char* value = cupsGetOption(name, dest.num_options, dest.options);
+        return value != nullptr ? std::string(value) : std::string();
+    };
+    const std::string uri = option("printer-uri-supported");
+    if (dest.instance != nullptr || uri.empty())
+        return;
+    CupsQueue queue;
+    queue.name = dest.name;
+    queue.makeAndModel = option("printer-make-and-model");
+    queue.deviceUri = option("device-uri");
+    const std::string members = option("member-uris");
+    queue.ppdResource = ResourceOf(members.empty() ? uri : members.substr(0, members.find(',')));
+    if (members.empty() && !StartsWith(queue.ppdResource, "/printers/"))
+        queue.ppdResource.clear();
+    queues_[FoldPrinterName(queue.name)] = std::move(queue);
+}
+
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
     // The printers that the lines name are asked for next, side by side
@@ -374,6 +397,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     if (dest != nullptr) {
         DefaultPrinterAnswer answer;
         answer.names.emplace_back(dest->name);
+        RememberDefault(*dest);
         cupsFreeDests(1, dest);
         return answer;
     }

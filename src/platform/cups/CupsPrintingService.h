@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+struct cups_dest_s;
+
 namespace kevo::platform {
 
 class CupsConnection;
@@ -188,6 +190,8 @@ private:
     BinAnswer FetchBins(const std::string& printer);
     BinAnswer Keep(const std::string& printer, Fetched fetched);
     DefaultPrinterAnswer SystemError() const;
+    // Keeps what the scheduler told of the default queue with it.
+    void RememberDefault(const cups_dest_s& dest);
 
     CupsServiceOptions options_;
     std::string server_;
