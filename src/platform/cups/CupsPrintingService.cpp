@@ -509,12 +509,17 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
     if (!(sideBySide_ || always) || Connection().GaveUp())
         return;
-    // A printer not known yet is asked for by name first, by the same
-    // worker; a name that no queue can have is left out.
+    // A printer not known yet is asked for by name while its PPD is fetched
+    // by the same name (the scheduler finds a printer's PPD ignoring ASCII
+    // case): two questions side by side, not one after the other. The PPD
+    // is kept when the look-up shows a printer of its own PPD; a class's
+    // or a queue's without PPD is left to the usual queries. A name that
+    // no queue can have is left out.
     struct Task {
         std::string printer;
         std::optional<CupsQueue> queue;
         std::optional<QueueLookup> lookup;
+        std::optional<PpdSources> ppd;
         std::optional<Fetched> fetched;
     };
     std::vector<Task> tasks;
@@ -523,52 +528,97 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
         std::string key = FoldPrinterName(printer);
         const auto known = queues_.find(key);
         const bool fetched = prefetched_.count(key) != 0 || (last_ && last_->first == key);
-        // A name beyond ASCII is asked for as given: the list's own
-        // spelling finds its queue.
-        const bool askable = CanBeQueueName(printer);
-        if (fetched || (known == queues_.end() && !askable) ||
+        if (fetched || (known == queues_.end() && !CanBeQueueName(printer)) ||
             (known != queues_.end() && !known->second) || !named.insert(std::move(key)).second)
             continue;
         tasks.push_back({printer, known != queues_.end() ? known->second : std::nullopt,
-                         std::nullopt, std::nullopt});
+                         std::nullopt, std::nullopt, std::nullopt});
     }
     if (tasks.empty())
         return;
 
-    CupsWorkers* workers = Workers(static_cast<int>(tasks.size()));
+    std::size_t questions = 0;
+    for (const Task& task : tasks)
+        questions += task.queue ? 1 : 2;
+    CupsWorkers* workers = Workers(static_cast<int>(questions));
     if (workers == nullptr)
         return;
     workers->Retry();
-    // The first worker that the scheduler leaves without an answer stops
-    // the others: a frozen scheduler costs one wait, not one per worker.
+    // The first connection that the scheduler leaves without an answer
+    // stops the others: a frozen scheduler costs one wait, not one per
+    // connection.
     std::atomic<bool> stopped{false};
     std::atomic<int> stopStatus{0};
+    auto ask = [&stopped, &stopStatus](CupsConnection& connection, auto question) {
+        if (stopped || connection.GaveUp())
+            return;
+        question();
+        if (connection.GaveUp() && connection.Failure() == CupsFailure::NoAnswer) {
+            stopStatus = connection.FailureStatus();
+            stopped = true;
+        }
+    };
+    // The bins of a queue known already.
+    auto fetchJob = [ask](Task& task) {
+        return [&task, ask](CupsConnection& connection) {
+            ask(connection, [&] {
+                Fetched fetched = FetchOver(connection, *task.queue, task.printer);
+                // Only answers are kept. A failure may be this connection's
+                // alone (one that the scheduler dropped can even read as a
+                // refusal), so the usual query asks again.
+                if (fetched.count >= 0)
+                    task.fetched = std::move(fetched);
+            });
+        };
+    };
     std::vector<CupsWorkers::Job> jobs;
     for (Task& task : tasks) {
-        jobs.push_back([&task, &stopped, &stopStatus](CupsConnection& connection) {
-            if (stopped || connection.GaveUp())
-                return;
-            const CupsQueue* queue = task.queue ? &*task.queue : nullptr;
-            if (queue == nullptr) {
-                task.lookup = AskQueue(connection, task.printer);
-                if (task.lookup->result == QueueLookup::Result::Found)
-                    queue = &task.lookup->queue;
-            }
-            Fetched fetched;
-            if (queue != nullptr)
-                fetched = FetchOver(connection, *queue, task.printer);
-            if (connection.GaveUp() && connection.Failure() == CupsFailure::NoAnswer) {
-                stopStatus = connection.FailureStatus();
-                stopped = true;
-            }
-            // Only answers are kept. A failure may be this connection's
-            // alone (one that the scheduler dropped can even read as a
-            // refusal), so the usual query asks for it again.
-            if (fetched.count >= 0)
-                task.fetched = std::move(fetched);
+        if (task.queue) {
+            jobs.push_back(fetchJob(task));
+            continue;
+        }
+        jobs.push_back([&task, ask](CupsConnection& connection) {
+            ask(connection, [&] { task.lookup = AskQueue(connection, task.printer); });
+        });
+        jobs.push_back([&task, ask](CupsConnection& connection) {
+            ask(connection,
+                [&] { task.ppd = FetchPpdSources(connection, "/printers/" + task.printer); });
         });
     }
-    workers->RunAll(std::move(jobs));
+    workers->RunAll(std::move(jobs), &Connection());
+
+    // What the two questions tell together, as FetchOver would have it; a
+    // class's bins are its first member's PPD's, fetched now.
+    std::vector<CupsWorkers::Job> classes;
+    for (Task& task : tasks) {
+        if (!task.lookup || task.lookup->result != QueueLookup::Result::Found || !task.ppd)
+            continue;
+        const CupsQueue& queue = task.lookup->queue;
+        const bool ownPpd =
+            FoldPrinterName(queue.ppdResource) == FoldPrinterName("/printers/" + queue.name);
+        const bool noPpd = task.ppd->outcome == PpdSources::Outcome::NoPpd;
+        if (!queue.ppdResource.empty() && !ownPpd) {
+            task.queue = queue;
+            classes.push_back(fetchJob(task));
+        } else if (queue.ppdResource.empty() || noPpd) {
+            // No PPD: the paper sources that the scheduler reports.
+            Fetched fetched;
+            if (queue.hasMediaSources)
+                fetched.bins = MakeBins(queue.mediaSources, false);
+            fetched.count = static_cast<int>(fetched.bins.size());
+            fetched.ppdFetched = !queue.ppdResource.empty();
+            task.fetched = std::move(fetched);
+        } else if (task.ppd->outcome == PpdSources::Outcome::Read) {
+            Fetched fetched;
+            fetched.bins = MakeBins(task.ppd->inputSlotTexts, task.ppd->hasManualFeed);
+            fetched.count = static_cast<int>(fetched.bins.size());
+            fetched.ppdFetched = true;
+            task.fetched = std::move(fetched);
+        }
+    }
+    if (!classes.empty() && !stopped)
+        workers->RunAll(std::move(classes), &Connection());
+
     if (stopped)
         Connection().GiveUpAfter(CupsFailure::NoAnswer, stopStatus);
     for (Task& task : tasks) {

@@ -116,8 +116,9 @@ public:
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
     int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
-    // Fetches the bins of these printers side by side, each looked up by
-    // name first where it is not known yet, and keeps the answers until
+    // Fetches the bins of these printers side by side (a printer not known
+    // yet looked up by name while its PPD is fetched by that name, over
+    // this service's connection and its workers'), and keeps the answers until
     // their printers' bins are asked for; returns when all are in. Failures
     // are not kept: the usual query asks again. Printers fetched already
     // and names of no queue are left to the usual queries; so is everything
