@@ -109,10 +109,15 @@ std::optional<platform::PrinterEntry> Printers::Find(std::string_view name, bool
     // Printer names are never empty: an empty text finds none.
     if (name.empty())
         return std::nullopt;
+    // The entry as Names() holds it, so that its name finds it there.
+    auto asListed = [](platform::PrinterEntry entry) {
+        entry.name = InBuffer(entry.name, kBufferSize);
+        return entry;
+    };
     platform::PrinterLookup lookup = service_.LookUpPrinter(std::string(name));
     switch (lookup.result) {
     case platform::PrinterLookup::Result::Found:
-        return std::move(lookup.entry);
+        return asListed(std::move(lookup.entry));
     case platform::PrinterLookup::Result::Missing:
         return std::nullopt;
     case platform::PrinterLookup::Result::Unknown:
@@ -121,7 +126,7 @@ std::optional<platform::PrinterEntry> Printers::Find(std::string_view name, bool
     for (platform::PrinterEntry& entry : service_.EnumPrinters()) {
         if (platform::SameTextIgnoringCase(cut ? InBuffer(entry.name, kBufferSize) : entry.name,
                                            name))
-            return std::move(entry);
+            return asListed(std::move(entry));
     }
     return std::nullopt;
 }

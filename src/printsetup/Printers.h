@@ -99,8 +99,8 @@ public:
     platform::PrinterEntry DefaultPrinter() const;
 
     // The entry that a name finds in the service's list (the lookup rule on
-    // Names()), or nothing. The service is asked for that one printer where
-    // it can tell (PrintingService::LookUpPrinter), its list otherwise.
+    // Names()), its name cut as Names() holds it, or nothing. The service is asked for that one
+    // printer where it can tell (PrintingService::LookUpPrinter), its list otherwise.
     std::optional<platform::PrinterEntry> Find(std::string_view name) const;
 
     // The printer at a position: device and port from the service's list,
