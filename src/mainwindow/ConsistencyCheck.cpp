@@ -25,7 +25,7 @@ void AppendToken(ConfigTable& table, int line, std::string_view token) {
 void MarkMissingPrinters(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue) {
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         const std::string& printer = table.Cell(ColPrinter, line);
-        if (catalogue.FindPrinter(printer) < 0 && table.IsNamedLine(line))
+        if (table.IsNamedLine(line) && !catalogue.HasPrinter(printer))
             AppendToken(table, line, kTokenPrinterUndefined);
         if (!table.IsNamedLine(line) && !printer.empty())
             AppendToken(table, line, kTokenPrinterRedundant);
@@ -34,17 +34,12 @@ void MarkMissingPrinters(ConfigTable& table, const printsetup::PrinterCatalogue&
 
 void CompareWithInstalledPrinters(ConfigTable& table, printsetup::PrinterCatalogue& catalogue) {
     for (int line = kFirstLine; line <= kLastLine; ++line) {
-        const int position = catalogue.FindPrinter(table.Cell(ColPrinter, line));
-        if (position < 0)
-            continue;
         if (ErrorsMarkRedundant(table.Cell(ColErrors, line)))
             continue;
-        // A selection that failed part-way left lists of no printer: select
-        // again, even when the position is still the selected one.
-        if (position != catalogue.SelectedPosition() || !catalogue.BinListsComplete()) {
-            catalogue.SetSelectedPosition(position);
-            catalogue.cboPrintersChange();
-        }
+        // Selected again when another printer is selected, and when a
+        // selection that failed part-way left lists of no printer.
+        if (!catalogue.SelectPrinterNamed(table.Cell(ColPrinter, line)))
+            continue;
         if (catalogue.lblPort() != table.Cell(ColWhere, line))
             AppendToken(table, line, kTokenPort);
         if (catalogue.lblDriver() != table.Cell(ColDriver, line))

@@ -20,7 +20,8 @@ void CompareStoredNames(ConfigTable& table, const std::array<std::string, 100>& 
 
 // Appends "Printer Undefined," to every named line whose printer is not in
 // the catalogue's printer list, and "Printer Redundant," to every unnamed
-// line that has a printer.
+// line that has a printer. Only the named lines' printers are looked up, and
+// only they are asked for (PrinterCatalogue::HasPrinter).
 void MarkMissingPrinters(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue);
 
 // Compares every line whose printer is installed (and that is not marked

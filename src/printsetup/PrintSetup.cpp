@@ -235,7 +235,10 @@ void TfrmPrintSetup::Refresh() {
     refreshing_ = true;
     const PrinterCatalogue& catalogue = logic_.Catalogue();
     setWindowTitle(platform::ToQString(logic_.Caption()));
-    ShowList(cboPrinters, catalogue.cboPrinters());
+    // The printer list is taken when the dialog first opens, not when it
+    // is made: a check run needs only the printers that its lines name.
+    if (catalogue.PrinterListTaken())
+        ShowList(cboPrinters, catalogue.cboPrinters());
     ShowList(cboTray1, catalogue.cboTray1());
     ShowList(cboTray1Num, catalogue.cboTray1Num());
     ShowList(cboTray2, catalogue.cboTray2());
@@ -260,6 +263,7 @@ bool TfrmPrintSetup::ShowModal() {
     // FormShow runs once per showing here, not on every show event: the
     // window system shows the dialog again on a restore or a desktop switch,
     // and that must not undo the user's tick.
+    logic_.Catalogue().TakeList();
     logic_.FormShow();
     Refresh();
     const int result = exec();

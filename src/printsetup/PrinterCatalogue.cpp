@@ -32,6 +32,7 @@ PrinterCatalogue::PrinterCatalogue(platform::PrintingService& service) : printer
 CatalogueList& PrinterCatalogue::MutableList(CatalogueElement list) {
     switch (list) {
     case CatalogueElement::cboPrinters:
+        TakeList();
         return cboPrinters_;
     case CatalogueElement::cboTray1:
         return cboTray1_;
@@ -52,40 +53,92 @@ const CatalogueList& PrinterCatalogue::List(CatalogueElement list) const {
     return const_cast<PrinterCatalogue*>(this)->MutableList(list);
 }
 
-void PrinterCatalogue::Notify(CatalogueElement element) {
+void PrinterCatalogue::Notify(CatalogueElement element) const {
     if (listener_ != nullptr)
         listener_->CatalogueChanged(element);
 }
 
 int PrinterCatalogue::CurrentPrinterPosition() {
+    TakeList();
     if (!currentIndex_)
         currentIndex_ = printers_.DefaultPosition();
     return *currentIndex_;
 }
 
 void PrinterCatalogue::FormCreate() {
-    const int defaultPosition = CurrentPrinterPosition();
+    // Found by name, so that nothing needs the whole list yet.
+    const platform::PrinterEntry defaultPrinter = printers_.DefaultPrinter();
 
     cboPrinters_.items.clear();
     cboPrinters_.selected = -1;
+    cboPrinters_.shownText.clear();
     Notify(CatalogueElement::cboPrinters);
+    listTaken_ = false;
+    currentIndex_.reset();
 
+    WaitPointerShown wait(waitPointer_);
+    selectedByName_ = defaultPrinter;
+    Load(printers_.Details(defaultPrinter));
+}
+
+void PrinterCatalogue::TakeList() const {
+    if (listTaken_)
+        return;
+    listTaken_ = true;
     cboPrinters_.items = printers_.Names();
     Notify(CatalogueElement::cboPrinters);
-
-    currentIndex_ = defaultPosition;
-    SetSelectedPosition(defaultPosition);
-    cboPrintersChange();
+    // A printer found by name is the first entry its own name finds; it may
+    // have gone from the list since.
+    const std::optional<platform::PrinterEntry> selected = std::move(selectedByName_);
+    selectedByName_.reset();
+    const int position = selected ? FindInList(cboPrinters_.items, selected->name) : -1;
+    if (position >= 0)
+        currentIndex_ = position;
+    cboPrinters_.selected = position;
+    cboPrinters_.shownText =
+        position >= 0 ? cboPrinters_.items[static_cast<std::size_t>(position)] : std::string();
+    Notify(CatalogueElement::cboPrinters);
 }
 
 void PrinterCatalogue::Prefetch(const std::vector<std::string>& names) {
     // An unbuilt catalogue lists no printer to look the names up in.
-    if (!cboPrinters_.items.empty())
-        printers_.Prefetch(names);
+    if (listTaken_ && cboPrinters_.items.empty())
+        return;
+    printers_.Prefetch(names);
 }
 
 int PrinterCatalogue::FindPrinter(std::string_view name) const {
-    return FindInList(cboPrinters_.items, name);
+    return FindInList(cboPrinters().items, name);
+}
+
+bool PrinterCatalogue::HasPrinter(std::string_view name) const {
+    if (listTaken_)
+        return FindPrinter(name) >= 0;
+    return printers_.Find(name).has_value();
+}
+
+bool PrinterCatalogue::SelectPrinterNamed(std::string_view name) {
+    if (listTaken_) {
+        const int position = FindPrinter(name);
+        if (position < 0)
+            return false;
+        if (position != cboPrinters_.selected || !binListsComplete_) {
+            SetSelectedPosition(position);
+            cboPrintersChange();
+        }
+        return true;
+    }
+    std::optional<platform::PrinterEntry> printer = printers_.Find(name);
+    if (!printer)
+        return false;
+    const bool selected = selectedByName_ && selectedByName_->name == printer->name &&
+                          selectedByName_->port == printer->port;
+    if (!selected || !binListsComplete_) {
+        WaitPointerShown wait(waitPointer_);
+        selectedByName_ = std::move(printer);
+        Load(printers_.Details(*selectedByName_));
+    }
+    return true;
 }
 
 void PrinterCatalogue::SetSelectedPosition(int position) {
@@ -114,9 +167,13 @@ void PrinterCatalogue::TypeText(CatalogueElement list, std::string text) {
 void PrinterCatalogue::cboPrintersChange() {
     WaitPointerShown wait(waitPointer_);
 
-    const int selected = cboPrinters_.selected;
+    const int selected = cboPrinters().selected;
     currentIndex_ = selected < 0 ? printers_.DefaultPosition() : selected;
-    current_ = printers_.Details(*currentIndex_);
+    Load(printers_.Details(*currentIndex_));
+}
+
+void PrinterCatalogue::Load(const PrinterDetails& printer) {
+    current_ = printer;
 
     lblPort_ = current_.port;
     Notify(CatalogueElement::lblPort);

@@ -70,14 +70,35 @@ public:
     void SetListener(CatalogueListener* listener) { listener_ = listener; }
     void SetWaitPointer(WaitPointer* waitPointer) { waitPointer_ = waitPointer; }
 
-    // Build: works out the default printer, fills cboPrinters with one entry
-    // per printer of the service, in its order, and selects the default
-    // printer (cboPrintersChange). Without a default printer it throws
-    // NoDefaultPrinter and leaves cboPrinters empty.
+    // Build: works out the default printer, and selects and loads it as
+    // cboPrintersChange does. cboPrinters is filled with one entry per
+    // printer of the service, in its order, when it is first needed (its
+    // items, a position in it, the dialog showing it), once: a print server
+    // may hold thousands of printers, and a check needs only those that its
+    // lines name (HasPrinter, SelectPrinterNamed). The default printer is
+    // then the selected one, unless another was selected meanwhile. Without
+    // a default printer it throws NoDefaultPrinter and leaves cboPrinters
+    // empty.
     void FormCreate();
 
     // The position of a printer name in cboPrinters (lookup rule), or -1.
     int FindPrinter(std::string_view name) const;
+
+    // Whether cboPrinters has been filled (or was left empty for good).
+    bool PrinterListTaken() const { return listTaken_; }
+    // Fills cboPrinters now if it is still to be filled, with the printer
+    // selected by name (if any) selected and current there.
+    void TakeList() const;
+
+    // The check's way to the printers that lines name. HasPrinter: whether
+    // FindPrinter would find the name. SelectPrinterNamed: what
+    // SetSelectedPosition(FindPrinter(name)) and cboPrintersChange do, done
+    // only when another printer is selected or the last selection failed
+    // part-way; false, changing nothing, when no printer has the name.
+    // Before cboPrinters is filled both ask the printing service for that
+    // one printer (Printers::Find), and fill nothing.
+    bool HasPrinter(std::string_view name) const;
+    bool SelectPrinterNamed(std::string_view name);
 
     // The selection outlives what made it: the check selects each line's
     // printer in turn and leaves the last one selected and current, and the
@@ -86,7 +107,7 @@ public:
     // printer the check, or the edit before, selected last.
 
     // The position selected in cboPrinters, or -1.
-    int SelectedPosition() const { return cboPrinters_.selected; }
+    int SelectedPosition() const { return cboPrinters().selected; }
 
     // Selects a position in cboPrinters without running cboPrintersChange; a
     // position outside the list selects none (-1).
@@ -162,7 +183,10 @@ public:
     void TypeText(CatalogueElement list, std::string text);
 
     const CatalogueList& List(CatalogueElement list) const;
-    const CatalogueList& cboPrinters() const { return cboPrinters_; }
+    const CatalogueList& cboPrinters() const {
+        TakeList();
+        return cboPrinters_;
+    }
     const CatalogueList& cboTray1() const { return cboTray1_; }
     const CatalogueList& cboTray2() const { return cboTray2_; }
     const CatalogueList& cboTray1Num() const { return cboTray1Num_; }
@@ -179,20 +203,28 @@ public:
 
 private:
     CatalogueList& MutableList(CatalogueElement list);
+    // Makes a printer current: its buffers, captions and bin lists.
+    void Load(const PrinterDetails& printer);
     void ClearItems(CatalogueElement list);
     // Reloads the two lists of one kind of bin field.
     void LoadBins(platform::BinKind kind, CatalogueElement first, CatalogueElement second);
     void AddItems(CatalogueElement first, CatalogueElement second,
                   const std::vector<std::string>& items);
-    void Notify(CatalogueElement element);
+    void Notify(CatalogueElement element) const;
 
     Printers printers_;
     CatalogueListener* listener_ = nullptr;
     WaitPointer* waitPointer_ = nullptr;
 
-    std::optional<int> currentIndex_;
+    // The position of the current printer in cboPrinters.
+    mutable std::optional<int> currentIndex_;
+    // Until cboPrinters is filled: the printer selected and current, by its
+    // entry in the service's list.
+    mutable std::optional<platform::PrinterEntry> selectedByName_;
+    // Nothing to fill before FormCreate has found a default printer.
+    mutable bool listTaken_ = true;
 
-    CatalogueList cboPrinters_;
+    mutable CatalogueList cboPrinters_;
     CatalogueList cboTray1_;
     CatalogueList cboTray2_;
     CatalogueList cboTray1Num_;

@@ -58,7 +58,7 @@ std::vector<std::string> Printers::Names() const {
     return names;
 }
 
-int Printers::DefaultPosition() const {
+std::string Printers::DefaultName() const {
     const platform::DefaultPrinterAnswer answer = service_.DefaultPrinter();
     switch (answer.status) {
     case platform::DefaultPrinterAnswer::Status::Ok:
@@ -81,7 +81,11 @@ int Printers::DefaultPosition() const {
     }
     if (name.empty())
         throw NoDefaultPrinter();
+    return name;
+}
 
+int Printers::DefaultPosition() const {
+    const std::string name = DefaultName();
     const std::vector<platform::PrinterEntry> printers = service_.EnumPrinters();
     for (std::size_t i = 0; i < printers.size(); ++i) {
         if (platform::SameTextIgnoringCase(printers[i].name, name))
@@ -90,11 +94,50 @@ int Printers::DefaultPosition() const {
     throw NoDefaultPrinter();
 }
 
+platform::PrinterEntry Printers::DefaultPrinter() const {
+    const std::optional<platform::PrinterEntry> found = Find(DefaultName(), false);
+    if (!found)
+        throw NoDefaultPrinter();
+    return *found;
+}
+
+std::optional<platform::PrinterEntry> Printers::Find(std::string_view name) const {
+    return Find(name, true);
+}
+
+std::optional<platform::PrinterEntry> Printers::Find(std::string_view name, bool cut) const {
+    // Printer names are never empty: an empty text finds none.
+    if (name.empty())
+        return std::nullopt;
+    // The entry as Names() holds it, so that its name finds it there.
+    auto asListed = [](platform::PrinterEntry entry) {
+        entry.name = InBuffer(entry.name, kBufferSize);
+        return entry;
+    };
+    platform::PrinterLookup lookup = service_.LookUpPrinter(std::string(name));
+    switch (lookup.result) {
+    case platform::PrinterLookup::Result::Found:
+        return asListed(std::move(lookup.entry));
+    case platform::PrinterLookup::Result::Missing:
+        return std::nullopt;
+    case platform::PrinterLookup::Result::Unknown:
+        break;
+    }
+    for (platform::PrinterEntry& entry : service_.EnumPrinters()) {
+        if (platform::SameTextIgnoringCase(cut ? InBuffer(entry.name, kBufferSize) : entry.name,
+                                           name))
+            return asListed(std::move(entry));
+    }
+    return std::nullopt;
+}
+
 PrinterDetails Printers::Details(int position) const {
+    return Details(service_.EnumPrinters().at(static_cast<std::size_t>(position)));
+}
+
+PrinterDetails Printers::Details(const platform::PrinterEntry& entry) const {
     // The enumeration gives a name and, where the service lists printers per
     // port, a port; never a driver.
-    const platform::PrinterEntry entry =
-        service_.EnumPrinters().at(static_cast<std::size_t>(position));
     PrinterDetails printer{
         InBuffer(entry.name, kBufferSize), {}, InBuffer(entry.port, kBufferSize)};
     if (printer.driver.empty()) {
@@ -145,15 +188,10 @@ PrinterBins Printers::Bins(const PrinterDetails& printer, platform::BinKind kind
 }
 
 void Printers::Prefetch(const std::vector<std::string>& names) const {
-    const std::vector<std::string> listed = Names();
-    std::vector<bool> named(listed.size(), false);
     std::vector<std::string> printers;
     for (const std::string& name : names) {
-        const int position = FindInList(listed, name);
-        if (position < 0 || named[static_cast<std::size_t>(position)])
-            continue;
-        named[static_cast<std::size_t>(position)] = true;
-        printers.push_back(listed[static_cast<std::size_t>(position)]);
+        if (!name.empty() && std::find(printers.begin(), printers.end(), name) == printers.end())
+            printers.push_back(name);
     }
     if (!printers.empty())
         service_.Prefetch(printers);

@@ -5,6 +5,7 @@
 #include "platform/printing/PrintingService.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,12 +94,22 @@ public:
     // list ignoring letter case. Throws NoDefaultPrinter when there is none,
     // the system error when the service fails.
     int DefaultPosition() const;
+    // The same printer as its entry in the service's list, found as Find
+    // finds it: the service need not list every printer for it.
+    platform::PrinterEntry DefaultPrinter() const;
+
+    // The entry that a name finds in the service's list (the lookup rule on
+    // Names()), its name cut as Names() holds it, or nothing. The service is asked for that one
+    // printer where it can tell (PrintingService::LookUpPrinter), its list otherwise.
+    std::optional<platform::PrinterEntry> Find(std::string_view name) const;
 
     // The printer at a position: device and port from the service's list,
     // and the [Devices] value ("driver,port(s)") for the driver and for an
     // empty port: the driver is the text before the first comma, the port
     // everything after it; a value without a comma stands for both.
     PrinterDetails Details(int position) const;
+    // The same for an entry of the list (as Find gives it).
+    PrinterDetails Details(const platform::PrinterEntry& entry) const;
 
     // A printer's bin names or numbers. A driver without bins, or whose
     // count query fails, gives the single entry "Default" (names) or "7"
@@ -109,8 +120,8 @@ public:
                      bool failedCountIsError) const;
 
     // The printers that lines name (the lookup rule) will be asked for soon:
-    // the service may fetch their bins ahead, side by side. Names of no
-    // printer are left out.
+    // the service may fetch their bins ahead, side by side, finding them as
+    // Find does. Names of no printer are left out.
     void Prefetch(const std::vector<std::string>& names) const;
 
     // A new command of the user's begins: the service asks again what
@@ -118,6 +129,12 @@ public:
     void ForgetFailures() const { service_.ForgetFailures(); }
 
 private:
+    // The default printer's name as the service tells it.
+    std::string DefaultName() const;
+    // Find, comparing the names as the service gives them or as the device
+    // buffer holds them.
+    std::optional<platform::PrinterEntry> Find(std::string_view name, bool cut) const;
+
     platform::PrintingService& service_;
 };
 

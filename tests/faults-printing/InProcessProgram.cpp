@@ -81,6 +81,10 @@ std::vector<platform::PrinterEntry> ActionBeforeBins::EnumPrinters() {
     return inner_->EnumPrinters();
 }
 
+platform::PrinterLookup ActionBeforeBins::LookUpPrinter(const std::string& name) {
+    return inner_->LookUpPrinter(name);
+}
+
 platform::DefaultPrinterAnswer ActionBeforeBins::DefaultPrinter() {
     return inner_->DefaultPrinter();
 }

@@ -101,6 +101,7 @@ public:
                      std::function<void()> action);
 
     std::vector<platform::PrinterEntry> EnumPrinters() override;
+    platform::PrinterLookup LookUpPrinter(const std::string& name) override;
     platform::DefaultPrinterAnswer DefaultPrinter() override;
     std::string ProfileWindowsDevice() override;
     std::string ProfileDevicesValue(const std::string& printer) override;

@@ -28,12 +28,14 @@ const char* const kQueueAttributes[] = {
 };
 constexpr int kQueueAttributeCount = sizeof kQueueAttributes / sizeof kQueueAttributes[0];
 
-ipp_t* NewRequest(ipp_op_t operation) {
+// A request for the queue attributes, or for the first `count` of them
+// (1: the name alone).
+ipp_t* NewRequest(ipp_op_t operation, int count = kQueueAttributeCount) {
     ipp_t* request = ippNewRequest(operation);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                  cupsUser());
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  kQueueAttributeCount, nullptr, kQueueAttributes);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", count,
+                  nullptr, kQueueAttributes);
     return request;
 }
 
@@ -163,8 +165,12 @@ struct CupsPrintingService::Listed {
     int failureStatus = 0;
 };
 
-CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connection) {
-    ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS);
+CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connection, int limit) {
+    // The whole list is for its names: a scheduler with thousands of queues
+    // takes far longer to tell all their attributes.
+    ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS, limit > 0 ? kQueueAttributeCount : 1);
+    if (limit > 0)
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "limit", limit);
     // The scheduler's own queues only: printers that it merely discovered on
     // the network (and scanners) are left out, and nothing waits for network
     // discovery, as with cupsEnumDests(CUPS_PRINTER_DISCOVERED in the mask,
@@ -190,39 +196,72 @@ CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connec
     return listed;
 }
 
-// The scheduler's queues in its order, each also kept in queues_; nothing
-// when the scheduler could not be asked or refused.
+// The scheduler's queues in its order; nothing when the scheduler could not
+// be asked or refused. What a queue is (its driver, port, PPD) is asked for
+// by name when it is needed.
 std::optional<std::vector<PrinterEntry>> CupsPrintingService::ListQueues() {
-    listAsked_ = true;
-    std::shared_ptr<Listed> listed;
-    if (pendingList_.valid()) {
-        listed = pendingList_.get();
-        // A failure is asked again here, so that it is this connection's
-        // (SystemError tells it), but a scheduler that did not answer there
-        // is not waited for again.
-        if (!listed->queues) {
-            Connection().GiveUpAfter(listed->failure == CupsFailure::NoAnswer
-                                         ? CupsFailure::NoAnswer
-                                         : CupsFailure::None,
-                                     listed->failureStatus);
-            listed.reset();
-        }
-    }
-    if (!listed)
-        listed = std::make_shared<Listed>(ListOver(Connection()));
-    if (!listed->queues)
+    Listed listed = ListOver(Connection());
+    if (!listed.queues)
         return std::nullopt;
     std::vector<PrinterEntry> printers;
-    for (CupsQueue& queue : *listed->queues) {
-        printers.push_back({queue.name, std::string()});
-        std::string key = FoldPrinterName(queue.name);
-        queues_[std::move(key)] = std::move(queue);
-    }
+    printers.reserve(listed.queues->size());
+    for (CupsQueue& queue : *listed.queues)
+        printers.push_back({std::move(queue.name), std::string()});
     return printers;
 }
 
 std::vector<PrinterEntry> CupsPrintingService::EnumPrinters() {
     return ListQueues().value_or(std::vector<PrinterEntry>());
+}
+
+namespace {
+
+// Whether the scheduler can be asked for a queue by this name, and finds
+// every queue that the catalogue's rule finds by it: it compares queue
+// names ignoring the case of ASCII letters only, so a name with other
+// letters ("BÜRO" for "Büro") is looked for in the list.
+bool AskableByName(const std::string& name) {
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether a name can be a queue's at all: the scheduler takes no name of 128
+// bytes or more, and none with a blank, a control character, "/", "\\",
+// "?", "'", "\"" or "#" (a name as Windows names printers, "Accounts
+// Laser", is none).
+bool CanBeQueueName(const std::string& name) {
+    if (name.empty() || name.size() >= 128)
+        return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= ' ' || byte == 127 || std::strchr("/\\?'\"#", c) != nullptr;
+    });
+}
+
+} // namespace
+
+PrinterLookup CupsPrintingService::LookUpPrinter(const std::string& name) {
+    PrinterLookup lookup;
+    if (!CanBeQueueName(name)) {
+        lookup.result = PrinterLookup::Result::Missing;
+        return lookup;
+    }
+    if (!AskableByName(name))
+        return lookup;
+    // A failure leaves it to the list, which fails the same way.
+    const std::string key = FoldPrinterName(name);
+    if (queues_.find(key) == queues_.end())
+        Remember(name, AskQueue(Connection(), name));
+    const auto known = queues_.find(key);
+    if (known == queues_.end())
+        return lookup;
+    if (!known->second) {
+        lookup.result = PrinterLookup::Result::Missing;
+    } else {
+        lookup.result = PrinterLookup::Result::Found;
+        lookup.entry.name = known->second->name;
+    }
+    return lookup;
 }
 
 CupsPrintingService::QueueLookup CupsPrintingService::AskQueue(CupsConnection& connection,
@@ -302,39 +341,51 @@ struct CupsPrintingService::FirstAnswer {
     }
 };
 
+void CupsPrintingService::RememberDefault(const cups_dest_s& dest) {
+    // libcups asked the scheduler for the queue's attributes with the
+    // default; they stand for a look-up of the queue (but for its paper
+    // sources, asked for again when it has no PPD). A default of the user's
+    // own (an instance) is no queue's answer.
+    auto option = [&dest](const char* name) {
+        const char* value = cupsGetOption(name, dest.num_options, dest.options);
+        return value != nullptr ? std::string(value) : std::string();
+    };
+    const std::string uri = option("printer-uri-supported");
+    if (dest.instance != nullptr || uri.empty())
+        return;
+    CupsQueue queue;
+    queue.name = dest.name;
+    queue.makeAndModel = option("printer-make-and-model");
+    queue.deviceUri = option("device-uri");
+    const std::string members = option("member-uris");
+    queue.ppdResource = ResourceOf(members.empty() ? uri : members.substr(0, members.find(',')));
+    if (members.empty() && !StartsWith(queue.ppdResource, "/printers/"))
+        queue.ppdResource.clear();
+    queues_[FoldPrinterName(queue.name)] = std::move(queue);
+}
+
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
-    // The printer list is asked next, whatever the answer (the catalogue
-    // needs it, and it stands in for a default). A worker connects at once
-    // and asks for it meanwhile, unless the default is told within
-    // kNearAnswer: a near scheduler, where this thread asks for the list
-    // itself, as for everything. With the list, the workers that the bins
-    // will want connect too. A scheduler behind a local socket is near by
-    // definition: no worker is started for it.
+    // The printers that the lines name are asked for next, side by side
+    // when the scheduler is far: a worker connects at once and, unless the
+    // default is told within kNearAnswer (a near scheduler, where this
+    // thread asks for everything, one request after another), starts the
+    // other workers, so that their connections are up when Prefetch needs
+    // them. A scheduler behind a local socket is near by definition: no
+    // worker is started for it.
     using SideBySide = CupsServiceOptions::SideBySide;
     const bool always = options_.sideBySide == SideBySide::Always;
     const bool localSocket = !server_.empty() && server_.front() == '/';
     const bool oneAtATime = options_.sideBySide == SideBySide::Never || (localSocket && !always);
     std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
-    if (!listAsked_ && !oneAtATime && !connection.GaveUp() && (workers = Workers(1)) != nullptr) {
-        listAsked_ = true;
+    if (!workersStarted_ && !oneAtATime && !connection.GaveUp() &&
+        (workers = Workers(1)) != nullptr) {
+        workersStarted_ = true;
         answered = std::make_shared<FirstAnswer>();
-        auto promise = std::make_shared<std::promise<std::shared_ptr<Listed>>>();
-        pendingList_ = promise->get_future();
-        workers->Post([promise, answered, workers, always](CupsConnection& worker) {
-            auto listed = std::make_shared<Listed>();
-            try {
-                if (always || !answered->Within(kNearAnswer)) {
-                    *listed = ListOver(worker);
-                    if (listed->queues)
-                        workers->Grow(std::min(static_cast<int>(listed->queues->size()),
-                                               kMaxConnections - 1));
-                }
-            } catch (...) {
-                listed->queues.reset(); // asked again the usual way
-            }
-            promise->set_value(std::move(listed));
+        workers->Post([answered, workers, always](CupsConnection& /*worker*/) {
+            if (always || !answered->Within(kNearAnswer))
+                workers->Grow(kMaxConnections - 1);
         });
     }
     const auto asked = std::chrono::steady_clock::now();
@@ -346,6 +397,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     if (dest != nullptr) {
         DefaultPrinterAnswer answer;
         answer.names.emplace_back(dest->name);
+        RememberDefault(*dest);
         cupsFreeDests(1, dest);
         return answer;
     }
@@ -356,15 +408,19 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     // refuses. Where no default is set, which is common on CUPS, the program
     // would have no printer to work with; Windows always has a default while
     // a printer is installed, so the first queue stands in for it. Asking
-    // for the queues also tells whether the scheduler works.
-    const std::optional<std::vector<PrinterEntry>> printers = ListQueues();
-    if (!printers)
+    // for it (the list cut to its first queue) also tells whether the
+    // scheduler works.
+    Listed first = ListOver(connection, 1);
+    if (!first.queues)
         return SystemError();
     DefaultPrinterAnswer answer;
-    if (printers->empty())
+    if (first.queues->empty()) {
         answer.status = DefaultPrinterAnswer::Status::InvalidName;
-    else
-        answer.names.push_back(printers->front().name);
+    } else {
+        CupsQueue& queue = first.queues->front();
+        answer.names.push_back(queue.name);
+        queues_[FoldPrinterName(queue.name)] = std::move(queue);
+    }
     return answer;
 }
 
@@ -479,9 +535,17 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
     if (!(sideBySide_ || always) || Connection().GaveUp())
         return;
+    // A printer not known yet is asked for by name while its PPD is fetched
+    // by the same name (the scheduler finds a printer's PPD ignoring ASCII
+    // case): two questions side by side, not one after the other. The PPD
+    // is kept when the look-up shows a printer of its own PPD; a class's
+    // or a queue's without PPD is left to the usual queries. A name that
+    // no queue can have is left out.
     struct Task {
         std::string printer;
-        CupsQueue queue;
+        std::optional<CupsQueue> queue;
+        std::optional<QueueLookup> lookup;
+        std::optional<PpdSources> ppd;
         std::optional<Fetched> fetched;
     };
     std::vector<Task> tasks;
@@ -490,43 +554,104 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
         std::string key = FoldPrinterName(printer);
         const auto known = queues_.find(key);
         const bool fetched = prefetched_.count(key) != 0 || (last_ && last_->first == key);
-        if (fetched || known == queues_.end() || !known->second ||
-            !named.insert(std::move(key)).second)
+        if (fetched || (known == queues_.end() && !CanBeQueueName(printer)) ||
+            (known != queues_.end() && !known->second) || !named.insert(std::move(key)).second)
             continue;
-        tasks.push_back({printer, *known->second, std::nullopt});
+        tasks.push_back({printer, known != queues_.end() ? known->second : std::nullopt,
+                         std::nullopt, std::nullopt, std::nullopt});
     }
     if (tasks.empty())
         return;
 
-    CupsWorkers* workers = Workers(static_cast<int>(tasks.size()));
+    std::size_t questions = 0;
+    for (const Task& task : tasks)
+        questions += task.queue ? 1 : 2;
+    CupsWorkers* workers = Workers(static_cast<int>(questions));
     if (workers == nullptr)
         return;
     workers->Retry();
-    // The first worker that the scheduler leaves without an answer stops
-    // the others: a frozen scheduler costs one wait, not one per worker.
+    // The first connection that the scheduler leaves without an answer
+    // stops the others: a frozen scheduler costs one wait, not one per
+    // connection.
     std::atomic<bool> stopped{false};
     std::atomic<int> stopStatus{0};
+    auto ask = [&stopped, &stopStatus](CupsConnection& connection, auto question) {
+        if (stopped || connection.GaveUp())
+            return;
+        question();
+        if (connection.GaveUp() && connection.Failure() == CupsFailure::NoAnswer) {
+            stopStatus = connection.FailureStatus();
+            stopped = true;
+        }
+    };
+    // The bins of a queue known already.
+    auto fetchJob = [ask](Task& task) {
+        return [&task, ask](CupsConnection& connection) {
+            ask(connection, [&] {
+                Fetched fetched = FetchOver(connection, *task.queue, task.printer);
+                // Only answers are kept. A failure may be this connection's
+                // alone (one that the scheduler dropped can even read as a
+                // refusal), so the usual query asks again.
+                if (fetched.count >= 0)
+                    task.fetched = std::move(fetched);
+            });
+        };
+    };
     std::vector<CupsWorkers::Job> jobs;
     for (Task& task : tasks) {
-        jobs.push_back([&task, &stopped, &stopStatus](CupsConnection& connection) {
-            if (stopped || connection.GaveUp())
-                return;
-            Fetched fetched = FetchOver(connection, task.queue, task.printer);
-            if (connection.GaveUp() && connection.Failure() == CupsFailure::NoAnswer) {
-                stopStatus = connection.FailureStatus();
-                stopped = true;
-            }
-            // Only answers are kept. A failure may be this connection's
-            // alone (one that the scheduler dropped can even read as a
-            // refusal), so the usual query asks for it again.
-            if (fetched.count >= 0)
-                task.fetched = std::move(fetched);
+        if (task.queue) {
+            jobs.push_back(fetchJob(task));
+            continue;
+        }
+        jobs.push_back([&task, ask](CupsConnection& connection) {
+            ask(connection, [&] { task.lookup = AskQueue(connection, task.printer); });
+        });
+        jobs.push_back([&task, ask](CupsConnection& connection) {
+            ask(connection,
+                [&] { task.ppd = FetchPpdSources(connection, "/printers/" + task.printer); });
         });
     }
-    workers->RunAll(std::move(jobs));
+    workers->RunAll(std::move(jobs), &Connection());
+
+    // What the two questions tell together, as FetchOver would have it; a
+    // class's bins are its first member's PPD's, fetched now.
+    std::vector<CupsWorkers::Job> classes;
+    for (Task& task : tasks) {
+        if (!task.lookup || task.lookup->result != QueueLookup::Result::Found || !task.ppd)
+            continue;
+        const CupsQueue& queue = task.lookup->queue;
+        const bool ownPpd =
+            FoldPrinterName(queue.ppdResource) == FoldPrinterName("/printers/" + queue.name);
+        const bool noPpd = task.ppd->outcome == PpdSources::Outcome::NoPpd;
+        if (!queue.ppdResource.empty() && !ownPpd) {
+            task.queue = queue;
+            classes.push_back(fetchJob(task));
+        } else if (queue.ppdResource.empty() || noPpd) {
+            // No PPD: the paper sources that the scheduler reports.
+            Fetched fetched;
+            if (queue.hasMediaSources)
+                fetched.bins = MakeBins(queue.mediaSources, false);
+            fetched.count = static_cast<int>(fetched.bins.size());
+            fetched.ppdFetched = !queue.ppdResource.empty();
+            task.fetched = std::move(fetched);
+        } else if (task.ppd->outcome == PpdSources::Outcome::Read) {
+            Fetched fetched;
+            fetched.bins = MakeBins(task.ppd->inputSlotTexts, task.ppd->hasManualFeed);
+            fetched.count = static_cast<int>(fetched.bins.size());
+            fetched.ppdFetched = true;
+            task.fetched = std::move(fetched);
+        }
+    }
+    if (!classes.empty() && !stopped)
+        workers->RunAll(std::move(classes), &Connection());
+
     if (stopped)
         Connection().GiveUpAfter(CupsFailure::NoAnswer, stopStatus);
     for (Task& task : tasks) {
+        // The queue was found, or the scheduler said it has none: kept as a
+        // look-up of the service's own would keep it.
+        if (task.lookup && task.lookup->result != QueueLookup::Result::Failed)
+            Remember(task.printer, std::move(*task.lookup));
         if (task.fetched) {
             BinAnswer answer = Keep(task.printer, std::move(*task.fetched));
             prefetched_.emplace(FoldPrinterName(task.printer), std::move(answer));

@@ -9,13 +9,14 @@
 #include "platform/printing/PrintingService.h"
 
 #include <chrono>
-#include <future>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+struct cups_dest_s;
 
 namespace kevo::platform {
 
@@ -57,11 +58,10 @@ struct CupsServiceOptions {
 // A far scheduler costs a round trip per request, so questions that do not
 // depend on each other are asked side by side, by worker threads that each
 // keep a connection of their own until their burst is done (CupsWorkers), at
-// most kMaxConnections connections with the service's own: the printer list
-// while the default printer is asked, and the bins of the printers named to
-// Prefetch. Their answers are kept as if asked one at a time; what failed
-// there is asked again the usual way, since a worker's connection may fail
-// alone.
+// most kMaxConnections connections with the service's own: the workers
+// connect while the default printer is asked, and then look up and fetch
+// the bins of the printers named to Prefetch. Their answers are kept as if asked one at a time;
+// what failed there is asked again the usual way, since a worker's connection may fail alone.
 //
 // A near scheduler (one whose default printer is answered within
 // kNearAnswer) answers one request at a time on cores that the program
@@ -79,13 +79,23 @@ public:
     // classes included, without network discovery and without scanners. One
     // entry per queue, port left empty (the port is in the Devices value).
     // Empty when the scheduler cannot be asked.
+    // Asks for the names alone.
     std::vector<PrinterEntry> EnumPrinters() override;
+
+    // One queue asked for by name (Get-Printer-Attributes), and kept with
+    // what the list would have said of it. The scheduler finds a queue by
+    // its name ignoring the case of ASCII letters, and has at most one
+    // queue so named: the one that the list's rule finds, unless the name
+    // holds other letters (Unknown). A name that no queue can have is
+    // Missing without a question.
+    PrinterLookup LookUpPrinter(const std::string& name) override;
 
     // The user's default (LPDEST or PRINTER, ~/.cups/lpoptions, the system
     // lpoptions, then the scheduler's default) as libcups reports it. When
     // none is set, or the one set names no queue, the first queue of
-    // EnumPrinters stands in; only a scheduler without queues has no default
-    // (InvalidName). A scheduler that fails gives SystemError.
+    // EnumPrinters stands in (asked for alone); only a scheduler without
+    // queues has no default (InvalidName). A scheduler that fails gives
+    // SystemError.
     DefaultPrinterAnswer DefaultPrinter() override;
 
     // "name,driver,port" of the default printer; empty without one.
@@ -106,12 +116,13 @@ public:
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
     int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
-    // Fetches the bins of these printers side by side and keeps the
-    // answers until their printers' bins are asked for; returns when all
-    // are in. Failures are not kept: the usual query asks again. Printers
-    // fetched already, and names that are no queue of the printer list, are
-    // left to the usual queries; so is everything when the scheduler is
-    // given up. A scheduler that stops answering ends the whole prefetch
+    // Fetches the bins of these printers side by side (a printer not known
+    // yet looked up by name while its PPD is fetched by that name, over
+    // this service's connection and its workers'), and keeps the answers until
+    // their printers' bins are asked for; returns when all are in. Failures
+    // are not kept: the usual query asks again. Printers fetched already
+    // and names of no queue are left to the usual queries; so is everything
+    // when the scheduler is given up. A scheduler that stops answering ends the whole prefetch
     // within the wait of one query, and is given up.
     void Prefetch(const std::vector<std::string>& printers) override;
 
@@ -169,7 +180,8 @@ private:
 
     // Questions over any connection, for the service's own thread and its
     // workers alike: they touch nothing of the service.
-    static Listed ListOver(CupsConnection& connection);
+    // The list, names only, or its first `limit` queues in full.
+    static Listed ListOver(CupsConnection& connection, int limit = 0);
     static QueueLookup AskQueue(CupsConnection& connection, const std::string& printer);
     static Fetched FetchOver(CupsConnection& connection, const CupsQueue& queue,
                              const std::string& printer);
@@ -185,21 +197,23 @@ private:
     BinAnswer FetchBins(const std::string& printer);
     BinAnswer Keep(const std::string& printer, Fetched fetched);
     DefaultPrinterAnswer SystemError() const;
+    // Keeps what the scheduler told of the default queue with it.
+    void RememberDefault(const cups_dest_s& dest);
 
     CupsServiceOptions options_;
     std::string server_;
     int port_ = 0;
     std::unique_ptr<CupsConnection> connection_;
     std::unique_ptr<CupsWorkers> workers_;
-    // The printer list that a worker asks while the default is asked.
-    std::future<std::shared_ptr<Listed>> pendingList_;
-    bool listAsked_ = false;
+    // The workers were started while the default was asked.
+    bool workersStarted_ = false;
     // Whether questions are asked side by side; known once the default
     // printer was asked.
     bool sideBySide_ = false;
-    // What the printer list (or a look-up by name) said of each queue, so
-    // that its Devices value and bins need no request of their own. Keyed by
-    // the folded name; std::nullopt: the scheduler has no such queue.
+    // What a look-up by name (or the first queue, standing in for the
+    // default) said of each queue, so that its Devices value and bins need
+    // no request of their own. Keyed by the folded name; std::nullopt: the
+    // scheduler has no such queue.
     std::map<std::string, std::optional<CupsQueue>> queues_;
     // The bins last fetched, keyed by the folded name, and those that
     // Prefetch fetched and no query has asked for yet.

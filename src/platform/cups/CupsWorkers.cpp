@@ -45,7 +45,7 @@ void CupsWorkers::Post(Job job) {
     work_.notify_one();
 }
 
-void CupsWorkers::RunAll(std::vector<Job> jobs) {
+void CupsWorkers::RunAll(std::vector<Job> jobs, CupsConnection* own) {
     std::size_t left = jobs.size();
     {
         std::lock_guard lock(mutex_);
@@ -64,6 +64,13 @@ void CupsWorkers::RunAll(std::vector<Job> jobs) {
     }
     work_.notify_all();
     std::unique_lock lock(mutex_);
+    while (own != nullptr && !jobs_.empty()) {
+        Job job = std::move(jobs_.front());
+        jobs_.pop_front();
+        lock.unlock();
+        job(*own);
+        lock.lock();
+    }
     done_.wait(lock, [&] { return left == 0; });
     // Every worker lets its connection go before the caller goes on: a
     // scheduler that limits the connections of one client must have room

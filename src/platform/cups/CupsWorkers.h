@@ -52,7 +52,9 @@ public:
 
     // Runs the jobs on the workers and returns once every one has run and
     // the workers have closed their connections. Needs at least one worker.
-    void RunAll(std::vector<Job> jobs);
+    // With the caller's own connection given, the calling thread takes jobs
+    // too, over it.
+    void RunAll(std::vector<Job> jobs, CupsConnection* own = nullptr);
 
     // A new command of the user's: every worker's connection tries a
     // given-up scheduler again before its next job.

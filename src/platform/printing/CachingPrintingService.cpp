@@ -1,15 +1,35 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/printing/CachingPrintingService.h"
 
+#include <algorithm>
+#include <set>
+
 namespace kevo::platform {
 
 CachingPrintingService::CachingPrintingService(std::unique_ptr<PrintingService> inner)
     : inner_(std::move(inner)) {}
 
 std::vector<PrinterEntry> CachingPrintingService::EnumPrinters() {
-    if (!printers_)
-        printers_ = inner_->EnumPrinters();
-    return *printers_;
+    if (printers_)
+        return *printers_;
+    // A service that cannot be asked lists nothing: an empty list is asked
+    // for again, so that a look-up made while the service failed does not
+    // leave the rest of the run without printers.
+    std::vector<PrinterEntry> printers = inner_->EnumPrinters();
+    if (!printers.empty())
+        printers_ = printers;
+    return printers;
+}
+
+PrinterLookup CachingPrintingService::LookUpPrinter(const std::string& name) {
+    if (printers_)
+        return {};
+    if (auto kept = lookups_.find(name); kept != lookups_.end())
+        return kept->second;
+    PrinterLookup answer = inner_->LookUpPrinter(name);
+    if (answer.result != PrinterLookup::Result::Unknown)
+        lookups_.emplace(name, answer);
+    return answer;
 }
 
 DefaultPrinterAnswer CachingPrintingService::DefaultPrinter() {
@@ -53,16 +73,32 @@ int CachingPrintingService::BinData(const std::string& device, const std::string
     return answers.data->first;
 }
 
-void CachingPrintingService::Prefetch(const std::vector<std::string>& printers) {
-    // Printers whose bins are kept here already are not fetched again.
+void CachingPrintingService::Prefetch(const std::vector<std::string>& names) {
+    // Each printer once, by the name its entry has where that is known
+    // here; printers whose bins are kept here already are not fetched again.
     std::vector<std::string> wanted;
-    for (const std::string& printer : printers) {
+    std::set<std::string> named;
+    for (const std::string& name : names) {
+        std::string printer = name;
+        if (printers_) {
+            const auto listed =
+                std::find_if(printers_->begin(), printers_->end(), [&name](const auto& entry) {
+                    return SameTextIgnoringCase(entry.name, name);
+                });
+            if (listed == printers_->end())
+                continue;
+            printer = listed->name;
+        } else if (auto kept = lookups_.find(name); kept != lookups_.end()) {
+            if (kept->second.result != PrinterLookup::Result::Found)
+                continue;
+            printer = kept->second.entry.name;
+        }
         auto kept = bins_.lower_bound({printer, std::string(), BinKind::Names});
         bool asked = false;
         for (; kept != bins_.end() && std::get<0>(kept->first) == printer; ++kept)
             asked = asked || kept->second.count.has_value();
-        if (!asked)
-            wanted.push_back(printer);
+        if (!asked && named.insert(printer).second)
+            wanted.push_back(std::move(printer));
     }
     if (!wanted.empty())
         inner_->Prefetch(wanted);

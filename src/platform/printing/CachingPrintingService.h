@@ -21,23 +21,31 @@ namespace kevo::platform {
 // runs, and asking a driver for its bins is slow (a PPD fetch on CUPS), so
 // the consistency check, which selects printers line after line, must not
 // repeat it: per device and port the count and data answers of each kind of
-// bin field are kept, failures included, and the printer list, the default
-// printer and the profile values are taken once. ForgetFailures drops the
+// bin field are kept, failures included, and the printer list (unless it
+// came back empty), the default printer and the profile values are taken
+// once. ForgetFailures drops the
 // failures (and the empty profile values, which a failed look-up gives too),
-// so that the next command asks for them again; the printer list stays. Not
+// so that the next command asks for them again; the printer list stays, and
+// so do the printers found by name (taken only when something needs the
+// whole list: a check asks for the printers its lines name). Not
 // for use from several threads at once.
 class CachingPrintingService : public PrintingService {
 public:
     explicit CachingPrintingService(std::unique_ptr<PrintingService> inner);
 
     std::vector<PrinterEntry> EnumPrinters() override;
+    // Kept per name as asked, until the list is taken: from then on the
+    // list answers (Unknown here), so that a check and the print setup
+    // dialog see the same printers.
+    PrinterLookup LookUpPrinter(const std::string& name) override;
     DefaultPrinterAnswer DefaultPrinter() override;
     std::string ProfileWindowsDevice() override;
     std::string ProfileDevicesValue(const std::string& printer) override;
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
     int BinData(const std::string& device, const std::string& port, BinFields& out) override;
-    // Passed on for the printers whose bins are not kept here yet: the
-    // answers it fetches are asked for here as usual.
+    // Passed on for the printers whose bins are not kept here yet, by the
+    // names that the list or a look-up gave: the answers it fetches are
+    // asked for here as usual.
     void Prefetch(const std::vector<std::string>& printers) override;
     void ForgetFailures() override;
     // Passed on: asked once per printer by the commands that print; the
@@ -62,6 +70,7 @@ private:
 
     std::unique_ptr<PrintingService> inner_;
     std::optional<std::vector<PrinterEntry>> printers_;
+    std::map<std::string, PrinterLookup> lookups_;
     std::optional<DefaultPrinterAnswer> defaultPrinter_;
     std::optional<std::string> windowsDevice_;
     std::map<std::string, std::string> devicesValues_;

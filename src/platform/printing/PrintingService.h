@@ -25,6 +25,17 @@ struct PrinterEntry {
     std::string port;
 };
 
+// The service's answer when asked for one printer by name.
+struct PrinterLookup {
+    enum class Result {
+        Found,   // entry is the first entry of EnumPrinters whose name equals it
+        Missing, // no entry's name equals it
+        Unknown, // the service cannot tell without its list: look there
+    };
+    Result result = Result::Unknown;
+    PrinterEntry entry;
+};
+
 // The service's answer when asked for its default printer.
 struct DefaultPrinterAnswer {
     enum class Status {
@@ -87,6 +98,14 @@ public:
     // The installed printers in the service's order.
     virtual std::vector<PrinterEntry> EnumPrinters() = 0;
 
+    // The first entry of EnumPrinters whose name equals name ignoring letter
+    // case (the catalogue's lookup rule), for a service that can tell
+    // without listing every printer: a print server may hold thousands,
+    // and a check needs only the few that its lines name. A service that
+    // cannot be sure (a name whose case it compares otherwise, a failure)
+    // answers Unknown, and the caller looks in EnumPrinters instead.
+    virtual PrinterLookup LookUpPrinter(const std::string& /*name*/) { return {}; }
+
     // The default printer as the service reports it.
     virtual DefaultPrinterAnswer DefaultPrinter() = 0;
 
@@ -138,10 +157,11 @@ public:
         return std::nullopt;
     }
 
-    // The bins of these printers (names as EnumPrinters gives them) will be
-    // asked for soon: a service that can fetch them ahead, side by side, may
-    // do so now and keep the answers for the queries, which must then give
-    // what they would have given without it. Returns when it is done.
+    // The bins of these printers will be asked for soon: a service that can
+    // fetch them ahead, side by side, may do so now and keep the answers for
+    // the queries, which must then give what they would have given without
+    // it. The names are as lines give them, to be found as LookUpPrinter
+    // finds them; names of no printer are left out. Returns when it is done.
     // Services that ask nothing slow need not do anything.
     virtual void Prefetch(const std::vector<std::string>& /*printers*/) {}
 
