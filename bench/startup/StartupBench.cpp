@@ -65,19 +65,9 @@ void Prepare(Setup& setup) {
 
     // 99 named lines, each on the next printer in turn, with two different
     // bins that the printer has: a setup without errors.
-    std::vector<std::string> names;
-    std::vector<SetupLine> lines;
-    for (int line = 1; line <= kLines; ++line) {
-        const TestPrinter& printer = printers[static_cast<std::size_t>(line - 1) % printers.size()];
-        names.push_back("Document " + std::to_string(line));
-        lines.push_back(
-            MatchingLine(line, names.back(), printer, printer.bins[1], printer.bins.back()));
-    }
     setup.namesFile = setup.folder / "names.txt";
     setup.setupFile = setup.folder / "setup.ini";
-    setup.setupText = SetupFileText(lines);
-    WriteFile(setup.namesFile, NamesFileText(names));
-    WriteFile(setup.setupFile, setup.setupText);
+    setup.setupText = WriteMatchingSetup(setup.namesFile, setup.setupFile, kLines, printers);
 
     DesktopOptions options;
     options.windowManagerConfig = KEVO_E2E_OPENBOX_RC;

@@ -81,20 +81,9 @@ public:
             printers.push_back(Printer(i));
         e2e::AddPrinters(scheduler_, printers, KEVO_TEST_PPD_DIR);
         scheduler_.SetServerDefault(PrinterName(0));
-
-        std::vector<std::string> names;
-        std::vector<e2e::SetupLine> lines;
-        for (int line = 1; line <= kLines; ++line) {
-            const e2e::TestPrinter printer = Printer((line - 1) % kPrinters);
-            names.push_back("Document " + std::to_string(line));
-            lines.push_back(e2e::MatchingLine(line, names.back(), printer, printer.bins[1],
-                                              printer.bins.back()));
-        }
         names_ = folder_ / "names.txt";
         setup_ = folder_ / "setup.ini";
-        setupText_ = e2e::SetupFileText(lines);
-        e2e::WriteFile(names_, e2e::NamesFileText(names));
-        e2e::WriteFile(setup_, setupText_);
+        setupText_ = e2e::WriteMatchingSetup(names_, setup_, kLines, printers);
     }
     ~Bench() {
         scheduler_.UseAsClientServer();

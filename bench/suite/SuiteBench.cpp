@@ -172,20 +172,14 @@ Prepared& Suite::Prepare(const Config& config) {
     prepared.folder = folder_ / (std::to_string(config.printers) + "-printers-" +
                                  std::to_string(config.lines) + "-lines");
     fs::create_directories(prepared.folder);
-    std::vector<std::string> names;
-    std::vector<e2e::SetupLine> lines;
-    for (int line = 1; line <= config.lines; ++line) {
-        const e2e::TestPrinter printer = Printer((line - 1) % config.Distinct());
-        names.push_back("Document " + std::to_string(line));
-        lines.push_back(
-            e2e::MatchingLine(line, names.back(), printer, printer.bins[1], printer.bins.back()));
-    }
+    std::vector<e2e::TestPrinter> printers;
+    for (int i = 0; i < config.Distinct(); ++i)
+        printers.push_back(Printer(i));
     prepared.names = prepared.folder / "names.txt";
     prepared.setup = prepared.folder / "setup.ini";
-    prepared.setupText = e2e::SetupFileText(lines);
+    prepared.setupText =
+        e2e::WriteMatchingSetup(prepared.names, prepared.setup, config.lines, printers);
     prepared.lines = config.lines;
-    e2e::WriteFile(prepared.names, e2e::NamesFileText(names));
-    e2e::WriteFile(prepared.setup, prepared.setupText);
     return prepared;
 }
 

@@ -67,6 +67,23 @@ std::string NamesFileText(const std::vector<std::string>& names) {
     return text;
 }
 
+std::string WriteMatchingSetup(const std::filesystem::path& namesFile,
+                               const std::filesystem::path& setupFile, int count,
+                               const std::vector<TestPrinter>& printers) {
+    std::vector<std::string> names;
+    std::vector<SetupLine> lines;
+    for (int line = 1; line <= count; ++line) {
+        const TestPrinter& printer = printers[static_cast<std::size_t>(line - 1) % printers.size()];
+        names.push_back("Document " + std::to_string(line));
+        lines.push_back(
+            MatchingLine(line, names.back(), printer, printer.bins[1], printer.bins.back()));
+    }
+    const std::string setupText = SetupFileText(lines);
+    WriteFile(namesFile, NamesFileText(names));
+    WriteFile(setupFile, setupText);
+    return setupText;
+}
+
 ChildProcess StartKevoconf(const fs::path& program, const std::vector<std::string>& arguments,
                            const fs::path& folder, const std::string& display,
                            const std::string& simulatedPrinters,

@@ -74,6 +74,14 @@ std::string SetupFileText(const std::vector<SetupLine>& lines);
 // The names file's text: the names one per line, CR LF after each.
 std::string NamesFileText(const std::vector<std::string>& names);
 
+// A setup without errors, as the benchmarks measure it: lines 1 to count
+// named "Document N", line N on printers[(N - 1) % size] with its second and
+// its last bin, written as the names file and the setup file. Returns the
+// setup file's text.
+std::string WriteMatchingSetup(const std::filesystem::path& namesFile,
+                               const std::filesystem::path& setupFile, int count,
+                               const std::vector<TestPrinter>& printers);
+
 // The test support's whole-file writer and reader and scratch folder
 // (tests/support/ScratchFolder.h) under the names that the benchmarks and the
 // printing-fault tests use.
