@@ -14,6 +14,7 @@
 // one program run opened and the most it had open at once. Run by
 // bench/suite/run-latency.sh.
 
+#include "BenchPrinters.h"
 #include "ChildProcess.h"
 #include "LatencyProxy.h"
 #include "Median.h"
@@ -55,21 +56,9 @@ struct Row {
     int mostAtOnce = 0;
 };
 
-std::string PrinterName(int index) {
-    char name[32];
-    std::snprintf(name, sizeof name, "Bench%03d", index + 1);
-    return name;
-}
-
-e2e::TestPrinter Printer(int index) {
-    const std::string uri = "socket://10.20.0." + std::to_string(index + 1) + ":9100";
-    return index % 2 == 0 ? e2e::OfficePrinter(PrinterName(index), uri)
-                          : e2e::LongNamesPrinter(PrinterName(index), uri);
-}
-
-double Since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using bench::Printer;
+using bench::PrinterName;
+using bench::Since;
 
 class Bench {
 public:
@@ -113,18 +102,8 @@ double Bench::RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce) {
     while (proxy.ConnectionsOpen() > 0 && Clock::now() < idle)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     proxy.ResetMostAtOnce();
-    e2e::ChildProcess program = e2e::StartKevoconf(
-        KEVO_KEVOCONF_PATH, {"2", names_.string(), setup_.string()}, folder_, "");
-    if (!program.WaitForExit(Clock::now() + std::chrono::seconds(60)))
-        throw std::runtime_error("kevoconf did not end within 60 s: " +
-                                 e2e::FileTail(folder_ / "kevoconf.log", 1000));
-    const double ms = Since(program.StartTime());
+    const double ms = bench::RunModeTwo(KEVO_KEVOCONF_PATH, names_, setup_, folder_, setupText_).ms;
     *mostAtOnce = proxy.MostConnectionsAtOnce();
-    const e2e::ExitInfo exit = *program.Exit();
-    if (!exit.exited || exit.code != 0)
-        throw std::runtime_error("kevoconf ended with " + exit.Describe());
-    if (e2e::ReadFile(setup_) != setupText_)
-        throw std::runtime_error("kevoconf changed the setup file");
     return ms;
 }
 

@@ -19,6 +19,7 @@
 // peak memory; then the dialog's first opening. Run by
 // bench/suite/run-many-queues.sh.
 
+#include "BenchPrinters.h"
 #include "ChildProcess.h"
 #include "LatencyProxy.h"
 #include "Median.h"
@@ -63,21 +64,9 @@ struct Options {
     fs::path program = KEVO_KEVOCONF_PATH;
 };
 
-std::string PrinterName(int index) {
-    char name[32];
-    std::snprintf(name, sizeof name, "Bench%03d", index + 1);
-    return name;
-}
-
-e2e::TestPrinter Printer(int index) {
-    const std::string uri = "socket://10.20.0." + std::to_string(index + 1) + ":9100";
-    return index % 2 == 0 ? e2e::OfficePrinter(PrinterName(index), uri)
-                          : e2e::LongNamesPrinter(PrinterName(index), uri);
-}
-
-double Since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using bench::Printer;
+using bench::PrinterName;
+using bench::Since;
 
 // The queues beyond the 20 that the lines use, written into printers.conf
 // while the scheduler is stopped (lpadmin would take minutes for 10,000):
@@ -227,19 +216,11 @@ double Bench::RunProgram(Server& server, bool far) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         setenv("CUPS_SERVER", server.proxy->Server().c_str(), 1);
     }
-    e2e::ChildProcess program =
-        e2e::StartKevoconf(options_.program, {"2", names_.string(), setup_.string()}, folder_, "");
-    if (!program.WaitForExit(Clock::now() + std::chrono::seconds(60)))
-        throw std::runtime_error("kevoconf did not end within 60 s: " +
-                                 e2e::FileTail(folder_ / "kevoconf.log", 1000));
-    const double ms = Since(program.StartTime());
-    const e2e::ExitInfo exit = *program.Exit();
-    if (!exit.exited || exit.code != 0)
-        throw std::runtime_error("kevoconf ended with " + exit.Describe());
-    if (e2e::ReadFile(setup_) != setupText_)
-        throw std::runtime_error("kevoconf changed the setup file");
-    server.peakMiB = std::max(server.peakMiB, static_cast<double>(exit.usage.ru_maxrss) / 1024.0);
-    return ms;
+    const bench::ModeTwoRun run =
+        bench::RunModeTwo(options_.program, names_, setup_, folder_, setupText_);
+    server.peakMiB =
+        std::max(server.peakMiB, static_cast<double>(run.exit.usage.ru_maxrss) / 1024.0);
+    return run.ms;
 }
 
 std::string Figure(const std::vector<double>& ms) {

@@ -24,6 +24,7 @@
 //   --admin-runs=N  repetitions of the admin script (3)
 // and Google Benchmark's own (--benchmark_filter=... picks measurements).
 
+#include "BenchPrinters.h"
 #include "InProcessProgram.h"
 #include "Median.h"
 #include "PrivateScheduler.h"
@@ -129,17 +130,8 @@ public:
     void PrintTable() const;
 
 private:
-    static std::string PrinterName(int index) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Bench%03d", index + 1);
-        return name;
-    }
-    static e2e::TestPrinter Printer(int index) {
-        const std::string uri = "socket://10.20." + std::to_string(index / 200) + "." +
-                                std::to_string(index % 200 + 1) + ":9100";
-        return index % 2 == 0 ? e2e::OfficePrinter(PrinterName(index), uri)
-                              : e2e::LongNamesPrinter(PrinterName(index), uri);
-    }
+    static std::string PrinterName(int index) { return bench::PrinterName(index); }
+    static e2e::TestPrinter Printer(int index) { return bench::Printer(index); }
     void EnsurePrinters(int count);
 
     Options options_;
