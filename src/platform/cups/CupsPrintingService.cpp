@@ -633,12 +633,16 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
                 fetched.bins = MakeBins(queue.mediaSources, false);
             fetched.count = static_cast<int>(fetched.bins.size());
             fetched.ppdFetched = !queue.ppdResource.empty();
+            fetched.sources = SourcesOfQueue(queue);
             task.fetched = std::move(fetched);
         } else if (task.ppd->outcome == PpdSources::Outcome::Read) {
             Fetched fetched;
             fetched.bins = MakeBins(task.ppd->inputSlotTexts, task.ppd->hasManualFeed);
             fetched.count = static_cast<int>(fetched.bins.size());
             fetched.ppdFetched = true;
+            // Kept for the paper sources too, as a fetch of its own keeps
+            // them: the PPD is not fetched a second time for them.
+            fetched.sources = SourcesOfPpd(std::move(*task.ppd));
             task.fetched = std::move(fetched);
         }
     }
