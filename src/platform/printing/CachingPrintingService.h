@@ -23,12 +23,11 @@ namespace kevo::platform {
 // repeat it: per device and port the count and data answers of each kind of
 // bin field are kept, failures included, and the printer list (unless it
 // came back empty), the default printer and the profile values are taken
-// once. ForgetFailures drops the
-// failures (and the empty profile values, which a failed look-up gives too),
-// so that the next command asks for them again; the printer list stays, and
-// so do the printers found by name (taken only when something needs the
-// whole list: a check asks for the printers its lines name). Not
-// for use from several threads at once.
+// once. ForgetFailures drops the failures (and the empty profile values,
+// which a failed look-up gives too), so that the next command asks for them
+// again; the printer list stays, and so do the printers found by name (the
+// list is taken only when something needs all of it: a check asks for the
+// printers its lines name). Not for use from several threads at once.
 class CachingPrintingService : public PrintingService {
 public:
     explicit CachingPrintingService(std::unique_ptr<PrintingService> inner);
