@@ -144,14 +144,7 @@ Row Bench::Measure(int delay, const Options& options) {
 
 using kevo::bench::Median;
 
-std::string Figure(const std::vector<double>& ms) {
-    if (ms.empty())
-        return "-";
-    const auto [low, high] = std::minmax_element(ms.begin(), ms.end());
-    char text[64];
-    std::snprintf(text, sizeof text, "%.0f (%.0f-%.0f)", Median(ms), *low, *high);
-    return text;
-}
+using kevo::bench::Figure;
 
 Options TakeOptions(int argc, char** argv) {
     Options options;

@@ -223,14 +223,7 @@ double Bench::RunProgram(Server& server, bool far) {
     return run.ms;
 }
 
-std::string Figure(const std::vector<double>& ms) {
-    if (ms.empty())
-        return "-";
-    const auto [low, high] = std::minmax_element(ms.begin(), ms.end());
-    char text[64];
-    std::snprintf(text, sizeof text, "%.0f (%.0f-%.0f)", Median(ms), *low, *high);
-    return text;
-}
+using bench::Figure;
 
 std::vector<int> IntList(const char* text) {
     std::vector<int> values;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace kevo::bench {
@@ -14,6 +16,17 @@ inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t mid = values.size() / 2;
     return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// Milliseconds for a table: the median and the spread, "12 (10-15)"; "-"
+// for none.
+inline std::string Figure(const std::vector<double>& ms) {
+    if (ms.empty())
+        return "-";
+    const auto [low, high] = std::minmax_element(ms.begin(), ms.end());
+    char text[64];
+    std::snprintf(text, sizeof text, "%.0f (%.0f-%.0f)", Median(ms), *low, *high);
+    return text;
 }
 
 } // namespace kevo::bench
