@@ -4,9 +4,11 @@
 #include "info/AboutBoxUnit.h"
 #include "info/help.h"
 #include "mainwindow/ConfigTableModel.h"
+#include "mainwindow/ConflictDialog.h"
 #include "mainwindow/GridLayout.h"
 #include "mainwindow/Messages.h"
 #include "mainwindow/RepairTraysDialog.h"
+#include "mainwindow/SetupFileWatch.h"
 #include "mainwindow/StringGrid.h"
 #include "platform/qt/AppFont.h"
 #include "platform/qt/HostWindow.h"
@@ -25,6 +27,8 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace kevo::mainwindow {
 
@@ -41,7 +45,7 @@ TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prom
     StringGrid1 = new StringGrid(this);
     StringGrid1->setModel(model_.get());
     StringGrid1->setAccessibleName(QString::fromLatin1(kGridAccessibleName));
-    setCentralWidget(StringGrid1);
+    BuildNoticeBar();
     StringGrid1->setFocus();
 
     connect(StringGrid1, &StringGrid::RightButtonDown, this,
@@ -141,6 +145,59 @@ void TForm1::mnuHelpAboutClick() {
     logic_.RunCommand([this] { info::ShowAboutBox(this); });
 }
 
+void TForm1::BuildNoticeBar() {
+    auto* centre = new QWidget(this);
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    pnlNotice = new QFrame(centre);
+    pnlNotice->setObjectName(QStringLiteral("pnlNotice"));
+    pnlNotice->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pnlNotice->setAutoFillBackground(true);
+    pnlNotice->setBackgroundRole(QPalette::ToolTipBase);
+    auto* row = new QHBoxLayout(pnlNotice);
+    row->setContentsMargins(4, 2, 2, 2);
+    lblNotice = new QLabel(pnlNotice);
+    lblNotice->setObjectName(QStringLiteral("lblNotice"));
+    lblNotice->setTextFormat(Qt::PlainText);
+    lblNotice->setWordWrap(true);
+    lblNotice->setForegroundRole(QPalette::ToolTipText);
+    btnCloseNotice = new QToolButton(pnlNotice);
+    btnCloseNotice->setObjectName(QStringLiteral("btnCloseNotice"));
+    btnCloseNotice->setText(QStringLiteral("\u00D7"));
+    btnCloseNotice->setAccessibleName(QStringLiteral("Close the notice"));
+    btnCloseNotice->setAutoRaise(true);
+    connect(btnCloseNotice, &QToolButton::clicked, this, [this] {
+        pnlNotice->hide();
+        FocusGrid();
+    });
+    row->addWidget(lblNotice, 1);
+    row->addWidget(btnCloseNotice, 0, Qt::AlignTop);
+    pnlNotice->hide();
+    column->addWidget(pnlNotice);
+    column->addWidget(StringGrid1, 1);
+    setCentralWidget(centre);
+}
+
+void TForm1::ShowNotice(const std::string& text) {
+    lblNotice->setText(platform::ToQString(text));
+    pnlNotice->show();
+}
+
+std::optional<ConflictChoice> TForm1::AskConflicts(const std::vector<SetupConflict>& conflicts) {
+    ConflictDialog dialog(conflicts, this);
+    dialog.exec();
+    return dialog.Choice();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Changes on a network share reach no watcher: the file is looked at
+    // whenever the user comes back to the window.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && watch_ != nullptr)
+        watch_->LookSoon();
+}
+
 void TForm1::BuildStatusBar() {
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -180,6 +237,14 @@ void TForm1::StartUp(const std::vector<std::string>& arguments, const PathContex
     logic_.StartUp(arguments, context);
     StringGrid1->SetColumnWidths(kColumnWidths);
     StringGrid1->SelectCell(1, 1);
+    if (platform::Termination::Instance().Terminating())
+        return;
+    // Another program's changes are taken while no modal window is open
+    // (a message, the print setup dialog, the recheck's disabled windows).
+    watch_ = new SetupFileWatch(
+        logic_.SetupFileName(),
+        [this] { return QApplication::activeModalWidget() == nullptr && isEnabled(); },
+        [this](const SetupSnapshot& disk) { logic_.TakeOtherProgramsChanges(disk); }, this);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -9,12 +9,15 @@
 #include <vector>
 
 class QAction;
+class QFrame;
 class QLabel;
 class QMenu;
+class QToolButton;
 
 namespace kevo::mainwindow {
 
 class ConfigTableModel;
+class SetupFileWatch;
 class StringGrid;
 
 // The main window: menu bar, the grid of the configuration table, and the
@@ -48,6 +51,14 @@ public:
     void SetWaitCursor(bool wait) override;
     void RequestTermination() override;
     bool TerminationRequested() override;
+    std::optional<ConflictChoice>
+    AskConflicts(const std::vector<SetupConflict>& conflicts) override;
+    void ShowNotice(const std::string& text) override;
+
+    // The bar above the grid that tells what another program changed.
+    QFrame* pnlNotice = nullptr;
+    QLabel* lblNotice = nullptr;
+    QToolButton* btnCloseNotice = nullptr;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuFileCheckPrinter = nullptr;
@@ -65,11 +76,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenus();
     void BuildStatusBar();
+    void BuildNoticeBar();
     void FormShow();
     // After every command the keyboard works the grid again.
     void FocusGrid();
@@ -82,6 +95,7 @@ private:
     QWidget* splash_;
     MainWindowLogic logic_;
     std::unique_ptr<ConfigTableModel> model_;
+    SetupFileWatch* watch_ = nullptr;
     StringGrid* StringGrid1 = nullptr;
     std::array<QLabel*, 3> panels_{};
     std::vector<QWidget*> disabled_;

@@ -15,6 +15,8 @@
 #include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
 
+#include <cctype>
+
 namespace kevo::mainwindow {
 
 using messages::MessageButton;
@@ -111,7 +113,9 @@ void MainWindowLogic::LoadPrinterNames() {
 }
 
 bool MainWindowLogic::ReadIniData() {
-    if (mainwindow::LoadSetupFile(table_, setupFileName_) != SetupLoad::FileMissing)
+    const SetupLoad load = mainwindow::LoadSetupFile(table_, setupFileName_, &base_);
+    lastSeen_ = base_;
+    if (load != SetupLoad::FileMissing)
         return true;
     ui_.BringSplashToFront();
     const auto answer =
@@ -122,7 +126,7 @@ bool MainWindowLogic::ReadIniData() {
     return false;
 }
 
-void MainWindowLogic::WriteIniData() {
+bool MainWindowLogic::WriteIniData() {
     if (!namesRead_)
         throw messages::KevoError("The printer names were not read; the setup file " + setupFileName_ +
                               " is left as it is");
@@ -130,14 +134,102 @@ void MainWindowLogic::WriteIniData() {
     // is written there.
     if (!windowsDir_.empty() && setupFileName_.rfind(windowsDir_ + "/", 0) == 0)
         platform::EnsureDirectory(windowsDir_);
+    // Start-up in run modes 1 and 2 asks nothing: the table, read moments
+    // before, wins.
+    const bool quiet = runMode_ == 1 || runMode_ == 2;
+    SaveReport report;
     try {
-        mainwindow::SaveSetupFile(table_, setupFileName_);
+        report = mainwindow::SaveSetupFile(
+            table_, setupFileName_, base_,
+            [&](const std::vector<SetupConflict>& conflicts) -> std::optional<ConflictChoice> {
+                if (quiet && !startupDone_)
+                    return ConflictChoice::KeepMine;
+                return ui_.AskConflicts(conflicts);
+            });
     } catch (const platform::ProfileWriteError& error) {
         const std::string advice = AdministratorOnlyAdvice(error, windowsDir_, context_.style);
         if (advice.empty())
             throw;
         throw platform::ProfileWriteError(error.Path(), error.SystemError(), advice);
     }
+    if (report.cancelled)
+        return false;
+    lastSeen_ = base_;
+    if (!report.linesFromDisk.empty()) {
+        RecheckLines(report.linesFromDisk, base_);
+        ShowErrorCount();
+        ui_.RepaintGrid();
+        ui_.ShowNotice("Saved together with another program's changes to the setup file: " +
+                       LineList(report.linesFromDisk) + " took its values.");
+    }
+    if (report.writtenAnew)
+        ui_.ShowNotice("Another program had deleted the setup file; it was written anew: " +
+                       setupFileName_);
+    return true;
+}
+
+void MainWindowLogic::RecheckLines(const std::vector<int>& lines, const SetupSnapshot& stored) {
+    if (lines.empty())
+        return;
+    // The check works on a whole table: the lines are checked in a table of
+    // their own, and only their Errors cells come back.
+    ConfigTable scratch;
+    std::array<std::string, 100> storedNames{};
+    for (const int line : lines) {
+        for (int column = ColLineNumber; column < kColumnCount; ++column)
+            scratch.SetCell(column, line, table_.Cell(column, line));
+        storedNames[static_cast<std::size_t>(line)] =
+            stored.lines[static_cast<std::size_t>(line)].values[0];
+    }
+    CompareStoredNames(scratch, storedNames);
+    mainwindow::MarkMissingPrinters(scratch, catalogue_);
+    mainwindow::CompareWithInstalledPrinters(scratch, catalogue_);
+    for (const int line : lines)
+        table_.SetCell(ColErrors, line, scratch.Cell(ColErrors, line));
+}
+
+void MainWindowLogic::TakeOtherProgramsChanges(const SetupSnapshot& disk) {
+    if (disk == lastSeen_)
+        return;
+    lastSeen_ = disk;
+    if (base_.exists && !disk.exists) {
+        ui_.ShowNotice("The setup file was deleted by another program; Save Details writes it "
+                       "anew: " + setupFileName_);
+        return;
+    }
+    std::vector<int> reloaded;
+    std::vector<int> kept;
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        const auto at = static_cast<std::size_t>(line);
+        if (disk.lines[at] == base_.lines[at])
+            continue;
+        if (table_.IsChanged(line)) {
+            kept.push_back(line);
+            continue;
+        }
+        const StoredLine& stored = disk.lines[at];
+        for (int column = ColPrinter; column <= ColTray2No; ++column)
+            table_.SetCell(column, line, stored.values[static_cast<std::size_t>(column - ColName)]);
+        base_.lines[at] = stored;
+        reloaded.push_back(line);
+    }
+    base_.exists = base_.exists || disk.exists;
+    if (reloaded.empty() && kept.empty())
+        return;
+    Guarded([&] { RecheckLines(reloaded, disk); });
+    ShowErrorCount();
+    ui_.RepaintGrid();
+    std::string notice = "The setup file was changed by another program: ";
+    if (!reloaded.empty())
+        notice += LineList(reloaded) + " reloaded.";
+    if (!kept.empty()) {
+        std::string keptText = LineList(kept) + (kept.size() == 1 ? " keeps" : " keep") +
+                               " your unsaved changes; Save Details merges them.";
+        if (!reloaded.empty())
+            keptText[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(keptText[0])));
+        notice += (reloaded.empty() ? "" : " ") + keptText;
+    }
+    ui_.ShowNotice(notice);
 }
 
 std::string MainWindowLogic::SamplesHint() const {
@@ -207,6 +299,10 @@ void MainWindowLogic::StartupCheck() {
 }
 
 void MainWindowLogic::RunModeDecision() {
+    struct Done {
+        bool& done;
+        ~Done() { done = true; }
+    } done{startupDone_};
     if ((runMode_ == 1 || runMode_ == 2) && table_.Modified()) {
         try {
             WriteIniData();
@@ -264,8 +360,8 @@ void MainWindowLogic::btnRecheckClick() {
 
 void MainWindowLogic::btnSaveIniClick() {
     Guarded([&] {
-        WriteIniData();
-        FullRecheck();
+        if (WriteIniData())
+            FullRecheck();
     });
 }
 
@@ -318,10 +414,7 @@ bool MainWindowLogic::FormCloseQuery() {
     if (answer != MessageButton::Yes)
         return false;
     bool saved = false;
-    Guarded([&] {
-        WriteIniData();
-        saved = true;
-    });
+    Guarded([&] { saved = WriteIniData(); });
     return saved;
 }
 

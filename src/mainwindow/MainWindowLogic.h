@@ -3,9 +3,11 @@
 
 #include "mainwindow/ConfigTable.h"
 #include "mainwindow/PathResolution.h"
+#include "mainwindow/SetupMerge.h"
 #include "mainwindow/TrayRepair.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,14 @@ public:
     // Whether the run is ending: a request posted so far, the windows'
     // pending events processed first.
     virtual bool TerminationRequested() = 0;
+
+    // Asks what a save does with the values that both the window and another
+    // program changed: keep the window's, take the other program's, or
+    // nothing (the save is cancelled).
+    virtual std::optional<ConflictChoice>
+    AskConflicts(const std::vector<SetupConflict>& conflicts) = 0;
+    // Tells the user something without interrupting (a bar above the grid).
+    virtual void ShowNotice(const std::string& text) = 0;
 };
 
 // The logic of the main window: the program-wide values, the configuration
@@ -104,10 +114,21 @@ public:
     // Loads the setup file; a missing file asks whether to configure all
     // printers now. True when the file was read.
     bool ReadIniData();
-    // Writes the setup file (ProfileWriteError when refused). The folder
-    // of the setup file is made when missing. Refused
-    // (KevoError) when the names file was not read.
-    void WriteIniData();
+    // Writes the setup file merged with what another program wrote since
+    // the window read it (SaveSetupFile); conflicts are asked about, but in
+    // the start-up save of run modes 1 and 2, where the table wins. False
+    // when the user cancelled at the conflicts: nothing was written.
+    // ProfileWriteError when refused. The folder of the setup file is made
+    // when missing. Refused (KevoError) when the names file was not read.
+    bool WriteIniData();
+
+    // The setup file as it reads now, looked at when it changed on disk or
+    // the window was activated: the lines that another program changed and
+    // the user has not edited take the file's values and are checked again;
+    // edited lines keep the user's values until the save merges them. A
+    // notice says which lines; a file that reads as this window last saw
+    // it says nothing.
+    void TakeOtherProgramsChanges(const SetupSnapshot& disk);
 
     void SetModified(bool value) { table_.SetModified(value); }
     void ShowErrorCount() { table_.ShowErrorCount(); }
@@ -159,6 +180,9 @@ public:
 
 private:
     void FullRecheck();
+    // Checks the given lines alone, as the full recheck checks them, against
+    // the names that the setup file stores for them.
+    void RecheckLines(const std::vector<int>& lines, const SetupSnapshot& stored);
     // A line for the missing names file's message: where the sample files
     // are and where the names file goes; empty when there are no samples.
     std::string SamplesHint() const;
@@ -178,8 +202,13 @@ private:
     bool namesRead_ = false;
     bool startupCheckFailed_ = false;
     bool startupSaveFailed_ = false;
+    bool startupDone_ = false; // the run-mode decision has been made
     std::vector<std::string> startupWarnings_;
     PathContext context_;
+    // The setup file as this window last read or wrote it, and as it last
+    // looked at it for another program's changes.
+    SetupSnapshot base_;
+    SetupSnapshot lastSeen_;
 };
 
 } // namespace kevo::mainwindow

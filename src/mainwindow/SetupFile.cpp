@@ -4,6 +4,7 @@
 #include "mainwindow/ConfigTable.h"
 #include "platform/SystemPaths.h"
 #include "platform/profile/ProfileFile.h"
+#include "platform/profile/WriterLock.h"
 #include "platform/text/TextCoding.h"
 
 #include <algorithm>
@@ -27,17 +28,6 @@ std::string StoredValue(const std::string& value) {
 }
 
 namespace {
-
-// "line 4", "lines 1, 2 and 3".
-std::string LineList(const std::vector<int>& lines) {
-    std::string text = lines.size() == 1 ? "line " : "lines ";
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            text += i + 1 == lines.size() ? " and " : ", ";
-        text += std::to_string(lines[i]);
-    }
-    return text;
-}
 
 // The configuration lines whose sections a text holds, in line order.
 std::vector<int> ConfigurationLines(std::string text) {
@@ -88,6 +78,62 @@ std::string Utf16BigEndianWarning(const std::string& path, std::string_view byte
     return warning + "\r\n" + kMendAdvice;
 }
 
+// The configuration lines as the file reads.
+SetupSnapshot SnapshotOf(platform::ProfileFile& file) {
+    SetupSnapshot snapshot;
+    snapshot.exists = file.Exists();
+    const std::vector<std::string> names = file.SectionNames();
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        const std::string section = std::to_string(line);
+        StoredLine& stored = snapshot.lines[static_cast<std::size_t>(line)];
+        stored.present = std::find(names.begin(), names.end(), section) != names.end();
+        if (!stored.present)
+            continue;
+        for (std::size_t key = 0; key < kSetupKeys.size(); ++key)
+            stored.values[key] = file.ReadString(section, kSetupKeys[key]);
+    }
+    return snapshot;
+}
+
+// A file whose mark Windows programs do not understand holds text they read
+// otherwise than this program would write it: it is left as it is until the
+// user saves it in a form they read.
+void RefuseMarkWindowsMisreads(platform::ProfileFile& file, const std::string& path) {
+    if (const platform::ByteOrderMark mark = file.Mark();
+        mark == platform::ByteOrderMark::Utf8 || mark == platform::ByteOrderMark::Utf16Be)
+        throw messages::KevoError(
+            std::string("The printer settings are not saved: the setup file begins with a ") +
+            (mark == platform::ByteOrderMark::Utf8 ? "UTF-8" : "UTF-16 big-endian") +
+            " byte-order mark, which Windows programs do not understand.\r\n" + path +
+            "\r\nSave the file as ANSI or as Unicode in a text editor, then save the printer "
+            "settings again.");
+}
+
+// Every value is known to fit the file's encoding before anything is
+// written: a save either writes the whole table or nothing.
+void RefuseUnencodable(platform::ProfileFile& file, const SetupSnapshot& written,
+                       const std::string& path) {
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        const StoredLine& stored = written.lines[static_cast<std::size_t>(line)];
+        if (!stored.present)
+            continue;
+        for (std::size_t key = 0; key < kSetupKeys.size(); ++key) {
+            if (const auto bad = file.CannotHold(stored.values[key]))
+                throw messages::KevoError(
+                    "Line " + std::to_string(line) + " can not be saved: its " +
+                    std::string(kColumnHeaders[static_cast<std::size_t>(ColName) + key]) +
+                    " holds " + platform::DescribeCharacter(bad->character) +
+                    ", for which the setup file's encoding (" + file.EncodingName() +
+                    ") has no place.\r\n" + path +
+                    "\r\nNothing was saved. Choose another printer or bin for the line, or "
+                    "save the file as Unicode in a text editor.");
+        }
+    }
+}
+
+// How often a save merges again when the file keeps changing under it.
+constexpr int kSaveAttempts = 5;
+
 } // namespace
 
 std::string SetupFileMarkWarning(const std::string& path) {
@@ -116,9 +162,12 @@ std::string SetupFileMarkWarning(const std::string& path) {
     return {};
 }
 
-SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path) {
-    if (!platform::FileExists(path))
+SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapshot* base) {
+    if (!platform::FileExists(path)) {
+        if (base != nullptr)
+            *base = SetupSnapshot{};
         return SetupLoad::FileMissing;
+    }
     platform::ProfileFile file(path);
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         const std::string section = std::to_string(line);
@@ -130,7 +179,16 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path) {
             table.SetCell(ColName + key, line, file.ReadString(section, kSetupKeys[key]));
         table.SetCell(ColChanged, line, "");
     }
+    if (base != nullptr)
+        *base = SnapshotOf(file);
     return SetupLoad::Loaded;
+}
+
+std::optional<SetupSnapshot> ReadSetupSnapshot(const std::string& path) {
+    platform::ProfileFile file(path);
+    if (file.ReadFailed())
+        return std::nullopt;
+    return SnapshotOf(file);
 }
 
 std::string AdministratorOnlyAdvice(const platform::ProfileWriteError& error,
@@ -143,64 +201,82 @@ std::string AdministratorOnlyAdvice(const platform::ProfileWriteError& error,
 }
 
 void SaveSetupFile(ConfigTable& table, const std::string& path) {
-    platform::ProfileFile file(path);
-    // The lines whose marks this save clears; they get them back when the
-    // file cannot be written, because then nothing was saved.
-    std::vector<std::pair<int, std::string>> cleared;
-    const auto restoreMarks = [&] {
-        for (auto& [line, mark] : cleared)
-            table.SetCell(ColChanged, line, std::move(mark));
-    };
-    // A file whose mark Windows programs do not understand holds text they
-    // read otherwise than this program would write it: it is left as it is
-    // until the user saves it in a form they read.
-    if (const platform::ByteOrderMark mark = file.Mark();
-        mark == platform::ByteOrderMark::Utf8 || mark == platform::ByteOrderMark::Utf16Be)
-        throw messages::KevoError(
-            std::string("The printer settings are not saved: the setup file begins with a ") +
-            (mark == platform::ByteOrderMark::Utf8 ? "UTF-8" : "UTF-16 big-endian") +
-            " byte-order mark, which Windows programs do not understand.\r\n" + path +
-            "\r\nSave the file as ANSI or as Unicode in a text editor, then save the printer "
-            "settings again.");
-    // Every value is known to fit the file's encoding before anything is
-    // written: a save either writes the whole table or nothing.
-    for (int line = kFirstLine; line <= kLastLine; ++line) {
-        if (!table.IsNamedLine(line))
-            continue;
-        for (int key = 0; key < static_cast<int>(kSetupKeys.size()); ++key) {
-            const std::string& cell = table.Cell(ColName + key, line);
-            if (const auto bad = file.CannotHold(cell))
-                throw messages::KevoError(
-                    "Line " + std::to_string(line) + " can not be saved: its " +
-                    std::string(kColumnHeaders[static_cast<std::size_t>(ColName + key)]) +
-                    " holds " + platform::DescribeCharacter(bad->character) +
-                    ", for which the setup file's encoding (" + file.EncodingName() +
-                    ") has no place.\r\n" + path +
-                    "\r\nNothing was saved. Choose another printer or bin for the line, or "
-                    "save the file as Unicode in a text editor.");
+    // Without a base of its own the table is written over whatever the file
+    // holds, as a first save writes it.
+    SetupSnapshot base = ReadSetupSnapshot(path).value_or(SetupSnapshot{});
+    SaveSetupFile(table, path, base, [](const std::vector<SetupConflict>&) {
+        return std::optional<ConflictChoice>(ConflictChoice::KeepMine);
+    });
+}
+
+SaveReport SaveSetupFile(ConfigTable& table, const std::string& path, SetupSnapshot& base,
+                         const ConflictResolver& resolve) {
+    SaveReport report;
+    const SetupSnapshot mine = TableSnapshot(table);
+    std::optional<ConflictChoice> decided;
+    const platform::WriterLock lock(path);
+    for (int attempt = 1;; ++attempt) {
+        platform::ProfileFile file(path);
+        RefuseMarkWindowsMisreads(file, path);
+        const SetupSnapshot disk = SnapshotOf(file);
+        // A file deleted since it was read has nothing of another program's
+        // to keep: it is written anew from the table.
+        const bool deleted = base.exists && !disk.exists;
+        const SetupSnapshot& from = deleted ? disk : base;
+        SetupMerge merge =
+            MergeSetup(from, disk, mine, table, decided.value_or(ConflictChoice::Ask));
+        if (!merge.conflicts.empty()) {
+            decided = resolve(merge.conflicts);
+            if (!decided) {
+                report.cancelled = true;
+                return report;
+            }
+            merge = MergeSetup(from, disk, mine, table, *decided);
         }
-    }
-    try {
+        SetupSnapshot written = merge.result;
         for (int line = kFirstLine; line <= kLastLine; ++line) {
+            // A section the table does not name is another program's: kept
+            // as it stands.
+            if (!mine.lines[static_cast<std::size_t>(line)].present)
+                written.lines[static_cast<std::size_t>(line)].present = false;
+        }
+        RefuseUnencodable(file, written, path);
+        for (int line = kFirstLine; line <= kLastLine; ++line) {
+            const auto at = static_cast<std::size_t>(line);
             const std::string section = std::to_string(line);
-            if (table.IsNamedLine(line)) {
-                for (int key = 0; key < static_cast<int>(kSetupKeys.size()); ++key)
+            if (written.lines[at].present) {
+                for (std::size_t key = 0; key < kSetupKeys.size(); ++key)
                     file.WriteString(section, kSetupKeys[key],
-                                     StoredValue(table.Cell(ColName + key, line)));
-            } else {
+                                     StoredValue(written.lines[at].values[key]));
+            } else if (!merge.result.lines[at].present) {
                 file.EraseSection(section);
             }
-            if (!table.Cell(ColChanged, line).empty()) {
-                cleared.emplace_back(line, table.Cell(ColChanged, line));
-                table.SetCell(ColChanged, line, "");
-            }
         }
-        file.Flush();
-    } catch (...) {
-        restoreMarks();
-        throw;
+        try {
+            file.Flush();
+        } catch (const platform::ProfileChangedError&) {
+            if (attempt < kSaveAttempts)
+                continue;
+            throw messages::KevoError("The printer settings are not saved: another program "
+                                      "keeps changing the setup file.\r\n" +
+                                      path + "\r\nSave again in a moment.");
+        }
+        for (const int line : merge.linesFromDisk) {
+            const StoredLine& stored = merge.result.lines[static_cast<std::size_t>(line)];
+            for (int column = ColPrinter; column <= ColTray2No; ++column)
+                table.SetCell(column, line,
+                              stored.present ? stored.values[static_cast<std::size_t>(column - ColName)]
+                                             : std::string());
+        }
+        for (int line = kFirstLine; line <= kLastLine; ++line)
+            table.SetCell(ColChanged, line, "");
+        table.SetModified(false);
+        base = SnapshotOf(file);
+        base.exists = disk.exists || platform::FileExists(path);
+        report.linesFromDisk = std::move(merge.linesFromDisk);
+        report.writtenAnew = deleted;
+        return report;
     }
-    table.SetModified(false);
 }
 
 std::array<std::string, 100> ReadStoredNames(const std::string& path) {

@@ -2,8 +2,11 @@
 #pragma once
 
 #include "mainwindow/PathResolution.h"
+#include "mainwindow/SetupMerge.h"
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,7 +36,25 @@ std::string StoredValue(const std::string& value);
 // token, and clears the Errors and Changed columns. When no file exists at
 // the path nothing in the table changes and FileMissing tells the caller to
 // ask whether to configure all lines now.
-SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path);
+// base, when given, takes the file's lines as read (no sections for a
+// missing file): the base of the window's next save.
+SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path,
+                        SetupSnapshot* base = nullptr);
+
+// The setup file's lines as they read now; nothing when the file is there
+// but cannot be read.
+std::optional<SetupSnapshot> ReadSetupSnapshot(const std::string& path);
+
+// Decides the conflicts of a save: keep the window's values, take the other
+// program's, or nothing (the save is cancelled).
+using ConflictResolver =
+    std::function<std::optional<ConflictChoice>(const std::vector<SetupConflict>&)>;
+
+struct SaveReport {
+    bool cancelled = false;          // conflicts, and the resolver cancelled: nothing written
+    std::vector<int> linesFromDisk;  // lines that took another program's values
+    bool writtenAnew = false;        // another program had deleted the file
+};
 
 // Writes the table to the setup file: every named line's section gets the
 // eight keys, every unnamed line's section is erased; the Changed column and
@@ -53,6 +74,16 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path);
 // did not change keep their bytes, so a save of an untouched table leaves
 // the file as it was.
 void SaveSetupFile(ConfigTable& table, const std::string& path);
+
+// The save of a window that read the file earlier: what the file holds now
+// is merged with the table over base (MergeSetup), conflicts go to resolve,
+// and the merge is written as above; the table takes the values that came
+// from the file, and base becomes the file as written. The merge is made
+// under a WriterLock and written only if the file did not change meanwhile;
+// else it is made again, a few times at most. A file that another program
+// deleted since base is written anew from the table.
+SaveReport SaveSetupFile(ConfigTable& table, const std::string& path, SetupSnapshot& base,
+                         const ConflictResolver& resolve);
 
 // The second line of a refused save of a setup file that lies in the
 // Windows directory (or a folder below it), where only an administrator may

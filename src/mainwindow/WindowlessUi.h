@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kevo::mainwindow {
 
@@ -45,6 +46,14 @@ public:
             onTermination();
     }
     bool TerminationRequested() override { return terminationRequested; }
+    // The conflicts asked about are kept, and answered with conflictAnswer
+    // (by default: cancelled).
+    std::optional<ConflictChoice>
+    AskConflicts(const std::vector<SetupConflict>& conflicts) override {
+        conflictsAsked.push_back(conflicts);
+        return conflictAnswer;
+    }
+    void ShowNotice(const std::string& text) override { notices.push_back(text); }
 
     // The splash, disable and enable calls in order, each followed by a blank.
     std::string log;
@@ -56,6 +65,9 @@ public:
     int currentLine = 0;
     std::pair<int, int> selection{kFirstLine, kFirstLine - 1};
     std::function<void()> onTermination;
+    std::vector<std::vector<SetupConflict>> conflictsAsked;
+    std::optional<ConflictChoice> conflictAnswer;
+    std::vector<std::string> notices;
 };
 
 } // namespace kevo::mainwindow

@@ -120,6 +120,10 @@ ProfileWriteError::ProfileWriteError(const std::string& path, int systemError,
     : messages::KevoError("Unable to write to " + path + (advice.empty() ? "" : "\r\n" + advice)),
       path_(path), systemError_(systemError) {}
 
+ProfileChangedError::ProfileChangedError(const std::string& path)
+    : messages::KevoError("The setup file was changed by another program while it was saved: " +
+                          path) {}
+
 bool ProfileWriteError::AccessRefused() const {
     return systemError_ == EACCES || systemError_ == EPERM;
 }
@@ -154,9 +158,24 @@ ProfileFile::~ProfileFile() {
     Discard();
 }
 
+bool ProfileFile::Exists() {
+    Load();
+    return existed_;
+}
+
+bool ProfileFile::ReadFailed() {
+    Load();
+    return readFailed_;
+}
+
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key) {
     Load();
     return document_.ReadString(section, key);
+}
+
+std::vector<std::string> ProfileFile::SectionNames() {
+    Load();
+    return document_.SectionNames();
 }
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key,
@@ -188,6 +207,9 @@ void ProfileFile::Flush() {
         return;
     }
     PrepareWrite();
+    if (inPlace_) {
+        EnsureUnchanged();
+    }
     const std::size_t size = WriteDocument();
     // Written in place over the old text: what is left of a longer old text
     // goes.
@@ -200,6 +222,9 @@ void ProfileFile::Flush() {
     if (error != 0) {
         Fail(error);
     }
+    if (!inPlace_) {
+        EnsureUnchanged();
+    }
     const int fd = std::exchange(fd_, -1);
     error = fileSystem_.Close(fd);
     if (error != 0) {
@@ -208,6 +233,7 @@ void ProfileFile::Flush() {
     if (inPlace_) {
         // The file kept its name: there is no rename to make durable.
         changed_ = false;
+        Written();
         return;
     }
     error = fileSystem_.Rename(temporary_, target_);
@@ -216,6 +242,7 @@ void ProfileFile::Flush() {
     }
     temporary_.clear();
     changed_ = false;
+    Written();
 
     // The new text is in place; the rename itself is durable only once the
     // folder is synced. File systems that cannot sync a folder say EINVAL.
@@ -232,7 +259,9 @@ void ProfileFile::Load() {
     loaded_ = true;
     std::string bytes;
     const int error = fileSystem_.ReadFile(path_, kMaxFileSize, bytes);
+    existed_ = error != ENOENT;
     if (error == 0) {
+        readBytes_ = bytes;
         mark_ = MarkOf(bytes);
         document_.Load(mark_ == ByteOrderMark::Utf16Le
                            ? DecodeUtf16(std::string_view(bytes).substr(2), false)
@@ -242,6 +271,22 @@ void ProfileFile::Load() {
         // there but cannot be read must never be replaced by what little
         // this operation writes.
         readFailed_ = error != ENOENT;
+    }
+}
+
+void ProfileFile::Written() {
+    existed_ = true;
+    readBytes_ = std::move(written_);
+    written_.clear();
+}
+
+void ProfileFile::EnsureUnchanged() {
+    std::string bytes;
+    const int error = fileSystem_.ReadFile(path_, kMaxFileSize, bytes);
+    const bool exists = error != ENOENT;
+    if (exists != existed_ || (error == 0 && bytes != readBytes_)) {
+        Discard();
+        throw ProfileChangedError(path_);
     }
 }
 
@@ -370,6 +415,8 @@ std::size_t ProfileFile::WriteDocument() {
     if (const int error = writer.Finish(); error != 0) {
         Fail(error);
     }
+    // What a later flush of this operation expects to find on disk.
+    written_ = std::move(bytes);
     return writer.Written();
 }
 

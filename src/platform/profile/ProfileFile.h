@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "messages/ErrorReport.h"
 #include "platform/profile/FileSystem.h"
@@ -35,6 +36,14 @@ private:
     int systemError_;
 };
 
+// A save that found the file changed on disk since it was read: another
+// program wrote it meanwhile. Nothing was written; the caller reads the file
+// again and merges.
+class ProfileChangedError : public messages::KevoError {
+public:
+    explicit ProfileChangedError(const std::string& path);
+};
+
 // One profile (INI) file, opened for one operation: one load, or one save.
 //
 // The file is read once, at the first call, and every later call works on
@@ -58,6 +67,11 @@ private:
 //
 // Erasing a section that does not exist changes nothing, and Flush() after
 // no change leaves the disk alone (a missing file is not created).
+//
+// Flush() replaces only the file it read: right before the new text takes
+// the old one's place, the file is read again, and when its bytes are no
+// longer those read at first (another program saved it meanwhile, created
+// it, or deleted it), nothing is replaced and ProfileChangedError is raised.
 //
 // Text: names and values are UTF-8; the file is read and written as the
 // Windows profile functions read and write it. A file that begins with the
@@ -119,7 +133,14 @@ public:
     // any: a write of that text would fail at Flush().
     std::optional<Unencodable> CannotHold(std::string_view text);
 
+    // Whether the file was there when it was read, and whether it was there
+    // but could not be read.
+    bool Exists();
+    bool ReadFailed();
+
     std::string ReadString(std::string_view section, std::string_view key);
+    // The sections' names in file order (see ProfileDocument).
+    std::vector<std::string> SectionNames();
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void EraseSection(std::string_view section);
     void Flush();
@@ -127,6 +148,10 @@ public:
 private:
     void Load();
     void PrepareWrite();
+    // Raises ProfileChangedError when the file's bytes are not those read.
+    void EnsureUnchanged();
+    // The new text is on disk: it is what a later flush expects there.
+    void Written();
     void RemoveStaleTemporaries(const std::string& directory, const std::string& prefix);
     // Writes the document to fd_ from where it stands; the bytes written.
     std::size_t WriteDocument();
@@ -141,6 +166,9 @@ private:
     ByteOrderMark mark_ = ByteOrderMark::None;
     ProfileDocument document_;
     bool loaded_ = false;
+    bool existed_ = false;    // the file was there when it was read
+    std::string readBytes_;   // its bytes as read (or as written by a flush)
+    std::string written_;     // the bytes being written
     bool readFailed_ = false; // the file exists but could not be read
     bool changed_ = false;    // the document differs from what is on disk
 
