@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "MainWindowLogicFixture.h"
+#include "mainwindow/SetupFile.h"
 
 #include <gtest/gtest.h>
 
@@ -338,6 +339,48 @@ TEST_F(MainWindowLogicTest, SaveDetailsWritesThenRechecks) {
     EXPECT_EQ(Errors(2), "");
     EXPECT_EQ(form_.Table().Panel(kPanelErrors), "");
     EXPECT_FALSE(form_.Table().Modified());
+}
+
+TEST_F(MainWindowLogicTest, AnotherProgramsChangesReloadUneditedLinesAndConflictsAreAsked) {
+    Write("names.txt", "Invoices\r\nOrders\r\n");
+    Write("setup.ini", kGoodSetup);
+    StartUp(Args("0"));
+    form_.Table().SetCell(ColSource1, 1, "Lower tray");
+    form_.Table().SetCell(ColTray1No, 1, "2");
+    form_.Table().SetCell(ColChanged, 1, "*");
+    form_.SetModified(true);
+    // Another program moves both lines to other printers.
+    Write("setup.ini",
+          SetupSection(1, "Invoices", "Office Laser", "Ne00:", "winspool", "Upper tray", "1",
+                       "Upper tray", "1") +
+              SetupSection(2, "Orders", "Gone Printer", "LPT1:", "HP Plot", "Auto", "7", "Auto",
+                           "7"));
+    for (int look = 0; look < 2; ++look)
+        form_.TakeOtherProgramsChanges(*ReadSetupSnapshot(Path("setup.ini")));
+    EXPECT_EQ(ui_.notices, std::vector<std::string>{
+                               "The setup file was changed by another program: line 2 reloaded. "
+                               "Line 1 keeps your unsaved changes; Save Details merges them."});
+    EXPECT_EQ(form_.Table().Cell(ColPrinter, 2), "Gone Printer");
+    EXPECT_EQ(Errors(2), "Printer Undefined,");
+    EXPECT_EQ(form_.Table().Cell(ColSource1, 1), "Lower tray");
+
+    // Only line 1's second bin changed there, only its first bin here: no
+    // question. Then both change the same value: asked, and cancelled.
+    form_.btnSaveIniClick();
+    EXPECT_TRUE(ui_.conflictsAsked.empty());
+    EXPECT_EQ(ReadSetupSnapshot(Path("setup.ini"))->lines[1].values[4], "Lower tray");
+    EXPECT_EQ(ReadSetupSnapshot(Path("setup.ini"))->lines[1].values[6], "Upper tray");
+    form_.Table().SetCell(ColPrinter, 2, "Plotter");
+    form_.SetModified(true);
+    std::string theirs = Read("setup.ini");
+    theirs.replace(theirs.find("Gone Printer"), 12, "Label Writer");
+    Write("setup.ini", theirs);
+    const std::string before = Read("setup.ini");
+    prompter_.script.AnswerNext(MessageButton::Yes); // save changes?
+    EXPECT_FALSE(form_.FormCloseQuery());
+    ASSERT_EQ(ui_.conflictsAsked.size(), 1u);
+    EXPECT_EQ(Read("setup.ini"), before);
+    EXPECT_TRUE(form_.Table().Modified());
 }
 
 TEST_F(MainWindowLogicTest, CheckWritesEveryTokenInOrderAndTwoRechecksAgree) {

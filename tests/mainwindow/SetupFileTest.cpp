@@ -5,16 +5,19 @@
 #include "platform/profile/ProfileFile.h"
 
 #include "ScratchFolder.h"
+#include "SetupSection.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <sstream>
 
 namespace kevo::mainwindow {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 class SetupFileTest : public ::testing::Test {
 protected:
@@ -177,6 +180,148 @@ TEST(AdministratorOnlyAdvice, ForARefusalOfAccessInTheWindowsDirectory) {
         EXPECT_EQ(!AdministratorOnlyAdvice(error, "C:\\Windows", c.style).empty(), c.advised)
             << c.path << " " << c.error;
     }
+}
+
+// A compact form of lines 1 to 3 of a file or of the table: "1:P/a" is line 1
+// with Device P and PaperSourceName1 a; a line left out has no section.
+std::string MergeIni(const std::string& spec) {
+    static const char* const names[] = {"", "A", "B", "Z"};
+    std::string text;
+    std::istringstream tokens(spec);
+    for (std::string token; tokens >> token;) {
+        const int line = token[0] - '0';
+        const std::size_t slash = token.find('/');
+        text += test::SetupSection(line, names[line], token.substr(2, slash - 2), "", "",
+                                   token.substr(slash + 1), "", "", "");
+    }
+    return text;
+}
+
+std::string Described(const SetupSnapshot& snapshot) {
+    std::string text;
+    for (int line = 1; line <= 3; ++line) {
+        const StoredLine& stored = snapshot.lines[static_cast<std::size_t>(line)];
+        if (stored.present)
+            text += (text.empty() ? "" : " ") + std::to_string(line) + ":" + stored.values[1] +
+                    "/" + stored.values[4];
+    }
+    return text;
+}
+
+// Another program changes the file between the window's read and its save.
+TEST_F(SetupFileTest, SaveMergesWhatAnotherProgramWroteMeanwhile) {
+    struct Case {
+        const char* name;
+        const char* base; // nullptr: no file when the window read it
+        const char* edits;
+        const char* disk; // nullptr: deleted meanwhile
+        std::optional<ConflictChoice> answer;
+        const char* file;  // lines 1 to 3 after the save
+        const char* table; // the named lines 1 and 2 after the save
+        int asked;
+    };
+    const auto mine = ConflictChoice::KeepMine;
+    const auto theirs = ConflictChoice::TakeTheirs;
+    const Case cases[] = {
+        {"their line kept", "1:P/a 2:P/a", "1:Q/a", "1:P/a 2:P/b", {}, "1:Q/a 2:P/b",
+         "1:Q/a 2:P/b", 0},
+        {"key by key", "1:P/a", "1:Q/a", "1:P/b", {}, "1:Q/b 2:/", "1:Q/b 2:/", 0},
+        {"same change on both sides", "1:P/a", "1:Q/a", "1:Q/a", {}, "1:Q/a 2:/", "1:Q/a 2:/", 0},
+        {"conflict, keep mine", "1:P/a", "1:Q/a", "1:R/a", mine, "1:Q/a 2:/", "1:Q/a 2:/", 1},
+        {"conflict, take theirs", "1:P/a", "1:Q/a", "1:R/a", theirs, "1:R/a 2:/", "1:R/a 2:/", 1},
+        {"conflict, cancelled", "1:P/a", "1:Q/a", "1:R/a", {}, "1:R/a", "1:Q/a 2:/", 1},
+        {"removed there, not edited here", "1:P/a 2:P/a", "1:Q/a", "1:P/a", {}, "1:Q/a",
+         "1:Q/a 2:/", 0},
+        {"removed there, edited here", "1:P/a", "1:Q/a", "", mine, "1:Q/a 2:/", "1:Q/a 2:/", 1},
+        {"removed there, edited here, theirs", "1:P/a", "1:Q/a", "2:P/a", theirs, "2:P/a",
+         "1:/ 2:P/a", 1},
+        {"added there for an unnamed line", "1:P/a", "1:Q/a", "1:P/a 3:S/s", {}, "1:Q/a 2:/ 3:S/s",
+         "1:Q/a 2:/", 0},
+        {"unnamed line erased as always", "1:P/a 3:S/s", "1:Q/a", "1:P/a 3:S/s", {}, "1:Q/a 2:/",
+         "1:Q/a 2:/", 0},
+        {"deleted meanwhile", "1:P/a 2:P/a", "1:Q/a", nullptr, {}, "1:Q/a 2:P/a", "1:Q/a 2:P/a",
+         0},
+        {"created meanwhile", nullptr, "1:Q/a", "2:R/r", {}, "1:Q/a 2:R/r", "1:Q/a 2:R/r", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(path_);
+        ConfigTable table;
+        table.LayOut();
+        FillNameColumns(table, {"A", "B"});
+        if (c.base != nullptr)
+            WriteFile(MergeIni(c.base));
+        SetupSnapshot base;
+        LoadSetupFile(table, path_, &base);
+        std::istringstream edits(c.edits);
+        for (std::string edit; edits >> edit;) {
+            const int line = edit[0] - '0';
+            table.SetCell(ColPrinter, line, edit.substr(2, edit.find('/') - 2));
+            table.SetCell(ColSource1, line, edit.substr(edit.find('/') + 1));
+            table.SetCell(ColChanged, line, "*");
+        }
+        table.SetModified(true);
+        if (c.disk != nullptr)
+            WriteFile(MergeIni(c.disk));
+        else
+            fs::remove(path_);
+        const std::string before = c.disk != nullptr ? FileText() : "";
+        int asked = 0;
+        const SaveReport report =
+            SaveSetupFile(table, path_, base, [&](const std::vector<SetupConflict>& conflicts) {
+                asked += static_cast<int>(conflicts.size());
+                return c.answer;
+            });
+        EXPECT_EQ(Described(*ReadSetupSnapshot(path_)), c.file);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(report.writtenAnew, c.disk == nullptr);
+        std::string shown;
+        for (int line = 1; line <= 2; ++line)
+            shown += (line > 1 ? " " : "") + std::to_string(line) + ":" +
+                     table.Cell(ColPrinter, line) + "/" + table.Cell(ColSource1, line);
+        EXPECT_EQ(shown, c.table);
+        EXPECT_EQ(table.Modified(), report.cancelled);
+        if (report.cancelled)
+            EXPECT_EQ(FileText(), before);
+        else
+            EXPECT_EQ(base, *ReadSetupSnapshot(path_));
+    }
+}
+
+TEST_F(SetupFileTest, MergedSaveWithNothingChangedOnDiskWritesTodaysBytes) {
+    WriteFile("[General]\r\nx=1\r\n" + MergeIni("1:P/a 2:P/a 3:S/s") + "[1]\r\nHand=kept\r\n");
+    Name({"A", "B"});
+    SetupSnapshot base;
+    LoadSetupFile(table_, path_, &base);
+    table_.SetCell(ColSource1, 2, "b");
+    const std::string start = FileText();
+    SaveSetupFile(table_, path_);
+    const std::string today = FileText();
+    WriteFile(start);
+    SaveSetupFile(table_, path_, base, {});
+    EXPECT_EQ(FileText(), today);
+}
+
+// The file's encoding as another program left it is kept, or refused where
+// Windows programs would misread it.
+TEST_F(SetupFileTest, MergedSaveKeepsTheEncodingTheFileHasNow) {
+    Name({"A"});
+    WriteFile(MergeIni("1:P/a"));
+    SetupSnapshot base;
+    LoadSetupFile(table_, path_, &base);
+    table_.SetCell(ColSource1, 1, "b");
+    std::string unicode = "\xFF\xFE";
+    for (const char c : MergeIni("1:P/a"))
+        unicode += {c, '\0'};
+    WriteFile(unicode);
+    SaveSetupFile(table_, path_, base, {});
+    EXPECT_EQ(FileText().substr(0, 4), "\xFF\xFE[\0"s);
+    EXPECT_EQ(Described(*ReadSetupSnapshot(path_)), "1:P/b");
+
+    WriteFile("\xEF\xBB\xBF" + MergeIni("1:R/a"));
+    const std::string marked = FileText();
+    EXPECT_THROW(SaveSetupFile(table_, path_, base, {}), messages::KevoError);
+    EXPECT_EQ(FileText(), marked);
 }
 
 TEST_F(SetupFileTest, StoredNamesOfAMissingFileAreEmpty) {

@@ -8,8 +8,10 @@
 #include "messages/ErrorReport.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
+#include "platform/profile/WriterLock.h"
 #include "printsetup/Printers.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kevo::tools {
@@ -47,32 +49,72 @@ std::vector<mainwindow::BinMapping> ReadMappings(const std::string& path) {
     }
 }
 
-// Writes the repaired lines' keys: all of them or, when the file refuses a
-// value or the write, none.
-void WriteRepairs(const std::vector<TrayRepairLine>& lines, const std::string& path) {
+// Whether the file still holds a line as the check read it: another
+// program may have changed it since, and its change is not overwritten.
+bool StillAsRead(platform::ProfileFile& file, const SetupLine& line) {
+    const std::string section = std::to_string(line.line);
+    const std::string read[] = {line.printer,          line.port,
+                                line.driver,           line.firstPage.name,
+                                line.firstPage.number, line.otherPages.name,
+                                line.otherPages.number};
+    for (std::size_t key = 1; key < mainwindow::kSetupKeys.size(); ++key) {
+        if (file.ReadString(section, mainwindow::kSetupKeys[key]) != read[key - 1])
+            return false;
+    }
+    return true;
+}
+
+// How often the repair writes again when the file keeps changing under it.
+constexpr int kWriteAttempts = 5;
+
+// Writes the repaired lines' keys into the file as it is now: all of them or,
+// when the file refuses a value or the write, none. Our other writers wait
+// while it writes (WriterLock); a line that another program changed since
+// the check read it keeps that program's values, and its number is
+// returned.
+std::vector<int> WriteRepairs(const std::vector<TrayRepairLine>& lines, const std::string& path) {
     if (!mainwindow::SetupFileMarkWarning(path).empty())
         throw messages::KevoError("the setup file begins with a byte-order mark that Windows "
                                   "programs do not understand; it is not written: " + path);
-    platform::ProfileFile file(path);
-    for (const TrayRepairLine& line : lines) {
-        for (const RepairedKey& key : kRepairedKeys) {
-            if (const auto bad = file.CannotHold(key.value(line.after)))
-                throw messages::KevoError(
-                    "line " + std::to_string(line.after.line) + ": the setup file's encoding (" +
-                    file.EncodingName() + ") has no place for " +
-                    platform::DescribeCharacter(bad->character) + "; nothing was written");
+    const platform::WriterLock lock(path);
+    for (int attempt = 1;; ++attempt) {
+        platform::ProfileFile file(path);
+        std::vector<int> changed;
+        std::vector<const TrayRepairLine*> writing;
+        for (const TrayRepairLine& line : lines) {
+            if (StillAsRead(file, line.before))
+                writing.push_back(&line);
+            else
+                changed.push_back(line.before.line);
         }
-    }
-    for (const TrayRepairLine& line : lines) {
-        const std::string section = std::to_string(line.after.line);
-        for (const RepairedKey& key : kRepairedKeys)
-            file.WriteString(section, key.key, mainwindow::StoredValue(key.value(line.after)));
-    }
-    try {
-        file.Flush();
-    } catch (const std::exception& error) {
-        throw messages::KevoError(std::string("the setup file could not be written: ") +
-                                  error.what());
+        for (const TrayRepairLine* line : writing) {
+            for (const RepairedKey& key : kRepairedKeys) {
+                if (const auto bad = file.CannotHold(key.value(line->after)))
+                    throw messages::KevoError(
+                        "line " + std::to_string(line->after.line) +
+                        ": the setup file's encoding (" + file.EncodingName() +
+                        ") has no place for " + platform::DescribeCharacter(bad->character) +
+                        "; nothing was written");
+            }
+        }
+        for (const TrayRepairLine* line : writing) {
+            const std::string section = std::to_string(line->after.line);
+            for (const RepairedKey& key : kRepairedKeys)
+                file.WriteString(section, key.key,
+                                 mainwindow::StoredValue(key.value(line->after)));
+        }
+        try {
+            file.Flush();
+        } catch (const platform::ProfileChangedError&) {
+            if (attempt < kWriteAttempts)
+                continue;
+            throw messages::KevoError("the setup file could not be written: another program "
+                                      "keeps changing it");
+        } catch (const std::exception& error) {
+            throw messages::KevoError(std::string("the setup file could not be written: ") +
+                                      error.what());
+        }
+        return changed;
     }
 }
 
@@ -109,8 +151,16 @@ RepairResult RunRepair(const std::vector<std::string>& files, const mainwindow::
         result.linesInErrorAfter =
             static_cast<int>(result.check.lines.size() - repaired.size());
         if (!dryRun && !repaired.empty()) {
-            WriteRepairs(repaired, result.check.setupFile);
-            result.written = true;
+            const std::vector<int> changed = WriteRepairs(repaired, result.check.setupFile);
+            for (TrayRepairLine& line : result.plan.lines) {
+                if (line.repaired &&
+                    std::find(changed.begin(), changed.end(), line.before.line) != changed.end()) {
+                    line.repaired = false;
+                    line.after = line.before;
+                    line.reason = "changed by another program while it was repaired";
+                }
+            }
+            result.written = changed.size() < repaired.size();
             // The count after the repair is the check's own on the file as
             // written: a repaired line whose bin the printer does not list
             // ("Automatically Select", which keeps its number everywhere)
