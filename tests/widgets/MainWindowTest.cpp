@@ -6,6 +6,7 @@
 #include "mainwindow/Main.h"
 #include "mainwindow/MarkColours.h"
 #include "mainwindow/Messages.h"
+#include "mainwindow/SetupFile.h"
 #include "mainwindow/StringGrid.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
@@ -26,6 +27,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -464,6 +466,52 @@ private slots:
         QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 3)), QString("259"));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 6"));
         QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
+    }
+
+    // The repair, in a process of its own, changes lines 1 and 2 while the
+    // window is open; a save without edits, and the save of the close
+    // prompt after an edit of line 4, keep what it wrote.
+    void anotherProgramsRepairSurvivesTheWindowsSave() {
+        for (const bool throughClosePrompt : {false, true}) {
+            cleanup();
+            StartDemo(KEVO_SAMPLES_DIR, KEVO_SAMPLES_DIR "/new-driver/printers.txt");
+            const std::string setup = dir_.path().toStdString() + "/Vezerava.ini";
+            auto& table = form_->Logic().Table();
+            if (throughClosePrompt) {
+                table.SetCell(mainwindow::ColSource2, 4, "Rear Tray");
+                table.SetCell(ColChanged, 4, "*");
+                form_->Logic().SetModified(true);
+            }
+            QProcess repair;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("KEVOCONF_SIMULATED_PRINTERS",
+                               KEVO_SAMPLES_DIR "/new-driver/printers.txt");
+            repair.setProcessEnvironment(environment);
+            repair.start(KEVO_CHECK_PROGRAM, {"--repair", dir_.path() + "/KevoName.txt",
+                                              QString::fromStdString(setup)});
+            QVERIFY(repair.waitForFinished(30000));
+            const auto repaired = *mainwindow::ReadSetupSnapshot(setup);
+            QCOMPARE(QString::fromStdString(repaired.lines[1].values[5]), QString("262"));
+
+            if (throughClosePrompt) {
+                ModalDriver driver([](QWidget* modal) {
+                    for (auto* button : modal->findChildren<QPushButton*>())
+                        if (button->text() == "&Yes")
+                            button->click();
+                });
+                QVERIFY(form_->close());
+            } else {
+                form_->mnuFileSaveIni->trigger();
+                QCOMPARE(form_->Grid()->Cell(1, mainwindow::ColTray1No).data().toString(),
+                         QString("262"));
+            }
+            const auto saved = *mainwindow::ReadSetupSnapshot(setup);
+            QCOMPARE(saved.lines[1], repaired.lines[1]);
+            QCOMPARE(saved.lines[2], repaired.lines[2]);
+            QCOMPARE(QString::fromStdString(saved.lines[4].values[6]),
+                     throughClosePrompt ? QString("Rear Tray")
+                                        : QString::fromStdString(repaired.lines[4].values[6]));
+        }
     }
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
