@@ -3,11 +3,19 @@
 
 #include "mainwindow/SetupFile.h"
 
+#include <utility>
+
 namespace kevo::mainwindow {
 
 namespace {
 
 constexpr std::size_t kNameKey = 0;
+
+// The values that merge as one: the printer, its port, its driver, and each
+// bin's name with its number, so that a merge never pairs one side's bin
+// name with the other side's number. First and last key of each.
+constexpr std::pair<std::size_t, std::size_t> kMergeUnits[] = {{1, 1}, {2, 2}, {3, 3},
+                                                               {4, 5}, {6, 7}};
 
 // Whether two states of a line differ in what the window shows of it: the
 // section's presence and the keys after Name.
@@ -58,17 +66,34 @@ SetupMerge MergeSetup(const SetupSnapshot& base, const SetupSnapshot& disk,
             result = m;
         } else if (m.present && d.present) {
             result = m;
-            for (std::size_t key = kNameKey + 1; key < result.values.size(); ++key) {
-                const std::string& bv = b.present ? b.values[key] : std::string();
-                if (m.values[key] == bv) {
-                    result.values[key] = d.values[key];
-                } else if (d.values[key] != bv && d.values[key] != m.values[key]) {
-                    if (choice == ConflictChoice::TakeTheirs)
+            for (const auto& [first, last] : kMergeUnits) {
+                const auto changed = [&](const StoredLine& side) {
+                    for (std::size_t key = first; key <= last; ++key) {
+                        if (side.values[key] != (b.present ? b.values[key] : std::string()))
+                            return true;
+                    }
+                    return false;
+                };
+                const auto same = [&] {
+                    for (std::size_t key = first; key <= last; ++key) {
+                        if (m.values[key] != d.values[key])
+                            return false;
+                    }
+                    return true;
+                };
+                const bool takeDisk = !changed(m) || (changed(d) && !same() &&
+                                                      choice == ConflictChoice::TakeTheirs);
+                if (changed(m) && changed(d) && !same() && choice == ConflictChoice::Ask) {
+                    for (std::size_t key = first; key <= last; ++key) {
+                        if (m.values[key] != d.values[key])
+                            merge.conflicts.push_back({line, table.Cell(ColName, line),
+                                                       std::string(kSetupKeys[key]),
+                                                       d.values[key], m.values[key]});
+                    }
+                }
+                if (takeDisk) {
+                    for (std::size_t key = first; key <= last; ++key)
                         result.values[key] = d.values[key];
-                    else if (choice == ConflictChoice::Ask)
-                        merge.conflicts.push_back({line, table.Cell(ColName, line),
-                                                   std::string(kSetupKeys[key]), d.values[key],
-                                                   m.values[key]});
                 }
             }
         } else {

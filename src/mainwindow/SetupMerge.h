@@ -52,9 +52,11 @@ enum class ConflictChoice { Ask, KeepMine, TakeTheirs };
 // A three-way merge of the setup file's lines. base is the file as the
 // window last read or wrote it, disk the file as it is now, mine the table.
 // Per line: when only one side changed the line since the base, that side
-// wins whole; when both did and both have a section, key by key: a value the
-// window did not change takes the disk's, a value only the window changed is
-// the window's, and a value both changed to different texts is a conflict.
+// wins whole; when both did and both have a section, value by value: a value
+// the window did not change takes the disk's, a value only the window changed
+// is the window's, and a value both changed to different texts is a
+// conflict. A bin's name and number are one value here, so that a merge
+// never pairs one side's bin name with the other side's number.
 // A section that one side removed while the other changed it is a conflict
 // of the whole section. The Name key is always the table's (the names file
 // gives it). Conflicts are decided by choice: Ask lists them and puts the

@@ -24,6 +24,14 @@
 #   PRINTERS=samples/new-driver/printers.txt REPAIR_TRAYS=1 SCREEN=1100x560 \
 #     tests/e2e/screenshot.sh /tmp/main.png docs/repair-trays-preview.png
 #
+# With CONFLICT=1 (and REPAIR_TRAYS=apply) an administrator's text editor
+# then gives line 1 another first bin in the setup file, while the window
+# holds the repair's unsaved change of it; Ctrl+S shows the save's conflict
+# dialog, saved as the second output:
+#
+#   PRINTERS=samples/new-driver/printers.txt REPAIR_TRAYS=apply CONFLICT=1 \
+#     tests/e2e/screenshot.sh /tmp/main.png docs/save-conflict.png
+#
 # PALETTE names a colour scheme of qt6ct, which the program then takes its
 # palette from (Fusion style), as a user's desktop set up so would give it:
 #
@@ -36,7 +44,7 @@
 set -euo pipefail
 
 if [[ $# -lt 1 || $# -gt 2 || ( -n "${EDIT_LINE:-}${REPAIR_TRAYS:-}" && $# -ne 2 ) ]]; then
-    sed -n '3,35p' "$0" >&2
+    sed -n '3,42p' "$0" >&2
     exit 2
 fi
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -158,6 +166,28 @@ if [[ -n "${REPAIR_TRAYS:-}" ]]; then
         preview_gone() { ! preview_up; }
         wait_for 100 0.1 "the end of the Repair Trays preview" preview_gone
     fi
+    if [[ -z "${CONFLICT:-}" ]]; then
+        previous=""
+        wait_for 50 0.1 "a steady picture" stable
+        import -window root "$(realpath -m "$2")"
+        realpath -m "$2"
+    fi
+fi
+
+if [[ -n "${CONFLICT:-}" ]]; then
+    # The editor writes a new file and renames it over the old one.
+    awk '{ sub(/\r$/, "") }
+         /^\[/ { section = $0 }
+         section == "[1]" && /^PaperSourceName1=/ { $0 = "PaperSourceName1=Tray 2" }
+         section == "[1]" && /^PaperSource1=/ { $0 = "PaperSource1=257" }
+         { printf "%s\r\n", $0 }' "$work/Vezerava.ini" >"$work/Vezerava.ini.new"
+    mv "$work/Vezerava.ini.new" "$work/Vezerava.ini"
+    main=$(xdotool search --onlyvisible --name "^$title\$" | head -n1)
+    xdotool windowactivate --sync "$main"
+    sleep 0.5
+    xdotool key ctrl+s
+    conflict_up() { xdotool search --onlyvisible --name "^Setup File Changed" >/dev/null 2>&1; }
+    wait_for 100 0.1 "the conflict dialog" conflict_up
     previous=""
     wait_for 50 0.1 "a steady picture" stable
     import -window root "$(realpath -m "$2")"

@@ -161,7 +161,8 @@ protected:
 };
 
 // Save Details (Ctrl+S) in the interactive editor with one call of the
-// save failing: create, write, fsync and rename, each with its error.
+// save failing: create, write, fsync and rename, each with its error. The
+// first counted call is the creation of the writers' lock file.
 struct SaveFaultCase {
     const char* name;
     long failingCall; // counted over create, write, fsync and rename
@@ -201,10 +202,10 @@ TEST_P(SaveDetailsFault, UserSeesUnableToWriteAndTheFileStays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, SaveDetailsFault,
-                         ::testing::Values(SaveFaultCase{"CreateNoSpace", 1, "ENOSPC"},
-                                           SaveFaultCase{"WriteNoSpace", 2, "ENOSPC"},
-                                           SaveFaultCase{"SyncInputOutput", 3, "EIO"},
-                                           SaveFaultCase{"RenameDenied", 4, "EACCES"}),
+                         ::testing::Values(SaveFaultCase{"CreateNoSpace", 2, "ENOSPC"},
+                                           SaveFaultCase{"WriteNoSpace", 3, "ENOSPC"},
+                                           SaveFaultCase{"SyncInputOutput", 4, "EIO"},
+                                           SaveFaultCase{"RenameDenied", 5, "EACCES"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The host's unattended run: mode 2 with no setup file; the user says Yes

@@ -183,16 +183,28 @@ TEST(AdministratorOnlyAdvice, ForARefusalOfAccessInTheWindowsDirectory) {
 }
 
 // A compact form of lines 1 to 3 of a file or of the table: "1:P/a" is line 1
-// with Device P and PaperSourceName1 a; a line left out has no section.
+// with Device P and PaperSourceName1 a, "1:P/a/5" with PaperSource1 5 too; a
+// line left out has no section.
+struct CompactLine {
+    int line;
+    std::string device, source, number;
+};
+CompactLine Compact(const std::string& token) {
+    const std::size_t slash = token.find('/');
+    const std::size_t second = token.find('/', slash + 1);
+    return {token[0] - '0', token.substr(2, slash - 2),
+            token.substr(slash + 1, second == std::string::npos ? second : second - slash - 1),
+            second == std::string::npos ? "" : token.substr(second + 1)};
+}
+
 std::string MergeIni(const std::string& spec) {
     static const char* const names[] = {"", "A", "B", "Z"};
     std::string text;
     std::istringstream tokens(spec);
     for (std::string token; tokens >> token;) {
-        const int line = token[0] - '0';
-        const std::size_t slash = token.find('/');
-        text += test::SetupSection(line, names[line], token.substr(2, slash - 2), "", "",
-                                   token.substr(slash + 1), "", "", "");
+        const CompactLine c = Compact(token);
+        text += test::SetupSection(c.line, names[c.line], c.device, "", "", c.source, c.number,
+                                   "", "");
     }
     return text;
 }
@@ -203,7 +215,7 @@ std::string Described(const SetupSnapshot& snapshot) {
         const StoredLine& stored = snapshot.lines[static_cast<std::size_t>(line)];
         if (stored.present)
             text += (text.empty() ? "" : " ") + std::to_string(line) + ":" + stored.values[1] +
-                    "/" + stored.values[4];
+                    "/" + stored.values[4] + (stored.values[5].empty() ? "" : "/" + stored.values[5]);
     }
     return text;
 }
@@ -226,6 +238,8 @@ TEST_F(SetupFileTest, SaveMergesWhatAnotherProgramWroteMeanwhile) {
         {"their line kept", "1:P/a 2:P/a", "1:Q/a", "1:P/a 2:P/b", {}, "1:Q/a 2:P/b",
          "1:Q/a 2:P/b", 0},
         {"key by key", "1:P/a", "1:Q/a", "1:P/b", {}, "1:Q/b 2:/", "1:Q/b 2:/", 0},
+        {"a bin's name and number are one value", "1:P/a/1", "1:P/a/2", "1:P/b/1", mine,
+         "1:P/a/2 2:/", "1:P/a 2:/", 2},
         {"same change on both sides", "1:P/a", "1:Q/a", "1:Q/a", {}, "1:Q/a 2:/", "1:Q/a 2:/", 0},
         {"conflict, keep mine", "1:P/a", "1:Q/a", "1:R/a", mine, "1:Q/a 2:/", "1:Q/a 2:/", 1},
         {"conflict, take theirs", "1:P/a", "1:Q/a", "1:R/a", theirs, "1:R/a 2:/", "1:R/a 2:/", 1},
@@ -255,10 +269,11 @@ TEST_F(SetupFileTest, SaveMergesWhatAnotherProgramWroteMeanwhile) {
         LoadSetupFile(table, path_, &base);
         std::istringstream edits(c.edits);
         for (std::string edit; edits >> edit;) {
-            const int line = edit[0] - '0';
-            table.SetCell(ColPrinter, line, edit.substr(2, edit.find('/') - 2));
-            table.SetCell(ColSource1, line, edit.substr(edit.find('/') + 1));
-            table.SetCell(ColChanged, line, "*");
+            const CompactLine e = Compact(edit);
+            table.SetCell(ColPrinter, e.line, e.device);
+            table.SetCell(ColSource1, e.line, e.source);
+            table.SetCell(ColTray1No, e.line, e.number);
+            table.SetCell(ColChanged, e.line, "*");
         }
         table.SetModified(true);
         if (c.disk != nullptr)
