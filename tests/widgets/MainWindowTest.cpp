@@ -36,6 +36,8 @@
 
 #include <filesystem>
 
+#include "ScratchFolder.h"
+
 using namespace kevo;
 using mainwindow::ColChanged;
 using mainwindow::ColErrors;
@@ -512,6 +514,25 @@ private slots:
                      throughClosePrompt ? QString("Rear Tray")
                                         : QString::fromStdString(repaired.lines[4].values[6]));
         }
+    }
+
+    // A text editor saves the file by rename while the window is open: the
+    // window reloads the line and says so above the grid.
+    void anotherProgramsChangeIsReloadedAndToldAboveTheGrid() {
+        const std::string setup = dir_.path().toStdString() + "/Vezerava.ini";
+        const auto saveAs = [&](const std::string& text) {
+            test::WriteBytes(setup + ".new", text);
+            std::filesystem::rename(setup + ".new", setup);
+        };
+        QVERIFY(!form_->pnlNotice->isVisible());
+        std::string text = test::ReadBytes(setup);
+        text.replace(text.find("PaperSourceName1=Tray 2"), 23, "PaperSourceName1=Tray 1");
+        saveAs(text);
+        QTRY_VERIFY(form_->pnlNotice->isVisible());
+        QCOMPARE(form_->lblNotice->text(),
+                 QString("The setup file was changed by another program: line 2 reloaded."));
+        QCOMPARE(form_->Grid()->Cell(2, mainwindow::ColSource1).data().toString(),
+                 QString("Tray 1"));
     }
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
