@@ -218,6 +218,9 @@ SaveReport SaveSetupFile(ConfigTable& table, const std::string& path, SetupSnaps
     for (int attempt = 1;; ++attempt) {
         platform::ProfileFile file(path);
         RefuseMarkWindowsMisreads(file, path);
+        // A file that is there but cannot be read is never merged as empty.
+        if (file.ReadFailed())
+            throw platform::ProfileWriteError(path);
         const SetupSnapshot disk = SnapshotOf(file);
         // A file deleted since it was read has nothing of another program's
         // to keep: it is written anew from the table.
