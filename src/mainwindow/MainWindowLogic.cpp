@@ -280,12 +280,7 @@ void MainWindowLogic::StartupCheck() {
     try {
         // The printers that the check will select are known now: the
         // printing service may fetch their bins ahead, side by side.
-        std::vector<std::string> printers;
-        for (int line = kFirstLine; line <= kLastLine; ++line) {
-            if (table_.IsNamedLine(line))
-                printers.push_back(table_.Cell(ColPrinter, line));
-        }
-        catalogue_.Prefetch(printers);
+        catalogue_.Prefetch(NamedPrinters());
         CheckPrinterNames();
         CheckTrays();
     } catch (const std::exception& error) {
@@ -333,7 +328,7 @@ void MainWindowLogic::RunModeDecision() {
     }
 }
 
-void MainWindowLogic::FullRecheck() {
+void MainWindowLogic::FullRecheck(bool askAgain) {
     ui_.DisableWindows();
     ui_.ShowSplash();
     struct Restore {
@@ -348,10 +343,23 @@ void MainWindowLogic::FullRecheck() {
             form.ui_.HideSplash();
         }
     } restore{*this};
-    catalogue_.ForgetFailures();
+    if (askAgain)
+        catalogue_.ForgetAnswers();
+    else
+        catalogue_.ForgetFailures();
     CompareStoredNames(table_, ReadStoredNames(setupFileName_));
+    catalogue_.Prefetch(NamedPrinters());
     CheckPrinterNames();
     CheckTrays();
+}
+
+std::vector<std::string> MainWindowLogic::NamedPrinters() const {
+    std::vector<std::string> printers;
+    for (int line = kFirstLine; line <= kLastLine; ++line) {
+        if (table_.IsNamedLine(line))
+            printers.push_back(table_.Cell(ColPrinter, line));
+    }
+    return printers;
 }
 
 void MainWindowLogic::btnRecheckClick() {
@@ -360,8 +368,11 @@ void MainWindowLogic::btnRecheckClick() {
 
 void MainWindowLogic::btnSaveIniClick() {
     Guarded([&] {
+        // The lines that the save takes from the file are checked against
+        // the printers as they are now, as the recheck after it is.
+        catalogue_.ForgetAnswers();
         if (WriteIniData())
-            FullRecheck();
+            FullRecheck(false);
     });
 }
 
@@ -379,7 +390,7 @@ void MainWindowLogic::mnuFileReloadDetailsClick() {
 }
 
 TrayRepairPlan MainWindowLogic::PlanTrayRepair() {
-    catalogue_.ForgetFailures();
+    catalogue_.ForgetAnswers();
     std::vector<SetupLine> lines;
     for (int line = kFirstLine; line <= kLastLine; ++line)
         lines.push_back(LineOf(table_, line));
@@ -400,7 +411,8 @@ void MainWindowLogic::ApplyTrayRepair(const TrayRepairPlan& plan) {
         SetModified(true);
         table_.SetCell(ColChanged, after.line, std::string(kChangedMarker));
     }
-    FullRecheck();
+    // The plan asked the printers moments before, in the same command.
+    FullRecheck(false);
 }
 
 bool MainWindowLogic::FormCloseQuery() {
@@ -500,11 +512,17 @@ void MainWindowLogic::ClearLines() {
 }
 
 void MainWindowLogic::StringGrid1DblClick() {
-    Guarded([&] { EditPrinterLine(ui_.CurrentLine()); });
+    Guarded([&] {
+        catalogue_.ForgetAnswers();
+        EditPrinterLine(ui_.CurrentLine());
+    });
 }
 
 void MainWindowLogic::mnuEditAllClick() {
-    Guarded([&] { EditAllPrinters(); });
+    Guarded([&] {
+        catalogue_.ForgetAnswers();
+        EditAllPrinters();
+    });
 }
 
 void MainWindowLogic::RunCommand(const std::function<void()>& command) {

@@ -179,7 +179,13 @@ public:
     const std::vector<std::string>& StartupWarnings() const { return startupWarnings_; }
 
 private:
-    void FullRecheck();
+    // The full recheck: stored names, printers, ports, drivers and bins.
+    // askAgain: the printers are asked as they are now (a command of its
+    // own); else the answers of the command it ends are used.
+    void FullRecheck(bool askAgain = true);
+    // The printers that the named lines give, for the printing service to
+    // fetch ahead.
+    std::vector<std::string> NamedPrinters() const;
     // Checks the given lines alone, as the full recheck checks them, against
     // the names that the setup file stores for them.
     void RecheckLines(const std::vector<int>& lines, const SetupSnapshot& stored);

@@ -154,6 +154,14 @@ public:
     // A new command of the user's begins: the printing service asks again
     // what failed before.
     void ForgetFailures() { printers_.ForgetFailures(); }
+    // A new command of the user's begins that sees the printers as they are
+    // now: the printing service asks again for everything but the printer
+    // list, and the next check selects its first printer again even when it
+    // is the one selected.
+    void ForgetAnswers() {
+        printers_.ForgetAnswers();
+        binListsComplete_ = false;
+    }
 
     // The installed printers the lists are made of, to ask without
     // selecting anything.

@@ -127,6 +127,7 @@ public:
     // A new command of the user's begins: the service asks again what
     // failed before.
     void ForgetFailures() const { service_.ForgetFailures(); }
+    void ForgetAnswers() const { service_.ForgetAnswers(); }
 
 private:
     // The default printer's name as the service tells it.

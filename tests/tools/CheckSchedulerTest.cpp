@@ -19,6 +19,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 namespace kevo::test {
 namespace {
@@ -269,6 +270,47 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
     EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 12), "");
     EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 60), "Printer Redundant,");
     EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 93), "Printer Undefined,");
+}
+
+// The window is open when the queue gets another driver description: Recheck
+// Printers gives the lines on it what kevoconf-check gives them, and Repair
+// Trays in the same window then repairs them.
+TEST_F(CheckSchedulerTest, RecheckSeesADriverChangedWhileTheWindowIsOpen) {
+    const std::filesystem::path ppd = KEVO_TEST_PPD_DIR;
+    Scheduler().AddPrinter("Swapped", ppd / "kevo-vendor-trays.ppd");
+    const std::string names = folder_.Write("swap.txt", "Invoices\nOrders\nLetters\n");
+    std::string lines;
+    for (const auto& [line, name, tray] : {std::tuple{1, "Invoices", "Tray 1"},
+                                           std::tuple{2, "Orders", "Tray 2"},
+                                           std::tuple{3, "Letters", "Manual Feed"}})
+        lines += SetupSection(line, name, "Swapped", "file:///dev/null", "Kevo Vendor 5000", tray,
+                              std::to_string(line == 3 ? 259 : 255 + line), "Tray 1", "256");
+    const std::string setup = folder_.Write("swap.ini", lines);
+    const auto service = platform::MakePrintingService(nullptr);
+    printsetup::PrinterCatalogue catalogue(*service);
+    catalogue.FormCreate();
+    test::ScriptedPrompter prompter;
+    mainwindow::WindowlessUi windows;
+    mainwindow::MainWindowLogic form(catalogue, prompter, windows);
+    mainwindow::PathContext context;
+    context.setupFileFolder = folder_ / "config";
+    context.fileExists = platform::FileExists;
+    form.StartUp({"0", names, setup}, context);
+    ASSERT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "");
+
+    Scheduler().Run({"lpadmin", "-p", "Swapped", "-P", (ppd / "kevo-driverless-trays.ppd").string()});
+    form.btnRecheckClick();
+    const JsonValue document = ParseJson(Check({"--json", names, setup}).out);
+    ASSERT_EQ(document["lines"].array.size(), 3u);
+    for (const JsonValue& line : document["lines"].array)
+        EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, static_cast<int>(line["line"].Integer())),
+                  line["errors"].String());
+    EXPECT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "Errors: 3");
+
+    form.ApplyTrayRepair(form.PlanTrayRepair());
+    EXPECT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "");
+    EXPECT_EQ(form.Table().Cell(mainwindow::ColDriver, 1), "Kevo Driverless Printer");
+    Scheduler().RemovePrinter("Swapped");
 }
 
 TEST_F(CheckSchedulerTest, ExitStatusTwoWhenNoCheckCanBeMade) {

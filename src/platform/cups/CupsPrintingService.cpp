@@ -714,6 +714,14 @@ void CupsPrintingService::ForgetFailures() {
         workers_->Retry();
 }
 
+void CupsPrintingService::ForgetAnswers() {
+    queues_.clear();
+    last_.reset();
+    prefetched_.clear();
+    sources_.clear();
+    ForgetFailures();
+}
+
 std::optional<QueueSources> CupsPrintingService::PaperSources(const std::string& printer) {
     const std::string key = FoldPrinterName(printer);
     if (const auto kept = sources_.find(key); kept != sources_.end())

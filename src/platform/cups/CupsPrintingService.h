@@ -128,6 +128,9 @@ public:
 
     // Drops the failed bin answers and tries a given-up scheduler again.
     void ForgetFailures() override;
+    // Drops every kept answer as well: the queues' drivers, ports and PPDs
+    // are asked again.
+    void ForgetAnswers() override;
 
     // The most connections to the scheduler that the service opens at once:
     // its own and its workers'.

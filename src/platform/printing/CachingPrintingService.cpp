@@ -119,4 +119,12 @@ void CachingPrintingService::ForgetFailures() {
     inner_->ForgetFailures();
 }
 
+void CachingPrintingService::ForgetAnswers() {
+    defaultPrinter_.reset();
+    windowsDevice_.reset();
+    devicesValues_.clear();
+    bins_.clear();
+    inner_->ForgetAnswers();
+}
+
 } // namespace kevo::platform

@@ -14,20 +14,20 @@
 namespace kevo::platform {
 
 // Wraps a printing service so that every question reaches it at most once
-// per run, or, when it failed, at most once per command of the user's. It
-// is the one place that keeps answers for the run: the catalogue asks it
-// whenever it needs the printer list, and the services below keep no more
-// than one printer's bins. Printers are not refreshed while the program
-// runs, and asking a driver for its bins is slow (a PPD fetch on CUPS), so
-// the consistency check, which selects printers line after line, must not
-// repeat it: per device and port the count and data answers of each kind of
-// bin field are kept, failures included, and the printer list (unless it
-// came back empty), the default printer and the profile values are taken
-// once. ForgetFailures drops the failures (and the empty profile values,
-// which a failed look-up gives too), so that the next command asks for them
-// again; the printer list stays, and so do the printers found by name (the
-// list is taken only when something needs all of it: a check asks for the
-// printers its lines name). Not for use from several threads at once.
+// per command of the user's. It is the one place that keeps answers: the
+// catalogue asks it whenever it needs the printer list, and the services
+// below keep no more than one printer's bins. Asking a driver for its bins
+// is slow (a PPD fetch on CUPS), so the consistency check, which selects
+// printers line after line, must not repeat it: per device and port the
+// count and data answers of each kind of bin field are kept, failures
+// included, and the default printer and the profile values are taken once.
+// ForgetAnswers, at the start of a command, drops them all, so that a
+// recheck sees a driver changed while the program runs; ForgetFailures
+// drops only the failures (and the empty profile values, which a failed
+// look-up gives too). The printer list (unless it came back empty) and the
+// printers found by name are taken once per run (the list is taken only
+// when something needs all of it: a check asks for the printers its lines
+// name). Not for use from several threads at once.
 class CachingPrintingService : public PrintingService {
 public:
     explicit CachingPrintingService(std::unique_ptr<PrintingService> inner);
@@ -47,6 +47,7 @@ public:
     // asked for here as usual.
     void Prefetch(const std::vector<std::string>& printers) override;
     void ForgetFailures() override;
+    void ForgetAnswers() override;
     // Passed on: asked once per printer by the commands that print; the
     // CUPS service keeps the paper sources of the bins it fetched.
     std::optional<QueueSources> PaperSources(const std::string& printer) override {

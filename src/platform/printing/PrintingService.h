@@ -173,6 +173,13 @@ public:
     // query. Services that keep nothing need not do anything.
     virtual void ForgetFailures() {}
 
+    // A new command of the user's asks the printers as they are now: every
+    // answer kept so far is dropped (failures too), but the printer list and
+    // what look-ups by name found, which are taken once per run. A driver
+    // changed while the program runs is seen by the next recheck. Services
+    // that keep no answers but failures forget those.
+    virtual void ForgetAnswers() { ForgetFailures(); }
+
 private:
     template <typename Field>
     int TypedBinData(const std::string& device, const std::string& port, std::vector<Field>& out) {
