@@ -377,7 +377,6 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileSetup, ::testing::ValuesIn(SetupCases()),
 struct OddFileCase {
     const char* name;
     std::function<void(const std::string& path)> make;
-    const char* reason;
 };
 
 void PrintTo(const OddFileCase& c, std::ostream* out) {
@@ -400,10 +399,10 @@ TEST_P(OddSetupFile, ReadsNothingAndRefusesToSave) {
     program.form.SetModified(true);
     program.form.btnSaveIniClick();
     ASSERT_EQ(program.ErrorReports().size(), 1u);
-    EXPECT_EQ(program.ErrorReports()[0], "Unable to write to " + setup +
-                                             "\r\nThe file can not be read (" + GetParam().reason +
-                                             "); it is not saved over, so that nothing in "
-                                             "it is lost.");
+    EXPECT_EQ(program.ErrorReports()[0].rfind(
+                  "Unable to write to " + setup + "\r\nThe file can not be read (", 0),
+              0u)
+        << program.ErrorReports()[0];
     EXPECT_TRUE(program.Table().Modified());
     EXPECT_EQ(folder.Names().size(), 2u) << "something was made beside the setup file";
 }
@@ -411,13 +410,10 @@ TEST_P(OddSetupFile, ReadsNothingAndRefusesToSave) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, OddSetupFile,
     ::testing::Values(
-        OddFileCase{"NamedPipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); },
-                    "Not a regular file"},
-        OddFileCase{"Folder", [](const std::string& path) { fs::create_directory(path); },
-                    "Is a directory"},
+        OddFileCase{"NamedPipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
+        OddFileCase{"Folder", [](const std::string& path) { fs::create_directory(path); }},
         OddFileCase{"LinkToADevice",
-                    [](const std::string& path) { fs::create_symlink("/dev/zero", path); },
-                    "Not a regular file"}),
+                    [](const std::string& path) { fs::create_symlink("/dev/zero", path); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A names file that is not a regular file: reported as a names file that
