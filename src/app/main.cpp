@@ -7,6 +7,7 @@
 #include "platform/DisplayPlatform.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
+#include "platform/qt/DisplayCheck.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/Termination.h"
 #include "printsetup/PrintSetup.h"
@@ -16,6 +17,7 @@
 
 #include <iostream>
 #include <memory>
+#include <string>
 #include <string_view>
 
 using namespace kevo;
@@ -35,7 +37,14 @@ constexpr const char* kUsage =
     "  --version   show the version and end\n"
     "\n"
     "kevoconf(1) says where the files are looked for. The program reports\n"
-    "through its messages and the setup file; its exit status is always 0.\n";
+    "through its messages and the setup file; its exit status is 0. Where no\n"
+    "window can be opened (no display), it says so on standard error and\n"
+    "ends with status 2; kevoconf-check checks the setup without a display.\n";
+
+// A run that could open no window did nothing that the program promises:
+// not 0, so that a host or a script sees it; 2, as kevoconf-check ends when
+// it could make no check.
+constexpr int kNoWindowStatus = 2;
 
 } // namespace
 
@@ -51,6 +60,12 @@ int main(int argc, char* argv[]) {
     }
     // In a Wayland session: XWayland, where the host's window is.
     platform::ChooseQtPlatformForThisSession();
+    // Without a display Qt would abort; the program says why and ends.
+    if (const std::string reason = platform::NoDisplayReason(); !reason.empty()) {
+        std::cerr << "kevoconf: no window could be opened: " << reason
+                  << "; for a check without a display use kevoconf-check\n";
+        return kNoWindowStatus;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
     // Captions stay exactly the program's own ("Printer: 8.  Name:
@@ -95,6 +110,6 @@ int main(int argc, char* argv[]) {
     printSetup.reset();
     splash.reset();
     // The program reports its results only through the setup file and its
-    // messages; the exit status is always 0.
+    // messages; once its windows could open, the exit status is always 0.
     return 0;
 }

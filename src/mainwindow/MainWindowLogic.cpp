@@ -73,7 +73,7 @@ void MainWindowLogic::FormCreate(const std::vector<std::string>& arguments,
         LoadPrinterNames();
         ReadIniData();
         startupWarnings_.clear();
-        for (std::string warning : {platform::CodePageSettingProblem(),
+        for (std::string warning : {platform::CodePageSettingProblem(), UnreadableWarning(),
                                     SetupFileMarkWarning(setupFileName_), VirtualStoreWarning()}) {
             if (!warning.empty())
                 startupWarnings_.push_back(std::move(warning));
@@ -113,7 +113,9 @@ void MainWindowLogic::LoadPrinterNames() {
 }
 
 bool MainWindowLogic::ReadIniData() {
-    const SetupLoad load = mainwindow::LoadSetupFile(table_, setupFileName_, &base_);
+    setupReadProblem_.clear();
+    const SetupLoad load =
+        mainwindow::LoadSetupFile(table_, setupFileName_, &base_, &setupReadProblem_);
     lastSeen_ = base_;
     if (load != SetupLoad::FileMissing)
         return true;
@@ -150,7 +152,10 @@ bool MainWindowLogic::WriteIniData() {
         const std::string advice = AdministratorOnlyAdvice(error, windowsDir_, context_.style);
         if (advice.empty())
             throw;
-        throw platform::ProfileWriteError(error.Path(), error.SystemError(), advice);
+        // The save's own reason, when it gave one, comes first.
+        throw platform::ProfileWriteError(
+            error.Path(), error.SystemError(),
+            error.Advice().empty() ? advice : error.Advice() + "\r\n" + advice);
     }
     if (report.cancelled)
         return false;
@@ -244,6 +249,12 @@ std::string MainWindowLogic::SamplesHint() const {
         separator == std::string::npos ? namesFileName_ : namesFileName_.substr(separator + 1);
     return "Sample files are in " + samples + "; put the names file " + name + " in " + folder +
            ".";
+}
+
+std::string MainWindowLogic::UnreadableWarning() const {
+    if (setupReadProblem_.empty())
+        return {};
+    return UnreadableSetupFileWarning(setupFileName_, setupReadProblem_);
 }
 
 std::string MainWindowLogic::VirtualStoreWarning() const {
@@ -385,6 +396,8 @@ void MainWindowLogic::mnuFileReloadDetailsClick() {
         // Edits stay marked as unsaved unless the file replaced them.
         if (ReadIniData())
             SetModified(false);
+        if (const std::string warning = UnreadableWarning(); !warning.empty())
+            prompter_.ShowMessage(warning, MessageType::Warning, MessageButton::OK);
         FullRecheck();
     });
 }

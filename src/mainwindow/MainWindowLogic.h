@@ -112,7 +112,8 @@ public:
     void LoadPrinterNames();
 
     // Loads the setup file; a missing file asks whether to configure all
-    // printers now. True when the file was read.
+    // printers now. True when the file was there (read, or unreadable and
+    // so loaded as empty: SetupFileReadProblem says why).
     bool ReadIniData();
     // Writes the setup file merged with what another program wrote since
     // the window read it (SaveSetupFile); conflicts are asked about, but in
@@ -172,11 +173,16 @@ public:
     bool StartupCheckFailed() const { return startupCheckFailed_; }
 
     // The warnings found at creation, each shown once in run mode 0: a
-    // KEVOCONF_CODEPAGE the program ignores, what a Windows host will not
-    // see in the setup file because of the byte-order mark it begins with,
-    // and a per-user copy of a setup file in the Windows
+    // KEVOCONF_CODEPAGE the program ignores, a setup file that is there but
+    // cannot be read (also told after Reload Details), what a Windows host
+    // will not see in the setup file because of the byte-order mark it
+    // begins with, and a per-user copy of a setup file in the Windows
     // directory that Windows gives some host programs instead of the file.
     const std::vector<std::string>& StartupWarnings() const { return startupWarnings_; }
+
+    // Why the setup file, there at the last loading, could not be read;
+    // empty when it was read or missing.
+    const std::string& SetupFileReadProblem() const { return setupReadProblem_; }
 
 private:
     // The full recheck: stored names, printers, ports, drivers and bins.
@@ -192,6 +198,7 @@ private:
     // A line for the missing names file's message: where the sample files
     // are and where the names file goes; empty when there are no samples.
     std::string SamplesHint() const;
+    std::string UnreadableWarning() const;
     std::string VirtualStoreWarning() const;
     template <typename Step> void Guarded(Step step);
 
@@ -210,6 +217,7 @@ private:
     bool startupSaveFailed_ = false;
     bool startupDone_ = false; // the run-mode decision has been made
     std::vector<std::string> startupWarnings_;
+    std::string setupReadProblem_;
     PathContext context_;
     // The setup file as this window last read or wrote it, and as it last
     // looked at it for another program's changes.

@@ -7,8 +7,6 @@
 #include "platform/text/TextCoding.h"
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 
 namespace kevo::mainwindow {
 namespace {
@@ -81,7 +79,7 @@ private:
         std::array<char, 64 * 1024> piece{};
         std::size_t got = 0;
         if (const int error = files_.Read(fd_, piece.data(), piece.size(), got); error != 0)
-            throw ReadFailure{std::strerror(error)};
+            throw ReadFailure{platform::ReadErrorText(error)};
         raw.append(piece.data(), got);
         return got > 0;
     }
@@ -188,7 +186,7 @@ NamesFileResult ReadNamesFile(const std::string& path) {
     int fd = -1;
     if (const int error = files.OpenForReading(path, fd); error != 0) {
         result.outcome = NamesFileResult::Outcome::ReadError;
-        result.errorText = error == EINVAL ? "Not a regular file" : std::strerror(error);
+        result.errorText = platform::ReadErrorText(error);
         return result;
     }
     const OpenFile file(files, fd);

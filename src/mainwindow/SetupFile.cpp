@@ -8,6 +8,7 @@
 #include "platform/text/TextCoding.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -134,6 +135,17 @@ void RefuseUnencodable(platform::ProfileFile& file, const SetupSnapshot& written
 // How often a save merges again when the file keeps changing under it.
 constexpr int kSaveAttempts = 5;
 
+// A file that is there but cannot be read is never merged as empty nor
+// replaced: whatever it holds would be lost.
+void RefuseUnread(platform::ProfileFile& file, const std::string& path) {
+    if (const int error = file.ReadError(); error != 0)
+        throw platform::ProfileWriteError(path, error,
+                                          "The file can not be read (" +
+                                              platform::ReadErrorText(error) +
+                                              "); it is not saved over, so that nothing in it "
+                                              "is lost.");
+}
+
 } // namespace
 
 std::string SetupFileMarkWarning(const std::string& path) {
@@ -162,7 +174,24 @@ std::string SetupFileMarkWarning(const std::string& path) {
     return {};
 }
 
-SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapshot* base) {
+std::string SetupFileReadProblem(const std::string& path) {
+    // The reader of the setup file itself, which never blocks on a pipe.
+    std::string contents;
+    const int error =
+        platform::SystemFileSystem().ReadFile(path, platform::ProfileFile::kMaxFileSize, contents);
+    if (error == 0 || error == ENOENT || error == ENOTDIR)
+        return {};
+    return platform::ReadErrorText(error);
+}
+
+std::string UnreadableSetupFileWarning(const std::string& path, const std::string& problem) {
+    return "Printer configuration file can not be read.\r\n" + path + "\r\n" + problem +
+           "\r\nThe lines show no printer details, and the file is not saved over, until it "
+           "can be read.";
+}
+
+SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapshot* base,
+                        std::string* readProblem) {
     if (!platform::FileExists(path)) {
         if (base != nullptr)
             *base = SetupSnapshot{};
@@ -181,6 +210,11 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapsh
     }
     if (base != nullptr)
         *base = SnapshotOf(file);
+    if (const int error = file.ReadError(); error != 0) {
+        if (readProblem != nullptr)
+            *readProblem = platform::ReadErrorText(error);
+        return SetupLoad::Unreadable;
+    }
     return SetupLoad::Loaded;
 }
 
@@ -218,9 +252,7 @@ SaveReport SaveSetupFile(ConfigTable& table, const std::string& path, SetupSnaps
     for (int attempt = 1;; ++attempt) {
         platform::ProfileFile file(path);
         RefuseMarkWindowsMisreads(file, path);
-        // A file that is there but cannot be read is never merged as empty.
-        if (file.ReadFailed())
-            throw platform::ProfileWriteError(path);
+        RefuseUnread(file, path);
         const SetupSnapshot disk = SnapshotOf(file);
         // A file deleted since it was read has nothing of another program's
         // to keep: it is written anew from the table.

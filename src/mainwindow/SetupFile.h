@@ -24,7 +24,7 @@ inline constexpr std::array<std::string_view, 8> kSetupKeys = {
     "Name",         "Device",           "Port",        "Driver", "PaperSourceName1",
     "PaperSource1", "PaperSourceName2", "PaperSource2"};
 
-enum class SetupLoad { Loaded, FileMissing };
+enum class SetupLoad { Loaded, FileMissing, Unreadable };
 
 // A cell's text as the setup file stores it, so that reading it back gives
 // the same text: inside double quotation marks when it begins or ends with a
@@ -35,11 +35,23 @@ std::string StoredValue(const std::string& value);
 // whose stored name is not empty and differs from its Name cell the name
 // token, and clears the Errors and Changed columns. When no file exists at
 // the path nothing in the table changes and FileMissing tells the caller to
-// ask whether to configure all lines now.
+// ask whether to configure all lines now (a directory of that name is no
+// file either). A file that is there but cannot be read loads as empty, as
+// the host's profile functions read it: Unreadable, and readProblem, when
+// given, takes why (SetupFileReadProblem).
 // base, when given, takes the file's lines as read (no sections for a
-// missing file): the base of the window's next save.
-SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path,
-                        SetupSnapshot* base = nullptr);
+// missing or unreadable file): the base of the window's next save.
+SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapshot* base = nullptr,
+                        std::string* readProblem = nullptr);
+
+// Why the setup file at path cannot be read, in the system's words
+// ("Permission denied", "Not a regular file", "Is a directory"); empty when
+// it can, and when nothing is there.
+std::string SetupFileReadProblem(const std::string& path);
+
+// The warning for a setup file that is there but cannot be read: its path,
+// the problem, and what that means for the table and for saving.
+std::string UnreadableSetupFileWarning(const std::string& path, const std::string& problem);
 
 // The setup file's lines as they read now; nothing when the file is there
 // but cannot be read.
@@ -68,7 +80,8 @@ struct SaveReport {
 //
 // A file that begins with a UTF-8 or a UTF-16 big-endian mark, which Windows
 // programs read otherwise than this program would write it, is not saved
-// over: the save is refused the same way.
+// over: the save is refused the same way. Nor is a file that is there but
+// cannot be read: ProfileWriteError, whose advice says why.
 //
 // The file keeps its encoding and its mark (see ProfileFile); values that
 // did not change keep their bytes, so a save of an untouched table leaves

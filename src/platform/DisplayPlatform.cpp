@@ -24,6 +24,15 @@ std::optional<std::string> ChooseQtPlatform(const EnvironmentLookup& environment
     return "xcb;wayland";
 }
 
+bool GoesToX11Only(const EnvironmentLookup& environment) {
+    const std::string platform = environment("QT_QPA_PLATFORM").value_or("");
+    // Options follow the platform's name after a colon ("xcb:nograb").
+    if (!platform.empty() && platform.substr(0, platform.find(':')) != "xcb")
+        return false;
+    return !IsSet(environment("WAYLAND_DISPLAY")) &&
+           environment("XDG_SESSION_TYPE").value_or("") != "wayland";
+}
+
 void ChooseQtPlatformForThisSession() {
 #ifndef _WIN32
     const auto chosen = ChooseQtPlatform([](const char* name) -> std::optional<std::string> {

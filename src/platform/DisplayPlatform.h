@@ -27,4 +27,12 @@ std::optional<std::string> ChooseQtPlatform(const EnvironmentLookup& environment
 // QT_QPA_PLATFORM when it chooses. Does nothing on Windows.
 void ChooseQtPlatformForThisSession();
 
+// Whether Qt, started in this environment (after ChooseQtPlatform), goes to
+// the X server that DISPLAY names and nowhere else: QT_QPA_PLATFORM is
+// unset, empty or "xcb" (with or without options), and no Wayland session
+// is at hand (WAYLAND_DISPLAY, or XDG_SESSION_TYPE "wayland"), in which Qt
+// takes Wayland. Then an X server that cannot be reached leaves the program
+// no window at all, which Qt answers by aborting.
+bool GoesToX11Only(const EnvironmentLookup& environment);
+
 } // namespace kevo::platform

@@ -373,7 +373,7 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileSetup, ::testing::ValuesIn(SetupCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A setup file that is not a regular file: the program neither waits on it
-// nor replaces it, and says that it cannot write there.
+// nor replaces it, and says that it cannot write there and why.
 struct OddFileCase {
     const char* name;
     std::function<void(const std::string& path)> make;
@@ -399,7 +399,10 @@ TEST_P(OddSetupFile, ReadsNothingAndRefusesToSave) {
     program.form.SetModified(true);
     program.form.btnSaveIniClick();
     ASSERT_EQ(program.ErrorReports().size(), 1u);
-    EXPECT_EQ(program.ErrorReports()[0], "Unable to write to " + setup + ".");
+    EXPECT_EQ(program.ErrorReports()[0].rfind(
+                  "Unable to write to " + setup + "\r\nThe file can not be read (", 0),
+              0u)
+        << program.ErrorReports()[0];
     EXPECT_TRUE(program.Table().Modified());
     EXPECT_EQ(folder.Names().size(), 2u) << "something was made beside the setup file";
 }

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "MainWindowLogicFixture.h"
 #include "mainwindow/SetupFile.h"
+#include "platform/profile/FileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+
+#include <sys/stat.h>
 
 namespace kevo::mainwindow {
 namespace {
@@ -164,6 +168,84 @@ TEST_F(MainWindowLogicTest, UnreadableNamesFileEndsTheRunAndNothingCanBeSaved) {
     form_.btnSaveIniClick();
     EXPECT_EQ(Read("setup.ini"), kGoodSetup);
 }
+
+// A setup file that is there but cannot be read: the editor says so before
+// its window opens and at a reload, a host's run shows only its own message,
+// every line reads as empty, and no save writes over the file. A directory
+// is no file: it gets the missing file's question, and its save is refused
+// the same way.
+enum class Unreadable { Pipe, ReadError, Directory };
+
+struct UnreadableSetupCase {
+    Unreadable kind;
+    const char* mode;
+    std::string reason;
+};
+
+class UnreadableSetupTest : public MainWindowLogicTest,
+                            public ::testing::WithParamInterface<UnreadableSetupCase> {};
+
+// The real file system, but a setup file's read fails as a failing disk's.
+struct FailingRead : platform::PosixFileSystem {
+    int ReadFile(const std::string&, std::size_t, std::string&) override { return EIO; }
+};
+
+TEST_P(UnreadableSetupTest, IsSaidInTheEditorAndNeverSavedOver) {
+    const auto& c = GetParam();
+    const std::string setup = Path("setup.ini");
+    Write("names.txt", "Invoices\r\n");
+    FailingRead failing;
+    std::optional<platform::FileSystemOverride> failingReads;
+    if (c.kind == Unreadable::ReadError) {
+        Write("setup.ini", kGoodSetup);
+        failingReads.emplace(failing);
+    } else if (c.kind == Unreadable::Pipe) {
+        ASSERT_EQ(mkfifo(setup.c_str(), 0600), 0);
+    } else {
+        Write("setup.ini/kept.txt", "x");
+        prompter_.script.AnswerNext(MessageButton::No); // configure nothing
+    }
+    StartUp(Args(c.mode));
+
+    std::vector<std::string> seen{kErrorsReport};
+    if (c.kind == Unreadable::Directory)
+        seen = {"Printer configuration file does not exist.\r\n" + setup +
+                "\r\n\r\nConfigure all the printer details now?"};
+    else if (std::string(c.mode) == "0")
+        seen = {"Printer configuration file can not be read.\r\n" + setup + "\r\n" + c.reason +
+                "\r\nThe lines show no printer details, and the file is not saved over, until "
+                "it can be read."};
+    EXPECT_EQ(prompter_.Seen(), seen);
+    EXPECT_EQ(Errors(1), "Printer Undefined,");
+
+    form_.Table().SetCell(ColPrinter, 1, "Office Laser");
+    form_.SetModified(true);
+    form_.btnSaveIniClick();
+    EXPECT_EQ(prompter_.script.ErrorReports(),
+              std::vector<std::string>{"Unable to write to " + setup +
+                                       "\r\nThe file can not be read (" + c.reason +
+                                       "); it is not saved over, so that nothing in it is lost."});
+    // Reload Details reads it again, and says so again.
+    prompter_.script.AnswerNext(MessageButton::OK);
+    form_.mnuFileReloadDetailsClick();
+    if (std::string(c.mode) == "0")
+        seen = {seen[0], kReloadQuestion, seen[0]};
+    EXPECT_EQ(prompter_.Seen(), seen);
+    failingReads.reset();
+    if (c.kind == Unreadable::ReadError) {
+        EXPECT_EQ(Read("setup.ini"), kGoodSetup);
+    }
+    EXPECT_EQ(fs::is_fifo(setup), c.kind == Unreadable::Pipe);
+    EXPECT_EQ(fs::is_regular_file(setup + "/kept.txt"), c.kind == Unreadable::Directory);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Path()), {}), 2) << "a file was left";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, UnreadableSetupTest,
+    ::testing::Values(UnreadableSetupCase{Unreadable::Pipe, "0", "Not a regular file"},
+                      UnreadableSetupCase{Unreadable::Pipe, "2", "Not a regular file"},
+                      UnreadableSetupCase{Unreadable::ReadError, "0", std::strerror(EIO)},
+                      UnreadableSetupCase{Unreadable::Directory, "0", std::strerror(EISDIR)}));
 
 TEST_F(MainWindowLogicTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFirst) {
     Write("names.txt", "Invoices\r\n");

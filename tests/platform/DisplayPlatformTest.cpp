@@ -13,18 +13,20 @@ struct SessionCase {
     const char* what;
     std::map<std::string, std::string> environment;
     std::optional<std::string> expected;
+    bool x11Only = false; // no display there means no window at all
 };
 
 class ChooseQtPlatformTest : public ::testing::TestWithParam<SessionCase> {};
 
 TEST_P(ChooseQtPlatformTest, RunsOnXWaylandOnlyInAWaylandSessionWithAnXServer) {
     const auto& environment = GetParam().environment;
-    const auto chosen = ChooseQtPlatform([&](const char* name) -> std::optional<std::string> {
+    const auto lookup = [&](const char* name) -> std::optional<std::string> {
         const auto found = environment.find(name);
         return found != environment.end() ? std::optional<std::string>(found->second)
                                           : std::nullopt;
-    });
-    EXPECT_EQ(chosen, GetParam().expected) << GetParam().what;
+    };
+    EXPECT_EQ(ChooseQtPlatform(lookup), GetParam().expected) << GetParam().what;
+    EXPECT_EQ(GoesToX11Only(lookup), GetParam().x11Only) << GetParam().what;
 }
 
 const std::optional<std::string> kQtChooses;
@@ -55,7 +57,12 @@ INSTANTIATE_TEST_SUITE_P(
             {{"XDG_SESSION_TYPE", "wayland"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ""}},
             kQtChooses},
         SessionCase{
-            "an X11 session", {{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}}, kQtChooses}));
+            "an X11 session", {{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}}, kQtChooses, true},
+        SessionCase{"a cron job or SSH without X forwarding", {}, kQtChooses, true},
+        SessionCase{
+            "X11 asked for, with options", {{"QT_QPA_PLATFORM", "xcb:nograb"}}, kQtChooses, true},
+        SessionCase{
+            "offscreen, as the tests draw", {{"QT_QPA_PLATFORM", "offscreen"}}, kQtChooses}));
 
 } // namespace
 } // namespace kevo::platform

@@ -211,7 +211,7 @@ TEST_F(HeadlessCheckTest, WhenNoCheckCanBeMade) {
         {"setup a pipe",
          {names, fifo},
          kPrinters,
-         "the setup file cannot be read: " + fifo + ": not a regular file",
+         "the setup file cannot be read: " + fifo + ": Not a regular file",
          ""},
         {"service failing",
          {names, setup},

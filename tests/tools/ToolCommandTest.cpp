@@ -81,6 +81,29 @@ TEST(ToolCommand, HelpVersionAndWrongCommandLines) {
               RunTool(kPrinters, {"--version"}).out.substr(17));
 }
 
+#ifdef KEVO_MAIN_PROGRAM
+// Started where no window can be opened (a cron job, SSH without X
+// forwarding), the program says so in one line that points to the check
+// without a display, and ends with status 2.
+TEST(ToolCommand, ProgramWithoutADisplaySaysSoAndEnds) {
+    ScratchFolder folder;
+    const std::string names = folder.Write("names.txt", "Invoices\r\n");
+    for (const std::optional<std::string>& display : {std::optional<std::string>(), {":4711"}}) {
+        auto environment = SampleEnvironment(folder);
+        environment.insert({{"DISPLAY", display},
+                            {"QT_QPA_PLATFORM", std::nullopt},
+                            {"WAYLAND_DISPLAY", std::nullopt},
+                            {"XDG_SESSION_TYPE", std::nullopt}});
+        const ToolRun run = RunTool(KEVO_MAIN_PROGRAM, {"2", names, folder / "s.ini"}, environment);
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+        EXPECT_EQ(run.err.rfind("kevoconf: no window could be opened: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(display.value_or("DISPLAY")), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("kevoconf-check"), std::string::npos) << run.err;
+    }
+}
+#endif
+
 TEST(ToolCommand, PrintersJsonOnTheSamplePrinters) {
     ScratchFolder folder;
     const ToolRun run = RunTool(kPrinters, {"--json"}, SampleEnvironment(folder));

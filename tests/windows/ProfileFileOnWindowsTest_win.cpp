@@ -123,6 +123,8 @@ TEST(ProfileFileOnWindows, FileThatCannotBeReadIsNeverReplaced) {
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     platform::ProfileFile file(path);
     EXPECT_EQ(file.ReadString("1", "Name"), "");
+    // Another program's hold on the file, not a matter of access rights.
+    EXPECT_EQ(file.ReadError(), EBUSY);
     EXPECT_THROW(file.WriteString("1", "Name", "new"), platform::ProfileWriteError);
     CloseHandle(handle);
     EXPECT_EQ(ReadBytes(path), "[1]\r\nName=old\r\n");

@@ -5,17 +5,14 @@
 #include "common/TextQuoting.h"
 #include "mainwindow/ConfigTable.h"
 #include "mainwindow/MainWindowLogic.h"
+#include "mainwindow/SetupFile.h"
 #include "mainwindow/SetupLine.h"
 #include "mainwindow/WindowlessUi.h"
 #include "messages/ErrorReport.h"
-#include "platform/profile/FileSystem.h"
-#include "platform/profile/ProfileFile.h"
 #include "platform/text/TextCoding.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <utility>
@@ -23,27 +20,6 @@
 namespace kevo::tools {
 
 namespace {
-
-// Why the setup file cannot be read, or empty when it can or is missing (a
-// missing file is the program's question, not a failure).
-std::string SetupFileProblem(const std::string& path) {
-    // The reader of the setup file itself, which never blocks on a pipe.
-    std::string contents;
-    const int error =
-        platform::SystemFileSystem().ReadFile(path, platform::ProfileFile::kMaxFileSize, contents);
-    switch (error) {
-    case 0:
-    case ENOENT:
-    case ENOTDIR:
-        return {};
-    case EINVAL:
-        return "not a regular file";
-    case EFBIG:
-        return "larger than " + std::to_string(platform::ProfileFile::kMaxFileSize) + " bytes";
-    default:
-        return std::strerror(error);
-    }
-}
 
 // A bare file name is looked for in fixed folders, never in the current one,
 // which a user of a shell may not expect: when it is not found there but a
@@ -112,9 +88,16 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
         // start of the setup file that a Windows host does not understand, a
         // KEVOCONF_CODEPAGE it ignores, a per-user copy of the setup file
         // that Windows gives some hosts) change no result: here they are
-        // advice, not messages.
-        const std::vector<std::string>& warnings = form.StartupWarnings();
-        result.hints.insert(result.hints.end(), warnings.begin(), warnings.end());
+        // advice, not messages. A setup file that cannot be read is the
+        // run's failure, below, and not a hint as well.
+        const std::string unreadable = form.SetupFileReadProblem().empty()
+                                           ? std::string()
+                                           : mainwindow::UnreadableSetupFileWarning(
+                                                 result.setupFile, form.SetupFileReadProblem());
+        for (const std::string& warning : form.StartupWarnings()) {
+            if (warning != unreadable)
+                result.hints.push_back(warning);
+        }
         for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
             if (!form.Table().Cell(mainwindow::ColLineNumber, line).empty())
                 ++result.namesFileLines;
@@ -123,7 +106,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
             (form.RunMode() == -1 || prompter.ErrorReportCount() != reportsBefore))
             result.failure = "the names file could not be loaded";
         if (result.failure.empty()) {
-            const std::string problem = SetupFileProblem(result.setupFile);
+            const std::string problem = mainwindow::SetupFileReadProblem(result.setupFile);
             if (!problem.empty())
                 result.failure =
                     "the setup file cannot be read: " + result.setupFile + ": " + problem;

@@ -12,7 +12,6 @@
 #include "printsetup/Printers.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kevo::tools {
 
@@ -41,7 +40,7 @@ std::vector<mainwindow::BinMapping> ReadMappings(const std::string& path) {
             path, platform::ProfileFile::kMaxFileSize, text);
         error != 0)
         throw messages::KevoError("the mapping file cannot be read: " + path + ": " +
-                                  std::strerror(error));
+                                  platform::ReadErrorText(error));
     try {
         return mainwindow::ParseBinMappings(text);
     } catch (const std::exception& error) {

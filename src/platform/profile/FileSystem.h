@@ -126,8 +126,32 @@ public:
     int SyncDirectory(const std::string& path) override;
 };
 
-// One shared instance of the real file system; it holds no state.
+// One shared instance of the real file system; it holds no state. Tests may
+// put another in its place (FileSystemOverride).
 FileSystem& SystemFileSystem();
+
+// The real file system itself, whatever a test put in its place.
+FileSystem& NativeFileSystem();
+
+// Why a file could not be read, for people, from the error of ReadFile or
+// OpenForReading: "Not a regular file" for anything but one, otherwise the
+// system's text ("Permission denied"; on Windows the system's message, as
+// for a file that another program holds locked).
+std::string ReadErrorText(int error);
+
+// For tests: while it lives, SystemFileSystem() answers with the given file
+// system, which must outlive it, so that a test can make the calls of the
+// code under test fail.
+class FileSystemOverride {
+public:
+    explicit FileSystemOverride(FileSystem& fileSystem);
+    ~FileSystemOverride();
+    FileSystemOverride(const FileSystemOverride&) = delete;
+    FileSystemOverride& operator=(const FileSystemOverride&) = delete;
+
+private:
+    FileSystem* previous_;
+};
 
 // The position of the separator that ends the folder part of a path, or npos
 // for a bare name: the last "/" on POSIX systems; on Windows the last "\" or

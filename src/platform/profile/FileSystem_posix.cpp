@@ -2,6 +2,7 @@
 #include "platform/profile/FileSystem.h"
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include <dirent.h>
@@ -249,9 +250,15 @@ int PosixFileSystem::SyncDirectory(const std::string& path) {
     return ::fsync(fd) == 0 ? 0 : errno;
 }
 
-FileSystem& SystemFileSystem() {
+FileSystem& NativeFileSystem() {
     static PosixFileSystem fileSystem;
     return fileSystem;
+}
+
+std::string ReadErrorText(int error) {
+    if (error == EINVAL)
+        return "Not a regular file";
+    return std::strerror(error);
 }
 
 std::size_t FolderSeparatorPosition(std::string_view path) {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // The file-system calls of a profile file on Windows. Errors are reported as
 // the errno values the profile file expects (ENOENT for a file that is not
-// there, EACCES for one that may not be written, ...). Paths are UTF-8, and
-// go to the system's wide-character calls as UTF-16.
+// there, EACCES for one that may not be written, EBUSY for one that another
+// program holds locked, ...). Paths are UTF-8, and go to the system's
+// wide-character calls as UTF-16.
 
 #include "platform/profile/FileSystem.h"
 
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -35,10 +37,13 @@ int ErrnoOf(DWORD error) {
     case ERROR_INVALID_NAME:
         return ENOENT;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
         return EACCES;
+    // Another program holds the file open without sharing it, or has locked
+    // a part of it: not a matter of access rights.
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EBUSY;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
         return EEXIST;
@@ -325,9 +330,36 @@ public:
 
 } // namespace
 
-FileSystem& SystemFileSystem() {
+FileSystem& NativeFileSystem() {
     static WindowsFileSystem fileSystem;
     return fileSystem;
+}
+
+std::string ReadErrorText(int error) {
+    // The system's own message for the errors that stand for several of its
+    // own: the one a user meets most.
+    DWORD code = 0;
+    switch (error) {
+    case EINVAL:
+        return "Not a regular file";
+    case EACCES:
+        code = ERROR_ACCESS_DENIED;
+        break;
+    case EBUSY:
+        code = ERROR_SHARING_VIOLATION;
+        break;
+    default:
+        return std::strerror(error);
+    }
+    wchar_t text[512] = {};
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       text, sizeof text / sizeof text[0], nullptr);
+    std::string message = Utf8FromWide(std::wstring_view(text, length));
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return message.empty() ? std::strerror(error) : message;
 }
 
 std::size_t FolderSeparatorPosition(std::string_view path) {

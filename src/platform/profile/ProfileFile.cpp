@@ -57,6 +57,12 @@ bool IsFolderRefusal(int error) {
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
+// Errors of a read that say nothing is there: neither the file, nor (for
+// ENOTDIR) the folder it would be in.
+bool NothingThere(int error) {
+    return error == ENOENT || error == ENOTDIR;
+}
+
 // Collects the document's pieces into large writes to one descriptor and
 // keeps the first error.
 class ChunkWriter {
@@ -118,7 +124,7 @@ private:
 ProfileWriteError::ProfileWriteError(const std::string& path, int systemError,
                                      const std::string& advice)
     : messages::KevoError("Unable to write to " + path + (advice.empty() ? "" : "\r\n" + advice)),
-      path_(path), systemError_(systemError) {}
+      path_(path), systemError_(systemError), advice_(advice) {}
 
 ProfileChangedError::ProfileChangedError(const std::string& path)
     : messages::KevoError("The setup file was changed by another program while it was saved: " +
@@ -164,8 +170,12 @@ bool ProfileFile::Exists() {
 }
 
 bool ProfileFile::ReadFailed() {
+    return ReadError() != 0;
+}
+
+int ProfileFile::ReadError() {
     Load();
-    return readFailed_;
+    return readError_;
 }
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key) {
@@ -259,7 +269,7 @@ void ProfileFile::Load() {
     loaded_ = true;
     std::string bytes;
     const int error = fileSystem_.ReadFile(path_, kMaxFileSize, bytes);
-    existed_ = error != ENOENT;
+    existed_ = !NothingThere(error);
     if (error == 0) {
         readBytes_ = bytes;
         mark_ = MarkOf(bytes);
@@ -270,7 +280,7 @@ void ProfileFile::Load() {
         // A missing file reads as empty and may be created; a file that is
         // there but cannot be read must never be replaced by what little
         // this operation writes.
-        readFailed_ = error != ENOENT;
+        readError_ = existed_ ? error : 0;
     }
 }
 
@@ -283,7 +293,7 @@ void ProfileFile::Written() {
 void ProfileFile::EnsureUnchanged() {
     std::string bytes;
     const int error = fileSystem_.ReadFile(path_, kMaxFileSize, bytes);
-    const bool exists = error != ENOENT;
+    const bool exists = !NothingThere(error);
     if (exists != existed_ || (error == 0 && bytes != readBytes_)) {
         Discard();
         throw ProfileChangedError(path_);
@@ -317,8 +327,8 @@ void ProfileFile::PrepareWrite() {
     if (fd_ >= 0) {
         return;
     }
-    if (readFailed_) {
-        Fail();
+    if (readError_ != 0) {
+        Fail(readError_);
     }
     target_ = ResolveTarget();
     const std::size_t slash = FolderSeparatorPosition(target_);

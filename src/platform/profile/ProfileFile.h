@@ -27,6 +27,7 @@ public:
 
     const std::string& Path() const { return path_; }
     int SystemError() const { return systemError_; }
+    const std::string& Advice() const { return advice_; }
     // The system refused access: the user may not change the file or, for a
     // new file, its folder (EACCES, EPERM; on Windows ERROR_ACCESS_DENIED).
     bool AccessRefused() const;
@@ -34,6 +35,7 @@ public:
 private:
     std::string path_;
     int systemError_;
+    std::string advice_;
 };
 
 // A save that found the file changed on disk since it was read: another
@@ -134,9 +136,13 @@ public:
     std::optional<Unencodable> CannotHold(std::string_view text);
 
     // Whether the file was there when it was read, and whether it was there
-    // but could not be read.
+    // but could not be read. Nothing is there when the path or a folder on
+    // it does not exist.
     bool Exists();
     bool ReadFailed();
+    // Why the file that is there could not be read: the error of the read
+    // (see ReadErrorText); 0 when it was read or is not there.
+    int ReadError();
 
     std::string ReadString(std::string_view section, std::string_view key);
     // The sections' names in file order (see ProfileDocument).
@@ -169,7 +175,7 @@ private:
     bool existed_ = false;    // the file was there when it was read
     std::string readBytes_;   // its bytes as read (or as written by a flush)
     std::string written_;     // the bytes being written
-    bool readFailed_ = false; // the file exists but could not be read
+    int readError_ = 0;       // the file exists but could not be read: why
     bool changed_ = false;    // the document differs from what is on disk
 
     // Set up by the first mutating call and consumed by Flush().
