@@ -8,6 +8,7 @@
 #include "platform/text/TextCoding.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -134,6 +135,22 @@ void RefuseUnencodable(platform::ProfileFile& file, const SetupSnapshot& written
 // How often a save merges again when the file keeps changing under it.
 constexpr int kSaveAttempts = 5;
 
+// How often a read outside the lock looks again for a file that a save of
+// ours was replacing.
+constexpr int kReadLooks = 3;
+
+// Reads the setup file into file. A save of ours may be replacing it just
+// then, and the host's replace may leave no file at its name for a moment
+// (WriterLock::AwaitWriter): a file found missing while a writer of ours
+// holds the lock is read again once the writer is done.
+void ReadSettled(std::optional<platform::ProfileFile>& file, const std::string& path) {
+    for (int look = 1;; ++look) {
+        file.emplace(path);
+        if (file->Exists() || look == kReadLooks || !platform::WriterLock::AwaitWriter(path))
+            return;
+    }
+}
+
 } // namespace
 
 std::string SetupFileMarkWarning(const std::string& path) {
@@ -163,12 +180,14 @@ std::string SetupFileMarkWarning(const std::string& path) {
 }
 
 SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapshot* base) {
-    if (!platform::FileExists(path)) {
+    std::optional<platform::ProfileFile> read;
+    ReadSettled(read, path);
+    if (!read->Exists() || platform::DirectoryExists(path)) {
         if (base != nullptr)
             *base = SetupSnapshot{};
         return SetupLoad::FileMissing;
     }
-    platform::ProfileFile file(path);
+    platform::ProfileFile& file = *read;
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         const std::string section = std::to_string(line);
         table.SetCell(ColErrors, line, "");
@@ -185,10 +204,11 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapsh
 }
 
 std::optional<SetupSnapshot> ReadSetupSnapshot(const std::string& path) {
-    platform::ProfileFile file(path);
-    if (file.ReadFailed())
+    std::optional<platform::ProfileFile> file;
+    ReadSettled(file, path);
+    if (file->ReadFailed())
         return std::nullopt;
-    return SnapshotOf(file);
+    return SnapshotOf(*file);
 }
 
 std::string AdministratorOnlyAdvice(const platform::ProfileWriteError& error,
