@@ -47,6 +47,12 @@ public:
     static std::string LockFilePath(const std::string& path);
 
 private:
+    // A writer that let go of a lock a moment ago leaves the lock free for a
+    // while before it tries again, so that one that polls for it gets its
+    // turn: saves in a row would otherwise keep it for seconds.
+    static void GiveWay();
+    static void Released();
+
     bool held_ = false;
     std::string lockFile_;
 #ifdef _WIN32

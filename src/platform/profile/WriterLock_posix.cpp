@@ -45,6 +45,7 @@ bool StillNamed(int fd, const std::string& path) {
 
 WriterLock::WriterLock(const std::string& path, std::chrono::milliseconds patience)
     : lockFile_(LockFilePath(path)) {
+    GiveWay();
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (;;) {
         // Read-only is enough for flock, and lets another user open a lock
@@ -92,6 +93,8 @@ WriterLock::~WriterLock() {
         unlink(lockFile_.c_str());
     if (fd_ >= 0)
         close(fd_); // lets go of the lock
+    if (held_)
+        Released();
 }
 
 } // namespace kevo::platform

@@ -24,6 +24,7 @@ constexpr DWORD kRangeOffsetHigh = 0x7FFFFFF0;
 
 WriterLock::WriterLock(const std::string& path, std::chrono::milliseconds patience)
     : lockFile_(LockFilePath(path)) {
+    GiveWay();
     const auto deadline = std::chrono::steady_clock::now() + patience;
     const std::wstring lockName = WideFromUtf8(lockFile_);
     int refusals = 0;
@@ -107,6 +108,8 @@ WriterLock::~WriterLock() {
         UnlockFileEx(static_cast<HANDLE>(handle_), 0, 1, 0, &at);
     }
     CloseHandle(static_cast<HANDLE>(handle_));
+    if (held_)
+        Released();
 }
 
 } // namespace kevo::platform
