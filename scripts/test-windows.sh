@@ -17,7 +17,10 @@
 #      which compares winspool's answers with the CUPS service's;
 #   6. repairs a setup's trays with kevoconf-check.exe --repair after a
 #      queue's PPD is swapped (tests/windows/tray-repair-under-wine.sh);
-#   7. builds the programs again as users get them, a stripped Release build
+#   7. runs two setup_writer.exe at once under Wine, each saving its own line
+#      of one setup file 500 times (tests/faults/two-writers.sh): the file
+#      must end with both writers' last values, and no lock file is left;
+#   8. builds the programs again as users get them, a stripped Release build
 #      (build-windows-release/, or WINDOWS_RELEASE_DIR), and proves its
 #      installer and ZIP (packaging/windows/check-installer.sh) and its MSI
 #      (packaging/windows/check-msi.sh) under Wine: install, upgrade, run,
@@ -159,6 +162,12 @@ if [[ $status -eq 0 ]]; then
     "$WINDOWS_BUILD_DIR/tools/printers/kevoconf-printers.exe" "$temp/repair-program/"
   WINE="$WINE" WINESERVER="$WINESERVER" tests/windows/tray-repair-under-wine.sh \
     "$temp/repair-program" "$temp/repair" || status=$?
+fi
+if [[ $status -eq 0 ]]; then
+  step "Two setup_writer.exe saving one setup file at once"
+  mkdir -p "$temp/writers"
+  timeout 120 tests/faults/two-writers.sh "$temp/writers:$(windows_path "$temp/writers")" 500 \
+    "$WINE" "$WINDOWS_BUILD_DIR/tests/windows/setup_writer.exe" || status=$?
 fi
 if [[ $status -eq 0 ]]; then
   step "The installer and the ZIP (CPack), installed and run under Wine"

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -146,6 +147,22 @@ void RefuseUnread(platform::ProfileFile& file, const std::string& path) {
                                               "is lost.");
 }
 
+// How often a read outside the lock looks again for a file that a save of
+// ours was replacing.
+constexpr int kReadLooks = 3;
+
+// Reads the setup file into file. A save of ours may be replacing it just
+// then, and the host's replace may leave no file at its name for a moment
+// (WriterLock::AwaitWriter): a file found missing while a writer of ours
+// holds the lock is read again once the writer is done.
+void ReadSettled(std::optional<platform::ProfileFile>& file, const std::string& path) {
+    for (int look = 1;; ++look) {
+        file.emplace(path);
+        if (file->Exists() || look == kReadLooks || !platform::WriterLock::AwaitWriter(path))
+            return;
+    }
+}
+
 } // namespace
 
 std::string SetupFileMarkWarning(const std::string& path) {
@@ -192,12 +209,14 @@ std::string UnreadableSetupFileWarning(const std::string& path, const std::strin
 
 SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapshot* base,
                         std::string* readProblem) {
-    if (!platform::FileExists(path)) {
+    std::optional<platform::ProfileFile> read;
+    ReadSettled(read, path);
+    if (!read->Exists() || platform::DirectoryExists(path)) {
         if (base != nullptr)
             *base = SetupSnapshot{};
         return SetupLoad::FileMissing;
     }
-    platform::ProfileFile file(path);
+    platform::ProfileFile& file = *read;
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         const std::string section = std::to_string(line);
         table.SetCell(ColErrors, line, "");
@@ -219,10 +238,11 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapsh
 }
 
 std::optional<SetupSnapshot> ReadSetupSnapshot(const std::string& path) {
-    platform::ProfileFile file(path);
-    if (file.ReadFailed())
+    std::optional<platform::ProfileFile> file;
+    ReadSettled(file, path);
+    if (file->ReadFailed())
         return std::nullopt;
-    return SnapshotOf(file);
+    return SnapshotOf(*file);
 }
 
 std::string AdministratorOnlyAdvice(const platform::ProfileWriteError& error,

@@ -35,10 +35,24 @@ public:
 
     bool Held() const { return held_; }
 
+    // Waits, for at most patience, while another writer holds the lock of
+    // path; takes nothing and makes no file. Whether a writer held it: a
+    // reader that found path missing then reads again, for the host's
+    // replace may take the old file's name away a moment before the new file
+    // gets it (Wine's ReplaceFile moves the old file aside first).
+    static bool AwaitWriter(const std::string& path,
+                            std::chrono::milliseconds patience = std::chrono::seconds(3));
+
     // ".<file name>.kevo-lock" in the folder of path.
     static std::string LockFilePath(const std::string& path);
 
 private:
+    // A writer that let go of a lock a moment ago leaves the lock free for a
+    // while before it tries again, so that one that polls for it gets its
+    // turn: saves in a row would otherwise keep it for seconds.
+    static void GiveWay();
+    static void Released();
+
     bool held_ = false;
     std::string lockFile_;
 #ifdef _WIN32

@@ -19,10 +19,10 @@ bool FolderRefuses(int error) {
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
-// Takes flock's exclusive lock on fd, polling until the deadline.
-bool LockBy(int fd, std::chrono::steady_clock::time_point deadline) {
+// Takes flock's lock (LOCK_EX or LOCK_SH) on fd, polling until the deadline.
+bool LockBy(int fd, std::chrono::steady_clock::time_point deadline, int operation = LOCK_EX) {
     for (;;) {
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (flock(fd, operation | LOCK_NB) == 0)
             return true;
         if (errno != EWOULDBLOCK && errno != EINTR)
             return false;
@@ -45,6 +45,7 @@ bool StillNamed(int fd, const std::string& path) {
 
 WriterLock::WriterLock(const std::string& path, std::chrono::milliseconds patience)
     : lockFile_(LockFilePath(path)) {
+    GiveWay();
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (;;) {
         // Read-only is enough for flock, and lets another user open a lock
@@ -73,11 +74,27 @@ WriterLock::WriterLock(const std::string& path, std::chrono::milliseconds patien
     }
 }
 
+bool WriterLock::AwaitWriter(const std::string& path, std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    const int fd = open(LockFilePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false; // no lock file: no writer
+    // A shared lock waits for the holder's exclusive one; a lock file that a
+    // killed writer left is held by nobody.
+    const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (held)
+        LockBy(fd, deadline, LOCK_SH);
+    close(fd);
+    return held;
+}
+
 WriterLock::~WriterLock() {
     if (ownsLockFile_)
         unlink(lockFile_.c_str());
     if (fd_ >= 0)
         close(fd_); // lets go of the lock
+    if (held_)
+        Released();
 }
 
 } // namespace kevo::platform

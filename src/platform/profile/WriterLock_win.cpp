@@ -24,6 +24,7 @@ constexpr DWORD kRangeOffsetHigh = 0x7FFFFFF0;
 
 WriterLock::WriterLock(const std::string& path, std::chrono::milliseconds patience)
     : lockFile_(LockFilePath(path)) {
+    GiveWay();
     const auto deadline = std::chrono::steady_clock::now() + patience;
     const std::wstring lockName = WideFromUtf8(lockFile_);
     int refusals = 0;
@@ -72,6 +73,32 @@ WriterLock::WriterLock(const std::string& path, std::chrono::milliseconds patien
     }
 }
 
+bool WriterLock::AwaitWriter(const std::string& path, std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    const std::wstring lockName = WideFromUtf8(LockFilePath(path));
+    bool held = false;
+    for (;;) {
+        // Shared with everyone: only a writer that has the file alone
+        // refuses the open. A lock file that no writer holds (the system
+        // stopped before its holder closed it) opens, and stays as it is.
+        HANDLE lock = CreateFileW(lockName.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (lock != INVALID_HANDLE_VALUE) {
+            CloseHandle(lock);
+            return held;
+        }
+        // Access is refused, too, while the holder's file is being removed.
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
+            return held; // no lock file: no writer
+        held = true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return held;
+        std::this_thread::sleep_for(kPoll);
+    }
+}
+
 WriterLock::~WriterLock() {
     if (handle_ == nullptr)
         return;
@@ -81,6 +108,8 @@ WriterLock::~WriterLock() {
         UnlockFileEx(static_cast<HANDLE>(handle_), 0, 1, 0, &at);
     }
     CloseHandle(static_cast<HANDLE>(handle_));
+    if (held_)
+        Released();
 }
 
 } // namespace kevo::platform
