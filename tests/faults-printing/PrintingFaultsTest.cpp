@@ -363,8 +363,10 @@ INSTANTIATE_TEST_SUITE_P(
         MidRunFault{"NoFault", Fault::None, {"", "", "", ""}, "", kImmediate},
         MidRunFault{"SchedulerRestarted", Fault::SchedulerRestarted, {"", "", "", ""}, "",
                     kImmediate},
+        // Connections kept from start-up may meet the stopped scheduler as
+        // one that does not answer: one wait at most.
         MidRunFault{"SchedulerStopped", Fault::SchedulerAbsent,
-                    {kUnasked, kUnasked, kUnasked, kUnasked}, kUndefined, kImmediate},
+                    {kUnasked, kUnasked, kUnasked, kUnasked}, kUndefined, kFrozenBound},
         MidRunFault{"SchedulerFrozen", Fault::SchedulerFrozen,
                     {kUnasked, kUnasked, kUnasked, kUnasked}, kUndefined, kFrozenBound},
         MidRunFault{"PrintersDeleted", Fault::PrintersDeleted, {"", kUnasked, "", kUnasked},
