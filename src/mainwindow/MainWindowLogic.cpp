@@ -16,6 +16,7 @@
 #include "printsetup/PrinterCatalogue.h"
 
 #include <cctype>
+#include <memory>
 
 namespace kevo::mainwindow {
 
@@ -178,19 +179,20 @@ void MainWindowLogic::RecheckLines(const std::vector<int>& lines, const SetupSna
         return;
     // The check works on a whole table: the lines are checked in a table of
     // their own, and only their Errors cells come back.
-    ConfigTable scratch;
+    // On the heap: clang 14 crashes compiling a table on the stack in C++20.
+    const auto scratch = std::make_unique<ConfigTable>();
     std::array<std::string, 100> storedNames{};
     for (const int line : lines) {
         for (int column = ColLineNumber; column < kColumnCount; ++column)
-            scratch.SetCell(column, line, table_.Cell(column, line));
+            scratch->SetCell(column, line, table_.Cell(column, line));
         storedNames[static_cast<std::size_t>(line)] =
             stored.lines[static_cast<std::size_t>(line)].values[0];
     }
-    CompareStoredNames(scratch, storedNames);
-    mainwindow::MarkMissingPrinters(scratch, catalogue_);
-    mainwindow::CompareWithInstalledPrinters(scratch, catalogue_);
+    CompareStoredNames(*scratch, storedNames);
+    mainwindow::MarkMissingPrinters(*scratch, catalogue_);
+    mainwindow::CompareWithInstalledPrinters(*scratch, catalogue_);
     for (const int line : lines)
-        table_.SetCell(ColErrors, line, scratch.Cell(ColErrors, line));
+        table_.SetCell(ColErrors, line, scratch->Cell(ColErrors, line));
 }
 
 void MainWindowLogic::TakeOtherProgramsChanges(const SetupSnapshot& disk) {

@@ -66,7 +66,9 @@ SetupMerge MergeSetup(const SetupSnapshot& base, const SetupSnapshot& disk,
             result = m;
         } else if (m.present && d.present) {
             result = m;
-            for (const auto& [first, last] : kMergeUnits) {
+            for (const auto& unit : kMergeUnits) {
+                const std::size_t first = unit.first;
+                const std::size_t last = unit.second;
                 const auto changed = [&](const StoredLine& side) {
                     for (std::size_t key = first; key <= last; ++key) {
                         if (side.values[key] != (b.present ? b.values[key] : std::string()))
