@@ -268,7 +268,8 @@ SaveReport SaveSetupFile(ConfigTable& table, const std::string& path, SetupSnaps
     SaveReport report;
     const SetupSnapshot mine = TableSnapshot(table);
     std::optional<ConflictChoice> decided;
-    const platform::WriterLock lock(path);
+    std::vector<SetupConflict> shown;
+    std::optional<platform::WriterLock> lock(std::in_place, path);
     for (int attempt = 1;; ++attempt) {
         platform::ProfileFile file(path);
         RefuseMarkWindowsMisreads(file, path);
@@ -278,13 +279,22 @@ SaveReport SaveSetupFile(ConfigTable& table, const std::string& path, SetupSnaps
         // to keep: it is written anew from the table.
         const bool deleted = base.exists && !disk.exists;
         const SetupSnapshot& from = deleted ? disk : base;
-        SetupMerge merge =
-            MergeSetup(from, disk, mine, table, decided.value_or(ConflictChoice::Ask));
+        SetupMerge merge = MergeSetup(from, disk, mine, table, ConflictChoice::Ask);
         if (!merge.conflicts.empty()) {
-            decided = resolve(merge.conflicts);
-            if (!decided) {
-                report.cancelled = true;
-                return report;
+            if (!decided || merge.conflicts != shown) {
+                // No writer of ours waits while the user decides, and the
+                // file is read again afterwards: it may have changed
+                // meanwhile, and a conflict not shown is asked about anew.
+                lock.reset();
+                shown = merge.conflicts;
+                decided = resolve(shown);
+                if (!decided) {
+                    report.cancelled = true;
+                    return report;
+                }
+                lock.emplace(path);
+                --attempt;
+                continue;
             }
             merge = MergeSetup(from, disk, mine, table, *decided);
         }

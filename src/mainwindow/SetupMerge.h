@@ -45,6 +45,8 @@ struct SetupConflict {
     std::string mine;
     bool theirsPresent = true; // false: the other program removed the section
     bool minePresent = true;   // false: the save removes the section
+
+    bool operator==(const SetupConflict&) const = default;
 };
 
 enum class ConflictChoice { Ask, KeepMine, TakeTheirs };
