@@ -197,14 +197,14 @@ CompactLine Compact(const std::string& token) {
             second == std::string::npos ? "" : token.substr(second + 1)};
 }
 
-std::string MergeIni(const std::string& spec) {
+std::string MergeIni(const std::string& compact) {
     static const char* const names[] = {"", "A", "B", "Z"};
     std::string text;
-    std::istringstream tokens(spec);
+    std::istringstream tokens(compact);
     for (std::string token; tokens >> token;) {
         const CompactLine c = Compact(token);
-        text += test::SetupSection(c.line, names[c.line], c.device, "", "", c.source, c.number,
-                                   "", "");
+        text +=
+            test::SetupSection(c.line, names[c.line], c.device, "", "", c.source, c.number, "", "");
     }
     return text;
 }
@@ -215,7 +215,8 @@ std::string Described(const SetupSnapshot& snapshot) {
         const StoredLine& stored = snapshot.lines[static_cast<std::size_t>(line)];
         if (stored.present)
             text += (text.empty() ? "" : " ") + std::to_string(line) + ":" + stored.values[1] +
-                    "/" + stored.values[4] + (stored.values[5].empty() ? "" : "/" + stored.values[5]);
+                    "/" + stored.values[4] +
+                    (stored.values[5].empty() ? "" : "/" + stored.values[5]);
     }
     return text;
 }
@@ -235,8 +236,14 @@ TEST_F(SetupFileTest, SaveMergesWhatAnotherProgramWroteMeanwhile) {
     const auto mine = ConflictChoice::KeepMine;
     const auto theirs = ConflictChoice::TakeTheirs;
     const Case cases[] = {
-        {"their line kept", "1:P/a 2:P/a", "1:Q/a", "1:P/a 2:P/b", {}, "1:Q/a 2:P/b",
-         "1:Q/a 2:P/b", 0},
+        {"their line kept",
+         "1:P/a 2:P/a",
+         "1:Q/a",
+         "1:P/a 2:P/b",
+         {},
+         "1:Q/a 2:P/b",
+         "1:Q/a 2:P/b",
+         0},
         {"key by key", "1:P/a", "1:Q/a", "1:P/b", {}, "1:Q/b 2:/", "1:Q/b 2:/", 0},
         {"a bin's name and number are one value", "1:P/a/1", "1:P/a/2", "1:P/b/1", mine,
          "1:P/a/2 2:/", "1:P/a 2:/", 2},
@@ -244,17 +251,34 @@ TEST_F(SetupFileTest, SaveMergesWhatAnotherProgramWroteMeanwhile) {
         {"conflict, keep mine", "1:P/a", "1:Q/a", "1:R/a", mine, "1:Q/a 2:/", "1:Q/a 2:/", 1},
         {"conflict, take theirs", "1:P/a", "1:Q/a", "1:R/a", theirs, "1:R/a 2:/", "1:R/a 2:/", 1},
         {"conflict, cancelled", "1:P/a", "1:Q/a", "1:R/a", {}, "1:R/a", "1:Q/a 2:/", 1},
-        {"removed there, not edited here", "1:P/a 2:P/a", "1:Q/a", "1:P/a", {}, "1:Q/a",
-         "1:Q/a 2:/", 0},
+        {"removed there, not edited here",
+         "1:P/a 2:P/a",
+         "1:Q/a",
+         "1:P/a",
+         {},
+         "1:Q/a",
+         "1:Q/a 2:/",
+         0},
         {"removed there, edited here", "1:P/a", "1:Q/a", "", mine, "1:Q/a 2:/", "1:Q/a 2:/", 1},
         {"removed there, edited here, theirs", "1:P/a", "1:Q/a", "2:P/a", theirs, "2:P/a",
          "1:/ 2:P/a", 1},
-        {"added there for an unnamed line", "1:P/a", "1:Q/a", "1:P/a 3:S/s", {}, "1:Q/a 2:/ 3:S/s",
-         "1:Q/a 2:/", 0},
-        {"unnamed line erased as always", "1:P/a 3:S/s", "1:Q/a", "1:P/a 3:S/s", {}, "1:Q/a 2:/",
-         "1:Q/a 2:/", 0},
-        {"deleted meanwhile", "1:P/a 2:P/a", "1:Q/a", nullptr, {}, "1:Q/a 2:P/a", "1:Q/a 2:P/a",
+        {"added there for an unnamed line",
+         "1:P/a",
+         "1:Q/a",
+         "1:P/a 3:S/s",
+         {},
+         "1:Q/a 2:/ 3:S/s",
+         "1:Q/a 2:/",
          0},
+        {"unnamed line erased as always",
+         "1:P/a 3:S/s",
+         "1:Q/a",
+         "1:P/a 3:S/s",
+         {},
+         "1:Q/a 2:/",
+         "1:Q/a 2:/",
+         0},
+        {"deleted meanwhile", "1:P/a 2:P/a", "1:Q/a", nullptr, {}, "1:Q/a 2:P/a", "1:Q/a 2:P/a", 0},
         {"created meanwhile", nullptr, "1:Q/a", "2:R/r", {}, "1:Q/a 2:R/r", "1:Q/a 2:R/r", 0},
     };
     for (const Case& c : cases) {

@@ -88,6 +88,25 @@ const std::string kExpectedText = "3 \"Renamed\" Names Different (Old name),\n"
                                   "9 \"Second\" Tray2Name,Tray2Num,\n"
                                   "Errors: 7 (9 lines in the names file)\n";
 
+// The main window's logic in this process, started in mode 0 on the
+// scheduler's printers.
+struct InProcessWindow {
+    InProcessWindow(const std::string& names, const std::string& setup,
+                    const std::string& configFolder)
+        : service(platform::MakePrintingService(nullptr)), catalogue(*service),
+          form((catalogue.FormCreate(), catalogue), prompter, windows) {
+        mainwindow::PathContext context;
+        context.setupFileFolder = configFolder;
+        context.fileExists = platform::FileExists;
+        form.StartUp({"0", names, setup}, context);
+    }
+    std::unique_ptr<platform::PrintingService> service;
+    printsetup::PrinterCatalogue catalogue;
+    test::ScriptedPrompter prompter;
+    mainwindow::WindowlessUi windows;
+    mainwindow::MainWindowLogic form;
+};
+
 class CheckSchedulerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -225,16 +244,10 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
                         SetupSection(93, "Last", "Gone", "", "", "", "", "", ""));
 
     // The program's logic, in this process, on the same scheduler.
-    const auto service = platform::MakePrintingService(nullptr);
-    printsetup::PrinterCatalogue catalogue(*service);
-    catalogue.FormCreate();
-    test::ScriptedPrompter prompter;
-    mainwindow::WindowlessUi windows;
-    mainwindow::MainWindowLogic form(catalogue, prompter, windows);
-    mainwindow::PathContext context;
-    context.setupFileFolder = folder_ / "config";
-    context.fileExists = platform::FileExists;
-    form.StartUp({"0", names, setup}, context);
+    InProcessWindow window(names, setup, folder_ / "config");
+    const test::ScriptedPrompter& prompter = window.prompter;
+    const mainwindow::WindowlessUi& windows = window.windows;
+    mainwindow::MainWindowLogic& form = window.form;
     ASSERT_FALSE(windows.terminationRequested);
     ASSERT_TRUE(prompter.Messages().empty());
     ASSERT_TRUE(prompter.ErrorReports().empty());
@@ -280,31 +293,25 @@ TEST_F(CheckSchedulerTest, RecheckSeesADriverChangedWhileTheWindowIsOpen) {
     Scheduler().AddPrinter("Swapped", ppd / "kevo-vendor-trays.ppd");
     const std::string names = folder_.Write("swap.txt", "Invoices\nOrders\nLetters\n");
     std::string lines;
-    for (const auto& [line, name, tray] : {std::tuple{1, "Invoices", "Tray 1"},
-                                           std::tuple{2, "Orders", "Tray 2"},
-                                           std::tuple{3, "Letters", "Manual Feed"}})
+    for (const auto& [line, name, tray] :
+         {std::tuple{1, "Invoices", "Tray 1"}, std::tuple{2, "Orders", "Tray 2"},
+          std::tuple{3, "Letters", "Manual Feed"}})
         lines += SetupSection(line, name, "Swapped", "file:///dev/null", "Kevo Vendor 5000", tray,
                               std::to_string(line == 3 ? 259 : 255 + line), "Tray 1", "256");
     const std::string setup = folder_.Write("swap.ini", lines);
-    const auto service = platform::MakePrintingService(nullptr);
-    printsetup::PrinterCatalogue catalogue(*service);
-    catalogue.FormCreate();
-    test::ScriptedPrompter prompter;
-    mainwindow::WindowlessUi windows;
-    mainwindow::MainWindowLogic form(catalogue, prompter, windows);
-    mainwindow::PathContext context;
-    context.setupFileFolder = folder_ / "config";
-    context.fileExists = platform::FileExists;
-    form.StartUp({"0", names, setup}, context);
+    InProcessWindow window(names, setup, folder_ / "config");
+    mainwindow::MainWindowLogic& form = window.form;
     ASSERT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "");
 
-    Scheduler().Run({"lpadmin", "-p", "Swapped", "-P", (ppd / "kevo-driverless-trays.ppd").string()});
+    Scheduler().Run(
+        {"lpadmin", "-p", "Swapped", "-P", (ppd / "kevo-driverless-trays.ppd").string()});
     form.btnRecheckClick();
     const JsonValue document = ParseJson(Check({"--json", names, setup}).out);
     ASSERT_EQ(document["lines"].array.size(), 3u);
     for (const JsonValue& line : document["lines"].array)
-        EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, static_cast<int>(line["line"].Integer())),
-                  line["errors"].String());
+        EXPECT_EQ(
+            form.Table().Cell(mainwindow::ColErrors, static_cast<int>(line["line"].Integer())),
+            line["errors"].String());
     EXPECT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "Errors: 3");
 
     form.ApplyTrayRepair(form.PlanTrayRepair());
