@@ -3,18 +3,31 @@
 # Kept with the project (scripts/build-qt-windows.sh runs it) so that the
 # toolkit can be made again from source on any machine.
 # Cross-builds Qt 6.4.2 (qtbase: Core, Gui, Widgets, Test, the windows platform plugin) for
-# x86_64-w64-mingw32 from Debian's qt6-base source, with the host's Qt 6.4.2 tools.
-#   build-qt6-mingw.sh WORK_DIR [PREFIX]   builds in WORK_DIR (logs there), installs into PREFIX
-#                                          (default WORK_DIR/qt6-mingw), toolchain file in PREFIX
-# Needs: qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64-posix cmake ninja-build perl, and the
-# source: a deb-src line for bookworm main, then `apt-get source --download-only qt6-base`.
+# x86_64-w64-mingw32 from Debian's qt6-base 6.4.2+dfsg-10 source with Debian's security patches
+# (debian-patches.txt beside this script) and the features of features.txt, with the host's Qt
+# 6.4.2 tools.
+#   build-qtbase.sh WORK_DIR [PREFIX]   builds in WORK_DIR (logs there), installs into PREFIX
+#                                       (default WORK_DIR/qt6-mingw), toolchain file in PREFIX
+# Needs: qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64-posix cmake ninja-build perl patch,
+# and the source: a deb-src line for bookworm main, then
+# `apt-get source --download-only qt6-base=6.4.2+dfsg-10`, which brings the orig tarball (SRC_TAR)
+# and Debian's patches (DEBIAN_TAR, qt6-base_6.4.2+dfsg-10.debian.tar.xz).
 set -euo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
 W=$(mkdir -p "$1" && cd "$1" && pwd)
 PREFIX=$(mkdir -p "${2:-$W/qt6-mingw}" && cd "${2:-$W/qt6-mingw}" && pwd)
 SRC_TAR=${SRC_TAR:-$(ls "$PWD"/qt6-base_6.4.2+dfsg.orig.tar.xz 2>/dev/null || true)}
+DEBIAN_TAR=${DEBIAN_TAR:-$(ls "$PWD"/qt6-base_6.4.2+dfsg-10.debian.tar.xz 2>/dev/null || true)}
+[ -f "$SRC_TAR" ] && [ -f "$DEBIAN_TAR" ] || { echo "need SRC_TAR and DEBIAN_TAR (see the header)"; exit 1; }
+# The two lists, without their comments.
+list() { sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$HERE/$1"; }
 cd $W
 if [ ! -d qtbase-everywhere-src-6.4.2 ]; then
   tar xJf "$SRC_TAR"
+  mkdir -p debian-src && tar -C debian-src -xJf "$DEBIAN_TAR"
+  for p in $(list debian-patches.txt); do
+    patch -d qtbase-everywhere-src-6.4.2 -p1 --forward < "debian-src/debian/patches/$p"
+  done
   # Debian's source leaves out src/3rdparty/wintab (the legacy Wintab tablet API): build the windows
   # platform plugin without it; pen input still arrives through WM_POINTER as mouse input.
   ( cd qtbase-everywhere-src-6.4.2/src/plugins/platforms/windows &&
@@ -46,11 +59,7 @@ cmake -S qtbase-everywhere-src-6.4.2 -B build -G Ninja \
   -DCMAKE_INSTALL_PREFIX="$PREFIX" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
-  -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
-  -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_testlib=ON \
-  -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF \
-  -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF -DFEATURE_system_jpeg=OFF \
-  -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF -DFEATURE_sql=OFF \
+  $(list features.txt | while read -r name state; do echo "-DFEATURE_$name=$state"; done) \
   > configure.log 2>&1 || { echo CONFIGURE FAILED; tail -40 configure.log; exit 1; }
 echo "configured in $(( $(date +%s) - start )) s"
 nice -n 15 cmake --build build -j2 > build.log 2>&1 || { echo BUILD FAILED; tail -40 build.log; exit 1; }
