@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/SystemPaths.h"
 
+#include "platform/FontFiles.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -82,6 +84,13 @@ std::string CurrentUserName() {
     if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_name != nullptr)
         return entry->pw_name;
     return std::to_string(getuid());
+}
+
+FontFolders SystemFontFolders() {
+    // Debian's fonts-wine, which fontconfig does not scan.
+    FontFolders folders;
+    folders.wineFonts = "/usr/share/wine/fonts";
+    return folders;
 }
 
 } // namespace kevo::platform

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/SystemPaths.h"
 
+#include "platform/FontFiles.h"
+
 #include "platform/text/WideText.h"
 #include "platform/winlogic/SystemFolder.h"
 
@@ -106,6 +108,29 @@ bool FileExists(const std::string& path) {
 bool DirectoryExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+FontFolders SystemFontFolders() {
+    FontFolders folders;
+    folders.windowsDirectory = SetupFileFolder();
+    // Wine says so itself: its ntdll exports wine_get_version, Windows' does
+    // not. Only then is Wine asked how this process names the Unix folder of
+    // Wine's own fonts.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    folders.underWine =
+        ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    if (!folders.underWine)
+        return folders;
+    using DosFileName = WCHAR*(CDECL*)(LPCSTR);
+    const auto dosFileName = reinterpret_cast<DosFileName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    if (dosFileName == nullptr)
+        return folders;
+    if (WCHAR* name = dosFileName("/usr/share/wine/fonts")) {
+        folders.wineFonts = Utf8FromWide(name);
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return folders;
 }
 
 } // namespace kevo::platform

@@ -12,6 +12,7 @@
 #include "info/ProgramVersion.h"
 #include "mainwindow/NamesFile.h"
 #include "platform/CommandLine.h"
+#include "platform/FontFiles.h"
 #include "platform/SystemPaths.h"
 #include "platform/system/DesktopOpener.h"
 #include "platform/system/SystemInformation.h"
@@ -49,6 +50,18 @@ TEST(WindowsFolders, WindowsDirectoryAsTheSystemReportsIt) {
     if (GetEnvironmentVariableA("windir", windir, sizeof windir) > 0) {
         EXPECT_EQ(Lower(folder), Lower(windir));
     }
+}
+
+// Fonts come from the folders that the system and Wine report, whatever
+// WINDIR says.
+TEST(WindowsFolders, FontFoldersAsTheSystemAndWineReportThem) {
+    SetEnvironmentVariableA("WINDIR", "Z:\\elsewhere");
+    const platform::FontFolders folders = platform::SystemFontFolders();
+    SetEnvironmentVariableA("WINDIR", platform::SetupFileFolder().c_str());
+    EXPECT_EQ(folders.windowsDirectory, platform::SetupFileFolder());
+    EXPECT_TRUE(folders.underWine); // this runner runs under Wine
+    const std::string wineFonts = "\\usr\\share\\wine\\fonts";
+    EXPECT_NE(Lower(folders.wineFonts).find(wineFonts), std::string::npos) << folders.wineFonts;
 }
 
 TEST(WindowsFolders, ExecutableDirectoryWithItsTrailingBackslash) {

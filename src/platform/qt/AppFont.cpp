@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/qt/AppFont.h"
 
+#include "platform/FontFiles.h"
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QStringList>
+
+#include <string>
+#include <vector>
 
 namespace kevo::platform {
 namespace {
@@ -27,39 +32,26 @@ bool UsableAtThisScale(const QString& family) {
            qFuzzyCompare(qGuiApp->devicePixelRatio(), 1.0);
 }
 
-// Where Wine's copy of a font file may be found. On Linux its Unix path.
-// A Windows program under Wine reaches that path only when the current
-// drive is Z:, so there it is named through Wine's Z: drive, which maps the
-// Unix root, and the Windows fonts folder, where Wine installs fonts, comes
-// first.
-QStringList WineCopies(const QString& wineFontFile) {
-    QStringList copies;
-#ifdef _WIN32
-    const QString windowsDir = qEnvironmentVariable("WINDIR");
-    if (!windowsDir.isEmpty())
-        copies << windowsDir + QStringLiteral("\\Fonts\\") + wineFontFile;
-    copies << QStringLiteral("Z:\\usr\\share\\wine\\fonts\\") + wineFontFile;
-#else
-    copies << QStringLiteral("/usr/share/wine/fonts/") + wineFontFile;
-#endif
-    return copies;
-}
-
 } // namespace
 
 QString FamilyOrWineCopy(const QString& family, const QString& wineFontFile) {
-    if (Installed(family))
-        return UsableAtThisScale(family) ? family : QString();
-    for (const QString& wineCopy : WineCopies(wineFontFile)) {
-        if (!QFile::exists(wineCopy))
-            continue;
-        const int id = QFontDatabase::addApplicationFont(wineCopy);
+    const bool installed = Installed(family);
+#ifdef _WIN32
+    constexpr bool kWindows = true;
+#else
+    constexpr bool kWindows = false;
+#endif
+    const std::vector<std::string> files = FontFilesToLoad(
+        installed, SystemFontFolders(), wineFontFile.toStdString(), kWindows,
+        [](const std::string& file) { return QFile::exists(QString::fromStdString(file)); });
+    for (const std::string& file : files) {
+        const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file));
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (!families.isEmpty() && UsableAtThisScale(families.front()))
             return families.front();
         QFontDatabase::removeApplicationFont(id);
     }
-    return QString();
+    return installed && UsableAtThisScale(family) ? family : QString();
 }
 
 QFont ProgramFont(int pointSize) {
