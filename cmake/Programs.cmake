@@ -17,6 +17,8 @@ function(kevo_install_program target)
       TARGET_DIRECTORY ${target}
       PROPERTY COMPILE_DEFINITIONS KEVO_RUNNING_MUTEX_NAME="${KEVO_RUNNING_MUTEX_NAME}")
     install(TARGETS ${target} RUNTIME DESTINATION .)
+    # packaging/windows signs them where they land.
+    set_property(GLOBAL APPEND PROPERTY KEVO_WINDOWS_PROGRAMS ${target})
   else()
     install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()

@@ -21,13 +21,17 @@
 #      of one setup file 500 times (tests/faults/two-writers.sh): the file
 #      must end with both writers' last values, and no lock file is left;
 #   8. builds the programs again as users get them, a stripped Release build
-#      (build-windows-release/, or WINDOWS_RELEASE_DIR), and proves its
-#      installer and ZIP (packaging/windows/check-installer.sh) and its MSI
-#      (packaging/windows/check-msi.sh) under Wine: install, upgrade, run,
-#      refusal while the program runs, uninstall.
+#      (build-windows-release/, or WINDOWS_RELEASE_DIR), signed with a
+#      throw-away self-signed code-signing certificate made here, and proves
+#      its installer and ZIP (packaging/windows/check-installer.sh) and its
+#      MSI (packaging/windows/check-msi.sh) under Wine: install, upgrade,
+#      run, refusal while the program runs, uninstall; every signed file
+#      verifies against that certificate, a changed one does not; Qt6Core.dll
+#      is the toolkit archive's, byte for byte.
 #
 #   scripts/test-windows.sh [GTEST-ARGUMENTS...]
 #   WINDOWS_BUILD_DIR=... WINDOWS_RELEASE_DIR=... LINUX_BUILD_DIR=... KEEP_WINDOWS_TEMP=1 scripts/test-windows.sh
+#   WINDOWS_RUNNER_RUNS=30 scripts/test-windows.sh    the runner 30 times in a row (step 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -43,7 +47,7 @@ step() { echo "== [$((SECONDS - started)) s] $*"; }
 PACKAGES=(
   cmake ninja-build g++ googletest libgtest-dev
   g++-mingw-w64-x86-64-posix wine64
-  libcups2-dev cups-daemon cups-client cups
+  libcups2-dev cups-daemon cups-client cups osslsigncode openssl
 )
 scripts/install-deps.sh --only "${PACKAGES[@]}" >/dev/null
 WINE=/usr/lib/wine/wine64
@@ -51,35 +55,6 @@ WINESERVER=/usr/lib/wine/wineserver64
 [[ -x $WINE ]] || WINE=$(command -v wine64)
 [[ -x $WINESERVER ]] || WINESERVER=$(command -v wineserver)
 
-# --- 2. The Windows build ------------------------------------------------
-# Qt for Windows: the prebuilt toolkit that KEVO_QT_WINDOWS gives, or the one
-# scripts/build-qt-windows.sh makes (once; long).
-step "Qt for Windows"
-toolkit=$(scripts/build-qt-windows.sh | tail -n 1)
-scripts/install-deps.sh --only nsis unzip wixl msitools >/dev/null
-step "Cross-building the Windows program and its tests in $WINDOWS_BUILD_DIR"
-cmake -S . -B "$WINDOWS_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
-  -DKEVO_QT_WINDOWS="$toolkit" -DKEVO_WITH_QT=ON >/dev/null
-cmake --build "$WINDOWS_BUILD_DIR" -j "$(nproc)"
-runner="$WINDOWS_BUILD_DIR/tests/windows/kevo_windows_test.exe"
-step "Building the programs as they are shipped (Release) in $WINDOWS_RELEASE_DIR"
-cmake -S . -B "$WINDOWS_RELEASE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
-  -DKEVO_QT_WINDOWS="$toolkit" -DKEVO_WITH_QT=ON -DKEVO_BUILD_TESTS=OFF >/dev/null
-cmake --build "$WINDOWS_RELEASE_DIR" -j "$(nproc)"
-
-# --- 3. The CUPS side's dump ---------------------------------------------
-if [[ ! -f "$LINUX_BUILD_DIR/CMakeCache.txt" ]]; then
-  step "Configuring a Linux build in $LINUX_BUILD_DIR for kevo_cups_dump"
-  cmake -S . -B "$LINUX_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DKEVO_WITH_QT=OFF -DKEVO_BUILD_BENCHMARKS=OFF >/dev/null
-fi
-step "Building kevo_cups_dump in $LINUX_BUILD_DIR"
-cmake --build "$LINUX_BUILD_DIR" --target kevo_cups_dump -j "$(nproc)"
-dump_tool="$LINUX_BUILD_DIR/tests/windows/kevo_cups_dump"
-
-# --- 4. The private scheduler --------------------------------------------
 temp=$(mktemp -d /tmp/kevo-windows.XXXXXX)
 cleanup() {
   local status=$?
@@ -97,6 +72,53 @@ cleanup() {
   exit "$status"
 }
 trap cleanup EXIT
+
+# --- 2. The Windows build ------------------------------------------------
+# Qt for Windows: the prebuilt toolkit that KEVO_QT_WINDOWS gives, or the one
+# scripts/build-qt-windows.sh makes (once; long).
+step "Qt for Windows"
+toolkit=$(scripts/build-qt-windows.sh | tail -n 1)
+scripts/install-deps.sh --only nsis unzip wixl msitools >/dev/null
+step "Cross-building the Windows program and its tests in $WINDOWS_BUILD_DIR"
+cmake -S . -B "$WINDOWS_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+  -DKEVO_QT_WINDOWS="$toolkit" -DKEVO_WITH_QT=ON >/dev/null
+cmake --build "$WINDOWS_BUILD_DIR" -j "$(nproc)"
+runner="$WINDOWS_BUILD_DIR/tests/windows/kevo_windows_test.exe"
+step "A throw-away code-signing certificate"
+mkdir -m 700 "$temp/sign"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout "$temp/sign/key.pem" \
+  -out "$temp/sign/certificate.pem" -subj "/CN=KevoConf test signing (throw-away)" \
+  -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" 2>/dev/null
+export KEVO_SIGN_PASSWORD=test-$RANDOM$RANDOM
+openssl pkcs12 -export -inkey "$temp/sign/key.pem" -in "$temp/sign/certificate.pem" \
+  -out "$temp/sign/signing.p12" -passout env:KEVO_SIGN_PASSWORD
+export KEVO_SIGN_PKCS12="$temp/sign/signing.p12"
+# Qt6Core.dll as the toolkit's archive holds it, when the toolkit came as one.
+qt_archive=${KEVO_QT_WINDOWS:+$KEVO_QT_WINDOWS/qt6.4.2+dfsg-10-mingw64.tar.xz}
+if [[ -n $qt_archive && -f $qt_archive ]]; then
+  tar -xJOf "$qt_archive" qt6-mingw/bin/Qt6Core.dll >"$temp/Qt6Core.dll"
+else
+  cp "$toolkit/bin/Qt6Core.dll" "$temp/Qt6Core.dll"
+fi
+step "Building the programs as they are shipped (Release, signed) in $WINDOWS_RELEASE_DIR"
+cmake -S . -B "$WINDOWS_RELEASE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+  -DKEVO_QT_WINDOWS="$toolkit" -DKEVO_WITH_QT=ON -DKEVO_BUILD_TESTS=OFF \
+  -DKEVO_SIGN_PKCS12="$KEVO_SIGN_PKCS12" >/dev/null
+cmake --build "$WINDOWS_RELEASE_DIR" -j "$(nproc)"
+
+# --- 3. The CUPS side's dump ---------------------------------------------
+if [[ ! -f "$LINUX_BUILD_DIR/CMakeCache.txt" ]]; then
+  step "Configuring a Linux build in $LINUX_BUILD_DIR for kevo_cups_dump"
+  cmake -S . -B "$LINUX_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DKEVO_WITH_QT=OFF -DKEVO_BUILD_BENCHMARKS=OFF >/dev/null
+fi
+step "Building kevo_cups_dump in $LINUX_BUILD_DIR"
+cmake --build "$LINUX_BUILD_DIR" --target kevo_cups_dump -j "$(nproc)"
+dump_tool="$LINUX_BUILD_DIR/tests/windows/kevo_cups_dump"
+
+# --- 4. The private scheduler --------------------------------------------
 
 step "Starting a private CUPS scheduler"
 # A port found free may be taken before the scheduler listens on it: then
@@ -150,11 +172,17 @@ timeout 60 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >
 timeout 30 "$WINESERVER" -k 2>/dev/null || true
 timeout 30 "$WINESERVER" -w 2>/dev/null || true
 
-step "Running the Windows test runner under Wine"
 windows_path() { echo "Z:${1//\//\\}"; }
 status=0
-KEVO_CUPS_DUMP=$(windows_path "$temp/cups-dump.txt") \
-  timeout 900 "$WINE" "$runner" "$@" || status=$?
+runs=${WINDOWS_RUNNER_RUNS:-1}
+for ((run = 1; run <= runs && status == 0; run++)); do
+  step "Running the Windows test runner under Wine (run $run of $runs)"
+  KEVO_CUPS_DUMP=$(windows_path "$temp/cups-dump.txt") \
+    timeout 900 "$WINE" "$runner" "$@" || status=$?
+done
+if ((status == 0 && runs > 1)); then
+  step "The runner passed $runs times in a row"
+fi
 if [[ $status -eq 0 ]]; then
   step "kevoconf-check.exe --repair after a driver change"
   mkdir -p "$temp/repair-program"
@@ -171,13 +199,15 @@ if [[ $status -eq 0 ]]; then
 fi
 if [[ $status -eq 0 ]]; then
   step "The installer and the ZIP (CPack), installed and run under Wine"
-  WINE="$WINE" WINESERVER="$WINESERVER" packaging/windows/check-installer.sh \
+  KEVO_VERIFY_CERT="$temp/sign/certificate.pem" KEVO_QT_CORE_DLL="$temp/Qt6Core.dll" \
+    WINE="$WINE" WINESERVER="$WINESERVER" packaging/windows/check-installer.sh \
     "$WINDOWS_RELEASE_DIR" "$temp/installer" || status=$?
 fi
 if [[ $status -eq 0 ]]; then
   step "The MSI (wixl), installed, upgraded and removed by Wine's msiexec"
   cmake --install "$WINDOWS_RELEASE_DIR" --prefix "$temp/msi-program" --strip >/dev/null
-  WINE="$WINE" WINESERVER="$WINESERVER" packaging/windows/check-msi.sh \
+  KEVO_VERIFY_CERT="$temp/sign/certificate.pem" \
+    WINE="$WINE" WINESERVER="$WINESERVER" packaging/windows/check-msi.sh \
     "$temp/msi-program" "$temp/msi" || status=$?
 fi
 step "Done (exit status $status)"

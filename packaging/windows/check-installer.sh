@@ -14,7 +14,12 @@
 #   installed kevoconf.exe runs the host's mode 2 and ends;
 # - while kevoconf.exe runs, a silent install and a silent uninstall end with
 #   status 2 and change nothing;
-# - the uninstaller removes the program and leaves the user's files.
+# - the uninstaller removes the program and leaves the user's files;
+# - with KEVO_VERIFY_CERT (the signing certificate, PEM): the installer, the
+#   uninstaller it installs and the programs in the installed folder and in
+#   the ZIP are signed by it, and a changed copy is refused;
+# - with KEVO_QT_CORE_DLL (Qt6Core.dll as the toolkit archive holds it): the
+#   installed and the zipped Qt6Core.dll are that file, byte for byte.
 #
 #   WINE=... WINESERVER=... packaging/windows/check-installer.sh BUILD_DIR TEMP_DIR
 set -euo pipefail
@@ -22,6 +27,7 @@ build=$1
 temp=$2
 WINE=${WINE:-wine64}
 WINESERVER=${WINESERVER:-wineserver}
+here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$temp"
 
 fail() { echo "check-installer: $*" >&2; exit 1; }
@@ -86,6 +92,19 @@ cmp -s "$windows/KevoName.txt" "$temp/names-before" || fail "the installer chang
 [[ -f "$windows/Vezerava.ini" && ! -s "$windows/Vezerava.ini" ]] ||
   fail "/SETUPFILEFORUSERS did not create an empty setup file"
 echo "upgraded $old_version in C:\\KevoOld to $version in $home"
+
+# --- Signatures, and the Qt DLLs as they came ---------------------------------
+if [[ -n ${KEVO_VERIFY_CERT:-} ]]; then
+  "$here/verify-signatures.sh" "$KEVO_VERIFY_CERT" "$installer" "$old_installer" \
+    "$folder/Uninstall.exe" "$folder"/kevoconf*.exe "$temp/zip"/kevoconf*.exe ||
+    fail "the package's signatures do not hold"
+fi
+if [[ -n ${KEVO_QT_CORE_DLL:-} ]]; then
+  for copy in "$folder/Qt6Core.dll" "$temp/zip/Qt6Core.dll"; do
+    cmp -s "$KEVO_QT_CORE_DLL" "$copy" || fail "$copy is not the toolkit's Qt6Core.dll"
+  done
+  echo "Qt6Core.dll in the installer and the ZIP is the toolkit's, byte for byte"
+fi
 
 # --- The installed commands on the sample files and printers ---------------
 samples="$home\\samples"

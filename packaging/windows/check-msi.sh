@@ -7,7 +7,9 @@
 # kevoconf-check.exe checks the sample files; the uninstall removes the
 # program and its Start-menu entry and keeps the user's files;
 # SETUPFILEFORUSERS=1 creates a missing setup file, which the uninstall keeps;
-# an older package does not install over a newer one.
+# an older package does not install over a newer one. With KEVO_SIGN_PKCS12
+# (as make-msi.sh takes it) and KEVO_VERIFY_CERT (its certificate, PEM), the
+# packages and the installed programs must verify against that certificate.
 #
 # WINEPREFIX is a 64-bit prefix of the test's own (its C:\windows\Vezerava.ini
 # and KevoName.txt are replaced), with WINE and WINESERVER set as for
@@ -101,6 +103,10 @@ mapfile -t links < <(start_menu_entry)
 grep -aqF "$home\\kevoconf.exe" "${links[0]}" || fail "the Start-menu entry does not open kevoconf.exe"
 user_files_kept "the upgrade"
 echo "upgraded $previous to $current: one entry, the program as built, the user's files kept"
+if [[ -n ${KEVO_VERIFY_CERT:-} ]]; then
+  "$here/verify-signatures.sh" "$KEVO_VERIFY_CERT" "$new" "$old" "$folder"/kevoconf*.exe ||
+    fail "the packages' signatures do not hold"
+fi
 
 # The installed commands on the sample files and printers.
 samples="$home\\samples"

@@ -3,7 +3,10 @@
 # Makes the Windows Installer package (MSI) of an installed Windows program
 # folder with wixl: packaging/windows/kevoconf.wxs, plus a component for each
 # file of the folder, read from the folder itself. VERSION is the project's
-# version; the package's is its first three fields.
+# version; the package's is its first three fields. With KEVO_SIGN_PKCS12
+# (and KEVO_SIGN_PASSWORD, KEVO_SIGN_TIMESTAMP_URL) in the environment the
+# package is signed (sign.sh); the programs in DIR are signed already when
+# the build that installed them was given the certificate.
 #
 #   cmake --install build-windows --prefix DIR
 #   packaging/windows/make-msi.sh DIR 3.2.0.0 kevoconf-3.2.0-win64.msi
@@ -99,4 +102,9 @@ secure=$(msiinfo export "$output" Property | tr -d '\r' |
   awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
 msibuild "$output" -q "UPDATE Property SET Value = '${secure:+$secure;}SETUPFILEFORUSERS' WHERE Property = 'SecureCustomProperties'" ||
   fail "cannot list SETUPFILEFORUSERS as secure"
+if [[ -n ${KEVO_SIGN_PKCS12:-} ]]; then
+  "$here/sign.sh" "$output" || fail "cannot sign $output"
+else
+  echo "make-msi: the package is unsigned: no code-signing certificate (KEVO_SIGN_PKCS12)" >&2
+fi
 echo "$output: Kevo Printer Configurator $version, ${#references[@]} files besides kevoconf.exe"
