@@ -117,9 +117,11 @@ start)
     cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" \
         </dev/null >>"$dir/log/cupsd.out" 2>&1 &
     echo $! >"$dir/pid"
-    # Wait until it answers, for at most ten seconds.
+    # Wait until it answers, for at most ten seconds. lpstat -r ends with
+    # status 0 either way: only its text says whether the scheduler answered.
     for _ in $(seq 1 100); do
-        if CUPS_SERVER=127.0.0.1:$port CUPS_SERVERROOT=$dir/client lpstat -r >/dev/null 2>&1; then
+        if CUPS_SERVER=127.0.0.1:$port CUPS_SERVERROOT=$dir/client lpstat -r 2>/dev/null |
+            grep -qx 'scheduler is running'; then
             print_env
             exit 0
         fi
