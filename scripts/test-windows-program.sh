@@ -28,9 +28,9 @@ WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR:-build-windows}
 
 scripts/install-deps.sh --only wine64 xvfb xauth openbox xdotool x11-utils xclip imagemagick \
   cups-daemon cups-client cups libxcb1-dev >/dev/null
-WINE=/usr/lib/wine/wine64
+# wine64 with the address-space layout fixed (why: scripts/wine.sh).
+WINE=$root/scripts/wine.sh
 WINESERVER=/usr/lib/wine/wineserver64
-[[ -x $WINE ]] || WINE=$(command -v wine64)
 [[ -x $WINESERVER ]] || WINESERVER=$(command -v wineserver)
 
 # --- The Windows program ----------------------------------------------------

@@ -50,9 +50,9 @@ PACKAGES=(
   libcups2-dev cups-daemon cups-client cups osslsigncode openssl
 )
 scripts/install-deps.sh --only "${PACKAGES[@]}" >/dev/null
-WINE=/usr/lib/wine/wine64
+# wine64 with the address-space layout fixed (why: scripts/wine.sh).
+WINE=$root/scripts/wine.sh
 WINESERVER=/usr/lib/wine/wineserver64
-[[ -x $WINE ]] || WINE=$(command -v wine64)
 [[ -x $WINESERVER ]] || WINESERVER=$(command -v wineserver)
 
 temp=$(mktemp -d /tmp/kevo-windows.XXXXXX)

@@ -15,9 +15,9 @@ cd "$(dirname "$0")/../.."
 WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR:-build-windows}
 RUNS=${RUNS:-10}
 scripts/install-deps.sh --only wine64 xvfb xauth openbox >/dev/null
-WINE=/usr/lib/wine/wine64
+# wine64 with the address-space layout fixed (why: scripts/wine.sh).
+WINE=$PWD/scripts/wine.sh
 WINESERVER=/usr/lib/wine/wineserver64
-[[ -x $WINE ]] || WINE=$(command -v wine64)
 [[ -x $WINESERVER ]] || WINESERVER=$(command -v wineserver)
 
 temp=$(mktemp -d /tmp/kevo-wine-bench.XXXXXX)

@@ -117,8 +117,7 @@ FontFolders SystemFontFolders() {
     // not. Only then is Wine asked how this process names the Unix folder of
     // Wine's own fonts.
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    folders.underWine =
-        ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    folders.underWine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     if (!folders.underWine)
         return folders;
     using DosFileName = WCHAR*(CDECL*)(LPCSTR);

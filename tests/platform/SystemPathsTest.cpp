@@ -66,7 +66,6 @@ TEST(SystemPaths, FilesAreNotDirectoriesAndFoldersAreMadeWithParents) {
     EXPECT_FALSE(EnsureDirectory((file / "sub").string()));
 }
 
-
 // Where a font that is not installed is loaded from: Wine or not, the font
 // installed or not, and which copies exist. WINDIR and the Z: drive are
 // whatever someone else made them: on Windows proper no file outside the
@@ -100,8 +99,7 @@ TEST(FontFiles, LoadedOnlyFromTheSystemsFontsFolders) {
         folders.windowsDirectory = c.windows ? "C:\\Windows" : "";
         folders.wineFonts = c.windows ? "Z:\\usr\\share\\wine\\fonts" : "/usr/share/wine/fonts";
         const auto exists = [&c](const std::string& file) { return c.existing.count(file) > 0; };
-        EXPECT_EQ(FontFilesToLoad(c.installed, folders, "tahoma.ttf", c.windows, exists),
-                  c.loaded)
+        EXPECT_EQ(FontFilesToLoad(c.installed, folders, "tahoma.ttf", c.windows, exists), c.loaded)
             << c.name;
     }
 }
