@@ -8,7 +8,7 @@
 #
 #   WINDOWS_BUILD_DIR=build-windows RUNS=10 bench/wine/startup.sh
 #
-# Needs the Windows build (README, "Building for Windows") with the targets
+# Needs the Windows build (docs/development.md, "Building for Windows") with the targets
 # kevoconf and kevo_trivial_qt.
 set -euo pipefail
 cd "$(dirname "$0")/../.."

@@ -240,7 +240,7 @@ bool OldFileExisted(const Scenario& scenario) {
     return fs::exists(folder / scenario.setupFile);
 }
 
-// Totals over the whole sweep, printed for the README's reliability table.
+// Totals over the whole sweep, printed for the table of docs/reliability.md.
 struct Tally {
     int injected = 0;
     int oldKept = 0;

@@ -48,7 +48,8 @@ std::string WineReading(const std::string& utf8) {
 
 // Where Wine's winspool and the CUPS service disagree on the scheduler's
 // queues (scripts/test-windows.sh sets them up). Texts as Printable shows
-// them. Every line is explained in the README's Windows section.
+// them. Every line is explained in docs/development.md ("What Wine reports
+// differently from the CUPS service").
 std::vector<Difference> KnownDifferences() {
     std::vector<Difference> differences = {
         // A printer name with a letter beyond ASCII: the scheduler sorts it
