@@ -75,6 +75,9 @@ if [[ -n $given && -f $given/$ARCHIVE_NAME ]]; then
   fi
   TOOLKIT=$CACHE/qt${DEBIAN_VERSION}-mingw64-${sum:0:16}
 else
+  if [[ -n $given ]]; then
+    say "$given holds neither a toolkit nor $ARCHIVE_NAME"
+  fi
   archive=
   TOOLKIT=$CACHE/qt${DEBIAN_VERSION}-mingw64-source-$(cat "${RECIPE[@]}" | sha256sum | cut -c1-16)
 fi
