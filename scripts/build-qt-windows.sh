@@ -44,13 +44,13 @@ is_toolkit() { [[ -f $1/bin/Qt6Core.dll && -f $1/plugins/platforms/qwindows.dll 
 check_features() {
   local toolkit=$1 wrong=() name state want got
   while read -r name state; do
-    [[ -z $name || $name == \#* ]] && continue
     want=-1
     [[ $state == ON ]] && want=1
     got=$(grep -rhoE "^#define QT_FEATURE_${name} -?1\$" "$toolkit/include" 2>/dev/null |
       awk '{print $3}' | sort -u)
     [[ $got == "$want" ]] || wrong+=("$name=${got:-missing} (wanted $state)")
-  done <"$root/scripts/qt-windows/features.txt"
+  # The list without its comments, read as build-qtbase.sh reads it.
+  done < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$root/scripts/qt-windows/features.txt")
   if ((${#wrong[@]})); then
     say "the toolkit in $toolkit is not built as scripts/qt-windows/features.txt says: ${wrong[*]}"
     return 1

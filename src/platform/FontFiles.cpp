@@ -13,8 +13,6 @@ std::string Join(const std::string& folder, const std::string& name, char separa
     return folder + separator + name;
 }
 
-} // namespace
-
 std::vector<std::string> FontFileCandidates(const FontFolders& folders, const std::string& fileName,
                                             bool windows) {
     std::vector<std::string> files;
@@ -31,6 +29,8 @@ std::vector<std::string> FontFileCandidates(const FontFolders& folders, const st
         add(Join(folders.wineFonts, fileName, '\\'));
     return files;
 }
+
+} // namespace
 
 std::vector<std::string> FontFilesToLoad(bool installed, const FontFolders& folders,
                                          const std::string& fileName, bool windows,

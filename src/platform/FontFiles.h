@@ -26,15 +26,11 @@ struct FontFolders {
 FontFolders SystemFontFolders();
 
 // The files, in order, from which a font named fileName (e.g. "tahoma.ttf")
-// that is not installed may be loaded. On Windows: the Fonts folder of the
-// Windows directory, then, under Wine only, Wine's fonts folder; on Windows
-// proper nothing else, so that no font comes from a drive that others may
-// write (a mapped network drive). On POSIX systems: Wine's fonts folder.
-std::vector<std::string> FontFileCandidates(const FontFolders& folders, const std::string& fileName,
-                                            bool windows);
-
-// The files to load, in order, for a font: none when it is installed, else
-// those of the candidates that exist.
+// is loaded: none when it is installed, else those of these that exist. On
+// Windows: the Fonts folder of the Windows directory, then, under Wine only,
+// Wine's fonts folder; on Windows proper nothing else, so that no font comes
+// from a drive that others may write (a mapped network drive). On POSIX
+// systems: Wine's fonts folder.
 std::vector<std::string> FontFilesToLoad(bool installed, const FontFolders& folders,
                                          const std::string& fileName, bool windows,
                                          const std::function<bool(const std::string&)>& exists);
