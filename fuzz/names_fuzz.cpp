@@ -11,8 +11,8 @@
 
 #include "FuzzInput.h"
 
-#include "mainwindow/ConfigTable.h"
-#include "mainwindow/NamesFile.h"
+#include "setup/ConfigTable.h"
+#include "setup/NamesFile.h"
 #include "platform/text/TextCoding.h"
 
 #include <cstdint>

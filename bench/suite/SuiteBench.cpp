@@ -29,7 +29,7 @@
 #include "Median.h"
 #include "PrivateScheduler.h"
 #include "TestPrinters.h"
-#include "mainwindow/ConfigTable.h"
+#include "setup/ConfigTable.h"
 
 #include <benchmark/benchmark.h>
 

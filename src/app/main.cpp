@@ -7,9 +7,9 @@
 #include "platform/DisplayPlatform.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
-#include "platform/qt/DisplayCheck.h"
-#include "platform/qt/QtPrompter.h"
-#include "platform/qt/Termination.h"
+#include "ui/DisplayCheck.h"
+#include "ui/QtPrompter.h"
+#include "ui/Termination.h"
 #include "printsetup/PrintSetup.h"
 #include "resources/KevoResources.h"
 

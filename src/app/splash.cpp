@@ -2,8 +2,8 @@
 #include "app/splash.h"
 
 #include "messages/ErrorReport.h"
-#include "platform/qt/AppFont.h"
-#include "platform/qt/WaitCursor.h"
+#include "ui/AppFont.h"
+#include "ui/WaitCursor.h"
 
 #include <QFrame>
 #include <QGuiApplication>

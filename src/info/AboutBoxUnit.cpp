@@ -5,9 +5,9 @@
 #include "info/ExploreWeb.h"
 #include "info/InfoFonts.h"
 #include "info/ProgramVersion.h"
-#include "platform/qt/Centre.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/Termination.h"
+#include "ui/Centre.h"
+#include "ui/QtText.h"
+#include "ui/Termination.h"
 #include "resources/KevoResources.h"
 
 #include <QAccessibleWidget>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "info/InfoFonts.h"
 
-#include "platform/qt/AppFont.h"
+#include "ui/AppFont.h"
 
 #include <QGuiApplication>
 #include <QStringList>

@@ -3,10 +3,10 @@
 
 #include "info/HelpText.h"
 #include "info/InfoFonts.h"
-#include "platform/qt/AppFont.h"
-#include "platform/qt/Centre.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/Termination.h"
+#include "ui/AppFont.h"
+#include "ui/Centre.h"
+#include "ui/QtText.h"
+#include "ui/Termination.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

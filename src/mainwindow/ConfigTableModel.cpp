@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "mainwindow/ConfigTableModel.h"
 
-#include "platform/qt/QtText.h"
+#include "ui/QtText.h"
 
 #include <QColor>
 

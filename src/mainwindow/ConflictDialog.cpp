@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "mainwindow/ConflictDialog.h"
 
-#include "platform/qt/AppFont.h"
-#include "platform/qt/QtText.h"
+#include "ui/AppFont.h"
+#include "ui/QtText.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "mainwindow/SetupMerge.h"
+#include "setup/SetupMerge.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "mainwindow/ConfigTable.h"
+#include "setup/ConfigTable.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "mainwindow/MainWindowLogic.h"
+#include "setup/MainWindowLogic.h"
 
 #include <QMainWindow>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "mainwindow/TrayRepair.h"
+#include "setup/TrayRepair.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "mainwindow/SetupFileWatch.h"
 
-#include "mainwindow/SetupFile.h"
+#include "setup/SetupFile.h"
 #include "platform/SystemPaths.h"
 #include "platform/profile/FileSystem.h"
-#include "platform/qt/QtText.h"
+#include "ui/QtText.h"
 
 #include <QFileSystemWatcher>
 #include <QTimer>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "mainwindow/StringGrid.h"
 
-#include "mainwindow/ConfigTable.h"
+#include "setup/ConfigTable.h"
 #include "mainwindow/GridLayout.h"
-#include "mainwindow/MarkColours.h"
+#include "setup/MarkColours.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>

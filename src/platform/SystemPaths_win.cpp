@@ -4,7 +4,7 @@
 #include "platform/FontFiles.h"
 
 #include "platform/text/WideText.h"
-#include "platform/winlogic/SystemFolder.h"
+#include "platform/win/SystemFolder.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -2,11 +2,11 @@
 #include "printsetup/PrintSetup.h"
 
 #include "messages/Prompter.h"
-#include "platform/qt/AppFont.h"
-#include "platform/qt/Centre.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/Termination.h"
-#include "platform/qt/WaitCursor.h"
+#include "ui/AppFont.h"
+#include "ui/Centre.h"
+#include "ui/QtText.h"
+#include "ui/Termination.h"
+#include "ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QCheckBox>

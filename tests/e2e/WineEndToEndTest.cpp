@@ -18,7 +18,7 @@
 #include "WatchedProgram.h"
 #include "messages/ErrorReport.h"
 #include "messages/MessageDialog.h"
-#include "mainwindow/Messages.h"
+#include "setup/Messages.h"
 
 #include <gtest/gtest.h>
 

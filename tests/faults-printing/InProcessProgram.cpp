@@ -2,7 +2,7 @@
 #include "InProcessProgram.h"
 
 #include "messages/ErrorReport.h"
-#include "mainwindow/ConfigTable.h"
+#include "setup/ConfigTable.h"
 #include "platform/printing/PrintingServiceFactory.h"
 
 #include <utility>

@@ -11,8 +11,8 @@
 // Shared by the printing-service fault tests and the benchmark suite.
 
 #include "ScriptedPrompter.h"
-#include "mainwindow/MainWindowLogic.h"
-#include "mainwindow/WindowlessUi.h"
+#include "setup/MainWindowLogic.h"
+#include "setup/WindowlessUi.h"
 #include "platform/printing/PrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 

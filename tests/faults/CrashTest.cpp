@@ -12,7 +12,7 @@
 #include "CrashVersions.h"
 #include "FormHarness.h"
 
-#include "mainwindow/SetupFile.h"
+#include "setup/SetupFile.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 // the other over a file that holds a foreign section gives exactly two
 // different files, whichever was saved first.
 
-#include "mainwindow/ConfigTable.h"
+#include "setup/ConfigTable.h"
 
 #include <string>
 

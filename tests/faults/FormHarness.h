@@ -8,8 +8,8 @@
 #include "MainWindowLogicFixture.h"
 #include "ScratchFolder.h"
 
-#include "mainwindow/ConfigTable.h"
-#include "mainwindow/MainWindowLogic.h"
+#include "setup/ConfigTable.h"
+#include "setup/MainWindowLogic.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 

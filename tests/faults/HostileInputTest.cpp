@@ -11,8 +11,8 @@
 #include "FormHarness.h"
 #include "ScopedEnv.h"
 
-#include "mainwindow/ConfigTable.h"
-#include "mainwindow/SetupFile.h"
+#include "setup/ConfigTable.h"
+#include "setup/SetupFile.h"
 #include "platform/profile/ProfileFile.h"
 #include "printsetup/PrinterCatalogue.h"
 

@@ -14,7 +14,7 @@
 #include "faultshim.h"
 
 #include "messages/Prompter.h"
-#include "mainwindow/ConfigTable.h"
+#include "setup/ConfigTable.h"
 
 #include <gtest/gtest.h>
 

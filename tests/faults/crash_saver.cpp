@@ -8,7 +8,7 @@
 
 #include "CrashVersions.h"
 
-#include "mainwindow/SetupFile.h"
+#include "setup/SetupFile.h"
 
 #include <cstdio>
 #include <cstdlib>

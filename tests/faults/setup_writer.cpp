@@ -9,9 +9,9 @@
 // Exits 1 when a save fails or finds a conflict, which two writers of
 // different lines never make.
 
-#include "mainwindow/ConfigTable.h"
-#include "mainwindow/NamesFile.h"
-#include "mainwindow/SetupFile.h"
+#include "setup/ConfigTable.h"
+#include "setup/NamesFile.h"
+#include "setup/SetupFile.h"
 
 #include <cstdio>
 #include <cstdlib>

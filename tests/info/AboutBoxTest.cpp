@@ -3,7 +3,7 @@
 #include "info/AboutBoxUnit.h"
 #include "info/ExploreWeb.h"
 #include "info/ProgramVersion.h"
-#include "platform/qt/Termination.h"
+#include "ui/Termination.h"
 
 #include <QAccessible>
 #include <QFontDatabase>

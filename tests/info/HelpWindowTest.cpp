@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ModalDriver.h"
 #include "info/help.h"
-#include "platform/qt/Termination.h"
+#include "ui/Termination.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

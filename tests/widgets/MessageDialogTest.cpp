@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ModalDriver.h"
 #include "messages/ErrorReport.h"
-#include "platform/qt/QtPrompter.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/StandardMessageDialog.h"
-#include "platform/qt/Termination.h"
+#include "ui/QtPrompter.h"
+#include "ui/QtText.h"
+#include "ui/StandardMessageDialog.h"
+#include "ui/Termination.h"
 
 #include <QAbstractButton>
 #include <QClipboard>

@@ -5,9 +5,9 @@
 #include "mainwindow/StringGrid.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/PrintingServiceFactory.h"
-#include "platform/qt/QtPrompter.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/Termination.h"
+#include "ui/QtPrompter.h"
+#include "ui/QtText.h"
+#include "ui/Termination.h"
 
 #include <QAccessible>
 #include <QCheckBox>

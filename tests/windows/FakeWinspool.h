@@ -7,7 +7,7 @@
 // can check that the service asks the way the system expects.
 
 #include "platform/text/TextCoding.h"
-#include "platform/winlogic/WinspoolApi.h"
+#include "platform/winspool/WinspoolApi.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // The foreground rule over a scripted window manager: runs on Linux and in
 // the Windows runner alike.
 
-#include "platform/winlogic/Foreground.h"
+#include "platform/win/Foreground.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 // Under Wine without a display, windows exist only with the null graphics
 // driver (scripts/test-windows.sh sets it in its prefix).
 
-#include "platform/winlogic/WinForeground.h"
+#include "platform/win/WinForeground.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include "WindowsTestSupport.h"
 
 #include "messages/ErrorReport.h"
-#include "mainwindow/ConfigTable.h"
-#include "mainwindow/SetupFile.h"
+#include "setup/ConfigTable.h"
+#include "setup/SetupFile.h"
 #include "platform/text/TextCoding.h"
 #include "platform/text/WideText.h"
 

@@ -7,7 +7,7 @@
 // that the two builds agree; the Windows runner also hands each command line
 // to a program of its own and reads it back through GetCommandLineW.
 
-#include "mainwindow/PathResolution.h"
+#include "setup/PathResolution.h"
 
 #include <optional>
 #include <set>

@@ -2,7 +2,7 @@
 // Reading a folder that the system copies into a buffer (the Windows
 // directory): runs on Linux and in the Windows runner alike.
 
-#include "platform/winlogic/SystemFolder.h"
+#include "platform/win/SystemFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "info/ExploreWeb.h"
 #include "info/PlatformText.h"
 #include "info/ProgramVersion.h"
-#include "mainwindow/NamesFile.h"
+#include "setup/NamesFile.h"
 #include "platform/CommandLine.h"
 #include "platform/FontFiles.h"
 #include "platform/SystemPaths.h"

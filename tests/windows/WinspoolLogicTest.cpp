@@ -6,7 +6,7 @@
 #include "FakeWinspool.h"
 
 #include "messages/ErrorReport.h"
-#include "platform/winlogic/WinspoolPrintingService.h"
+#include "platform/winspool/WinspoolPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "messages/ErrorReport.h"
 #include "platform/text/TextCoding.h"
 #include "platform/text/WideText.h"
-#include "platform/winlogic/WinspoolPrintingService.h"
+#include "platform/winspool/WinspoolPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <gtest/gtest.h>

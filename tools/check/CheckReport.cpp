@@ -4,7 +4,7 @@
 #include "common/JsonWriter.h"
 #include "common/TextQuoting.h"
 #include "common/ToolVersion.h"
-#include "mainwindow/ConfigTable.h"
+#include "setup/ConfigTable.h"
 #include "messages/MessageDialog.h"
 
 #include <algorithm>

@@ -11,7 +11,7 @@
 
 namespace kevo::tools {
 
-// A line's Errors text taken apart into its tokens (mainwindow/ConfigTable.h).
+// A line's Errors text taken apart into its tokens (setup/ConfigTable.h).
 using mainwindow::ErrorTokens;
 using mainwindow::SplitErrorTokens;
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "check/QuietPrompter.h"
-#include "mainwindow/PathResolution.h"
-#include "mainwindow/SetupLine.h"
+#include "setup/PathResolution.h"
+#include "setup/SetupLine.h"
 #include "platform/printing/PrintingService.h"
 
 #include <string>

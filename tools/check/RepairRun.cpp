@@ -4,7 +4,7 @@
 #include "common/JsonWriter.h"
 #include "common/TextQuoting.h"
 #include "common/ToolVersion.h"
-#include "mainwindow/SetupFile.h"
+#include "setup/SetupFile.h"
 #include "messages/ErrorReport.h"
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"

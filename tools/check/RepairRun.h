@@ -2,7 +2,7 @@
 #pragma once
 
 #include "check/HeadlessCheck.h"
-#include "mainwindow/TrayRepair.h"
+#include "setup/TrayRepair.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 // kevoconf-print's rule of how a setup line is printed, and which lines it
 // cannot print as they say; kevoconf-check tells the same lines.
 
-#include "mainwindow/SetupLine.h"
+#include "setup/SetupLine.h"
 #include "platform/printing/JobOptions.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "print/PrintCommandLine.h"
 
-#include "mainwindow/PathResolution.h"
+#include "setup/PathResolution.h"
 
 #include <algorithm>
 

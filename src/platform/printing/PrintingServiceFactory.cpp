@@ -8,7 +8,7 @@
 #include "platform/cups/CupsPrintingService.h"
 #endif
 #if KEVO_WITH_WINSPOOL
-#include "platform/winlogic/WinspoolPrintingService.h"
+#include "platform/winspool/WinspoolPrintingService.h"
 #endif
 
 #include <cstdlib>

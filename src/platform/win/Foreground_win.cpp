@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "platform/winlogic/WinForeground.h"
+#include "platform/win/WinForeground.h"
 
 #include "platform/text/WideText.h"
 
