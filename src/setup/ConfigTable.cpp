@@ -6,87 +6,48 @@ namespace {
 
 const std::string kEmpty;
 
-// The word in a line's Errors text that turns a column's cell red.
-constexpr std::array<std::string_view, kColumnCount> kRedKeyWords = {
-    "",         "Names",     "Printer",  "Port", "Driver", "Tray1Name",
-    "Tray1Num", "Tray2Name", "Tray2Num", "",     "",
-};
-
-// The tokens of a fixed text, which SplitErrorTokens peels off the end.
-constexpr std::array<std::string_view, 8> kFixedTokens = {
-    kTokenPrinterUndefined, kTokenPrinterRedundant, kTokenPort,     kTokenDriver,
-    kTokenTray1Name,        kTokenTray1Num,         kTokenTray2Name, kTokenTray2Num};
-
-std::string WithoutComma(std::string_view token) {
-    if (!token.empty() && token.back() == ',')
-        token.remove_suffix(1);
-    return std::string(token);
-}
-
 } // namespace
 
-ErrorTokens SplitErrorTokens(std::string_view errors) {
-    ErrorTokens result;
-    std::vector<std::string> fromTheEnd;
-    for (bool found = true; found && !errors.empty();) {
-        found = false;
-        for (const std::string_view token : kFixedTokens) {
-            if (errors.ends_with(token)) {
-                fromTheEnd.push_back(WithoutComma(token));
-                errors.remove_suffix(token.size());
-                found = true;
-                break;
-            }
-        }
-    }
-    if (!errors.empty()) {
-        if (errors.starts_with(kNamesDifferentPrefix) &&
-            errors.size() >=
-                kNamesDifferentPrefix.size() + kNamesDifferentSuffix.size() &&
-            errors.ends_with(kNamesDifferentSuffix)) {
-            // "Names Different (" without its " (".
-            result.tokens.emplace_back(
-                kNamesDifferentPrefix.substr(0, kNamesDifferentPrefix.size() - 2));
-            errors.remove_prefix(kNamesDifferentPrefix.size());
-            errors.remove_suffix(kNamesDifferentSuffix.size());
-            result.storedName = std::string(errors);
-        } else {
-            result.tokens.emplace_back(errors);
-        }
-    }
-    result.tokens.insert(result.tokens.end(), fromTheEnd.rbegin(), fromTheEnd.rend());
-    return result;
-}
-
-bool ErrorsMarkColumn(std::string_view errors, int column) {
-    if (column < 0 || column >= kColumnCount || kRedKeyWords[column].empty())
-        return false;
-    return errors.find(kRedKeyWords[column]) != std::string_view::npos;
-}
-
-bool ErrorsMarkRedundant(std::string_view errors) {
-    return errors.find("Redun") != std::string_view::npos;
-}
-
-std::string NamesDifferentToken(std::string_view storedName) {
-    std::string token(kNamesDifferentPrefix);
-    token += storedName;
-    token += kNamesDifferentSuffix;
-    return token;
+ConfigTable::ConfigTable() {
+    for (int line = kFirstLine; line <= kLastLine; ++line)
+        lines_[static_cast<std::size_t>(line)].line = line;
 }
 
 bool ConfigTable::Inside(int column, int row) {
     return column >= 0 && column < kColumnCount && row >= 0 && row < kRowCount;
 }
 
+const SetupLine& ConfigTable::Line(int line) const {
+    static const SetupLine kNoLine;
+    return line >= kFirstLine && line <= kLastLine ? lines_[static_cast<std::size_t>(line)]
+                                                   : kNoLine;
+}
+
+void ConfigTable::SetLine(const SetupLine& line) {
+    if (line.line < kFirstLine || line.line > kLastLine)
+        return;
+    lines_[static_cast<std::size_t>(line.line)] = line;
+    if (listener_ != nullptr) {
+        for (int column = 0; column < kColumnCount; ++column)
+            listener_->CellChanged(column, line.line);
+    }
+}
+
 const std::string& ConfigTable::Cell(int column, int row) const {
-    return Inside(column, row) ? cells_[row][column] : kEmpty;
+    if (!Inside(column, row))
+        return kEmpty;
+    if (row == 0)
+        return header_[static_cast<std::size_t>(column)];
+    return CellOf(lines_[static_cast<std::size_t>(row)], column);
 }
 
 void ConfigTable::SetCell(int column, int row, std::string text) {
     if (!Inside(column, row))
         return;
-    cells_[row][column] = std::move(text);
+    if (row == 0)
+        header_[static_cast<std::size_t>(column)] = std::move(text);
+    else
+        SetCellOf(lines_[static_cast<std::size_t>(row)], column, std::move(text));
     if (listener_ != nullptr)
         listener_->CellChanged(column, row);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "setup/SetupLine.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -12,23 +14,6 @@ namespace kevo::mainwindow {
 // The table has a header row and 99 configuration lines; line n is row n
 // and section n of the setup file.
 inline constexpr int kRowCount = 100;
-inline constexpr int kColumnCount = 11;
-inline constexpr int kFirstLine = 1;
-inline constexpr int kLastLine = 99;
-
-enum Column : int {
-    ColLineNumber = 0,
-    ColName = 1,
-    ColPrinter = 2,
-    ColWhere = 3,
-    ColDriver = 4,
-    ColSource1 = 5,
-    ColTray1No = 6,
-    ColSource2 = 7,
-    ColTray2No = 8,
-    ColErrors = 9,
-    ColChanged = 10,
-};
 
 // The header row's texts.
 inline constexpr std::array<std::string_view, kColumnCount> kColumnHeaders = {
@@ -43,51 +28,8 @@ inline constexpr int kPanelModified = 1;
 inline constexpr int kPanelDetails = 2;
 inline constexpr int kPanelCount = 3;
 
-// The changed marker of an edited or cleared line.
-inline constexpr std::string_view kChangedMarker = "*";
-
 // Panel 1's text while the table holds changes not yet saved.
 inline constexpr std::string_view kModifiedPanelText = "Mods";
-
-// The error tokens; each ends with a comma and they are appended to a line's
-// Errors cell without separators.
-inline constexpr std::string_view kNamesDifferentPrefix = "Names Different (";
-inline constexpr std::string_view kNamesDifferentSuffix = "),";
-inline constexpr std::string_view kTokenPrinterUndefined = "Printer Undefined,";
-inline constexpr std::string_view kTokenPrinterRedundant = "Printer Redundant,";
-inline constexpr std::string_view kTokenPort = "Port,";
-inline constexpr std::string_view kTokenDriver = "Driver,";
-inline constexpr std::string_view kTokenTray1Name = "Tray1Name,";
-inline constexpr std::string_view kTokenTray1Num = "Tray1Num,";
-inline constexpr std::string_view kTokenTray2Name = "Tray2Name,";
-inline constexpr std::string_view kTokenTray2Num = "Tray2Num,";
-
-// "Names Different (" + the name the setup file holds + "),".
-std::string NamesDifferentToken(std::string_view storedName);
-
-// A line's Errors text taken apart into its tokens, each named without its
-// comma ("Names Different", "Printer Undefined", "Printer Redundant",
-// "Port", "Driver", "Tray1Name", "Tray1Num", "Tray2Name", "Tray2Num"), in
-// the order they stand. The name token carries the name stored in the setup
-// file, which may itself hold commas and parentheses: the text is taken
-// apart from its end, where only the fixed tokens can stand. Text that is
-// none of these (the check writes none) is kept as one token as it stands.
-struct ErrorTokens {
-    std::vector<std::string> tokens;
-    std::optional<std::string> storedName;
-};
-ErrorTokens SplitErrorTokens(std::string_view errors);
-
-// The rules that read a line's Errors text. Each looks for a word anywhere
-// in it, so the stored name inside "Names Different (...)," counts too.
-//
-// Whether a column's cell is red: the text holds the column's key word
-// ("Names", "Printer", "Port", "Driver", "Tray1Name", "Tray1Num",
-// "Tray2Name", "Tray2Num"); the other columns have none.
-bool ErrorsMarkColumn(std::string_view errors, int column);
-// Whether the line's printer counts as redundant, so that the check leaves
-// the line's port, driver and bins alone: the text holds "Redun".
-bool ErrorsMarkRedundant(std::string_view errors);
 
 // Told about every change the table makes, so that a window can repaint the
 // one cell or panel that changed.
@@ -98,27 +40,37 @@ public:
     virtual void PanelChanged(int panel) = 0;
 };
 
-// The configuration table: 100 rows by 11 columns of text cells, the
-// modified flag, and the status bar texts that mirror them. It is the one
-// place the configuration lives while the program runs.
+// The configuration table: a header row and the 99 configuration lines
+// (SetupLine), shown as 11 columns of text cells; the modified flag, and the
+// status bar texts that mirror them. It is the one place the configuration
+// lives while the program runs.
 class ConfigTable {
 public:
-    ConfigTable() = default;
+    ConfigTable();
     ConfigTable(const ConfigTable&) = delete;
     ConfigTable& operator=(const ConfigTable&) = delete;
 
     void SetListener(ConfigTableListener* listener) { listener_ = listener; }
 
-    // Cells outside the table read as empty and ignore writes.
+    // A configuration line (kFirstLine to kLastLine) as the table holds it.
+    // A line outside them reads as an empty line numbered 0.
+    const SetupLine& Line(int line) const;
+    // Replaces the line that line.line names, every field of it; a number
+    // outside the lines is ignored.
+    void SetLine(const SetupLine& line);
+
+    // A cell as the grid shows it: row 0 is the header, rows 1 to 99 the
+    // lines' fields (CellOf). Cells outside the table read as empty and
+    // ignore writes.
     const std::string& Cell(int column, int row) const;
     void SetCell(int column, int row, std::string text);
 
     // Writes the header captions into row 0; the widths are kColumnWidths.
     void LayOut();
 
-    bool IsNamedLine(int row) const { return !Cell(ColName, row).empty(); }
-    bool HasErrors(int row) const { return !Cell(ColErrors, row).empty(); }
-    bool IsChanged(int row) const { return Cell(ColChanged, row) == kChangedMarker; }
+    bool IsNamedLine(int row) const { return Line(row).IsNamed(); }
+    bool HasErrors(int row) const { return Line(row).HasErrors(); }
+    bool IsChanged(int row) const { return Line(row).changed; }
 
     // The modified flag, mirrored as kModifiedPanelText in panel 1. The panel text is
     // set on every call, also when the flag does not change.
@@ -145,7 +97,9 @@ public:
 private:
     static bool Inside(int column, int row);
 
-    std::array<std::array<std::string, kColumnCount>, kRowCount> cells_{};
+    std::array<std::string, kColumnCount> header_{};
+    // Indexed by line number; entry 0 stands for lines outside the table.
+    std::array<SetupLine, kRowCount> lines_{};
     std::array<std::string, kPanelCount> panels_{};
     bool modified_ = false;
     ConfigTableListener* listener_ = nullptr;

@@ -7,11 +7,10 @@
 namespace kevo::mainwindow {
 
 void CompareStoredNames(ConfigTable& table, const std::array<std::string, 100>& storedNames) {
-    for (int line = kFirstLine; line <= kLastLine; ++line) {
-        table.SetCell(ColErrors, line, "");
-        if (table.Cell(ColName, line) != storedNames[line])
-            table.SetCell(ColErrors, line, NamesDifferentToken(storedNames[line]));
-    }
+    for (int line = kFirstLine; line <= kLastLine; ++line)
+        table.SetCell(ColErrors, line,
+                      NamesDifferentErrors(table.Cell(ColName, line), storedNames[line],
+                                           EmptyStoredName::Differs));
 }
 
 namespace {

@@ -183,8 +183,7 @@ void MainWindowLogic::RecheckLines(const std::vector<int>& lines, const SetupSna
     const auto scratch = std::make_unique<ConfigTable>();
     std::array<std::string, 100> storedNames{};
     for (const int line : lines) {
-        for (int column = ColLineNumber; column < kColumnCount; ++column)
-            scratch->SetCell(column, line, table_.Cell(column, line));
+        scratch->SetLine(table_.Line(line));
         storedNames[static_cast<std::size_t>(line)] =
             stored.lines[static_cast<std::size_t>(line)].values[0];
     }
@@ -408,7 +407,7 @@ TrayRepairPlan MainWindowLogic::PlanTrayRepair() {
     catalogue_.ForgetAnswers();
     std::vector<SetupLine> lines;
     for (int line = kFirstLine; line <= kLastLine; ++line)
-        lines.push_back(LineOf(table_, line));
+        lines.push_back(table_.Line(line));
     return mainwindow::PlanTrayRepair(lines, catalogue_.InstalledPrinters(), {});
 }
 
@@ -416,15 +415,8 @@ void MainWindowLogic::ApplyTrayRepair(const TrayRepairPlan& plan) {
     for (const TrayRepairLine& entry : plan.lines) {
         if (!entry.repaired)
             continue;
-        const SetupLine& after = entry.after;
-        table_.SetCell(ColDriver, after.line, after.driver);
-        table_.SetCell(ColSource1, after.line, after.firstPage.name);
-        table_.SetCell(ColTray1No, after.line, after.firstPage.number);
-        table_.SetCell(ColSource2, after.line, after.otherPages.name);
-        table_.SetCell(ColTray2No, after.line, after.otherPages.number);
-        table_.SetCell(ColErrors, after.line, "");
+        table_.SetLine(AcceptedEdit(table_.Line(entry.after.line), entry.after));
         SetModified(true);
-        table_.SetCell(ColChanged, after.line, std::string(kChangedMarker));
     }
     // The plan asked the printers moments before, in the same command.
     FullRecheck(false);
@@ -517,9 +509,8 @@ void MainWindowLogic::ClearLines() {
                                   MessageType::Warning,
                                   MessageButton::Yes | MessageButton::Cancel) != MessageButton::Yes)
             continue;
-        for (int column = ColPrinter; column <= ColErrors; ++column)
-            table_.SetCell(column, line, "");
-        table_.SetCell(ColChanged, line, std::string(kChangedMarker));
+        SetupLine cleared;
+        table_.SetLine(AcceptedEdit(table_.Line(line), cleared));
         SetModified(true);
     }
     ShowErrorCount();

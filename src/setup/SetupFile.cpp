@@ -219,10 +219,10 @@ SetupLoad LoadSetupFile(ConfigTable& table, const std::string& path, SetupSnapsh
     platform::ProfileFile& file = *read;
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         const std::string section = std::to_string(line);
-        table.SetCell(ColErrors, line, "");
-        const std::string storedName = file.ReadString(section, kSetupKeys[0]);
-        if (!storedName.empty() && storedName != table.Cell(ColName, line))
-            table.SetCell(ColErrors, line, NamesDifferentToken(storedName));
+        table.SetCell(ColErrors, line,
+                      NamesDifferentErrors(table.Cell(ColName, line),
+                                           file.ReadString(section, kSetupKeys[0]),
+                                           EmptyStoredName::Agrees));
         for (int key = 1; key < static_cast<int>(kSetupKeys.size()); ++key)
             table.SetCell(ColName + key, line, file.ReadString(section, kSetupKeys[key]));
         table.SetCell(ColChanged, line, "");

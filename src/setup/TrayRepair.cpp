@@ -2,6 +2,7 @@
 #include "setup/TrayRepair.h"
 
 #include "messages/ErrorReport.h"
+#include "platform/printing/JobOptions.h"
 #include "platform/text/TextCoding.h"
 #include "printsetup/Printers.h"
 
@@ -15,12 +16,6 @@ namespace kevo::mainwindow {
 using platform::SameTextIgnoringCase;
 
 namespace {
-
-// The bin that asks the printer for no tray, numbered as Windows' PostScript
-// driver and the CUPS service number it: the same on every printer, whether
-// or not its driver lists it.
-constexpr std::string_view kAutoSelectName = "Automatically Select";
-constexpr std::string_view kAutoSelectNumber = "15";
 
 // The names of one tray in different drivers' words. This table is the one
 // place they are defined. Two bin names name the same tray when, compared
@@ -108,7 +103,10 @@ struct FoundBin {
 FoundBin FindBin(const PaperBin& stored, const std::string& printer,
                  const std::vector<std::string>& names, const std::vector<std::string>& numbers,
                  const std::vector<BinMapping>& mappings) {
-    if (SameTextIgnoringCase(stored.name, kAutoSelectName) && stored.number == kAutoSelectNumber)
+    // "Automatically Select" asks the printer for no tray: the same bin on
+    // every printer, whether or not its driver lists it.
+    if (SameTextIgnoringCase(stored.name, platform::kAutoSelectBinName) &&
+        stored.number == std::to_string(platform::kAutoSelectBinNumber))
         return {stored, {}};
     const std::string key = SameTrayKey(stored.name);
     // Whether a bin name is the new name of a mapping of the stored name for

@@ -132,7 +132,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
         return result;
     }
     for (int number = mainwindow::kFirstLine; number <= mainwindow::kLastLine; ++number) {
-        mainwindow::SetupLine line = mainwindow::LineOf(form.Table(), number);
+        mainwindow::SetupLine line = form.Table().Line(number);
         if (line.HasErrors())
             result.lines.push_back(line);
         if (line.IsNamed())

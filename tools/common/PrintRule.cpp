@@ -24,7 +24,7 @@ std::optional<std::uint16_t> BinNumber(std::string_view text) {
 }
 
 std::vector<PagePlan> PagePlans(const SetupLine& line) {
-    if (!UsesSecondTray(line))
+    if (!line.UsesSecondTray())
         return {{"1-", line.firstPage.number, line.firstPage.name, std::nullopt}};
     return {{"1", line.firstPage.number, line.firstPage.name, std::nullopt},
             {"2-", line.otherPages.number, line.otherPages.name, std::nullopt}};
@@ -36,10 +36,6 @@ const SetupLine* FindNamedLine(const std::vector<SetupLine>& lines, std::string_
             return &line;
     }
     return nullptr;
-}
-
-bool UsesSecondTray(const SetupLine& line) {
-    return line.firstPage != line.otherPages;
 }
 
 PrintPlan MakePrintPlan(const SetupLine& line, const std::optional<platform::QueueSources>& sources,

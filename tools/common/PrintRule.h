@@ -22,11 +22,6 @@ using mainwindow::SetupLine;
 // is none.
 const SetupLine* FindNamedLine(const std::vector<SetupLine>& lines, std::string_view name);
 
-// Whether the line takes the pages after the first from a second tray: as
-// the print setup dialog checks its "Use Additional Paper Tray" box, when
-// the two sources differ in name (letter case counts) or in number.
-bool UsesSecondTray(const SetupLine& line);
-
 // Pages of every document that come from one bin.
 struct PagePlan {
     std::string pages;   // "1-" all pages; "1" the first and "2-" the others
