@@ -26,7 +26,7 @@
 #include "PrivateScheduler.h"
 #include "ScriptedPrompter.h"
 #include "TestPrinters.h"
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 #include "printsetup/PrintSetup.h"
 #include "printsetup/PrinterCatalogue.h"
 

@@ -6,7 +6,7 @@
 #include "platform/CommandLine.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/SystemPaths.h"
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 #include "ui/DisplayCheck.h"
 #include "ui/QtPrompter.h"
 #include "ui/Termination.h"

@@ -3,7 +3,7 @@
 
 #include "messages/ErrorReport.h"
 #include "setup/ConfigTable.h"
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 
 #include <utility>
 

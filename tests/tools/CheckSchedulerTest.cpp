@@ -12,7 +12,7 @@
 #include "setup/MainWindowLogic.h"
 #include "setup/WindowlessUi.h"
 #include "platform/SystemPaths.h"
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <gtest/gtest.h>

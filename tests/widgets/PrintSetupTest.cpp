@@ -4,7 +4,7 @@
 #include "mainwindow/Main.h"
 #include "mainwindow/StringGrid.h"
 #include "platform/SystemPaths.h"
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 #include "ui/QtPrompter.h"
 #include "ui/QtText.h"
 #include "ui/Termination.h"

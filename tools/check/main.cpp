@@ -11,7 +11,7 @@
 #include "common/ToolVersion.h"
 
 #include "platform/SystemPaths.h"
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 
 #include <chrono>
 #include <filesystem>

@@ -19,7 +19,7 @@
 #include "platform/cups/CupsJob.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 #include "platform/text/TextCoding.h"
 
 #include <iostream>

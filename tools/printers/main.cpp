@@ -6,7 +6,7 @@
 #include "common/TextOutput.h"
 #include "common/ToolVersion.h"
 
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 #include "platform/text/TextCoding.h"
 
 #include <cstdlib>

@@ -9,7 +9,7 @@
 #include "platform/cups/CupsConnection.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "platform/printing/PrintingServiceFactory.h"
+#include "platform/PrintingServiceFactory.h"
 
 #include "platform/printing/CachingPrintingService.h"
 #include "platform/printing/SimulatedPrintingService.h"
