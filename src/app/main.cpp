@@ -5,7 +5,6 @@
 #include "app/splash.h"
 #include "platform/CommandLine.h"
 #include "platform/DisplayPlatform.h"
-#include "platform/SystemPaths.h"
 #include "platform/PrintingServiceFactory.h"
 #include "ui/DisplayCheck.h"
 #include "ui/QtPrompter.h"
@@ -91,14 +90,7 @@ int main(int argc, char* argv[]) {
     // The main window: run mode, paths, names file, setup file.
     mainwindow::TForm1 form(catalogue, prompter, splash.get());
     form.Logic().SetPrintSetupDialog(printSetup.get());
-    mainwindow::PathContext context;
-    context.executableDirectory = platform::ExecutableDirectory();
-    context.setupFileFolder = platform::SetupFileFolder();
-    context.fileExists = platform::FileExists;
-    context.samplesFolder = platform::SamplesFolder();
-    context.directoryExists = platform::DirectoryExists;
-    context.localAppData = platform::LocalAppDataFolder();
-    form.StartUp(arguments, context);
+    form.StartUp(arguments, mainwindow::ThisMachinePaths(true));
 
     splash->hide();
     QCoreApplication::processEvents();

@@ -1,9 +1,24 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "setup/PathResolution.h"
 
+#include "platform/SystemPaths.h"
+
 #include <algorithm>
 
 namespace kevo::mainwindow {
+
+PathContext ThisMachinePaths(bool withSamples) {
+    PathContext context;
+    context.executableDirectory = platform::ExecutableDirectory();
+    context.setupFileFolder = platform::SetupFileFolder();
+    context.fileExists = platform::FileExists;
+    if (withSamples) {
+        context.samplesFolder = platform::SamplesFolder();
+        context.directoryExists = platform::DirectoryExists;
+    }
+    context.localAppData = platform::LocalAppDataFolder();
+    return context;
+}
 
 char PathSeparator(PathStyle style) {
     return style == PathStyle::Windows ? '\\' : '/';

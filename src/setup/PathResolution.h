@@ -47,6 +47,11 @@ struct PathContext {
     std::string localAppData;
 };
 
+// The program's folders on this machine, and the system's file tests. The
+// samples are pointed out only to a person who starts the editor
+// (withSamples); a check run by a script leaves them out.
+PathContext ThisMachinePaths(bool withSamples);
+
 // Works out the names file and the setup file from the program's arguments
 // (run mode first; names file and setup file optional). A bare names-file
 // name is taken from beside the executable when a file of that name is

@@ -111,10 +111,7 @@ TEST(WindowsFolders, EnsureDirectoryMakesTheMissingParents) {
 TEST(WindowsPaths, NamesFileBesideTheProgramIsFound) {
     // A names file of a name nobody else uses, beside this program.
     const std::string name = "kevo-names-" + std::to_string(GetCurrentProcessId()) + ".txt";
-    mainwindow::PathContext context;
-    context.executableDirectory = platform::ExecutableDirectory();
-    context.setupFileFolder = platform::SetupFileFolder();
-    context.fileExists = platform::FileExists;
+    const mainwindow::PathContext context = mainwindow::ThisMachinePaths(false);
     EXPECT_EQ(context.style, mainwindow::PathStyle::Windows);
 
     const std::vector<std::string> arguments = {"1", name, "setup.ini"};

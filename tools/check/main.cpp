@@ -54,13 +54,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    mainwindow::PathContext context;
-    context.executableDirectory = platform::ExecutableDirectory();
-    context.setupFileFolder = platform::SetupFileFolder();
-    context.fileExists = platform::FileExists;
-    // The samples are pointed out to a person who starts the editor, not
-    // in a script's report.
-    context.localAppData = platform::LocalAppDataFolder();
+    const mainwindow::PathContext context = mainwindow::ThisMachinePaths(false);
 
     const auto service = platform::MakePrintingService();
     if (line.repair) {

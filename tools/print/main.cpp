@@ -15,7 +15,6 @@
 #include "print/PrintCommandLine.h"
 #include "print/PrintPlan.h"
 
-#include "platform/SystemPaths.h"
 #include "platform/cups/CupsJob.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
@@ -58,10 +57,7 @@ int Finish(const tools::PrintReport& report, bool json) {
 }
 
 int Print(const tools::PrintCommandLine& line) {
-    mainwindow::PathContext context;
-    context.executableDirectory = platform::ExecutableDirectory();
-    context.setupFileFolder = platform::SetupFileFolder();
-    context.fileExists = platform::FileExists;
+    const mainwindow::PathContext context = mainwindow::ThisMachinePaths(false);
 
     const auto service = platform::MakePrintingService();
     const tools::CheckResult check =
