@@ -11,6 +11,7 @@
 
 #include "Desktop.h"
 #include "PrivateScheduler.h"
+#include "ScratchFolder.h"
 #include "TestPrinters.h"
 
 #include <benchmark/benchmark.h>
@@ -27,6 +28,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace kevo::e2e;
+using kevo::test::ChildProcess;
+using kevo::test::Clock;
+using kevo::test::ExitInfo;
+using kevo::test::FileTail;
 
 constexpr int kPrinters = 20;
 constexpr int kLines = 99;
@@ -56,7 +61,7 @@ std::vector<TestPrinter> BenchPrinters() {
 }
 
 void Prepare(Setup& setup) {
-    setup.folder = MakeTemporaryFolder("kevo-startup-");
+    setup.folder = kevo::test::MakeScratchFolder("kevo-startup-");
     setup.scheduler = std::make_unique<kevo::test::PrivateScheduler>();
     setup.scheduler->Start();
     const auto printers = BenchPrinters();
@@ -91,7 +96,7 @@ ExitInfo RunOnce(const std::string& display, double* seconds) {
     const ExitInfo exit = *program.Exit();
     if (!exit.exited || exit.code != 0)
         throw std::runtime_error("kevoconf ended with " + exit.Describe());
-    if (ReadFile(setup.setupFile) != setup.setupText)
+    if (kevo::test::ReadBytes(setup.setupFile) != setup.setupText)
         throw std::runtime_error("kevoconf changed the setup file");
     if (setup.desktop)
         setup.desktop->Watcher().Pump(0);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "Files.h"
 #include "TestPrinters.h"
 
 #include <chrono>
@@ -28,8 +29,8 @@ inline e2e::TestPrinter Printer(int index) {
 }
 
 // Milliseconds since start.
-inline double Since(e2e::Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(e2e::Clock::now() - start).count();
+inline double Since(test::Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(test::Clock::now() - start).count();
 }
 
 // One mode-2 run of the program on a setup without errors, which must end
@@ -37,21 +38,21 @@ inline double Since(e2e::Clock::time_point start) {
 // throws otherwise. Its milliseconds from start to end and how it ended.
 struct ModeTwoRun {
     double ms;
-    e2e::ExitInfo exit;
+    test::ExitInfo exit;
 };
 inline ModeTwoRun RunModeTwo(const std::filesystem::path& program,
                              const std::filesystem::path& names, const std::filesystem::path& setup,
                              const std::filesystem::path& folder, const std::string& setupText) {
-    e2e::ChildProcess run =
+    test::ChildProcess run =
         e2e::StartKevoconf(program, {"2", names.string(), setup.string()}, folder, "");
-    if (!run.WaitForExit(e2e::Clock::now() + std::chrono::seconds(60)))
+    if (!run.WaitForExit(test::Clock::now() + std::chrono::seconds(60)))
         throw std::runtime_error("kevoconf did not end within 60 s: " +
-                                 e2e::FileTail(folder / "kevoconf.log", 1000));
+                                 test::FileTail(folder / "kevoconf.log", 1000));
     const double ms = Since(run.StartTime());
-    const e2e::ExitInfo exit = *run.Exit();
+    const test::ExitInfo exit = *run.Exit();
     if (!exit.exited || exit.code != 0)
         throw std::runtime_error("kevoconf ended with " + exit.Describe());
-    if (e2e::ReadFile(setup) != setupText)
+    if (test::ReadBytes(setup) != setupText)
         throw std::runtime_error("kevoconf changed the setup file");
     return {ms, exit};
 }

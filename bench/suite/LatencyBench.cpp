@@ -19,6 +19,7 @@
 #include "LatencyProxy.h"
 #include "Median.h"
 #include "PrivateScheduler.h"
+#include "ScratchFolder.h"
 #include "TestPrinters.h"
 
 #include <algorithm>
@@ -37,7 +38,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace kevo;
-using e2e::Clock;
+using test::Clock;
 
 constexpr int kPrinters = 20;
 constexpr int kLines = 99;
@@ -63,7 +64,7 @@ using bench::Since;
 class Bench {
 public:
     explicit Bench(fs::path adminScript)
-        : adminScript_(std::move(adminScript)), folder_(e2e::MakeTemporaryFolder("kevo-far-")) {
+        : adminScript_(std::move(adminScript)), folder_(test::MakeScratchFolder("kevo-far-")) {
         scheduler_.Start();
         std::vector<e2e::TestPrinter> printers;
         for (int i = 0; i < kPrinters; ++i)
@@ -110,13 +111,13 @@ double Bench::RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce) {
 double Bench::RunAdminScript() {
     const fs::path output = folder_ / "admin.out";
     fs::remove(output);
-    e2e::SpawnOptions options;
+    test::SpawnOptions options;
     options.outputFile = output;
-    e2e::ChildProcess script({"bash", adminScript_.string(), setup_.string()}, options);
+    test::ChildProcess script({"bash", adminScript_.string(), setup_.string()}, options);
     if (!script.WaitForExit(Clock::now() + std::chrono::seconds(900)))
         throw std::runtime_error("admin-check.sh did not end within 900 s");
     const double ms = Since(script.StartTime());
-    const std::string said = e2e::ReadFile(output);
+    const std::string said = test::ReadBytes(output);
     if (said != "checked " + std::to_string(kLines) + " lines, 0 in error\n")
         throw std::runtime_error("admin-check.sh said: " + said);
     return ms;

@@ -24,6 +24,7 @@
 #include "LatencyProxy.h"
 #include "Median.h"
 #include "PrivateScheduler.h"
+#include "ScratchFolder.h"
 #include "ScriptedPrompter.h"
 #include "TestPrinters.h"
 #include "platform/PrintingServiceFactory.h"
@@ -50,8 +51,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace kevo;
-using e2e::Clock;
 using kevo::bench::Median;
+using test::Clock;
 
 constexpr int kPrinters = 20;
 constexpr int kLines = 99;
@@ -107,7 +108,7 @@ struct Server {
 class Bench {
 public:
     explicit Bench(const Options& options)
-        : options_(options), folder_(e2e::MakeTemporaryFolder("kevo-queues-")) {
+        : options_(options), folder_(test::MakeScratchFolder("kevo-queues-")) {
         std::vector<e2e::TestPrinter> printers;
         for (int i = 0; i < kPrinters; ++i)
             printers.push_back(Printer(i));

@@ -28,6 +28,7 @@
 #include "InProcessProgram.h"
 #include "Median.h"
 #include "PrivateScheduler.h"
+#include "ScratchFolder.h"
 #include "TestPrinters.h"
 #include "setup/ConfigTable.h"
 
@@ -48,7 +49,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace kevo;
-using e2e::Clock;
+using test::Clock;
 
 constexpr int kMaxLines = 99;
 
@@ -108,7 +109,7 @@ class Suite {
 public:
     Suite(Options options, fs::path adminScript)
         : options_(options), adminScript_(std::move(adminScript)),
-          folder_(e2e::MakeTemporaryFolder("kevo-suite-")) {
+          folder_(test::MakeScratchFolder("kevo-suite-")) {
         scheduler_.Start();
     }
     ~Suite() {
@@ -176,7 +177,7 @@ Prepared& Suite::Prepare(const Config& config) {
 }
 
 double Suite::RunProgram(Prepared& prepared, double* peakMiB) {
-    e2e::ChildProcess program = e2e::StartKevoconf(
+    test::ChildProcess program = e2e::StartKevoconf(
         KEVO_KEVOCONF_PATH, {"2", prepared.names.string(), prepared.setup.string()},
         prepared.folder, "");
     // A run without errors ends by itself; a message would wait for an
@@ -184,14 +185,14 @@ double Suite::RunProgram(Prepared& prepared, double* peakMiB) {
     if (!program.WaitForExit(Clock::now() + std::chrono::seconds(30))) {
         throw std::runtime_error("kevoconf did not end within 30 s (does the setup have "
                                  "errors?): " +
-                                 e2e::FileTail(prepared.folder / "kevoconf.log", 1000));
+                                 test::FileTail(prepared.folder / "kevoconf.log", 1000));
     }
     const double ms =
         std::chrono::duration<double, std::milli>(Clock::now() - program.StartTime()).count();
-    const e2e::ExitInfo exit = *program.Exit();
+    const test::ExitInfo exit = *program.Exit();
     if (!exit.exited || exit.code != 0)
         throw std::runtime_error("kevoconf ended with " + exit.Describe());
-    if (e2e::ReadFile(prepared.setup) != prepared.setupText)
+    if (test::ReadBytes(prepared.setup) != prepared.setupText)
         throw std::runtime_error("kevoconf changed the setup file");
     *peakMiB = static_cast<double>(exit.usage.ru_maxrss) / 1024.0;
     return ms;
@@ -200,15 +201,15 @@ double Suite::RunProgram(Prepared& prepared, double* peakMiB) {
 double Suite::RunAdminScript(Prepared& prepared) {
     const fs::path output = prepared.folder / "admin.out";
     fs::remove(output);
-    e2e::SpawnOptions options;
+    test::SpawnOptions options;
     options.outputFile = output;
-    e2e::ChildProcess script({"bash", adminScript_.string(), prepared.setup.string()}, options);
+    test::ChildProcess script({"bash", adminScript_.string(), prepared.setup.string()}, options);
     if (!script.WaitForExit(Clock::now() + std::chrono::seconds(300)))
         throw std::runtime_error("admin-check.sh did not end within 300 s");
     const double ms =
         std::chrono::duration<double, std::milli>(Clock::now() - script.StartTime()).count();
     // It must have done the whole comparison and found the setup right.
-    const std::string said = e2e::ReadFile(output);
+    const std::string said = test::ReadBytes(output);
     const std::string expected =
         "checked " + std::to_string(prepared.lines) + " lines, 0 in error\n";
     if (said != expected)

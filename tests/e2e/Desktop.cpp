@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "Desktop.h"
 
+#include "Files.h"
+
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -9,6 +11,12 @@
 
 namespace kevo::e2e {
 namespace fs = std::filesystem;
+using test::ChildProcess;
+using test::Clock;
+using test::ExitInfo;
+using test::FileTail;
+using test::RemainingMs;
+using test::SpawnOptions;
 
 Desktop::Desktop(const fs::path& folder, const DesktopOptions& options) : folder_(folder) {
     const auto deadline = Clock::now() + options.startLimit;

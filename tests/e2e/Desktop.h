@@ -46,8 +46,8 @@ public:
 private:
     std::filesystem::path folder_;
     std::string display_;
-    ChildProcess server_;
-    ChildProcess windowManager_;
+    test::ChildProcess server_;
+    test::ChildProcess windowManager_;
     std::unique_ptr<WindowWatcher> watcher_;
 };
 

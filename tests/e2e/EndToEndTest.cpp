@@ -32,7 +32,11 @@ namespace fs = std::filesystem;
 using mainwindow::kMainWindowTitle;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
+using test::ChildProcess;
+using test::Clock;
+using test::FileTail;
 using test::ReadBytes;
+using test::SpawnOptions;
 using test::WriteBytes;
 
 const std::string kErrorTitle = messages::MessageCaption(messages::MessageType::Error);

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "TestPrinters.h"
 
+#include "Files.h"
 #include "PrivateScheduler.h"
 #include "SetupSection.h"
 
 namespace kevo::e2e {
 namespace fs = std::filesystem;
+using test::ChildProcess;
+using test::SpawnOptions;
 
 namespace {
 const Bin kAutomaticallySelect{15, "Automatically Select"};
@@ -79,8 +82,8 @@ std::string WriteMatchingSetup(const std::filesystem::path& namesFile,
             MatchingLine(line, names.back(), printer, printer.bins[1], printer.bins.back()));
     }
     const std::string setupText = SetupFileText(lines);
-    WriteFile(namesFile, NamesFileText(names));
-    WriteFile(setupFile, setupText);
+    test::WriteBytes(namesFile, NamesFileText(names));
+    test::WriteBytes(setupFile, setupText);
     return setupText;
 }
 

@@ -13,7 +13,6 @@
 // prints what the program really sees, for comparison.
 
 #include "ChildProcess.h"
-#include "ScratchFolder.h"
 
 #include <filesystem>
 #include <map>
@@ -82,30 +81,17 @@ std::string WriteMatchingSetup(const std::filesystem::path& namesFile,
                                const std::filesystem::path& setupFile, int count,
                                const std::vector<TestPrinter>& printers);
 
-// The test support's whole-file writer and reader and scratch folder
-// (tests/support/ScratchFolder.h) under the names that the benchmarks and the
-// printing-fault tests use.
-inline void WriteFile(const std::filesystem::path& path, const std::string& contents) {
-    test::WriteBytes(path, contents);
-}
-inline std::string ReadFile(const std::filesystem::path& path) {
-    return test::ReadBytes(path);
-}
-inline std::filesystem::path MakeTemporaryFolder(const std::string& prefix) {
-    return test::MakeScratchFolder(prefix);
-}
-
 // Starts kevoconf with the arguments given. It sees the printers of the
 // scheduler that this process points at (CUPS_SERVER) and never the
 // simulated ones; its home and configuration folders are inside `folder`,
 // and its output goes to folder/kevoconf.log. With a display it runs on
 // that X display; without one, on Qt's offscreen platform. Given a
 // simulated printers file, it uses those printers instead. `more` changes
-// further variables on top (SpawnOptions::environment).
-ChildProcess StartKevoconf(const std::filesystem::path& program,
-                           const std::vector<std::string>& arguments,
-                           const std::filesystem::path& folder, const std::string& display,
-                           const std::string& simulatedPrinters = {},
-                           const std::map<std::string, std::optional<std::string>>& more = {});
+// further variables on top (test::SpawnOptions::environment).
+test::ChildProcess
+StartKevoconf(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+              const std::filesystem::path& folder, const std::string& display,
+              const std::string& simulatedPrinters = {},
+              const std::map<std::string, std::optional<std::string>>& more = {});
 
 } // namespace kevo::e2e

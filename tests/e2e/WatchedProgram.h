@@ -7,6 +7,7 @@
 
 #include "ChildProcess.h"
 #include "Desktop.h"
+#include "ScratchFolder.h"
 #include "TestPrinters.h"
 #include "WindowWatcher.h"
 
@@ -32,7 +33,7 @@ protected:
 
     // The test's folder: its files, and the output of its desktop and of the
     // program. RemoveFolder keeps it when KEVO_KEEP_E2E=1 and says where.
-    void MakeFolder(const std::string& prefix) { folder_ = MakeTemporaryFolder(prefix); }
+    void MakeFolder(const std::string& prefix) { folder_ = test::MakeScratchFolder(prefix); }
     void RemoveFolder() {
         const char* keep = std::getenv("KEVO_KEEP_E2E");
         if (keep != nullptr && std::strcmp(keep, "1") == 0) {
@@ -62,7 +63,7 @@ protected:
         std::string text = "windows seen:\n" + Watcher().Describe();
         if (program_.Exit())
             text += name_ + " ended: " + program_.Exit()->Describe() + "\n";
-        text += output + ":\n" + FileTail(file, 2000);
+        text += output + ":\n" + test::FileTail(file, 2000);
         return text;
     }
 
@@ -77,7 +78,7 @@ protected:
                 found = find();
                 return found.has_value() || program_.HasExited();
             },
-            Clock::now() + limit);
+            test::Clock::now() + limit);
         if (!found) {
             ADD_FAILURE() << "no " << what << " of " << name_ << " within " << limit.count()
                           << " s\n"
@@ -105,7 +106,7 @@ protected:
     // so that keys go to it.
     bool WaitUntilActive(xcb_window_t window, const std::string& what) {
         const bool active = Watcher().WaitUntil([&] { return Watcher().ActiveWindow() == window; },
-                                                Clock::now() + std::chrono::seconds(5));
+                                                test::Clock::now() + std::chrono::seconds(5));
         if (!active) {
             ADD_FAILURE() << what << " did not become the active window within 5 s\n"
                           << Situation();
@@ -116,7 +117,7 @@ protected:
     // Waits until the program has ended; true when it did.
     bool WaitUntilExited(std::chrono::seconds limit) {
         const bool ended =
-            Watcher().WaitUntil([&] { return program_.HasExited(); }, Clock::now() + limit);
+            Watcher().WaitUntil([&] { return program_.HasExited(); }, test::Clock::now() + limit);
         if (!ended) {
             ADD_FAILURE() << name_ << " did not end within " << limit.count() << " s\n"
                           << Situation();
@@ -133,7 +134,7 @@ protected:
 
     std::filesystem::path folder_;
     std::unique_ptr<Desktop> desktop_;
-    ChildProcess program_;
+    test::ChildProcess program_;
 
 private:
     std::string name_;

@@ -7,6 +7,7 @@
 // weston and XWayland.
 
 #include "Desktop.h"
+#include "ScratchFolder.h"
 #include "TestPrinters.h"
 #include "messages/MessageDialog.h"
 
@@ -16,11 +17,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,6 +32,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using std::chrono::seconds;
+using test::ChildProcess;
+using test::Clock;
+using test::FileTail;
+using test::FindProgram;
+using test::SpawnOptions;
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -47,13 +51,6 @@ template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 bool Installed(const char* program) {
     return FindProgram(program).find('/') != std::string::npos;
-}
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // A window's pixels on one X display, 32 bits each (ZPixmap, depth 24);
@@ -90,7 +87,7 @@ protected:
             if (!Installed(program))
                 GTEST_SKIP() << program << " is not installed (Debian packages weston, xwayland)";
         }
-        folder_ = MakeTemporaryFolder("kevo-wayland-");
+        folder_ = test::MakeScratchFolder("kevo-wayland-");
         fs::create_directories(folder_ / "runtime");
         fs::permissions(folder_ / "runtime", fs::perms::owner_all);
 
@@ -115,7 +112,7 @@ protected:
         std::string log;
         screen_->Watcher().WaitUntil(
             [&] {
-                log = ReadWhole(folder_ / "weston.log");
+                log = test::ReadBytesOrEmpty(folder_ / "weston.log");
                 return log.find(listening) != std::string::npos || weston_.HasExited();
             },
             Clock::now() + seconds(10));
@@ -194,7 +191,7 @@ protected:
             Clock::now() + seconds(5));
         if (fd < 0)
             return false;
-        const std::string text = ReadWhole(fs::path(KEVO_SAMPLES_DIR) / "printers.txt");
+        const std::string text = test::ReadBytes(fs::path(KEVO_SAMPLES_DIR) / "printers.txt");
         fcntl(fd, F_SETFL, 0);
         const bool written = write(fd, text.data(), text.size()) == ssize_t(text.size());
         close(fd);

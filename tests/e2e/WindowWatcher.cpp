@@ -11,6 +11,8 @@
 #include <poll.h>
 
 namespace kevo::e2e {
+using test::Clock;
+using test::RemainingMs;
 namespace {
 
 struct FreeDeleter {

@@ -63,7 +63,7 @@ public:
     // Reads events until condition() holds (true) or the deadline passes
     // (false). The condition is tested at least once, and again after every
     // batch of events and at least every 10 ms.
-    bool WaitUntil(const std::function<bool()>& condition, Clock::time_point deadline);
+    bool WaitUntil(const std::function<bool()>& condition, test::Clock::time_point deadline);
 
     // Every top-level window seen since the watcher started, in the order
     // of their creation.

@@ -26,7 +26,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -39,7 +38,13 @@ namespace {
 namespace fs = std::filesystem;
 using mainwindow::kMainWindowTitle;
 using std::chrono::seconds;
+using test::ChildProcess;
+using test::Clock;
+using test::FileTail;
+using test::FindProgram;
 using test::ReadBytes;
+using test::ReadBytesOrEmpty;
+using test::SpawnOptions;
 using test::WriteBytes;
 
 const std::string kErrorTitle = messages::MessageCaption(messages::MessageType::Error);
@@ -134,7 +139,7 @@ struct Picture {
 };
 
 std::optional<Picture> ReadPpm(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    std::istringstream in(ReadBytesOrEmpty(file));
     std::string magic;
     int maxValue = 0;
     Picture picture;

@@ -7,6 +7,7 @@
 
 #include "InProcessProgram.h"
 #include "PrivateScheduler.h"
+#include "ScratchFolder.h"
 #include "TestPrinters.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
@@ -109,13 +110,13 @@ protected:
     void SetUp() override {
         // The lines' texts as UTF-8, whatever the locale.
         codePage_ = std::make_unique<test::ScopedEnv>("KEVOCONF_CODEPAGE", "utf-8");
-        folder_ = e2e::MakeTemporaryFolder("kevo-lookup-");
+        folder_ = test::MakeScratchFolder("kevo-lookup-");
         files_ = {folder_ / "names.txt", folder_ / "setup.ini", folder_ / "config"};
         const LookupCase& lookup = GetParam();
         const TestPrinter office = Office();
-        e2e::WriteFile(files_.names,
-                       e2e::NamesFileText({"Invoices", lookup.named ? "Delivery Notes" : ""}));
-        e2e::WriteFile(
+        test::WriteBytes(files_.names,
+                         e2e::NamesFileText({"Invoices", lookup.named ? "Delivery Notes" : ""}));
+        test::WriteBytes(
             files_.setup,
             e2e::SetupFileText(
                 {e2e::MatchingLine(1, "Invoices", office, office.bins[1], office.bins[2]),

@@ -9,6 +9,7 @@
 #include "InProcessProgram.h"
 #include "PrivateScheduler.h"
 #include "SchedulerInPlace.h"
+#include "ScratchFolder.h"
 #include "TestPrinters.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
@@ -120,9 +121,9 @@ enum class Fault {
 class PrintingFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = e2e::MakeTemporaryFolder("kevo-faults-");
+        folder_ = test::MakeScratchFolder("kevo-faults-");
         files_ = {folder_ / "names.txt", folder_ / "setup.ini", folder_ / "config"};
-        e2e::WriteFile(files_.names, e2e::NamesFileText(kNames));
+        test::WriteBytes(files_.names, e2e::NamesFileText(kNames));
         UseSetup(SetupOn(Used()));
         e2e::AddPrinters(Scheduler(), {Used(), Moved()}, KEVO_TEST_PPD_DIR);
     }
@@ -183,10 +184,10 @@ protected:
 
     void UseSetup(const std::vector<SetupLine>& lines) {
         setupText_ = e2e::SetupFileText(lines);
-        e2e::WriteFile(files_.setup, setupText_);
+        test::WriteBytes(files_.setup, setupText_);
     }
 
-    void ExpectSetupFileUntouched() { EXPECT_EQ(e2e::ReadFile(files_.setup), setupText_); }
+    void ExpectSetupFileUntouched() { EXPECT_EQ(test::ReadBytes(files_.setup), setupText_); }
 
     fs::path folder_;
     ProgramFiles files_;

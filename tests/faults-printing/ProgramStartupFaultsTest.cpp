@@ -26,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
+using test::Clock;
 
 const std::string kReportTitle = "Kevo Printer Configurator";
 const std::string kErrorTitle = "Error";
@@ -69,11 +70,11 @@ protected:
 
         namesFile_ = folder_ / "names.txt";
         setupFile_ = folder_ / "setup.ini";
-        WriteFile(namesFile_, NamesFileText({"Invoices", "Orders"}));
+        test::WriteBytes(namesFile_, NamesFileText({"Invoices", "Orders"}));
         setupText_ =
             SetupFileText({MatchingLine(1, "Invoices", office, office.bins[1], office.bins[2]),
                            MatchingLine(2, "Orders", office, office.bins[0], office.bins[0])});
-        WriteFile(setupFile_, setupText_);
+        test::WriteBytes(setupFile_, setupText_);
     }
 
     void TearDown() override {
@@ -137,7 +138,7 @@ TEST_P(ProgramStartupFaults, ReportsTheFaultWithinTheBoundAndEnds) {
 
     ExpectEndedWithStatusZero();
     EXPECT_EQ(ShownTitles(), (std::vector<std::string>{kReportTitle, next})) << Situation();
-    EXPECT_EQ(ReadFile(setupFile_), setupText_) << "the setup file was changed";
+    EXPECT_EQ(test::ReadBytes(setupFile_), setupText_) << "the setup file was changed";
 }
 
 INSTANTIATE_TEST_SUITE_P(

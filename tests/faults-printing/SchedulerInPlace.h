@@ -31,7 +31,7 @@ public:
 
 private:
     int port_;
-    e2e::ChildProcess cupsd_;
+    test::ChildProcess cupsd_;
 };
 
 } // namespace kevo::faults

@@ -9,6 +9,7 @@
 // the number of trials and the bound; the test stops early at the bound and
 // needs at least 100 trials in any case.
 
+#include "ChildProcess.h"
 #include "CrashVersions.h"
 #include "FormHarness.h"
 
@@ -25,18 +26,10 @@
 #include <string>
 #include <thread>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
-
 namespace kevo::faults {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using test::Clock;
 
 long EnvironmentNumber(const char* name, long fallback) {
     const char* text = std::getenv(name);
@@ -75,63 +68,28 @@ Versions WorkOutVersions() {
 // A running saver whose standard output is read through a pipe.
 class Saver {
 public:
-    Saver(const std::string& path, int firstVersion) {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        const std::string version = std::to_string(firstVersion);
-        const char* argv[] = {KEVO_CRASH_SAVER_PATH, path.c_str(), version.c_str(), nullptr};
-        const int error = posix_spawn(&pid_, KEVO_CRASH_SAVER_PATH, &actions, nullptr,
-                                      const_cast<char* const*>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        output_ = fds[0];
-        if (error != 0)
-            throw std::runtime_error("cannot start the saver");
-    }
-    ~Saver() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        ::close(output_);
-    }
-    Saver(const Saver&) = delete;
-    Saver& operator=(const Saver&) = delete;
+    Saver(const std::string& path, int firstVersion)
+        : child_({KEVO_CRASH_SAVER_PATH, path, std::to_string(firstVersion)}, Options()) {}
 
     // Waits (bounded) for its "ready" line.
-    bool WaitReady(Clock::time_point deadline) {
-        std::string got;
-        while (got.find('\n') == std::string::npos) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            pollfd fd{output_, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
-                return false;
-            char buffer[64];
-            const ssize_t n = ::read(output_, buffer, sizeof buffer);
-            if (n <= 0)
-                return false;
-            got.append(buffer, static_cast<std::size_t>(n));
-        }
-        return got == "ready\n";
-    }
+    bool WaitReady(Clock::time_point deadline) { return child_.ReadLine(deadline) == "ready"; }
 
     // Kills it; false when it had already ended by itself.
     bool Kill() {
-        ::kill(pid_, SIGKILL);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        child_.Kill();
+        const std::optional<test::ExitInfo>& exit = child_.Exit();
+        return exit && !exit->exited && exit->code == SIGKILL;
     }
 
 private:
-    pid_t pid_ = -1;
-    int output_ = -1;
+    static test::SpawnOptions Options() {
+        test::SpawnOptions options;
+        options.outputPipe = true;
+        options.error = test::ErrorOutput::Inherited;
+        return options;
+    }
+
+    test::ChildProcess child_;
 };
 
 TEST(CrashTest, SetupFileIsAlwaysOneCompleteVersionAfterSigkill) {

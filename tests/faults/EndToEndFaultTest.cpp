@@ -35,6 +35,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using std::chrono::seconds;
+using test::Clock;
+using test::FileTail;
 using test::ReadBytes;
 using test::SetupSection;
 using test::WriteBytes;

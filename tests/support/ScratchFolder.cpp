@@ -3,31 +3,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 namespace kevo::test {
 
 namespace fs = std::filesystem;
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return std::move(bytes).str();
-}
 
 fs::path MakeScratchFolder(const std::string& prefix) {
     thread_local std::mt19937_64 random{std::random_device{}()};

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-// Folders and files for the tests: a fresh folder of the test's own, removed
-// with everything in it when the test is done, and whole files written and
-// read byte for byte.
+// A fresh folder of the test's own, removed with everything in it when the
+// test is done. Whole files are written and read with Files.h, which comes
+// with it.
+
+#include "Files.h"
 
 #include <filesystem>
 #include <map>
@@ -11,12 +13,6 @@
 #include <vector>
 
 namespace kevo::test {
-
-// Writes the bytes as the whole file (made or truncated); throws
-// std::runtime_error when that fails.
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
-// The whole file's bytes; throws std::runtime_error when it cannot be read.
-std::string ReadBytes(const std::filesystem::path& path);
 
 // Makes a new empty folder, open to its owner only, under the system's
 // temporary folder ($TMPDIR, else /tmp), its name prefix and a random part;

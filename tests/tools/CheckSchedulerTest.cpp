@@ -2,12 +2,12 @@
 // kevoconf-check against a private CUPS scheduler: the program's check on
 // real queues, side by side with the program's own logic run in-process.
 
+#include "ChildProcess.h"
 #include "MiniJson.h"
 #include "PrivateScheduler.h"
 #include "ScratchFolder.h"
 #include "ScriptedPrompter.h"
 #include "SetupSection.h"
-#include "ToolRunner.h"
 #include "setup/ConfigTable.h"
 #include "setup/MainWindowLogic.h"
 #include "setup/WindowlessUi.h"

@@ -2,10 +2,10 @@
 // kevoconf-print without a scheduler: its command line, how a line becomes
 // a plan, and the command on the sample data with the sample printers.
 
+#include "ChildProcess.h"
 #include "MiniJson.h"
 #include "ScratchFolder.h"
 #include "SetupSection.h"
-#include "ToolRunner.h"
 #include "print/DocumentFormat.h"
 #include "print/PrintCommandLine.h"
 #include "print/PrintPlan.h"

@@ -3,12 +3,12 @@
 // files: what reaches the "printer", byte for byte, for each kind of line,
 // and the refusals.
 
+#include "ChildProcess.h"
 #include "MiniJson.h"
 #include "PrivateScheduler.h"
 #include "SchedulerJobs.h"
 #include "ScratchFolder.h"
 #include "SetupSection.h"
-#include "ToolRunner.h"
 
 #include <cups/ipp.h>
 #include <gtest/gtest.h>

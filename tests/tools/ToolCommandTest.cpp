@@ -2,10 +2,10 @@
 // The two companion commands as programs: command line, version, and their
 // output on the sample data with the sample printers.
 
+#include "ChildProcess.h"
 #include "MiniJson.h"
 #include "ScratchFolder.h"
 #include "SetupSection.h"
-#include "ToolRunner.h"
 
 #include <gtest/gtest.h>
 

@@ -27,7 +27,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -36,6 +35,7 @@
 
 #include <filesystem>
 
+#include "ChildProcess.h"
 #include "ScratchFolder.h"
 
 using namespace kevo;
@@ -484,14 +484,12 @@ private slots:
                 table.SetCell(ColChanged, 4, "*");
                 form_->Logic().SetModified(true);
             }
-            QProcess repair;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("KEVOCONF_SIMULATED_PRINTERS",
-                               KEVO_SAMPLES_DIR "/new-driver/printers.txt");
-            repair.setProcessEnvironment(environment);
-            repair.start(KEVO_CHECK_PROGRAM, {"--repair", dir_.path() + "/KevoName.txt",
-                                              QString::fromStdString(setup)});
-            QVERIFY(repair.waitForFinished(30000));
+            const test::ToolRun repair = test::RunTool(
+                KEVO_CHECK_PROGRAM,
+                {"--repair", dir_.path().toStdString() + "/KevoName.txt", setup},
+                {{"KEVOCONF_SIMULATED_PRINTERS", KEVO_SAMPLES_DIR "/new-driver/printers.txt"}},
+                std::chrono::seconds(30));
+            QVERIFY(!repair.timedOut);
             const auto repaired = *mainwindow::ReadSetupSnapshot(setup);
             QCOMPARE(QString::fromStdString(repaired.lines[1].values[5]), QString("262"));
 

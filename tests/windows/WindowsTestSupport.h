@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-// Helpers of the Windows test runner: files, temporary folders, child
-// processes and the texts the system converts.
+// Helpers of the Windows test runner: temporary folders, its own path and
+// the texts the system converts.
+
+#include "ChildProcess.h"
+#include "Files.h"
 
 #include <string>
 #include <vector>
@@ -36,15 +39,12 @@ private:
     std::string path_;
 };
 
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 
-// Runs program with the whole command line given (UTF-8, through
-// CreateProcessW) and waits for it, at most
-// timeoutMs; its exit code, or -1 when it could not be started or did not
-// end in time.
-int RunProcess(const std::string& program, const std::string& commandLine, int timeoutMs);
+// Whole files and child processes are the test support's (tests/support).
+using test::ReadBytes;
+using test::RunProcess;
+using test::WriteBytes;
 
 // The running program's own path.
 std::string OwnPath();

@@ -4,9 +4,6 @@
 #include "platform/text/WideText.h"
 
 #include <atomic>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #ifndef NOMINMAX
@@ -64,47 +61,8 @@ std::string TemporaryFolder::File(const std::string& name) const {
     return path_ + "\\" + name;
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << bytes;
-    file.close();
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
-}
-
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-int RunProcess(const std::string& program, const std::string& commandLine, int timeoutMs) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring line = platform::WideFromUtf8(commandLine);
-    if (CreateProcessW(platform::WideFromUtf8(program).c_str(), line.data(), nullptr, nullptr,
-                       FALSE, 0, nullptr, nullptr, &startup, &process) == 0) {
-        // Said, so that a failure names its cause (scripts/wine.sh tells one).
-        std::fprintf(stderr, "CreateProcessW failed with error %lu\n", GetLastError());
-        return -1;
-    }
-    const DWORD waited = WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeoutMs));
-    DWORD code = 0;
-    if (waited == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else {
-        std::fprintf(stderr, "the child did not end within %d ms\n", timeoutMs);
-        TerminateProcess(process.hProcess, 1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return waited == WAIT_OBJECT_0 ? static_cast<int>(code) : -1;
 }
 
 std::string OwnPath() {

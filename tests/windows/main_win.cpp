@@ -11,7 +11,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <exception>
+#include <string>
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -22,11 +23,15 @@
 namespace kevo::testing {
 
 int PrintArguments(const std::string& file, int argc, const char* const* argv) {
-    std::ofstream out(file, std::ios::binary);
+    std::string lines;
     for (const std::string& argument : platform::ProgramArguments(argc, argv))
-        out << HexOf(argument) << '\n';
-    out.close();
-    return out ? 0 : 1;
+        lines += HexOf(argument) + '\n';
+    try {
+        WriteBytes(file, lines);
+    } catch (const std::exception&) {
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace kevo::testing

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "PrivateScheduler.h"
 
+#include "Files.h"
+
 #include <cups/cups.h>
 
 #include <algorithm>
@@ -8,28 +10,19 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 #include <tuple>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace kevo::test {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 namespace {
@@ -38,78 +31,9 @@ namespace {
 const char* const kClientVariables[] = {"CUPS_SERVER", "CUPS_SERVERROOT", "HOME", "LPDEST",
                                         "PRINTER"};
 
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
-
-// lpadmin and cupsd live in /usr/sbin, which an ordinary user's PATH may
-// lack.
-std::string FindProgram(const std::string& name) {
-    if (name.find('/') != std::string::npos)
-        return name;
-    std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    path += ":/usr/sbin:/sbin:/usr/bin:/bin";
-    std::stringstream folders(path);
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        if (folder.empty())
-            continue;
-        const fs::path candidate = fs::path(folder) / name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate.string();
-    }
-    return name;
-}
-
-// Waits until the child has ended, at most until the deadline, and reaps it.
-// A pidfd makes the wait exact; without one the state is looked at every
-// few milliseconds.
-bool WaitForExit(pid_t pid, Clock::time_point deadline, int* status = nullptr) {
-    int ignored = 0;
-    if (status == nullptr)
-        status = &ignored;
-    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-    while (true) {
-        const pid_t done = waitpid(pid, status, WNOHANG);
-        if (done == pid || (done < 0 && errno == ECHILD)) {
-            if (pidfd >= 0)
-                close(pidfd);
-            return true;
-        }
-        const int left = RemainingMs(deadline);
-        if (left == 0)
-            break;
-        if (pidfd >= 0) {
-            pollfd wait{pidfd, POLLIN, 0};
-            poll(&wait, 1, left);
-        } else {
-            poll(nullptr, 0, std::min(left, 5));
-        }
-    }
-    if (pidfd >= 0)
-        close(pidfd);
-    return false;
-}
-
-pid_t Spawn(const std::vector<std::string>& argv, int outputFd) {
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
-    const std::string program = FindProgram(argv.at(0));
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        throw SchedulerError("cannot start " + program + ": " + std::strerror(error));
-    return pid;
-}
+// Where lpadmin and cupsd are besides PATH: /usr/sbin, which an ordinary
+// user's PATH may lack.
+constexpr const char* kSystemFolders = "/usr/sbin:/sbin:/usr/bin:/bin";
 
 int FreeLoopbackPort() {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -147,18 +71,15 @@ bool PortIsFree(int port) {
     return free;
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& contents) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << contents;
-    if (!out)
-        throw SchedulerError("cannot write " + path.string());
+// Waits until a child has stopped or gone on (state: WSTOPPED or
+// WCONTINUED), or has ended, and says which (siginfo_t::si_code). An end is
+// left to be reaped by its ChildProcess.
+int WaitUntil(pid_t pid, int state) {
+    siginfo_t info{};
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, state | WEXITED | WNOWAIT) < 0 &&
+           errno == EINTR) {
+    }
+    return info.si_code;
 }
 
 // Replaces whole lines that begin with `from` (followed by a blank or ">")
@@ -178,51 +99,6 @@ std::string RenameLines(const std::string& text, const std::string& from, const 
 }
 
 } // namespace
-
-CommandResult RunCommand(const std::vector<std::string>& argv, milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
-        throw SchedulerError("cannot create a pipe");
-    pid_t pid = -1;
-    try {
-        pid = Spawn(argv, pipeFds[1]);
-    } catch (...) {
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        throw;
-    }
-    close(pipeFds[1]);
-
-    CommandResult result;
-    char buffer[4096];
-    while (true) {
-        pollfd readable{pipeFds[0], POLLIN, 0};
-        const int left = RemainingMs(deadline);
-        if (left == 0 || poll(&readable, 1, left) == 0) {
-            result.timedOut = true;
-            break;
-        }
-        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        result.output.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(pipeFds[0]);
-
-    int status = 0;
-    if (result.timedOut || !WaitForExit(pid, deadline, &status)) {
-        result.timedOut = true;
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return result;
-    }
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    return result;
-}
 
 PrivateScheduler::PrivateScheduler() : PrivateScheduler(Options()) {}
 
@@ -283,7 +159,7 @@ void PrivateScheduler::WriteConfiguration() const {
     files << "FileDevice Yes\n";     // file:///dev/null as a device
     files << "Sandboxing relaxed\n"; // no root-owned helpers needed
     files << "FatalErrors config listen\n";
-    WriteFile(folder_ / "etc" / "cups-files.conf", files.str());
+    WriteBytes(folder_ / "etc" / "cups-files.conf", files.str());
 
     // No browsing, no web interface, no authentication; every change is
     // written to printers.conf at once.
@@ -300,7 +176,7 @@ void PrivateScheduler::WriteConfiguration() const {
         daemon << "MaxClientsPerHost " << clientsPerHost_ << "\n";
     daemon << "<Location />\n  Order allow,deny\n  Allow from all\n</Location>\n";
     daemon << "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
-    WriteFile(folder_ / "etc" / "cupsd.conf", daemon.str());
+    WriteBytes(folder_ / "etc" / "cupsd.conf", daemon.str());
 }
 
 void PrivateScheduler::SaveEnvironment() {
@@ -332,50 +208,27 @@ void PrivateScheduler::UseAsClientServer() const {
     cupsSetServer(Server().c_str());
 }
 
-void PrivateScheduler::Launch() {
+ChildProcess PrivateScheduler::LaunchCupsd(const fs::path& outputFile) const {
+    const char* chosen = std::getenv("KEVO_CUPSD");
     const std::string cupsd =
-        FindProgram(std::getenv("KEVO_CUPSD") != nullptr ? std::getenv("KEVO_CUPSD") : "cupsd");
-    const std::vector<std::string> argv = {cupsd, "-f",
-                                           "-c",  (folder_ / "etc" / "cupsd.conf").string(),
-                                           "-s",  (folder_ / "etc" / "cups-files.conf").string()};
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    const int log = open((folder_ / "log" / "cupsd.out").c_str(),
-                         O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (log < 0)
-        throw SchedulerError("cannot open the scheduler's output file");
-    const pid_t parent = getpid();
-    // fork rather than posix_spawn: the scheduler must end with the test
-    // process even when that crashes, or it would outlive the test run. The
-    // child calls only async-signal-safe functions before exec.
-    const pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL); // SIGKILL: it may be frozen
-        if (getppid() != parent)
-            _exit(127);
-        const int null = open("/dev/null", O_RDONLY);
-        if (null >= 0)
-            dup2(null, 0);
-        dup2(log, 1);
-        dup2(log, 2);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(log);
-    if (pid < 0)
-        throw SchedulerError("cannot start " + cupsd + ": " + std::strerror(errno));
-    pid_ = pid;
+        FindProgram(chosen != nullptr && *chosen != '\0' ? chosen : "cupsd", kSystemFolders);
+    SpawnOptions options;
+    options.outputFile = outputFile;
+    return ChildProcess({cupsd, "-f", "-c", (folder_ / "etc" / "cupsd.conf").string(), "-s",
+                         (folder_ / "etc" / "cups-files.conf").string()},
+                        options);
+}
+
+void PrivateScheduler::Launch() {
+    cupsd_ = LaunchCupsd(folder_ / "log" / "cupsd.out");
 }
 
 bool PrivateScheduler::WaitUntilAnswering() {
     const auto deadline = Clock::now() + options_.startLimit;
-    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
     bool answering = false;
     while (!answering) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            pid_ = -1; // it gave up, usually because the port was taken
+        if (cupsd_.HasExited()) {
+            cupsd_ = ChildProcess(); // it gave up, usually because the port was taken
             break;
         }
         answering = SchedulerAnswers(port_);
@@ -383,11 +236,8 @@ bool PrivateScheduler::WaitUntilAnswering() {
         if (answering || left == 0)
             break;
         // Look again in a few milliseconds, or at once when it ends.
-        pollfd wait{pidfd, POLLIN, 0};
-        poll(pidfd >= 0 ? &wait : nullptr, pidfd >= 0 ? 1 : 0, std::min(left, 10));
+        cupsd_.WaitForExit(Clock::now() + milliseconds(std::min(left, 10)));
     }
-    if (pidfd >= 0)
-        close(pidfd);
     return answering;
 }
 
@@ -403,7 +253,7 @@ void PrivateScheduler::Start() {
         Launch();
         if (WaitUntilAnswering())
             return;
-        if (pid_ > 0) {
+        if (cupsd_.Started()) {
             Stop();
             break; // running but not answering: trying again will not help
         }
@@ -414,18 +264,18 @@ void PrivateScheduler::Start() {
 }
 
 void PrivateScheduler::Stop() {
-    if (pid_ <= 0)
+    if (!cupsd_.Started())
         return;
-    // A stopped process keeps SIGTERM pending until it runs again.
-    kill(pid_, SIGCONT);
     frozen_ = false;
-    kill(pid_, SIGTERM);
-    Knock(port_);
-    if (!WaitForExit(pid_, Clock::now() + std::chrono::seconds(10))) {
-        kill(pid_, SIGKILL);
-        WaitForExit(pid_, Clock::now() + std::chrono::seconds(10));
+    if (!cupsd_.HasExited()) {
+        // A stopped process keeps SIGTERM pending until it runs again.
+        kill(cupsd_.Pid(), SIGCONT);
+        kill(cupsd_.Pid(), SIGTERM);
+        Knock(port_);
+        if (!cupsd_.WaitForExit(Clock::now() + std::chrono::seconds(10)))
+            cupsd_.Kill();
     }
-    pid_ = -1;
+    cupsd_ = ChildProcess();
 }
 
 void PrivateScheduler::Restart() {
@@ -434,57 +284,57 @@ void PrivateScheduler::Restart() {
 }
 
 void PrivateScheduler::Freeze() {
-    if (pid_ <= 0 || frozen_)
+    if (!cupsd_.Started() || frozen_)
         return;
-    kill(pid_, SIGSTOP);
+    kill(cupsd_.Pid(), SIGSTOP);
     // SIGSTOP cannot be caught or ignored: the wait ends as soon as the
     // process has stopped (or ended).
-    int status = 0;
-    while (waitpid(pid_, &status, WUNTRACED) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status) || WIFSIGNALED(status)) {
-        pid_ = -1;
+    if (WaitUntil(cupsd_.Pid(), WSTOPPED) != CLD_STOPPED) {
+        cupsd_ = ChildProcess();
         throw SchedulerError("the scheduler ended instead of stopping");
     }
     frozen_ = true;
 }
 
 void PrivateScheduler::Thaw() {
-    if (pid_ <= 0 || !frozen_)
+    if (!cupsd_.Started() || !frozen_)
         return;
-    kill(pid_, SIGCONT);
-    int status = 0;
-    while (waitpid(pid_, &status, WCONTINUED) < 0 && errno == EINTR) {
-    }
+    kill(cupsd_.Pid(), SIGCONT);
+    WaitUntil(cupsd_.Pid(), WCONTINUED);
     frozen_ = false;
 }
 
 bool PrivateScheduler::IsRunning() const {
-    if (pid_ <= 0)
+    if (!cupsd_.Started())
         return false;
     // A child that has ended stays a zombie until it is reaped.
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid_) + "/stat");
+    const std::string stat = ReadBytesOrEmpty("/proc/" + std::to_string(cupsd_.Pid()) + "/stat");
     const std::size_t close = stat.rfind(')');
     return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
 }
 
 std::string PrivateScheduler::LogTail() const {
-    std::string log = ReadFile(ErrorLog()) + ReadFile(folder_ / "log" / "cupsd.out");
+    std::string log =
+        ReadBytesOrEmpty(ErrorLog()) + ReadBytesOrEmpty(folder_ / "log" / "cupsd.out");
     if (log.size() > 4000)
         log = log.substr(log.size() - 4000);
     return log;
 }
 
 std::string PrivateScheduler::Run(const std::vector<std::string>& argv) const {
-    const CommandResult result = RunCommand(argv, options_.commandLimit);
+    std::vector<std::string> command = argv;
+    command.at(0) = FindProgram(argv[0], kSystemFolders);
+    SpawnOptions together;
+    together.error = ErrorOutput::WithOutput;
+    const ToolRun result = RunToEnd(command, together, options_.commandLimit);
     if (result.timedOut || result.exitCode != 0) {
-        std::string command;
+        std::string text;
         for (const std::string& arg : argv)
-            command += (command.empty() ? "" : " ") + arg;
-        throw SchedulerError(command + (result.timedOut ? " took too long" : " failed") + ":\n" +
-                             result.output);
+            text += (text.empty() ? "" : " ") + arg;
+        throw SchedulerError(text + (result.timedOut ? " took too long" : " failed") + ":\n" +
+                             result.out);
     }
-    return result.output;
+    return result.out;
 }
 
 void PrivateScheduler::AddPrinter(const std::string& name, const fs::path& ppd,
@@ -516,7 +366,7 @@ void PrivateScheduler::ReplacePpd(const std::string& printer, const std::string&
     const fs::path copy = PpdCopy(printer);
     if (!fs::exists(copy))
         throw SchedulerError("the scheduler holds no PPD for " + printer);
-    WriteFile(copy, contents);
+    WriteBytes(copy, contents);
 }
 
 void PrivateScheduler::SetServerDefault(const std::string& printer) {
@@ -530,7 +380,7 @@ void PrivateScheduler::ClearServerDefault() {
                                          std::tuple{"classes.conf", "<DefaultClass", "<Class"}}) {
         const fs::path path = folder_ / "etc" / file;
         if (fs::exists(path))
-            WriteFile(path, RenameLines(ReadFile(path), from, to));
+            WriteBytes(path, RenameLines(ReadBytesOrEmpty(path), from, to));
     }
     if (wasRunning)
         Start();
@@ -550,7 +400,7 @@ void PrivateScheduler::SetUserDefault(const std::string& printer) {
 void PrivateScheduler::ClearUserDefault() {
     const fs::path path = HomeFolder() / ".cups" / "lpoptions";
     if (fs::exists(path))
-        WriteFile(path, RenameLines(ReadFile(path), "Default", "Dest"));
+        WriteBytes(path, RenameLines(ReadBytesOrEmpty(path), "Default", "Dest"));
 }
 
 namespace {

@@ -33,6 +33,8 @@
 // threads that use it, and keep one scheduler per process (Restart() keeps
 // its folders and printers, so a test can stop and start it again).
 
+#include "ChildProcess.h"
+
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -44,19 +46,6 @@
 #include <sys/types.h>
 
 namespace kevo::test {
-
-// What a finished command printed (standard output and error together) and
-// how it ended.
-struct CommandResult {
-    int exitCode = -1; // -1: killed by a signal or by the time limit
-    bool timedOut = false;
-    std::string output;
-};
-
-// Runs a program (looked up on PATH) with this process's environment and
-// waits at most `limit` for it; a program still running then is killed.
-CommandResult RunCommand(const std::vector<std::string>& argv,
-                         std::chrono::milliseconds limit = std::chrono::seconds(30));
 
 // One bounded request to a scheduler on a loopback port: does it answer?
 bool SchedulerAnswers(int port);
@@ -111,7 +100,7 @@ public:
 
     bool IsRunning() const;
     bool IsFrozen() const { return frozen_; }
-    pid_t Pid() const { return pid_; }
+    pid_t Pid() const { return cupsd_.Pid(); }
     int Port() const { return port_; }
     // "127.0.0.1:PORT", the value of CUPS_SERVER for its clients.
     std::string Server() const;
@@ -154,8 +143,14 @@ public:
     void ClearUserDefault();
 
     // Runs a CUPS client command against this scheduler (for example
-    // {"lpstat", "-v"}); throws SchedulerError when it fails or takes too long.
+    // {"lpstat", "-v"}) and gives what it wrote (standard output and error
+    // together); throws SchedulerError when it fails or takes too long.
     std::string Run(const std::vector<std::string>& argv) const;
+
+    // Starts a cupsd of its own on this scheduler's configuration (port,
+    // folders, printers), its output appended to outputFile; Start() runs
+    // one so, and a test that restarts the scheduler in place another.
+    ChildProcess LaunchCupsd(const std::filesystem::path& outputFile) const;
 
 private:
     void WriteConfiguration() const;
@@ -168,7 +163,7 @@ private:
     Options options_;
     std::filesystem::path folder_;
     int port_ = 0;
-    pid_t pid_ = -1;
+    ChildProcess cupsd_;
     bool frozen_ = false;
     int clientsPerHost_ = 0;
     std::map<std::string, std::optional<std::string>> savedEnvironment_;

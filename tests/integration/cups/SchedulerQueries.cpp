@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "SchedulerQueries.h"
 
-#include <fstream>
+#include "Files.h"
+
 #include <sstream>
 
 namespace kevo::test {
@@ -84,7 +85,7 @@ std::string LpstatDefault(const PrivateScheduler& scheduler) {
 
 PpdFileSources ReadPpdFileSources(const std::filesystem::path& ppd) {
     PpdFileSources sources;
-    std::ifstream in(ppd, std::ios::binary);
+    std::istringstream in(ReadBytesOrEmpty(ppd));
     std::string line;
     const std::string slot = "*InputSlot ";
     while (std::getline(in, line)) {

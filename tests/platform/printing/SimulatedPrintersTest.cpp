@@ -9,9 +9,7 @@
 #include <algorithm>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,13 +17,6 @@ namespace kevo::platform {
 namespace {
 
 using Status = DefaultPrinterAnswer::Status;
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A field's text up to its first NUL; the rest of the field must be NULs.
 std::string FieldText(const BinNameField& field) {
@@ -37,7 +28,7 @@ std::string FieldText(const BinNameField& field) {
 // The example block of SIMULATED.md must stay a valid description that shows
 // what it says it shows.
 TEST(SimulatedPrintersFormat, DocumentedExampleParsesAsDescribed) {
-    const std::string doc = ReadWholeFile(KEVO_PRINTING_DOC);
+    const std::string doc = test::ReadBytes(KEVO_PRINTING_DOC);
     const std::size_t examples = doc.find("## Examples");
     ASSERT_NE(examples, std::string::npos);
     const std::size_t begin = doc.find("```\n", examples) + 4;
@@ -311,7 +302,7 @@ TEST_F(SimulatedFileTest, UnreadableFilesAreReportedAsSuch) {
 
 TEST_F(SimulatedFileTest, OversizedFileIsRefusedWithoutReadingItAll) {
     const std::filesystem::path path = folder_ / "huge.txt";
-    { std::ofstream(path).put('#'); }
+    test::WriteBytes(path, "#");
     // A sparse file: no disk space, but as long as it claims to be.
     std::filesystem::resize_file(path, kMaxSimulatedFileSize + 1);
     try {
@@ -325,7 +316,7 @@ TEST_F(SimulatedFileTest, OversizedFileIsRefusedWithoutReadingItAll) {
 
 TEST_F(SimulatedFileTest, ErrorsNameTheFile) {
     const std::filesystem::path path = folder_ / "printers.txt";
-    { std::ofstream(path) << "printer A\nprinter B\n  bins 3\n"; }
+    test::WriteBytes(path, "printer A\nprinter B\n  bins 3\n");
     try {
         LoadSimulatedPrinters(path.string());
         FAIL();

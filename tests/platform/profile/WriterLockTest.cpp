@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/profile/WriterLock.h"
 
+#include "Files.h"
+
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ TEST(WriterLockTest, OneWriterAtATimeAndNoLockOutlivesItsHolder) {
     }
     EXPECT_FALSE(fs::exists(WriterLock::LockFilePath(setup)));
     EXPECT_FALSE(WriterLock::AwaitWriter(setup, milliseconds(0)));
-    std::ofstream(WriterLock::LockFilePath(setup)) << "left by a killed writer";
+    test::WriteBytes(WriterLock::LockFilePath(setup), "left by a killed writer");
     EXPECT_FALSE(WriterLock::AwaitWriter(setup, milliseconds(0)));
     EXPECT_TRUE(WriterLock(setup, milliseconds(0)).Held());
     fs::remove_all(folder);

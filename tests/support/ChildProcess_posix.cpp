@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -20,7 +19,7 @@
 
 extern char** environ;
 
-namespace kevo::e2e {
+namespace kevo::test {
 namespace fs = std::filesystem;
 
 int RemainingMs(Clock::time_point deadline) {
@@ -35,11 +34,12 @@ std::string ExitInfo::Describe() const {
     return std::string("killed by signal ") + std::to_string(code) + " (" + strsignal(code) + ")";
 }
 
-std::string FindProgram(const std::string& name) {
+std::string FindProgram(const std::string& name, const std::string& moreFolders) {
     if (name.find('/') != std::string::npos)
         return name;
     const char* path = std::getenv("PATH");
-    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    std::istringstream folders(std::string(path != nullptr ? path : "/usr/bin:/bin") +
+                               (moreFolders.empty() ? "" : ":" + moreFolders));
     std::string folder;
     while (std::getline(folders, folder, ':')) {
         const fs::path candidate = fs::path(folder.empty() ? "." : folder) / name;
@@ -47,18 +47,6 @@ std::string FindProgram(const std::string& name) {
             return candidate.string();
     }
     return name;
-}
-
-std::string FileTail(const fs::path& path, std::size_t maxBytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return "(no output file " + path.string() + ")";
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::string all = text.str();
-    if (all.size() > maxBytes)
-        all = "..." + all.substr(all.size() - maxBytes);
-    return all;
 }
 
 namespace {
@@ -118,10 +106,21 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const SpawnOpti
     const int nullInput = open("/dev/null", O_RDONLY | O_CLOEXEC);
     int inputPipe[2] = {-1, -1};
     int outputPipe[2] = {-1, -1};
+    int errorPipe[2] = {-1, -1};
+    const bool pipeError = options.error == ErrorOutput::Pipe;
     if ((options.inputPipe && pipe2(inputPipe, O_CLOEXEC) != 0) ||
-        (options.outputPipe && pipe2(outputPipe, O_CLOEXEC) != 0)) {
+        (options.outputPipe && pipe2(outputPipe, O_CLOEXEC) != 0) ||
+        (pipeError && pipe2(errorPipe, O_CLOEXEC) != 0)) {
         throw std::runtime_error("cannot create a pipe");
     }
+    const int standardOutput = options.outputPipe ? outputPipe[1] : output;
+    int standardError = -1; // ErrorOutput::Inherited: left as it is
+    if (options.error == ErrorOutput::OutputFile)
+        standardError = output;
+    else if (options.error == ErrorOutput::WithOutput)
+        standardError = standardOutput;
+    else if (pipeError)
+        standardError = errorPipe[1];
 
     const pid_t parent = getpid();
     startTime_ = Clock::now();
@@ -132,8 +131,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const SpawnOpti
         if (getppid() != parent)
             _exit(127);
         dup2(options.inputPipe ? inputPipe[0] : nullInput, 0);
-        dup2(options.outputPipe ? outputPipe[1] : output, 1);
-        dup2(output, 2);
+        dup2(standardOutput, 1);
+        if (standardError >= 0)
+            dup2(standardError, 2);
         if (options.passAsFd3 >= 0)
             dup2(options.passAsFd3, 3); // dup2 clears close-on-exec on the copy
         execve(argPointers[0], argPointers.data(), envPointers.data());
@@ -144,14 +144,17 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const SpawnOpti
     close(nullInput);
     CloseIfOpen(inputPipe[0]);
     CloseIfOpen(outputPipe[1]);
+    CloseIfOpen(errorPipe[1]);
     if (pid < 0) {
         CloseIfOpen(inputPipe[1]);
         CloseIfOpen(outputPipe[0]);
+        CloseIfOpen(errorPipe[0]);
         throw std::runtime_error("cannot start " + args[0] + ": " + std::strerror(forkError));
     }
     pid_ = pid;
     inputFd_ = inputPipe[1];
     outputFd_ = outputPipe[0];
+    errorFd_ = errorPipe[0];
     // A descriptor that becomes readable when the child ends, where the
     // kernel has them; otherwise waiting falls back to short polls.
     pidFd_ = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
@@ -172,6 +175,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
         pidFd_ = std::exchange(other.pidFd_, -1);
         inputFd_ = std::exchange(other.inputFd_, -1);
         outputFd_ = std::exchange(other.outputFd_, -1);
+        errorFd_ = std::exchange(other.errorFd_, -1);
         pendingOutput_ = std::move(other.pendingOutput_);
         name_ = std::move(other.name_);
         startTime_ = other.startTime_;
@@ -186,6 +190,7 @@ void ChildProcess::Release() {
     CloseIfOpen(pidFd_);
     CloseIfOpen(inputFd_);
     CloseIfOpen(outputFd_);
+    CloseIfOpen(errorFd_);
     pid_ = -1;
 }
 
@@ -258,8 +263,69 @@ std::optional<std::string> ChildProcess::ReadLine(Clock::time_point deadline) {
     }
 }
 
+void ChildProcess::Kill() {
+    if (pid_ <= 0 || HasExited())
+        return;
+    kill(pid_, SIGKILL);
+    WaitForExit(Clock::now() + std::chrono::seconds(10));
+}
+
+bool ChildProcess::ReadToEnd(Clock::time_point deadline, std::string& output, std::string& error) {
+    output += std::exchange(pendingOutput_, {});
+    int* const fds[2] = {&outputFd_, &errorFd_};
+    std::string* const sinks[2] = {&output, &error};
+    while (outputFd_ >= 0 || errorFd_ >= 0) {
+        pollfd readable[2] = {{outputFd_, POLLIN, 0}, {errorFd_, POLLIN, 0}};
+        const int left = RemainingMs(deadline);
+        if (left == 0)
+            return false;
+        const int ready = poll(readable, 2, left);
+        if (ready < 0 && errno != EINTR)
+            return false;
+        for (int i = 0; i < 2 && ready > 0; ++i) {
+            if (*fds[i] < 0 || (readable[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+                continue;
+            char buffer[4096];
+            const ssize_t got = read(*fds[i], buffer, sizeof buffer);
+            if (got > 0)
+                sinks[i]->append(buffer, static_cast<std::size_t>(got));
+            else if (got == 0 || errno != EINTR)
+                CloseIfOpen(*fds[i]);
+        }
+    }
+    return true;
+}
+
 void ChildProcess::CloseInput() {
     CloseIfOpen(inputFd_);
 }
 
-} // namespace kevo::e2e
+ToolRun RunToEnd(const std::vector<std::string>& argv, SpawnOptions options,
+                 std::chrono::milliseconds limit) {
+    options.outputPipe = true;
+    if (options.error != ErrorOutput::WithOutput)
+        options.error = ErrorOutput::Pipe;
+    const auto deadline = Clock::now() + limit;
+    ChildProcess child(argv, options);
+    ToolRun run;
+    if (!child.ReadToEnd(deadline, run.out, run.err) || !child.WaitForExit(deadline)) {
+        run.timedOut = true;
+        child.Kill();
+        return run;
+    }
+    if (child.Exit()->exited)
+        run.exitCode = child.Exit()->code;
+    return run;
+}
+
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments,
+                const std::map<std::string, std::optional<std::string>>& environment,
+                std::chrono::milliseconds limit) {
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    SpawnOptions options;
+    options.environment = environment;
+    return RunToEnd(argv, options, limit);
+}
+
+} // namespace kevo::test
