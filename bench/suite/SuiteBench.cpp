@@ -25,11 +25,11 @@
 // and Google Benchmark's own (--benchmark_filter=... picks measurements).
 
 #include "BenchPrinters.h"
-#include "InProcessProgram.h"
 #include "Median.h"
 #include "PrivateScheduler.h"
 #include "ScratchFolder.h"
 #include "TestPrinters.h"
+#include "WindowlessProgram.h"
 #include "setup/ConfigTable.h"
 
 #include <benchmark/benchmark.h>
@@ -101,7 +101,7 @@ struct Prepared {
     fs::path setup;
     std::string setupText;
     int lines = 0;
-    std::unique_ptr<faults::InProcessProgram> program;
+    std::unique_ptr<test::WindowlessProgram> program;
     bool warmedUp = false;
 };
 
@@ -126,7 +126,7 @@ public:
     Prepared& Prepare(const Config& config);
     double RunProgram(Prepared& prepared, double* peakMiB);
     double RunAdminScript(Prepared& prepared);
-    faults::InProcessProgram& Program(Prepared& prepared);
+    test::WindowlessProgram& Program(Prepared& prepared);
 
     void PrintTable() const;
 
@@ -217,24 +217,23 @@ double Suite::RunAdminScript(Prepared& prepared) {
     return ms;
 }
 
-faults::InProcessProgram& Suite::Program(Prepared& prepared) {
+test::WindowlessProgram& Suite::Program(Prepared& prepared) {
     if (prepared.program)
         return *prepared.program;
     // Its own copies of the files: saving rewrites the setup file.
-    faults::ProgramFiles files{prepared.folder / "names-in-process.txt",
-                               prepared.folder / "setup-in-process.ini",
-                               prepared.folder / "config"};
+    test::ProgramFiles files{prepared.folder / "names-in-process.txt",
+                             prepared.folder / "setup-in-process.ini", prepared.folder / "config"};
     fs::copy_file(prepared.names, files.names, fs::copy_options::overwrite_existing);
     fs::copy_file(prepared.setup, files.setup, fs::copy_options::overwrite_existing);
-    auto program = std::make_unique<faults::InProcessProgram>();
+    auto program = std::make_unique<test::WindowlessProgram>();
     program->StartUp("0", files);
     for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
         if (!program->Errors(line).empty())
             throw std::runtime_error("line " + std::to_string(line) +
                                      " is in error: " + program->Errors(line));
     }
-    if (!program->Prompter().Shown().empty())
-        throw std::runtime_error("start-up showed: " + program->Prompter().Shown().front());
+    if (!program->prompter.Shown().empty())
+        throw std::runtime_error("start-up showed: " + program->prompter.Shown().front());
     prepared.program = std::move(program);
     return *prepared.program;
 }
@@ -263,20 +262,20 @@ void Measured(benchmark::State& state, const Config& config, Measure measure) {
             case Measure::Recheck:
             case Measure::Save:
             case Measure::Reload: {
-                faults::InProcessProgram& program = suite.Program(prepared);
-                program.Prompter().Forget();
+                test::WindowlessProgram& program = suite.Program(prepared);
+                program.prompter.Forget();
                 const auto start = Clock::now();
                 if (measure == Measure::Recheck)
                     program.Recheck();
                 else if (measure == Measure::Save)
-                    program.Logic().btnSaveIniClick();
+                    program.form.btnSaveIniClick();
                 else
                     program.Reload();
                 ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
                 // Only the reload's own question may have been shown.
-                if (program.Prompter().Shown().size() > (measure == Measure::Reload ? 1u : 0u))
+                if (program.prompter.Shown().size() > (measure == Measure::Reload ? 1u : 0u))
                     throw std::runtime_error("the command showed: " +
-                                             program.Prompter().Shown().back());
+                                             program.prompter.Shown().back());
                 break;
             }
             case Measure::Admin:

@@ -5,10 +5,10 @@
 // list answers (the rule the user sees), one request after another and side
 // by side.
 
-#include "InProcessProgram.h"
 #include "PrivateScheduler.h"
 #include "ScratchFolder.h"
 #include "TestPrinters.h"
+#include "WindowlessProgram.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
 
@@ -28,6 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 using e2e::TestPrinter;
 using platform::CupsServiceOptions;
+using test::ProgramFiles;
+using test::WindowlessProgram;
 
 TestPrinter Office() {
     return e2e::OfficePrinter("Office", "file:///dev/null");
@@ -148,11 +150,11 @@ protected:
         auto service =
             std::make_unique<Service>(byName, options, [&] { scheduler.RemovePrinter("Used"); });
         const Service& asked = *service;
-        InProcessProgram program(std::move(service));
+        WindowlessProgram program(std::move(service));
         program.StartUp("2", files_);
         if (lookup.change == Change::NoDefault)
             scheduler.SetServerDefault("Office");
-        return {program.Errors(2), program.Prompter().Shown(), asked.Listings() > 0};
+        return {program.Errors(2), program.prompter.Shown(), asked.Listings() > 0};
     }
 
     std::unique_ptr<test::ScopedEnv> codePage_;

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: Apache-2.0
 // Faults of the printing service met by the program itself: its start-up
-// and its commands run in this process (InProcessProgram) over the real
+// and its commands run in this process (WindowlessProgram) over the real
 // CUPS service, the caching decorator and the printer catalogue, against a
 // private scheduler that the tests stop, freeze, restart, or whose printers
 // and PPDs they delete and break. Each case checks what the user is shown,
 // every line's error tokens, and that the command ends within its bound.
 
-#include "InProcessProgram.h"
+#include "ActionBeforeBins.h"
 #include "PrivateScheduler.h"
 #include "SchedulerInPlace.h"
 #include "ScratchFolder.h"
 #include "TestPrinters.h"
+#include "WindowlessProgram.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
 
@@ -32,6 +33,8 @@ using e2e::OfficePrinter;
 using e2e::SetupLine;
 using e2e::TestPrinter;
 using std::chrono::milliseconds;
+using test::ProgramFiles;
+using test::WindowlessProgram;
 
 // A command that needs nothing new from the scheduler finishes in a few
 // milliseconds; one that meets a frozen scheduler waits for the service's
@@ -93,7 +96,7 @@ std::vector<SetupLine> SetupOn(const TestPrinter& linePrinter) {
 }
 
 // Every named line's Errors text, lines 1, 2, 4 and 5, in this order.
-std::vector<std::string> NamedLineErrors(const InProcessProgram& program) {
+std::vector<std::string> NamedLineErrors(const WindowlessProgram& program) {
     std::vector<std::string> errors;
     for (const int line : kNamedLines)
         errors.push_back(program.Errors(line));
@@ -219,10 +222,10 @@ TEST_P(StartupFaults, ShowTheirMessagesAndEndWithinTheBound) {
     const StartupFault& fault = GetParam();
     Apply(fault.fault);
 
-    InProcessProgram program;
+    WindowlessProgram program;
     const milliseconds elapsed = Timed([&] { program.StartUp("2", files_); });
     Report(fault.name, elapsed);
-    std::vector<std::string> shown = program.Prompter().Shown();
+    std::vector<std::string> shown = program.prompter.Shown();
     for (std::string text : shown) {
         for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
             text.replace(at, 2, " | ");
@@ -242,7 +245,7 @@ TEST_P(StartupFaults, ShowTheirMessagesAndEndWithinTheBound) {
               anyErrors ? std::vector<std::string>{kErrorsReport} : std::vector<std::string>{});
     EXPECT_EQ(NamedLineErrors(program), fault.lineErrors);
     EXPECT_EQ(program.Errors(3), "");
-    EXPECT_TRUE(program.Ui().terminationRequested);
+    EXPECT_TRUE(program.ui.terminationRequested);
     EXPECT_LT(elapsed, fault.bound);
     ExpectSetupFileUntouched();
 }
@@ -312,18 +315,18 @@ class MidRunFaults : public PrintingFaults, public ::testing::WithParamInterface
 
 TEST_P(MidRunFaults, RecheckAsksAgainAndMovedLinesGetTheirTokens) {
     const MidRunFault& fault = GetParam();
-    InProcessProgram program;
+    WindowlessProgram program;
     program.StartUp("0", files_);
     ASSERT_EQ(NamedLineErrors(program), (std::vector<std::string>{"", "", "", ""}))
         << "the setup does not match the printers";
-    ASSERT_TRUE(program.Prompter().Shown().empty());
+    ASSERT_TRUE(program.prompter.Shown().empty());
 
     Apply(fault.fault);
 
     const milliseconds recheck = Timed([&] { program.Recheck(); });
     Report((std::string(fault.name) + "_recheck").c_str(), recheck);
     EXPECT_EQ(NamedLineErrors(program), fault.afterRecheck);
-    EXPECT_TRUE(program.Prompter().Shown().empty());
+    EXPECT_TRUE(program.prompter.Shown().empty());
     EXPECT_LT(recheck, fault.bound);
 
     UseSetup(SetupOn(Moved()));
@@ -334,10 +337,10 @@ TEST_P(MidRunFaults, RecheckAsksAgainAndMovedLinesGetTheirTokens) {
     EXPECT_EQ(NamedLineErrors(program), (std::vector<std::string>{stayed, moved, stayed, moved}));
     // The reload's question only: a printer whose bins cannot be had is no
     // error of its own.
-    ASSERT_EQ(program.Prompter().Shown().size(), 1u);
+    ASSERT_EQ(program.prompter.Shown().size(), 1u);
     EXPECT_LT(reload, fault.bound);
     // The check has left the catalogue on the moved lines' printer.
-    const auto& bins = program.Catalogue().cboTray1Num().items;
+    const auto& bins = program.catalogue.cboTray1Num().items;
     if (moved.empty()) {
         EXPECT_EQ(bins, (std::vector<std::string>{"15", "256", "257", "258", "259"}));
     } else if (moved == kFallbackBins) {
@@ -349,8 +352,8 @@ TEST_P(MidRunFaults, RecheckAsksAgainAndMovedLinesGetTheirTokens) {
     EXPECT_EQ(NamedLineErrors(program), (std::vector<std::string>{stayed, moved, stayed, moved}));
     EXPECT_LT(again, fault.bound);
     // The windows come back after every recheck.
-    EXPECT_FALSE(program.Ui().disabled);
-    EXPECT_FALSE(program.Ui().splashShown);
+    EXPECT_FALSE(program.ui.disabled);
+    EXPECT_FALSE(program.ui.splashShown);
     ExpectSetupFileUntouched();
 }
 
@@ -407,7 +410,7 @@ TEST_P(MidCheckFaults, GiveTheRealAnswersOrTheFallbackBinsWithinOneWait) {
     auto failing =
         std::make_unique<ActionBeforeBins>(std::move(cups), "Used", [&] { Apply(fault.fault); });
     ActionBeforeBins& trigger = *failing;
-    InProcessProgram program(
+    WindowlessProgram program(
         std::make_unique<platform::CachingPrintingService>(std::move(failing)));
 
     const milliseconds elapsed = Timed([&] { program.StartUp("2", files_); });
@@ -415,9 +418,9 @@ TEST_P(MidCheckFaults, GiveTheRealAnswersOrTheFallbackBinsWithinOneWait) {
     ASSERT_TRUE(trigger.Done()) << "the check never asked for the bins of line 2's printer";
     EXPECT_EQ(NamedLineErrors(program), fault.lineErrors);
     const bool anyErrors = fault.lineErrors != std::vector<std::string>{"", "", "", ""};
-    EXPECT_EQ(program.Prompter().Shown(),
+    EXPECT_EQ(program.prompter.Shown(),
               anyErrors ? std::vector<std::string>{kErrorsReport} : std::vector<std::string>{});
-    EXPECT_TRUE(program.Ui().terminationRequested);
+    EXPECT_TRUE(program.ui.terminationRequested);
     EXPECT_LT(elapsed, fault.bound);
     ExpectSetupFileUntouched();
 }

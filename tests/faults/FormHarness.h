@@ -2,19 +2,15 @@
 #pragma once
 
 // The program's window-free logic put together as the program puts it
-// together (printer catalogue, main window logic, a scripted user), for the
-// fault and hostile-input tests, which give it a scratch folder of their own.
+// together (tests/support/WindowlessProgram.h), for the fault and
+// hostile-input tests, which give it a scratch folder of their own, on the
+// main window tests' printers (MainWindowLogicFixture.h).
 
 #include "MainWindowLogicFixture.h"
 #include "ScratchFolder.h"
-
-#include "setup/ConfigTable.h"
-#include "setup/MainWindowLogic.h"
-#include "platform/printing/SimulatedPrintingService.h"
-#include "printsetup/PrinterCatalogue.h"
+#include "WindowlessProgram.h"
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,39 +23,23 @@ using test::ScratchFolder;
 using test::WriteBytes;
 
 // The program's logic on a printing service described by a simulated
-// printers text (see src/platform/printing/SIMULATED.md).
-class Program {
+// printers text (see src/platform/printing/SIMULATED.md), its print setup
+// dialog created and scripted.
+class Program : public test::WindowlessProgram {
 public:
     explicit Program(const std::string& printers)
-        : service(platform::SimulatedPrintingService::FromText(printers)), catalogue(service),
-          prompter(ui), dialog(catalogue), form(catalogue, prompter, ui) {
-        ui.currentLine = 1;
-        ui.selection = {1, 1};
-        catalogue.FormCreate();
-        form.SetPrintSetupDialog(&dialog);
+        : WindowlessProgram(test::SimulatedPrinters(printers)) {
+        CreatePrintSetup();
+        UseFakePrintSetup();
     }
 
-    // Start-up as the program runs it: creation, the check unless the run is
-    // terminating, the run-mode decision. windowsDir stands in for the
-    // Windows directory (the configuration folder).
+    // Start-up as the program runs it; windowsDir stands in for the Windows
+    // directory (the configuration folder).
     void StartUp(const std::vector<std::string>& arguments, const std::string& windowsDir) {
-        mainwindow::PathContext context;
-        context.style = mainwindow::PathStyle::Posix;
-        context.executableDirectory = windowsDir + "/bin/";
-        context.setupFileFolder = windowsDir;
-        context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
-        form.StartUp(arguments, context);
+        WindowlessProgram::StartUp(arguments, test::TestPaths(windowsDir + "/bin", windowsDir));
     }
 
-    mainwindow::ConfigTable& Table() { return form.Table(); }
-    const std::vector<std::string>& ErrorReports() const { return prompter.script.ErrorReports(); }
-
-    mainwindow::WindowlessUi ui;
-    platform::SimulatedPrintingService service;
-    printsetup::PrinterCatalogue catalogue;
-    mainwindow::fixture::TerminatingPrompter prompter;
-    mainwindow::fixture::FakePrintSetupDialog dialog;
-    mainwindow::MainWindowLogic form;
+    const std::vector<std::string>& ErrorReports() const { return prompter.ErrorReports(); }
 };
 
 } // namespace kevo::faults

@@ -190,7 +190,7 @@ TEST_P(HostileNames, LoadSaveAndReloadKeepEveryNameOrReportIt) {
 
     Program program(kPrinters);
     program.StartUp({"0", names, setup}, folder / "config");
-    const auto& shown = program.prompter.script.Messages();
+    const auto& shown = program.prompter.Messages();
     ASSERT_EQ(shown.size(), c.tooMany || c.notText ? 1u : 0u);
     if (c.tooMany) {
         EXPECT_EQ(shown[0].text.rfind("Printer names file has too many lines.\r\n", 0), 0u);
@@ -341,7 +341,7 @@ TEST_P(HostileSetup, LoadsAndSavesKeepingWhatIsNotTheProgramsOwn) {
 
     Program program(kPrinters);
     program.StartUp({"0", names, setup}, folder / "config");
-    EXPECT_TRUE(program.prompter.script.Messages().empty());
+    EXPECT_TRUE(program.prompter.Messages().empty());
     for (const auto& [line, column, text] : c.loaded)
         EXPECT_EQ(program.Table().Cell(column, line), text) << "line " << line;
 
@@ -499,7 +499,7 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
     Program program(kHostilePrinters);
     // The setup file is missing: "configure all now?" Yes, then the dialog
     // for each line.
-    program.prompter.script.AnswerNext(MessageButton::Yes);
+    program.prompter.AnswerNext(MessageButton::Yes);
     bool pickFailed = false;
     program.dialog.steps.push_back([&c, &pickFailed](printsetup::PrintSetupLogic& dialog) {
         try {

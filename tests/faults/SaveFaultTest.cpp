@@ -68,7 +68,7 @@ void EditLineTwo(Program& program) {
 // The user answers the "configure all printers now?" question with Yes and
 // every print setup dialog with OK.
 void ConfigureAllOnStart(Program& program) {
-    program.prompter.script.AnswerNext(MessageButton::Yes);
+    program.prompter.AnswerNext(MessageButton::Yes);
     for (int i = 0; i < 3; ++i)
         program.dialog.steps.push_back([](printsetup::PrintSetupLogic&) { return true; });
 }
@@ -144,7 +144,7 @@ std::vector<Scenario> Scenarios() {
          [](const ScratchFolder& f) { Prepare(f, OldSetup()); },
          modeZeroThenEdit,
          [](Program& program, const ScratchFolder&) {
-             program.prompter.script.AnswerNext(MessageButton::Yes);
+             program.prompter.AnswerNext(MessageButton::Yes);
              return program.form.FormCloseQuery();
          },
          "",
@@ -220,7 +220,7 @@ RunResult RunSave(const Scenario& scenario, long nth, int error, unsigned calls)
     result.file = result.fileExists ? ReadBytes(result.setupPath) : std::string();
     result.names = folder.Names();
     result.reports = program.ErrorReports();
-    for (const auto& shown : program.prompter.script.Messages())
+    for (const auto& shown : program.prompter.Messages())
         result.messages.push_back(shown.text);
     result.modified = program.Table().Modified();
     result.changedMarkOfLineTwo = program.Table().Cell(mainwindow::ColChanged, 2);

@@ -136,14 +136,14 @@ TEST_F(LineEditingTest, FailingDriverEndsTheEditBeforeTheDialogAndEndsAWalk) {
           SetupSection(1, "Invoices", "Broken", "COM2:", "Broken Driver", "Upper", "1", "Upper",
                        "1") +
               SetupSection(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
-    ASSERT_EQ(prompter_.script.ErrorReports(), std::vector<std::string>{"DevCap Error."});
+    ASSERT_EQ(prompter_.ErrorReports(), std::vector<std::string>{"DevCap Error."});
     const auto before = Columns(1);
     form_.StringGrid1DblClick(); // current line 1
     form_.mnuEditAllClick();
     EXPECT_TRUE(dialog_.captions.empty());
     EXPECT_EQ(Columns(1), before);
     EXPECT_FALSE(form_.Table().Modified());
-    EXPECT_EQ(prompter_.script.ErrorReports().size(), 3u);
+    EXPECT_EQ(prompter_.ErrorReports().size(), 3u);
 }
 
 TEST_F(LineEditingTest, UnnamedLineIsRefusedAndItsErrorsMayBeCleared) {
@@ -151,9 +151,9 @@ TEST_F(LineEditingTest, UnnamedLineIsRefusedAndItsErrorsMayBeCleared) {
           SetupSection(2, "", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
     ASSERT_EQ(Errors(2), "Printer Redundant,");
     ui_.selection = {2, 3};
-    prompter_.script.AnswerNext(MessageButton::OK);
-    prompter_.script.AnswerNext(MessageButton::Yes); // clear this line
-    prompter_.script.AnswerNext(MessageButton::Yes); // and the named line 3 too
+    prompter_.AnswerNext(MessageButton::OK);
+    prompter_.AnswerNext(MessageButton::Yes); // clear this line
+    prompter_.AnswerNext(MessageButton::Yes); // and the named line 3 too
     EXPECT_EQ(form_.EditPrinterLine(2), 0);
     const auto seen = prompter_.Seen();
     ASSERT_EQ(seen.size(), 3u);
@@ -170,7 +170,7 @@ TEST_F(LineEditingTest, ClearAsksForEachNamedLineAndCancelSkipsOnlyThatOne) {
     Start("Invoices\r\n\r\n\r\nOrders\r\n",
           kLaser + SetupSection(2, "", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
     ui_.selection = {1, 3};
-    prompter_.script.AnswerNext(MessageButton::Cancel);
+    prompter_.AnswerNext(MessageButton::Cancel);
     form_.btnClearLineClick();
     EXPECT_EQ(prompter_.Seen().size(), 1u); // only line 1 is named
     EXPECT_EQ(form_.Table().Cell(ColPrinter, 1), "Office Laser");

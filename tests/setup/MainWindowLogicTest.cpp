@@ -33,7 +33,7 @@ TEST_P(RunModeTableTest, EachModeSavesAsksReportsOrEndsAsItShould) {
     Write("names.txt", "Invoices\r\nOrders\r\n");
     Write("setup.ini", c.errors ? kBadSetup : kGoodSetup);
     for (auto answer : c.answers)
-        prompter_.script.AnswerNext(answer);
+        prompter_.AnswerNext(answer);
     const std::string before = Read("setup.ini");
 
     StartUp(Args(c.mode));
@@ -43,7 +43,7 @@ TEST_P(RunModeTableTest, EachModeSavesAsksReportsOrEndsAsItShould) {
     EXPECT_EQ(form_.Table().Panel(kPanelErrors), c.errors ? "Errors: 1" : "");
     // Nothing was modified at start-up, so nothing is written.
     EXPECT_EQ(Read("setup.ini"), before);
-    EXPECT_TRUE(prompter_.script.ErrorReports().empty());
+    EXPECT_TRUE(prompter_.ErrorReports().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,7 +68,7 @@ TEST_P(InvalidModeTest, ReportsOnceAndEndsWithoutFurtherQuestions) {
     EXPECT_EQ(prompter_.Seen(), std::vector<std::string>{kInvalidModeMessage});
     EXPECT_EQ(form_.RunMode(), -1);
     EXPECT_TRUE(ui_.terminationRequested);
-    EXPECT_EQ(prompter_.closedAtOnce.size(), 2u); // names file, setup file question
+    EXPECT_EQ(prompter_.ClosedAtOnce().size(), 2u); // names file, setup file question
     EXPECT_TRUE(dialog_.captions.empty());
     EXPECT_EQ(form_.Table().Panel(kPanelErrors), "");
 }
@@ -131,10 +131,10 @@ TEST_F(MainWindowLogicTest, PerUserCopyOfTheSetupFileIsAWarningInTheEditor) {
     };
     // A backslash in the name makes it a path as given on Windows.
     Write("a\\names.txt", "Invoices\r\n");
-    prompter_.script.AnswerNext(MessageButton::No); // the setup file is missing
+    prompter_.AnswerNext(MessageButton::No); // the setup file is missing
     StartUp({"0", Path("a\\names.txt")});
     EXPECT_EQ(form_.StartupWarnings().size(), 1u);
-    const auto& shown = prompter_.script.Messages();
+    const auto& shown = prompter_.Messages();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].type, MessageType::Warning);
     EXPECT_NE(shown[1].text.find(copy), std::string::npos) << shown[1].text;
@@ -147,7 +147,7 @@ TEST_F(MainWindowLogicTest, TooManyNamesIsReportedAndTheRunGoesOn) {
         names += "N" + std::to_string(i) + "\n";
     Write("names.txt", names);
     Write("setup.ini", "");
-    prompter_.script.AnswerNext(MessageButton::OK);
+    prompter_.AnswerNext(MessageButton::OK);
     StartUp(Args("0"));
     ASSERT_EQ(prompter_.Seen().size(), 1u);
     EXPECT_NE(prompter_.Seen()[0].find("Only the first 99 will be used."), std::string::npos);
@@ -203,7 +203,7 @@ TEST_P(UnreadableSetupTest, IsSaidInTheEditorAndNeverSavedOver) {
         ASSERT_EQ(mkfifo(setup.c_str(), 0600), 0);
     } else {
         Write("setup.ini/kept.txt", "x");
-        prompter_.script.AnswerNext(MessageButton::No); // configure nothing
+        prompter_.AnswerNext(MessageButton::No); // configure nothing
     }
     StartUp(Args(c.mode));
 
@@ -221,12 +221,12 @@ TEST_P(UnreadableSetupTest, IsSaidInTheEditorAndNeverSavedOver) {
     form_.Table().SetCell(ColPrinter, 1, "Office Laser");
     form_.SetModified(true);
     form_.btnSaveIniClick();
-    EXPECT_EQ(prompter_.script.ErrorReports(),
+    EXPECT_EQ(prompter_.ErrorReports(),
               std::vector<std::string>{"Unable to write to " + setup +
                                        "\r\nThe file can not be read (" + c.reason +
                                        "); it is not saved over, so that nothing in it is lost."});
     // Reload Details reads it again, and says so again.
-    prompter_.script.AnswerNext(MessageButton::OK);
+    prompter_.AnswerNext(MessageButton::OK);
     form_.mnuFileReloadDetailsClick();
     if (std::string(c.mode) == "0")
         seen = {seen[0], kReloadQuestion, seen[0]};
@@ -256,7 +256,7 @@ TEST_F(MainWindowLogicTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFi
         dialog.PickTray2(1);
         return true;
     });
-    prompter_.script.AnswerNext(MessageButton::Yes);
+    prompter_.AnswerNext(MessageButton::Yes);
     StartUp(Args("1"));
     ASSERT_EQ(prompter_.Seen().size(), 1u);
     EXPECT_EQ(prompter_.Seen()[0], "Printer configuration file does not exist.\r\n" +
@@ -271,8 +271,8 @@ TEST_F(MainWindowLogicTest, MissingSetupFileAnsweredYesEditsAllAndModeOneSavesFi
 
 TEST_F(MainWindowLogicTest, MissingSetupFileAnsweredNoConfiguresNothing) {
     Write("names.txt", "Invoices\r\n");
-    prompter_.script.AnswerNext(MessageButton::No);
-    prompter_.script.AnswerNext(MessageButton::OK);
+    prompter_.AnswerNext(MessageButton::No);
+    prompter_.AnswerNext(MessageButton::OK);
     StartUp(Args("2"));
     EXPECT_TRUE(dialog_.captions.empty());
     EXPECT_FALSE(fs::exists(Path("setup.ini")));
@@ -282,7 +282,7 @@ TEST_F(MainWindowLogicTest, MissingSetupFileAnsweredNoConfiguresNothing) {
 TEST_F(MainWindowLogicTest, SetupFileInTheConfigurationFolderMakesTheFolder) {
     Write("names.txt", "Invoices\r\n");
     dialog_.steps.push_back([](printsetup::PrintSetupLogic&) { return true; });
-    prompter_.script.AnswerNext(MessageButton::Yes);
+    prompter_.AnswerNext(MessageButton::Yes);
     StartUp({"2", Path("names.txt")}); // default setup file name
     EXPECT_EQ(form_.SetupFileName(), (folder_.Path() / "config" / "Vezerava.ini").string());
     EXPECT_TRUE(fs::is_regular_file(folder_.Path() / "config" / "Vezerava.ini"));
@@ -303,7 +303,7 @@ TEST_P(SavePromptTest, SavesOnYesClosesOnNoStaysOnCancel) {
     StartUp(Args("0"));
     form_.Table().SetCell(ColSource1, 1, "Lower tray");
     form_.SetModified(true);
-    prompter_.script.AnswerNext(GetParam().answer);
+    prompter_.AnswerNext(GetParam().answer);
     EXPECT_EQ(form_.FormCloseQuery(), GetParam().closes);
     EXPECT_EQ(prompter_.Seen().back(), kSaveQuestion);
     EXPECT_EQ(Read("setup.ini").find("PaperSourceName1=Lower tray") != std::string::npos,
@@ -331,13 +331,13 @@ TEST_F(MainWindowLogicTest, ReloadCancelChangesNothingAndOkReloadsClearsAndReche
     form_.Table().SetCell(ColErrors, 2, "Port,");
     form_.SetModified(true);
 
-    prompter_.script.AnswerNext(MessageButton::Cancel);
+    prompter_.AnswerNext(MessageButton::Cancel);
     form_.mnuFileReloadDetailsClick();
     EXPECT_EQ(form_.Table().Cell(ColPrinter, 2), "Label Writer");
     EXPECT_EQ(Errors(2), "Port,");
     EXPECT_TRUE(form_.Table().Modified());
 
-    prompter_.script.AnswerNext(MessageButton::OK);
+    prompter_.AnswerNext(MessageButton::OK);
     form_.mnuFileReloadDetailsClick();
     EXPECT_EQ(prompter_.Seen().back(), kReloadQuestion);
     EXPECT_EQ(form_.Table().Cell(ColPrinter, 2), "Plotter");
@@ -353,8 +353,8 @@ TEST_F(MainWindowLogicTest, ReloadOfADeletedSetupFileKeepsTheEdits) {
     form_.Table().SetCell(ColChanged, 1, "*");
     form_.SetModified(true);
     fs::remove(Path("setup.ini"));
-    prompter_.script.AnswerNext(MessageButton::OK); // reload
-    prompter_.script.AnswerNext(MessageButton::No); // configure all now?
+    prompter_.AnswerNext(MessageButton::OK); // reload
+    prompter_.AnswerNext(MessageButton::No); // configure all now?
     form_.mnuFileReloadDetailsClick();
     EXPECT_TRUE(form_.Table().Modified());
     EXPECT_EQ(form_.Table().Panel(kPanelModified), kModifiedPanelText);
@@ -369,7 +369,7 @@ TEST_F(MainWindowLogicTest, FailedRecheckCountsWhatItWroteAndTheNextSelectsThePr
     form_.Table().SetCell(ColPrinter, 2, "Gone Printer");
     for (int recheck = 1; recheck <= 2; ++recheck) {
         form_.btnRecheckClick();
-        EXPECT_EQ(prompter_.script.ErrorReports().size(), static_cast<std::size_t>(recheck));
+        EXPECT_EQ(prompter_.ErrorReports().size(), static_cast<std::size_t>(recheck));
         EXPECT_EQ(Errors(1), "");
         EXPECT_EQ(form_.Table().Panel(kPanelErrors), "Errors: 1");
     }
@@ -383,7 +383,7 @@ TEST_F(MainWindowLogicTest, PrinterWhoseBinsCannotBeAskedKeepsBinTokensAndCannot
     EXPECT_EQ(Errors(1), "Tray1Name,Tray1Num,Tray2Name,Tray2Num,");
     dialog_.steps.push_back([](printsetup::PrintSetupLogic&) { return true; });
     form_.StringGrid1DblClick();
-    EXPECT_EQ(prompter_.script.ErrorReports(), std::vector<std::string>{"DevCap Error."});
+    EXPECT_EQ(prompter_.ErrorReports(), std::vector<std::string>{"DevCap Error."});
     EXPECT_TRUE(dialog_.captions.empty());
     EXPECT_EQ(Errors(1), "Tray1Name,Tray1Num,Tray2Name,Tray2Num,");
 }
@@ -397,14 +397,14 @@ TEST_F(MainWindowLogicTest, FailedSaveIsReportedAndSkipsTheRecheck) {
     form_.SetModified(true);
     ui_.log.clear();
     form_.btnSaveIniClick();
-    EXPECT_EQ(prompter_.script.ErrorReports(),
+    EXPECT_EQ(prompter_.ErrorReports(),
               std::vector<std::string>{"Unable to write to " + Path("blocker") + "/setup.ini."});
     EXPECT_EQ(ui_.log, ""); // no recheck
     EXPECT_TRUE(form_.Table().Modified());
     EXPECT_EQ(form_.Table().Cell(ColChanged, 1), "*");
 
     // The save prompt's Yes with a failing save keeps the window open.
-    prompter_.script.AnswerNext(MessageButton::Yes);
+    prompter_.AnswerNext(MessageButton::Yes);
     EXPECT_FALSE(form_.FormCloseQuery());
 }
 
@@ -458,7 +458,7 @@ TEST_F(MainWindowLogicTest, AnotherProgramsChangesReloadUneditedLinesAndConflict
     theirs.replace(theirs.find("Gone Printer"), 12, "Label Writer");
     Write("setup.ini", theirs);
     const std::string before = Read("setup.ini");
-    prompter_.script.AnswerNext(MessageButton::Yes); // save changes?
+    prompter_.AnswerNext(MessageButton::Yes); // save changes?
     EXPECT_FALSE(form_.FormCloseQuery());
     ASSERT_EQ(ui_.conflictsAsked.size(), 1u);
     EXPECT_EQ(Read("setup.ini"), before);

@@ -100,7 +100,7 @@ TEST_P(WindowsToolFilesTest, ReadCheckedAndSavedUntouchedAsTheHostReadsThem) {
         EXPECT_EQ(Errors(line).empty(), c.errors[line - 1].empty()) << line;
     }
     EXPECT_EQ(form_.StartupWarnings().size(), c.warned ? 1u : 0u);
-    const auto& shown = prompter_.script.Messages();
+    const auto& shown = prompter_.Messages();
     EXPECT_EQ(shown.size(), c.warned ? 1u : 0u);
     if (c.warned && !shown.empty()) {
         EXPECT_EQ(shown[0].type, MessageType::Warning);
@@ -110,7 +110,7 @@ TEST_P(WindowsToolFilesTest, ReadCheckedAndSavedUntouchedAsTheHostReadsThem) {
     form_.btnSaveIniClick();
     EXPECT_EQ(Read("setup.ini"), setupBytes);
     // A file that Windows programs read otherwise is not saved over.
-    EXPECT_EQ(prompter_.script.ErrorReports().size(), c.warned ? 1u : 0u);
+    EXPECT_EQ(prompter_.ErrorReports().size(), c.warned ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -186,8 +186,8 @@ TEST_F(AccentedPrintersTest, AValueTheCodePageCannotHoldIsNeverWritten) {
     EditLineOne(1, 0); // "\u0150rz\u00f6tt Laser": code page 1252 has no "\u0150"
     form_.btnSaveIniClick();
     EXPECT_EQ(Read("setup.ini"), "[1]\r\nName=Invoices\r\n");
-    ASSERT_EQ(prompter_.script.ErrorReports().size(), 1u);
-    const std::string& report = prompter_.script.ErrorReports()[0];
+    ASSERT_EQ(prompter_.ErrorReports().size(), 1u);
+    const std::string& report = prompter_.ErrorReports()[0];
     EXPECT_EQ(report.rfind("Line 1 can not be saved: its Printer holds \"\u0150\" (U+0150)", 0), 0u)
         << report;
     EXPECT_TRUE(form_.Table().Modified());

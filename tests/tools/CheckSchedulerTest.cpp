@@ -6,14 +6,9 @@
 #include "MiniJson.h"
 #include "PrivateScheduler.h"
 #include "ScratchFolder.h"
-#include "ScriptedPrompter.h"
 #include "SetupSection.h"
+#include "WindowlessProgram.h"
 #include "setup/ConfigTable.h"
-#include "setup/MainWindowLogic.h"
-#include "setup/WindowlessUi.h"
-#include "platform/SystemPaths.h"
-#include "platform/PrintingServiceFactory.h"
-#include "printsetup/PrinterCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -87,25 +82,6 @@ const std::string kExpectedText = "3 \"Renamed\" Names Different (Old name),\n"
                                   "8 \"First\" Tray1Name,Tray1Num,\n"
                                   "9 \"Second\" Tray2Name,Tray2Num,\n"
                                   "Errors: 7 (9 lines in the names file)\n";
-
-// The main window's logic in this process, started in mode 0 on the
-// scheduler's printers.
-struct InProcessWindow {
-    InProcessWindow(const std::string& names, const std::string& setup,
-                    const std::string& configFolder)
-        : service(platform::MakePrintingService(nullptr)), catalogue(*service),
-          form((catalogue.FormCreate(), catalogue), prompter, windows) {
-        mainwindow::PathContext context;
-        context.setupFileFolder = configFolder;
-        context.fileExists = platform::FileExists;
-        form.StartUp({"0", names, setup}, context);
-    }
-    std::unique_ptr<platform::PrintingService> service;
-    printsetup::PrinterCatalogue catalogue;
-    test::ScriptedPrompter prompter;
-    mainwindow::WindowlessUi windows;
-    mainwindow::MainWindowLogic form;
-};
 
 class CheckSchedulerTest : public ::testing::Test {
 protected:
@@ -244,9 +220,10 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
                         SetupSection(93, "Last", "Gone", "", "", "", "", "", ""));
 
     // The program's logic, in this process, on the same scheduler.
-    InProcessWindow window(names, setup, folder_ / "config");
+    WindowlessProgram window;
+    window.StartUp("0", {names, setup, folder_ / "config"});
     const test::ScriptedPrompter& prompter = window.prompter;
-    const mainwindow::WindowlessUi& windows = window.windows;
+    const mainwindow::WindowlessUi& windows = window.ui;
     mainwindow::MainWindowLogic& form = window.form;
     ASSERT_FALSE(windows.terminationRequested);
     ASSERT_TRUE(prompter.Messages().empty());
@@ -299,7 +276,8 @@ TEST_F(CheckSchedulerTest, RecheckSeesADriverChangedWhileTheWindowIsOpen) {
         lines += SetupSection(line, name, "Swapped", "file:///dev/null", "Kevo Vendor 5000", tray,
                               std::to_string(line == 3 ? 259 : 255 + line), "Tray 1", "256");
     const std::string setup = folder_.Write("swap.ini", lines);
-    InProcessWindow window(names, setup, folder_ / "config");
+    WindowlessProgram window;
+    window.StartUp("0", {names, setup, folder_ / "config"});
     mainwindow::MainWindowLogic& form = window.form;
     ASSERT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "");
 
