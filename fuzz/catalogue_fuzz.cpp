@@ -26,6 +26,7 @@
 #include "FuzzInput.h"
 
 #include "messages/ErrorReport.h"
+#include "platform/printing/ProfileValues.h"
 #include "platform/printing/SimulatedPrinters.h"
 #include "platform/printing/SimulatedPrintingService.h"
 #include "platform/text/TextCoding.h"
@@ -131,10 +132,14 @@ public:
         return entries;
     }
     DefaultPrinterAnswer DefaultPrinter() override { return default_; }
-    std::string ProfileWindowsDevice() override { return windowsDevice_; }
-    std::string ProfileDevicesValue(const std::string& printer) override {
+    // The profile's texts, read as the spooler's service reads them.
+    kevo::platform::WindowsDevice ProfileWindowsDevice() override {
+        return kevo::platform::ReadWindowsDevice(windowsDevice_);
+    }
+    kevo::platform::DevicesValue ProfileDevicesValue(const std::string& printer) override {
         const Printer* found = Find(printer, "");
-        return found != nullptr ? found->devicesValue : std::string();
+        return kevo::platform::ReadDevicesValue(found != nullptr ? found->devicesValue
+                                                                 : std::string());
     }
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override {
         const Printer* found = Find(device, port);

@@ -69,16 +69,8 @@ std::string Printers::DefaultName() const {
         throw KevoError(SystemErrorText(answer.errorCode, answer.errorText));
     }
 
-    std::string name;
-    if (!answer.names.empty()) {
-        name = answer.names.front();
-    } else {
-        // The [windows] device value reads "name,driver,port".
-        const std::string value =
-            InBuffer(service_.ProfileWindowsDevice(), kWindowsDeviceBufferSize);
-        const std::size_t start = std::min(value.find_first_not_of(' '), value.size());
-        name = value.substr(start, value.find(',', start) - start);
-    }
+    const std::string name = !answer.names.empty() ? answer.names.front()
+                                                   : service_.ProfileWindowsDevice().printer;
     if (name.empty())
         throw NoDefaultPrinter();
     return name;
@@ -140,18 +132,10 @@ PrinterDetails Printers::Details(const platform::PrinterEntry& entry) const {
     // port, a port; never a driver.
     PrinterDetails printer{
         InBuffer(entry.name, kBufferSize), {}, InBuffer(entry.port, kBufferSize)};
-    if (printer.driver.empty()) {
-        printer.driver =
-            InBuffer(service_.ProfileDevicesValue(printer.device), kDevicesValueBufferSize);
-        printer.driver = printer.driver.substr(0, printer.driver.find(','));
-    }
-    if (printer.port.empty()) {
-        printer.port =
-            InBuffer(service_.ProfileDevicesValue(printer.device), kDevicesValueBufferSize);
-        const std::size_t comma = printer.port.find(',');
-        if (comma != std::string::npos)
-            printer.port = printer.port.substr(comma + 1);
-    }
+    platform::DevicesValue devices = service_.ProfileDevicesValue(printer.device);
+    printer.driver = std::move(devices.driver);
+    if (printer.port.empty())
+        printer.port = std::move(devices.port);
     return printer;
 }
 

@@ -72,11 +72,9 @@ struct PrinterBins {
 // NoDefaultPrinter, "DevCap Error", or "System Error.  Code: %d.\r\n%s".
 class Printers {
 public:
-    // Sizes of the device, driver and port buffers and of the profile reads,
-    // terminator included: a text keeps at most one character less.
+    // The size of the device, driver and port buffers, terminator included:
+    // a text keeps at most one character less.
     static constexpr std::size_t kBufferSize = 256;
-    static constexpr std::size_t kDevicesValueBufferSize = 255;
-    static constexpr std::size_t kWindowsDeviceBufferSize = 1023;
     // A driver that claims more bins than there are 16-bit bin numbers is
     // failing; it is not asked for that many fields.
     static constexpr int kMaxBinCount = 65536;
@@ -90,8 +88,8 @@ public:
     std::vector<std::string> Names() const;
 
     // The default printer's position: the service's first name, or without
-    // one the name in the [windows] device value, found in the service's
-    // list ignoring letter case. Throws NoDefaultPrinter when there is none,
+    // one the printer that the [windows] device value names, found in the
+    // service's list ignoring letter case. Throws NoDefaultPrinter when there is none,
     // the system error when the service fails.
     int DefaultPosition() const;
     // The same printer as its entry in the service's list, found as Find
@@ -104,9 +102,7 @@ public:
     std::optional<platform::PrinterEntry> Find(std::string_view name) const;
 
     // The printer at a position: device and port from the service's list,
-    // and the [Devices] value ("driver,port(s)") for the driver and for an
-    // empty port: the driver is the text before the first comma, the port
-    // everything after it; a value without a comma stands for both.
+    // and its [Devices] value for the driver and for an empty port.
     PrinterDetails Details(int position) const;
     // The same for an entry of the list (as Find gives it).
     PrinterDetails Details(const platform::PrinterEntry& entry) const;

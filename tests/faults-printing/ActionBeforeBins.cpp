@@ -29,11 +29,11 @@ platform::DefaultPrinterAnswer ActionBeforeBins::DefaultPrinter() {
     return inner_->DefaultPrinter();
 }
 
-std::string ActionBeforeBins::ProfileWindowsDevice() {
+platform::WindowsDevice ActionBeforeBins::ProfileWindowsDevice() {
     return inner_->ProfileWindowsDevice();
 }
 
-std::string ActionBeforeBins::ProfileDevicesValue(const std::string& printer) {
+platform::DevicesValue ActionBeforeBins::ProfileDevicesValue(const std::string& printer) {
     return inner_->ProfileDevicesValue(printer);
 }
 

@@ -27,8 +27,8 @@ public:
     std::vector<platform::PrinterEntry> EnumPrinters() override;
     platform::PrinterLookup LookUpPrinter(const std::string& name) override;
     platform::DefaultPrinterAnswer DefaultPrinter() override;
-    std::string ProfileWindowsDevice() override;
-    std::string ProfileDevicesValue(const std::string& printer) override;
+    platform::WindowsDevice ProfileWindowsDevice() override;
+    platform::DevicesValue ProfileDevicesValue(const std::string& printer) override;
     int BinCount(platform::BinKind kind, const std::string& device,
                  const std::string& port) override;
     int BinData(const std::string& device, const std::string& port,

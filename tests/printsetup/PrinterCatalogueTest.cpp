@@ -342,7 +342,7 @@ public:
         ++enumerations;
         return SimulatedPrintingService::EnumPrinters();
     }
-    std::string ProfileDevicesValue(const std::string& printer) override {
+    platform::DevicesValue ProfileDevicesValue(const std::string& printer) override {
         ++devicesReads;
         return SimulatedPrintingService::ProfileDevicesValue(printer);
     }

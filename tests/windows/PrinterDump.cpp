@@ -80,15 +80,10 @@ PrinterDump DumpService(platform::PrintingService& service) {
         DumpedPrinter printer;
         printer.name = entry.name;
         printer.port = entry.port;
-        printer.devicesValue = service.ProfileDevicesValue(entry.name);
-        // The catalogue asks for the bins with the port it shows: the
-        // entry's, else the Devices value after its first comma.
-        std::string port = entry.port;
-        if (port.empty()) {
-            const std::size_t comma = printer.devicesValue.find(',');
-            port = comma == std::string::npos ? printer.devicesValue
-                                              : printer.devicesValue.substr(comma + 1);
-        }
+        printer.devices = service.ProfileDevicesValue(entry.name);
+        // The bins are asked for with the port the program shows: the
+        // entry's, else the [Devices] value's.
+        const std::string port = entry.port.empty() ? printer.devices.port : entry.port;
         printer.nameCount = service.BinNameCount(entry.name, port);
         if (printer.nameCount > 0) {
             std::vector<platform::BinNameField> fields(static_cast<std::size_t>(printer.nameCount));
@@ -127,10 +122,12 @@ std::string WriteDump(const PrinterDump& dump) {
         out << "default\terror\t" << d.errorCode << '\t' << HexOf(d.errorText) << '\n';
         break;
     }
-    out << "windows-device\t" << HexOf(dump.windowsDevice) << '\n';
+    const platform::WindowsDevice& device = dump.windowsDevice;
+    out << "windows-device\t" << HexOf(device.printer) << '\t' << HexOf(device.driver) << '\t'
+        << HexOf(device.port) << '\n';
     for (const DumpedPrinter& p : dump.printers) {
         out << "printer\t" << HexOf(p.name) << '\t' << HexOf(p.port) << '\t'
-            << HexOf(p.devicesValue) << '\n';
+            << HexOf(p.devices.driver) << '\t' << HexOf(p.devices.port) << '\n';
         out << "bin-names\t" << HexOf(p.name) << '\t' << p.nameCount << '\t'
             << (p.nameAnswer ? std::to_string(*p.nameAnswer) : "-");
         for (const std::string& field : p.nameFields)
@@ -173,19 +170,22 @@ std::optional<PrinterDump> ReadDump(const std::string& text) {
             } else {
                 return std::nullopt;
             }
-        } else if (f[0] == "windows-device" && f.size() == 2) {
-            const auto value = Unhex(f[1]);
-            if (!value)
+        } else if (f[0] == "windows-device" && f.size() == 4) {
+            const auto printer = Unhex(f[1]);
+            const auto driver = Unhex(f[2]);
+            const auto port = Unhex(f[3]);
+            if (!printer || !driver || !port)
                 return std::nullopt;
-            dump.windowsDevice = *value;
-        } else if (f[0] == "printer" && f.size() == 4) {
+            dump.windowsDevice = {*printer, *driver, *port};
+        } else if (f[0] == "printer" && f.size() == 5) {
             const auto name = Unhex(f[1]);
             const auto port = Unhex(f[2]);
-            const auto devices = Unhex(f[3]);
-            if (!name || !port || !devices)
+            const auto driver = Unhex(f[3]);
+            const auto devicesPort = Unhex(f[4]);
+            if (!name || !port || !driver || !devicesPort)
                 return std::nullopt;
             dump.printers.push_back(
-                {*name, *port, *devices, 0, std::nullopt, {}, 0, std::nullopt, {}});
+                {*name, *port, {*driver, *devicesPort}, 0, std::nullopt, {}, 0, std::nullopt, {}});
         } else if ((f[0] == "bin-names" || f[0] == "bin-numbers") && f.size() >= 4) {
             const auto name = Unhex(f[1]);
             const auto count = Number(f[2]);
@@ -226,9 +226,7 @@ std::string EffectiveDefault(const PrinterDump& dump) {
         return {};
     if (!dump.defaultPrinter.names.empty())
         return dump.defaultPrinter.names.front();
-    const std::string& value = dump.windowsDevice;
-    const std::size_t start = std::min(value.find_first_not_of(' '), value.size());
-    return value.substr(start, value.find(',', start) - start);
+    return dump.windowsDevice.printer;
 }
 
 std::string ShownBinName(const std::string& field) {

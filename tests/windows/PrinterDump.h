@@ -29,7 +29,7 @@ namespace kevo::testing {
 struct DumpedPrinter {
     std::string name;
     std::string port;
-    std::string devicesValue;
+    platform::DevicesValue devices;
     int nameCount = 0;
     std::optional<int> nameAnswer;
     std::vector<std::string> nameFields; // each up to 24 bytes, up to its first NUL
@@ -40,7 +40,7 @@ struct DumpedPrinter {
 
 struct PrinterDump {
     platform::DefaultPrinterAnswer defaultPrinter;
-    std::string windowsDevice;
+    platform::WindowsDevice windowsDevice;
     std::vector<DumpedPrinter> printers;
 };
 
@@ -56,9 +56,9 @@ std::string HexOf(const std::string& bytes);
 // Reads what WriteDump wrote; nothing when a line is not understood.
 std::optional<PrinterDump> ReadDump(const std::string& text);
 
-// The default printer's name as the catalogue works it out: the service's
-// first name, else the [windows] "device" value up to its first comma,
-// leading blanks skipped; empty when there is none.
+// The default printer's name as the program works it out: the service's
+// first name, else the printer that the [windows] "device" value names;
+// empty when there is none.
 std::string EffectiveDefault(const PrinterDump& dump);
 
 // A bin name as the catalogue shows it: trimmed of every character up to

@@ -212,9 +212,11 @@ TEST_F(WinspoolLogic, InsufficientBufferIsTheExpectedAnswerOfTheSizeQuery) {
 TEST_F(WinspoolLogic, ProfileValues) {
     fake_->profile[{"windows", "device"}] = "Laser,winspool,LPT1:";
     fake_->profile[{"Devices", "Laser"}] = "winspool,LPT1:,FILE:";
-    EXPECT_EQ(service_->ProfileWindowsDevice(), "Laser,winspool,LPT1:");
-    EXPECT_EQ(service_->ProfileDevicesValue("Laser"), "winspool,LPT1:,FILE:");
-    EXPECT_EQ(service_->ProfileDevicesValue("Ink"), "");
+    EXPECT_EQ(service_->ProfileWindowsDevice(),
+              (platform::WindowsDevice{"Laser", "winspool", "LPT1:"}));
+    EXPECT_EQ(service_->ProfileDevicesValue("Laser"),
+              (platform::DevicesValue{"winspool", "LPT1:,FILE:"}));
+    EXPECT_EQ(service_->ProfileDevicesValue("Ink"), platform::DevicesValue{});
 }
 
 TEST_F(WinspoolLogic, BinQueries) {

@@ -224,8 +224,8 @@ TEST_F(WinspoolOnWindows, SamePrintersDefaultAndBinsAsTheCupsService) {
               << Printable(EffectiveDefault(windows)) << "\"; " << comparison.printersAgreeing
               << " printers and " << comparison.binsAgreeing << " bins agree entirely.\n";
     for (const DumpedPrinter& p : windows.printers)
-        std::cout << "  [Devices] " << Printable(p.name) << " = " << Printable(p.devicesValue)
-                  << "\n";
+        std::cout << "  [Devices] " << Printable(p.name) << " = " << Printable(p.devices.driver)
+                  << "," << Printable(p.devices.port) << "\n";
     for (const Difference& d : comparison.differences)
         std::cout << "  differs: " << d << "\n";
 
@@ -245,8 +245,7 @@ TEST_F(WinspoolOnWindows, PerPortPathListsEachPrinterWithItsPort) {
         EXPECT_EQ(byPort[i].name, byName[i].name);
         EXPECT_TRUE(byName[i].port.empty()) << byName[i].name;
         // The port is the one the [Devices] value names after the driver.
-        const std::string devices = nt->ProfileDevicesValue(byName[i].name);
-        EXPECT_EQ(byPort[i].port, devices.substr(devices.find(',') + 1)) << byName[i].name;
+        EXPECT_EQ(byPort[i].port, nt->ProfileDevicesValue(byName[i].name).port) << byName[i].name;
     }
 }
 
@@ -259,7 +258,7 @@ TEST_F(WinspoolOnWindows, DefaultPrinterThroughTheProfile) {
     EXPECT_EQ(answer.status, platform::DefaultPrinterAnswer::Status::Ok);
     EXPECT_TRUE(answer.names.empty());
     const std::string expected = EffectiveDefault(cups_);
-    EXPECT_EQ(service->ProfileWindowsDevice().rfind(expected + ",", 0), 0u);
+    EXPECT_EQ(service->ProfileWindowsDevice().printer, expected);
 
     printsetup::PrinterCatalogue catalogue(*service);
     ASSERT_NO_THROW(catalogue.FormCreate());
@@ -287,7 +286,7 @@ TEST(WinspoolOnWindowsSystem, UnknownPrinterHasNoBins) {
     auto service = SystemService();
     EXPECT_LE(service->BinNameCount("No Such Printer Anywhere", ""), 0);
     EXPECT_LE(service->BinNumberCount("No Such Printer Anywhere", ""), 0);
-    EXPECT_EQ(service->ProfileDevicesValue("No Such Printer Anywhere"), "");
+    EXPECT_EQ(service->ProfileDevicesValue("No Such Printer Anywhere"), platform::DevicesValue{});
 }
 
 TEST(WinspoolOnWindowsSystem, SystemTextsForErrorCodes) {

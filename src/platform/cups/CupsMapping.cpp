@@ -72,8 +72,8 @@ std::string DriverName(std::string_view makeAndModel) {
     return std::string(makeAndModel.substr(0, makeAndModel.find(',')));
 }
 
-std::string DevicesValue(std::string_view makeAndModel, std::string_view deviceUri) {
-    return DriverName(makeAndModel) + "," + StripUriCredentials(deviceUri);
+DevicesValue DevicesValueOf(std::string_view makeAndModel, std::string_view deviceUri) {
+    return {DriverName(makeAndModel), StripUriCredentials(deviceUri)};
 }
 
 std::string FoldPrinterName(std::string_view name) {

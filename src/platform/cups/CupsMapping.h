@@ -38,12 +38,14 @@ std::vector<Bin> MakeBins(const std::vector<std::string>& sourceTexts, bool hasM
 // authority part ("file:/dev/null", "parallel:/dev/lp0") stay as they are.
 std::string StripUriCredentials(std::string_view uri);
 
-// The driver name of a printer: its make and model up to the first comma, so
-// that a version after the comma cannot break the "driver,port" form.
+// The driver name of a printer: its make and model up to the first comma, as
+// a [Devices] value on Windows would hold it (the version after the comma
+// left out).
 std::string DriverName(std::string_view makeAndModel);
 
-// The [Devices]-style value of a printer: "driver,port".
-std::string DevicesValue(std::string_view makeAndModel, std::string_view deviceUri);
+// The [Devices]-style value of a printer: its driver (DriverName) and its
+// port, the device URI without credentials.
+DevicesValue DevicesValueOf(std::string_view makeAndModel, std::string_view deviceUri);
 
 // ASCII letters folded to lower case, other bytes kept: printer names are
 // the same queue regardless of the case of their ASCII letters.

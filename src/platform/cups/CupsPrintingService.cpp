@@ -424,22 +424,23 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     return answer;
 }
 
-std::string CupsPrintingService::ProfileWindowsDevice() {
+WindowsDevice CupsPrintingService::ProfileWindowsDevice() {
     const DefaultPrinterAnswer answer = DefaultPrinter();
     if (answer.status != DefaultPrinterAnswer::Status::Ok || answer.names.empty())
         return {};
     const std::string& name = answer.names.front();
-    const std::string devices = ProfileDevicesValue(name);
-    if (devices.empty())
+    const CupsQueue* queue = FindQueue(name);
+    if (queue == nullptr)
         return {};
-    return name + "," + devices;
+    DevicesValue devices = DevicesValueOf(queue->makeAndModel, queue->deviceUri);
+    return {name, std::move(devices.driver), std::move(devices.port)};
 }
 
-std::string CupsPrintingService::ProfileDevicesValue(const std::string& printer) {
+DevicesValue CupsPrintingService::ProfileDevicesValue(const std::string& printer) {
     const CupsQueue* queue = FindQueue(printer);
     if (queue == nullptr)
         return {};
-    return DevicesValue(queue->makeAndModel, queue->deviceUri);
+    return DevicesValueOf(queue->makeAndModel, queue->deviceUri);
 }
 
 // What one connection got when it fetched a printer's bins; the queue asked

@@ -98,11 +98,12 @@ public:
     // SystemError.
     DefaultPrinterAnswer DefaultPrinter() override;
 
-    // "name,driver,port" of the default printer; empty without one.
-    std::string ProfileWindowsDevice() override;
-    // "driver,port": the make and model up to its first comma, and the
-    // device URI without user name and password. Empty for an unknown queue.
-    std::string ProfileDevicesValue(const std::string& printer) override;
+    // The default printer with its driver and port; empty without one.
+    WindowsDevice ProfileWindowsDevice() override;
+    // The driver, the make and model up to its first comma, and the port,
+    // the device URI without user name and password. Empty for an unknown
+    // queue.
+    DevicesValue ProfileDevicesValue(const std::string& printer) override;
 
     // Bins from the PPD ("Automatically Select" 15, the InputSlot choices
     // 256, 257, ..., "Manual Feed" 4 when ManualFeed has a True choice); for

@@ -38,13 +38,13 @@ DefaultPrinterAnswer CachingPrintingService::DefaultPrinter() {
     return *defaultPrinter_;
 }
 
-std::string CachingPrintingService::ProfileWindowsDevice() {
+WindowsDevice CachingPrintingService::ProfileWindowsDevice() {
     if (!windowsDevice_)
         windowsDevice_ = inner_->ProfileWindowsDevice();
     return *windowsDevice_;
 }
 
-std::string CachingPrintingService::ProfileDevicesValue(const std::string& printer) {
+DevicesValue CachingPrintingService::ProfileDevicesValue(const std::string& printer) {
     auto found = devicesValues_.find(printer);
     if (found == devicesValues_.end())
         found = devicesValues_.emplace(printer, inner_->ProfileDevicesValue(printer)).first;
@@ -107,9 +107,9 @@ void CachingPrintingService::Prefetch(const std::vector<std::string>& names) {
 void CachingPrintingService::ForgetFailures() {
     if (defaultPrinter_ && defaultPrinter_->status != DefaultPrinterAnswer::Status::Ok)
         defaultPrinter_.reset();
-    if (windowsDevice_ && windowsDevice_->empty())
+    if (windowsDevice_ && *windowsDevice_ == WindowsDevice{})
         windowsDevice_.reset();
-    std::erase_if(devicesValues_, [](const auto& entry) { return entry.second.empty(); });
+    std::erase_if(devicesValues_, [](const auto& entry) { return entry.second == DevicesValue{}; });
     for (auto& [key, answers] : bins_) {
         if (answers.count && *answers.count < 0)
             answers.count.reset();

@@ -38,8 +38,8 @@ public:
     // dialog see the same printers.
     PrinterLookup LookUpPrinter(const std::string& name) override;
     DefaultPrinterAnswer DefaultPrinter() override;
-    std::string ProfileWindowsDevice() override;
-    std::string ProfileDevicesValue(const std::string& printer) override;
+    WindowsDevice ProfileWindowsDevice() override;
+    DevicesValue ProfileDevicesValue(const std::string& printer) override;
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
     int BinData(const std::string& device, const std::string& port, BinFields& out) override;
     // Passed on for the printers whose bins are not kept here yet, by the
@@ -72,8 +72,8 @@ private:
     std::optional<std::vector<PrinterEntry>> printers_;
     std::map<std::string, PrinterLookup> lookups_;
     std::optional<DefaultPrinterAnswer> defaultPrinter_;
-    std::optional<std::string> windowsDevice_;
-    std::map<std::string, std::string> devicesValues_;
+    std::optional<WindowsDevice> windowsDevice_;
+    std::map<std::string, DevicesValue> devicesValues_;
     std::map<BinKey, BinAnswers> bins_;
 };
 

@@ -23,6 +23,8 @@ namespace kevo::platform {
 struct PrinterEntry {
     std::string name;
     std::string port;
+
+    bool operator==(const PrinterEntry&) const = default;
 };
 
 // The service's answer when asked for one printer by name.
@@ -47,6 +49,25 @@ struct DefaultPrinterAnswer {
     std::vector<std::string> names;
     int errorCode = 0;
     std::string errorText;
+};
+
+// What the system's profile tells of a printer: the driver and the port(s)
+// of its [Devices] value. Both are empty when the printer has no value.
+struct DevicesValue {
+    std::string driver;
+    std::string port;
+
+    bool operator==(const DevicesValue&) const = default;
+};
+
+// The default printer as the profile's [windows] "device" value names it:
+// the printer, its driver and its port. All empty when there is no value.
+struct WindowsDevice {
+    std::string printer;
+    std::string driver;
+    std::string port;
+
+    bool operator==(const WindowsDevice&) const = default;
 };
 
 // A bin name as the driver reports it: a field of at most 24 characters,
@@ -109,11 +130,12 @@ public:
     // The default printer as the service reports it.
     virtual DefaultPrinterAnswer DefaultPrinter() = 0;
 
-    // Profile-style fallback values. The [windows] "device" value has the
-    // form "name,driver,port"; the [Devices] value of a printer has the form
-    // "driver,port(s)". Both are empty when the value does not exist.
-    virtual std::string ProfileWindowsDevice() = 0;
-    virtual std::string ProfileDevicesValue(const std::string& printer) = 0;
+    // Profile-style fallback values: the default printer that the [windows]
+    // "device" value names, and a printer's driver and port(s) from its
+    // [Devices] value. Services that read such values as texts split them
+    // by one rule (ProfileValues.h); the others give their own parts.
+    virtual WindowsDevice ProfileWindowsDevice() = 0;
+    virtual DevicesValue ProfileDevicesValue(const std::string& printer) = 0;
 
     // The count query of a kind of bin field.
     virtual int BinCount(BinKind kind, const std::string& device, const std::string& port) = 0;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/printing/SimulatedPrintingService.h"
 
+#include "platform/printing/ProfileValues.h"
+
 #include <algorithm>
 #include <chrono>
 #include <limits>
@@ -42,16 +44,16 @@ DefaultPrinterAnswer SimulatedPrintingService::DefaultPrinter() {
     return printers_.defaultPrinter;
 }
 
-std::string SimulatedPrintingService::ProfileWindowsDevice() {
-    return printers_.windowsDevice;
+WindowsDevice SimulatedPrintingService::ProfileWindowsDevice() {
+    return ReadWindowsDevice(printers_.windowsDevice);
 }
 
-std::string SimulatedPrintingService::ProfileDevicesValue(const std::string& printer) {
+DevicesValue SimulatedPrintingService::ProfileDevicesValue(const std::string& printer) {
     for (const SimulatedPrinter& candidate : printers_.printers) {
         if (candidate.name == printer && candidate.devicesValue)
-            return *candidate.devicesValue;
+            return ReadDevicesValue(*candidate.devicesValue);
     }
-    return std::string();
+    return {};
 }
 
 std::optional<std::vector<std::string>>

@@ -20,8 +20,10 @@ public:
 
     std::vector<PrinterEntry> EnumPrinters() override;
     DefaultPrinterAnswer DefaultPrinter() override;
-    std::string ProfileWindowsDevice() override;
-    std::string ProfileDevicesValue(const std::string& printer) override;
+    // The description's texts, read as the program reads the profile's
+    // (ProfileValues.h).
+    WindowsDevice ProfileWindowsDevice() override;
+    DevicesValue ProfileDevicesValue(const std::string& printer) override;
 
     // The bins of a device and port are those of the first printer of that
     // name listed under that port, else of the first printer of that name.

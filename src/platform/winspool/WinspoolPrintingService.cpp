@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/winspool/WinspoolPrintingService.h"
 
+#include "platform/printing/ProfileValues.h"
 #include "platform/text/TextCoding.h"
 
 #include <algorithm>
@@ -154,12 +155,12 @@ DefaultPrinterAnswer WinspoolPrintingService::DefaultPrinter() {
     return answer;
 }
 
-std::string WinspoolPrintingService::ProfileWindowsDevice() {
-    return api_->ProfileString("windows", "device");
+WindowsDevice WinspoolPrintingService::ProfileWindowsDevice() {
+    return ReadWindowsDevice(api_->ProfileString("windows", "device"));
 }
 
-std::string WinspoolPrintingService::ProfileDevicesValue(const std::string& printer) {
-    return api_->ProfileString("Devices", printer);
+DevicesValue WinspoolPrintingService::ProfileDevicesValue(const std::string& printer) {
+    return ReadDevicesValue(api_->ProfileString("Devices", printer));
 }
 
 int WinspoolPrintingService::BinCount(BinKind kind, const std::string& device,

@@ -35,9 +35,10 @@ public:
     // answers Ok with no names: the caller then falls back to the profile.
     DefaultPrinterAnswer DefaultPrinter() override;
 
-    // [windows] "device" and [Devices] printer from the user profile.
-    std::string ProfileWindowsDevice() override;
-    std::string ProfileDevicesValue(const std::string& printer) override;
+    // [windows] "device" and [Devices] printer from the user profile, read
+    // as texts and split (ProfileValues.h).
+    WindowsDevice ProfileWindowsDevice() override;
+    DevicesValue ProfileDevicesValue(const std::string& printer) override;
 
     // DeviceCapabilities with DC_BINNAMES and DC_BINS. The data queries ask
     // for the count again first and give the driver room for whichever is

@@ -18,6 +18,8 @@ namespace {
 using platform::BinNameField;
 using platform::CupsPrintingService;
 using platform::DefaultPrinterAnswer;
+using platform::DevicesValue;
+using platform::WindowsDevice;
 using namespace printers;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -34,8 +36,8 @@ void ExpectCatalogueQueriesFail(CupsPrintingService& service, const char* printe
     EXPECT_EQ(answer.status, DefaultPrinterAnswer::Status::SystemError);
     EXPECT_NE(answer.errorCode, 0);
     EXPECT_NE(answer.errorText.find("printing service"), std::string::npos) << answer.errorText;
-    EXPECT_EQ(service.ProfileWindowsDevice(), "");
-    EXPECT_EQ(service.ProfileDevicesValue(printer), "");
+    EXPECT_EQ(service.ProfileWindowsDevice(), WindowsDevice{});
+    EXPECT_EQ(service.ProfileDevicesValue(printer), DevicesValue{});
     std::vector<BinNameField> names;
     std::vector<std::uint16_t> numbers;
     EXPECT_EQ(service.BinNameCount(printer, ""), -1);
@@ -100,7 +102,7 @@ TEST(CupsSchedulerFrozenTest, FailsWithinTenSecondsThenAtOnce) {
     ExpectCatalogueQueriesFail(service, kManualFeed);
     for (const char* printer : {kLongNames, kBlankPadded, kUtf8, kRaw}) {
         EXPECT_EQ(service.BinNameCount(printer, ""), -1);
-        EXPECT_EQ(service.ProfileDevicesValue(printer), "");
+        EXPECT_EQ(service.ProfileDevicesValue(printer), DevicesValue{});
     }
     EXPECT_LT(Since(start), milliseconds(10000));
     EXPECT_TRUE(service.SchedulerGivenUp());
@@ -128,7 +130,7 @@ TEST(CupsSchedulerFrozenTest, FreezingMidRunGivesUpOnce) {
     EXPECT_EQ(service.BinNameCount(kManualFeed, ""), 3);
     // Known from the enumeration, so no need to ask.
     EXPECT_EQ(service.ProfileDevicesValue(kManualFeed),
-              "Kevo Office 3000,ipp://printhost.example/printers/manual");
+              (DevicesValue{"Kevo Office 3000", "ipp://printhost.example/printers/manual"}));
 }
 
 TEST(CupsSchedulerFrozenTest, ThawedSchedulerServesANewService) {

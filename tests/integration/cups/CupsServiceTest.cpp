@@ -21,6 +21,7 @@ using platform::BinNameField;
 using platform::BinNameText;
 using platform::CupsPrintingService;
 using platform::DefaultPrinterAnswer;
+using platform::DevicesValue;
 using namespace printers;
 
 std::vector<std::string> NamesOf(const std::vector<BinNameField>& fields) {
@@ -65,16 +66,15 @@ TEST(CupsDevicesValueTest, IsDriverCommaPortWithoutCredentials) {
     };
     CupsPrintingService service;
     for (const Case& c : cases) {
-        const std::string value = service.ProfileDevicesValue(c.printer);
-        EXPECT_EQ(value, c.expected) << c.printer;
+        const DevicesValue value = service.ProfileDevicesValue(c.printer);
+        EXPECT_EQ(value.driver + "," + value.port, c.expected) << c.printer;
         // The same as the scheduler's own make and model and device URI.
         auto options = LpoptionsOf(scheduler, c.printer);
         const std::string makeAndModel = options["printer-make-and-model"];
-        EXPECT_EQ(value.substr(0, value.find(',')), makeAndModel.substr(0, makeAndModel.find(',')))
-            << c.printer;
-        EXPECT_EQ(value.substr(value.find(',') + 1), options["device-uri"]) << c.printer;
+        EXPECT_EQ(value.driver, makeAndModel.substr(0, makeAndModel.find(','))) << c.printer;
+        EXPECT_EQ(value.port, options["device-uri"]) << c.printer;
         for (const char* secret : {"alice", "s3cret", "bob", ":pw"})
-            EXPECT_EQ(value.find(secret), std::string::npos) << value;
+            EXPECT_EQ(value.port.find(secret), std::string::npos) << value.port;
     }
 }
 
@@ -82,9 +82,9 @@ TEST(CupsDevicesValueTest, FindsQueuesIgnoringAsciiCaseAndNothingElse) {
     Scheduler();
     CupsPrintingService service;
     EXPECT_EQ(service.ProfileDevicesValue("kevo_long"), service.ProfileDevicesValue(kLongNames));
-    EXPECT_EQ(service.ProfileDevicesValue("NoSuchPrinter"), "");
-    EXPECT_EQ(service.ProfileDevicesValue("Kevo_Lon"), "");
-    EXPECT_EQ(service.ProfileDevicesValue(""), "");
+    EXPECT_EQ(service.ProfileDevicesValue("NoSuchPrinter"), DevicesValue{});
+    EXPECT_EQ(service.ProfileDevicesValue("Kevo_Lon"), DevicesValue{});
+    EXPECT_EQ(service.ProfileDevicesValue(""), DevicesValue{});
 }
 
 struct BinCase {
@@ -225,7 +225,7 @@ TEST(CupsBinsTest, EachPpdIsFetchedOnceFailuresIncluded) {
             EXPECT_EQ(cached.BinNames(printer, "", names), count) << printer;
             EXPECT_EQ(cached.BinNumberCount(printer, ""), count) << printer;
             EXPECT_EQ(cached.BinNumbers(printer, "", numbers), count) << printer;
-            EXPECT_FALSE(cached.ProfileDevicesValue(printer).empty()) << printer;
+            EXPECT_NE(cached.ProfileDevicesValue(printer), DevicesValue{}) << printer;
         }
     }
     EXPECT_EQ(service.PpdFetchCount(), static_cast<int>(alternating.size()));
@@ -274,9 +274,13 @@ protected:
         CupsPrintingService service;
         return service.DefaultPrinter();
     }
+    // The [windows] device value as "name,driver,port".
     static std::string WindowsDevice() {
         CupsPrintingService service;
-        return service.ProfileWindowsDevice();
+        const platform::WindowsDevice device = service.ProfileWindowsDevice();
+        return device == platform::WindowsDevice{}
+                   ? std::string()
+                   : device.printer + "," + device.driver + "," + device.port;
     }
     static void ExpectDefault(const std::string& printer) {
         const DefaultPrinterAnswer answer = Ask();

@@ -134,14 +134,14 @@ TEST(StripUriCredentialsTest, RemovesUserAndPasswordOnly) {
 }
 
 TEST(DevicesValueTest, DriverIsMakeAndModelUpToTheFirstComma) {
-    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-        {"Kevo Office 3000, v2.1, PS", "socket://h:9100", "Kevo Office 3000,socket://h:9100"},
-        {"Local Raw Printer", "file:///dev/null", "Local Raw Printer,file:///dev/null"},
-        {", leading comma", "ipp://u:p@h/q", ",ipp://h/q"},
-        {"", "", ","},
+    const std::vector<std::tuple<std::string, std::string, DevicesValue>> cases = {
+        {"Kevo Office 3000, v2.1, PS", "socket://h:9100", {"Kevo Office 3000", "socket://h:9100"}},
+        {"Local Raw Printer", "file:///dev/null", {"Local Raw Printer", "file:///dev/null"}},
+        {", leading comma", "ipp://u:p@h/q", {"", "ipp://h/q"}},
+        {"", "", {"", ""}},
     };
     for (const auto& [model, uri, expected] : cases)
-        EXPECT_EQ(DevicesValue(model, uri), expected) << model;
+        EXPECT_EQ(DevicesValueOf(model, uri), expected) << model;
 }
 
 // Bins back to a queue's choices, for one bin and for a first page apart.

@@ -26,9 +26,9 @@ TEST_F(CachingPrintingServiceTest, ServiceWideAnswersAreTakenOnce) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(cache_.EnumPrinters().at(0).name, "Printer 1");
         EXPECT_EQ(cache_.DefaultPrinter().names.at(0), "Default 1");
-        EXPECT_EQ(cache_.ProfileWindowsDevice(), "Device 1");
-        EXPECT_EQ(cache_.ProfileDevicesValue("A"), "A,1");
-        EXPECT_EQ(cache_.ProfileDevicesValue("B"), "B,1");
+        EXPECT_EQ(cache_.ProfileWindowsDevice().printer, "Device 1");
+        EXPECT_EQ(cache_.ProfileDevicesValue("A"), (DevicesValue{"A", "1"}));
+        EXPECT_EQ(cache_.ProfileDevicesValue("B"), (DevicesValue{"B", "1"}));
     }
     EXPECT_EQ(counting_->calls["EnumPrinters"], 1);
     EXPECT_EQ(counting_->calls["DefaultPrinter"], 1);

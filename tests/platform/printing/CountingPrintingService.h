@@ -31,12 +31,12 @@ public:
             answer.status = DefaultPrinterAnswer::Status::SystemError;
         return answer;
     }
-    std::string ProfileWindowsDevice() override {
-        return "Device " + std::to_string(++calls["ProfileWindowsDevice"]);
+    WindowsDevice ProfileWindowsDevice() override {
+        return {"Device " + std::to_string(++calls["ProfileWindowsDevice"]), {}, {}};
     }
-    std::string ProfileDevicesValue(const std::string& printer) override {
+    DevicesValue ProfileDevicesValue(const std::string& printer) override {
         const int n = ++calls["ProfileDevicesValue " + printer];
-        return Failing(printer) ? std::string() : printer + "," + std::to_string(n);
+        return Failing(printer) ? DevicesValue{} : DevicesValue{printer, std::to_string(n)};
     }
     // Counted under the typed names: "BinNameCount", "BinNames",
     // "BinNumberCount", "BinNumbers".

@@ -92,7 +92,7 @@ TEST_F(PrintingServiceFactoryTest, WithoutCupsNorFileNoPrinters) {
         const DefaultPrinterAnswer answer = service->DefaultPrinter();
         EXPECT_EQ(answer.status, Status::Ok);
         EXPECT_TRUE(answer.names.empty());
-        EXPECT_EQ(service->ProfileWindowsDevice(), "");
+        EXPECT_EQ(service->ProfileWindowsDevice(), WindowsDevice{});
     }
 }
 #endif

@@ -48,9 +48,9 @@ TEST(SimulatedPrintersFormat, DocumentedExampleParsesAsDescribed) {
         EXPECT_EQ(entries[i].port, expected[i].second) << i;
     }
     EXPECT_EQ(service.DefaultPrinter().names, std::vector<std::string>{"Office Laser"});
-    EXPECT_EQ(service.ProfileWindowsDevice(), "Office Laser,winspool,LPT1:");
-    EXPECT_EQ(service.ProfileDevicesValue("Labels"), ",USB001");
-    EXPECT_EQ(service.ProfileDevicesValue("Plotter"), "");
+    EXPECT_EQ(service.ProfileWindowsDevice(), (WindowsDevice{"Office Laser", "winspool", "LPT1:"}));
+    EXPECT_EQ(service.ProfileDevicesValue("Labels"), (DevicesValue{"", "USB001"}));
+    EXPECT_EQ(service.ProfileDevicesValue("Plotter"), DevicesValue{});
 
     std::vector<BinNameField> names;
     ASSERT_EQ(service.BinNames("Office Laser", "LPT1:", names), 3);
@@ -67,7 +67,8 @@ TEST(SimulatedPrintersFormat, DocumentedExampleParsesAsDescribed) {
 // The sample file of the demo: a handful of plausible printers, one of them
 // the default, each with a driver and a port.
 TEST(SimulatedPrintersFormat, DemoSampleIsUsable) {
-    SimulatedPrintingService service(LoadSimulatedPrinters(KEVO_SAMPLE_PRINTERS));
+    const SimulatedPrinters printers = LoadSimulatedPrinters(KEVO_SAMPLE_PRINTERS);
+    SimulatedPrintingService service(printers);
     const std::vector<PrinterEntry> entries = service.EnumPrinters();
     EXPECT_GE(entries.size(), 4u);
     EXPECT_LE(entries.size(), 6u);
@@ -75,11 +76,10 @@ TEST(SimulatedPrintersFormat, DemoSampleIsUsable) {
     ASSERT_EQ(answer.status, Status::Ok);
     ASSERT_EQ(answer.names.size(), 1u);
     bool defaultListed = false;
-    for (const PrinterEntry& entry : entries) {
+    for (const PrinterEntry& entry : entries)
         defaultListed = defaultListed || entry.name == answer.names.front();
-        const std::string value = service.ProfileDevicesValue(entry.name);
-        EXPECT_NE(value.find(','), std::string::npos) << entry.name;
-    }
+    for (const SimulatedPrinter& printer : printers.printers)
+        EXPECT_NE(printer.devicesValue.value_or("").find(','), std::string::npos) << printer.name;
     EXPECT_TRUE(defaultListed);
 }
 
@@ -92,9 +92,9 @@ class SimulatedValueTest : public testing::TestWithParam<ValueCase> {};
 
 TEST_P(SimulatedValueTest, ValueIsReadAsWritten) {
     const ValueCase& c = GetParam();
-    SimulatedPrintingService service =
-        SimulatedPrintingService::FromText(std::string("printer P\ndevices ") + c.line + "\n");
-    EXPECT_EQ(service.ProfileDevicesValue("P"), c.expected);
+    const SimulatedPrinters printers =
+        ParseSimulatedPrinters(std::string("printer P\ndevices ") + c.line + "\n", "test");
+    EXPECT_EQ(printers.printers.at(0).devicesValue, c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, SimulatedValueTest,
@@ -384,9 +384,9 @@ printer Failing
 TEST(SimulatedPrintingService, DevicesValueBelongsToTheNameNotTheBlock) {
     SimulatedPrintingService service = SimulatedPrintingService::FromText(
         "printer A\nport P1\nprinter A\nport P2\ndevices D,P2\nprinter B\n");
-    EXPECT_EQ(service.ProfileDevicesValue("A"), "D,P2");
-    EXPECT_EQ(service.ProfileDevicesValue("B"), "");
-    EXPECT_EQ(service.ProfileDevicesValue("a"), "");
+    EXPECT_EQ(service.ProfileDevicesValue("A"), (DevicesValue{"D", "P2"}));
+    EXPECT_EQ(service.ProfileDevicesValue("B"), DevicesValue{});
+    EXPECT_EQ(service.ProfileDevicesValue("a"), DevicesValue{});
     EXPECT_EQ(service.EnumPrinters().size(), 3u);
 }
 
