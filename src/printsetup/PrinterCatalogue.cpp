@@ -91,7 +91,8 @@ void PrinterCatalogue::TakeList() const {
     // have gone from the list since.
     const std::optional<platform::PrinterEntry> selected = std::move(selectedByName_);
     selectedByName_.reset();
-    const int position = selected ? FindInList(cboPrinters_.items, selected->name) : -1;
+    const int position =
+        selected ? printers::FindInList(cboPrinters_.items, selected->name) : -1;
     if (position >= 0)
         currentIndex_ = position;
     cboPrinters_.selected = position;
@@ -108,7 +109,7 @@ void PrinterCatalogue::Prefetch(const std::vector<std::string>& names) {
 }
 
 int PrinterCatalogue::FindPrinter(std::string_view name) const {
-    return FindInList(cboPrinters().items, name);
+    return printers::FindInList(cboPrinters().items, name);
 }
 
 bool PrinterCatalogue::HasPrinter(std::string_view name) const {
@@ -159,7 +160,7 @@ void PrinterCatalogue::SetListPosition(CatalogueElement list, int position) {
 
 void PrinterCatalogue::TypeText(CatalogueElement list, std::string text) {
     CatalogueList& target = MutableList(list);
-    target.selected = FindInList(target.items, text);
+    target.selected = printers::FindInList(target.items, text);
     target.shownText = std::move(text);
     Notify(list);
 }
@@ -172,7 +173,7 @@ void PrinterCatalogue::cboPrintersChange() {
     Load(printers_.Details(*currentIndex_));
 }
 
-void PrinterCatalogue::Load(const PrinterDetails& printer) {
+void PrinterCatalogue::Load(const printers::Printer& printer) {
     current_ = printer;
 
     lblPort_ = current_.port;
@@ -219,22 +220,22 @@ void PrinterCatalogue::LoadBins(platform::BinKind kind, CatalogueElement first,
                                 CatalogueElement second) {
     ClearItems(first);
     ClearItems(second);
-    const PrinterBins bins = printers_.Bins(current_, kind, failedCountIsError_);
+    const printers::PrinterBins bins = printers_.Bins(current_, kind, failedCountIsError_);
     if (bins.unknown)
         binsUnknown_ = true;
     AddItems(first, second, bins.texts);
 }
 
 int PrinterCatalogue::FindBinName(std::string_view name) const {
-    return FindInList(cboTray1_.items, name);
+    return printers::FindInList(cboTray1_.items, name);
 }
 
 int PrinterCatalogue::FindBinNumber(std::string_view number) const {
-    return FindInList(cboTray1Num_.items, number);
+    return printers::FindInList(cboTray1Num_.items, number);
 }
 
 int PrinterCatalogue::Find(CatalogueElement list, std::string_view text) const {
-    return FindInList(List(list).items, text);
+    return printers::FindInList(List(list).items, text);
 }
 
 } // namespace kevo::printsetup

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "printsetup/Printers.h"
+#include "printers/Printers.h"
 
 #include <optional>
 #include <string>
@@ -50,7 +50,7 @@ public:
 };
 
 // The printer catalogue: the print setup dialog's lists over the installed
-// printers (Printers), and one printer at a time (the current printer) with
+// printers (printers::Printers), and one printer at a time (the current printer) with
 // its port, its driver and its paper bins. The program's start-up makes it
 // and the print setup dialog's creation builds it, once; the consistency
 // check and line editing select printers in it, and the dialog shows it.
@@ -165,7 +165,7 @@ public:
 
     // The installed printers the lists are made of, to ask without
     // selecting anything.
-    const Printers& InstalledPrinters() const { return printers_; }
+    const printers::Printers& InstalledPrinters() const { return printers_; }
 
     // The printers that a check is about to select, by the names lines
     // give (the lookup rule): the printing service may fetch their bins
@@ -205,14 +205,14 @@ public:
     const std::string& lblDriver() const { return lblDriver_; }
 
     // The three buffers of the current printer.
-    const std::string& DeviceBuffer() const { return current_.device; }
+    const std::string& DeviceBuffer() const { return current_.name; }
     const std::string& DriverBuffer() const { return current_.driver; }
     const std::string& PortBuffer() const { return current_.port; }
 
 private:
     CatalogueList& MutableList(CatalogueElement list);
     // Makes a printer current: its buffers, captions and bin lists.
-    void Load(const PrinterDetails& printer);
+    void Load(const printers::Printer& printer);
     void ClearItems(CatalogueElement list);
     // Reloads the two lists of one kind of bin field.
     void LoadBins(platform::BinKind kind, CatalogueElement first, CatalogueElement second);
@@ -220,7 +220,7 @@ private:
                   const std::vector<std::string>& items);
     void Notify(CatalogueElement element) const;
 
-    Printers printers_;
+    printers::Printers printers_;
     CatalogueListener* listener_ = nullptr;
     WaitPointer* waitPointer_ = nullptr;
 
@@ -239,7 +239,8 @@ private:
     CatalogueList cboTray2Num_;
     std::string lblPort_;
     std::string lblDriver_;
-    PrinterDetails current_;
+    // The current printer's name, port and driver (its bins are the lists).
+    printers::Printer current_;
     bool binsUnknown_ = false;
     bool binListsComplete_ = true;
     bool failedCountIsError_ = false;

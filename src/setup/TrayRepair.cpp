@@ -4,7 +4,7 @@
 #include "messages/ErrorReport.h"
 #include "platform/printing/JobOptions.h"
 #include "platform/text/TextCoding.h"
-#include "printsetup/Printers.h"
+#include "printers/Printers.h"
 
 #include <algorithm>
 #include <array>
@@ -142,24 +142,22 @@ FoundBin FindBin(const PaperBin& stored, const std::string& printer,
 
 // Repairs a line into after, or says why it is left alone.
 std::string Repair(const SetupLine& line, const std::vector<std::string>& installed,
-                   const printsetup::Printers& printers, const std::vector<BinMapping>& mappings,
+                   const printers::Printers& printers, const std::vector<BinMapping>& mappings,
                    SetupLine& after) {
-    const int position = printsetup::FindInList(installed, line.printer);
+    const int position = printers::FindInList(installed, line.printer);
     if (position < 0)
         return "printer missing";
     if (const std::string others = OtherErrors(line.errors); !others.empty())
         return "other errors: " + others;
-    printsetup::PrinterDetails details;
-    printsetup::PrinterBins names;
-    printsetup::PrinterBins numbers;
+    printers::Printer printer;
     try {
-        details = printers.Details(position);
-        names = printers.Bins(details, platform::BinKind::Names, true);
-        numbers = printers.Bins(details, platform::BinKind::Numbers, true);
+        printer = printers.Load(position, true);
     } catch (const messages::KevoError& error) {
         return std::string("bins cannot be asked: ") + error.what();
     }
-    if (names.unknown || numbers.unknown)
+    const printers::PrinterBins& names = printer.binNames;
+    const printers::PrinterBins& numbers = printer.binNumbers;
+    if (printer.BinsUnknown())
         return "bins cannot be asked";
     if (names.texts.size() != numbers.texts.size())
         return "bin names and numbers do not pair up";
@@ -174,7 +172,7 @@ std::string Repair(const SetupLine& line, const std::vector<std::string>& instal
         return problem;
     after.firstPage = first.bin;
     after.otherPages = other.bin;
-    after.driver = details.driver;
+    after.driver = printer.driver;
     after.errors.clear();
     return {};
 }
@@ -231,7 +229,7 @@ std::vector<BinMapping> ParseBinMappings(std::string_view text) {
 }
 
 TrayRepairPlan PlanTrayRepair(const std::vector<SetupLine>& lines,
-                              const printsetup::Printers& printers,
+                              const printers::Printers& printers,
                               const std::vector<BinMapping>& mappings) {
     TrayRepairPlan plan;
     const std::vector<std::string> installed = printers.Names();

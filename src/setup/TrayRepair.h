@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kevo::printsetup {
+namespace kevo::printers {
 class Printers;
 }
 
@@ -84,7 +84,7 @@ struct TrayRepairPlan {
 // stays as it is on every printer. The port and the printer's name as the
 // line writes it are kept. Asks the printers only; changes nothing.
 TrayRepairPlan PlanTrayRepair(const std::vector<SetupLine>& lines,
-                              const printsetup::Printers& printers,
+                              const printers::Printers& printers,
                               const std::vector<BinMapping>& mappings);
 
 } // namespace kevo::mainwindow

@@ -250,7 +250,7 @@ TEST_P(StartupFaults, ShowTheirMessagesAndEndWithinTheBound) {
     ExpectSetupFileUntouched();
 }
 
-const std::string kSystemError = printsetup::kSystemErrorLead;
+const std::string kSystemError = printers::kSystemErrorLead;
 
 INSTANTIATE_TEST_SUITE_P(
     Scheduler, StartupFaults,

@@ -506,7 +506,7 @@ TEST_P(HostilePrinters, SavedLineReadsBackOrIsMarkedAndNoSectionIsAdded) {
             dialog.PickPrinter(c.printer);
         } catch (const std::exception& error) {
             pickFailed = true;
-            EXPECT_STREQ(error.what(), printsetup::kDevCapError);
+            EXPECT_STREQ(error.what(), printers::kDevCapError);
             dialog.PickPrinter(0);
         }
         dialog.PickTray1(c.bin);

@@ -17,6 +17,8 @@ namespace {
 
 using messages::KevoError;
 using platform::SimulatedPrintingService;
+using printers::kDevCapError;
+using printers::kNoDefaultPrinter;
 using Items = std::vector<std::string>;
 
 // Records the wait pointer's changes: "+" shown, "-" reset.

@@ -3,7 +3,7 @@
 
 #include "messages/ErrorReport.h"
 #include "platform/printing/SimulatedPrintingService.h"
-#include "printsetup/Printers.h"
+#include "printers/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +119,7 @@ TEST(TrayRepair, EachBinFoundOnceOrTheLineLeftWithWhy) {
     platform::SimulatedPrintingService service =
         platform::SimulatedPrintingService::FromText(kPrinters, "test");
     const TrayRepairPlan plan =
-        PlanTrayRepair(lines, printsetup::Printers(service), ParseBinMappings(kMappings));
+        PlanTrayRepair(lines, printers::Printers(service), ParseBinMappings(kMappings));
     ASSERT_EQ(plan.lines.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const TrayRepairLine& got = plan.lines[i];

@@ -8,7 +8,7 @@
 #include "SetupSection.h"
 #include "platform/SystemPaths.h"
 #include "platform/printing/SimulatedPrintingService.h"
-#include "printsetup/PrinterCatalogue.h"
+#include "printers/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -217,7 +217,7 @@ TEST_F(HeadlessCheckTest, WhenNoCheckCanBeMade) {
          {names, setup},
          "default-fails 5 Access is denied.\nprinter A\n",
          "the printers could not be listed",
-         printsetup::SystemErrorText(5, "Access is denied.")},
+         printers::SystemErrorText(5, "Access is denied.")},
         {"default printer failing",
          {names, setup},
          "default B\nprinter B\n    bin 1 X\n    names-data fail\n",

@@ -4,7 +4,7 @@
 #include "MiniJson.h"
 #include "common/ToolVersion.h"
 #include "platform/printing/SimulatedPrintingService.h"
-#include "printsetup/PrinterCatalogue.h"
+#include "printers/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -150,7 +150,7 @@ TEST(PrinterReportJson, CatalogueThatCannotBeBuilt) {
         SimulatedPrintingService::FromText("default-fails 5 Access is denied.\nprinter A\n");
     const JsonValue document = ParseJson(PrinterReportJson(ListPrinters(service), nullptr));
     EXPECT_TRUE(document["simulatedPrinters"].IsNull());
-    EXPECT_EQ(document["error"].String(), printsetup::SystemErrorText(5, "Access is denied."));
+    EXPECT_EQ(document["error"].String(), printers::SystemErrorText(5, "Access is denied."));
     EXPECT_TRUE(document["defaultPrinter"].IsNull());
     EXPECT_TRUE(document["printers"].array.empty());
     EXPECT_TRUE(document["failed"].Bool());

@@ -354,9 +354,9 @@ TEST_F(WinspoolCatalogue, DefaultPrinterFailuresAsTheUserSeesThem) {
         std::string report;
     };
     const Case cases[] = {
-        {kErrorInvalidName, std::string(printsetup::kNoDefaultPrinter) + "."},
-        {5, printsetup::SystemErrorText(5, "Access is denied.")},
-        {1801, printsetup::SystemErrorText(1801, "The printer name is invalid.")},
+        {kErrorInvalidName, std::string(printers::kNoDefaultPrinter) + "."},
+        {5, printers::SystemErrorText(5, "Access is denied.")},
+        {1801, printers::SystemErrorText(1801, "The printer name is invalid.")},
     };
     for (const Case& c : cases) {
         FakeWinspool fresh;

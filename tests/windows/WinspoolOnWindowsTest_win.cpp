@@ -86,7 +86,7 @@ std::vector<std::string> ShownNames(const DumpedPrinter& p) {
     if (p.nameCount <= 0)
         return {"Default"};
     if (p.nameAnswer && *p.nameAnswer == -1)
-        return {printsetup::kDevCapError};
+        return {printers::kDevCapError};
     std::vector<std::string> names;
     for (const std::string& field : p.nameFields)
         names.push_back(ShownBinName(field));
@@ -97,7 +97,7 @@ std::vector<std::string> ShownNumbers(const DumpedPrinter& p) {
     if (p.numberCount <= 0)
         return {"7"};
     if (p.numberAnswer && *p.numberAnswer == -1)
-        return {printsetup::kDevCapError};
+        return {printers::kDevCapError};
     std::vector<std::string> numbers;
     for (const unsigned number : p.numbers)
         numbers.push_back(std::to_string(number));

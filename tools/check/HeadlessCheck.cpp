@@ -61,7 +61,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
     printsetup::PrinterCatalogue catalogue(service);
     try {
         catalogue.FormCreate();
-    } catch (const printsetup::NoDefaultPrinter& error) {
+    } catch (const printers::NoDefaultPrinter& error) {
         // The program goes on with an empty printer list.
         prompter.ShowErrorReport(error.what());
     } catch (const std::exception& error) {

@@ -9,7 +9,7 @@
 #include "platform/profile/FileSystem.h"
 #include "platform/profile/ProfileFile.h"
 #include "platform/profile/WriterLock.h"
-#include "printsetup/Printers.h"
+#include "printers/Printers.h"
 
 #include <algorithm>
 
@@ -141,7 +141,7 @@ RepairResult RunRepair(const std::vector<std::string>& files, const mainwindow::
         const std::vector<mainwindow::BinMapping> mappings =
             mapFile.empty() ? std::vector<mainwindow::BinMapping>{} : ReadMappings(mapFile);
         result.plan =
-            mainwindow::PlanTrayRepair(result.check.lines, printsetup::Printers(service), mappings);
+            mainwindow::PlanTrayRepair(result.check.lines, printers::Printers(service), mappings);
         std::vector<TrayRepairLine> repaired;
         for (const TrayRepairLine& line : result.plan.lines) {
             if (line.repaired)

@@ -5,7 +5,7 @@
 #include "common/TextQuoting.h"
 #include "common/ToolVersion.h"
 #include "messages/ErrorReport.h"
-#include "printsetup/Printers.h"
+#include "printers/Printers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -36,13 +36,13 @@ std::string Padded(std::string text, std::size_t width) {
 
 // One printer with its details and bins: the names first, then the numbers,
 // which are not asked once the names fail.
-ListedPrinter ListPrinter(const printsetup::Printers& printers, int position,
+ListedPrinter ListPrinter(const printers::Printers& printers, int position,
                           const std::vector<std::string>& names, int defaultPosition) {
     ListedPrinter printer;
     printer.position = position;
     printer.name = names.at(static_cast<std::size_t>(position));
     printer.isDefault = position == defaultPosition;
-    const printsetup::PrinterDetails details = printers.Details(position);
+    const printers::Printer details = printers.Details(position);
     printer.port = details.port;
     printer.driver = details.driver;
     std::vector<std::string> binNames;
@@ -69,7 +69,7 @@ ListedPrinter ListPrinter(const printsetup::Printers& printers, int position,
 
 PrinterListing ListPrinters(platform::PrintingService& service) {
     PrinterListing listing;
-    const printsetup::Printers printers(service);
+    const printers::Printers printers(service);
     try {
         listing.defaultPosition = printers.DefaultPosition();
     } catch (const messages::KevoError& error) {

@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(Scheduler, CupsPrefetchTest,
 TEST_F(CupsCatalogueTest, StoppedSchedulerGivesSystemErrorAtOnce) {
     Scheduler().Stop();
     const auto [error, took] = FormCreateError();
-    EXPECT_EQ(error.rfind(printsetup::kSystemErrorLead, 0), 0u) << error;
+    EXPECT_EQ(error.rfind(kevo::printers::kSystemErrorLead, 0), 0u) << error;
     EXPECT_NE(error.find("not running"), std::string::npos) << error;
     EXPECT_LT(took, milliseconds(2000));
     EXPECT_TRUE(catalogue_->cboPrinters().items.empty());
@@ -183,7 +183,7 @@ TEST_F(CupsCatalogueTest, StoppedSchedulerGivesSystemErrorAtOnce) {
 TEST_F(CupsCatalogueTest, FrozenSchedulerGivesSystemErrorWithinTenSeconds) {
     Scheduler().Freeze();
     const auto [error, took] = FormCreateError();
-    EXPECT_EQ(error.rfind(printsetup::kSystemErrorLead, 0), 0u) << error;
+    EXPECT_EQ(error.rfind(kevo::printers::kSystemErrorLead, 0), 0u) << error;
     EXPECT_NE(error.find("did not answer"), std::string::npos) << error;
     EXPECT_LT(took, milliseconds(10000));
     EXPECT_TRUE(catalogue_->cboPrinters().items.empty());

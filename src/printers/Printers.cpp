@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "printsetup/Printers.h"
+#include "printers/Printers.h"
 
 #include "platform/text/TextCoding.h"
 
 #include <algorithm>
 #include <variant>
 
-namespace kevo::printsetup {
+namespace kevo::printers {
 
 using messages::KevoError;
 
@@ -69,8 +69,8 @@ std::string Printers::DefaultName() const {
         throw KevoError(SystemErrorText(answer.errorCode, answer.errorText));
     }
 
-    const std::string name = !answer.names.empty() ? answer.names.front()
-                                                   : service_.ProfileWindowsDevice().printer;
+    const std::string name =
+        !answer.names.empty() ? answer.names.front() : service_.ProfileWindowsDevice().printer;
     if (name.empty())
         throw NoDefaultPrinter();
     return name;
@@ -123,26 +123,26 @@ std::optional<platform::PrinterEntry> Printers::Find(std::string_view name, bool
     return std::nullopt;
 }
 
-PrinterDetails Printers::Details(int position) const {
+Printer Printers::Details(int position) const {
     return Details(service_.EnumPrinters().at(static_cast<std::size_t>(position)));
 }
 
-PrinterDetails Printers::Details(const platform::PrinterEntry& entry) const {
+Printer Printers::Details(const platform::PrinterEntry& entry) const {
     // The enumeration gives a name and, where the service lists printers per
     // port, a port; never a driver.
-    PrinterDetails printer{
-        InBuffer(entry.name, kBufferSize), {}, InBuffer(entry.port, kBufferSize)};
-    platform::DevicesValue devices = service_.ProfileDevicesValue(printer.device);
+    Printer printer{
+        InBuffer(entry.name, kBufferSize), InBuffer(entry.port, kBufferSize), {}, {}, {}};
+    platform::DevicesValue devices = service_.ProfileDevicesValue(printer.name);
     printer.driver = std::move(devices.driver);
     if (printer.port.empty())
         printer.port = std::move(devices.port);
     return printer;
 }
 
-PrinterBins Printers::Bins(const PrinterDetails& printer, platform::BinKind kind,
+PrinterBins Printers::Bins(const Printer& printer, platform::BinKind kind,
                            bool failedCountIsError) const {
     PrinterBins bins;
-    const int count = service_.BinCount(kind, printer.device, printer.port);
+    const int count = service_.BinCount(kind, printer.name, printer.port);
     if (count < 0) {
         if (failedCountIsError)
             throw KevoError(kDevCapError);
@@ -157,7 +157,7 @@ PrinterBins Printers::Bins(const PrinterDetails& printer, platform::BinKind kind
         throw KevoError(kDevCapError);
     const auto fieldCount = static_cast<std::size_t>(count);
     platform::BinFields fields = platform::EmptyBinFields(kind, fieldCount);
-    if (service_.BinData(printer.device, printer.port, fields) == -1)
+    if (service_.BinData(printer.name, printer.port, fields) == -1)
         throw KevoError(kDevCapError);
     // As many fields as the count gave; fields the service did not fill are
     // empty (names) or 0 (numbers).
@@ -171,6 +171,23 @@ PrinterBins Printers::Bins(const PrinterDetails& printer, platform::BinKind kind
     return bins;
 }
 
+void Printers::LoadBins(Printer& printer, bool failedCountIsError) const {
+    printer.binNames = Bins(printer, platform::BinKind::Names, failedCountIsError);
+    printer.binNumbers = Bins(printer, platform::BinKind::Numbers, failedCountIsError);
+}
+
+Printer Printers::Load(int position, bool failedCountIsError) const {
+    Printer printer = Details(position);
+    LoadBins(printer, failedCountIsError);
+    return printer;
+}
+
+Printer Printers::Load(const platform::PrinterEntry& entry, bool failedCountIsError) const {
+    Printer printer = Details(entry);
+    LoadBins(printer, failedCountIsError);
+    return printer;
+}
+
 void Printers::Prefetch(const std::vector<std::string>& names) const {
     std::vector<std::string> printers;
     for (const std::string& name : names) {
@@ -181,4 +198,4 @@ void Printers::Prefetch(const std::vector<std::string>& names) const {
         service_.Prefetch(printers);
 }
 
-} // namespace kevo::printsetup
+} // namespace kevo::printers

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "printsetup/Printers.h"
+#include "printers/Printers.h"
 
 #include "platform/printing/SimulatedPrintingService.h"
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kevo::printsetup {
+namespace kevo::printers {
 namespace {
 
 using platform::BinKind;
@@ -130,7 +130,7 @@ TEST(Printers, NamesAreCutLikeTheDeviceBufferAndListedOncePerPort) {
                         "printer Plotter\nport FILE:\nbin 2 Sheet\n");
     const Items names = p.printers.Names();
     EXPECT_EQ(names, (Items{std::string(255, 'n'), "Short", "Plotter", "Plotter", "Plotter"}));
-    EXPECT_EQ(p.printers.Details(0).device, std::string(255, 'n'));
+    EXPECT_EQ(p.printers.Details(0).name, std::string(255, 'n'));
     EXPECT_EQ(FindInList(names, "PLOTTER"), 2);
     const std::vector<std::pair<std::string, Items>> expected = {
         {"LPT2:", {"Roll"}}, {"COM1:", {"Roll"}}, {"FILE:", {"Sheet"}}};
@@ -167,7 +167,7 @@ TEST(Printers, PortAndDriverFromTheEnumerationOrTheDevicesValue) {
         {"port " + std::string(300, 'q') + "\n", "", std::string(255, 'q')},
     };
     for (const Case& k : cases) {
-        const PrinterDetails details =
+        const Printer details =
             SimulatedPrinters("printer X\n" + k.printerLines).printers.Details(0);
         EXPECT_EQ(details.driver, k.driver) << k.printerLines;
         EXPECT_EQ(details.port, k.port) << k.printerLines;
@@ -253,4 +253,4 @@ TEST(Printers, DriverAnswersAndTheBinsTheyGive) {
 }
 
 } // namespace
-} // namespace kevo::printsetup
+} // namespace kevo::printers
