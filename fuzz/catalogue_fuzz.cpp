@@ -290,7 +290,8 @@ void CheckLabels(const PrinterCatalogue& catalogue) {
 
 void Exercise(kevo::platform::PrintingService& service, FuzzInput& in) {
     const std::vector<PrinterEntry> entries = service.EnumPrinters();
-    PrinterCatalogue catalogue(service);
+    kevo::printers::InstalledPrinters installed(service);
+    PrinterCatalogue catalogue(installed);
     bool built = true;
     try {
         catalogue.FormCreate();

@@ -61,7 +61,8 @@ void BM_CatalogueCheck(benchmark::State& state) {
         auto cups = std::make_unique<CupsPrintingService>();
         CupsPrintingService& inner = *cups;
         CachingPrintingService service(std::move(cups));
-        PrinterCatalogue catalogue(service);
+        kevo::printers::InstalledPrinters printers(service);
+        PrinterCatalogue catalogue(printers);
         catalogue.FormCreate();
         for (const std::string& printer : lines) {
             const int position = catalogue.FindPrinter(printer);

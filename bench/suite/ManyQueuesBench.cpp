@@ -29,7 +29,6 @@
 #include "TestPrinters.h"
 #include "platform/PrintingServiceFactory.h"
 #include "printsetup/PrintSetup.h"
-#include "printsetup/PrinterCatalogue.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -158,21 +157,13 @@ public:
             for (int run = 0; run < options_.dialogRuns; ++run) {
                 std::unique_ptr<platform::PrintingService> service =
                     platform::MakePrintingService(nullptr);
-                printsetup::PrinterCatalogue catalogue(*service);
+                printers::InstalledPrinters installed(*service);
                 test::ScriptedPrompter prompter;
-                printsetup::TfrmPrintSetup dialog(catalogue, prompter);
+                printsetup::TfrmPrintSetup dialog(installed, prompter);
                 if (!prompter.ErrorReports().empty())
                     throw std::runtime_error("the dialog's creation reported " +
                                              prompter.ErrorReports().front());
                 Clock::time_point shown;
-                const auto start = Clock::now();
-                catalogue.ForgetFailures();
-                const int found = catalogue.FindPrinter(PrinterName(4));
-                catalogue.SetSelectedPosition(found);
-                {
-                    printsetup::FailedCountIsError editing(catalogue);
-                    catalogue.cboPrintersChange();
-                }
                 // Closed as soon as it shows (the wait pointer may run the
                 // event loop before that).
                 QTimer poll;
@@ -184,12 +175,17 @@ public:
                     dialog.reject();
                 });
                 poll.start(0);
-                dialog.ShowModal();
+                printsetup::DialogLine line;
+                line.line = 1;
+                line.name = "Line 1";
+                line.printer = PrinterName(4);
+                const auto start = Clock::now();
+                dialog.Edit(line);
                 server.dialog.push_back(
                     std::chrono::duration<double, std::milli>(shown - start).count());
-                if (static_cast<int>(catalogue.cboPrinters().items.size()) != server.queues)
-                    throw std::runtime_error("the dialog listed " +
-                                             std::to_string(catalogue.cboPrinters().items.size()) +
+                const std::size_t listed = dialog.Logic().Catalogue().cboPrinters().items.size();
+                if (static_cast<int>(listed) != server.queues)
+                    throw std::runtime_error("the dialog listed " + std::to_string(listed) +
                                              " printers of " + std::to_string(server.queues));
             }
         }

@@ -82,13 +82,14 @@ int main(int argc, char* argv[]) {
     auto splash = std::make_unique<app::TfrmSplash>();
     splash->ShowNow();
 
-    // The print setup dialog, whose creation builds the printer catalogue.
+    // The print setup dialog, whose creation finds the default printer and
+    // so opens the run's printers.
     std::unique_ptr<platform::PrintingService> service = platform::MakePrintingService();
-    printsetup::PrinterCatalogue catalogue(*service);
-    auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(catalogue, prompter);
+    printers::InstalledPrinters printers(*service);
+    auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(printers, prompter);
 
     // The main window: run mode, paths, names file, setup file.
-    mainwindow::TForm1 form(catalogue, prompter, splash.get());
+    mainwindow::TForm1 form(printers, prompter, splash.get());
     form.Logic().SetPrintSetupDialog(printSetup.get());
     form.StartUp(arguments, mainwindow::ThisMachinePaths(true));
 

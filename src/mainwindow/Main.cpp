@@ -32,9 +32,9 @@
 
 namespace kevo::mainwindow {
 
-TForm1::TForm1(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prompter, QWidget* splash,
+TForm1::TForm1(printers::InstalledPrinters& printers, messages::Prompter& prompter, QWidget* splash,
                QWidget* parent)
-    : QMainWindow(parent), splash_(splash), logic_(catalogue, prompter, *this) {
+    : QMainWindow(parent), splash_(splash), logic_(printers, prompter, *this) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(platform::ToQString(kMainWindowTitle));
     resize(610, 455);

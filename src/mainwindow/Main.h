@@ -27,7 +27,7 @@ class TForm1 : public QMainWindow, public MainWindowUi {
     Q_OBJECT
 public:
     // splash is the program's splash window, shown while a recheck runs.
-    TForm1(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prompter, QWidget* splash,
+    TForm1(printers::InstalledPrinters& printers, messages::Prompter& prompter, QWidget* splash,
            QWidget* parent = nullptr);
     ~TForm1() override;
 

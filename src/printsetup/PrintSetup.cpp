@@ -104,22 +104,22 @@ void ShowList(QComboBox* widget, const CatalogueList& list) {
 
 } // namespace
 
-TfrmPrintSetup::TfrmPrintSetup(PrinterCatalogue& catalogue, messages::Prompter& prompter,
+TfrmPrintSetup::TfrmPrintSetup(printers::InstalledPrinters& printers, messages::Prompter& prompter,
                                QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      logic_(catalogue), prompter_(prompter) {
+      catalogue_(printers), logic_(catalogue_), prompter_(prompter) {
     setObjectName(QStringLiteral("frmPrintSetup"));
     setWindowTitle(platform::ToQString(kPrintSetupCaption));
     setFont(platform::ProgramFont(8));
     setBackgroundRole(QPalette::Button);
     BuildLayout();
-    catalogue.SetWaitPointer(this);
+    catalogue_.SetWaitPointer(this);
     FormCreate();
 }
 
 TfrmPrintSetup::~TfrmPrintSetup() {
-    logic_.Catalogue().SetWaitPointer(nullptr);
+    catalogue_.SetWaitPointer(nullptr);
 }
 
 void TfrmPrintSetup::BuildLayout() {

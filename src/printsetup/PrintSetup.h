@@ -19,16 +19,16 @@ class Prompter;
 namespace kevo::printsetup {
 
 // The print setup dialog. Created once at start-up, before the main window,
-// it shows the printer catalogue that start-up made: the consistency check
-// and line editing use the catalogue without showing the dialog, and line
-// editing shows it to let the user pick a printer and two bins.
-class TfrmPrintSetup : public QDialog, public PrintSetupDialog, private WaitPointer {
+// it shows its printer catalogue over the run's printers; line editing
+// (PrintSetupDialog::Edit) shows it to let the user pick a printer and two
+// bins.
+class TfrmPrintSetup : public QDialog, public PrintSetupDialog, private printers::WaitPointer {
     Q_OBJECT
 public:
-    // Creating the dialog builds the catalogue, which must outlive it; a
-    // failure (no default printer, a failing driver) is shown in the
-    // standard error report and the dialog is created all the same.
-    TfrmPrintSetup(PrinterCatalogue& catalogue, messages::Prompter& prompter,
+    // Creating the dialog builds its catalogue over printers, which must
+    // outlive it; a failure (no default printer, a failing driver) is shown
+    // in the standard error report and the dialog is created all the same.
+    TfrmPrintSetup(printers::InstalledPrinters& printers, messages::Prompter& prompter,
                    QWidget* parent = nullptr);
     ~TfrmPrintSetup() override;
 
@@ -71,7 +71,8 @@ private:
     void ShowWaitPointer() override;
     void ShowNormalPointer() override;
 
-    // Over the catalogue, which it hands out as Logic().Catalogue().
+    // The dialog's lists, handed out as Logic().Catalogue().
+    PrinterCatalogue catalogue_;
     PrintSetupLogic logic_;
     messages::Prompter& prompter_;
     bool refreshing_ = false;

@@ -77,4 +77,42 @@ void PrintSetupLogic::ClickUseSecondTray() {
     chkUseSecondTrayClick();
 }
 
+std::optional<DialogLine> PrintSetupDialog::Edit(const DialogLine& line) {
+    PrintSetupLogic& dialog = Logic();
+    PrinterCatalogue& catalogue = dialog.Catalogue();
+
+    // The line's printer, or the catalogue's current printer when the
+    // line's is not installed.
+    catalogue.ForgetFailures();
+    const int found = catalogue.FindPrinter(line.printer);
+    catalogue.SetSelectedPosition(found >= 0 ? found : catalogue.CurrentPrinterPosition());
+    {
+        FailedCountIsError editing(catalogue);
+        catalogue.cboPrintersChange();
+    }
+
+    // The bins are found by their stored numbers only.
+    const int tray1 = catalogue.FindBinNumber(line.firstPage.number);
+    catalogue.SetListPosition(E::cboTray1, tray1 >= 0 ? tray1 : 0);
+    dialog.cboTray1Change();
+    const int tray2 = catalogue.Find(E::cboTray2Num, line.otherPages.number);
+    catalogue.SetListPosition(E::cboTray2, tray2 >= 0 ? tray2 : 0);
+    dialog.cboTray2Change();
+
+    dialog.SetCaption("Printer: " + std::to_string(line.line) + ".  Name: " + line.name);
+    if (!ShowModal())
+        return std::nullopt;
+    DialogLine edited = line;
+    edited.printer = catalogue.cboPrinters().shownText;
+    edited.port = catalogue.lblPort();
+    edited.driver = catalogue.lblDriver();
+    edited.firstPage = {catalogue.cboTray1().shownText, catalogue.cboTray1Num().shownText};
+    edited.otherPages = {catalogue.cboTray2().shownText, catalogue.cboTray2Num().shownText};
+    return edited;
+}
+
+void PrintSetupDialog::PrinterChecked(const printers::CheckedPrinter& checked) {
+    Logic().Catalogue().ShowCheckedPrinter(checked);
+}
+
 } // namespace kevo::printsetup

@@ -3,6 +3,7 @@
 
 #include "printsetup/PrinterCatalogue.h"
 
+#include <optional>
 #include <string>
 
 namespace kevo::printsetup {
@@ -61,11 +62,50 @@ private:
     bool tray2Enabled_ = true;
 };
 
-// What line editing needs of the print setup dialog: its logic, and showing
-// it modally.
+// A paper bin as the dialog gives it for a line: the shown texts of a bin
+// name list and of its number list.
+struct DialogBin {
+    std::string name;
+    std::string number;
+};
+
+// A configuration line as the print setup dialog takes and gives it: which
+// line it is (its number and name, for the caption), the printer with its
+// port and driver, and the bins of the first page and of the pages after it.
+struct DialogLine {
+    int line = 0;
+    std::string name;
+    std::string printer;
+    std::string port;
+    std::string driver;
+    DialogBin firstPage;
+    DialogBin otherPages;
+};
+
+// The print setup dialog as the main window uses it: one call edits a line.
+// A window (or a stand-in for one) gives the dialog's logic and shows it
+// modally; the rest is here.
 class PrintSetupDialog {
 public:
     virtual ~PrintSetupDialog() = default;
+
+    // Edits a line: the dialog opens on the line's printer, or, when no
+    // installed printer has that name, on the catalogue's current printer
+    // (the printer that the check, or the edit before, looked at last),
+    // with the bins that the line's bin numbers find (else the first ones),
+    // the caption naming the line ("Printer: 7.  Name: Invoices"). The
+    // printing service asks again what failed before, and a printer whose
+    // bins cannot be asked is a failure here ("DevCap Error", raised before
+    // the dialog shows), so that OK never stores stand-in bins. Gives the
+    // line as the dialog shows it on OK (its number and name as they were),
+    // nothing when the dialog closes any other way.
+    std::optional<DialogLine> Edit(const DialogLine& line);
+
+    // The printer that the consistency check compared its last line with
+    // (PrinterCatalogue::ShowCheckedPrinter).
+    void PrinterChecked(const printers::CheckedPrinter& checked);
+
+protected:
     virtual PrintSetupLogic& Logic() = 0;
     // Shows the dialog modally; true when it closes with OK.
     virtual bool ShowModal() = 0;

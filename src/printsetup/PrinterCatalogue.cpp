@@ -5,29 +5,7 @@
 
 namespace kevo::printsetup {
 
-namespace {
-
-// Shows the wait pointer for its lifetime.
-class WaitPointerShown {
-public:
-    explicit WaitPointerShown(WaitPointer* pointer) : pointer_(pointer) {
-        if (pointer_ != nullptr)
-            pointer_->ShowWaitPointer();
-    }
-    ~WaitPointerShown() {
-        if (pointer_ != nullptr)
-            pointer_->ShowNormalPointer();
-    }
-    WaitPointerShown(const WaitPointerShown&) = delete;
-    WaitPointerShown& operator=(const WaitPointerShown&) = delete;
-
-private:
-    WaitPointer* pointer_;
-};
-
-} // namespace
-
-PrinterCatalogue::PrinterCatalogue(platform::PrintingService& service) : printers_(service) {}
+PrinterCatalogue::PrinterCatalogue(printers::InstalledPrinters& printers) : printers_(printers) {}
 
 CatalogueList& PrinterCatalogue::MutableList(CatalogueElement list) {
     switch (list) {
@@ -61,38 +39,35 @@ void PrinterCatalogue::Notify(CatalogueElement element) const {
 int PrinterCatalogue::CurrentPrinterPosition() {
     TakeList();
     if (!currentIndex_)
-        currentIndex_ = printers_.DefaultPosition();
+        currentIndex_ = printers_.AllPrinters().DefaultPosition();
     return *currentIndex_;
 }
 
 void PrinterCatalogue::FormCreate() {
     // Found by name, so that nothing needs the whole list yet.
-    const platform::PrinterEntry defaultPrinter = printers_.DefaultPrinter();
+    const printers::FoundPrinter defaultPrinter = printers_.FindDefault();
 
     cboPrinters_.items.clear();
     cboPrinters_.selected = -1;
     cboPrinters_.shownText.clear();
     Notify(CatalogueElement::cboPrinters);
-    listTaken_ = false;
     currentIndex_.reset();
 
-    WaitPointerShown wait(waitPointer_);
-    selectedByName_ = defaultPrinter;
-    Load(printers_.Details(defaultPrinter));
+    printers::WaitPointerShown wait(printers_.ShownWhileAsking());
+    selectedByName_ = defaultPrinter.entry;
+    Load(printers_.AllPrinters().Details(defaultPrinter.entry));
 }
 
 void PrinterCatalogue::TakeList() const {
-    if (listTaken_)
+    if (printers_.ListTaken())
         return;
-    listTaken_ = true;
     cboPrinters_.items = printers_.Names();
     Notify(CatalogueElement::cboPrinters);
     // A printer found by name is the first entry its own name finds; it may
     // have gone from the list since.
     const std::optional<platform::PrinterEntry> selected = std::move(selectedByName_);
     selectedByName_.reset();
-    const int position =
-        selected ? printers::FindInList(cboPrinters_.items, selected->name) : -1;
+    const int position = selected ? printers::FindInList(cboPrinters_.items, selected->name) : -1;
     if (position >= 0)
         currentIndex_ = position;
     cboPrinters_.selected = position;
@@ -101,45 +76,30 @@ void PrinterCatalogue::TakeList() const {
     Notify(CatalogueElement::cboPrinters);
 }
 
-void PrinterCatalogue::Prefetch(const std::vector<std::string>& names) {
-    // An unbuilt catalogue lists no printer to look the names up in.
-    if (listTaken_ && cboPrinters_.items.empty())
-        return;
-    printers_.Prefetch(names);
-}
-
 int PrinterCatalogue::FindPrinter(std::string_view name) const {
     return printers::FindInList(cboPrinters().items, name);
 }
 
-bool PrinterCatalogue::HasPrinter(std::string_view name) const {
-    if (listTaken_)
-        return FindPrinter(name) >= 0;
-    return printers_.Find(name).has_value();
-}
-
-bool PrinterCatalogue::SelectPrinterNamed(std::string_view name) {
-    if (listTaken_) {
-        const int position = FindPrinter(name);
-        if (position < 0)
-            return false;
-        if (position != cboPrinters_.selected || !binListsComplete_) {
-            SetSelectedPosition(position);
-            cboPrintersChange();
-        }
-        return true;
+void PrinterCatalogue::ShowCheckedPrinter(const printers::CheckedPrinter& checked) {
+    if (printers_.ListTaken()) {
+        // The check found it in the same list, first match from the top.
+        const int position = printers::FindInList(cboPrinters_.items, checked.name);
+        SetSelectedPosition(position);
+        if (position >= 0)
+            currentIndex_ = position;
+    } else {
+        selectedByName_ = platform::PrinterEntry{checked.name, {}};
     }
-    std::optional<platform::PrinterEntry> printer = printers_.Find(name);
-    if (!printer)
-        return false;
-    const bool selected = selectedByName_ && selectedByName_->name == printer->name &&
-                          selectedByName_->port == printer->port;
-    if (!selected || !binListsComplete_) {
-        WaitPointerShown wait(waitPointer_);
-        selectedByName_ = std::move(printer);
-        Load(printers_.Details(*selectedByName_));
+    if (!checked.printer) {
+        binListsComplete_ = false;
+        return;
     }
-    return true;
+    ShowDetails(*checked.printer);
+    binsUnknown_ = checked.printer->BinsUnknown();
+    ShowBins(checked.printer->binNames, CatalogueElement::cboTray1, CatalogueElement::cboTray2);
+    ShowBins(checked.printer->binNumbers, CatalogueElement::cboTray1Num,
+             CatalogueElement::cboTray2Num);
+    binListsComplete_ = true;
 }
 
 void PrinterCatalogue::SetSelectedPosition(int position) {
@@ -166,20 +126,24 @@ void PrinterCatalogue::TypeText(CatalogueElement list, std::string text) {
 }
 
 void PrinterCatalogue::cboPrintersChange() {
-    WaitPointerShown wait(waitPointer_);
+    printers::WaitPointerShown wait(printers_.ShownWhileAsking());
 
     const int selected = cboPrinters().selected;
-    currentIndex_ = selected < 0 ? printers_.DefaultPosition() : selected;
-    Load(printers_.Details(*currentIndex_));
+    currentIndex_ = selected < 0 ? printers_.AllPrinters().DefaultPosition() : selected;
+    Load(printers_.AllPrinters().Details(*currentIndex_));
 }
 
-void PrinterCatalogue::Load(const printers::Printer& printer) {
-    current_ = printer;
+void PrinterCatalogue::ShowDetails(const printers::Printer& printer) {
+    current_ = {printer.name, printer.port, printer.driver, {}, {}};
 
     lblPort_ = current_.port;
     Notify(CatalogueElement::lblPort);
     lblDriver_ = current_.driver;
     Notify(CatalogueElement::lblDriver);
+}
+
+void PrinterCatalogue::Load(const printers::Printer& printer) {
+    ShowDetails(printer);
 
     // Complete only once both lists belong to this printer.
     binListsComplete_ = false;
@@ -220,9 +184,17 @@ void PrinterCatalogue::LoadBins(platform::BinKind kind, CatalogueElement first,
                                 CatalogueElement second) {
     ClearItems(first);
     ClearItems(second);
-    const printers::PrinterBins bins = printers_.Bins(current_, kind, failedCountIsError_);
+    const printers::PrinterBins bins =
+        printers_.AllPrinters().Bins(current_, kind, failedCountIsError_);
     if (bins.unknown)
         binsUnknown_ = true;
+    AddItems(first, second, bins.texts);
+}
+
+void PrinterCatalogue::ShowBins(const printers::PrinterBins& bins, CatalogueElement first,
+                                CatalogueElement second) {
+    ClearItems(first);
+    ClearItems(second);
     AddItems(first, second, bins.texts);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "printers/Printers.h"
+#include "printers/InstalledPrinters.h"
 
 #include <optional>
 #include <string>
@@ -40,71 +40,65 @@ public:
     virtual void CatalogueChanged(CatalogueElement element) = 0;
 };
 
-// The wait (hourglass) pointer that selecting a printer shows while it asks
-// the printing service.
-class WaitPointer {
-public:
-    virtual ~WaitPointer() = default;
-    virtual void ShowWaitPointer() = 0;
-    virtual void ShowNormalPointer() = 0;
-};
-
-// The printer catalogue: the print setup dialog's lists over the installed
-// printers (printers::Printers), and one printer at a time (the current printer) with
-// its port, its driver and its paper bins. The program's start-up makes it
-// and the print setup dialog's creation builds it, once; the consistency
-// check and line editing select printers in it, and the dialog shows it.
+// The printer catalogue: the print setup dialog's model of its lists over
+// the installed printers, and one printer at a time (the current printer)
+// with its port, its driver and its paper bins. The print setup dialog's
+// creation builds it, once; line editing selects printers in it, and the
+// dialog shows it. The consistency check compares lines with printers of
+// its own and tells the catalogue the last one (ShowCheckedPrinter).
 //
 // Failures throw what Printers throws (NoDefaultPrinter, "DevCap Error", the
 // system error). Each leaves the state described at the operation that
 // raises it.
 class PrinterCatalogue {
 public:
-    // The catalogue asks service for everything; the service must outlive it
-    // and give the same printer list for as long as the catalogue is used
-    // (positions in cboPrinters are positions in that list). The program's
-    // service keeps its first answer for the run (CachingPrintingService),
-    // so printers installed or removed later are seen at the next start.
-    explicit PrinterCatalogue(platform::PrintingService& service);
+    // The catalogue asks printers for everything; they must outlive it.
+    // Positions in cboPrinters are positions in the printing service's list.
+    // The program's service keeps its first answer for the run
+    // (CachingPrintingService), so printers installed or removed later are
+    // seen at the next start.
+    explicit PrinterCatalogue(printers::InstalledPrinters& printers);
 
     void SetListener(CatalogueListener* listener) { listener_ = listener; }
-    void SetWaitPointer(WaitPointer* waitPointer) { waitPointer_ = waitPointer; }
+    // The wait pointer that selecting a printer shows while it asks the
+    // printing service: the printers' (InstalledPrinters::SetWaitPointer),
+    // which the check's questions show too.
+    void SetWaitPointer(printers::WaitPointer* waitPointer) {
+        printers_.SetWaitPointer(waitPointer);
+    }
 
-    // Build: works out the default printer, and selects and loads it as
-    // cboPrintersChange does. cboPrinters is filled with one entry per
-    // printer of the service, in its order, when it is first needed (its
-    // items, a position in it, the dialog showing it), once: a print server
-    // may hold thousands of printers, and a check needs only those that its
-    // lines name (HasPrinter, SelectPrinterNamed). The default printer is
-    // then the selected one, unless another was selected meanwhile. Without
-    // a default printer it throws NoDefaultPrinter and leaves cboPrinters
-    // empty.
+    // Build: works out the default printer (InstalledPrinters::FindDefault),
+    // and selects and loads it as cboPrintersChange does. cboPrinters is
+    // filled with one entry per printer of the service, in its order, when
+    // it is first needed (its items, a position in it, the dialog showing
+    // it), once: a print server may hold thousands of printers, and a check
+    // needs only those that its lines name. The default printer is then the
+    // selected one, unless another was selected meanwhile. Without a default
+    // printer it throws NoDefaultPrinter and leaves cboPrinters empty, as
+    // the run's printers are.
     void FormCreate();
 
     // The position of a printer name in cboPrinters (lookup rule), or -1.
     int FindPrinter(std::string_view name) const;
 
     // Whether cboPrinters has been filled (or was left empty for good).
-    bool PrinterListTaken() const { return listTaken_; }
+    bool PrinterListTaken() const { return printers_.ListTaken(); }
     // Fills cboPrinters now if it is still to be filled, with the printer
     // selected by name (if any) selected and current there.
     void TakeList() const;
 
-    // The check's way to the printers that lines name. HasPrinter: whether
-    // FindPrinter would find the name. SelectPrinterNamed: what
-    // SetSelectedPosition(FindPrinter(name)) and cboPrintersChange do, done
-    // only when another printer is selected or the last selection failed
-    // part-way; false, changing nothing, when no printer has the name.
-    // Before cboPrinters is filled both ask the printing service for that
-    // one printer (Printers::Find), and fill nothing.
-    bool HasPrinter(std::string_view name) const;
-    bool SelectPrinterNamed(std::string_view name);
-
-    // The selection outlives what made it: the check selects each line's
-    // printer in turn and leaves the last one selected and current, and the
-    // print setup dialog opens on it for a line whose printer is not
-    // installed (CurrentPrinterPosition). So what the user sees there is the
-    // printer the check, or the edit before, selected last.
+    // The printer that the consistency check compared its last line with
+    // becomes the selected and current printer, as if selected by name: its
+    // port, driver and bin lists are shown from the value, all four lists at
+    // their first entry, without asking the printing service. Without a
+    // value (asking for it failed part-way) only the selection follows, and
+    // the lists belong to no printer (BinListsComplete).
+    //
+    // The selection outlives what made it: the print setup dialog opens on
+    // it for a line whose printer is not installed (CurrentPrinterPosition).
+    // So what the user sees there is the printer that the check, or the
+    // edit before, looked at last.
+    void ShowCheckedPrinter(const printers::CheckedPrinter& checked);
 
     // The position selected in cboPrinters, or -1.
     int SelectedPosition() const { return cboPrinters().selected; }
@@ -154,24 +148,6 @@ public:
     // A new command of the user's begins: the printing service asks again
     // what failed before.
     void ForgetFailures() { printers_.ForgetFailures(); }
-    // A new command of the user's begins that sees the printers as they are
-    // now: the printing service asks again for everything but the printer
-    // list, and the next check selects its first printer again even when it
-    // is the one selected.
-    void ForgetAnswers() {
-        printers_.ForgetAnswers();
-        binListsComplete_ = false;
-    }
-
-    // The installed printers the lists are made of, to ask without
-    // selecting anything.
-    const printers::Printers& InstalledPrinters() const { return printers_; }
-
-    // The printers that a check is about to select, by the names lines
-    // give (the lookup rule): the printing service may fetch their bins
-    // ahead, side by side. Names of no printer in cboPrinters are left out.
-    // Nothing that the catalogue shows changes.
-    void Prefetch(const std::vector<std::string>& names);
 
     // Lookups in cboTray1 (bin names) and cboTray1Num (bin numbers as
     // decimal text); cboTray2 and cboTray2Num hold the same entries.
@@ -211,8 +187,14 @@ public:
 
 private:
     CatalogueList& MutableList(CatalogueElement list);
-    // Makes a printer current: its buffers, captions and bin lists.
+    // Makes a printer current from its details (Printers::Details): its
+    // buffers and captions, then the bin lists asked for it.
     void Load(const printers::Printer& printer);
+    // Shows a printer's name, port and driver.
+    void ShowDetails(const printers::Printer& printer);
+    // Fills the two lists of one kind of bin with bins, at their first entry.
+    void ShowBins(const printers::PrinterBins& bins, CatalogueElement first,
+                  CatalogueElement second);
     void ClearItems(CatalogueElement list);
     // Reloads the two lists of one kind of bin field.
     void LoadBins(platform::BinKind kind, CatalogueElement first, CatalogueElement second);
@@ -220,17 +202,14 @@ private:
                   const std::vector<std::string>& items);
     void Notify(CatalogueElement element) const;
 
-    printers::Printers printers_;
+    printers::InstalledPrinters& printers_;
     CatalogueListener* listener_ = nullptr;
-    WaitPointer* waitPointer_ = nullptr;
 
     // The position of the current printer in cboPrinters.
     mutable std::optional<int> currentIndex_;
     // Until cboPrinters is filled: the printer selected and current, by its
     // entry in the service's list.
     mutable std::optional<platform::PrinterEntry> selectedByName_;
-    // Nothing to fill before FormCreate has found a default printer.
-    mutable bool listTaken_ = true;
 
     mutable CatalogueList cboPrinters_;
     CatalogueList cboTray1_;

@@ -2,7 +2,6 @@
 #include "setup/ConsistencyCheck.h"
 
 #include "setup/ConfigTable.h"
-#include "printsetup/PrinterCatalogue.h"
 
 namespace kevo::mainwindow {
 
@@ -21,38 +20,49 @@ void AppendToken(ConfigTable& table, int line, std::string_view token) {
 
 } // namespace
 
-void MarkMissingPrinters(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue) {
+void MarkMissingPrinters(ConfigTable& table, const printers::InstalledPrinters& printers) {
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         const std::string& printer = table.Cell(ColPrinter, line);
-        if (table.IsNamedLine(line) && !catalogue.HasPrinter(printer))
+        if (table.IsNamedLine(line) && !printers.Find(printer))
             AppendToken(table, line, kTokenPrinterUndefined);
         if (!table.IsNamedLine(line) && !printer.empty())
             AppendToken(table, line, kTokenPrinterRedundant);
     }
 }
 
-void CompareWithInstalledPrinters(ConfigTable& table, printsetup::PrinterCatalogue& catalogue) {
+void CompareWithInstalledPrinters(ConfigTable& table, const printers::InstalledPrinters& printers,
+                                  std::optional<printers::CheckedPrinter>& last) {
+    // The printer that last's value is, once it could be asked.
+    std::optional<printers::FoundPrinter> asked;
     for (int line = kFirstLine; line <= kLastLine; ++line) {
         if (ErrorsMarkRedundant(table.Cell(ColErrors, line)))
             continue;
-        // Selected again when another printer is selected, and when a
-        // selection that failed part-way left lists of no printer.
-        if (!catalogue.SelectPrinterNamed(table.Cell(ColPrinter, line)))
+        const std::optional<printers::FoundPrinter> found =
+            printers.Find(table.Cell(ColPrinter, line));
+        if (!found)
             continue;
-        if (catalogue.lblPort() != table.Cell(ColWhere, line))
+        if (found != asked) {
+            asked.reset();
+            last = printers::CheckedPrinter{found->entry.name, std::nullopt};
+            last->printer = printers.Load(*found);
+            asked = found;
+        }
+        const printers::Printer& printer = *last->printer;
+        if (printer.port != table.Cell(ColWhere, line))
             AppendToken(table, line, kTokenPort);
-        if (catalogue.lblDriver() != table.Cell(ColDriver, line))
+        if (printer.driver != table.Cell(ColDriver, line))
             AppendToken(table, line, kTokenDriver);
-        // Bins that could not be asked match nothing, not even the
-        // "Default"/"7" that stand in for them.
-        const bool unknown = catalogue.BinsUnknown();
-        if (unknown || catalogue.FindBinName(table.Cell(ColSource1, line)) < 0)
+        const auto missing = [&](const printers::PrinterBins& bins, int column) {
+            return printer.BinsUnknown() ||
+                   printers::FindInList(bins.texts, table.Cell(column, line)) < 0;
+        };
+        if (missing(printer.binNames, ColSource1))
             AppendToken(table, line, kTokenTray1Name);
-        if (unknown || catalogue.FindBinNumber(table.Cell(ColTray1No, line)) < 0)
+        if (missing(printer.binNumbers, ColTray1No))
             AppendToken(table, line, kTokenTray1Num);
-        if (unknown || catalogue.FindBinName(table.Cell(ColSource2, line)) < 0)
+        if (missing(printer.binNames, ColSource2))
             AppendToken(table, line, kTokenTray2Name);
-        if (unknown || catalogue.FindBinNumber(table.Cell(ColTray2No, line)) < 0)
+        if (missing(printer.binNumbers, ColTray2No))
             AppendToken(table, line, kTokenTray2Num);
     }
 }

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include <array>
-#include <string>
+#include "printers/InstalledPrinters.h"
 
-namespace kevo::printsetup {
-class PrinterCatalogue;
-}
+#include <array>
+#include <optional>
+#include <string>
 
 namespace kevo::mainwindow {
 
@@ -18,20 +17,23 @@ class ConfigTable;
 // storedNames[n] is the name the setup file holds for line n.
 void CompareStoredNames(ConfigTable& table, const std::array<std::string, 100>& storedNames);
 
-// Appends "Printer Undefined," to every named line whose printer is not in
-// the catalogue's printer list, and "Printer Redundant," to every unnamed
-// line that has a printer. Only the named lines' printers are looked up, and
-// only they are asked for (PrinterCatalogue::HasPrinter).
-void MarkMissingPrinters(ConfigTable& table, const printsetup::PrinterCatalogue& catalogue);
+// Appends "Printer Undefined," to every named line whose printer is not
+// installed, and "Printer Redundant," to every unnamed line that has a
+// printer. Only the named lines' printers are looked up, and only they are
+// asked for (InstalledPrinters::Find).
+void MarkMissingPrinters(ConfigTable& table, const printers::InstalledPrinters& printers);
 
 // Compares every line whose printer is installed (and that is not marked
 // redundant) with that printer's port, driver and bins, appending "Port,",
 // "Driver,", "Tray1Name,", "Tray1Num,", "Tray2Name," and "Tray2Num,". A
-// line's printer is selected in the catalogue only when it is not the
-// selected one already, or when its last selection failed part-way. A
-// printer whose bins could not be asked gives every line on it the four bin
-// tokens. A catalogue failure (KevoError, "DevCap Error") ends the check at
-// that line and reaches the caller.
-void CompareWithInstalledPrinters(ConfigTable& table, printsetup::PrinterCatalogue& catalogue);
+// line's printer is asked for only when the line before that reached this
+// comparison had another printer. A printer whose bins could not be asked
+// gives every line on it the four bin tokens. A printer's failure
+// (KevoError, "DevCap Error") ends the check at that line and reaches the
+// caller. last is the printer of the last line that reached the
+// comparison, without its value when asking for it failed; unchanged when
+// no line reached it.
+void CompareWithInstalledPrinters(ConfigTable& table, const printers::InstalledPrinters& printers,
+                                  std::optional<printers::CheckedPrinter>& last);
 
 } // namespace kevo::mainwindow

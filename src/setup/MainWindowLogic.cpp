@@ -13,7 +13,6 @@
 #include "platform/profile/ProfileFile.h"
 #include "platform/text/TextCoding.h"
 #include "printsetup/PrintSetupLogic.h"
-#include "printsetup/PrinterCatalogue.h"
 
 #include <cctype>
 #include <memory>
@@ -35,11 +34,60 @@ std::string MissingSetupFileQuestion(const std::string& path) {
            "Configure all the printer details now?";
 }
 
+// A line as the print setup dialog takes it, and the edit that its answer
+// makes of the line (AcceptedEdit).
+printsetup::DialogLine DialogLineOf(const SetupLine& line) {
+    return {line.line,
+            line.name,
+            line.printer,
+            line.port,
+            line.driver,
+            {line.firstPage.name, line.firstPage.number},
+            {line.otherPages.name, line.otherPages.number}};
+}
+
+SetupLine EditOf(const printsetup::DialogLine& edited) {
+    SetupLine edit;
+    edit.printer = edited.printer;
+    edit.port = edited.port;
+    edit.driver = edited.driver;
+    edit.firstPage = {edited.firstPage.name, edited.firstPage.number};
+    edit.otherPages = {edited.otherPages.name, edited.otherPages.number};
+    return edit;
+}
+
 } // namespace
 
-MainWindowLogic::MainWindowLogic(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prompter,
-                                 MainWindowUi& ui)
-    : catalogue_(catalogue), prompter_(prompter), ui_(ui) {}
+MainWindowLogic::MainWindowLogic(printers::InstalledPrinters& printers,
+                                 messages::Prompter& prompter, MainWindowUi& ui)
+    : printers_(printers), prompter_(prompter), ui_(ui) {}
+
+void MainWindowLogic::SetPrintSetupDialog(printsetup::PrintSetupDialog* dialog) {
+    printSetup_ = dialog;
+    if (printSetup_ != nullptr && checkedForDialog_) {
+        printSetup_->PrinterChecked(*checkedForDialog_);
+        checkedForDialog_.reset();
+    }
+}
+
+void MainWindowLogic::CompareWithPrinters(ConfigTable& table) {
+    std::optional<printers::CheckedPrinter> last;
+    const auto tell = [&] {
+        if (!last)
+            return;
+        if (printSetup_ != nullptr)
+            printSetup_->PrinterChecked(*last);
+        else
+            checkedForDialog_ = std::move(last);
+    };
+    try {
+        mainwindow::CompareWithInstalledPrinters(table, printers_, last);
+    } catch (...) {
+        tell();
+        throw;
+    }
+    tell();
+}
 
 // Runs one handler; an error that escapes it ends it and is shown in the
 // standard error report. What the handler did before the error stays done.
@@ -188,8 +236,8 @@ void MainWindowLogic::RecheckLines(const std::vector<int>& lines, const SetupSna
             stored.lines[static_cast<std::size_t>(line)].values[0];
     }
     CompareStoredNames(*scratch, storedNames);
-    mainwindow::MarkMissingPrinters(*scratch, catalogue_);
-    mainwindow::CompareWithInstalledPrinters(*scratch, catalogue_);
+    mainwindow::MarkMissingPrinters(*scratch, printers_);
+    CompareWithPrinters(*scratch);
     for (const int line : lines)
         table_.SetCell(ColErrors, line, scratch->Cell(ColErrors, line));
 }
@@ -270,11 +318,11 @@ std::string MainWindowLogic::VirtualStoreWarning() const {
 }
 
 void MainWindowLogic::CheckPrinterNames() {
-    mainwindow::MarkMissingPrinters(table_, catalogue_);
+    mainwindow::MarkMissingPrinters(table_, printers_);
 }
 
 void MainWindowLogic::CheckTrays() {
-    mainwindow::CompareWithInstalledPrinters(table_, catalogue_);
+    CompareWithPrinters(table_);
     ui_.RepaintGrid();
 }
 
@@ -292,7 +340,7 @@ void MainWindowLogic::StartupCheck() {
     try {
         // The printers that the check will select are known now: the
         // printing service may fetch their bins ahead, side by side.
-        catalogue_.Prefetch(NamedPrinters());
+        printers_.Prefetch(NamedPrinters());
         CheckPrinterNames();
         CheckTrays();
     } catch (const std::exception& error) {
@@ -346,7 +394,7 @@ void MainWindowLogic::FullRecheck(bool askAgain) {
     struct Restore {
         MainWindowLogic& form;
         ~Restore() {
-            // Also after a catalogue failure the count shows what the
+            // Also after a printer's failure the count shows what the
             // Errors cells now hold, and the windows come back, so the user
             // can go on once the error has been shown.
             form.ShowErrorCount();
@@ -356,11 +404,11 @@ void MainWindowLogic::FullRecheck(bool askAgain) {
         }
     } restore{*this};
     if (askAgain)
-        catalogue_.ForgetAnswers();
+        printers_.ForgetAnswers();
     else
-        catalogue_.ForgetFailures();
+        printers_.ForgetFailures();
     CompareStoredNames(table_, ReadStoredNames(setupFileName_));
-    catalogue_.Prefetch(NamedPrinters());
+    printers_.Prefetch(NamedPrinters());
     CheckPrinterNames();
     CheckTrays();
 }
@@ -382,7 +430,7 @@ void MainWindowLogic::btnSaveIniClick() {
     Guarded([&] {
         // The lines that the save takes from the file are checked against
         // the printers as they are now, as the recheck after it is.
-        catalogue_.ForgetAnswers();
+        printers_.ForgetAnswers();
         if (WriteIniData())
             FullRecheck(false);
     });
@@ -404,11 +452,11 @@ void MainWindowLogic::mnuFileReloadDetailsClick() {
 }
 
 TrayRepairPlan MainWindowLogic::PlanTrayRepair() {
-    catalogue_.ForgetAnswers();
+    printers_.ForgetAnswers();
     std::vector<SetupLine> lines;
     for (int line = kFirstLine; line <= kLastLine; ++line)
         lines.push_back(table_.Line(line));
-    return mainwindow::PlanTrayRepair(lines, catalogue_.InstalledPrinters(), {});
+    return mainwindow::PlanTrayRepair(lines, printers_.AllPrinters(), {});
 }
 
 void MainWindowLogic::ApplyTrayRepair(const TrayRepairPlan& plan) {
@@ -449,45 +497,14 @@ int MainWindowLogic::EditPrinterLine(int line) {
     }
     if (printSetup_ == nullptr)
         return -1;
-    printsetup::PrintSetupLogic& dialog = printSetup_->Logic();
-    printsetup::PrinterCatalogue& catalogue = dialog.Catalogue();
-
-    // The line's printer, or the catalogue's current printer when the
-    // line's is not installed. A printer whose bins cannot be asked is a
-    // failure here, so that OK never stores stand-in bins for it.
-    catalogue.ForgetFailures();
-    const int found = catalogue.FindPrinter(table_.Cell(ColPrinter, line));
-    catalogue.SetSelectedPosition(found >= 0 ? found : catalogue.CurrentPrinterPosition());
-    {
-        printsetup::FailedCountIsError editing(catalogue);
-        catalogue.cboPrintersChange();
-    }
-
-    // The bins are found by their stored numbers only.
-    const int tray1 = catalogue.FindBinNumber(table_.Cell(ColTray1No, line));
-    catalogue.SetListPosition(printsetup::CatalogueElement::cboTray1, tray1 >= 0 ? tray1 : 0);
-    dialog.cboTray1Change();
-    const int tray2 =
-        catalogue.Find(printsetup::CatalogueElement::cboTray2Num, table_.Cell(ColTray2No, line));
-    catalogue.SetListPosition(printsetup::CatalogueElement::cboTray2, tray2 >= 0 ? tray2 : 0);
-    dialog.cboTray2Change();
-
-    dialog.SetCaption("Printer: " + table_.Cell(ColLineNumber, line) +
-                      ".  Name: " + table_.Cell(ColName, line));
-    if (!printSetup_->ShowModal()) {
+    const std::optional<printsetup::DialogLine> edited =
+        printSetup_->Edit(DialogLineOf(table_.Line(line)));
+    if (!edited) {
         ShowErrorCount();
         return -1;
     }
-    table_.SetCell(ColPrinter, line, catalogue.cboPrinters().shownText);
-    table_.SetCell(ColWhere, line, catalogue.lblPort());
-    table_.SetCell(ColDriver, line, catalogue.lblDriver());
-    table_.SetCell(ColSource1, line, catalogue.cboTray1().shownText);
-    table_.SetCell(ColTray1No, line, catalogue.cboTray1Num().shownText);
-    table_.SetCell(ColSource2, line, catalogue.cboTray2().shownText);
-    table_.SetCell(ColTray2No, line, catalogue.cboTray2Num().shownText);
-    table_.SetCell(ColErrors, line, "");
+    table_.SetLine(AcceptedEdit(table_.Line(line), EditOf(*edited)));
     SetModified(true);
-    table_.SetCell(ColChanged, line, std::string(kChangedMarker));
     ui_.RepaintGrid();
     ShowErrorCount();
     return 0;
@@ -519,14 +536,14 @@ void MainWindowLogic::ClearLines() {
 
 void MainWindowLogic::StringGrid1DblClick() {
     Guarded([&] {
-        catalogue_.ForgetAnswers();
+        printers_.ForgetAnswers();
         EditPrinterLine(ui_.CurrentLine());
     });
 }
 
 void MainWindowLogic::mnuEditAllClick() {
     Guarded([&] {
-        catalogue_.ForgetAnswers();
+        printers_.ForgetAnswers();
         EditAllPrinters();
     });
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "printers/InstalledPrinters.h"
 #include "setup/ConfigTable.h"
 #include "setup/PathResolution.h"
 #include "setup/SetupMerge.h"
@@ -15,7 +16,6 @@ namespace kevo::messages {
 class Prompter;
 }
 namespace kevo::printsetup {
-class PrinterCatalogue;
 class PrintSetupDialog;
 } // namespace kevo::printsetup
 
@@ -66,11 +66,15 @@ public:
 // table, and the window's commands and events, free of any window system.
 class MainWindowLogic {
 public:
-    MainWindowLogic(printsetup::PrinterCatalogue& catalogue, messages::Prompter& prompter,
+    // printers: the run's printers, which start-up (the print setup
+    // dialog's creation) opens; they must outlive the logic.
+    MainWindowLogic(printers::InstalledPrinters& printers, messages::Prompter& prompter,
                     MainWindowUi& ui);
 
-    // The print setup dialog through which lines are edited.
-    void SetPrintSetupDialog(printsetup::PrintSetupDialog* dialog) { printSetup_ = dialog; }
+    // The print setup dialog through which lines are edited. It learns the
+    // printer that each check compared its last line with, also of a check
+    // that ran before it was set.
+    void SetPrintSetupDialog(printsetup::PrintSetupDialog* dialog);
 
     ConfigTable& Table() { return table_; }
     const ConfigTable& Table() const { return table_; }
@@ -96,7 +100,7 @@ public:
                  const std::function<bool()>& checkWanted = {});
 
     // The check that start-up runs after creation: CheckPrinterNames,
-    // CheckTrays and ShowErrorCount. A catalogue failure is shown in the
+    // CheckTrays and ShowErrorCount. A printer's failure is shown in the
     // standard error report; the check then counts as having found errors.
     void StartupCheck();
 
@@ -137,11 +141,11 @@ public:
     void CheckTrays();
 
     // Line editing. EditPrinterLine edits one line through the print setup
-    // dialog and gives -1 when the user cancelled it, 0 otherwise; a
-    // catalogue failure while the dialog is prepared raises its error with
-    // the line unchanged. EditAllPrinters walks every named line and stops
-    // at the first Cancel or failure. ClearLines clears the selected lines'
-    // printer details, asking before each named one.
+    // dialog (PrintSetupDialog::Edit) and gives -1 when the user cancelled
+    // it, 0 otherwise; a printer's failure while the dialog is prepared
+    // raises its error with the line unchanged. EditAllPrinters walks every
+    // named line and stops at the first Cancel or failure. ClearLines clears
+    // the selected lines' printer details, asking before each named one.
     int EditPrinterLine(int line);
     void EditAllPrinters();
     void ClearLines();
@@ -192,6 +196,9 @@ private:
     // The printers that the named lines give, for the printing service to
     // fetch ahead.
     std::vector<std::string> NamedPrinters() const;
+    // CompareWithInstalledPrinters on a table; the print setup dialog learns
+    // the printer it compared the last line with, also when it failed.
+    void CompareWithPrinters(ConfigTable& table);
     // Checks the given lines alone, as the full recheck checks them, against
     // the names that the setup file stores for them.
     void RecheckLines(const std::vector<int>& lines, const SetupSnapshot& stored);
@@ -202,10 +209,13 @@ private:
     std::string VirtualStoreWarning() const;
     template <typename Step> void Guarded(Step step);
 
-    printsetup::PrinterCatalogue& catalogue_;
+    printers::InstalledPrinters& printers_;
     messages::Prompter& prompter_;
     MainWindowUi& ui_;
     printsetup::PrintSetupDialog* printSetup_ = nullptr;
+    // The printer that a check compared its last line with while no print
+    // setup dialog was set, for the dialog set next.
+    std::optional<printers::CheckedPrinter> checkedForDialog_;
 
     ConfigTable table_;
     int runMode_ = 0;

@@ -30,7 +30,6 @@ public:
     explicit Program(const std::string& printers)
         : WindowlessProgram(test::SimulatedPrinters(printers)) {
         CreatePrintSetup();
-        UseFakePrintSetup();
     }
 
     // Start-up as the program runs it; windowsDir stands in for the Windows

@@ -22,7 +22,7 @@ using printers::kNoDefaultPrinter;
 using Items = std::vector<std::string>;
 
 // Records the wait pointer's changes: "+" shown, "-" reset.
-class RecordingWaitPointer : public WaitPointer {
+class RecordingWaitPointer : public printers::WaitPointer {
 public:
     std::string log;
     void ShowWaitPointer() override { log += "+"; }
@@ -32,7 +32,8 @@ public:
 // A catalogue over a simulated service described by a literal text.
 struct Catalogue {
     explicit Catalogue(const std::string& text)
-        : service(SimulatedPrintingService::FromText(text, "test")), catalogue(service) {
+        : service(SimulatedPrintingService::FromText(text, "test")), printers(service),
+          catalogue(printers) {
         catalogue.SetWaitPointer(&pointer);
     }
     // Selects a position and runs the change handler, as the check does.
@@ -58,6 +59,7 @@ struct Catalogue {
     }
 
     SimulatedPrintingService service;
+    printers::InstalledPrinters printers;
     PrinterCatalogue catalogue;
     RecordingWaitPointer pointer;
 };
@@ -369,7 +371,8 @@ TEST(CachedCatalogue, WalkOverLinesQueriesEachDistinctPrinterOnce) {
     auto counting = std::make_unique<CountingService>(platform::ParseSimulatedPrinters(text, "t"));
     CountingService* counter = counting.get();
     platform::CachingPrintingService cached(std::move(counting));
-    PrinterCatalogue cat(cached);
+    printers::InstalledPrinters printers(cached);
+    PrinterCatalogue cat(printers);
     cat.FormCreate();
 
     // 99 lines alternating between 20 printers, each line selecting its

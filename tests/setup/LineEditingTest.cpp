@@ -82,6 +82,17 @@ TEST_F(LineEditingTest, APrinterNotInstalledOpensOnTheCatalogueCurrentPrinter) {
                                                     "Auto", "7", "", "*"}));
 }
 
+TEST_F(LineEditingTest, ADialogSetAfterTheCheckOpensOnThePrinterTheCheckLeft) {
+    form_.SetPrintSetupDialog(nullptr);
+    Start("Invoices\r\nOrders\r\n",
+          SetupSection(1, "Invoices", "Gone", "p", "d", "s", "1", "s", "2") +
+              SetupSection(2, "Orders", "Plotter", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7"));
+    form_.SetPrintSetupDialog(&dialog_);
+    dialog_.steps.push_back([](PrintSetupLogic&) { return true; });
+    form_.EditPrinterLine(1);
+    EXPECT_EQ(form_.Table().Cell(ColPrinter, 1), "Plotter");
+}
+
 TEST_F(LineEditingTest, EqualBinNamesWithDifferentNumbersOpenCheckedAndKeepBoth) {
     Start("Invoices\r\n",
           SetupSection(1, "Invoices", "Twin", "COM1:", "Twin Driver", "Tray", "1", "Tray", "2"));

@@ -55,7 +55,6 @@ protected:
 
     void SetUp() override {
         program_.CreatePrintSetup();
-        program_.UseFakePrintSetup();
     }
 
     std::string Path(const std::string& name) const { return folder_ / name; }

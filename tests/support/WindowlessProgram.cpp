@@ -39,11 +39,12 @@ bool FakePrintSetupDialog::ShowModal() {
 
 WindowlessProgram::WindowlessProgram(std::unique_ptr<platform::PrintingService> printing)
     : service(printing ? std::move(printing) : platform::MakePrintingService(nullptr)),
-      catalogue(*service), dialog(catalogue),
-      form_(std::make_unique<mainwindow::MainWindowLogic>(catalogue, prompter, ui)), form(*form_) {
+      printers(*service), catalogue(printers), dialog(catalogue),
+      form_(std::make_unique<mainwindow::MainWindowLogic>(printers, prompter, ui)), form(*form_) {
     ui.currentLine = 1;
     ui.selection = {1, 1};
     prompter.CloseAtOnceWhen(ui.terminationRequested);
+    form.SetPrintSetupDialog(&dialog);
 }
 
 WindowlessProgram::~WindowlessProgram() = default;

@@ -13,6 +13,7 @@
 
 #include "ScriptedPrompter.h"
 #include "platform/printing/PrintingService.h"
+#include "printers/InstalledPrinters.h"
 #include "printsetup/PrintSetupLogic.h"
 #include "printsetup/PrinterCatalogue.h"
 #include "setup/MainWindowLogic.h"
@@ -65,9 +66,10 @@ private:
 class WindowlessProgram {
 public:
     // On the printing service given; the program's own (the machine's
-    // printers behind the caching decorator) when it is null. The grid's
-    // focus cell and selection are on line 1, as the window has them after
-    // its creation.
+    // printers behind the caching decorator) when it is null. Lines are
+    // edited through the scripted print setup dialog. The grid's focus cell
+    // and selection are on line 1, as the window has them after its
+    // creation.
     explicit WindowlessProgram(std::unique_ptr<platform::PrintingService> printing = nullptr);
     ~WindowlessProgram();
 
@@ -77,9 +79,6 @@ public:
     // The print setup dialog's creation, which builds the catalogue: a
     // failure is shown in the standard error report and start-up goes on.
     void CreatePrintSetup();
-    // The scripted print setup dialog as the one through which lines are
-    // edited (else the logic has none).
-    void UseFakePrintSetup() { form.SetPrintSetupDialog(&dialog); }
     // The main window's start-up: creation (run mode, paths, names file,
     // setup file), the check unless the program is terminating, the
     // run-mode decision.
@@ -95,6 +94,7 @@ public:
     void Reload();
 
     std::unique_ptr<platform::PrintingService> service;
+    printers::InstalledPrinters printers;
     printsetup::PrinterCatalogue catalogue;
     mainwindow::WindowlessUi ui;
     ScriptedPrompter prompter;

@@ -48,7 +48,7 @@ class MainWindowTest : public QObject {
     QTemporaryDir dir_;
     std::unique_ptr<platform::PrintingService> service_;
     platform::QtPrompter prompter_;
-    std::unique_ptr<printsetup::PrinterCatalogue> catalogue_;
+    std::unique_ptr<printers::InstalledPrinters> printers_;
     std::unique_ptr<printsetup::TfrmPrintSetup> printSetup_;
     std::unique_ptr<mainwindow::TForm1> form_;
 
@@ -63,9 +63,9 @@ class MainWindowTest : public QObject {
         if (printers.empty())
             printers = samples + "/printers.txt";
         service_ = platform::MakePrintingService(printers.c_str());
-        catalogue_ = std::make_unique<printsetup::PrinterCatalogue>(*service_);
-        printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*catalogue_, prompter_);
-        form_ = std::make_unique<mainwindow::TForm1>(*catalogue_, prompter_, nullptr);
+        printers_ = std::make_unique<printers::InstalledPrinters>(*service_);
+        printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*printers_, prompter_);
+        form_ = std::make_unique<mainwindow::TForm1>(*printers_, prompter_, nullptr);
         mainwindow::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;

@@ -30,7 +30,7 @@ class PrintSetupTest : public QObject {
     QTemporaryDir dir_;
     std::unique_ptr<platform::PrintingService> service_;
     platform::QtPrompter prompter_;
-    std::unique_ptr<printsetup::PrinterCatalogue> catalogue_;
+    std::unique_ptr<printers::InstalledPrinters> printers_;
     std::unique_ptr<printsetup::TfrmPrintSetup> dialog_;
     std::unique_ptr<mainwindow::TForm1> form_;
 
@@ -39,7 +39,7 @@ class PrintSetupTest : public QObject {
         for (const char* name : {"KevoName.txt", "Vezerava.ini"})
             std::filesystem::copy_file(std::string(KEVO_SAMPLES_DIR "/") + name, dir + "/" + name,
                                        std::filesystem::copy_options::overwrite_existing);
-        form_ = std::make_unique<mainwindow::TForm1>(*catalogue_, prompter_, nullptr);
+        form_ = std::make_unique<mainwindow::TForm1>(*printers_, prompter_, nullptr);
         form_->Logic().SetPrintSetupDialog(dialog_.get());
         mainwindow::PathContext context;
         context.setupFileFolder = dir;
@@ -53,8 +53,8 @@ private slots:
     void init() {
         platform::Termination::Instance().Reset();
         service_ = platform::MakePrintingService(KEVO_SAMPLES_DIR "/printers.txt");
-        catalogue_ = std::make_unique<printsetup::PrinterCatalogue>(*service_);
-        dialog_ = std::make_unique<printsetup::TfrmPrintSetup>(*catalogue_, prompter_);
+        printers_ = std::make_unique<printers::InstalledPrinters>(*service_);
+        dialog_ = std::make_unique<printsetup::TfrmPrintSetup>(*printers_, prompter_);
     }
     void cleanup() {
         if (form_)

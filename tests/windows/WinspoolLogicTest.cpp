@@ -302,7 +302,8 @@ TEST_F(WinspoolLogic, FailingDataQueryIsMinusOne) {
 // answers to what the user sees.
 class WinspoolCatalogue : public WinspoolLogic {
 protected:
-    printsetup::PrinterCatalogue catalogue_{*service_};
+    printers::InstalledPrinters printers_{*service_};
+    printsetup::PrinterCatalogue catalogue_{printers_};
 
     std::string BuildError() {
         try {
@@ -365,7 +366,8 @@ TEST_F(WinspoolCatalogue, DefaultPrinterFailuresAsTheUserSeesThem) {
         fresh.messages[5] = "Access is denied.";
         fresh.messages[1801] = "The printer name is invalid.";
         *fake_ = fresh;
-        printsetup::PrinterCatalogue catalogue(*service_);
+        printers::InstalledPrinters installed(*service_);
+        printsetup::PrinterCatalogue catalogue(installed);
         std::string report;
         try {
             catalogue.FormCreate();

@@ -260,7 +260,8 @@ TEST_F(WinspoolOnWindows, DefaultPrinterThroughTheProfile) {
     const std::string expected = EffectiveDefault(cups_);
     EXPECT_EQ(service->ProfileWindowsDevice().printer, expected);
 
-    printsetup::PrinterCatalogue catalogue(*service);
+    printers::InstalledPrinters installed(*service);
+    printsetup::PrinterCatalogue catalogue(installed);
     ASSERT_NO_THROW(catalogue.FormCreate());
     ASSERT_GE(catalogue.SelectedPosition(), 0);
     EXPECT_EQ(catalogue.cboPrinters().items[static_cast<std::size_t>(catalogue.SelectedPosition())],
@@ -272,7 +273,8 @@ TEST_F(WinspoolOnWindows, DefaultPrinterThroughTheProfile) {
 
 TEST_F(WinspoolOnWindows, EveryPrinterCanBeSelected) {
     auto service = SystemService();
-    printsetup::PrinterCatalogue catalogue(*service);
+    printers::InstalledPrinters installed(*service);
+    printsetup::PrinterCatalogue catalogue(installed);
     ASSERT_NO_THROW(catalogue.FormCreate());
     for (std::size_t i = 0; i < catalogue.cboPrinters().items.size(); ++i) {
         catalogue.SetSelectedPosition(static_cast<int>(i));

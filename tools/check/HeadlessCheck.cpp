@@ -10,7 +10,7 @@
 #include "setup/WindowlessUi.h"
 #include "messages/ErrorReport.h"
 #include "platform/text/TextCoding.h"
-#include "printsetup/PrinterCatalogue.h"
+#include "printers/InstalledPrinters.h"
 
 #include <algorithm>
 #include <map>
@@ -57,10 +57,11 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
     mainwindow::WindowlessUi ui;
     ui.onTermination = [&prompter] { prompter.EndMessages(); };
 
-    // The print setup dialog's creation: the printer catalogue.
-    printsetup::PrinterCatalogue catalogue(service);
+    // What the print setup dialog's creation asks: the default printer, with
+    // its details and bins.
+    printers::InstalledPrinters printers(service);
     try {
-        catalogue.FormCreate();
+        printers.Load(printers.FindDefault());
     } catch (const printers::NoDefaultPrinter& error) {
         // The program goes on with an empty printer list.
         prompter.ShowErrorReport(error.what());
@@ -73,7 +74,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
     // would run it. No print setup dialog is given to it, so no line can be
     // edited, and nothing here saves: only the run-mode decision, the
     // commands and the close query write the setup file.
-    mainwindow::MainWindowLogic form(catalogue, prompter, ui);
+    mainwindow::MainWindowLogic form(printers, prompter, ui);
     std::vector<std::string> arguments{"0"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     const std::size_t reportsBefore = prompter.ErrorReportCount();

@@ -59,18 +59,19 @@ struct CheckResult {
 // Exit status of kevoconf-check: 0 clean, 1 errors, 2 failed.
 int ExitStatus(const CheckResult& result);
 
-// Runs the program's start-up in run mode 0 without windows: builds the
-// printer catalogue over service, creates the main window's logic with the
-// given files (none, the names file, or the names file and the setup file),
-// which resolves the paths and loads both files, and runs the start-up
-// check. Messages are answered at once (QuietPrompter); nothing is written.
+// Runs the program's start-up in run mode 0 without windows: asks service
+// for the default printer as the print setup dialog's creation does (its
+// details and bins too), creates the main window's logic with the given
+// files (none, the names file, or the names file and the setup file), which
+// resolves the paths and loads both files, and runs the start-up check.
+// Messages are answered at once (QuietPrompter); nothing is written.
 //
-// The check fails, and is not run, when the printer catalogue cannot be
-// built for any reason but the lack of a default printer, when the names
-// file is missing, empty or cannot be read, or when the setup file exists
-// but cannot be read; it fails while it runs when a printer's bins cannot be
-// read. Without a default printer, and without a setup file, the check runs
-// as in the program: every named line then has "Printer Undefined,".
+// The check fails, and is not run, when the default printer cannot be asked
+// for any reason but the lack of one, when the names file is missing, empty
+// or cannot be read, or when the setup file exists but cannot be read; it
+// fails while it runs when a printer's bins cannot be read. Without a
+// default printer, and without a setup file, the check runs as in the
+// program: every named line then has "Printer Undefined,".
 CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::PathContext& context,
                      platform::PrintingService& service);
 

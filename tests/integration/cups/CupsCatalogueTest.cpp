@@ -24,6 +24,7 @@
 namespace kevo::test {
 namespace {
 
+using kevo::printers::InstalledPrinters;
 using messages::KevoError;
 using printsetup::PrinterCatalogue;
 using namespace printers;
@@ -35,15 +36,22 @@ protected:
     void SetUp() override {
         Scheduler().SetServerDefault(kManualFeed);
         service_ = platform::MakePrintingService(nullptr);
-        catalogue_ = std::make_unique<PrinterCatalogue>(*service_);
+        MakeCatalogue();
     }
     void TearDown() override {
         catalogue_.reset();
+        installed_.reset();
         service_.reset();
         Scheduler().Thaw();
         Scheduler().LimitClientsPerHost(0);
         Scheduler().Start();
         Scheduler().ClearServerDefault();
+    }
+
+    void MakeCatalogue() {
+        catalogue_.reset();
+        installed_ = std::make_unique<InstalledPrinters>(*service_);
+        catalogue_ = std::make_unique<PrinterCatalogue>(*installed_);
     }
 
     void Select(const char* printer) {
@@ -66,6 +74,7 @@ protected:
     }
 
     std::unique_ptr<platform::PrintingService> service_;
+    std::unique_ptr<InstalledPrinters> installed_;
     std::unique_ptr<PrinterCatalogue> catalogue_;
 };
 
@@ -137,7 +146,8 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
         platform::CupsServiceOptions oneAtATime;
         oneAtATime.sideBySide = platform::CupsServiceOptions::SideBySide::Never;
         CachedCupsService reference(oneAtATime);
-        PrinterCatalogue catalogue(reference);
+        InstalledPrinters installed(reference);
+        PrinterCatalogue catalogue(installed);
         catalogue.FormCreate();
         alone = EveryPrinterShown(catalogue);
     }
@@ -145,7 +155,7 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
     platform::CupsServiceOptions options;
     options.sideBySide = platform::CupsServiceOptions::SideBySide::Always;
     service_ = std::make_unique<CachedCupsService>(options);
-    catalogue_ = std::make_unique<PrinterCatalogue>(*service_);
+    MakeCatalogue();
     catalogue_->FormCreate();
     platform::CupsConnection::ResetMostOpen();
     // Names as lines give them: in other ASCII case, repeated, of no printer.
@@ -156,7 +166,7 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
     const std::vector<std::string> once = names;
     names.push_back("Nowhere");
     names.insert(names.end(), once.begin(), once.end());
-    catalogue_->Prefetch(names);
+    installed_->Prefetch(names);
     EXPECT_LE(platform::CupsConnection::MostOpenAtOnce(), 8);
     if (GetParam().stopAfterPrefetch) {
         // Everything was fetched ahead: nothing is left to ask.
