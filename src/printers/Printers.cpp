@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "printers/Printers.h"
 
+#include "platform/printing/JobOptions.h"
 #include "platform/text/TextCoding.h"
 
 #include <algorithm>
@@ -11,10 +12,6 @@ namespace kevo::printers {
 using messages::KevoError;
 
 namespace {
-
-// The single entries of a driver that reports no bins: the automatic bin.
-constexpr const char* kDefaultBinName = "Default";
-constexpr const char* kDefaultBinNumber = "7";
 
 // A text as a buffer of bufferSize characters (terminator included) holds it:
 // up to its first NUL, at most bufferSize - 1 characters.
@@ -149,8 +146,9 @@ PrinterBins Printers::Bins(const Printer& printer, platform::BinKind kind,
         bins.unknown = true;
     }
     if (count <= 0) {
-        bins.texts.push_back(kind == platform::BinKind::Names ? kDefaultBinName
-                                                              : kDefaultBinNumber);
+        bins.texts.push_back(kind == platform::BinKind::Names
+                                 ? std::string(platform::kDefaultBinName)
+                                 : std::to_string(platform::kDefaultBinNumber));
         return bins;
     }
     if (count > kMaxBinCount)

@@ -34,7 +34,7 @@ void PrintSetupLogic::FormShow() {
 
 void PrintSetupLogic::SelectPickedPrinter() {
     // The user asks anew: a printer that failed before is asked again, and
-    // one whose bins cannot be asked is a failure, never "Default"/"7".
+    // one whose bins cannot be asked is a failure, never the stand-in bin.
     catalogue_.ForgetFailures();
     FailedCountIsError editing(catalogue_);
     catalogue_.cboPrintersChange();

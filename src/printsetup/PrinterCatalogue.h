@@ -123,8 +123,8 @@ public:
 
     // Reload cboTray1 and cboTray2 (bin names), or cboTray1Num and
     // cboTray2Num (bin numbers), for the current device and port. A driver
-    // without bins, or whose count query fails, gives the single entry
-    // "Default" (names) or "7" (numbers); a failed count (-1) is remembered
+    // without bins, or whose count query fails, gives the single
+    // stand-in bin (Printers::Bins); a failed count (-1) is remembered
     // (BinsUnknown) and, while FailedCountIsError is set, throws "DevCap
     // Error" like a failing data query instead (Printers::Bins). A failure
     // leaves the two lists without entries.
@@ -132,7 +132,7 @@ public:
     void LoadTrayNumbers();
 
     // True when the current printer's bins could not be asked (a count
-    // query answered -1): its "Default"/"7" lists stand in for bins that
+    // query answered -1): its stand-in bin lists stand in for bins that
     // are not known, so nothing can be found to match them.
     bool BinsUnknown() const { return binsUnknown_; }
     // False after a selection that failed part-way ("DevCap Error"): the
@@ -140,7 +140,7 @@ public:
     // printer again even when its position is still selected.
     bool BinListsComplete() const { return binListsComplete_; }
 
-    // Editing must never offer "Default"/"7" for a printer that could not
+    // Editing must never offer the stand-in bin for a printer that could not
     // be asked, or OK would replace a line's real bins with them: while set,
     // a failed count query is the failure "DevCap Error".
     void SetFailedCountIsError(bool on) { failedCountIsError_ = on; }

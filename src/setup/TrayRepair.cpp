@@ -26,7 +26,7 @@ namespace {
 // - or both are in the same row below: "Manual Feed" = "ManualFeed" =
 //   "manual", "by-pass-tray" = "Bypass Tray", "large-capacity" =
 //   "Large Capacity".
-// "Automatically Select" is in no row: the CUPS service lists it beside a
+// The automatic bin (kAutoSelectBinName) is in no row: the CUPS service lists it beside a
 // queue's own "Automatic Selection" tray, which would then always have two
 // candidates.
 constexpr std::array<std::array<std::string_view, 3>, 7> kSameTray = {{
@@ -103,7 +103,7 @@ struct FoundBin {
 FoundBin FindBin(const PaperBin& stored, const std::string& printer,
                  const std::vector<std::string>& names, const std::vector<std::string>& numbers,
                  const std::vector<BinMapping>& mappings) {
-    // "Automatically Select" asks the printer for no tray: the same bin on
+    // The automatic bin asks the printer for no tray: the same bin on
     // every printer, whether or not its driver lists it.
     if (SameTextIgnoringCase(stored.name, platform::kAutoSelectBinName) &&
         stored.number == std::to_string(platform::kAutoSelectBinNumber))

@@ -80,7 +80,7 @@ struct TrayRepairPlan {
 //      in TrayRepair.cpp);
 //   3. the mappings for this printer, then those for every printer: a bin
 //      named by the newName of a mapping of the bin's name.
-// "Automatically Select" with number 15, which asks for no tray at all,
+// The automatic bin (kAutoSelectBinName, kAutoSelectBinNumber), which asks for no tray at all,
 // stays as it is on every printer. The port and the printer's name as the
 // line writes it are kept. Asks the printers only; changes nothing.
 TrayRepairPlan PlanTrayRepair(const std::vector<SetupLine>& lines,

@@ -26,7 +26,7 @@ std::string CheckReportJson(const CheckResult& result);
 class JsonWriter;
 
 // A line's members in the commands' JSON: line, name, printer, errors, its
-// tokens and, with a Names Different token, storedName.
+// tokens and, with the name token, storedName.
 void WriteLineMembers(JsonWriter& json, int line, const std::string& name,
                       const std::string& printer, const std::string& errors);
 

@@ -162,7 +162,7 @@ RepairResult RunRepair(const std::vector<std::string>& files, const mainwindow::
             result.written = changed.size() < repaired.size();
             // The count after the repair is the check's own on the file as
             // written: a repaired line whose bin the printer does not list
-            // ("Automatically Select", which keeps its number everywhere)
+            // (the automatic bin, which keeps its number everywhere)
             // is still in error there.
             const CheckResult after = RunCheck(files, context, service);
             if (after.outcome == CheckResult::Outcome::Failed)

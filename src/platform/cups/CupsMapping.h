@@ -28,8 +28,8 @@ BinNameField MakeBinNameField(std::string_view text);
 // The text of a field: up to the first NUL.
 std::string BinNameText(const BinNameField& field);
 
-// The bins of a printer whose paper sources are known: "Automatically Select"
-// first, then each source in its order, then "Manual Feed" when the printer
+// The bins of a printer whose paper sources are known: the automatic bin
+// (kAutoSelectBinName) first, then each source in its order, then "Manual Feed" when the printer
 // has a manual feed switch.
 std::vector<Bin> MakeBins(const std::vector<std::string>& sourceTexts, bool hasManualFeed);
 

@@ -105,7 +105,7 @@ public:
     // queue.
     DevicesValue ProfileDevicesValue(const std::string& printer) override;
 
-    // Bins from the PPD ("Automatically Select" 15, the InputSlot choices
+    // Bins from the PPD (the automatic bin 15, the InputSlot choices
     // 256, 257, ..., "Manual Feed" 4 when ManualFeed has a True choice); for
     // a queue without PPD the same from media-source-supported; 0 without
     // either; -1 when the PPD cannot be fetched or parsed, the queue is

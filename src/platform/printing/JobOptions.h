@@ -20,9 +20,10 @@ namespace kevo::platform {
 inline constexpr std::uint16_t kAutoSelectBinNumber = 15; // "Automatically Select"
 inline constexpr std::uint16_t kManualFeedBinNumber = 4;  // "Manual Feed"
 inline constexpr std::uint16_t kFirstSlotBinNumber = 256; // first paper source, then 257, ...
-// The single bin "Default" that the printer catalogue shows for a printer
-// without bins: the printer's own choice.
+// The stand-in bin, the single bin that a printer without bins (or whose
+// bins cannot be counted) shows: the printer's own choice.
 inline constexpr std::uint16_t kDefaultBinNumber = 7;
+inline constexpr std::string_view kDefaultBinName = "Default";
 
 inline constexpr std::string_view kAutoSelectBinName = "Automatically Select";
 inline constexpr std::string_view kManualFeedBinName = "Manual Feed";
