@@ -60,7 +60,7 @@ int main(int argc, char* argv[]) {
     // In a Wayland session: XWayland, where the host's window is.
     platform::ChooseQtPlatformForThisSession();
     // Without a display Qt would abort; the program says why and ends.
-    if (const std::string reason = platform::NoDisplayReason(); !reason.empty()) {
+    if (const std::string reason = ui::NoDisplayReason(); !reason.empty()) {
         std::cerr << "kevoconf: no window could be opened: " << reason
                   << "; for a check without a display use kevoconf-check\n";
         return kNoWindowStatus;
@@ -75,8 +75,8 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("kevoconf"));
     QApplication::setWindowIcon(resources::ProgramIcon());
     const auto arguments = platform::ProgramArguments(argc, argv);
-    auto& termination = platform::Termination::Instance();
-    platform::QtPrompter prompter;
+    auto& termination = ui::Termination::Instance();
+    ui::QtPrompter prompter;
 
     // The splash window first, painted at once.
     auto splash = std::make_unique<app::TfrmSplash>();

@@ -28,7 +28,7 @@ TfrmSplash::TfrmSplash(QWidget* parent)
     pnl1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     pnl1->setLineWidth(2);
     pnl1->setGeometry(0, 0, 297, 90);
-    pnl1->setFont(platform::ProgramFont(14));
+    pnl1->setFont(ui::ProgramFont(14));
 
     lbl1 = new QLabel(QStringLiteral("KevoConf"), pnl1);
     lbl1->setObjectName(QStringLiteral("lbl1"));
@@ -52,11 +52,11 @@ TfrmSplash::~TfrmSplash() {
 }
 
 void TfrmSplash::FormCreate() {
-    platform::WaitCursor::Set(true);
+    ui::WaitCursor::Set(true);
 }
 
 void TfrmSplash::FormDestroy() {
-    platform::WaitCursor::Set(false);
+    ui::WaitCursor::Set(false);
 }
 
 void TfrmSplash::ShowNow() {

@@ -54,7 +54,7 @@ constexpr int kOpenerPollMs = 50;
 // A label of a fixed size whose text wraps at its width.
 QLabel* MakeWrappingLabel(QWidget* parent, const char* name, const QString& text,
                           const QRect& geometry) {
-    auto* label = platform::MakeLabel(parent, name, text, geometry.left(), geometry.top());
+    auto* label = ui::MakeLabel(parent, name, text, geometry.left(), geometry.top());
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(geometry);
@@ -208,10 +208,10 @@ void SetFitting(QLabel* label, const QString& text) {
 
 void ReportOpenFailure(const QPointer<QWidget>& owner, const platform::OpenOutcome& outcome) {
     const auto message = ExploreWebMessage(ShellResultFor(outcome));
-    if (!message || platform::Termination::Instance().Terminating())
+    if (!message || ui::Termination::Instance().Terminating())
         return;
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kExploreWebCaption),
-                    platform::ToQString(*message), QMessageBox::Ok, owner.data());
+                    ui::ToQString(*message), QMessageBox::Ok, owner.data());
     box.setObjectName(QStringLiteral("ExploreWebMessage"));
     box.exec();
 }
@@ -249,13 +249,13 @@ void TfrmAboutBox::Build() {
                                  QRect(72, 16, 249, 31), ArialFont(12, true));
     ProductName = MakeArialLabel(this, "ProductName", QStringLiteral("Product Name"),
                                  QRect(72, 48, 257, 49), ArialFont(16, true));
-    Version = platform::MakeLabel(this, "Version", QStringLiteral("Version"), 72, 102);
-    Copyright = platform::MakeLabel(this, "Copyright", QStringLiteral("Copyright"), 72, 124);
-    Comments = platform::MakeLabel(this, "Comments", QStringLiteral("Comments"), 72, 146);
-    auto* web = MakeLink(this, "lblWebAddress", platform::ToQString(MakerWebAddress()), 72, 168);
+    Version = ui::MakeLabel(this, "Version", QStringLiteral("Version"), 72, 102);
+    Copyright = ui::MakeLabel(this, "Copyright", QStringLiteral("Copyright"), 72, 124);
+    Comments = ui::MakeLabel(this, "Comments", QStringLiteral("Comments"), 72, 146);
+    auto* web = MakeLink(this, "lblWebAddress", ui::ToQString(MakerWebAddress()), 72, 168);
     web->open = [this] { lblWebAddressClick(); };
     lblWebAddress = web;
-    auto* email = MakeLink(this, "lblEmail", platform::ToQString(MakerEmailAddress()), 72, 192);
+    auto* email = MakeLink(this, "lblEmail", ui::ToQString(MakerEmailAddress()), 72, 192);
     email->open = [this] { lblEmailClick(); };
     lblEmail = email;
     lblWebAddress->installEventFilter(this);
@@ -271,13 +271,13 @@ void TfrmAboutBox::Build() {
     pnl1->setObjectName(QStringLiteral("pnl1"));
     pnl1->setGeometry(0, kClientHeight - kFooterHeight, kClientWidth, kFooterHeight);
     lbl1 =
-        platform::MakeLabel(pnl1, "lbl1", QStringLiteral("Physical Memory Available to Windows:"),
+        ui::MakeLabel(pnl1, "lbl1", QStringLiteral("Physical Memory Available to Windows:"),
                             kMemoryLabelLeft, 11);
-    lblFreeMem = platform::MakeLabel(pnl1, "lblFreeMem", QString(), 0, 11);
+    lblFreeMem = ui::MakeLabel(pnl1, "lblFreeMem", QString(), 0, 11);
     lblFreeMem->setAlignment(Qt::AlignRight | Qt::AlignTop);
     SetRightAligned(lblFreeMem, QStringLiteral("lblFreeMem"), kFooterRight);
-    lbl2 = platform::MakeLabel(pnl1, "lbl2", QStringLiteral("Memory in Use"), 72, 29);
-    lblResources = platform::MakeLabel(pnl1, "lblResources", QString(), 0, 29);
+    lbl2 = ui::MakeLabel(pnl1, "lbl2", QStringLiteral("Memory in Use"), 72, 29);
+    lblResources = ui::MakeLabel(pnl1, "lblResources", QString(), 0, 29);
     lblResources->setAlignment(Qt::AlignRight | Qt::AlignTop);
     SetRightAligned(lblResources, QStringLiteral("Resources"), kFooterRight);
     Platform =
@@ -295,11 +295,11 @@ void TfrmAboutBox::Build() {
 void TfrmAboutBox::FormShow() {
     const AboutBoxTexts texts = GatherAboutBoxTexts(*services_.version, *services_.system,
                                                     QLocale().groupSeparator().toStdString());
-    SetFitting(Version, platform::ToQString(texts.version));
-    Platform->setText(platform::ToQString(texts.platform));
-    SetRightAligned(lblResources, platform::ToQString(texts.resources), kFooterRight);
-    SetFitting(lbl1, platform::ToQString(texts.memoryLabel));
-    SetRightAligned(lblFreeMem, platform::ToQString(texts.freeMem), kFooterRight);
+    SetFitting(Version, ui::ToQString(texts.version));
+    Platform->setText(ui::ToQString(texts.platform));
+    SetRightAligned(lblResources, ui::ToQString(texts.resources), kFooterRight);
+    SetFitting(lbl1, ui::ToQString(texts.memoryLabel));
+    SetRightAligned(lblFreeMem, ui::ToQString(texts.freeMem), kFooterRight);
     // A long number moves its label left, as far as the footer's margin,
     // so that both show whole.
     const int needed = lbl1->width() + kLabelGap + lblFreeMem->width();
@@ -311,10 +311,10 @@ void TfrmAboutBox::FormShow() {
         lblFreeMem->move(clear, lblFreeMem->y());
     if (texts.strings) {
         const auto& values = *texts.strings;
-        ProductName->setText(platform::ToQString(values[kSlotProductName]));
-        CompanyName->setText(platform::ToQString(values[kSlotCompanyName]));
-        SetFitting(Comments, platform::ToQString(values[kSlotComments]));
-        SetFitting(Copyright, platform::ToQString(values[kSlotLegalCopyright]));
+        ProductName->setText(ui::ToQString(values[kSlotProductName]));
+        CompanyName->setText(ui::ToQString(values[kSlotCompanyName]));
+        SetFitting(Comments, ui::ToQString(values[kSlotComments]));
+        SetFitting(Copyright, ui::ToQString(values[kSlotLegalCopyright]));
     }
 }
 
@@ -331,7 +331,7 @@ void TfrmAboutBox::showEvent(QShowEvent* event) {
     if (event->spontaneous())
         return;
     // Centred on the desktop.
-    platform::CentreOnScreen(this);
+    ui::CentreOnScreen(this);
     FormShow();
 }
 
@@ -394,7 +394,7 @@ void ShowAboutBox(QWidget* owner) {
 
 void ShowAboutBox(QWidget* owner, const AboutBoxServices& services) {
     // A pending termination request keeps the window from opening.
-    if (platform::Termination::Instance().TakesEffectBeforeModal())
+    if (ui::Termination::Instance().TakesEffectBeforeModal())
         return;
     QPointer<TfrmAboutBox> box = new TfrmAboutBox(services, owner);
     const auto destroy = qScopeGuard([&box] { delete box.data(); });

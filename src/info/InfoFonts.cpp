@@ -10,7 +10,7 @@ namespace kevo::info {
 namespace {
 
 QString MsSansSerifFamily() {
-    static const QString family = platform::FamilyOrWineCopy(QStringLiteral("MS Sans Serif"),
+    static const QString family = ui::FamilyOrWineCopy(QStringLiteral("MS Sans Serif"),
                                                              QStringLiteral("ms_sans_serif.ttf"));
     return family;
 }
@@ -20,7 +20,7 @@ QString MsSansSerifFamily() {
 QFont MsSansSerifFont(int pointSize) {
     const QString family = MsSansSerifFamily();
     if (family.isEmpty())
-        return platform::ProgramFont(pointSize);
+        return ui::ProgramFont(pointSize);
     QFont font = QGuiApplication::font();
     font.setFamily(family);
     font.setPointSize(pointSize);

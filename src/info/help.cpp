@@ -39,7 +39,7 @@ TfrmHelp::TfrmHelp(QWidget* parent)
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Help"));
     setModal(true);
-    setFont(platform::ProgramFont(8));
+    setFont(ui::ProgramFont(8));
     resize(kClientWidth, kClientHeight);
 
     pgc1 = new QTabWidget(this);
@@ -52,7 +52,7 @@ TfrmHelp::TfrmHelp(QWidget* parent)
     tbsHelp->setObjectName(QStringLiteral("tbsHelp"));
     memHelp = new QPlainTextEdit(tbsHelp);
     memHelp->setObjectName(QStringLiteral("memHelp"));
-    memHelp->setFont(platform::ProgramFont(10));
+    memHelp->setFont(ui::ProgramFont(10));
     QPalette palette = memHelp->palette();
     // The button-face background makes it read as a page, not a field.
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
@@ -61,7 +61,7 @@ TfrmHelp::TfrmHelp(QWidget* parent)
     memHelp->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memHelp->setPlainText(platform::ToQString(HelpText()));
+    memHelp->setPlainText(ui::ToQString(HelpText()));
     memHelp->moveCursor(QTextCursor::Start);
     auto* helpLayout = new QVBoxLayout(tbsHelp);
     helpLayout->setContentsMargins(0, 0, 0, 0);
@@ -72,8 +72,8 @@ TfrmHelp::TfrmHelp(QWidget* parent)
     tbsShortcutKeys->setObjectName(QStringLiteral("tbsShortcutKeys"));
     for (std::size_t i = 0; i < kShortcutKeyLabels.size(); ++i) {
         const ShortcutKeyLabel& entry = kShortcutKeyLabels[i];
-        auto* label = new QLabel(platform::ToQString(entry.text), tbsShortcutKeys);
-        label->setObjectName(platform::ToQString(entry.name));
+        auto* label = new QLabel(ui::ToQString(entry.text), tbsShortcutKeys);
+        label->setObjectName(ui::ToQString(entry.name));
         label->setTextFormat(Qt::PlainText);
         label->setFont(ArialFont(10));
         label->move(kLabelLeft, entry.top);
@@ -89,7 +89,7 @@ void TfrmHelp::showEvent(QShowEvent* event) {
     if (event->spontaneous())
         return;
     // Centred on the desktop.
-    platform::CentreOnScreen(this);
+    ui::CentreOnScreen(this);
 }
 
 void TfrmHelp::keyPressEvent(QKeyEvent* event) {
@@ -104,7 +104,7 @@ void TfrmHelp::keyPressEvent(QKeyEvent* event) {
 
 void ShowHelp(QWidget* owner) {
     // A pending termination request keeps the window from opening.
-    if (platform::Termination::Instance().TakesEffectBeforeModal())
+    if (ui::Termination::Instance().TakesEffectBeforeModal())
         return;
     QPointer<TfrmHelp> form = new TfrmHelp(owner);
     const auto destroy = qScopeGuard([&form] { delete form.data(); });

@@ -45,7 +45,7 @@ QVariant ConfigTableModel::data(const QModelIndex& index, int role) const {
     const int line = LineOfRow(index.row());
     const int column = ColumnOfGridColumn(index.column());
     if (role == Qt::DisplayRole)
-        return platform::ToQString(table_.Cell(column, line));
+        return ui::ToQString(table_.Cell(column, line));
     if (role == Qt::ForegroundRole)
         return ColourOf(CellColourOf(table_, column, line));
     return {};
@@ -54,12 +54,12 @@ QVariant ConfigTableModel::data(const QModelIndex& index, int role) const {
 QVariant ConfigTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal) {
         if (role == Qt::DisplayRole)
-            return platform::ToQString(table_.Cell(ColumnOfGridColumn(section), 0));
+            return ui::ToQString(table_.Cell(ColumnOfGridColumn(section), 0));
         return {};
     }
     const int line = LineOfRow(section);
     if (role == Qt::DisplayRole)
-        return platform::ToQString(table_.Cell(ColLineNumber, line));
+        return ui::ToQString(table_.Cell(ColLineNumber, line));
     if (role == Qt::ForegroundRole)
         return ColourOf(CellColourOf(table_, ColLineNumber, line));
     if (role == Qt::TextAlignmentRole)

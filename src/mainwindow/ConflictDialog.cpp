@@ -22,7 +22,7 @@ namespace {
 QString Shown(const std::string& value, bool present) {
     if (!present)
         return QStringLiteral("(no section)");
-    return platform::ToQString(value);
+    return ui::ToQString(value);
 }
 
 } // namespace
@@ -31,7 +31,7 @@ ConflictDialog::ConflictDialog(const std::vector<SetupConflict>& conflicts, QWid
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmConflicts"));
     setWindowTitle(QStringLiteral("Setup File Changed"));
-    setFont(platform::ProgramFont(8));
+    setFont(ui::ProgramFont(8));
 
     lblQuestion = new QLabel(this);
     lblQuestion->setObjectName(QStringLiteral("lblQuestion"));
@@ -55,9 +55,9 @@ ConflictDialog::ConflictDialog(const std::vector<SetupConflict>& conflicts, QWid
         const SetupConflict& conflict = conflicts[static_cast<std::size_t>(row)];
         const QString texts[] = {
             QString::number(conflict.line),
-            platform::ToQString(conflict.name),
+            ui::ToQString(conflict.name),
             conflict.key.empty() ? QStringLiteral("(whole section)")
-                                 : platform::ToQString(conflict.key),
+                                 : ui::ToQString(conflict.key),
             Shown(conflict.theirs, conflict.theirsPresent),
             Shown(conflict.mine, conflict.minePresent),
         };

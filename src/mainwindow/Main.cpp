@@ -36,9 +36,9 @@ TForm1::TForm1(printers::InstalledPrinters& printers, messages::Prompter& prompt
                QWidget* parent)
     : QMainWindow(parent), splash_(splash), logic_(printers, prompter, *this) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(platform::ToQString(kMainWindowTitle));
+    setWindowTitle(ui::ToQString(kMainWindowTitle));
     resize(610, 455);
-    setFont(platform::ProgramFont(8));
+    setFont(ui::ProgramFont(8));
     setBackgroundRole(QPalette::Button);
 
     model_ = std::make_unique<ConfigTableModel>(logic_.Table());
@@ -180,7 +180,7 @@ void TForm1::BuildNoticeBar() {
 }
 
 void TForm1::ShowNotice(const std::string& text) {
-    lblNotice->setText(platform::ToQString(text));
+    lblNotice->setText(ui::ToQString(text));
     pnlNotice->show();
 }
 
@@ -230,14 +230,14 @@ void TForm1::BuildStatusBar() {
 void TForm1::ShowPanel(int panel) {
     if (panel >= 0 && panel < kPanelCount)
         panels_[static_cast<std::size_t>(panel)]->setText(
-            platform::ToQString(logic_.Table().Panel(panel)));
+            ui::ToQString(logic_.Table().Panel(panel)));
 }
 
 void TForm1::StartUp(const std::vector<std::string>& arguments, const PathContext& context) {
     logic_.StartUp(arguments, context);
     StringGrid1->SetColumnWidths(kColumnWidths);
     StringGrid1->SelectCell(1, 1);
-    if (platform::Termination::Instance().Terminating())
+    if (ui::Termination::Instance().Terminating())
         return;
     // Another program's changes are taken while no modal window is open
     // (a message, the print setup dialog, the recheck's disabled windows).
@@ -256,13 +256,13 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
-    platform::WaitCursor::Set(false);
+    ui::WaitCursor::Set(false);
     // Let the window paint and settle for a moment before asking for the
     // foreground, staying responsive meanwhile.
     QEventLoop settle;
     QTimer::singleShot(100, &settle, &QEventLoop::quit);
     settle.exec();
-    platform::BringToFrontOverHost(this);
+    ui::BringToFrontOverHost(this);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -290,7 +290,7 @@ void TForm1::HideSplash() {
 }
 
 void TForm1::BringSplashToFront() {
-    platform::BringToFrontOverHost(splash_);
+    ui::BringToFrontOverHost(splash_);
 }
 
 void TForm1::DisableWindows() {
@@ -323,18 +323,18 @@ std::pair<int, int> TForm1::SelectedLines() const {
 }
 
 void TForm1::SetWaitCursor(bool wait) {
-    platform::WaitCursor::Set(wait);
+    ui::WaitCursor::Set(wait);
 }
 
 void TForm1::RequestTermination() {
-    platform::Termination::Instance().Request();
+    ui::Termination::Instance().Request();
 }
 
 bool TForm1::TerminationRequested() {
     // A request posted while the windows were created takes effect once the
     // events are processed.
     QCoreApplication::processEvents();
-    return platform::Termination::Instance().Terminating();
+    return ui::Termination::Instance().Terminating();
 }
 
 } // namespace kevo::mainwindow

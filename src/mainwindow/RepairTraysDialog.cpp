@@ -27,8 +27,8 @@ enum PreviewColumn { PvLine, PvName, PvReason, PvSource1, PvTray1No, PvSource2, 
 // the value alone when it stays.
 QString Change(const std::string& before, const std::string& after) {
     if (before == after)
-        return platform::ToQString(before);
-    return platform::ToQString(before) + QStringLiteral(" \u2192 ") + platform::ToQString(after);
+        return ui::ToQString(before);
+    return ui::ToQString(before) + QStringLiteral(" \u2192 ") + ui::ToQString(after);
 }
 
 } // namespace
@@ -37,7 +37,7 @@ RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmRepairTrays"));
     setWindowTitle(QStringLiteral("Repair Trays"));
-    setFont(platform::ProgramFont(8));
+    setFont(ui::ProgramFont(8));
 
     const auto repaired = static_cast<int>(
         std::count_if(plan.lines.begin(), plan.lines.end(),
@@ -70,8 +70,8 @@ RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent
         const SetupLine& now = entry.after;
         const QString texts[] = {
             QString::number(was.line),
-            platform::ToQString(was.name),
-            platform::ToQString(entry.reason),
+            ui::ToQString(was.name),
+            ui::ToQString(entry.reason),
             Change(was.firstPage.name, now.firstPage.name),
             Change(was.firstPage.number, now.firstPage.number),
             Change(was.otherPages.name, now.otherPages.name),

@@ -53,13 +53,13 @@ SetupFileWatch::~SetupFileWatch() = default;
 void SetupFileWatch::Watch() {
     // A save by rename puts a new file in the old one's place, which the
     // watcher no longer follows: the file is watched anew every time.
-    const QString file = platform::ToQString(path_);
+    const QString file = ui::ToQString(path_);
     if (!watcher_->files().contains(file) && platform::FileExists(path_))
         watcher_->addPath(file);
     const std::size_t separator = platform::FolderSeparatorPosition(path_);
     const QString folder = separator == std::string::npos
                                ? QStringLiteral(".")
-                               : platform::ToQString(path_.substr(0, separator + 1));
+                               : ui::ToQString(path_.substr(0, separator + 1));
     if (watcher_->directories().isEmpty())
         watcher_->addPath(folder);
 }

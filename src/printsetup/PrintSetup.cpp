@@ -84,7 +84,7 @@ void ShowStart(QComboBox* widget) {
 void ShowList(QComboBox* widget, const CatalogueList& list) {
     QStringList items;
     for (const auto& item : list.items)
-        items << platform::ToQString(item);
+        items << ui::ToQString(item);
     bool same = widget->count() == items.size();
     for (int i = 0; same && i < items.size(); ++i)
         same = widget->itemText(i) == items[i];
@@ -94,7 +94,7 @@ void ShowList(QComboBox* widget, const CatalogueList& list) {
     }
     // While the user types, the list already shows the text: setting it
     // again would move the caret to the end and lose the undo history.
-    const QString text = platform::ToQString(list.shownText);
+    const QString text = ui::ToQString(list.shownText);
     if (same && widget->currentText() == text)
         return;
     widget->setCurrentIndex(list.selected);
@@ -110,8 +110,8 @@ TfrmPrintSetup::TfrmPrintSetup(printers::InstalledPrinters& printers, messages::
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       catalogue_(printers), logic_(catalogue_), prompter_(prompter) {
     setObjectName(QStringLiteral("frmPrintSetup"));
-    setWindowTitle(platform::ToQString(kPrintSetupCaption));
-    setFont(platform::ProgramFont(8));
+    setWindowTitle(ui::ToQString(kPrintSetupCaption));
+    setFont(ui::ProgramFont(8));
     setBackgroundRole(QPalette::Button);
     BuildLayout();
     catalogue_.SetWaitPointer(this);
@@ -126,17 +126,17 @@ void TfrmPrintSetup::BuildLayout() {
     gbPrinter = new QGroupBox(QStringLiteral("Printer"), this);
     gbPrinter->setObjectName(QStringLiteral("gbPrinter"));
     gbPrinter->setGeometry(8, 8, 417, 89);
-    lbl1 = platform::MakeLabel(gbPrinter, "lbl1", QStringLiteral("Name:"), 16, 28);
+    lbl1 = ui::MakeLabel(gbPrinter, "lbl1", QStringLiteral("Name:"), 16, 28);
     cboPrinters = MakeList(gbPrinter, "cboPrinters", 64, 24, 345);
-    lbl2 = platform::MakeLabel(gbPrinter, "lbl2", QStringLiteral("Port:"), 64, 52);
-    lblPort = platform::MakeLabel(gbPrinter, "lblPort", QString(), 104, 52);
-    Label1 = platform::MakeLabel(gbPrinter, "Label1", QStringLiteral("Driver:"), 64, 68);
-    lblDriver = platform::MakeLabel(gbPrinter, "lblDriver", QString(), 104, 68);
+    lbl2 = ui::MakeLabel(gbPrinter, "lbl2", QStringLiteral("Port:"), 64, 52);
+    lblPort = ui::MakeLabel(gbPrinter, "lblPort", QString(), 104, 52);
+    Label1 = ui::MakeLabel(gbPrinter, "Label1", QStringLiteral("Driver:"), 64, 68);
+    lblDriver = ui::MakeLabel(gbPrinter, "lblDriver", QString(), 104, 68);
 
     gbPaper = new QGroupBox(QStringLiteral("Paper"), this);
     gbPaper->setObjectName(QStringLiteral("gbPaper"));
     gbPaper->setGeometry(8, 104, 417, 121);
-    lbl3 = platform::MakeLabel(gbPaper, "lbl3", QStringLiteral("Source 1:"), 8, 24);
+    lbl3 = ui::MakeLabel(gbPaper, "lbl3", QStringLiteral("Source 1:"), 8, 24);
     cboTray1 = MakeList(gbPaper, "cboTray1", 64, 20, 145);
     cboTray1Num = MakeList(gbPaper, "cboTray1Num", 232, 20, 73);
     cboTray1Num->hide();
@@ -148,7 +148,7 @@ void TfrmPrintSetup::BuildLayout() {
     // further left where the font needs more room than the design gave it.
     const int checkWidth = std::max(145, chkUseSecondTray->sizeHint().width());
     chkUseSecondTray->setGeometry(64 + 145 - checkWidth, 54, checkWidth, 17);
-    lbl4 = platform::MakeLabel(gbPaper, "lbl4", QStringLiteral("Source 2:"), 8, 88);
+    lbl4 = ui::MakeLabel(gbPaper, "lbl4", QStringLiteral("Source 2:"), 8, 88);
     cboTray2 = MakeList(gbPaper, "cboTray2", 64, 84, 145);
     cboTray2Num = MakeList(gbPaper, "cboTray2Num", 232, 84, 73);
     cboTray2Num->hide();
@@ -192,13 +192,13 @@ void TfrmPrintSetup::BuildLayout() {
     for (QComboBox* list : {cboPrinters, cboTray1, cboTray2})
         list->installEventFilter(this);
     connect(cboPrinters->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        UserAction([&] { logic_.TypePrinter(platform::ToBytes(text)); });
+        UserAction([&] { logic_.TypePrinter(ui::ToBytes(text)); });
     });
     connect(cboTray1->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        UserAction([&] { logic_.TypeTray1(platform::ToBytes(text)); });
+        UserAction([&] { logic_.TypeTray1(ui::ToBytes(text)); });
     });
     connect(cboTray2->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        UserAction([&] { logic_.TypeTray2(platform::ToBytes(text)); });
+        UserAction([&] { logic_.TypeTray2(ui::ToBytes(text)); });
     });
     connect(chkUseSecondTray, &QCheckBox::clicked, this,
             [this] { UserAction([&] { logic_.ClickUseSecondTray(); }); });
@@ -234,7 +234,7 @@ template <typename Action> void TfrmPrintSetup::UserAction(Action action) {
 void TfrmPrintSetup::Refresh() {
     refreshing_ = true;
     const PrinterCatalogue& catalogue = logic_.Catalogue();
-    setWindowTitle(platform::ToQString(logic_.Caption()));
+    setWindowTitle(ui::ToQString(logic_.Caption()));
     // The printer list is taken when the dialog first opens, not when it
     // is made: a check run needs only the printers that its lines name.
     if (catalogue.PrinterListTaken())
@@ -243,9 +243,9 @@ void TfrmPrintSetup::Refresh() {
     ShowList(cboTray1Num, catalogue.cboTray1Num());
     ShowList(cboTray2, catalogue.cboTray2());
     ShowList(cboTray2Num, catalogue.cboTray2Num());
-    lblPort->setText(platform::ToQString(catalogue.lblPort()));
+    lblPort->setText(ui::ToQString(catalogue.lblPort()));
     lblPort->adjustSize();
-    lblDriver->setText(platform::ToQString(catalogue.lblDriver()));
+    lblDriver->setText(ui::ToQString(catalogue.lblDriver()));
     lblDriver->adjustSize();
     chkUseSecondTray->setChecked(logic_.UseSecondTray());
     cboTray2->setEnabled(logic_.Tray2Enabled());
@@ -258,7 +258,7 @@ void TfrmPrintSetup::Refresh() {
 
 bool TfrmPrintSetup::ShowModal() {
     // A pending termination request closes the dialog at once with Cancel.
-    if (platform::Termination::Instance().TakesEffectBeforeModal())
+    if (ui::Termination::Instance().TakesEffectBeforeModal())
         return false;
     // FormShow runs once per showing here, not on every show event: the
     // window system shows the dialog again on a restore or a desktop switch,
@@ -267,12 +267,12 @@ bool TfrmPrintSetup::ShowModal() {
     logic_.FormShow();
     Refresh();
     const int result = exec();
-    return result == QDialog::Accepted && !platform::Termination::Instance().Terminating();
+    return result == QDialog::Accepted && !ui::Termination::Instance().Terminating();
 }
 
 void TfrmPrintSetup::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    platform::CentreOnScreen(this);
+    ui::CentreOnScreen(this);
     cboPrinters->setFocus();
 }
 
@@ -300,11 +300,11 @@ void TfrmPrintSetup::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmPrintSetup::ShowWaitPointer() {
-    platform::WaitCursor::Hold();
+    ui::WaitCursor::Hold();
 }
 
 void TfrmPrintSetup::ShowNormalPointer() {
-    platform::WaitCursor::Release();
+    ui::WaitCursor::Release();
 }
 
 } // namespace kevo::printsetup

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace kevo::platform {
+namespace kevo::ui {
 namespace {
 
 // Qt lists a family under its name, or under its name and its foundry in
@@ -41,8 +41,8 @@ QString FamilyOrWineCopy(const QString& family, const QString& wineFontFile) {
 #else
     constexpr bool kWindows = false;
 #endif
-    const std::vector<std::string> files = FontFilesToLoad(
-        installed, SystemFontFolders(), wineFontFile.toStdString(), kWindows,
+    const std::vector<std::string> files = platform::FontFilesToLoad(
+        installed, platform::SystemFontFolders(), wineFontFile.toStdString(), kWindows,
         [](const std::string& file) { return QFile::exists(QString::fromStdString(file)); });
     for (const std::string& file : files) {
         const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file));
@@ -64,4 +64,4 @@ QFont ProgramFont(int pointSize) {
     return font;
 }
 
-} // namespace kevo::platform
+} // namespace kevo::ui

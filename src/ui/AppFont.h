@@ -4,7 +4,7 @@
 #include <QFont>
 #include <QString>
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // A font family where it can be had: installed, else loaded from a file of
 // the folders that FontFilesToLoad allows (Debian's fonts-wine copy, which
@@ -17,4 +17,4 @@ QString FamilyOrWineCopy(const QString& family, const QString& wineFontFile);
 // font.
 QFont ProgramFont(int pointSize);
 
-} // namespace kevo::platform
+} // namespace kevo::ui

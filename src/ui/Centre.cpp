@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QWidget>
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 void CentreOnScreen(QWidget* window) {
     const QScreen* screen = window->screen();
@@ -18,4 +18,4 @@ void CentreOnScreen(QWidget* window) {
     window->move(frame.topLeft());
 }
 
-} // namespace kevo::platform
+} // namespace kevo::ui

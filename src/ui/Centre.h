@@ -3,10 +3,10 @@
 
 class QWidget;
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // Moves a window (frame included) to the centre of its screen's available
 // area.
 void CentreOnScreen(QWidget* window);
 
-} // namespace kevo::platform
+} // namespace kevo::ui

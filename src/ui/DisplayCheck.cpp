@@ -10,7 +10,7 @@
 #include <optional>
 #endif
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 std::string NoDisplayReason() {
 #ifdef _WIN32
@@ -20,7 +20,7 @@ std::string NoDisplayReason() {
         const char* value = std::getenv(name);
         return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
     };
-    if (!GoesToX11Only(environment))
+    if (!platform::GoesToX11Only(environment))
         return {};
     const std::string display = environment("DISPLAY").value_or("");
     if (display.empty())
@@ -36,4 +36,4 @@ std::string NoDisplayReason() {
 #endif
 }
 
-} // namespace kevo::platform
+} // namespace kevo::ui

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // Why the program can open no window in this session, for the one line it
 // writes then: empty when it can, or when the answer is left to Qt (a
@@ -12,4 +12,4 @@ namespace kevo::platform {
 // a connection, before Qt starts and aborts without one.
 std::string NoDisplayReason();
 
-} // namespace kevo::platform
+} // namespace kevo::ui

@@ -18,7 +18,7 @@
 #include <memory>
 #include <string>
 
-namespace kevo::platform {
+namespace kevo::ui {
 namespace {
 
 constexpr int kClassNameBuffer = 30;
@@ -43,7 +43,7 @@ void BringToFrontOverHost(QWidget* window) {
     // Each top-level window of the program is a window of its own here; the
     // one given is the one that takes the foreground.
     const auto own = reinterpret_cast<HWND>(window->window()->winId());
-    if (win::BringToFrontOverHost(own, own))
+    if (platform::win::BringToFrontOverHost(own, own))
         window->repaint();
 }
 
@@ -143,4 +143,4 @@ void BringToFrontOverHost(QWidget* window) {
 
 #endif
 
-} // namespace kevo::platform
+} // namespace kevo::ui

@@ -3,7 +3,7 @@
 
 class QWidget;
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // The window classes of the host application's main window.
 inline constexpr const char* kHostWindowClasses[] = {"VORLEN Frame", "QuillMere Frame"};
@@ -19,4 +19,4 @@ bool IsHostWindowClass(const char* className, int length);
 // X11 display (offscreen, Wayland).
 void BringToFrontOverHost(QWidget* window);
 
-} // namespace kevo::platform
+} // namespace kevo::ui

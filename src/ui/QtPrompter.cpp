@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-namespace kevo::platform {
+namespace kevo::ui {
 namespace {
 
 // A modal message shows the normal pointer while it is open and gives back
@@ -48,4 +48,4 @@ void QtPrompter::ShowErrorReport(const std::string& errorText) {
     Run(dialog);
 }
 
-} // namespace kevo::platform
+} // namespace kevo::ui

@@ -3,7 +3,7 @@
 
 #include "messages/Prompter.h"
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // The program's prompter: standard message dialogs on the screen. While the
 // program is terminating every message closes at once with Cancel.
@@ -14,4 +14,4 @@ public:
     void ShowErrorReport(const std::string& errorText) override;
 };
 
-} // namespace kevo::platform
+} // namespace kevo::ui

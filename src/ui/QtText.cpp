@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ui/QtText.h"
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 QString ToQString(std::string_view bytes) {
     QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -23,4 +23,4 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
     return label;
 }
 
-} // namespace kevo::platform
+} // namespace kevo::ui

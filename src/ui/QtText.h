@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // The bytes as Qt shows them; a CR LF line break (as the program's messages
 // hold them) becomes one line break.
@@ -26,4 +26,4 @@ std::string ToBytes(const QString& text);
 // with an object name (the tests find widgets by it).
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top);
 
-} // namespace kevo::platform
+} // namespace kevo::ui

@@ -14,7 +14,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-namespace kevo::platform {
+namespace kevo::ui {
 namespace {
 
 enum IconKind { IconWarning, IconStop, IconInformation, IconQuestion };
@@ -163,4 +163,4 @@ void StandardMessageDialog::showEvent(QShowEvent* event) {
     CentreOnScreen(this);
 }
 
-} // namespace kevo::platform
+} // namespace kevo::ui

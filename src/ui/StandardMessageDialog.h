@@ -10,7 +10,7 @@
 
 class QAbstractButton;
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // A standard message dialog: caption and icon by type, the buttons in their
 // fixed order with their access keys, OK (else Yes) as the default button,
@@ -52,4 +52,4 @@ private:
     QString text_;
 };
 
-} // namespace kevo::platform
+} // namespace kevo::ui

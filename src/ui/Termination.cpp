@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 Termination& Termination::Instance() {
     static Termination instance;
@@ -44,4 +44,4 @@ void Termination::Reset() {
     requested_ = false;
 }
 
-} // namespace kevo::platform
+} // namespace kevo::ui

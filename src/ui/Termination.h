@@ -3,7 +3,7 @@
 
 #include <QObject>
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // The program's termination request. Requesting it posts a request to the
 // user-interface thread and returns at once; the request takes effect when
@@ -40,4 +40,4 @@ private:
     bool requested_ = false;
 };
 
-} // namespace kevo::platform
+} // namespace kevo::ui

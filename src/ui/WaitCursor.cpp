@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-namespace kevo::platform {
+namespace kevo::ui {
 namespace {
 
 bool waiting = false;
@@ -44,4 +44,4 @@ bool WaitCursor::Waiting() {
     return waiting;
 }
 
-} // namespace kevo::platform
+} // namespace kevo::ui

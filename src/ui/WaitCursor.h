@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-namespace kevo::platform {
+namespace kevo::ui {
 
 // The screen's pointer, the one route every window takes to it: the
 // hourglass while the program loads and checks (Set), or while a slow query
@@ -16,4 +16,4 @@ public:
     static void Release();
 };
 
-} // namespace kevo::platform
+} // namespace kevo::ui

@@ -73,7 +73,7 @@ class AboutBoxTest : public QObject {
 
 private slots:
     void init() {
-        platform::Termination::Instance().Reset();
+        ui::Termination::Instance().Reset();
         opener_ = platform::SimulatedOpener();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     }
@@ -361,10 +361,10 @@ private slots:
 
     void noBoxOpensWhileTheProgramIsTerminating() {
         const info::StaticVersionInformation version(TestData());
-        platform::Termination::Instance().Request();
+        ui::Termination::Instance().Request();
         ModalDriver driver([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); }, 2000);
         info::ShowAboutBox(nullptr, Services(version));
-        QVERIFY(platform::Termination::Instance().Terminating());
+        QVERIFY(ui::Termination::Instance().Terminating());
         QCOMPARE(driver.seen, nullptr);
     }
 };

@@ -83,7 +83,7 @@ class HelpWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { kevo::platform::Termination::Instance().Reset(); }
+    void init() { kevo::ui::Termination::Instance().Reset(); }
 
     void helpTextIsTheStoredTextByteForByte() {
         TfrmHelp help;

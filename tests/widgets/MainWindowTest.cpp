@@ -47,7 +47,7 @@ class MainWindowTest : public QObject {
 
     QTemporaryDir dir_;
     std::unique_ptr<platform::PrintingService> service_;
-    platform::QtPrompter prompter_;
+    ui::QtPrompter prompter_;
     std::unique_ptr<printers::InstalledPrinters> printers_;
     std::unique_ptr<printsetup::TfrmPrintSetup> printSetup_;
     std::unique_ptr<mainwindow::TForm1> form_;
@@ -115,7 +115,7 @@ class MainWindowTest : public QObject {
 
 private slots:
     void init() {
-        platform::Termination::Instance().Reset();
+        ui::Termination::Instance().Reset();
         StartDemo();
     }
     void cleanup() {
@@ -252,7 +252,7 @@ private slots:
         grid->SelectCell(2, 1);
         QTest::keySequence(grid, keys);
         QCOMPARE(form_->Panel(2)->text(),
-                 platform::ToQString(form_->Logic().Table().LineDetails(2)));
+                 ui::ToQString(form_->Logic().Table().LineDetails(2)));
         if (endByClick)
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(4, 1));
         else
@@ -289,7 +289,7 @@ private slots:
         QStringList shown, read;
         for (int column = 1; column < mainwindow::kColumnCount; ++column)
             if (mainwindow::kColumnWidths[column] != mainwindow::kHiddenColumnWidth)
-                shown << platform::ToQString(form_->Logic().Table().Cell(column, 0));
+                shown << ui::ToQString(form_->Logic().Table().Cell(column, 0));
         QAccessibleTableInterface* cells = table->tableInterface();
         for (int column = 0; column < cells->columnCount(); ++column)
             read << cells->columnDescription(column);
@@ -368,7 +368,7 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Delete);
         QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(mainwindow::ColPrinter, 6)),
                  QString());
-        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(mainwindow::kModifiedPanelText));
         // F1 opens the help window.
         QString help;
         ModalDriver helpDriver([&](QWidget* modal) {
@@ -467,7 +467,7 @@ private slots:
         QCOMPARE(QString::fromStdString(table.Cell(ColChanged, 2)), QString("*"));
         QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 3)), QString("259"));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 6"));
-        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(mainwindow::kModifiedPanelText));
     }
 
     // The repair, in a process of its own, changes lines 1 and 2 while the
@@ -535,7 +535,7 @@ private slots:
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
         form_->Logic().SetModified(true);
-        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(mainwindow::kModifiedPanelText));
         QString caption;
         ModalDriver driver([&](QWidget* modal) {
             caption = modal->windowTitle();
@@ -543,7 +543,7 @@ private slots:
         });
         QVERIFY(!form_->close());
         QCOMPARE(caption,
-                 platform::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
+                 ui::ToQString(messages::MessageCaption(messages::MessageType::Warning)));
         QVERIFY(form_->isVisible());
     }
 };

@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 
-using namespace kevo::platform;
+using namespace kevo::ui;
 using namespace kevo::messages;
 using B = MessageButton;
 

@@ -29,7 +29,7 @@ class PrintSetupTest : public QObject {
 
     QTemporaryDir dir_;
     std::unique_ptr<platform::PrintingService> service_;
-    platform::QtPrompter prompter_;
+    ui::QtPrompter prompter_;
     std::unique_ptr<printers::InstalledPrinters> printers_;
     std::unique_ptr<printsetup::TfrmPrintSetup> dialog_;
     std::unique_ptr<mainwindow::TForm1> form_;
@@ -51,7 +51,7 @@ class PrintSetupTest : public QObject {
 
 private slots:
     void init() {
-        platform::Termination::Instance().Reset();
+        ui::Termination::Instance().Reset();
         service_ = platform::MakePrintingService(KEVO_SAMPLES_DIR "/printers.txt");
         printers_ = std::make_unique<printers::InstalledPrinters>(*service_);
         dialog_ = std::make_unique<printsetup::TfrmPrintSetup>(*printers_, prompter_);
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 3)), QString("257"));
         QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColSource2, 3)), QString("Tray 1"));
         QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColChanged, 3)), QString("*"));
-        QCOMPARE(form_->Panel(1)->text(), platform::ToQString(mainwindow::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(mainwindow::kModifiedPanelText));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 5"));
     }
 
