@@ -30,7 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 using kevo::fuzz::Broken;
 using kevo::fuzz::Check;
-using kevo::mainwindow::NamesFileResult;
+using kevo::setup::NamesFileResult;
 
 std::string g_path;
 
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(g_path, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
-    const NamesFileResult result = kevo::mainwindow::ReadNamesFile(g_path);
+    const NamesFileResult result = kevo::setup::ReadNamesFile(g_path);
     const Expected expected = ReadByTheRules(bytes);
     if (!expected.marked) {
         Check(result.outcome == expected.outcome, "the outcome differs from the rules");
@@ -108,18 +108,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(name.find_first_of("\r\n") == std::string::npos, "a name holds a line end");
 
     // On the heap: clang 14 crashes compiling a table on the stack in C++20.
-    const auto table = std::make_unique<kevo::mainwindow::ConfigTable>();
+    const auto table = std::make_unique<kevo::setup::ConfigTable>();
     table->LayOut();
-    kevo::mainwindow::FillNameColumns(*table, result.names);
-    for (int line = kevo::mainwindow::kFirstLine; line <= kevo::mainwindow::kLastLine; ++line) {
+    kevo::setup::FillNameColumns(*table, result.names);
+    for (int line = kevo::setup::kFirstLine; line <= kevo::setup::kLastLine; ++line) {
         const auto index = static_cast<std::size_t>(line - 1);
         const bool read = index < result.names.size();
-        Check(table->Cell(kevo::mainwindow::ColName, line) == (read ? result.names[index] : ""),
+        Check(table->Cell(kevo::setup::ColName, line) == (read ? result.names[index] : ""),
               "a Name cell differs from its line");
-        Check(table->Cell(kevo::mainwindow::ColLineNumber, line) == (read ? std::to_string(line) : ""),
+        Check(table->Cell(kevo::setup::ColLineNumber, line) == (read ? std::to_string(line) : ""),
               "a line number is wrong");
     }
-    const std::string message = kevo::mainwindow::NamesFileMessage(result.outcome, g_path);
+    const std::string message = kevo::setup::NamesFileMessage(result.outcome, g_path);
     Check((result.outcome == NamesFileResult::Outcome::Loaded) == message.empty(),
           "a message for a file that loaded, or none for one that did not");
     return 0;

@@ -227,7 +227,7 @@ test::WindowlessProgram& Suite::Program(Prepared& prepared) {
     fs::copy_file(prepared.setup, files.setup, fs::copy_options::overwrite_existing);
     auto program = std::make_unique<test::WindowlessProgram>();
     program->StartUp("0", files);
-    for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
+    for (int line = setup::kFirstLine; line <= setup::kLastLine; ++line) {
         if (!program->Errors(line).empty())
             throw std::runtime_error("line " + std::to_string(line) +
                                      " is in error: " + program->Errors(line));

@@ -91,7 +91,7 @@ int main(int argc, char* argv[]) {
     // The main window: run mode, paths, names file, setup file.
     mainwindow::TForm1 form(printers, prompter, splash.get());
     form.Logic().SetPrintSetupDialog(printSetup.get());
-    form.StartUp(arguments, mainwindow::ThisMachinePaths(true));
+    form.StartUp(arguments, setup::ThisMachinePaths(true));
 
     splash->hide();
     QCoreApplication::processEvents();

@@ -8,13 +8,13 @@
 namespace kevo::mainwindow {
 namespace {
 
-QVariant ColourOf(CellColour colour) {
+QVariant ColourOf(setup::CellColour colour) {
     switch (colour) {
-    case CellColour::Red:
+    case setup::CellColour::Red:
         return QColor(255, 0, 0);
-    case CellColour::Blue:
+    case setup::CellColour::Blue:
         return QColor(0, 0, 255);
-    case CellColour::Plain:
+    case setup::CellColour::Plain:
         break;
     }
     return {};
@@ -22,7 +22,7 @@ QVariant ColourOf(CellColour colour) {
 
 } // namespace
 
-ConfigTableModel::ConfigTableModel(ConfigTable& table, QObject* parent)
+ConfigTableModel::ConfigTableModel(setup::ConfigTable& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table) {
     table_.SetListener(this);
 }
@@ -32,11 +32,11 @@ ConfigTableModel::~ConfigTableModel() {
 }
 
 int ConfigTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kLastLine;
+    return parent.isValid() ? 0 : setup::kLastLine;
 }
 
 int ConfigTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount - 1;
+    return parent.isValid() ? 0 : setup::kColumnCount - 1;
 }
 
 QVariant ConfigTableModel::data(const QModelIndex& index, int role) const {
@@ -47,7 +47,7 @@ QVariant ConfigTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole)
         return ui::ToQString(table_.Cell(column, line));
     if (role == Qt::ForegroundRole)
-        return ColourOf(CellColourOf(table_, column, line));
+        return ColourOf(setup::CellColourOf(table_, column, line));
     return {};
 }
 
@@ -59,9 +59,9 @@ QVariant ConfigTableModel::headerData(int section, Qt::Orientation orientation, 
     }
     const int line = LineOfRow(section);
     if (role == Qt::DisplayRole)
-        return ui::ToQString(table_.Cell(ColLineNumber, line));
+        return ui::ToQString(table_.Cell(setup::ColLineNumber, line));
     if (role == Qt::ForegroundRole)
-        return ColourOf(CellColourOf(table_, ColLineNumber, line));
+        return ColourOf(setup::CellColourOf(table_, setup::ColLineNumber, line));
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
@@ -79,7 +79,7 @@ void ConfigTableModel::CellChanged(int column, int row) {
         return;
     }
     const int gridRow = row - 1;
-    if (column == ColLineNumber || column == ColErrors || column == ColChanged)
+    if (column == setup::ColLineNumber || column == setup::ColErrors || column == setup::ColChanged)
         emit headerDataChanged(Qt::Vertical, gridRow, gridRow);
     if (column > 0) {
         const QModelIndex cell = index(gridRow, column - 1);

@@ -12,10 +12,10 @@ namespace kevo::mainwindow {
 // and lines 1 to 99, columns 1 to 10 as its cells, coloured as the table
 // says (CellColourOf: red for a fault, blue for the line number of a
 // changed line).
-class ConfigTableModel : public QAbstractTableModel, public ConfigTableListener {
+class ConfigTableModel : public QAbstractTableModel, public setup::ConfigTableListener {
     Q_OBJECT
 public:
-    explicit ConfigTableModel(ConfigTable& table, QObject* parent = nullptr);
+    explicit ConfigTableModel(setup::ConfigTable& table, QObject* parent = nullptr);
     ~ConfigTableModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -35,7 +35,7 @@ signals:
     void PanelTextChanged(int panel);
 
 private:
-    ConfigTable& table_;
+    setup::ConfigTable& table_;
 };
 
 } // namespace kevo::mainwindow

@@ -27,7 +27,7 @@ QString Shown(const std::string& value, bool present) {
 
 } // namespace
 
-ConflictDialog::ConflictDialog(const std::vector<SetupConflict>& conflicts, QWidget* parent)
+ConflictDialog::ConflictDialog(const std::vector<setup::SetupConflict>& conflicts, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmConflicts"));
     setWindowTitle(QStringLiteral("Setup File Changed"));
@@ -52,7 +52,7 @@ ConflictDialog::ConflictDialog(const std::vector<SetupConflict>& conflicts, QWid
     lstConflicts->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     lstConflicts->setWordWrap(false);
     for (int row = 0; row < lstConflicts->rowCount(); ++row) {
-        const SetupConflict& conflict = conflicts[static_cast<std::size_t>(row)];
+        const setup::SetupConflict& conflict = conflicts[static_cast<std::size_t>(row)];
         const QString texts[] = {
             QString::number(conflict.line),
             ui::ToQString(conflict.name),
@@ -82,11 +82,11 @@ ConflictDialog::ConflictDialog(const std::vector<SetupConflict>& conflicts, QWid
     btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     connect(btnKeepMine, &QPushButton::clicked, this, [this] {
-        choice_ = ConflictChoice::KeepMine;
+        choice_ = setup::ConflictChoice::KeepMine;
         accept();
     });
     connect(btnTakeTheirs, &QPushButton::clicked, this, [this] {
-        choice_ = ConflictChoice::TakeTheirs;
+        choice_ = setup::ConflictChoice::TakeTheirs;
         accept();
     });
     // Escape and the close box reject: cancelled, as Cancel.

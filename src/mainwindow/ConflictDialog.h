@@ -21,11 +21,11 @@ namespace kevo::mainwindow {
 class ConflictDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ConflictDialog(const std::vector<SetupConflict>& conflicts,
+    explicit ConflictDialog(const std::vector<setup::SetupConflict>& conflicts,
                             QWidget* parent = nullptr);
 
     // The answer once the dialog has closed; nothing when cancelled.
-    std::optional<ConflictChoice> Choice() const { return choice_; }
+    std::optional<setup::ConflictChoice> Choice() const { return choice_; }
 
     QLabel* lblQuestion = nullptr;
     QTableWidget* lstConflicts = nullptr;
@@ -34,7 +34,7 @@ public:
     QPushButton* btnCancel = nullptr;
 
 private:
-    std::optional<ConflictChoice> choice_;
+    std::optional<setup::ConflictChoice> choice_;
 };
 
 } // namespace kevo::mainwindow

@@ -36,7 +36,7 @@ TForm1::TForm1(printers::InstalledPrinters& printers, messages::Prompter& prompt
                QWidget* parent)
     : QMainWindow(parent), splash_(splash), logic_(printers, prompter, *this) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(ui::ToQString(kMainWindowTitle));
+    setWindowTitle(ui::ToQString(setup::kMainWindowTitle));
     resize(610, 455);
     setFont(ui::ProgramFont(8));
     setBackgroundRole(QPalette::Button);
@@ -44,7 +44,7 @@ TForm1::TForm1(printers::InstalledPrinters& printers, messages::Prompter& prompt
     model_ = std::make_unique<ConfigTableModel>(logic_.Table());
     StringGrid1 = new StringGrid(this);
     StringGrid1->setModel(model_.get());
-    StringGrid1->setAccessibleName(QString::fromLatin1(kGridAccessibleName));
+    StringGrid1->setAccessibleName(QString::fromLatin1(setup::kGridAccessibleName));
     BuildNoticeBar();
     StringGrid1->setFocus();
 
@@ -130,7 +130,7 @@ void TForm1::FocusGrid() {
 
 void TForm1::mnuEditRepairTraysClick() {
     logic_.RunCommand([this] {
-        const TrayRepairPlan plan = logic_.PlanTrayRepair();
+        const setup::TrayRepairPlan plan = logic_.PlanTrayRepair();
         RepairTraysDialog preview(plan, this);
         if (preview.exec() == QDialog::Accepted)
             logic_.ApplyTrayRepair(plan);
@@ -184,7 +184,7 @@ void TForm1::ShowNotice(const std::string& text) {
     pnlNotice->show();
 }
 
-std::optional<ConflictChoice> TForm1::AskConflicts(const std::vector<SetupConflict>& conflicts) {
+std::optional<setup::ConflictChoice> TForm1::AskConflicts(const std::vector<setup::SetupConflict>& conflicts) {
     ConflictDialog dialog(conflicts, this);
     dialog.exec();
     return dialog.Choice();
@@ -207,13 +207,13 @@ void TForm1::BuildStatusBar() {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    for (int panel = 0; panel < kPanelCount; ++panel) {
+    for (int panel = 0; panel < setup::kPanelCount; ++panel) {
         auto* label = new QLabel(row);
         label->setObjectName(QStringLiteral("Panel%1").arg(panel));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setTextFormat(Qt::PlainText);
         label->setContentsMargins(2, 0, 2, 0);
-        if (panel < kPanelCount - 1) {
+        if (panel < setup::kPanelCount - 1) {
             label->setFixedWidth(kPanelWidths[static_cast<std::size_t>(panel)]);
             layout->addWidget(label);
         } else {
@@ -228,12 +228,12 @@ void TForm1::BuildStatusBar() {
 }
 
 void TForm1::ShowPanel(int panel) {
-    if (panel >= 0 && panel < kPanelCount)
+    if (panel >= 0 && panel < setup::kPanelCount)
         panels_[static_cast<std::size_t>(panel)]->setText(
             ui::ToQString(logic_.Table().Panel(panel)));
 }
 
-void TForm1::StartUp(const std::vector<std::string>& arguments, const PathContext& context) {
+void TForm1::StartUp(const std::vector<std::string>& arguments, const setup::PathContext& context) {
     logic_.StartUp(arguments, context);
     StringGrid1->SetColumnWidths(kColumnWidths);
     StringGrid1->SelectCell(1, 1);
@@ -244,7 +244,7 @@ void TForm1::StartUp(const std::vector<std::string>& arguments, const PathContex
     watch_ = new SetupFileWatch(
         logic_.SetupFileName(),
         [this] { return QApplication::activeModalWidget() == nullptr && isEnabled(); },
-        [this](const SetupSnapshot& disk) { logic_.TakeOtherProgramsChanges(disk); }, this);
+        [this](const setup::SetupSnapshot& disk) { logic_.TakeOtherProgramsChanges(disk); }, this);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -23,7 +23,7 @@ class StringGrid;
 // The main window: menu bar, the grid of the configuration table, and the
 // status bar with its three panels. Its logic is MainWindowLogic; this class shows
 // it and forwards the user's commands to it.
-class TForm1 : public QMainWindow, public MainWindowUi {
+class TForm1 : public QMainWindow, public setup::MainWindowUi {
     Q_OBJECT
 public:
     // splash is the program's splash window, shown while a recheck runs.
@@ -31,13 +31,13 @@ public:
            QWidget* parent = nullptr);
     ~TForm1() override;
 
-    MainWindowLogic& Logic() { return logic_; }
+    setup::MainWindowLogic& Logic() { return logic_; }
     StringGrid* Grid() const { return StringGrid1; }
     QLabel* Panel(int panel) const { return panels_[static_cast<std::size_t>(panel)]; }
 
     // The program's start-up (see MainWindowLogic::StartUp), then the
     // table's layout.
-    void StartUp(const std::vector<std::string>& arguments, const PathContext& context);
+    void StartUp(const std::vector<std::string>& arguments, const setup::PathContext& context);
 
     // MainWindowUi
     void ShowSplash() override;
@@ -51,8 +51,8 @@ public:
     void SetWaitCursor(bool wait) override;
     void RequestTermination() override;
     bool TerminationRequested() override;
-    std::optional<ConflictChoice>
-    AskConflicts(const std::vector<SetupConflict>& conflicts) override;
+    std::optional<setup::ConflictChoice>
+    AskConflicts(const std::vector<setup::SetupConflict>& conflicts) override;
     void ShowNotice(const std::string& text) override;
 
     // The bar above the grid that tells what another program changed.
@@ -93,7 +93,7 @@ private:
     void ShowPanel(int panel);
 
     QWidget* splash_;
-    MainWindowLogic logic_;
+    setup::MainWindowLogic logic_;
     std::unique_ptr<ConfigTableModel> model_;
     SetupFileWatch* watch_ = nullptr;
     StringGrid* StringGrid1 = nullptr;

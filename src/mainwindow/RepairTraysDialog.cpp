@@ -33,7 +33,7 @@ QString Change(const std::string& before, const std::string& after) {
 
 } // namespace
 
-RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent)
+RepairTraysDialog::RepairTraysDialog(const setup::TrayRepairPlan& plan, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmRepairTrays"));
     setWindowTitle(QStringLiteral("Repair Trays"));
@@ -41,7 +41,7 @@ RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent
 
     const auto repaired = static_cast<int>(
         std::count_if(plan.lines.begin(), plan.lines.end(),
-                      [](const TrayRepairLine& entry) { return entry.repaired; }));
+                      [](const setup::TrayRepairLine& entry) { return entry.repaired; }));
     const int left = static_cast<int>(plan.lines.size()) - repaired;
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
@@ -65,9 +65,9 @@ RepairTraysDialog::RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent
     lstLines->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     lstLines->setWordWrap(false);
     for (int row = 0; row < lstLines->rowCount(); ++row) {
-        const TrayRepairLine& entry = plan.lines[static_cast<std::size_t>(row)];
-        const SetupLine& was = entry.before;
-        const SetupLine& now = entry.after;
+        const setup::TrayRepairLine& entry = plan.lines[static_cast<std::size_t>(row)];
+        const setup::SetupLine& was = entry.before;
+        const setup::SetupLine& now = entry.after;
         const QString texts[] = {
             QString::number(was.line),
             ui::ToQString(was.name),

@@ -18,7 +18,7 @@ namespace kevo::mainwindow {
 class RepairTraysDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit RepairTraysDialog(const TrayRepairPlan& plan, QWidget* parent = nullptr);
+    explicit RepairTraysDialog(const setup::TrayRepairPlan& plan, QWidget* parent = nullptr);
 
     QLabel* lblSummary = nullptr;
     QTableWidget* lstLines = nullptr;

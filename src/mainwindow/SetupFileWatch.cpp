@@ -29,11 +29,11 @@ constexpr int kRetryMs = 3000;
 struct SetupFileWatch::Reading {
     std::mutex mutex;
     bool done = false;
-    std::optional<SetupSnapshot> snapshot;
+    std::optional<setup::SetupSnapshot> snapshot;
 };
 
 SetupFileWatch::SetupFileWatch(std::string path, std::function<bool()> mayTake,
-                               std::function<void(const SetupSnapshot&)> take, QObject* parent)
+                               std::function<void(const setup::SetupSnapshot&)> take, QObject* parent)
     : QObject(parent), path_(std::move(path)), mayTake_(std::move(mayTake)),
       take_(std::move(take)) {
     watcher_ = new QFileSystemWatcher(this);
@@ -89,7 +89,7 @@ void SetupFileWatch::StartReading() {
     reading_ = reading;
     polls_ = 0;
     std::thread([reading, path = path_] {
-        std::optional<SetupSnapshot> snapshot = ReadSetupSnapshot(path);
+        std::optional<setup::SetupSnapshot> snapshot = setup::ReadSetupSnapshot(path);
         const std::lock_guard<std::mutex> lock(reading->mutex);
         reading->snapshot = std::move(snapshot);
         reading->done = true;
@@ -98,7 +98,7 @@ void SetupFileWatch::StartReading() {
 }
 
 void SetupFileWatch::Poll() {
-    std::optional<SetupSnapshot> snapshot;
+    std::optional<setup::SetupSnapshot> snapshot;
     {
         const std::lock_guard<std::mutex> lock(reading_->mutex);
         if (!reading_->done) {

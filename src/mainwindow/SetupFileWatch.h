@@ -28,7 +28,7 @@ class SetupFileWatch : public QObject {
     Q_OBJECT
 public:
     SetupFileWatch(std::string path, std::function<bool()> mayTake,
-                   std::function<void(const SetupSnapshot&)> take, QObject* parent = nullptr);
+                   std::function<void(const setup::SetupSnapshot&)> take, QObject* parent = nullptr);
     ~SetupFileWatch() override;
 
     // Looks at the file after a short pause, which gathers a burst of writes.
@@ -42,7 +42,7 @@ private:
 
     std::string path_;
     std::function<bool()> mayTake_;
-    std::function<void(const SetupSnapshot&)> take_;
+    std::function<void(const setup::SetupSnapshot&)> take_;
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* pause_ = nullptr;
     QTimer* poll_ = nullptr;

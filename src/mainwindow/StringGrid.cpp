@@ -63,11 +63,11 @@ private:
 
 namespace {
 
-Rgb ToRgb(const QColor& colour) {
+setup::Rgb ToRgb(const QColor& colour) {
     return {colour.red(), colour.green(), colour.blue()};
 }
 
-QColor ToQColor(Rgb colour) {
+QColor ToQColor(setup::Rgb colour) {
     return QColor(colour.red, colour.green, colour.blue);
 }
 
@@ -88,14 +88,14 @@ protected:
         const QVariant colour = index.data(Qt::ForegroundRole);
         if (!colour.canConvert<QColor>())
             return;
-        const Rgb mark = ToRgb(colour.value<QColor>());
+        const setup::Rgb mark = ToRgb(colour.value<QColor>());
         QPalette& palette = option->palette;
         for (const QPalette::ColorGroup group : kColourGroups) {
-            const Rgb base = ToRgb(palette.color(group, QPalette::Base));
-            const Rgb highlight = ToRgb(palette.color(group, QPalette::Highlight));
-            palette.setColor(group, QPalette::Text, ToQColor(MarkOn(mark, base, base)));
+            const setup::Rgb base = ToRgb(palette.color(group, QPalette::Base));
+            const setup::Rgb highlight = ToRgb(palette.color(group, QPalette::Highlight));
+            palette.setColor(group, QPalette::Text, ToQColor(setup::MarkOn(mark, base, base)));
             palette.setColor(group, QPalette::HighlightedText,
-                             ToQColor(MarkOn(mark, base, highlight)));
+                             ToQColor(setup::MarkOn(mark, base, highlight)));
         }
     }
 };
@@ -115,8 +115,8 @@ protected:
             model()->headerData(logicalIndex, orientation(), Qt::ForegroundRole);
         if (!colour.canConvert<QColor>())
             return;
-        const Rgb base = ToRgb(palette().color(QPalette::Base));
-        const Rgb drawn = MarkOn(ToRgb(colour.value<QColor>()), base, SectionShading());
+        const setup::Rgb base = ToRgb(palette().color(QPalette::Base));
+        const setup::Rgb drawn = setup::MarkOn(ToRgb(colour.value<QColor>()), base, SectionShading());
         option->palette.setColor(QPalette::ButtonText, ToQColor(drawn));
     }
 
@@ -129,7 +129,7 @@ protected:
 private:
     // The colours down the middle of an empty section as the style paints
     // it (a gradient in some styles), without its edges.
-    const std::vector<Rgb>& SectionShading() const {
+    const std::vector<setup::Rgb>& SectionShading() const {
         if (!shading_.empty())
             return shading_;
         QImage picture(qMax(width(), 8), defaultSectionSize(), QImage::Format_RGB32);
@@ -142,14 +142,14 @@ private:
             style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, this);
         }
         for (int y = 2; y < picture.height() - 2; ++y) {
-            const Rgb colour = ToRgb(picture.pixelColor(picture.width() / 2, y));
+            const setup::Rgb colour = ToRgb(picture.pixelColor(picture.width() / 2, y));
             if (std::find(shading_.begin(), shading_.end(), colour) == shading_.end())
                 shading_.push_back(colour);
         }
         return shading_;
     }
 
-    mutable std::vector<Rgb> shading_;
+    mutable std::vector<setup::Rgb> shading_;
 };
 
 namespace {

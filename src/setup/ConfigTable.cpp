@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "setup/ConfigTable.h"
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 const std::string kEmpty;
@@ -136,4 +136,4 @@ CellColour CellColourOf(const ConfigTable& table, int column, int row) {
     return CellColour::Plain;
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 // The table has a header row and 99 configuration lines; line n is row n
 // and section n of the setup file.
@@ -115,4 +115,4 @@ bool CellIsRed(const ConfigTable& table, int column, int row);
 bool CellIsBlue(const ConfigTable& table, int column, int row);
 CellColour CellColourOf(const ConfigTable& table, int column, int row);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -3,7 +3,7 @@
 
 #include "setup/ConfigTable.h"
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 void CompareStoredNames(ConfigTable& table, const std::array<std::string, 100>& storedNames) {
     for (int line = kFirstLine; line <= kLastLine; ++line)
@@ -67,4 +67,4 @@ void CompareWithInstalledPrinters(ConfigTable& table, const printers::InstalledP
     }
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 class ConfigTable;
 
@@ -36,4 +36,4 @@ void MarkMissingPrinters(ConfigTable& table, const printers::InstalledPrinters& 
 void CompareWithInstalledPrinters(ConfigTable& table, const printers::InstalledPrinters& printers,
                                   std::optional<printers::CheckedPrinter>& last);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -17,7 +17,7 @@
 #include <cctype>
 #include <memory>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 using messages::MessageButton;
 using messages::MessageType;
@@ -81,7 +81,7 @@ void MainWindowLogic::CompareWithPrinters(ConfigTable& table) {
             checkedForDialog_ = std::move(last);
     };
     try {
-        mainwindow::CompareWithInstalledPrinters(table, printers_, last);
+        setup::CompareWithInstalledPrinters(table, printers_, last);
     } catch (...) {
         tell();
         throw;
@@ -164,7 +164,7 @@ void MainWindowLogic::LoadPrinterNames() {
 bool MainWindowLogic::ReadIniData() {
     setupReadProblem_.clear();
     const SetupLoad load =
-        mainwindow::LoadSetupFile(table_, setupFileName_, &base_, &setupReadProblem_);
+        setup::LoadSetupFile(table_, setupFileName_, &base_, &setupReadProblem_);
     lastSeen_ = base_;
     if (load != SetupLoad::FileMissing)
         return true;
@@ -190,7 +190,7 @@ bool MainWindowLogic::WriteIniData() {
     const bool quiet = runMode_ == 1 || runMode_ == 2;
     SaveReport report;
     try {
-        report = mainwindow::SaveSetupFile(
+        report = setup::SaveSetupFile(
             table_, setupFileName_, base_,
             [&](const std::vector<SetupConflict>& conflicts) -> std::optional<ConflictChoice> {
                 if (quiet && !startupDone_)
@@ -236,7 +236,7 @@ void MainWindowLogic::RecheckLines(const std::vector<int>& lines, const SetupSna
             stored.lines[static_cast<std::size_t>(line)].values[0];
     }
     CompareStoredNames(*scratch, storedNames);
-    mainwindow::MarkMissingPrinters(*scratch, printers_);
+    setup::MarkMissingPrinters(*scratch, printers_);
     CompareWithPrinters(*scratch);
     for (const int line : lines)
         table_.SetCell(ColErrors, line, scratch->Cell(ColErrors, line));
@@ -318,7 +318,7 @@ std::string MainWindowLogic::VirtualStoreWarning() const {
 }
 
 void MainWindowLogic::CheckPrinterNames() {
-    mainwindow::MarkMissingPrinters(table_, printers_);
+    setup::MarkMissingPrinters(table_, printers_);
 }
 
 void MainWindowLogic::CheckTrays() {
@@ -456,7 +456,7 @@ TrayRepairPlan MainWindowLogic::PlanTrayRepair() {
     std::vector<SetupLine> lines;
     for (int line = kFirstLine; line <= kLastLine; ++line)
         lines.push_back(table_.Line(line));
-    return mainwindow::PlanTrayRepair(lines, printers_.AllPrinters(), {});
+    return setup::PlanTrayRepair(lines, printers_.AllPrinters(), {});
 }
 
 void MainWindowLogic::ApplyTrayRepair(const TrayRepairPlan& plan) {
@@ -556,4 +556,4 @@ void MainWindowLogic::btnClearLineClick() {
     Guarded([&] { ClearLines(); });
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -19,7 +19,7 @@ namespace kevo::printsetup {
 class PrintSetupDialog;
 } // namespace kevo::printsetup
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 // What the main window's logic needs from the windows around it.
 class MainWindowUi {
@@ -235,4 +235,4 @@ private:
     SetupSnapshot lastSeen_;
 };
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 double Linear(int channel) {
@@ -78,4 +78,4 @@ Rgb MarkOn(Rgb mark, Rgb base, std::span<const Rgb> backgrounds) {
     return drawn;
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

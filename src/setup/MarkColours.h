@@ -3,7 +3,7 @@
 
 #include <span>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 // A colour on the screen, 0 to 255 a channel (sRGB).
 struct Rgb {
@@ -48,4 +48,4 @@ Rgb MarkOn(Rgb mark, Rgb base, Rgb background);
 // readable on each of them.
 Rgb MarkOn(Rgb mark, Rgb base, std::span<const Rgb> backgrounds);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

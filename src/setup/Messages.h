@@ -4,7 +4,7 @@
 // The fixed texts of the main window: its caption and the messages its logic
 // shows. Messages built from a name or a path are made where they are shown.
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 inline constexpr const char* kMainWindowTitle = "Quillmere Printer Configuration";
 // The grid's name for a screen reader.
@@ -27,4 +27,4 @@ inline constexpr const char* kClearUnnamedQuestion = "Clear the printer details 
 inline constexpr const char* kSaveQuestion =
     "Changes have been made to the printer settings.\r\n\r\nSave modified configuration?";
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

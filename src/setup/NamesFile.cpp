@@ -8,7 +8,7 @@
 
 #include <array>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 constexpr char kLineFeed = '\n';
@@ -233,4 +233,4 @@ void FillNameColumns(ConfigTable& table, const std::vector<std::string>& names) 
     }
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

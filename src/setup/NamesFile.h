@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 class ConfigTable;
 
@@ -47,4 +47,4 @@ std::string NamesFileMessage(NamesFileResult::Outcome outcome, const std::string
 // last name are left alone.
 void FillNameColumns(ConfigTable& table, const std::vector<std::string>& names);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

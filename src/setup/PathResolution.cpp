@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 PathContext ThisMachinePaths(bool withSamples) {
     PathContext context;
@@ -93,4 +93,4 @@ std::string VirtualStorePath(const std::string& path, const std::string& windows
     return store + "\\VirtualStore" + path.substr(2);
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 inline constexpr const char* kDefaultNamesFileName = "KevoName.txt";
 inline constexpr const char* kDefaultSetupFileName = "Vezerava.ini";
@@ -76,4 +76,4 @@ bool LiesIn(const std::string& path, const std::string& folder, PathStyle style)
 std::string VirtualStorePath(const std::string& path, const std::string& windowsDir,
                              const std::string& localAppData);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

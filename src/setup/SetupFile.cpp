@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 std::string StoredValue(const std::string& value) {
     // A read drops blanks at either end and one pair of enclosing quotation
@@ -352,4 +352,4 @@ std::array<std::string, 100> ReadStoredNames(const std::string& path) {
     return names;
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

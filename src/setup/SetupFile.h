@@ -14,7 +14,7 @@ namespace kevo::platform {
 class ProfileWriteError;
 }
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 class ConfigTable;
 
@@ -117,4 +117,4 @@ std::string SetupFileMarkWarning(const std::string& path);
 // empty texts for a missing or unreadable file.
 std::array<std::string, 100> ReadStoredNames(const std::string& path);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

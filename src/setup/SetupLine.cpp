@@ -5,7 +5,7 @@
 
 #include <array>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 const std::string kEmpty;
@@ -157,4 +157,4 @@ void SetCellOf(SetupLine& line, int column, std::string text) {
         *field = std::move(text);
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

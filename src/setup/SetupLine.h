@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 // The first and last of the 99 configuration lines; line n is section n of
 // the setup file.
@@ -134,4 +134,4 @@ const std::string& CellOf(const SetupLine& line, int column);
 // mark when the text is exactly the marker. Other columns ignore the write.
 void SetCellOf(SetupLine& line, int column, std::string text);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

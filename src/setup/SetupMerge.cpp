@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 namespace {
 
@@ -125,4 +125,4 @@ std::string LineList(const std::vector<int>& lines) {
     return text;
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

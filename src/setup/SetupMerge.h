@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 // One line's section of the setup file as it reads: whether the section is
 // there, and its eight keys' values in the file's key order (a missing key
@@ -75,4 +75,4 @@ SetupMerge MergeSetup(const SetupSnapshot& base, const SetupSnapshot& disk,
 // "line 4", "lines 1, 2 and 3".
 std::string LineList(const std::vector<int>& lines);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <functional>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 using platform::SameTextIgnoringCase;
 
@@ -243,4 +243,4 @@ TrayRepairPlan PlanTrayRepair(const std::vector<SetupLine>& lines,
     return plan;
 }
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

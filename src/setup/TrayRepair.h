@@ -17,7 +17,7 @@ namespace kevo::printers {
 class Printers;
 }
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 // One line of an administrator's bin mapping file: the bin oldName is now
 // called newName, on one printer or on every printer.
@@ -87,4 +87,4 @@ TrayRepairPlan PlanTrayRepair(const std::vector<SetupLine>& lines,
                               const printers::Printers& printers,
                               const std::vector<BinMapping>& mappings);
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 
 // The windows around the main window's logic when there are none
 // (kevoconf-check, and the tests that drive the logic): nothing is drawn,
@@ -70,4 +70,4 @@ public:
     std::vector<std::string> notices;
 };
 
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

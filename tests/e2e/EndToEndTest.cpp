@@ -29,7 +29,7 @@ namespace kevo::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-using mainwindow::kMainWindowTitle;
+using setup::kMainWindowTitle;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 using test::ChildProcess;

@@ -36,7 +36,7 @@ namespace kevo::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-using mainwindow::kMainWindowTitle;
+using setup::kMainWindowTitle;
 using std::chrono::seconds;
 using test::ChildProcess;
 using test::Clock;

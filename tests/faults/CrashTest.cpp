@@ -48,11 +48,11 @@ struct Versions {
 Versions WorkOutVersions() {
     ScratchFolder folder("kevo-crash-ref-");
     // On the heap: clang 14 crashes compiling a table on the stack in C++20.
-    const auto table = std::make_unique<mainwindow::ConfigTable>();
+    const auto table = std::make_unique<setup::ConfigTable>();
     table->LayOut();
     const auto save = [&](const std::string& path, int version) {
         FillCrashTable(*table, version);
-        mainwindow::SaveSetupFile(*table, path);
+        setup::SaveSetupFile(*table, path);
         return ReadBytes(path);
     };
     Versions v;

@@ -13,20 +13,20 @@
 
 namespace kevo::faults {
 
-inline void FillCrashTable(mainwindow::ConfigTable& table, int version) {
-    for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
+inline void FillCrashTable(setup::ConfigTable& table, int version) {
+    for (int line = setup::kFirstLine; line <= setup::kLastLine; ++line) {
         const bool named = version == 0 || line <= 5;
         const std::string tag = std::to_string(line) + (version == 0 ? "a" : "b");
         const std::string filler = version == 0 ? std::string(300, 'x') : std::string();
-        table.SetCell(mainwindow::ColName, line, named ? "Line " + tag : "");
-        table.SetCell(mainwindow::ColPrinter, line, named ? "Printer " + tag + filler : "");
-        table.SetCell(mainwindow::ColWhere, line, named ? "Port " + tag + filler : "");
-        table.SetCell(mainwindow::ColDriver, line, named ? "Driver " + tag + filler : "");
-        table.SetCell(mainwindow::ColSource1, line, named ? "Upper " + tag + filler : "");
-        table.SetCell(mainwindow::ColTray1No, line, named ? std::to_string(line) : "");
-        table.SetCell(mainwindow::ColSource2, line, named ? "Lower " + tag + filler : "");
-        table.SetCell(mainwindow::ColTray2No, line, named ? std::to_string(line + 256) : "");
-        table.SetCell(mainwindow::ColChanged, line, named ? "*" : "");
+        table.SetCell(setup::ColName, line, named ? "Line " + tag : "");
+        table.SetCell(setup::ColPrinter, line, named ? "Printer " + tag + filler : "");
+        table.SetCell(setup::ColWhere, line, named ? "Port " + tag + filler : "");
+        table.SetCell(setup::ColDriver, line, named ? "Driver " + tag + filler : "");
+        table.SetCell(setup::ColSource1, line, named ? "Upper " + tag + filler : "");
+        table.SetCell(setup::ColTray1No, line, named ? std::to_string(line) : "");
+        table.SetCell(setup::ColSource2, line, named ? "Lower " + tag + filler : "");
+        table.SetCell(setup::ColTray2No, line, named ? std::to_string(line + 256) : "");
+        table.SetCell(setup::ColChanged, line, named ? "*" : "");
     }
     table.SetModified(true);
 }

@@ -41,7 +41,7 @@ using test::ReadBytes;
 using test::SetupSection;
 using test::WriteBytes;
 
-const std::string kMainWindowTitle = mainwindow::kMainWindowTitle;
+const std::string kMainWindowTitle = setup::kMainWindowTitle;
 const std::string kErrorReportTitle = messages::kApplicationTitle;
 const std::string kErrorTitle = messages::MessageCaption(messages::MessageType::Error);
 constexpr seconds kWindowLimit{10};
@@ -303,7 +303,7 @@ TEST_F(EndToEndFault, PrinterNameWithLineBreaksAddsNoSection) {
     ASSERT_TRUE(Answer(kErrorTitle, {"Return"}));
     ASSERT_TRUE(WaitForEnd());
     ExpectEndedWithStatusZero();
-    EXPECT_TRUE(LabelShown(AsLabel(mainwindow::kErrorsReport))) << Situation();
+    EXPECT_TRUE(LabelShown(AsLabel(setup::kErrorsReport))) << Situation();
     EXPECT_EQ(ReadBytes(setupFile_), saved);
 }
 

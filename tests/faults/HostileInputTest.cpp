@@ -36,17 +36,17 @@ namespace {
 
 using namespace std::string_literals;
 using messages::MessageButton;
-using mainwindow::ColChanged;
-using mainwindow::ColDriver;
-using mainwindow::ColErrors;
-using mainwindow::ColName;
-using mainwindow::ColPrinter;
-using mainwindow::ColSource1;
-using mainwindow::ColSource2;
-using mainwindow::ColTray1No;
-using mainwindow::ColTray2No;
-using mainwindow::ColWhere;
-using mainwindow::fixture::kPrinters;
+using setup::ColChanged;
+using setup::ColDriver;
+using setup::ColErrors;
+using setup::ColName;
+using setup::ColPrinter;
+using setup::ColSource1;
+using setup::ColSource2;
+using setup::ColTray1No;
+using setup::ColTray2No;
+using setup::ColWhere;
+using setup::fixture::kPrinters;
 using test::SetupSection;
 using Clock = std::chrono::steady_clock;
 
@@ -60,7 +60,7 @@ bool IsBlank(char c) {
 
 // What the setup file gives back for a value that was written.
 std::string ReadsBackAs(std::string text) {
-    text = mainwindow::StoredValue(text);
+    text = setup::StoredValue(text);
     for (char& c : text) {
         if (c == '\r' || c == '\n')
             c = ' ';

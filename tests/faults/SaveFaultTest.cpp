@@ -30,7 +30,7 @@ namespace kevo::faults {
 namespace {
 
 using messages::MessageButton;
-using mainwindow::fixture::kPrinters;
+using setup::fixture::kPrinters;
 using test::SetupSection;
 
 const std::string kNames = "Invoices\r\nOrders\r\nLabels\r\n";
@@ -53,15 +53,15 @@ std::string OldSetup(std::size_t foreignKeys = 1) {
 
 // An edit of line 2 as the print setup dialog leaves it.
 void EditLineTwo(Program& program) {
-    mainwindow::ConfigTable& table = program.Table();
-    table.SetCell(mainwindow::ColPrinter, 2, "Office Laser");
-    table.SetCell(mainwindow::ColWhere, 2, "Ne00:");
-    table.SetCell(mainwindow::ColDriver, 2, "winspool");
-    table.SetCell(mainwindow::ColSource1, 2, "Lower tray");
-    table.SetCell(mainwindow::ColTray1No, 2, "2");
-    table.SetCell(mainwindow::ColSource2, 2, "Lower tray");
-    table.SetCell(mainwindow::ColTray2No, 2, "2");
-    table.SetCell(mainwindow::ColChanged, 2, "*");
+    setup::ConfigTable& table = program.Table();
+    table.SetCell(setup::ColPrinter, 2, "Office Laser");
+    table.SetCell(setup::ColWhere, 2, "Ne00:");
+    table.SetCell(setup::ColDriver, 2, "winspool");
+    table.SetCell(setup::ColSource1, 2, "Lower tray");
+    table.SetCell(setup::ColTray1No, 2, "2");
+    table.SetCell(setup::ColSource2, 2, "Lower tray");
+    table.SetCell(setup::ColTray2No, 2, "2");
+    table.SetCell(setup::ColChanged, 2, "*");
     program.form.SetModified(true);
 }
 
@@ -160,7 +160,7 @@ std::vector<Scenario> Scenarios() {
              program.StartUp({"2", folder / "names.txt", folder / "setup.ini"}, folder / "config");
              return true;
          },
-         mainwindow::kErrorsReport,
+         setup::kErrorsReport,
          {}},
         // Mode 1 with the default setup file in a configuration folder that
         // does not exist yet; the save makes the folder first.
@@ -172,7 +172,7 @@ std::vector<Scenario> Scenarios() {
              program.StartUp({"1", folder / "names.txt"}, folder / "config");
              return true;
          },
-         mainwindow::kErrorsFixQuestion,
+         setup::kErrorsFixQuestion,
          {"config"}},
     };
 }
@@ -223,7 +223,7 @@ RunResult RunSave(const Scenario& scenario, long nth, int error, unsigned calls)
     for (const auto& shown : program.prompter.Messages())
         result.messages.push_back(shown.text);
     result.modified = program.Table().Modified();
-    result.changedMarkOfLineTwo = program.Table().Cell(mainwindow::ColChanged, 2);
+    result.changedMarkOfLineTwo = program.Table().Cell(setup::ColChanged, 2);
     return result;
 }
 

@@ -24,14 +24,14 @@ int main(int argc, char* argv[]) {
     const std::string path = argv[1];
     int version = argc > 2 ? std::atoi(argv[2]) % 2 : 0;
     // On the heap: clang 14 crashes compiling a table on the stack in C++20.
-    const auto table = std::make_unique<kevo::mainwindow::ConfigTable>();
+    const auto table = std::make_unique<kevo::setup::ConfigTable>();
     table->LayOut();
     std::puts("ready");
     std::fflush(stdout);
     try {
         for (;;) {
             kevo::faults::FillCrashTable(*table, version);
-            kevo::mainwindow::SaveSetupFile(*table, path);
+            kevo::setup::SaveSetupFile(*table, path);
             version = 1 - version;
         }
     } catch (const std::exception& error) {

@@ -20,7 +20,7 @@
 #include <string>
 
 int main(int argc, char* argv[]) {
-    using namespace kevo::mainwindow;
+    using namespace kevo::setup;
     if (argc != 4) {
         std::fprintf(stderr, "usage: setup_writer SETUP-FILE LINE COUNT\n");
         return 2;

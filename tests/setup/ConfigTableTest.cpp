@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 class RecordingListener : public ConfigTableListener {
@@ -25,9 +25,9 @@ TEST(ConfigTable, LayoutWritesTheHeadersAndLeavesColumnZeroEmpty) {
                                               "Tray2 No.", "Errors",   "Changed"};
     for (int column = 0; column < kColumnCount; ++column)
         EXPECT_EQ(table.Cell(column, 0), headers[column]) << column;
-    EXPECT_EQ(kColumnWidths[ColWhere], kHiddenColumnWidth);
-    EXPECT_EQ(kColumnWidths[ColDriver], kHiddenColumnWidth);
-    EXPECT_EQ(kColumnWidths[ColChanged], kHiddenColumnWidth);
+    EXPECT_EQ(mainwindow::kColumnWidths[ColWhere], mainwindow::kHiddenColumnWidth);
+    EXPECT_EQ(mainwindow::kColumnWidths[ColDriver], mainwindow::kHiddenColumnWidth);
+    EXPECT_EQ(mainwindow::kColumnWidths[ColChanged], mainwindow::kHiddenColumnWidth);
 }
 
 TEST(ConfigTable, CellsOutsideTheTableReadEmptyAndIgnoreWrites) {
@@ -167,4 +167,4 @@ TEST(ConfigTable, NamedAndChangedLines) {
 }
 
 } // namespace
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

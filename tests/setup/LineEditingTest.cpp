@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 using namespace fixture;
@@ -221,4 +221,4 @@ INSTANTIATE_TEST_SUITE_P(
                       WalkCase{"\r\n\r\n", 0, 0, true})); // no named lines, no dialog
 
 } // namespace
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

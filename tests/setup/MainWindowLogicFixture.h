@@ -10,7 +10,7 @@
 
 #include <filesystem>
 
-namespace kevo::mainwindow::fixture {
+namespace kevo::setup::fixture {
 
 namespace fs = std::filesystem;
 using messages::MessageButton;
@@ -98,4 +98,4 @@ inline const std::string kBadSetup =
                  "Lower tray", "2") +
     SetupSection(2, "Orders", "Gone Printer", "LPT1:", "HP Plot", "Auto", "7", "Auto", "7");
 
-} // namespace kevo::mainwindow::fixture
+} // namespace kevo::setup::fixture

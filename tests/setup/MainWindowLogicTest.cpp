@@ -11,7 +11,7 @@
 
 #include <sys/stat.h>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 using namespace fixture;
@@ -566,4 +566,4 @@ TEST_F(RepairTraysTest, RepairedLinesChangeAsAnAcceptedEditAndTheRecheckFindsThe
 }
 
 } // namespace
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

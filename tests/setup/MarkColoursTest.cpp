@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 TEST(MarkColours, ContrastRatioAsTheGuidelinesGiveIt) {
@@ -58,4 +58,4 @@ TEST(MarkColours, MarksKeepTheirHueAndReachTheContrastOnDarkPalettes) {
 }
 
 } // namespace
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

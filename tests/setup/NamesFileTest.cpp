@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 namespace fs = std::filesystem;
@@ -207,4 +207,4 @@ TEST(NamesFile, FillsNameAndNumberColumnsOfTheLinesRead) {
 }
 
 } // namespace
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -5,7 +5,7 @@
 
 #include <set>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 using Args = std::vector<std::string>;
@@ -126,4 +126,4 @@ TEST(VirtualStorePath, OnlyForAFileInTheWindowsDirectory) {
 }
 
 } // namespace
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

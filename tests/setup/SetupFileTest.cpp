@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <sstream>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 namespace fs = std::filesystem;
@@ -370,4 +370,4 @@ TEST_F(SetupFileTest, StoredNamesOfAMissingFileAreEmpty) {
 }
 
 } // namespace
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -9,7 +9,7 @@
 
 #include <tuple>
 
-namespace kevo::mainwindow {
+namespace kevo::setup {
 namespace {
 
 // The mappings as "printer|old|new|line" lines, or "line N" of the failure.
@@ -139,4 +139,4 @@ TEST(TrayRepair, EachBinFoundOnceOrTheLineLeftWithWhy) {
 }
 
 } // namespace
-} // namespace kevo::mainwindow
+} // namespace kevo::setup

@@ -8,7 +8,7 @@
 #include "ScopedEnv.h"
 #include "platform/text/TextCoding.h"
 
-namespace kevo::mainwindow::fixture {
+namespace kevo::setup::fixture {
 namespace {
 
 constexpr const char* kAccentedPrinters =
@@ -195,4 +195,4 @@ TEST_F(AccentedPrintersTest, AValueTheCodePageCannotHoldIsNeverWritten) {
 }
 
 } // namespace
-} // namespace kevo::mainwindow::fixture
+} // namespace kevo::setup::fixture

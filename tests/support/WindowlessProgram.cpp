@@ -17,10 +17,10 @@ std::unique_ptr<platform::PrintingService> SimulatedPrinters(const std::string& 
         platform::SimulatedPrintingService::FromText(text));
 }
 
-mainwindow::PathContext TestPaths(const std::string& executableFolder,
+setup::PathContext TestPaths(const std::string& executableFolder,
                                   const std::string& setupFileFolder) {
-    mainwindow::PathContext context;
-    context.style = mainwindow::PathStyle::Posix;
+    setup::PathContext context;
+    context.style = setup::PathStyle::Posix;
     context.executableDirectory = executableFolder + "/";
     context.setupFileFolder = setupFileFolder;
     context.fileExists = [](const std::string& path) { return fs::is_regular_file(path); };
@@ -40,7 +40,7 @@ bool FakePrintSetupDialog::ShowModal() {
 WindowlessProgram::WindowlessProgram(std::unique_ptr<platform::PrintingService> printing)
     : service(printing ? std::move(printing) : platform::MakePrintingService(nullptr)),
       printers(*service), catalogue(printers), dialog(catalogue),
-      form_(std::make_unique<mainwindow::MainWindowLogic>(printers, prompter, ui)), form(*form_) {
+      form_(std::make_unique<setup::MainWindowLogic>(printers, prompter, ui)), form(*form_) {
     ui.currentLine = 1;
     ui.selection = {1, 1};
     prompter.CloseAtOnceWhen(ui.terminationRequested);
@@ -58,7 +58,7 @@ void WindowlessProgram::CreatePrintSetup() {
 }
 
 void WindowlessProgram::StartUp(const std::vector<std::string>& arguments,
-                                const mainwindow::PathContext& context) {
+                                const setup::PathContext& context) {
     form.StartUp(arguments, context);
 }
 
@@ -69,7 +69,7 @@ void WindowlessProgram::StartUp(const std::string& mode, const ProgramFiles& fil
 }
 
 const std::string& WindowlessProgram::Errors(int line) const {
-    return form.Table().Cell(mainwindow::ColErrors, line);
+    return form.Table().Cell(setup::ColErrors, line);
 }
 
 void WindowlessProgram::Recheck() {

@@ -35,7 +35,7 @@ std::unique_ptr<platform::PrintingService> SimulatedPrinters(const std::string& 
 // executable in executableFolder, setupFileFolder standing in for the
 // setup file's default folder (the Windows directory), files looked up on
 // disk.
-mainwindow::PathContext TestPaths(const std::string& executableFolder,
+setup::PathContext TestPaths(const std::string& executableFolder,
                                   const std::string& setupFileFolder);
 
 // Where the program's files are: the names file and the setup file given on
@@ -82,12 +82,12 @@ public:
     // The main window's start-up: creation (run mode, paths, names file,
     // setup file), the check unless the program is terminating, the
     // run-mode decision.
-    void StartUp(const std::vector<std::string>& arguments, const mainwindow::PathContext& context);
+    void StartUp(const std::vector<std::string>& arguments, const setup::PathContext& context);
     // Start-up as the program runs it: CreatePrintSetup(), then StartUp in
     // the mode given on the files given.
     void StartUp(const std::string& mode, const ProgramFiles& files);
 
-    mainwindow::ConfigTable& Table() { return form.Table(); }
+    setup::ConfigTable& Table() { return form.Table(); }
     const std::string& Errors(int line) const;
     // Recheck Printers, and Reload Details answered with OK.
     void Recheck();
@@ -96,16 +96,16 @@ public:
     std::unique_ptr<platform::PrintingService> service;
     printers::InstalledPrinters printers;
     printsetup::PrinterCatalogue catalogue;
-    mainwindow::WindowlessUi ui;
+    setup::WindowlessUi ui;
     ScriptedPrompter prompter;
     FakePrintSetupDialog dialog;
 
 private:
     // On the heap: clang 14 crashes compiling a table on the stack in C++20.
-    std::unique_ptr<mainwindow::MainWindowLogic> form_;
+    std::unique_ptr<setup::MainWindowLogic> form_;
 
 public:
-    mainwindow::MainWindowLogic& form;
+    setup::MainWindowLogic& form;
 };
 
 } // namespace kevo::test

@@ -223,8 +223,8 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
     WindowlessProgram window;
     window.StartUp("0", {names, setup, folder_ / "config"});
     const test::ScriptedPrompter& prompter = window.prompter;
-    const mainwindow::WindowlessUi& windows = window.ui;
-    mainwindow::MainWindowLogic& form = window.form;
+    const setup::WindowlessUi& windows = window.ui;
+    setup::MainWindowLogic& form = window.form;
     ASSERT_FALSE(windows.terminationRequested);
     ASSERT_TRUE(prompter.Messages().empty());
     ASSERT_TRUE(prompter.ErrorReports().empty());
@@ -237,8 +237,8 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
         reported[line["line"].Integer()] = &line;
 
     int linesInError = 0;
-    for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
-        const std::string& errors = form.Table().Cell(mainwindow::ColErrors, line);
+    for (int line = setup::kFirstLine; line <= setup::kLastLine; ++line) {
+        const std::string& errors = form.Table().Cell(setup::ColErrors, line);
         const auto found = reported.find(line);
         if (errors.empty()) {
             EXPECT_EQ(found, reported.end()) << "line " << line;
@@ -248,18 +248,18 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
         ASSERT_NE(found, reported.end()) << "line " << line << ": " << errors;
         EXPECT_EQ((*found->second)["errors"].String(), errors) << "line " << line;
         EXPECT_EQ(ErrorsFromTokens(*found->second), errors) << "line " << line;
-        EXPECT_EQ((*found->second)["name"].String(), form.Table().Cell(mainwindow::ColName, line));
+        EXPECT_EQ((*found->second)["name"].String(), form.Table().Cell(setup::ColName, line));
     }
     EXPECT_EQ(document["errorCount"].Integer(), linesInError);
-    EXPECT_EQ(form.Table().Panel(mainwindow::kPanelErrors),
+    EXPECT_EQ(form.Table().Panel(setup::kPanelErrors),
               "Errors: " + std::to_string(linesInError));
     // The program's own results for the lines added here.
-    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 10),
+    EXPECT_EQ(form.Table().Cell(setup::ColErrors, 10),
               "Names Different (Before),Port,Driver,Tray1Name,Tray2Name,");
-    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 11), "Names Different (Redundant),");
-    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 12), "");
-    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 60), "Printer Redundant,");
-    EXPECT_EQ(form.Table().Cell(mainwindow::ColErrors, 93), "Printer Undefined,");
+    EXPECT_EQ(form.Table().Cell(setup::ColErrors, 11), "Names Different (Redundant),");
+    EXPECT_EQ(form.Table().Cell(setup::ColErrors, 12), "");
+    EXPECT_EQ(form.Table().Cell(setup::ColErrors, 60), "Printer Redundant,");
+    EXPECT_EQ(form.Table().Cell(setup::ColErrors, 93), "Printer Undefined,");
 }
 
 // The window is open when the queue gets another driver description: Recheck
@@ -278,8 +278,8 @@ TEST_F(CheckSchedulerTest, RecheckSeesADriverChangedWhileTheWindowIsOpen) {
     const std::string setup = folder_.Write("swap.ini", lines);
     WindowlessProgram window;
     window.StartUp("0", {names, setup, folder_ / "config"});
-    mainwindow::MainWindowLogic& form = window.form;
-    ASSERT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "");
+    setup::MainWindowLogic& form = window.form;
+    ASSERT_EQ(form.Table().Panel(setup::kPanelErrors), "");
 
     Scheduler().Run(
         {"lpadmin", "-p", "Swapped", "-P", (ppd / "kevo-driverless-trays.ppd").string()});
@@ -288,13 +288,13 @@ TEST_F(CheckSchedulerTest, RecheckSeesADriverChangedWhileTheWindowIsOpen) {
     ASSERT_EQ(document["lines"].array.size(), 3u);
     for (const JsonValue& line : document["lines"].array)
         EXPECT_EQ(
-            form.Table().Cell(mainwindow::ColErrors, static_cast<int>(line["line"].Integer())),
+            form.Table().Cell(setup::ColErrors, static_cast<int>(line["line"].Integer())),
             line["errors"].String());
-    EXPECT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "Errors: 3");
+    EXPECT_EQ(form.Table().Panel(setup::kPanelErrors), "Errors: 3");
 
     form.ApplyTrayRepair(form.PlanTrayRepair());
-    EXPECT_EQ(form.Table().Panel(mainwindow::kPanelErrors), "");
-    EXPECT_EQ(form.Table().Cell(mainwindow::ColDriver, 1), "Kevo Driverless Printer");
+    EXPECT_EQ(form.Table().Panel(setup::kPanelErrors), "");
+    EXPECT_EQ(form.Table().Cell(setup::ColDriver, 1), "Kevo Driverless Printer");
     Scheduler().RemovePrinter("Swapped");
 }
 

@@ -64,8 +64,8 @@ const Rows kAllUndefined = {{1, "Printer Undefined,"}, {2, "Printer Undefined,"}
 class HeadlessCheckTest : public ::testing::Test {
 protected:
     CheckResult Run(const std::vector<std::string>& files, const char* printers = kPrinters) {
-        mainwindow::PathContext context;
-        context.style = mainwindow::PathStyle::Posix;
+        setup::PathContext context;
+        context.style = setup::PathStyle::Posix;
         context.executableDirectory = folder_ / "bin/";
         context.setupFileFolder = folder_ / "config";
         context.fileExists = platform::FileExists;
@@ -138,7 +138,7 @@ TEST_F(HeadlessCheckTest, RepairWritesOnlyTheRepairedLinesKeys) {
     for (const bool dryRun : {true, false}) {
         const std::string names = folder_.Write("KevoName.txt", kNames);
         const std::string setup = folder_.Write("Vezerava.ini", kSetup);
-        mainwindow::PathContext context;
+        setup::PathContext context;
         context.setupFileFolder = folder_ / "config";
         context.fileExists = platform::FileExists;
         SimulatedPrintingService service = SimulatedPrintingService::FromText(kPrinters);

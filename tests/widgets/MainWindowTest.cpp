@@ -39,8 +39,8 @@
 #include "ScratchFolder.h"
 
 using namespace kevo;
-using mainwindow::ColChanged;
-using mainwindow::ColErrors;
+using setup::ColChanged;
+using setup::ColErrors;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -66,7 +66,7 @@ class MainWindowTest : public QObject {
         printers_ = std::make_unique<printers::InstalledPrinters>(*service_);
         printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*printers_, prompter_);
         form_ = std::make_unique<mainwindow::TForm1>(*printers_, prompter_, nullptr);
-        mainwindow::PathContext context;
+        setup::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
         form_->StartUp({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
@@ -92,7 +92,7 @@ class MainWindowTest : public QObject {
     // text) and its least contrast with the colours down the region's right
     // side (its background, shaded in some styles).
     static std::pair<QColor, double> Ink(const QImage& picture) {
-        const auto rgb = [](QColor c) { return mainwindow::Rgb{c.red(), c.green(), c.blue()}; };
+        const auto rgb = [](QColor c) { return setup::Rgb{c.red(), c.green(), c.blue()}; };
         std::pair<QColor, double> ink{{}, 0};
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x) {
@@ -100,7 +100,7 @@ class MainWindowTest : public QObject {
                 for (int b = 2; b < picture.height() - 2; ++b)
                     contrast = std::min(
                         contrast,
-                        mainwindow::ContrastRatio(rgb(picture.pixelColor(x, y)),
+                        setup::ContrastRatio(rgb(picture.pixelColor(x, y)),
                                                   rgb(picture.pixelColor(picture.width() - 3, b))));
                 if (contrast > ink.second)
                     ink = {picture.pixelColor(x, y), contrast};
@@ -127,7 +127,7 @@ private slots:
 
     void gridLayoutFollowsTheTable() {
         auto* grid = form_->Grid();
-        QCOMPARE(form_->windowTitle(), QString(mainwindow::kMainWindowTitle));
+        QCOMPARE(form_->windowTitle(), QString(setup::kMainWindowTitle));
         QCOMPARE(grid->model()->rowCount(), 99);
         QCOMPARE(grid->model()->columnCount(), 7);
         QCOMPARE(grid->verticalHeader()->width(), 20);
@@ -285,9 +285,9 @@ private slots:
         QAccessible::setActive(true);
         auto* grid = form_->Grid();
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
-        QCOMPARE(table->text(QAccessible::Name), QString(mainwindow::kGridAccessibleName));
+        QCOMPARE(table->text(QAccessible::Name), QString(setup::kGridAccessibleName));
         QStringList shown, read;
-        for (int column = 1; column < mainwindow::kColumnCount; ++column)
+        for (int column = 1; column < setup::kColumnCount; ++column)
             if (mainwindow::kColumnWidths[column] != mainwindow::kHiddenColumnWidth)
                 shown << ui::ToQString(form_->Logic().Table().Cell(column, 0));
         QAccessibleTableInterface* cells = table->tableInterface();
@@ -366,9 +366,9 @@ private slots:
         // a question.
         grid->SelectCell(6, 2);
         QTest::keyClick(grid, Qt::Key_Delete);
-        QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(mainwindow::ColPrinter, 6)),
+        QCOMPARE(QString::fromStdString(form_->Logic().Table().Cell(setup::ColPrinter, 6)),
                  QString());
-        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(mainwindow::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(setup::kModifiedPanelText));
         // F1 opens the help window.
         QString help;
         ModalDriver helpDriver([&](QWidget* modal) {
@@ -404,7 +404,7 @@ private slots:
         StartDemo(KEVO_SAMPLES_DIR "/cp1250");
         qunsetenv("KEVOCONF_CODEPAGE");
         auto* grid = form_->Grid();
-        const QModelIndex name = grid->Cell(3, mainwindow::ColName);
+        const QModelIndex name = grid->Cell(3, setup::ColName);
         QCOMPARE(name.data().toString(), QString::fromUtf8("\u0150rz\u00f6tt p\u00e9ld\u00e1ny"));
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
         QCOMPARE(table->tableInterface()->cellAt(2, 0)->text(QAccessible::Name),
@@ -425,7 +425,7 @@ private slots:
         grid->setColumnWidth(0, 24);
         QCOMPARE(tipAt(grid->viewport(), CellCentre(1, 1)), QString("Invoices"));
         QHeaderView* columns = grid->horizontalHeader();
-        const int tray1NoColumn = grid->Cell(1, mainwindow::ColTray1No).column();
+        const int tray1NoColumn = grid->Cell(1, setup::ColTray1No).column();
         const QPoint tray1No(columns->sectionViewportPosition(tray1NoColumn) + 4,
                              columns->height() / 2);
         QCOMPARE(tipAt(columns->viewport(), tray1No), QString("Tray1 No."));
@@ -458,16 +458,16 @@ private slots:
                               "Generic PostScript Printer \u2192 PostScript Laser Driver 2")));
         QVERIFY(rows.contains(QString::fromUtf8("3|Statements|bin \"Tray 3\" not found|Tray 3|259|"
                                                 "Tray 1|256|Generic PostScript Printer")));
-        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 1)), QString("258"));
+        QCOMPARE(QString::fromStdString(table.Cell(setup::ColTray1No, 1)), QString("258"));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 8"));
         QCOMPARE(form_->Panel(1)->text(), QString());
 
         preview(QDialogButtonBox::Ok);
-        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 1)), QString("262"));
+        QCOMPARE(QString::fromStdString(table.Cell(setup::ColTray1No, 1)), QString("262"));
         QCOMPARE(QString::fromStdString(table.Cell(ColChanged, 2)), QString("*"));
-        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 3)), QString("259"));
+        QCOMPARE(QString::fromStdString(table.Cell(setup::ColTray1No, 3)), QString("259"));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 6"));
-        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(mainwindow::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(setup::kModifiedPanelText));
     }
 
     // The repair, in a process of its own, changes lines 1 and 2 while the
@@ -480,7 +480,7 @@ private slots:
             const std::string setup = dir_.path().toStdString() + "/Vezerava.ini";
             auto& table = form_->Logic().Table();
             if (throughClosePrompt) {
-                table.SetCell(mainwindow::ColSource2, 4, "Rear Tray");
+                table.SetCell(setup::ColSource2, 4, "Rear Tray");
                 table.SetCell(ColChanged, 4, "*");
                 form_->Logic().SetModified(true);
             }
@@ -490,7 +490,7 @@ private slots:
                 {{"KEVOCONF_SIMULATED_PRINTERS", KEVO_SAMPLES_DIR "/new-driver/printers.txt"}},
                 std::chrono::seconds(30));
             QVERIFY(!repair.timedOut);
-            const auto repaired = *mainwindow::ReadSetupSnapshot(setup);
+            const auto repaired = *setup::ReadSetupSnapshot(setup);
             QCOMPARE(QString::fromStdString(repaired.lines[1].values[5]), QString("262"));
 
             if (throughClosePrompt) {
@@ -502,10 +502,10 @@ private slots:
                 QVERIFY(form_->close());
             } else {
                 form_->mnuFileSaveIni->trigger();
-                QCOMPARE(form_->Grid()->Cell(1, mainwindow::ColTray1No).data().toString(),
+                QCOMPARE(form_->Grid()->Cell(1, setup::ColTray1No).data().toString(),
                          QString("262"));
             }
-            const auto saved = *mainwindow::ReadSetupSnapshot(setup);
+            const auto saved = *setup::ReadSetupSnapshot(setup);
             QCOMPARE(saved.lines[1], repaired.lines[1]);
             QCOMPARE(saved.lines[2], repaired.lines[2]);
             QCOMPARE(QString::fromStdString(saved.lines[4].values[6]),
@@ -529,13 +529,13 @@ private slots:
         QTRY_VERIFY(form_->pnlNotice->isVisible());
         QCOMPARE(form_->lblNotice->text(),
                  QString("The setup file was changed by another program: line 2 reloaded."));
-        QCOMPARE(form_->Grid()->Cell(2, mainwindow::ColSource1).data().toString(),
+        QCOMPARE(form_->Grid()->Cell(2, setup::ColSource1).data().toString(),
                  QString("Tray 1"));
     }
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {
         form_->Logic().SetModified(true);
-        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(mainwindow::kModifiedPanelText));
+        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(setup::kModifiedPanelText));
         QString caption;
         ModalDriver driver([&](QWidget* modal) {
             caption = modal->windowTitle();

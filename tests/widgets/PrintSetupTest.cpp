@@ -41,7 +41,7 @@ class PrintSetupTest : public QObject {
                                        std::filesystem::copy_options::overwrite_existing);
         form_ = std::make_unique<mainwindow::TForm1>(*printers_, prompter_, nullptr);
         form_->Logic().SetPrintSetupDialog(dialog_.get());
-        mainwindow::PathContext context;
+        setup::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
         form_->StartUp({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
@@ -185,11 +185,11 @@ private slots:
         // 2 on "Tray 1": different, so the box was checked.
         QVERIFY(checkedAtOpen);
         const auto& table = form_->Logic().Table();
-        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColSource1, 3)), QString("Tray 2"));
-        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColTray1No, 3)), QString("257"));
-        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColSource2, 3)), QString("Tray 1"));
-        QCOMPARE(QString::fromStdString(table.Cell(mainwindow::ColChanged, 3)), QString("*"));
-        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(mainwindow::kModifiedPanelText));
+        QCOMPARE(QString::fromStdString(table.Cell(setup::ColSource1, 3)), QString("Tray 2"));
+        QCOMPARE(QString::fromStdString(table.Cell(setup::ColTray1No, 3)), QString("257"));
+        QCOMPARE(QString::fromStdString(table.Cell(setup::ColSource2, 3)), QString("Tray 1"));
+        QCOMPARE(QString::fromStdString(table.Cell(setup::ColChanged, 3)), QString("*"));
+        QCOMPARE(form_->Panel(1)->text(), ui::ToQString(setup::kModifiedPanelText));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 5"));
     }
 

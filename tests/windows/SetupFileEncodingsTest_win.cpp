@@ -23,7 +23,7 @@ namespace kevo::testing {
 namespace {
 
 // The keys the host reads, as columns of the table.
-constexpr mainwindow::Column kReadColumns[] = {mainwindow::ColName, mainwindow::ColPrinter, mainwindow::ColSource1};
+constexpr setup::Column kReadColumns[] = {setup::ColName, setup::ColPrinter, setup::ColSource1};
 
 struct Line {
     std::wstring name;
@@ -87,11 +87,11 @@ std::vector<std::string> HostValues(const std::string& path) {
     const std::wstring file = platform::WideFromUtf8(path);
     std::vector<std::string> values;
     for (int line = 1; line <= 3; ++line) {
-        for (const mainwindow::Column column : kReadColumns) {
+        for (const setup::Column column : kReadColumns) {
             wchar_t buffer[2048] = {};
             const DWORD length = GetPrivateProfileStringW(
                 std::to_wstring(line).c_str(),
-                platform::WideFromUtf8(mainwindow::kSetupKeys[column - mainwindow::ColName]).c_str(), L"",
+                platform::WideFromUtf8(setup::kSetupKeys[column - setup::ColName]).c_str(), L"",
                 buffer, sizeof buffer / sizeof buffer[0], file.c_str());
             values.push_back(platform::Utf8FromWide(std::wstring_view(buffer, length)));
         }
@@ -108,22 +108,22 @@ TEST_P(SetupFileEncodings, UntouchedLoadAndSaveKeepWhatTheHostReads) {
     WriteBytes(path, c.bytes);
     const std::vector<std::string> before = HostValues(path);
 
-    mainwindow::ConfigTable table;
-    const auto names = mainwindow::ReadStoredNames(path);
+    setup::ConfigTable table;
+    const auto names = setup::ReadStoredNames(path);
     for (int line = 1; line <= 3; ++line)
-        table.SetCell(mainwindow::ColName, line, names[static_cast<std::size_t>(line)]);
-    ASSERT_EQ(mainwindow::LoadSetupFile(table, path), mainwindow::SetupLoad::Loaded);
+        table.SetCell(setup::ColName, line, names[static_cast<std::size_t>(line)]);
+    ASSERT_EQ(setup::LoadSetupFile(table, path), setup::SetupLoad::Loaded);
     if (c.wineReadsAsWindows) {
         std::vector<std::string> loaded;
         for (int line = 1; line <= 3; ++line) {
-            for (const mainwindow::Column column : kReadColumns)
+            for (const setup::Column column : kReadColumns)
                 loaded.push_back(table.Cell(column, line));
         }
         EXPECT_EQ(PrintableAll(loaded), PrintableAll(before)) << "what the program loaded";
-        mainwindow::SaveSetupFile(table, path);
+        setup::SaveSetupFile(table, path);
     } else {
         // A mark that Windows does not understand: the file is not saved over.
-        EXPECT_THROW(mainwindow::SaveSetupFile(table, path), messages::KevoError);
+        EXPECT_THROW(setup::SaveSetupFile(table, path), messages::KevoError);
     }
 
     EXPECT_EQ(PrintableAll(HostValues(path)), PrintableAll(before)) << "what the host reads";

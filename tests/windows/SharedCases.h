@@ -33,14 +33,14 @@ struct CommandLineCase {
 
 // The folders and files of the Windows machine the rows are resolved on.
 struct Folders {
-    mainwindow::PathStyle style;
+    setup::PathStyle style;
     std::string executableDirectory;
     std::string setupFileFolder;
     std::set<std::string> existingFiles;
 };
 
 inline const Folders kWindowsFolders{
-    mainwindow::PathStyle::Windows,
+    setup::PathStyle::Windows,
     "C:\\Program Files\\Kevo\\",
     "C:\\WINDOWS",
     {"C:\\Program Files\\Kevo\\KevoName.txt", "C:\\Program Files\\Kevo\\Local.txt",
@@ -217,7 +217,7 @@ struct PosixPathCase {
 };
 
 inline const Folders kPosixFolders{
-    mainwindow::PathStyle::Posix,
+    setup::PathStyle::Posix,
     "/opt/kevo/bin/",
     "/home/ann/.config/kevoconf",
     {"/opt/kevo/bin/KevoName.txt", "/opt/kevo/bin/Local.txt"},
@@ -242,8 +242,8 @@ inline const std::vector<PosixPathCase> kPosixPathCases = {
 };
 
 // The path context of a table's machine.
-inline mainwindow::PathContext ContextFor(const Folders& folders) {
-    mainwindow::PathContext context;
+inline setup::PathContext ContextFor(const Folders& folders) {
+    setup::PathContext context;
     context.style = folders.style;
     context.executableDirectory = folders.executableDirectory;
     context.setupFileFolder = folders.setupFileFolder;

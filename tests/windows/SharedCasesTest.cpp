@@ -21,7 +21,7 @@ TEST_P(SharedCommandLine, SplitsConvertsAndResolves) {
     EXPECT_EQ(arguments, c.expectedArguments);
     EXPECT_EQ(platform::ParseRunMode(arguments), c.expectedRunMode);
 
-    const mainwindow::ResolvedPaths paths = mainwindow::ResolvePaths(arguments, ContextFor(kWindowsFolders));
+    const setup::ResolvedPaths paths = setup::ResolvePaths(arguments, ContextFor(kWindowsFolders));
     EXPECT_EQ(paths.namesFileName, c.expectedNamesFile);
     EXPECT_EQ(paths.setupFileName, c.expectedSetupFile);
 }
@@ -46,7 +46,7 @@ class SharedPosixPaths : public ::testing::TestWithParam<PosixPathCase> {};
 
 TEST_P(SharedPosixPaths, Resolve) {
     const PosixPathCase& c = GetParam();
-    const mainwindow::ResolvedPaths paths = mainwindow::ResolvePaths(c.arguments, ContextFor(kPosixFolders));
+    const setup::ResolvedPaths paths = setup::ResolvePaths(c.arguments, ContextFor(kPosixFolders));
     EXPECT_EQ(paths.namesFileName, c.expectedNamesFile);
     EXPECT_EQ(paths.setupFileName, c.expectedSetupFile);
 }

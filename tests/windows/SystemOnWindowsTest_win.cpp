@@ -111,16 +111,16 @@ TEST(WindowsFolders, EnsureDirectoryMakesTheMissingParents) {
 TEST(WindowsPaths, NamesFileBesideTheProgramIsFound) {
     // A names file of a name nobody else uses, beside this program.
     const std::string name = "kevo-names-" + std::to_string(GetCurrentProcessId()) + ".txt";
-    const mainwindow::PathContext context = mainwindow::ThisMachinePaths(false);
-    EXPECT_EQ(context.style, mainwindow::PathStyle::Windows);
+    const setup::PathContext context = setup::ThisMachinePaths(false);
+    EXPECT_EQ(context.style, setup::PathStyle::Windows);
 
     const std::vector<std::string> arguments = {"1", name, "setup.ini"};
-    EXPECT_EQ(mainwindow::ResolvePaths(arguments, context).namesFileName,
+    EXPECT_EQ(setup::ResolvePaths(arguments, context).namesFileName,
               context.setupFileFolder + "\\" + name);
 
     const std::string beside = context.executableDirectory + name;
     WriteBytes(beside, "Invoices\r\n");
-    const mainwindow::ResolvedPaths paths = mainwindow::ResolvePaths(arguments, context);
+    const setup::ResolvedPaths paths = setup::ResolvePaths(arguments, context);
     DeleteFileA(beside.c_str());
     EXPECT_EQ(paths.namesFileName, beside);
     EXPECT_EQ(paths.setupFileName, context.setupFileFolder + "\\setup.ini");
@@ -134,12 +134,12 @@ TEST(WindowsFiles, NamesFileIsReadAsBytes) {
     const std::string file = temporary.File("KevoName.txt");
     WriteBytes(file, "Invoices\r\nOr\rders\n\r\nB\xfcro\x1a still\r\n\x1a"
                      "after the end\r\n");
-    const mainwindow::NamesFileResult result = mainwindow::ReadNamesFile(file);
-    EXPECT_EQ(result.outcome, mainwindow::NamesFileResult::Outcome::Loaded);
+    const setup::NamesFileResult result = setup::ReadNamesFile(file);
+    EXPECT_EQ(result.outcome, setup::NamesFileResult::Outcome::Loaded);
     const std::vector<std::string> expected = {"Invoices", "Orders", "", "Büro\x1a still"};
     EXPECT_EQ(result.names, expected);
-    EXPECT_EQ(mainwindow::ReadNamesFile(temporary.Path()).outcome,
-              mainwindow::NamesFileResult::Outcome::Missing);
+    EXPECT_EQ(setup::ReadNamesFile(temporary.Path()).outcome,
+              setup::NamesFileResult::Outcome::Missing);
 }
 
 // Every command line of the shared table, handed to a program of our own,

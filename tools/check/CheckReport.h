@@ -12,8 +12,8 @@
 namespace kevo::tools {
 
 // A line's Errors text taken apart into its tokens (setup/ConfigTable.h).
-using mainwindow::ErrorTokens;
-using mainwindow::SplitErrorTokens;
+using setup::ErrorTokens;
+using setup::SplitErrorTokens;
 
 // The result for people: one row per line in error, "LINE "NAME" ERRORS",
 // then the summary "Errors: N (M lines in the names file)". Nothing when the

@@ -25,8 +25,8 @@ namespace {
 // which a user of a shell may not expect: when it is not found there but a
 // file of that name is here, say so.
 void AddHint(const std::string& given, const std::string& resolved,
-             const mainwindow::PathContext& context, std::vector<std::string>& hints) {
-    const char separator = mainwindow::PathSeparator(context.style);
+             const setup::PathContext& context, std::vector<std::string>& hints) {
+    const char separator = setup::PathSeparator(context.style);
     if (given.empty() || given.find(separator) != std::string::npos ||
         context.fileExists(resolved) || !context.fileExists(given))
         return;
@@ -50,11 +50,11 @@ int ExitStatus(const CheckResult& result) {
     return 2;
 }
 
-CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::PathContext& context,
+CheckResult RunCheck(const std::vector<std::string>& files, const setup::PathContext& context,
                      platform::PrintingService& service) {
     CheckResult result;
     QuietPrompter prompter;
-    mainwindow::WindowlessUi ui;
+    setup::WindowlessUi ui;
     ui.onTermination = [&prompter] { prompter.EndMessages(); };
 
     // What the print setup dialog's creation asks: the default printer, with
@@ -74,7 +74,7 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
     // would run it. No print setup dialog is given to it, so no line can be
     // edited, and nothing here saves: only the run-mode decision, the
     // commands and the close query write the setup file.
-    mainwindow::MainWindowLogic form(printers, prompter, ui);
+    setup::MainWindowLogic form(printers, prompter, ui);
     std::vector<std::string> arguments{"0"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     const std::size_t reportsBefore = prompter.ErrorReportCount();
@@ -93,21 +93,21 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
         // run's failure, below, and not a hint as well.
         const std::string unreadable = form.SetupFileReadProblem().empty()
                                            ? std::string()
-                                           : mainwindow::UnreadableSetupFileWarning(
+                                           : setup::UnreadableSetupFileWarning(
                                                  result.setupFile, form.SetupFileReadProblem());
         for (const std::string& warning : form.StartupWarnings()) {
             if (warning != unreadable)
                 result.hints.push_back(warning);
         }
-        for (int line = mainwindow::kFirstLine; line <= mainwindow::kLastLine; ++line) {
-            if (!form.Table().Cell(mainwindow::ColLineNumber, line).empty())
+        for (int line = setup::kFirstLine; line <= setup::kLastLine; ++line) {
+            if (!form.Table().Cell(setup::ColLineNumber, line).empty())
                 ++result.namesFileLines;
         }
         if (result.failure.empty() &&
             (form.RunMode() == -1 || prompter.ErrorReportCount() != reportsBefore))
             result.failure = "the names file could not be loaded";
         if (result.failure.empty()) {
-            const std::string problem = mainwindow::SetupFileReadProblem(result.setupFile);
+            const std::string problem = setup::SetupFileReadProblem(result.setupFile);
             if (!problem.empty())
                 result.failure =
                     "the setup file cannot be read: " + result.setupFile + ": " + problem;
@@ -132,8 +132,8 @@ CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::Pa
         result.outcome = CheckResult::Outcome::Failed;
         return result;
     }
-    for (int number = mainwindow::kFirstLine; number <= mainwindow::kLastLine; ++number) {
-        mainwindow::SetupLine line = form.Table().Line(number);
+    for (int number = setup::kFirstLine; number <= setup::kLastLine; ++number) {
+        setup::SetupLine line = form.Table().Line(number);
         if (line.HasErrors())
             result.lines.push_back(line);
         if (line.IsNamed())

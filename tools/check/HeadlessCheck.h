@@ -13,7 +13,7 @@ namespace kevo::tools {
 
 // The check's lines: a line's cells as the program's table holds them
 // after the check.
-using mainwindow::SetupLine;
+using setup::SetupLine;
 
 // A line that is not in error but that kevoconf-print cannot print as it
 // says (PrintRule.h), and why.
@@ -72,7 +72,7 @@ int ExitStatus(const CheckResult& result);
 // fails while it runs when a printer's bins cannot be read. Without a
 // default printer, and without a setup file, the check runs as in the
 // program: every named line then has "Printer Undefined,".
-CheckResult RunCheck(const std::vector<std::string>& files, const mainwindow::PathContext& context,
+CheckResult RunCheck(const std::vector<std::string>& files, const setup::PathContext& context,
                      platform::PrintingService& service);
 
 // Applies kevoconf-print's rule (MakePrintPlan) to every named line that

@@ -17,9 +17,9 @@ namespace kevo::tools {
 
 namespace {
 
-using mainwindow::PaperBin;
-using mainwindow::SetupLine;
-using mainwindow::TrayRepairLine;
+using setup::PaperBin;
+using setup::SetupLine;
+using setup::TrayRepairLine;
 
 // The keys a repair writes, each with the value it takes from a line.
 struct RepairedKey {
@@ -34,7 +34,7 @@ constexpr RepairedKey kRepairedKeys[] = {
     {"PaperSource2", [](const SetupLine& line) { return line.otherPages.number; }},
 };
 
-std::vector<mainwindow::BinMapping> ReadMappings(const std::string& path) {
+std::vector<setup::BinMapping> ReadMappings(const std::string& path) {
     std::string text;
     if (const int error = platform::SystemFileSystem().ReadFile(
             path, platform::ProfileFile::kMaxFileSize, text);
@@ -42,7 +42,7 @@ std::vector<mainwindow::BinMapping> ReadMappings(const std::string& path) {
         throw messages::KevoError("the mapping file cannot be read: " + path + ": " +
                                   platform::ReadErrorText(error));
     try {
-        return mainwindow::ParseBinMappings(text);
+        return setup::ParseBinMappings(text);
     } catch (const std::exception& error) {
         throw messages::KevoError("the mapping file " + path + ": " + error.what());
     }
@@ -56,8 +56,8 @@ bool StillAsRead(platform::ProfileFile& file, const SetupLine& line) {
                                 line.driver,           line.firstPage.name,
                                 line.firstPage.number, line.otherPages.name,
                                 line.otherPages.number};
-    for (std::size_t key = 1; key < mainwindow::kSetupKeys.size(); ++key) {
-        if (file.ReadString(section, mainwindow::kSetupKeys[key]) != read[key - 1])
+    for (std::size_t key = 1; key < setup::kSetupKeys.size(); ++key) {
+        if (file.ReadString(section, setup::kSetupKeys[key]) != read[key - 1])
             return false;
     }
     return true;
@@ -72,7 +72,7 @@ constexpr int kWriteAttempts = 5;
 // the check read it keeps that program's values, and its number is
 // returned.
 std::vector<int> WriteRepairs(const std::vector<TrayRepairLine>& lines, const std::string& path) {
-    if (!mainwindow::SetupFileMarkWarning(path).empty())
+    if (!setup::SetupFileMarkWarning(path).empty())
         throw messages::KevoError("the setup file begins with a byte-order mark that Windows "
                                   "programs do not understand; it is not written: " + path);
     const platform::WriterLock lock(path);
@@ -100,7 +100,7 @@ std::vector<int> WriteRepairs(const std::vector<TrayRepairLine>& lines, const st
             const std::string section = std::to_string(line->after.line);
             for (const RepairedKey& key : kRepairedKeys)
                 file.WriteString(section, key.key,
-                                 mainwindow::StoredValue(key.value(line->after)));
+                                 setup::StoredValue(key.value(line->after)));
         }
         try {
             file.Flush();
@@ -127,7 +127,7 @@ std::string Change(const std::string& before, const std::string& after) {
 
 } // namespace
 
-RepairResult RunRepair(const std::vector<std::string>& files, const mainwindow::PathContext& context,
+RepairResult RunRepair(const std::vector<std::string>& files, const setup::PathContext& context,
                        platform::PrintingService& service, const std::string& mapFile,
                        bool dryRun) {
     RepairResult result;
@@ -138,10 +138,10 @@ RepairResult RunRepair(const std::vector<std::string>& files, const mainwindow::
         return result;
     }
     try {
-        const std::vector<mainwindow::BinMapping> mappings =
-            mapFile.empty() ? std::vector<mainwindow::BinMapping>{} : ReadMappings(mapFile);
+        const std::vector<setup::BinMapping> mappings =
+            mapFile.empty() ? std::vector<setup::BinMapping>{} : ReadMappings(mapFile);
         result.plan =
-            mainwindow::PlanTrayRepair(result.check.lines, printers::Printers(service), mappings);
+            setup::PlanTrayRepair(result.check.lines, printers::Printers(service), mappings);
         std::vector<TrayRepairLine> repaired;
         for (const TrayRepairLine& line : result.plan.lines) {
             if (line.repaired)

@@ -14,7 +14,7 @@ struct RepairResult {
     CheckResult check;
     // What the repair does to the lines in error (empty when no check was
     // made or the mapping file was refused).
-    mainwindow::TrayRepairPlan plan;
+    setup::TrayRepairPlan plan;
     bool dryRun = false;
     // The repaired lines' keys were written into the setup file.
     bool written = false;
@@ -33,7 +33,7 @@ struct RepairResult {
 // PaperSourceName1, PaperSource1, PaperSourceName2, PaperSource2) written in
 // place in its section, in the file's own encoding, atomically; every other
 // byte of the file stays as it is.
-RepairResult RunRepair(const std::vector<std::string>& files, const mainwindow::PathContext& context,
+RepairResult RunRepair(const std::vector<std::string>& files, const setup::PathContext& context,
                        platform::PrintingService& service, const std::string& mapFile,
                        bool dryRun);
 

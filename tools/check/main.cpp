@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const mainwindow::PathContext context = mainwindow::ThisMachinePaths(false);
+    const setup::PathContext context = setup::ThisMachinePaths(false);
 
     const auto service = platform::MakePrintingService();
     if (line.repair) {

@@ -15,7 +15,7 @@
 
 namespace kevo::tools {
 
-using mainwindow::SetupLine;
+using setup::SetupLine;
 
 // The first named line whose name is `name`, letter case ignored as in every
 // look-up of the program (platform::SameTextIgnoringCase); nullptr when there

@@ -88,7 +88,7 @@ PrintCommandLine ParsePrintCommandLine(const std::vector<std::string>& arguments
 
 std::vector<std::string> CheckFileArguments(const PrintCommandLine& line) {
     if (!line.setupFile.empty())
-        return {line.namesFile.empty() ? mainwindow::kDefaultNamesFileName : line.namesFile,
+        return {line.namesFile.empty() ? setup::kDefaultNamesFileName : line.namesFile,
                 line.setupFile};
     if (!line.namesFile.empty())
         return {line.namesFile};

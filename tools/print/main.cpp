@@ -57,7 +57,7 @@ int Finish(const tools::PrintReport& report, bool json) {
 }
 
 int Print(const tools::PrintCommandLine& line) {
-    const mainwindow::PathContext context = mainwindow::ThisMachinePaths(false);
+    const setup::PathContext context = setup::ThisMachinePaths(false);
 
     const auto service = platform::MakePrintingService();
     const tools::CheckResult check =
