@@ -47,7 +47,7 @@ std::unique_ptr<PrintingService> MakeUncachedService(const char* simulatedPrinte
 #if KEVO_WITH_CUPS
     return MakeCupsPrintingService();
 #elif KEVO_WITH_WINSPOOL
-    return win::MakeWinspoolPrintingService();
+    return winspool::MakeWinspoolPrintingService();
 #else
     return std::make_unique<SimulatedPrintingService>(SimulatedPrinters());
 #endif

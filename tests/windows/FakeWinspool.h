@@ -20,15 +20,15 @@
 
 namespace kevo::testing {
 
-class FakeWinspool : public platform::win::WinspoolApi {
+class FakeWinspool : public platform::winspool::WinspoolApi {
 public:
     struct Enumeration {
-        std::vector<platform::win::PrinterRecord> records;
+        std::vector<platform::winspool::PrinterRecord> records;
         // Fails the first (size) or the second (data) call with this error.
         std::optional<std::uint32_t> sizeCallError;
         std::optional<std::uint32_t> dataCallError;
         // Data that grows once between the size call and the data call.
-        std::vector<platform::win::PrinterRecord> grownRecords;
+        std::vector<platform::winspool::PrinterRecord> grownRecords;
     };
 
     struct Driver {
@@ -50,7 +50,7 @@ public:
         bool operator==(const EnumCall&) const = default;
     };
 
-    std::uint32_t platformId = platform::win::kPlatformWin32Nt;
+    std::uint32_t platformId = platform::winspool::kPlatformWin32Nt;
     std::map<std::pair<std::uint32_t, std::uint32_t>, Enumeration> enumerations;
     std::map<std::pair<std::string, std::string>, std::string> profile;
     std::map<std::string, Driver> drivers;
@@ -60,14 +60,14 @@ public:
     std::vector<std::size_t> capabilityRooms; // the room of each data query
 
     void SetPrinters(std::uint32_t flags, std::uint32_t level,
-                     std::vector<platform::win::PrinterRecord> records) {
+                     std::vector<platform::winspool::PrinterRecord> records) {
         enumerations[{flags, level}].records = std::move(records);
     }
 
-    platform::win::EnumPrintersCall Enumerate(std::uint32_t flags, std::uint32_t level,
+    platform::winspool::EnumPrintersCall Enumerate(std::uint32_t flags, std::uint32_t level,
                                               std::uint32_t bufferSize) override {
         enumCalls.push_back({flags, level, bufferSize});
-        platform::win::EnumPrintersCall call;
+        platform::winspool::EnumPrintersCall call;
         auto found = enumerations.find({flags, level});
         if (found == enumerations.end()) {
             call.ok = true; // nothing of this kind installed
@@ -91,7 +91,7 @@ public:
         if (call.needed == 0) {
             call.ok = true;
         } else if (bufferSize < call.needed) {
-            call.error = platform::win::kErrorInsufficientBuffer;
+            call.error = platform::winspool::kErrorInsufficientBuffer;
         } else {
             call.ok = true;
             call.records = e.records;
@@ -110,7 +110,7 @@ public:
         if (found == drivers.end())
             return -1;
         Driver& d = found->second;
-        const bool names = capability == platform::win::kDcBinNames;
+        const bool names = capability == platform::winspool::kDcBinNames;
         if (output == nullptr) {
             const int count =
                 names ? static_cast<int>(d.binNames.size()) : static_cast<int>(d.binNumbers.size());
@@ -124,7 +124,7 @@ public:
         if (forced)
             return *forced;
         if (names) {
-            auto* fields = static_cast<platform::win::DriverBinNameField*>(output);
+            auto* fields = static_cast<platform::winspool::DriverBinNameField*>(output);
             const std::size_t n = std::min(room, d.binNames.size());
             for (std::size_t i = 0; i < n; ++i) {
                 // The name in UTF-16, cut at the field's end as a driver
@@ -153,7 +153,7 @@ public:
     }
 
 private:
-    static std::uint32_t Bytes(const std::vector<platform::win::PrinterRecord>& records) {
+    static std::uint32_t Bytes(const std::vector<platform::winspool::PrinterRecord>& records) {
         std::uint32_t bytes = 0;
         for (const auto& r : records)
             bytes += 24 + static_cast<std::uint32_t>(r.printerName.size() + r.portName.size() + 2);

@@ -15,13 +15,13 @@ namespace kevo::testing {
 namespace {
 
 using platform::PrinterEntry;
-using platform::win::kErrorInsufficientBuffer;
-using platform::win::kErrorInvalidName;
-using platform::win::kPrinterEnumConnections;
-using platform::win::kPrinterEnumDefault;
-using platform::win::kPrinterEnumLocal;
-using platform::win::PrinterRecord;
-using platform::win::WinspoolPrintingService;
+using platform::winspool::kErrorInsufficientBuffer;
+using platform::winspool::kErrorInvalidName;
+using platform::winspool::kPrinterEnumConnections;
+using platform::winspool::kPrinterEnumDefault;
+using platform::winspool::kPrinterEnumLocal;
+using platform::winspool::PrinterRecord;
+using platform::winspool::WinspoolPrintingService;
 
 constexpr std::uint32_t kLocalAndConnections = kPrinterEnumLocal | kPrinterEnumConnections;
 
@@ -93,7 +93,7 @@ TEST(SplitPortList, PiecesUpToTheFirstEmptyOne) {
         {"   ", {}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(platform::win::SplitPortList(c.ports), c.pieces) << '"' << c.ports << '"';
+        EXPECT_EQ(platform::winspool::SplitPortList(c.ports), c.pieces) << '"' << c.ports << '"';
 }
 
 TEST_F(WinspoolLogic, NothingInstalledGivesNoPrintersWithoutASecondCall) {

@@ -171,16 +171,16 @@ Comparison Compare(const PrinterDump& cups, const PrinterDump& windows) {
     return result;
 }
 
-std::unique_ptr<platform::win::WinspoolPrintingService> SystemService() {
-    return std::make_unique<platform::win::WinspoolPrintingService>(
-        platform::win::MakeSystemWinspoolApi());
+std::unique_ptr<platform::winspool::WinspoolPrintingService> SystemService() {
+    return std::make_unique<platform::winspool::WinspoolPrintingService>(
+        platform::winspool::MakeSystemWinspoolApi());
 }
 
 // The real calls, except that the system says it is not of the NT family:
 // the per-port enumeration path.
-class As9xWinspool : public platform::win::WinspoolApi {
+class As9xWinspool : public platform::winspool::WinspoolApi {
 public:
-    platform::win::EnumPrintersCall Enumerate(std::uint32_t flags, std::uint32_t level,
+    platform::winspool::EnumPrintersCall Enumerate(std::uint32_t flags, std::uint32_t level,
                                               std::uint32_t size) override {
         return real_->Enumerate(flags, level, size);
     }
@@ -195,7 +195,7 @@ public:
     std::string SystemMessage(std::uint32_t error) override { return real_->SystemMessage(error); }
 
 private:
-    std::unique_ptr<platform::win::WinspoolApi> real_ = platform::win::MakeSystemWinspoolApi();
+    std::unique_ptr<platform::winspool::WinspoolApi> real_ = platform::winspool::MakeSystemWinspoolApi();
 };
 
 class WinspoolOnWindows : public ::testing::Test {
@@ -236,7 +236,7 @@ TEST_F(WinspoolOnWindows, SamePrintersDefaultAndBinsAsTheCupsService) {
 
 TEST_F(WinspoolOnWindows, PerPortPathListsEachPrinterWithItsPort) {
     auto nt = SystemService();
-    platform::win::WinspoolPrintingService perPort(std::make_unique<As9xWinspool>());
+    platform::winspool::WinspoolPrintingService perPort(std::make_unique<As9xWinspool>());
     const std::vector<platform::PrinterEntry> byName = nt->EnumPrinters();
     const std::vector<platform::PrinterEntry> byPort = perPort.EnumPrinters();
 
@@ -292,7 +292,7 @@ TEST(WinspoolOnWindowsSystem, UnknownPrinterHasNoBins) {
 }
 
 TEST(WinspoolOnWindowsSystem, SystemTextsForErrorCodes) {
-    auto api = platform::win::MakeSystemWinspoolApi();
+    auto api = platform::winspool::MakeSystemWinspoolApi();
     for (const std::uint32_t code : {5u, 1801u}) {
         const std::string text = api->SystemMessage(code);
         EXPECT_FALSE(text.empty()) << code;

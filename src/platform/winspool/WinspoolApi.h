@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace kevo::platform::win {
+namespace kevo::platform::winspool {
 
 // The Windows values the logic needs (checked against the SDK's in the
 // Windows build).
@@ -89,4 +89,4 @@ public:
 // The real calls (Windows only).
 std::unique_ptr<WinspoolApi> MakeSystemWinspoolApi();
 
-} // namespace kevo::platform::win
+} // namespace kevo::platform::winspool

@@ -13,7 +13,7 @@
 
 #include <cstring>
 
-namespace kevo::platform::win {
+namespace kevo::platform::winspool {
 
 static_assert(kPrinterEnumDefault == PRINTER_ENUM_DEFAULT);
 static_assert(kPrinterEnumLocal == PRINTER_ENUM_LOCAL);
@@ -110,4 +110,4 @@ std::unique_ptr<WinspoolApi> MakeSystemWinspoolApi() {
     return std::make_unique<SystemWinspoolApi>();
 }
 
-} // namespace kevo::platform::win
+} // namespace kevo::platform::winspool

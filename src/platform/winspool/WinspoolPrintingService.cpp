@@ -8,7 +8,7 @@
 #include <utility>
 #include <variant>
 
-namespace kevo::platform::win {
+namespace kevo::platform::winspool {
 
 namespace {
 
@@ -184,4 +184,4 @@ int WinspoolPrintingService::BinData(const std::string& device, const std::strin
     return answer;
 }
 
-} // namespace kevo::platform::win
+} // namespace kevo::platform::winspool

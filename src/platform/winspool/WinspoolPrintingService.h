@@ -10,7 +10,7 @@
 
 #include <memory>
 
-namespace kevo::platform::win {
+namespace kevo::platform::winspool {
 
 class WinspoolPrintingService final : public PrintingService {
 public:
@@ -72,4 +72,4 @@ std::vector<std::string> SplitPortList(const std::string& ports);
 // The printing service of this Windows system (Windows only).
 std::unique_ptr<PrintingService> MakeWinspoolPrintingService();
 
-} // namespace kevo::platform::win
+} // namespace kevo::platform::winspool

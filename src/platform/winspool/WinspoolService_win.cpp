@@ -4,10 +4,10 @@
 
 #include "platform/winspool/WinspoolPrintingService.h"
 
-namespace kevo::platform::win {
+namespace kevo::platform::winspool {
 
 std::unique_ptr<PrintingService> MakeWinspoolPrintingService() {
     return std::make_unique<WinspoolPrintingService>(MakeSystemWinspoolApi());
 }
 
-} // namespace kevo::platform::win
+} // namespace kevo::platform::winspool
