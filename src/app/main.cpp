@@ -5,12 +5,12 @@
 #include "app/splash.h"
 #include "platform/CommandLine.h"
 #include "platform/DisplayPlatform.h"
-#include "platform/PrintingServiceFactory.h"
+#include "printsetup/PrintSetup.h"
+#include "resources/KevoResources.h"
 #include "ui/DisplayCheck.h"
 #include "ui/QtPrompter.h"
 #include "ui/Termination.h"
-#include "printsetup/PrintSetup.h"
-#include "resources/KevoResources.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 
@@ -82,16 +82,16 @@ int main(int argc, char* argv[]) {
     auto splash = std::make_unique<app::TfrmSplash>();
     splash->ShowNow();
 
-    // The print setup dialog, whose creation finds the default printer and
-    // so opens the run's printers.
-    std::unique_ptr<platform::PrintingService> service = platform::MakePrintingService();
-    printers::InstalledPrinters printers(*service);
-    auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(printers, prompter);
+    // The printing service, the run's printers and the program's folders;
+    // then the print setup dialog, whose creation finds the default printer
+    // and so opens the run's printers.
+    workspace::Workspace workspace = workspace::ThisMachine(true);
+    auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(workspace.Printers(), prompter);
 
     // The main window: run mode, paths, names file, setup file.
-    mainwindow::TForm1 form(printers, prompter, splash.get());
+    mainwindow::TForm1 form(workspace.Printers(), prompter, splash.get());
     form.Logic().SetPrintSetupDialog(printSetup.get());
-    form.StartUp(arguments, setup::ThisMachinePaths(true));
+    form.StartUp(arguments, workspace.Paths());
 
     splash->hide();
     QCoreApplication::processEvents();

@@ -13,7 +13,7 @@ namespace kevo::mainwindow {
 // A column width of -1 hides the column completely.
 inline constexpr int kHiddenColumnWidth = -1;
 inline constexpr std::array<int, setup::kColumnCount> kColumnWidths = {20, 96, 160, -1,  -1, 96,
-                                                                32, 96, 32,  224, -1};
+                                                                       32, 96, 32,  224, -1};
 inline constexpr int kRowHeight = 16;
 inline constexpr std::array<int, setup::kPanelCount> kPanelWidths = {60, 50, 50};
 

@@ -184,7 +184,8 @@ void TForm1::ShowNotice(const std::string& text) {
     pnlNotice->show();
 }
 
-std::optional<setup::ConflictChoice> TForm1::AskConflicts(const std::vector<setup::SetupConflict>& conflicts) {
+std::optional<setup::ConflictChoice>
+TForm1::AskConflicts(const std::vector<setup::SetupConflict>& conflicts) {
     ConflictDialog dialog(conflicts, this);
     dialog.exec();
     return dialog.Choice();

@@ -33,7 +33,8 @@ struct SetupFileWatch::Reading {
 };
 
 SetupFileWatch::SetupFileWatch(std::string path, std::function<bool()> mayTake,
-                               std::function<void(const setup::SetupSnapshot&)> take, QObject* parent)
+                               std::function<void(const setup::SetupSnapshot&)> take,
+                               QObject* parent)
     : QObject(parent), path_(std::move(path)), mayTake_(std::move(mayTake)),
       take_(std::move(take)) {
     watcher_ = new QFileSystemWatcher(this);

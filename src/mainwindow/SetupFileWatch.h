@@ -28,7 +28,8 @@ class SetupFileWatch : public QObject {
     Q_OBJECT
 public:
     SetupFileWatch(std::string path, std::function<bool()> mayTake,
-                   std::function<void(const setup::SetupSnapshot&)> take, QObject* parent = nullptr);
+                   std::function<void(const setup::SetupSnapshot&)> take,
+                   QObject* parent = nullptr);
     ~SetupFileWatch() override;
 
     // Looks at the file after a short pause, which gathers a burst of writes.

@@ -116,7 +116,8 @@ protected:
         if (!colour.canConvert<QColor>())
             return;
         const setup::Rgb base = ToRgb(palette().color(QPalette::Base));
-        const setup::Rgb drawn = setup::MarkOn(ToRgb(colour.value<QColor>()), base, SectionShading());
+        const setup::Rgb drawn =
+            setup::MarkOn(ToRgb(colour.value<QColor>()), base, SectionShading());
         option->palette.setColor(QPalette::ButtonText, ToQColor(drawn));
     }
 

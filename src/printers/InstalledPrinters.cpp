@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "printers/InstalledPrinters.h"
 
+#include "messages/Prompter.h"
+
 namespace kevo::printers {
 
 FoundPrinter InstalledPrinters::FindDefault() {
@@ -48,6 +50,19 @@ void InstalledPrinters::Prefetch(const std::vector<std::string>& names) const {
     if (ListTaken() && names_.empty())
         return;
     printers_.Prefetch(names);
+}
+
+PrintersOpened OpenPrinters(messages::Prompter& prompter, const std::function<void()>& ask) {
+    try {
+        ask();
+        return PrintersOpened::WithDefault;
+    } catch (const NoDefaultPrinter& error) {
+        prompter.ShowErrorReport(error.what());
+        return PrintersOpened::WithoutDefault;
+    } catch (const std::exception& error) {
+        prompter.ShowErrorReport(error.what());
+        return PrintersOpened::Failed;
+    }
 }
 
 } // namespace kevo::printers

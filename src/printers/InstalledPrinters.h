@@ -3,10 +3,15 @@
 
 #include "printers/Printers.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace kevo::messages {
+class Prompter;
+}
 
 namespace kevo::printers {
 
@@ -116,5 +121,19 @@ private:
     State state_ = State::None;
     std::vector<std::string> names_;
 };
+
+// How start-up's question for the default printer went.
+enum class PrintersOpened {
+    WithDefault,    // found, with its details and bins
+    WithoutDefault, // none: the run goes on with no printers
+    Failed,         // the printing service failed; reported, the run goes on
+};
+
+// Start-up's question for the default printer: ask is the print setup
+// dialog's creation (PrinterCatalogue::FormCreate), which also shows it, or,
+// where there is no dialog, Load(FindDefault()). A failure is shown in the
+// standard error report and the run goes on: without a default printer, as
+// one without printers.
+PrintersOpened OpenPrinters(messages::Prompter& prompter, const std::function<void()>& ask);
 
 } // namespace kevo::printers

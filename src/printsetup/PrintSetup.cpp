@@ -211,11 +211,7 @@ void TfrmPrintSetup::FormCreate() {
     setFixedHeight(clientHeight);
     setMinimumWidth(kMinimumOuterWidth - (kDesignOuterWidth - kDesignClientWidth));
     resize(kDesignClientWidth, clientHeight);
-    try {
-        logic_.Catalogue().FormCreate();
-    } catch (const std::exception& error) {
-        prompter_.ShowErrorReport(error.what());
-    }
+    printers::OpenPrinters(prompter_, [this] { logic_.Catalogue().FormCreate(); });
     Refresh();
 }
 

@@ -18,7 +18,7 @@ std::unique_ptr<platform::PrintingService> SimulatedPrinters(const std::string& 
 }
 
 setup::PathContext TestPaths(const std::string& executableFolder,
-                                  const std::string& setupFileFolder) {
+                             const std::string& setupFileFolder) {
     setup::PathContext context;
     context.style = setup::PathStyle::Posix;
     context.executableDirectory = executableFolder + "/";
@@ -38,9 +38,10 @@ bool FakePrintSetupDialog::ShowModal() {
 }
 
 WindowlessProgram::WindowlessProgram(std::unique_ptr<platform::PrintingService> printing)
-    : service(printing ? std::move(printing) : platform::MakePrintingService(nullptr)),
-      printers(*service), catalogue(printers), dialog(catalogue),
-      form_(std::make_unique<setup::MainWindowLogic>(printers, prompter, ui)), form(*form_) {
+    : workspace(printing ? std::move(printing) : platform::MakePrintingService(nullptr), {}),
+      catalogue(workspace.Printers()), dialog(catalogue),
+      form_(std::make_unique<setup::MainWindowLogic>(workspace.Printers(), prompter, ui)),
+      form(*form_) {
     ui.currentLine = 1;
     ui.selection = {1, 1};
     prompter.CloseAtOnceWhen(ui.terminationRequested);
@@ -50,11 +51,7 @@ WindowlessProgram::WindowlessProgram(std::unique_ptr<platform::PrintingService> 
 WindowlessProgram::~WindowlessProgram() = default;
 
 void WindowlessProgram::CreatePrintSetup() {
-    try {
-        catalogue.FormCreate();
-    } catch (const std::exception& error) {
-        prompter.ShowErrorReport(error.what());
-    }
+    printers::OpenPrinters(prompter, [this] { catalogue.FormCreate(); });
 }
 
 void WindowlessProgram::StartUp(const std::vector<std::string>& arguments,

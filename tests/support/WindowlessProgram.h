@@ -19,6 +19,7 @@
 #include "setup/MainWindowLogic.h"
 #include "setup/PathResolution.h"
 #include "setup/WindowlessUi.h"
+#include "workspace/Workspace.h"
 
 #include <filesystem>
 #include <functional>
@@ -36,7 +37,7 @@ std::unique_ptr<platform::PrintingService> SimulatedPrinters(const std::string& 
 // setup file's default folder (the Windows directory), files looked up on
 // disk.
 setup::PathContext TestPaths(const std::string& executableFolder,
-                                  const std::string& setupFileFolder);
+                             const std::string& setupFileFolder);
 
 // Where the program's files are: the names file and the setup file given on
 // the command line, and the folder that stands in for the Windows directory
@@ -93,8 +94,8 @@ public:
     void Recheck();
     void Reload();
 
-    std::unique_ptr<platform::PrintingService> service;
-    printers::InstalledPrinters printers;
+    // The service and the run's printers; the paths are each start-up's.
+    workspace::Workspace workspace;
     printsetup::PrinterCatalogue catalogue;
     setup::WindowlessUi ui;
     ScriptedPrompter prompter;

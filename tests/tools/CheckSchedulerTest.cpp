@@ -251,8 +251,7 @@ TEST_F(CheckSchedulerTest, SameTokensAsTheProgramLineByLine) {
         EXPECT_EQ((*found->second)["name"].String(), form.Table().Cell(setup::ColName, line));
     }
     EXPECT_EQ(document["errorCount"].Integer(), linesInError);
-    EXPECT_EQ(form.Table().Panel(setup::kPanelErrors),
-              "Errors: " + std::to_string(linesInError));
+    EXPECT_EQ(form.Table().Panel(setup::kPanelErrors), "Errors: " + std::to_string(linesInError));
     // The program's own results for the lines added here.
     EXPECT_EQ(form.Table().Cell(setup::ColErrors, 10),
               "Names Different (Before),Port,Driver,Tray1Name,Tray2Name,");
@@ -287,9 +286,8 @@ TEST_F(CheckSchedulerTest, RecheckSeesADriverChangedWhileTheWindowIsOpen) {
     const JsonValue document = ParseJson(Check({"--json", names, setup}).out);
     ASSERT_EQ(document["lines"].array.size(), 3u);
     for (const JsonValue& line : document["lines"].array)
-        EXPECT_EQ(
-            form.Table().Cell(setup::ColErrors, static_cast<int>(line["line"].Integer())),
-            line["errors"].String());
+        EXPECT_EQ(form.Table().Cell(setup::ColErrors, static_cast<int>(line["line"].Integer())),
+                  line["errors"].String());
     EXPECT_EQ(form.Table().Panel(setup::kPanelErrors), "Errors: 3");
 
     form.ApplyTrayRepair(form.PlanTrayRepair());

@@ -69,8 +69,10 @@ protected:
         context.executableDirectory = folder_ / "bin/";
         context.setupFileFolder = folder_ / "config";
         context.fileExists = platform::FileExists;
-        SimulatedPrintingService service = SimulatedPrintingService::FromText(printers);
-        return RunCheck(files, context, service);
+        workspace::Workspace workspace(std::make_unique<SimulatedPrintingService>(
+                                           SimulatedPrintingService::FromText(printers)),
+                                       context);
+        return RunCheck(files, workspace);
     }
     static Rows RowsOf(const CheckResult& result) {
         Rows rows;
@@ -141,8 +143,10 @@ TEST_F(HeadlessCheckTest, RepairWritesOnlyTheRepairedLinesKeys) {
         setup::PathContext context;
         context.setupFileFolder = folder_ / "config";
         context.fileExists = platform::FileExists;
-        SimulatedPrintingService service = SimulatedPrintingService::FromText(kPrinters);
-        const RepairResult result = RunRepair({names, setup}, context, service, "", dryRun);
+        workspace::Workspace workspace(std::make_unique<SimulatedPrintingService>(
+                                           SimulatedPrintingService::FromText(kPrinters)),
+                                       context);
+        const RepairResult result = RunRepair({names, setup}, workspace, "", dryRun);
         EXPECT_EQ(RepairExitStatus(result), 1) << dryRun;
         EXPECT_EQ(result.linesInErrorAfter, 5) << dryRun;
         EXPECT_EQ(result.written, !dryRun);

@@ -1,19 +1,20 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "ModalDriver.h"
-#include "messages/MessageDialog.h"
 #include "mainwindow/ConfigTableModel.h"
 #include "mainwindow/GridLayout.h"
 #include "mainwindow/Main.h"
+#include "mainwindow/StringGrid.h"
+#include "messages/MessageDialog.h"
+#include "platform/PrintingServiceFactory.h"
+#include "platform/SystemPaths.h"
+#include "printsetup/PrintSetup.h"
 #include "setup/MarkColours.h"
 #include "setup/Messages.h"
 #include "setup/SetupFile.h"
-#include "mainwindow/StringGrid.h"
-#include "platform/SystemPaths.h"
-#include "platform/PrintingServiceFactory.h"
 #include "ui/QtPrompter.h"
 #include "ui/QtText.h"
 #include "ui/Termination.h"
-#include "printsetup/PrintSetup.h"
+#include "workspace/Workspace.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -46,9 +47,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    std::unique_ptr<platform::PrintingService> service_;
     ui::QtPrompter prompter_;
-    std::unique_ptr<printers::InstalledPrinters> printers_;
+    std::unique_ptr<workspace::Workspace> workspace_;
     std::unique_ptr<printsetup::TfrmPrintSetup> printSetup_;
     std::unique_ptr<mainwindow::TForm1> form_;
 
@@ -62,14 +62,15 @@ class MainWindowTest : public QObject {
                                    std::filesystem::copy_options::overwrite_existing);
         if (printers.empty())
             printers = samples + "/printers.txt";
-        service_ = platform::MakePrintingService(printers.c_str());
-        printers_ = std::make_unique<printers::InstalledPrinters>(*service_);
-        printSetup_ = std::make_unique<printsetup::TfrmPrintSetup>(*printers_, prompter_);
-        form_ = std::make_unique<mainwindow::TForm1>(*printers_, prompter_, nullptr);
         setup::PathContext context;
         context.setupFileFolder = dir;
         context.fileExists = platform::FileExists;
-        form_->StartUp({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, context);
+        workspace_ = std::make_unique<workspace::Workspace>(
+            platform::MakePrintingService(printers.c_str()), context);
+        printSetup_ =
+            std::make_unique<printsetup::TfrmPrintSetup>(workspace_->Printers(), prompter_);
+        form_ = std::make_unique<mainwindow::TForm1>(workspace_->Printers(), prompter_, nullptr);
+        form_->StartUp({"0", dir + "/KevoName.txt", dir + "/Vezerava.ini"}, workspace_->Paths());
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }
@@ -101,7 +102,7 @@ class MainWindowTest : public QObject {
                     contrast = std::min(
                         contrast,
                         setup::ContrastRatio(rgb(picture.pixelColor(x, y)),
-                                                  rgb(picture.pixelColor(picture.width() - 3, b))));
+                                             rgb(picture.pixelColor(picture.width() - 3, b))));
                 if (contrast > ink.second)
                     ink = {picture.pixelColor(x, y), contrast};
             }
@@ -529,8 +530,7 @@ private slots:
         QTRY_VERIFY(form_->pnlNotice->isVisible());
         QCOMPARE(form_->lblNotice->text(),
                  QString("The setup file was changed by another program: line 2 reloaded."));
-        QCOMPARE(form_->Grid()->Cell(2, setup::ColSource1).data().toString(),
-                 QString("Tray 1"));
+        QCOMPARE(form_->Grid()->Cell(2, setup::ColSource1).data().toString(), QString("Tray 1"));
     }
 
     void closingWithChangesAsksAndCancelKeepsTheWindowOpen() {

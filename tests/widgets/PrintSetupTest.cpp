@@ -3,11 +3,12 @@
 #include "ModalDriver.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/StringGrid.h"
-#include "platform/SystemPaths.h"
 #include "platform/PrintingServiceFactory.h"
+#include "platform/SystemPaths.h"
 #include "ui/QtPrompter.h"
 #include "ui/QtText.h"
 #include "ui/Termination.h"
+#include "workspace/Workspace.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -28,9 +29,8 @@ class PrintSetupTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    std::unique_ptr<platform::PrintingService> service_;
     ui::QtPrompter prompter_;
-    std::unique_ptr<printers::InstalledPrinters> printers_;
+    std::unique_ptr<workspace::Workspace> workspace_;
     std::unique_ptr<printsetup::TfrmPrintSetup> dialog_;
     std::unique_ptr<mainwindow::TForm1> form_;
 
@@ -39,7 +39,7 @@ class PrintSetupTest : public QObject {
         for (const char* name : {"KevoName.txt", "Vezerava.ini"})
             std::filesystem::copy_file(std::string(KEVO_SAMPLES_DIR "/") + name, dir + "/" + name,
                                        std::filesystem::copy_options::overwrite_existing);
-        form_ = std::make_unique<mainwindow::TForm1>(*printers_, prompter_, nullptr);
+        form_ = std::make_unique<mainwindow::TForm1>(workspace_->Printers(), prompter_, nullptr);
         form_->Logic().SetPrintSetupDialog(dialog_.get());
         setup::PathContext context;
         context.setupFileFolder = dir;
@@ -52,9 +52,9 @@ class PrintSetupTest : public QObject {
 private slots:
     void init() {
         ui::Termination::Instance().Reset();
-        service_ = platform::MakePrintingService(KEVO_SAMPLES_DIR "/printers.txt");
-        printers_ = std::make_unique<printers::InstalledPrinters>(*service_);
-        dialog_ = std::make_unique<printsetup::TfrmPrintSetup>(*printers_, prompter_);
+        workspace_ = std::make_unique<workspace::Workspace>(
+            platform::MakePrintingService(KEVO_SAMPLES_DIR "/printers.txt"), setup::PathContext{});
+        dialog_ = std::make_unique<printsetup::TfrmPrintSetup>(workspace_->Printers(), prompter_);
     }
     void cleanup() {
         if (form_)

@@ -50,31 +50,23 @@ int ExitStatus(const CheckResult& result) {
     return 2;
 }
 
-CheckResult RunCheck(const std::vector<std::string>& files, const setup::PathContext& context,
-                     platform::PrintingService& service) {
+CheckResult RunCheck(const std::vector<std::string>& files, workspace::Workspace& workspace) {
     CheckResult result;
     QuietPrompter prompter;
     setup::WindowlessUi ui;
     ui.onTermination = [&prompter] { prompter.EndMessages(); };
 
-    // What the print setup dialog's creation asks: the default printer, with
-    // its details and bins.
-    printers::InstalledPrinters printers(service);
-    try {
-        printers.Load(printers.FindDefault());
-    } catch (const printers::NoDefaultPrinter& error) {
-        // The program goes on with an empty printer list.
-        prompter.ShowErrorReport(error.what());
-    } catch (const std::exception& error) {
-        prompter.ShowErrorReport(error.what());
+    // What the print setup dialog's creation asks. Without a default
+    // printer the check goes on, as the program does, with no printers.
+    if (workspace.OpenPrinters(prompter) == printers::PrintersOpened::Failed)
         result.failure = "the printers could not be listed";
-    }
+    const setup::PathContext& context = workspace.Paths();
 
     // The main window's creation, as "kevoconf 0 [NAMES-FILE [SETUP-FILE]]"
     // would run it. No print setup dialog is given to it, so no line can be
     // edited, and nothing here saves: only the run-mode decision, the
     // commands and the close query write the setup file.
-    setup::MainWindowLogic form(printers, prompter, ui);
+    setup::MainWindowLogic form(workspace.Printers(), prompter, ui);
     std::vector<std::string> arguments{"0"};
     arguments.insert(arguments.end(), files.begin(), files.end());
     const std::size_t reportsBefore = prompter.ErrorReportCount();
@@ -91,10 +83,10 @@ CheckResult RunCheck(const std::vector<std::string>& files, const setup::PathCon
         // that Windows gives some hosts) change no result: here they are
         // advice, not messages. A setup file that cannot be read is the
         // run's failure, below, and not a hint as well.
-        const std::string unreadable = form.SetupFileReadProblem().empty()
-                                           ? std::string()
-                                           : setup::UnreadableSetupFileWarning(
-                                                 result.setupFile, form.SetupFileReadProblem());
+        const std::string unreadable =
+            form.SetupFileReadProblem().empty()
+                ? std::string()
+                : setup::UnreadableSetupFileWarning(result.setupFile, form.SetupFileReadProblem());
         for (const std::string& warning : form.StartupWarnings()) {
             if (warning != unreadable)
                 result.hints.push_back(warning);

@@ -2,9 +2,10 @@
 #pragma once
 
 #include "check/QuietPrompter.h"
+#include "platform/printing/PrintingService.h"
 #include "setup/PathResolution.h"
 #include "setup/SetupLine.h"
-#include "platform/printing/PrintingService.h"
+#include "workspace/Workspace.h"
 
 #include <string>
 #include <vector>
@@ -59,12 +60,12 @@ struct CheckResult {
 // Exit status of kevoconf-check: 0 clean, 1 errors, 2 failed.
 int ExitStatus(const CheckResult& result);
 
-// Runs the program's start-up in run mode 0 without windows: asks service
-// for the default printer as the print setup dialog's creation does (its
-// details and bins too), creates the main window's logic with the given
-// files (none, the names file, or the names file and the setup file), which
-// resolves the paths and loads both files, and runs the start-up check.
-// Messages are answered at once (QuietPrompter); nothing is written.
+// Runs the program's start-up in run mode 0 without windows, in the
+// workspace's folders on its printers: asks for the default printer as the
+// print setup dialog's creation does (Workspace::OpenPrinters), creates the main window's logic
+// with the given files (none, the names file, or the names file and the setup file), which resolves
+// the paths and loads both files, and runs the start-up check. Messages are answered at once
+// (QuietPrompter); nothing is written.
 //
 // The check fails, and is not run, when the default printer cannot be asked
 // for any reason but the lack of one, when the names file is missing, empty
@@ -72,8 +73,7 @@ int ExitStatus(const CheckResult& result);
 // fails while it runs when a printer's bins cannot be read. Without a
 // default printer, and without a setup file, the check runs as in the
 // program: every named line then has "Printer Undefined,".
-CheckResult RunCheck(const std::vector<std::string>& files, const setup::PathContext& context,
-                     platform::PrintingService& service);
+CheckResult RunCheck(const std::vector<std::string>& files, workspace::Workspace& workspace);
 
 // Applies kevoconf-print's rule (MakePrintPlan) to every named line that
 // is not in error, on the paper sources that the service gives for its

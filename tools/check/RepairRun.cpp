@@ -99,8 +99,7 @@ std::vector<int> WriteRepairs(const std::vector<TrayRepairLine>& lines, const st
         for (const TrayRepairLine* line : writing) {
             const std::string section = std::to_string(line->after.line);
             for (const RepairedKey& key : kRepairedKeys)
-                file.WriteString(section, key.key,
-                                 setup::StoredValue(key.value(line->after)));
+                file.WriteString(section, key.key, setup::StoredValue(key.value(line->after)));
         }
         try {
             file.Flush();
@@ -127,12 +126,11 @@ std::string Change(const std::string& before, const std::string& after) {
 
 } // namespace
 
-RepairResult RunRepair(const std::vector<std::string>& files, const setup::PathContext& context,
-                       platform::PrintingService& service, const std::string& mapFile,
-                       bool dryRun) {
+RepairResult RunRepair(const std::vector<std::string>& files, workspace::Workspace& workspace,
+                       const std::string& mapFile, bool dryRun) {
     RepairResult result;
     result.dryRun = dryRun;
-    result.check = RunCheck(files, context, service);
+    result.check = RunCheck(files, workspace);
     if (result.check.outcome == CheckResult::Outcome::Failed) {
         result.failure = result.check.failure;
         return result;
@@ -141,7 +139,7 @@ RepairResult RunRepair(const std::vector<std::string>& files, const setup::PathC
         const std::vector<setup::BinMapping> mappings =
             mapFile.empty() ? std::vector<setup::BinMapping>{} : ReadMappings(mapFile);
         result.plan =
-            setup::PlanTrayRepair(result.check.lines, printers::Printers(service), mappings);
+            setup::PlanTrayRepair(result.check.lines, workspace.Printers().AllPrinters(), mappings);
         std::vector<TrayRepairLine> repaired;
         for (const TrayRepairLine& line : result.plan.lines) {
             if (line.repaired)
@@ -164,7 +162,7 @@ RepairResult RunRepair(const std::vector<std::string>& files, const setup::PathC
             // written: a repaired line whose bin the printer does not list
             // (the automatic bin, which keeps its number everywhere)
             // is still in error there.
-            const CheckResult after = RunCheck(files, context, service);
+            const CheckResult after = RunCheck(files, workspace);
             if (after.outcome == CheckResult::Outcome::Failed)
                 throw messages::KevoError("the check after the repair failed: " + after.failure);
             result.linesInErrorAfter = static_cast<int>(after.lines.size());

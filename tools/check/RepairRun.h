@@ -33,9 +33,8 @@ struct RepairResult {
 // PaperSourceName1, PaperSource1, PaperSourceName2, PaperSource2) written in
 // place in its section, in the file's own encoding, atomically; every other
 // byte of the file stays as it is.
-RepairResult RunRepair(const std::vector<std::string>& files, const setup::PathContext& context,
-                       platform::PrintingService& service, const std::string& mapFile,
-                       bool dryRun);
+RepairResult RunRepair(const std::vector<std::string>& files, workspace::Workspace& workspace,
+                       const std::string& mapFile, bool dryRun);
 
 // 0 when no line is in error once the plan is written (also with --dry-run,
 // as if written), 1 when lines remain in error, 2 when no check, no plan or

@@ -11,7 +11,6 @@
 #include "common/ToolVersion.h"
 
 #include "platform/SystemPaths.h"
-#include "platform/PrintingServiceFactory.h"
 
 #include <chrono>
 #include <filesystem>
@@ -54,12 +53,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const setup::PathContext context = setup::ThisMachinePaths(false);
-
-    const auto service = platform::MakePrintingService();
+    workspace::Workspace workspace = workspace::ThisMachine(false);
     if (line.repair) {
         const tools::RepairResult repair =
-            tools::RunRepair(line.files, context, *service, line.mapFile, line.dryRun);
+            tools::RunRepair(line.files, workspace, line.mapFile, line.dryRun);
         tools::WriteError(tools::NoticesText(repair.check));
         if (!repair.failure.empty() && repair.check.failure.empty())
             tools::WriteError("kevoconf-check: " + repair.failure + "\n");
@@ -70,8 +67,8 @@ int main(int argc, char** argv) {
         std::cout.flush();
         return std::cout ? tools::RepairExitStatus(repair) : 2;
     }
-    tools::CheckResult result = tools::RunCheck(line.files, context, *service);
-    tools::AddUnprintableLines(result, *service);
+    tools::CheckResult result = tools::RunCheck(line.files, workspace);
+    tools::AddUnprintableLines(result, workspace.Service());
     // A bare name may resolve to the configuration folder while a file of
     // that name lies here: a person reading the text is told which two files
     // were checked. Scripts read standard output, JSON and the Prometheus

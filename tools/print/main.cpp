@@ -57,11 +57,9 @@ int Finish(const tools::PrintReport& report, bool json) {
 }
 
 int Print(const tools::PrintCommandLine& line) {
-    const setup::PathContext context = setup::ThisMachinePaths(false);
-
-    const auto service = platform::MakePrintingService();
-    const tools::CheckResult check =
-        tools::RunCheck(tools::CheckFileArguments(line), context, *service);
+    workspace::Workspace workspace = workspace::ThisMachine(false);
+    platform::PrintingService& service = workspace.Service();
+    const tools::CheckResult check = tools::RunCheck(tools::CheckFileArguments(line), workspace);
     tools::WriteError(tools::NoticesText(check, kProgram));
 
     tools::PrintReport report;
@@ -107,7 +105,7 @@ int Print(const tools::PrintCommandLine& line) {
         Say(which + " is in error (" + tokens + "); printing it anyway, as --force asks");
     }
 
-    platform::CupsPrintingService* cups = CupsServiceOf(*service);
+    platform::CupsPrintingService* cups = CupsServiceOf(service);
     std::optional<platform::QueueSources> sources;
     if (cups != nullptr) {
         sources = cups->PaperSources(found->printer);
@@ -145,7 +143,7 @@ int Print(const tools::PrintCommandLine& line) {
     // printer takes that type: bytes the scheduler would have to guess at
     // may "complete" as a job that prints nothing.
     const std::vector<std::string> formats =
-        service->DocumentFormats(found->printer).value_or(tools::CommonDocumentFormats());
+        service.DocumentFormats(found->printer).value_or(tools::CommonDocumentFormats());
     for (std::size_t i = 0; i < spool.Documents().size(); ++i) {
         const tools::FormatChoice choice =
             tools::ChooseFormat(spooled[i], spool.LeadingBytes()[i], formats, found->printer);

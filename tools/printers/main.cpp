@@ -8,6 +8,7 @@
 
 #include "platform/PrintingServiceFactory.h"
 #include "platform/text/TextCoding.h"
+#include "workspace/Workspace.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -70,8 +71,8 @@ int main(int argc, char** argv) {
     if (const std::string problem = kevo::platform::CodePageSettingProblem(); !problem.empty())
         kevo::tools::WriteError("kevoconf-printers: " + problem + "\n");
 
-    auto service = kevo::platform::MakePrintingService();
-    const kevo::tools::PrinterListing listing = kevo::tools::ListPrinters(*service);
+    kevo::workspace::Workspace workspace = kevo::workspace::ThisMachine(false);
+    const kevo::tools::PrinterListing listing = kevo::tools::ListPrinters(workspace.Service());
     if (json) {
         std::cout << kevo::tools::PrinterReportJson(listing, simulated); // UTF-8 in every locale
     } else {
