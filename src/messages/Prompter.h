@@ -7,6 +7,11 @@
 
 namespace kevo::messages {
 
+// Once the program's end was requested (run modes 1 and 2 end after their
+// decision), a message still shown is closed at once, unseen, with this
+// answer, as closing windows answer them; an error report likewise.
+inline constexpr MessageButton kClosedAtTheEnd = MessageButton::Cancel;
+
 // Everything the program asks or tells the user goes through a prompter:
 // the standard message dialogs in the program, a script in tests.
 class Prompter {

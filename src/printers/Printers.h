@@ -56,6 +56,23 @@ struct PrinterBins {
     bool operator==(const PrinterBins&) const = default;
 };
 
+// A paper bin as a setup line keeps it and the print setup dialog shows
+// it: the driver's name for it and its number, both as texts (the number as
+// decimal text, which a hand-edited setup file may spoil).
+struct PaperBin {
+    std::string name;
+    std::string number;
+
+    bool operator==(const PaperBin&) const = default;
+};
+
+// A document's later pages come from another bin than its first page: the
+// bins differ in name (letter case counts) or in number. Two bins may carry
+// the same name; their numbers tell them apart.
+inline bool UsesSecondTray(const PaperBin& firstPage, const PaperBin& otherPages) {
+    return firstPage != otherPages;
+}
+
 // An installed printer as a value: what a setup line is compared with and
 // what the print setup dialog shows. Its name as the printer list holds it,
 // its port and driver, and its bins.

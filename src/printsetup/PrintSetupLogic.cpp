@@ -25,10 +25,10 @@ void PrintSetupLogic::chkUseSecondTrayClick() {
 }
 
 void PrintSetupLogic::FormShow() {
-    // Two bins may carry the same name: their numbers tell them apart, and
-    // an unchecked box would move source 2 onto source 1's bin.
-    useSecondTray_ = catalogue_.cboTray1().shownText != catalogue_.cboTray2().shownText ||
-                     catalogue_.cboTray1Num().shownText != catalogue_.cboTray2Num().shownText;
+    // An unchecked box would move source 2 onto source 1's bin.
+    useSecondTray_ = printers::UsesSecondTray(
+        {catalogue_.cboTray1().shownText, catalogue_.cboTray1Num().shownText},
+        {catalogue_.cboTray2().shownText, catalogue_.cboTray2Num().shownText});
     chkUseSecondTrayClick();
 }
 

@@ -62,13 +62,6 @@ private:
     bool tray2Enabled_ = true;
 };
 
-// A paper bin as the dialog gives it for a line: the shown texts of a bin
-// name list and of its number list.
-struct DialogBin {
-    std::string name;
-    std::string number;
-};
-
 // A configuration line as the print setup dialog takes and gives it: which
 // line it is (its number and name, for the caption), the printer with its
 // port and driver, and the bins of the first page and of the pages after it.
@@ -78,8 +71,9 @@ struct DialogLine {
     std::string printer;
     std::string port;
     std::string driver;
-    DialogBin firstPage;
-    DialogBin otherPages;
+    // The shown texts of a bin name list and of its number list.
+    printers::PaperBin firstPage;
+    printers::PaperBin otherPages;
 };
 
 // The print setup dialog as the main window uses it: one call edits a line.

@@ -37,13 +37,8 @@ std::string MissingSetupFileQuestion(const std::string& path) {
 // A line as the print setup dialog takes it, and the edit that its answer
 // makes of the line (AcceptedEdit).
 printsetup::DialogLine DialogLineOf(const SetupLine& line) {
-    return {line.line,
-            line.name,
-            line.printer,
-            line.port,
-            line.driver,
-            {line.firstPage.name, line.firstPage.number},
-            {line.otherPages.name, line.otherPages.number}};
+    return {line.line,   line.name,      line.printer,   line.port,
+            line.driver, line.firstPage, line.otherPages};
 }
 
 SetupLine EditOf(const printsetup::DialogLine& edited) {
@@ -51,8 +46,8 @@ SetupLine EditOf(const printsetup::DialogLine& edited) {
     edit.printer = edited.printer;
     edit.port = edited.port;
     edit.driver = edited.driver;
-    edit.firstPage = {edited.firstPage.name, edited.firstPage.number};
-    edit.otherPages = {edited.otherPages.name, edited.otherPages.number};
+    edit.firstPage = edited.firstPage;
+    edit.otherPages = edited.otherPages;
     return edit;
 }
 
@@ -163,8 +158,7 @@ void MainWindowLogic::LoadPrinterNames() {
 
 bool MainWindowLogic::ReadIniData() {
     setupReadProblem_.clear();
-    const SetupLoad load =
-        setup::LoadSetupFile(table_, setupFileName_, &base_, &setupReadProblem_);
+    const SetupLoad load = setup::LoadSetupFile(table_, setupFileName_, &base_, &setupReadProblem_);
     lastSeen_ = base_;
     if (load != SetupLoad::FileMissing)
         return true;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "printers/Printers.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,15 +84,8 @@ bool ErrorsMarkColumn(std::string_view errors, int column);
 // the line's port, driver and bins alone: the text holds "Redun".
 bool ErrorsMarkRedundant(std::string_view errors);
 
-// A paper bin as a setup line keeps it: the driver's name for it and its
-// number, both as the setup file holds them (the number as decimal text,
-// which a hand-edited file may spoil).
-struct PaperBin {
-    std::string name;
-    std::string number;
-
-    bool operator==(const PaperBin&) const = default;
-};
+// A paper bin as a setup line keeps it, as the setup file holds it.
+using printers::PaperBin;
 
 // One configuration line as a value, and as the table holds it: the logical
 // name from the names file, the printer and bins that the setup file gives
@@ -115,9 +110,7 @@ struct SetupLine {
 
     bool IsNamed() const { return !name.empty(); }
     bool HasErrors() const { return !errors.empty(); }
-    // A document's later pages come from another bin than its first page:
-    // the bins differ in name (letter case counts) or in number.
-    bool UsesSecondTray() const { return firstPage != otherPages; }
+    bool UsesSecondTray() const { return printers::UsesSecondTray(firstPage, otherPages); }
 };
 
 // What an accepted edit (the print setup dialog's OK, a tray repair, Clear

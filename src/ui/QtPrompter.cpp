@@ -25,11 +25,11 @@ public:
 messages::MessageAnswer Run(StandardMessageDialog& dialog) {
     // A pending termination request closes the window at once.
     if (Termination::Instance().TakesEffectBeforeModal())
-        return messages::MessageButton::Cancel;
+        return messages::kClosedAtTheEnd;
     ArrowWhileOpen arrow;
     dialog.exec();
     if (Termination::Instance().Terminating())
-        return messages::MessageButton::Cancel;
+        return messages::kClosedAtTheEnd;
     return dialog.Answer();
 }
 

@@ -9,7 +9,7 @@ messages::MessageAnswer ScriptedPrompter::ShowMessage(const std::string& text, m
                                                   messages::MessageButtons buttons) {
     if (terminating_ != nullptr && *terminating_) {
         closedAtOnce_.push_back(text);
-        return messages::MessageButton::Cancel;
+        return messages::kClosedAtTheEnd;
     }
     messages::MessageAnswer answer = messages::EscapeAnswer(buttons);
     if (!answers_.empty()) {

@@ -65,7 +65,7 @@ public:
     }
 
     platform::winspool::EnumPrintersCall Enumerate(std::uint32_t flags, std::uint32_t level,
-                                              std::uint32_t bufferSize) override {
+                                                   std::uint32_t bufferSize) override {
         enumCalls.push_back({flags, level, bufferSize});
         platform::winspool::EnumPrintersCall call;
         auto found = enumerations.find({flags, level});

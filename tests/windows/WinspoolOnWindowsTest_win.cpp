@@ -181,7 +181,7 @@ std::unique_ptr<platform::winspool::WinspoolPrintingService> SystemService() {
 class As9xWinspool : public platform::winspool::WinspoolApi {
 public:
     platform::winspool::EnumPrintersCall Enumerate(std::uint32_t flags, std::uint32_t level,
-                                              std::uint32_t size) override {
+                                                   std::uint32_t size) override {
         return real_->Enumerate(flags, level, size);
     }
     std::string ProfileString(const std::string& section, const std::string& key) override {
@@ -195,7 +195,8 @@ public:
     std::string SystemMessage(std::uint32_t error) override { return real_->SystemMessage(error); }
 
 private:
-    std::unique_ptr<platform::winspool::WinspoolApi> real_ = platform::winspool::MakeSystemWinspoolApi();
+    std::unique_ptr<platform::winspool::WinspoolApi> real_ =
+        platform::winspool::MakeSystemWinspoolApi();
 };
 
 class WinspoolOnWindows : public ::testing::Test {

@@ -18,7 +18,7 @@ MessageAnswer DecliningAnswer(MessageButtons buttons) {
 MessageAnswer QuietPrompter::ShowMessage(const std::string& text, messages::MessageType type,
                                          MessageButtons buttons) {
     if (ended_)
-        return MessageButton::Cancel;
+        return messages::kClosedAtTheEnd;
     Notice notice;
     notice.type = type;
     notice.text = text;

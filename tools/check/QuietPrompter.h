@@ -38,8 +38,8 @@ public:
                                     messages::MessageButtons buttons) override;
     void ShowErrorReport(const std::string& errorText) override;
 
-    // The program ends: later messages are neither kept nor shown, and are
-    // answered Cancel, as the program's closing windows answer them.
+    // The program ends: later messages are neither kept nor shown
+    // (messages::kClosedAtTheEnd).
     void EndMessages() { ended_ = true; }
 
     const std::vector<Notice>& Notices() const { return notices_; }
