@@ -148,6 +148,10 @@ public:
     Printer Load(int position, bool failedCountIsError = false) const;
     Printer Load(const platform::PrinterEntry& entry, bool failedCountIsError = false) const;
 
+    // Whether the ports are where the printers are (device URIs):
+    // PrintingService::PortsAreDeviceUris.
+    bool PortsAreDeviceUris() const { return service_.PortsAreDeviceUris(); }
+
     // The printers that lines name (the lookup rule) will be asked for soon:
     // the service may fetch their bins ahead, side by side, finding them as
     // Find does. Names of no printer are left out.

@@ -71,13 +71,22 @@ std::string SameTrayKey(std::string_view name) {
     return {};
 }
 
-// The tokens of an Errors text that the repair clears.
-constexpr std::array<std::string_view, 5> kRepairedTokens = {
-    kTokenDriver, kTokenTray1Name, kTokenTray1Num, kTokenTray2Name, kTokenTray2Num};
+// The tokens of an Errors text that the repair clears: always those of the
+// driver and bins; "Printer Undefined," for a line whose printer was found;
+// "Port," where ports are device URIs.
+std::vector<std::string_view> RepairedTokens(bool printerFound, bool portRepaired) {
+    std::vector<std::string_view> tokens = {kTokenDriver, kTokenTray1Name, kTokenTray1Num,
+                                            kTokenTray2Name, kTokenTray2Num};
+    if (printerFound)
+        tokens.push_back(kTokenPrinterUndefined);
+    if (portRepaired)
+        tokens.push_back(kTokenPort);
+    return tokens;
+}
 
 // The tokens of an Errors text that the repair does not clear, as they stand
 // in it.
-std::string OtherErrors(std::string_view errors) {
+std::string OtherErrors(std::string_view errors, const std::vector<std::string_view>& repaired) {
     const ErrorTokens split = SplitErrorTokens(errors);
     std::string others;
     if (split.storedName)
@@ -87,8 +96,7 @@ std::string OtherErrors(std::string_view errors) {
         if (split.storedName && kNamesDifferentPrefix.starts_with(token + " ("))
             continue;
         const std::string text = token + ",";
-        if (std::find(kRepairedTokens.begin(), kRepairedTokens.end(), text) ==
-            kRepairedTokens.end())
+        if (std::find(repaired.begin(), repaired.end(), text) == repaired.end())
             others += text;
     }
     return others;
@@ -100,7 +108,8 @@ struct FoundBin {
     std::string problem; // empty when found
 };
 
-FoundBin FindBin(const PaperBin& stored, const std::string& printer,
+// headers: the printer names whose own bin mappings hold, in their order.
+FoundBin FindBin(const PaperBin& stored, const std::vector<std::string>& headers,
                  const std::vector<std::string>& names, const std::vector<std::string>& numbers,
                  const std::vector<BinMapping>& mappings) {
     // The automatic bin asks the printer for no tray: the same bin on
@@ -109,23 +118,24 @@ FoundBin FindBin(const PaperBin& stored, const std::string& printer,
         stored.number == std::to_string(platform::kAutoSelectBinNumber))
         return {stored, {}};
     const std::string key = SameTrayKey(stored.name);
-    // Whether a bin name is the new name of a mapping of the stored name for
-    // this printer (specific) or for every printer.
-    const auto mapped = [&](const std::string& name, bool specific) {
+    // Whether a bin name is the new name of a mapping of the stored name
+    // under a printer's header (empty: for every printer).
+    const auto mapped = [&](const std::string& name, const std::string& header) {
         return std::any_of(mappings.begin(), mappings.end(), [&](const BinMapping& m) {
-            return (specific ? !m.printer.empty() && SameTextIgnoringCase(m.printer, printer)
-                             : m.printer.empty()) &&
+            return (header.empty() ? m.printer.empty()
+                                   : !m.printer.empty() && SameTextIgnoringCase(m.printer, header)) &&
                    SameTextIgnoringCase(m.oldName, stored.name) &&
                    SameTextIgnoringCase(m.newName, name);
         });
     };
     // The steps in their order; the first that any bin passes decides.
-    const std::array<std::function<bool(const std::string&)>, 4> steps = {
+    std::vector<std::function<bool(const std::string&)>> steps = {
         [&](const std::string& name) { return SameTextIgnoringCase(name, stored.name); },
         [&](const std::string& name) { return !key.empty() && SameTrayKey(name) == key; },
-        [&](const std::string& name) { return mapped(name, true); },
-        [&](const std::string& name) { return mapped(name, false); },
     };
+    for (const std::string& header : headers)
+        steps.emplace_back([&](const std::string& name) { return mapped(name, header); });
+    steps.emplace_back([&](const std::string& name) { return mapped(name, {}); });
     for (const auto& step : steps) {
         std::vector<std::size_t> found;
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -140,36 +150,51 @@ FoundBin FindBin(const PaperBin& stored, const std::string& printer,
     return {stored, "bin \"" + stored.name + "\" not found"};
 }
 
-// Repairs a line into after, or says why it is left alone.
+// Repairs a line into entry.after, or says why it is left alone.
 std::string Repair(const SetupLine& line, const std::vector<std::string>& installed,
                    const printers::Printers& printers, const std::vector<BinMapping>& mappings,
-                   SetupLine& after) {
-    const int position = printers::FindInList(installed, line.printer);
-    if (position < 0)
-        return "printer missing";
-    if (const std::string others = OtherErrors(line.errors); !others.empty())
-        return "other errors: " + others;
+                   MovedPrinterFinder& finder, TrayRepairLine& entry) {
+    SetupLine& after = entry.after;
+    int position = printers::FindInList(installed, line.printer);
+    std::vector<std::string> headers = {line.printer};
+    std::string found; // how a missing printer was found, for a reason
+    if (position < 0) {
+        const MovedPrinter moved = finder.Find(line.printer, line.port);
+        if (moved.name.empty())
+            return moved.problem;
+        position = printers::FindInList(installed, moved.name);
+        entry.foundBy = FoundByText(moved.by);
+        found = "found \"" + moved.name + "\" " + entry.foundBy + "; ";
+        headers.insert(headers.begin(), moved.name);
+    }
+    const bool portRepaired = !found.empty() || printers.PortsAreDeviceUris();
+    if (const std::string others =
+            OtherErrors(line.errors, RepairedTokens(!found.empty(), portRepaired));
+        !others.empty())
+        return found + "other errors: " + others;
     printers::Printer printer;
     try {
         printer = printers.Load(position, true);
     } catch (const messages::KevoError& error) {
-        return std::string("bins cannot be asked: ") + error.what();
+        return found + "bins cannot be asked: " + error.what();
     }
     const printers::PrinterBins& names = printer.binNames;
     const printers::PrinterBins& numbers = printer.binNumbers;
     if (printer.BinsUnknown())
-        return "bins cannot be asked";
+        return found + "bins cannot be asked";
     if (names.texts.size() != numbers.texts.size())
-        return "bin names and numbers do not pair up";
-    const FoundBin first =
-        FindBin(line.firstPage, line.printer, names.texts, numbers.texts, mappings);
-    const FoundBin other =
-        FindBin(line.otherPages, line.printer, names.texts, numbers.texts, mappings);
+        return found + "bin names and numbers do not pair up";
+    const FoundBin first = FindBin(line.firstPage, headers, names.texts, numbers.texts, mappings);
+    const FoundBin other = FindBin(line.otherPages, headers, names.texts, numbers.texts, mappings);
     std::string problem = first.problem;
     if (!other.problem.empty() && other.problem != first.problem)
         problem += (problem.empty() ? "" : "; ") + other.problem;
     if (!problem.empty())
-        return problem;
+        return found + problem;
+    if (!found.empty())
+        after.printer = printer.name;
+    if (portRepaired)
+        after.port = printer.port;
     after.firstPage = first.bin;
     after.otherPages = other.bin;
     after.driver = printer.driver;
@@ -190,11 +215,17 @@ std::string_view TrimBlanks(std::string_view text) {
 
 } // namespace
 
-std::vector<BinMapping> ParseBinMappings(std::string_view text) {
+namespace {
+
+// The lines of a mapping file: each "OLD = NEW" given to pair, each
+// "[NAME]" header to header (which may refuse it). what names the names:
+// "BIN NAME", "PRINTER NAME".
+void ReadMappingLines(std::string_view text, std::string_view what,
+                      const std::function<void(int, std::string)>& header,
+                      const std::function<void(int, std::string, std::string)>& pair) {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
-    std::vector<BinMapping> mappings;
-    std::string printer;
+    const std::string name(what);
     for (int number = 1; !text.empty(); ++number) {
         const std::size_t end = std::min(text.find('\n'), text.size());
         std::string_view line = text.substr(0, end);
@@ -209,35 +240,179 @@ std::vector<BinMapping> ParseBinMappings(std::string_view text) {
         if (line.front() == '[') {
             if (line.size() < 2 || line.back() != ']')
                 FailAt(number, "a printer header ends with \"]\"");
-            printer = TrimBlanks(line.substr(1, line.size() - 2));
-            if (printer.empty())
-                FailAt(number, "the printer header names no printer");
+            header(number, std::string(TrimBlanks(line.substr(1, line.size() - 2))));
             continue;
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos)
-            FailAt(number, "neither \"OLD BIN NAME = NEW BIN NAME\" nor \"[PRINTER NAME]\"");
+            FailAt(number, "neither \"OLD " + name + " = NEW " + name +
+                               "\" nor \"[PRINTER NAME]\"");
         if (line.find('=', equals + 1) != std::string_view::npos)
             FailAt(number, "more than one \"=\"");
-        BinMapping mapping{printer, std::string(TrimBlanks(line.substr(0, equals))),
-                           std::string(TrimBlanks(line.substr(equals + 1))), number};
-        if (mapping.oldName.empty() || mapping.newName.empty())
-            FailAt(number, "a bin name is missing beside \"=\"");
-        mappings.push_back(std::move(mapping));
+        std::string oldName(TrimBlanks(line.substr(0, equals)));
+        std::string newName(TrimBlanks(line.substr(equals + 1)));
+        if (oldName.empty() || newName.empty())
+            FailAt(number, "a" + std::string(what.starts_with("BIN") ? " bin" : " printer") +
+                               " name is missing beside \"=\"");
+        pair(number, std::move(oldName), std::move(newName));
     }
+}
+
+// "\\SERVER\QUEUE" taken apart, or nothing for a name of another form.
+struct ServerName {
+    std::string_view server;
+    std::string_view queue;
+};
+std::optional<ServerName> SplitServerName(std::string_view name) {
+    if (!name.starts_with("\\\\"))
+        return std::nullopt;
+    const std::size_t slash = name.find('\\', 2);
+    if (slash == std::string_view::npos || slash == 2 || slash + 1 == name.size() ||
+        name.find('\\', slash + 1) != std::string_view::npos)
+        return std::nullopt;
+    return ServerName{name.substr(2, slash - 2), name.substr(slash + 1)};
+}
+
+// Whether a mapping's name stands for a whole server: "\\SERVER\*".
+bool IsServer(std::string_view name) {
+    const std::optional<ServerName> split = SplitServerName(name);
+    return split && split->queue == "*";
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// Adds a name unless the list holds it already (the lookup rule).
+void AddOnce(std::vector<std::string>& names, const std::string& name) {
+    if (printers::FindInList(names, name) < 0)
+        names.push_back(name);
+}
+
+} // namespace
+
+std::vector<BinMapping> ParseBinMappings(std::string_view text) {
+    std::vector<BinMapping> mappings;
+    std::string printer;
+    ReadMappingLines(
+        text, "BIN NAME",
+        [&](int number, std::string name) {
+            if (name.empty())
+                FailAt(number, "the printer header names no printer");
+            printer = std::move(name);
+        },
+        [&](int number, std::string oldName, std::string newName) {
+            mappings.push_back({printer, std::move(oldName), std::move(newName), number});
+        });
     return mappings;
+}
+
+std::vector<PrinterMapping> ParsePrinterMappings(std::string_view text) {
+    std::vector<PrinterMapping> mappings;
+    ReadMappingLines(
+        text, "PRINTER NAME",
+        [](int number, const std::string&) {
+            FailAt(number, "a printer mapping file has no [headers]");
+        },
+        [&](int number, std::string oldName, std::string newName) {
+            if (IsServer(oldName) != IsServer(newName))
+                FailAt(number, "a whole server maps to a whole server: \\\\OLD\\* = \\\\NEW\\*");
+            mappings.push_back({std::move(oldName), std::move(newName), number});
+        });
+    return mappings;
+}
+
+std::string_view FoundByText(FoundBy by) {
+    switch (by) {
+    case FoundBy::Mapping:
+        return "by mapping";
+    case FoundBy::Port:
+        return "by port";
+    case FoundBy::QueueName:
+        return "by queue name";
+    }
+    return {};
+}
+
+MovedPrinterFinder::MovedPrinterFinder(const printers::Printers& printers,
+                                       std::vector<PrinterMapping> mappings)
+    : printers_(printers), mappings_(std::move(mappings)), installed_(printers.Names()) {}
+
+MovedPrinter MovedPrinterFinder::Find(const std::string& printer, const std::string& port) {
+    const std::optional<ServerName> split = SplitServerName(printer);
+    // 1. The mappings of the whole name, else those of its server.
+    std::vector<std::string> targets;
+    for (const PrinterMapping& m : mappings_) {
+        if (!IsServer(m.oldName) && SameTextIgnoringCase(m.oldName, printer))
+            AddOnce(targets, m.newName);
+    }
+    const bool byName = !targets.empty();
+    for (const PrinterMapping& m : mappings_) {
+        if (!byName && split && IsServer(m.oldName) &&
+            SameTextIgnoringCase(SplitServerName(m.oldName)->server, split->server))
+            AddOnce(targets, "\\\\" + std::string(SplitServerName(m.newName)->server) + "\\" +
+                                 std::string(split->queue));
+    }
+    // The decision of a step over its candidates.
+    const auto decide = [](std::vector<std::string> found, FoundBy by) {
+        if (found.size() == 1)
+            return MovedPrinter{found.front(), by, {}};
+        std::string names;
+        for (const std::string& name : found)
+            names += (names.empty() ? "" : ", ") + Quoted(name);
+        return MovedPrinter{{}, by,
+                            "printer has two candidates " + std::string(FoundByText(by)) + ": " +
+                                names};
+    };
+    if (targets.size() == 1) {
+        const int position = printers::FindInList(installed_, targets.front());
+        if (position < 0)
+            return {{}, FoundBy::Mapping, "mapped to " + Quoted(targets.front()) +
+                                              ", which is not installed"};
+        return {installed_[static_cast<std::size_t>(position)], FoundBy::Mapping, {}};
+    }
+    if (!targets.empty())
+        return decide(targets, FoundBy::Mapping);
+    // 2. The stored port, where ports say where printers are.
+    if (!port.empty() && printers_.PortsAreDeviceUris()) {
+        if (!ports_) {
+            ports_.emplace();
+            for (std::size_t i = 0; i < installed_.size(); ++i)
+                ports_->push_back(printers_.Details(static_cast<int>(i)).port);
+        }
+        std::vector<std::string> found;
+        for (std::size_t i = 0; i < installed_.size(); ++i) {
+            if ((*ports_)[i] == port)
+                AddOnce(found, installed_[i]);
+        }
+        if (!found.empty())
+            return decide(found, FoundBy::Port);
+    }
+    // 3. The same queue on another server.
+    std::vector<std::string> found;
+    for (const std::string& name : installed_) {
+        const std::optional<ServerName> other = SplitServerName(name);
+        if (split && other && SameTextIgnoringCase(other->queue, split->queue) &&
+            !SameTextIgnoringCase(other->server, split->server))
+            AddOnce(found, name);
+    }
+    if (!found.empty())
+        return decide(found, FoundBy::QueueName);
+    return {{}, FoundBy::Mapping, "printer missing"};
 }
 
 TrayRepairPlan PlanTrayRepair(const std::vector<SetupLine>& lines,
                               const printers::Printers& printers,
-                              const std::vector<BinMapping>& mappings) {
+                              const std::vector<BinMapping>& mappings,
+                              const std::vector<PrinterMapping>& printerMappings) {
     TrayRepairPlan plan;
     const std::vector<std::string> installed = printers.Names();
+    MovedPrinterFinder finder(printers, printerMappings);
     for (const SetupLine& line : lines) {
         if (!line.IsNamed() || !line.HasErrors())
             continue;
-        TrayRepairLine& entry = plan.lines.emplace_back(TrayRepairLine{line, line, false, {}});
-        entry.reason = Repair(line, installed, printers, mappings, entry.after);
+        TrayRepairLine& entry = plan.lines.emplace_back(TrayRepairLine{line, line, false, {}, {}});
+        entry.reason = Repair(line, installed, printers, mappings, finder, entry);
         entry.repaired = entry.reason.empty();
     }
     return plan;

@@ -9,6 +9,7 @@
 
 #include "setup/SetupLine.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,15 +48,74 @@ struct BinMapping {
 // "line N: what is wrong", which the caller prefixes with the file's name.
 std::vector<BinMapping> ParseBinMappings(std::string_view text);
 
+// One line of an administrator's printer mapping file: the printer oldName
+// is now installed as newName; or, for a whole server ("\\OLD\* = \\NEW\*"),
+// every printer \\OLD\QUEUE is now \\NEW\QUEUE.
+struct PrinterMapping {
+    std::string oldName; // "\\PRINTSRV01\Accounts", "Accounts_Laser", "\\PRINTSRV01\*"
+    std::string newName;
+    int line = 0; // the line of the file it was written on
+};
+
+// Reads a printer mapping file, written as the bin mapping file is but
+// without headers:
+//
+//     \\PRINTSRV01\Accounts = \\PRINTSRV02\Accounts
+//     Accounts_Laser = accounts-laser
+//     \\PRINTSRV01\* = \\PRINTSRV02\*   # the whole server
+//
+// A server ("\\NAME\*") maps only to a server. Faults throw
+// messages::KevoError "line N: what is wrong".
+std::vector<PrinterMapping> ParsePrinterMappings(std::string_view text);
+
+// How a printer that a line names, and that is not installed, was found.
+enum class FoundBy { Mapping, Port, QueueName };
+// "by mapping", "by port", "by queue name".
+std::string_view FoundByText(FoundBy by);
+
+// The printer found for a missing one, or why none was.
+struct MovedPrinter {
+    std::string name; // as the printer list holds it; empty when none was
+    FoundBy by = FoundBy::Mapping;
+    // When none was: "printer missing", "mapped to "X", which is not
+    // installed", or "printer has two candidates by port: "A", "B"".
+    std::string problem;
+};
+
+// The finding rule for a printer that is not installed, under its stored
+// port. The first step that finds any installed printer decides, and only
+// when it finds exactly one:
+//   1. the mappings: those of the whole name, else those of its server
+//      (a mapping whose printer is not installed leaves the line: the
+//      administrator named the printer);
+//   2. where ports are device URIs (Printers::PortsAreDeviceUris), an
+//      installed printer whose port is the stored port, compared exactly;
+//   3. for a "\\SERVER\QUEUE" name, an installed printer of the same
+//      queue name on another server.
+// Names compare by the lookup rule. The installed printers' ports are asked
+// once, when step 2 is first needed.
+class MovedPrinterFinder {
+public:
+    MovedPrinterFinder(const printers::Printers& printers, std::vector<PrinterMapping> mappings);
+    MovedPrinter Find(const std::string& printer, const std::string& port);
+
+private:
+    const printers::Printers& printers_;
+    std::vector<PrinterMapping> mappings_;
+    std::vector<std::string> installed_;
+    std::optional<std::vector<std::string>> ports_;
+};
+
 // One line of the plan.
 struct TrayRepairLine {
     SetupLine before; // the line as the table holds it
-    // With the bins found, their numbers and the printer's current driver,
-    // and no errors, when repaired; equal to before otherwise.
+    // With the printer found for a missing one, its port, the bins found,
+    // their numbers and the printer's current driver, and no errors, when
+    // repaired; equal to before otherwise.
     SetupLine after;
     bool repaired = false;
     // Why the line is left alone; empty when repaired:
-    //   printer missing
+    //   printer missing                     (or why the finding rule found none)
     //   other errors: Port,                 (the tokens the repair cannot clear)
     //   bins cannot be asked: DevCap Error  (the failure's text)
     //   bin names and numbers do not pair up
@@ -63,6 +123,9 @@ struct TrayRepairLine {
     //   bin "Tray" has two candidates
     // Both bins' reasons, "; " between them, when they differ.
     std::string reason;
+    // For a line whose printer is not installed and was found: how
+    // ("by mapping", "by port", "by queue name"); empty otherwise.
+    std::string foundBy;
 };
 
 struct TrayRepairPlan {
@@ -70,21 +133,28 @@ struct TrayRepairPlan {
 };
 
 // Plans the repair of every named line in error; lines without a name or
-// without errors are not in the plan. A line is repaired when its printer is
-// installed (the lookup rule), its Errors text holds nothing but "Driver,",
-// "Tray1Name,", "Tray1Num,", "Tray2Name," and "Tray2Num,", and each of its
-// two bins is found exactly once on the printer by the first of these steps
-// that finds any bin (a step that finds two stops the search):
+// without errors are not in the plan. A line's printer is the installed one
+// its name finds (the lookup rule), or, when none does, the one that
+// MovedPrinterFinder finds with the printer mappings; the line then takes
+// that printer's name and port. A line is repaired when it has a printer,
+// its Errors text holds nothing but "Printer Undefined," (a printer found),
+// "Driver,", "Tray1Name,", "Tray1Num,", "Tray2Name,", "Tray2Num," and, where
+// ports are device URIs, "Port," (the line takes the printer's port), and
+// each of its two bins is found exactly once on the printer by the first of
+// these steps that finds any bin (a step that finds two stops the search):
 //   1. a bin of the same name, ignoring letter case;
 //   2. a bin that names the same tray in another driver's words (the table
 //      in TrayRepair.cpp);
-//   3. the mappings for this printer, then those for every printer: a bin
-//      named by the newName of a mapping of the bin's name.
-// The automatic bin (kAutoSelectBinName, kAutoSelectBinNumber), which asks for no tray at all,
-// stays as it is on every printer. The port and the printer's name as the
-// line writes it are kept. Asks the printers only; changes nothing.
+//   3. the bin mappings for this printer (under the found printer's header,
+//      then under the name the line gave), then those for every printer: a
+//      bin named by the newName of a mapping of the bin's name.
+// The automatic bin (kAutoSelectBinName, kAutoSelectBinNumber), which asks
+// for no tray at all, stays as it is on every printer. The printer's name
+// as the line writes it is kept when it is installed. Asks the printers
+// only; changes nothing.
 TrayRepairPlan PlanTrayRepair(const std::vector<SetupLine>& lines,
                               const printers::Printers& printers,
-                              const std::vector<BinMapping>& mappings);
+                              const std::vector<BinMapping>& mappings,
+                              const std::vector<PrinterMapping>& printerMappings = {});
 
 } // namespace kevo::setup

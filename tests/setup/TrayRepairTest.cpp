@@ -23,6 +23,29 @@ std::string Parsed(std::string_view text) try {
     return what.substr(0, what.find(':'));
 }
 
+// The printer mappings as "old|new|line" lines, or "line N" of the failure.
+std::string ParsedPrinters(std::string_view text) try {
+    std::string out;
+    for (const PrinterMapping& m : ParsePrinterMappings(text))
+        out += m.oldName + "|" + m.newName + "|" + std::to_string(m.line) + "\n";
+    return out;
+} catch (const messages::KevoError& error) {
+    const std::string what = error.what();
+    return what.substr(0, what.find(':'));
+}
+
+TEST(PrinterMappings, NamesServersAndFaults) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"\\\\OLD\\* = \\\\NEW\\*\r\n# x\nAccounts_Laser=accounts-laser # moved",
+         "\\\\OLD\\*|\\\\NEW\\*|1\nAccounts_Laser|accounts-laser|3\n"},
+        {"a = b\n\\\\OLD\\* = \\\\NEW\\Queue", "line 2"},
+        {"[Laser]\n", "line 1"},
+        {"a = ", "line 1"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ParsedPrinters(text), expected) << text;
+}
+
 TEST(BinMappings, LinesHeadersAndComments) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"\xEF\xBB\xBF# every printer\r\nTray 3 = Lower  # moved\r\n\r\n[ Office Laser ]\r\n"
@@ -135,6 +158,98 @@ TEST(TrayRepair, EachBinFoundOnceOrTheLineLeftWithWhy) {
                         a.driver,      a.firstPage, a.otherPages,     ""};
         EXPECT_EQ(Fields(got.before), Fields(lines[i + 2])) << i;
         EXPECT_EQ(Fields(a), Fields(expected)) << i;
+    }
+}
+
+// Printers that moved, on a service whose ports are device URIs; without
+// its first line the same printers with Windows ports.
+constexpr const char* kMovedPrinters = R"(ports device-uris
+printer \\PRINTSRV02\Accounts
+devices New Driver,socket://10.0.4.21
+bin 256 Tray 1
+bin 259 Drawer B
+printer accounts-laser
+devices Laser Driver,socket://10.0.4.30
+printer Plotter-New
+devices Plot Driver,ipp://plotter.local/ipp/print
+printer Twin A
+devices D,usb://twin
+printer Twin B
+devices D,usb://twin
+printer \\SRVB\Sales
+devices D,socket://10.0.5.1
+printer \\SRVC\Sales
+devices D,socket://10.0.5.2
+printer \\SRVB\Shipping
+devices D,socket://10.0.5.3
+)";
+
+TEST(TrayRepair, MissingPrinterFoundOnceOrTheLineLeftWithWhy) {
+    struct Case {
+        bool uris;
+        std::string printer, port, first, other, errors, outcome;
+    };
+    const std::string a = "Automatically Select/15";
+    const std::string undefined = "Printer Undefined,";
+    const std::vector<Case> cases = {
+        {true, "accounts_laser", "LPT1:", a, a, undefined,
+         "accounts-laser socket://10.0.4.30 by mapping, " + a + ", " + a + ", Laser Driver"},
+        // A whole server; bins mapped under the new printer's header and the old one's.
+        {true, "\\\\PrintSrv01\\ACCOUNTS", "", "Upper/1", "Lower/2", undefined,
+         "\\\\PRINTSRV02\\Accounts socket://10.0.4.21 by mapping, Tray 1/256, Drawer B/259, "
+         "New Driver"},
+        {true, "\\\\PRINTSRV01\\Accounts", "", "Tray 9/9", a, undefined,
+         "found \"\\\\PRINTSRV02\\Accounts\" by mapping; bin \"Tray 9\" not found"},
+        {true, "\\\\PRINTSRV01\\Gone", "socket://10.0.4.30", a, a, undefined,
+         "mapped to \"\\\\printsrv02\\Gone\", which is not installed"},
+        {true, "Old Plotter", "", a, a, undefined,
+         "mapped to \"Gone Plotter\", which is not installed"},
+        {true, "dup", "", a, a, undefined,
+         "printer has two candidates by mapping: \"accounts-laser\", \"Plotter-New\""},
+        {true, "Plotter", "ipp://plotter.local/ipp/print", a, a, undefined,
+         "Plotter-New ipp://plotter.local/ipp/print by port, " + a + ", " + a + ", Plot Driver"},
+        {true, "Plotter", "IPP://plotter.local/ipp/print", a, a, undefined, "printer missing"},
+        {true, "Twin", "usb://twin", a, a, undefined,
+         "printer has two candidates by port: \"Twin A\", \"Twin B\""},
+        {true, "\\\\SRVA\\Sales", "socket://10.0.5.1", a, a, undefined,
+         "\\\\SRVB\\Sales socket://10.0.5.1 by port, " + a + ", " + a + ", D"},
+        {true, "\\\\SRVA\\Sales", "LPT1:", a, a, undefined,
+         "printer has two candidates by queue name: \"\\\\SRVB\\Sales\", \"\\\\SRVC\\Sales\""},
+        {false, "\\\\srva\\shipping", "LPT1:", a, a, undefined,
+         "\\\\SRVB\\Shipping socket://10.0.5.3 by queue name, " + a + ", " + a + ", D"},
+        // A new port alone; Windows ports are neither matched nor repaired.
+        {true, "plotter-new", "ipp://old/ipp/print", a, a, "Port,Driver,",
+         "plotter-new ipp://plotter.local/ipp/print, " + a + ", " + a + ", Plot Driver"},
+        {false, "Plotter", "ipp://plotter.local/ipp/print", a, a, undefined, "printer missing"},
+        {false, "plotter-new", "ipp://old/ipp/print", a, a, "Port,", "other errors: Port,"},
+    };
+    const std::vector<BinMapping> bins =
+        ParseBinMappings("[\\\\PRINTSRV01\\Accounts]\nLower = Drawer B\n"
+                         "[\\\\PRINTSRV02\\Accounts]\nUpper = Tray 1\n");
+    const std::vector<PrinterMapping> moved = ParsePrinterMappings(
+        "Accounts_Laser = ACCOUNTS-LASER\n\\\\PRINTSRV01\\* = \\\\printsrv02\\*\n"
+        "Old Plotter = Gone Plotter\nDup = accounts-laser\nDUP = Plotter-New\n");
+    for (const bool uris : {true, false}) {
+        const std::string_view text = kMovedPrinters;
+        platform::SimulatedPrintingService service = platform::SimulatedPrintingService::FromText(
+            uris ? text : text.substr(text.find('\n') + 1), "test");
+        for (const Case& c : cases) {
+            if (c.uris != uris)
+                continue;
+            const SetupLine line{1, "Name", c.printer, c.port, "Old", Bin(c.first), Bin(c.other),
+                                 c.errors};
+            const TrayRepairPlan plan =
+                PlanTrayRepair({line}, printers::Printers(service), bins, moved);
+            ASSERT_EQ(plan.lines.size(), 1u);
+            const TrayRepairLine& got = plan.lines[0];
+            const SetupLine& after = got.after;
+            EXPECT_EQ(got.repaired ? after.printer + " " + after.port +
+                                         (got.foundBy.empty() ? "" : " " + got.foundBy) + ", " +
+                                         Text(after.firstPage) + ", " + Text(after.otherPages) +
+                                         ", " + after.driver
+                                   : got.reason,
+                      c.outcome);
+        }
     }
 }
 

@@ -156,6 +156,9 @@ public:
     // cannot be fetched or parsed, or the scheduler fails.
     std::optional<QueueSources> PaperSources(const std::string& printer) override;
 
+    // A queue's port is its device URI (credentials stripped).
+    bool PortsAreDeviceUris() override { return true; }
+
     // The queue's document-format-supported, asked of it alone. Nothing when
     // the scheduler fails or has no such queue.
     std::optional<std::vector<std::string>> DocumentFormats(const std::string& printer) override;

@@ -48,6 +48,7 @@ public:
     void Prefetch(const std::vector<std::string>& printers) override;
     void ForgetFailures() override;
     void ForgetAnswers() override;
+    bool PortsAreDeviceUris() override { return inner_->PortsAreDeviceUris(); }
     // Passed on: asked once per printer by the commands that print; the
     // CUPS service keeps the paper sources of the bins it fetched.
     std::optional<QueueSources> PaperSources(const std::string& printer) override {

@@ -179,6 +179,13 @@ public:
         return std::nullopt;
     }
 
+    // Whether a printer's port is where the printer is: a device URI
+    // (credentials stripped), the same for a queue re-created under another
+    // name, so that a printer that moved can be found by the port a setup
+    // line stored. A Windows port ("Ne00:", "CUPS:<queue>") is a per-user
+    // slot that says nothing of it.
+    virtual bool PortsAreDeviceUris() { return false; }
+
     // The bins of these printers will be asked for soon: a service that can
     // fetch them ahead, side by side, may do so now and keep the answers for
     // the queries, which must then give what they would have given without

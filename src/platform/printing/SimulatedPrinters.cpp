@@ -130,6 +130,8 @@ private:
             SetDefaultFailure(rest);
         else if (keyword_ == "windows-device")
             SetWindowsDevice(rest);
+        else if (keyword_ == "ports")
+            SetPortKind(rest);
         else
             Fail("unknown keyword " + Quoted(keyword_));
     }
@@ -335,6 +337,12 @@ private:
         answer.status = DefaultPrinterAnswer::Status::SystemError;
         answer.errorCode = Integer(word);
         answer.errorText = rest.empty() ? std::string() : Text(rest);
+    }
+
+    void SetPortKind(std::string_view rest) {
+        if (Text(rest) != "device-uris")
+            Fail("ports takes device-uris");
+        result_.portsAreDeviceUris = true;
     }
 
     void SetWindowsDevice(std::string_view rest) {

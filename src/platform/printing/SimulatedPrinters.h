@@ -46,6 +46,9 @@ struct SimulatedPrinters {
     // with no names, so the [windows] device value decides.
     DefaultPrinterAnswer defaultPrinter;
     std::string windowsDevice;
+    // "ports device-uris": the ports are device URIs, as a CUPS scheduler's
+    // are (PrintingService::PortsAreDeviceUris).
+    bool portsAreDeviceUris = false;
 };
 
 // A description file that cannot be read or is not well formed. what() says

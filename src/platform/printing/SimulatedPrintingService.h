@@ -33,6 +33,8 @@ public:
     int BinCount(BinKind kind, const std::string& device, const std::string& port) override;
     int BinData(const std::string& device, const std::string& port, BinFields& out) override;
 
+    // As the description's "ports" line says.
+    bool PortsAreDeviceUris() override { return printers_.portsAreDeviceUris; }
     // The formats that every printer of a CUPS scheduler takes, converted by
     // its filters: PDF, PostScript and plain text; nothing for an unknown
     // printer. (No job can be sent to a simulated printer: a dry run shows
