@@ -203,6 +203,8 @@ TEST(CheckCommandLine, OptionsAndFiles) {
         {{"--dry-run"}, Format::Text, false, false, {}, true},
         {{"--map", "m"}, Format::Text, false, false, {}, true},
         {{"--repair", "--map"}, Format::Text, false, false, {}, true},
+        {{"--printer-map", "m"}, Format::Text, false, false, {}, true},
+        {{"--repair", "--printer-map=", "n"}, Format::Text, false, false, {"n"}, true},
         {{"--repair", "--format", "prometheus"}, Format::Prometheus, false, false, {}, true},
     };
     for (const Case& c : cases) {

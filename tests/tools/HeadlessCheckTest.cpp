@@ -146,7 +146,7 @@ TEST_F(HeadlessCheckTest, RepairWritesOnlyTheRepairedLinesKeys) {
         workspace::Workspace workspace(std::make_unique<SimulatedPrintingService>(
                                            SimulatedPrintingService::FromText(kPrinters)),
                                        context);
-        const RepairResult result = RunRepair({names, setup}, workspace, "", dryRun);
+        const RepairResult result = RunRepair({names, setup}, workspace, "", "", dryRun);
         EXPECT_EQ(RepairExitStatus(result), 1) << dryRun;
         EXPECT_EQ(result.linesInErrorAfter, 5) << dryRun;
         EXPECT_EQ(result.written, !dryRun);

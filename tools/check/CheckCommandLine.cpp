@@ -18,6 +18,17 @@ std::optional<CheckCommandLine::Format> FormatNamed(const std::string& name) {
     return std::nullopt;
 }
 
+// The option of a file that argument gives ("--map", "--map=FILE"), or
+// nothing.
+const char* FileOption(const std::string& argument) {
+    for (const char* option : {"--map", "--printer-map"}) {
+        const std::string name = option;
+        if (argument == name || argument.starts_with(name + "="))
+            return option;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments) {
@@ -49,15 +60,17 @@ CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments
                 line.repair = true;
             } else if (argument == "--dry-run") {
                 line.dryRun = true;
-            } else if (argument == "--map" || argument.starts_with("--map=")) {
-                const bool separate = argument == "--map";
+            } else if (const char* option = FileOption(argument)) {
+                const std::string name = option;
+                std::string& file = name == "--map" ? line.mapFile : line.printerMapFile;
+                const bool separate = argument == name;
                 if (separate && i + 1 == arguments.size()) {
-                    fail("--map needs a file");
+                    fail(name + " needs a file");
                     continue;
                 }
-                line.mapFile = separate ? arguments[++i] : argument.substr(6);
-                if (line.mapFile.empty())
-                    fail("--map needs a file");
+                file = separate ? arguments[++i] : argument.substr(name.size() + 1);
+                if (file.empty())
+                    fail(name + " needs a file");
             } else if (argument == "--help" || argument == "-h") {
                 line.help = true;
             } else if (argument == "--version") {
@@ -77,8 +90,11 @@ CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments
     }
     if (line.files.size() > 2)
         fail("too many files: give the names file and the setup file at most");
-    if (!line.repair && (line.dryRun || !line.mapFile.empty()))
-        fail(std::string(line.dryRun ? "--dry-run" : "--map") + " goes with --repair");
+    if (!line.repair && (line.dryRun || !line.mapFile.empty() || !line.printerMapFile.empty()))
+        fail(std::string(line.dryRun               ? "--dry-run"
+                         : line.mapFile.empty() ? "--printer-map"
+                                                : "--map") +
+             " goes with --repair");
     if (line.repair && line.format == CheckCommandLine::Format::Prometheus)
         fail("--repair prints text or JSON");
     return line;
@@ -86,7 +102,8 @@ CheckCommandLine ParseCheckCommandLine(const std::vector<std::string>& arguments
 
 std::string CheckUsage() {
     return "Usage: kevoconf-check [--json | --format FORMAT] [NAMES-FILE [SETUP-FILE]]\n"
-           "       kevoconf-check --repair [--map FILE] [--dry-run] [--json] [NAMES-FILE [SETUP-FILE]]\n"
+           "       kevoconf-check --repair [--map FILE] [--printer-map FILE] [--dry-run] [--json]\n"
+           "                      [NAMES-FILE [SETUP-FILE]]\n"
            "       kevoconf-check --help | --version\n"
            "\n"
            "Checks the printer setup as KevoConf does at start-up, without a window:\n"
@@ -101,10 +118,17 @@ std::string CheckUsage() {
            "             node exporter's textfile format, for monitoring\n"
            "  --repair   after a driver change: find each line's two bins on its\n"
            "             printer as it is now and write their new names and numbers\n"
-           "             and the new driver into the setup file (five keys a line,\n"
-           "             nothing else); print what changed and what was left, and why\n"
+           "             and the new driver into the setup file (and the printer and\n"
+           "             port of a printer that moved; nothing else); print what\n"
+           "             changed and what was left, and why\n"
            "  --map FILE with --repair: the administrator's bin mappings\n"
            "             (OLD BIN NAME = NEW BIN NAME, under [PRINTER] or for all)\n"
+           "  --printer-map FILE\n"
+           "             with --repair: the administrator's printer mappings for\n"
+           "             printers that moved (OLD PRINTER = NEW PRINTER, or a whole\n"
+           "             server \\\\OLD\\* = \\\\NEW\\*); a printer that is not installed\n"
+           "             is found by them, then by its port (CUPS device URIs),\n"
+           "             then by its queue name on another server\n"
            "  --dry-run  with --repair: print the plan, write nothing\n"
            "  --help     print this help and end\n"
            "  --version  print the version and end\n"

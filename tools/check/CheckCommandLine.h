@@ -7,8 +7,8 @@
 namespace kevo::tools {
 
 // kevoconf-check [--json | --format FORMAT] [NAMES-FILE [SETUP-FILE]],
-// kevoconf-check --repair [--map FILE] [--dry-run] [--json] [NAMES-FILE
-// [SETUP-FILE]], or --help, or --version. Options may stand anywhere; "--" ends them, so that
+// kevoconf-check --repair [--map FILE] [--printer-map FILE] [--dry-run]
+// [--json] [NAMES-FILE [SETUP-FILE]], or --help, or --version. Options may stand anywhere; "--" ends them, so that
 // a file whose name begins with "-" can be given.
 struct CheckCommandLine {
     enum class Format { Text, Json, Prometheus };
@@ -18,6 +18,8 @@ struct CheckCommandLine {
     bool repair = false;
     bool dryRun = false;
     std::string mapFile;
+    // --printer-map FILE: the printer mappings for printers that moved.
+    std::string printerMapFile;
     bool help = false;
     bool version = false;
     // The names file and the setup file, as given (none, one or both).

@@ -12,6 +12,7 @@
 #include "printers/Printers.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace kevo::tools {
 
@@ -21,30 +22,40 @@ using setup::PaperBin;
 using setup::SetupLine;
 using setup::TrayRepairLine;
 
-// The keys a repair writes, each with the value it takes from a line.
+// The keys a repair writes, each with the value it takes from a line: the
+// driver and bins always, the printer and port when they change.
 struct RepairedKey {
     const char* key;
     std::string (*value)(const SetupLine&);
+    bool always;
 };
 constexpr RepairedKey kRepairedKeys[] = {
-    {"Driver", [](const SetupLine& line) { return line.driver; }},
-    {"PaperSourceName1", [](const SetupLine& line) { return line.firstPage.name; }},
-    {"PaperSource1", [](const SetupLine& line) { return line.firstPage.number; }},
-    {"PaperSourceName2", [](const SetupLine& line) { return line.otherPages.name; }},
-    {"PaperSource2", [](const SetupLine& line) { return line.otherPages.number; }},
+    {"Device", [](const SetupLine& line) { return line.printer; }, false},
+    {"Port", [](const SetupLine& line) { return line.port; }, false},
+    {"Driver", [](const SetupLine& line) { return line.driver; }, true},
+    {"PaperSourceName1", [](const SetupLine& line) { return line.firstPage.name; }, true},
+    {"PaperSource1", [](const SetupLine& line) { return line.firstPage.number; }, true},
+    {"PaperSourceName2", [](const SetupLine& line) { return line.otherPages.name; }, true},
+    {"PaperSource2", [](const SetupLine& line) { return line.otherPages.number; }, true},
 };
 
-std::vector<setup::BinMapping> ReadMappings(const std::string& path) {
+bool Writes(const RepairedKey& key, const TrayRepairLine& line) {
+    return key.always || key.value(line.before) != key.value(line.after);
+}
+
+// A mapping file read by its parser; what names it in a failure.
+template <typename Parse>
+auto ReadMappings(const std::string& path, const std::string& what, Parse parse) {
     std::string text;
     if (const int error = platform::SystemFileSystem().ReadFile(
             path, platform::ProfileFile::kMaxFileSize, text);
         error != 0)
-        throw messages::KevoError("the mapping file cannot be read: " + path + ": " +
+        throw messages::KevoError(what + " cannot be read: " + path + ": " +
                                   platform::ReadErrorText(error));
     try {
-        return setup::ParseBinMappings(text);
+        return parse(text);
     } catch (const std::exception& error) {
-        throw messages::KevoError("the mapping file " + path + ": " + error.what());
+        throw messages::KevoError(what + " " + path + ": " + error.what());
     }
 }
 
@@ -88,7 +99,8 @@ std::vector<int> WriteRepairs(const std::vector<TrayRepairLine>& lines, const st
         }
         for (const TrayRepairLine* line : writing) {
             for (const RepairedKey& key : kRepairedKeys) {
-                if (const auto bad = file.CannotHold(key.value(line->after)))
+                if (const auto bad = Writes(key, *line) ? file.CannotHold(key.value(line->after))
+                                                        : std::nullopt)
                     throw messages::KevoError(
                         "line " + std::to_string(line->after.line) +
                         ": the setup file's encoding (" + file.EncodingName() +
@@ -98,8 +110,11 @@ std::vector<int> WriteRepairs(const std::vector<TrayRepairLine>& lines, const st
         }
         for (const TrayRepairLine* line : writing) {
             const std::string section = std::to_string(line->after.line);
-            for (const RepairedKey& key : kRepairedKeys)
-                file.WriteString(section, key.key, setup::StoredValue(key.value(line->after)));
+            for (const RepairedKey& key : kRepairedKeys) {
+                if (Writes(key, *line))
+                    file.WriteString(section, key.key,
+                                     setup::StoredValue(key.value(line->after)));
+            }
         }
         try {
             file.Flush();
@@ -127,7 +142,8 @@ std::string Change(const std::string& before, const std::string& after) {
 } // namespace
 
 RepairResult RunRepair(const std::vector<std::string>& files, workspace::Workspace& workspace,
-                       const std::string& mapFile, bool dryRun) {
+                       const std::string& mapFile, const std::string& printerMapFile,
+                       bool dryRun) {
     RepairResult result;
     result.dryRun = dryRun;
     result.check = RunCheck(files, workspace);
@@ -137,9 +153,15 @@ RepairResult RunRepair(const std::vector<std::string>& files, workspace::Workspa
     }
     try {
         const std::vector<setup::BinMapping> mappings =
-            mapFile.empty() ? std::vector<setup::BinMapping>{} : ReadMappings(mapFile);
-        result.plan =
-            setup::PlanTrayRepair(result.check.lines, workspace.Printers().AllPrinters(), mappings);
+            mapFile.empty() ? std::vector<setup::BinMapping>{}
+                            : ReadMappings(mapFile, "the mapping file", setup::ParseBinMappings);
+        const std::vector<setup::PrinterMapping> printerMappings =
+            printerMapFile.empty()
+                ? std::vector<setup::PrinterMapping>{}
+                : ReadMappings(printerMapFile, "the printer mapping file",
+                               setup::ParsePrinterMappings);
+        result.plan = setup::PlanTrayRepair(
+            result.check.lines, workspace.Printers().AllPrinters(), mappings, printerMappings);
         std::vector<TrayRepairLine> repaired;
         for (const TrayRepairLine& line : result.plan.lines) {
             if (line.repaired)
@@ -192,7 +214,15 @@ std::string RepairReportText(const RepairResult& result) {
                                  QuotedText(line.before.printer) + ": ";
         if (line.repaired) {
             ++repairedCount;
-            repaired += head + "driver " +
+            repaired += head;
+            if (!line.foundBy.empty())
+                repaired += "printer " + Change(QuotedText(line.before.printer),
+                                                QuotedText(line.after.printer)) +
+                            " (" + line.foundBy + "); ";
+            if (line.before.port != line.after.port)
+                repaired += "port " + Change(QuotedText(line.before.port),
+                                             QuotedText(line.after.port)) + "; ";
+            repaired += "driver " +
                         Change(QuotedText(line.before.driver), QuotedText(line.after.driver)) +
                         "; first page " +
                         Change(BinText(line.before.firstPage), BinText(line.after.firstPage)) +
@@ -253,10 +283,17 @@ std::string RepairReportJson(const RepairResult& result) {
         json.BeginObject();
         lineHead(line.before);
         json.TextMember("errors", line.before.errors);
+        json.Key("foundBy");
+        if (line.foundBy.empty())
+            json.Null();
+        else
+            json.String(line.foundBy);
         for (const auto& [key, value] : {std::pair{"before", &line.before},
                                          std::pair{"after", &line.after}}) {
             json.Key(key);
             json.BeginObject();
+            json.TextMember("printer", value->printer);
+            json.TextMember("port", value->port);
             json.TextMember("driver", value->driver);
             bin("firstPage", value->firstPage);
             bin("otherPages", value->otherPages);

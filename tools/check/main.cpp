@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     workspace::Workspace workspace = workspace::ThisMachine(false);
     if (line.repair) {
         const tools::RepairResult repair =
-            tools::RunRepair(line.files, workspace, line.mapFile, line.dryRun);
+            tools::RunRepair(line.files, workspace, line.mapFile, line.printerMapFile, line.dryRun);
         tools::WriteError(tools::NoticesText(repair.check));
         if (!repair.failure.empty() && repair.check.failure.empty())
             tools::WriteError("kevoconf-check: " + repair.failure + "\n");
