@@ -20,8 +20,20 @@ namespace kevo::mainwindow {
 namespace {
 
 // The reason stands before the bins, where a line left alone shows it
-// without scrolling.
-enum PreviewColumn { PvLine, PvName, PvReason, PvSource1, PvTray1No, PvSource2, PvTray2No, PvDriver };
+// without scrolling; the printer and port, when some line's change, after
+// it.
+enum PreviewColumn {
+    PvLine,
+    PvName,
+    PvReason,
+    PvPrinter,
+    PvPort,
+    PvSource1,
+    PvTray1No,
+    PvSource2,
+    PvTray2No,
+    PvDriver
+};
 
 // A value as the preview shows it: "old → new" when the repair changes it,
 // the value alone when it stays.
@@ -43,22 +55,29 @@ RepairTraysDialog::RepairTraysDialog(const setup::TrayRepairPlan& plan, QWidget*
         std::count_if(plan.lines.begin(), plan.lines.end(),
                       [](const setup::TrayRepairLine& entry) { return entry.repaired; }));
     const int left = static_cast<int>(plan.lines.size()) - repaired;
+    // The printer and port show when the repair moves some line.
+    const bool moves = std::any_of(plan.lines.begin(), plan.lines.end(), [](const auto& entry) {
+        return entry.before.printer != entry.after.printer || entry.before.port != entry.after.port;
+    });
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
     lblSummary->setText(
         repaired == 0
             ? QStringLiteral("Nothing to repair: no line's bins were found on its printer.")
-            : QStringLiteral("%1 line(s) take the bins and driver of their printer as it is now; "
+            : QStringLiteral("%1 line(s) take the bins and driver of their printer as it is now%3; "
                              "%2 line(s) are left alone. OK changes the table; nothing is saved "
                              "until you save it.")
                   .arg(repaired)
-                  .arg(left));
+                  .arg(left)
+                  .arg(moves ? QStringLiteral(" (and, where a printer moved, its new name and port)")
+                             : QString()));
     lblSummary->setWordWrap(true);
 
     lstLines = new QTableWidget(static_cast<int>(plan.lines.size()), PvDriver + 1, this);
     lstLines->setObjectName(QStringLiteral("lstLines"));
-    lstLines->setHorizontalHeaderLabels({"Line", "Name", "Left alone because", "Source 1",
-                                         "Tray1 No.", "Source 2", "Tray2 No.", "Driver"});
+    lstLines->setHorizontalHeaderLabels({"Line", "Name", "Left alone because", "Printer", "Port",
+                                         "Source 1", "Tray1 No.", "Source 2", "Tray2 No.",
+                                         "Driver"});
     lstLines->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstLines->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstLines->verticalHeader()->hide();
@@ -72,6 +91,10 @@ RepairTraysDialog::RepairTraysDialog(const setup::TrayRepairPlan& plan, QWidget*
             QString::number(was.line),
             ui::ToQString(was.name),
             ui::ToQString(entry.reason),
+            Change(was.printer, now.printer) +
+                (entry.foundBy.empty() ? QString()
+                                       : QStringLiteral(" (%1)").arg(ui::ToQString(entry.foundBy))),
+            Change(was.port, now.port),
             Change(was.firstPage.name, now.firstPage.name),
             Change(was.firstPage.number, now.firstPage.number),
             Change(was.otherPages.name, now.otherPages.name),
@@ -85,6 +108,10 @@ RepairTraysDialog::RepairTraysDialog(const setup::TrayRepairPlan& plan, QWidget*
                 item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
             lstLines->setItem(row, column, item);
         }
+    }
+    if (!moves) {
+        lstLines->removeColumn(PvPort);
+        lstLines->removeColumn(PvPrinter);
     }
     lstLines->resizeColumnsToContents();
     lstLines->horizontalHeader()->setStretchLastSection(true);

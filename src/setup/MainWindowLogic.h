@@ -158,8 +158,10 @@ public:
     void StringGrid1DblClick();
     void mnuEditAllClick();
     void btnClearLineClick();
-    // The tray repair after a driver change (TrayRepair.h) of the table's
-    // lines against the printers as they are now, without a mapping file.
+    // The tray repair after a driver change, or of printers that moved
+    // (TrayRepair.h), of the table's lines against the printers as they are
+    // now, without mapping files: a missing printer is found by its port or
+    // its queue name alone.
     // Changes nothing; a printer failing on the way raises its error.
     TrayRepairPlan PlanTrayRepair();
     // Each repaired line of the plan takes its new driver and bins as an

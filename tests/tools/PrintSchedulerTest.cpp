@@ -431,5 +431,40 @@ TEST_F(PrintSchedulerTest, RepairedLinesPrintFromTheSameTraysAfterADriverChange)
     EXPECT_EQ(print(), before);
 }
 
+// A queue deleted and re-created under another name on the same device:
+// the repair finds it by its device URI, the line names the new queue, and
+// each page is sent with the same tray options as before.
+TEST_F(PrintSchedulerTest, RepairFindsAQueueRecreatedUnderANewName) {
+    const std::string device = DeviceOf("Accounts_Laser");
+    Scheduler().AddPrinter("Accounts_Laser", kPpd / "kevo-trays.ppd", device);
+    folder_.Write("KevoName.txt", "Moved\r\n");
+    const std::string setup = folder_.Write(
+        "Vezerava.ini",
+        Line(1, "Moved", "Accounts_Laser", "Kevo Tray Test", "Tray 1", "256", "Tray 2", "257"));
+    // What a dry run would send for each page: the "pages" member.
+    const auto pages = [&](const std::string& queue) {
+        const ToolRun run = Print({"--dry-run", "--json", "Moved", kDocuments / "two-pages.ps"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(ParseJson(run.out)["line"]["printer"].String(), queue);
+        const std::size_t begin = run.out.find("\"pages\":");
+        return run.out.substr(begin, run.out.find("\"jobOptions\"") - begin);
+    };
+    const std::string before = pages("Accounts_Laser");
+    EXPECT_NE(before.find("Tray2"), std::string::npos) << before;
+
+    Scheduler().RemovePrinter("Accounts_Laser");
+    Scheduler().AddPrinter("accounts-laser", kPpd / "kevo-trays.ppd", device);
+    const ToolRun repair =
+        RunTool(kCheck, {"--repair", "--json", folder_ / "KevoName.txt", setup},
+                {{"KEVOCONF_SIMULATED_PRINTERS", std::nullopt}});
+    EXPECT_EQ(repair.exitCode, 0) << repair.err << repair.out;
+    const JsonValue report = ParseJson(repair.out);
+    ASSERT_EQ(report["repaired"].array.size(), 1u) << repair.out;
+    EXPECT_EQ(report["repaired"][0]["foundBy"].String(), "by port");
+    EXPECT_NE(ReadBytes(setup).find("Device=accounts-laser\r\n"), std::string::npos);
+    EXPECT_EQ(pages("accounts-laser"), before);
+    Scheduler().RemovePrinter("accounts-laser");
+}
+
 } // namespace
 } // namespace kevo::test

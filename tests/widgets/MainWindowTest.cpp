@@ -469,6 +469,14 @@ private slots:
         QCOMPARE(QString::fromStdString(table.Cell(setup::ColTray1No, 3)), QString("259"));
         QCOMPARE(form_->Panel(0)->text(), QString("Errors: 6"));
         QCOMPARE(form_->Panel(1)->text(), ui::ToQString(setup::kModifiedPanelText));
+
+        // A server migration: the preview names the printer found and how.
+        cleanup();
+        StartDemo(KEVO_SAMPLES_DIR "/server-move");
+        QVERIFY(preview(QDialogButtonBox::Cancel)
+                    .contains(QString::fromUtf8(
+                        "3|Statements||\\\\PRINTSRV01\\Accounts \u2192 \\\\PRINTSRV02\\Accounts "
+                        "(by queue name)|Ne00: \u2192 Ne03:|Tray 1|256|Tray 1|256|PCL 6 Laser Driver")));
     }
 
     // The repair, in a process of its own, changes lines 1 and 2 while the
