@@ -23,6 +23,8 @@
 #
 #   PRINTERS=samples/new-driver/printers.txt REPAIR_TRAYS=1 SCREEN=1100x560 \
 #     tests/e2e/screenshot.sh /tmp/main.png docs/repair-trays-preview.png
+#   SAMPLES=samples/server-move REPAIR_TRAYS=1 SCREEN=1300x560 \
+#     tests/e2e/screenshot.sh /tmp/main.png docs/repair-moved-printers.png
 #
 # With CONFLICT=1 (and REPAIR_TRAYS=apply) an administrator's text editor
 # then gives line 1 another first bin in the setup file, while the window
@@ -44,7 +46,7 @@
 set -euo pipefail
 
 if [[ $# -lt 1 || $# -gt 2 || ( -n "${EDIT_LINE:-}${REPAIR_TRAYS:-}" && $# -ne 2 ) ]]; then
-    sed -n '3,42p' "$0" >&2
+    sed -n '3,44p' "$0" >&2
     exit 2
 fi
 root=$(cd "$(dirname "$0")/../.." && pwd)
