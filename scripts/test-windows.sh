@@ -16,7 +16,8 @@
 #      windows without a display) and runs build-windows/.../kevo_windows_test.exe,
 #      which compares winspool's answers with the CUPS service's;
 #   6. repairs a setup's trays with kevoconf-check.exe --repair after a
-#      queue's PPD is swapped (tests/windows/tray-repair-under-wine.sh);
+#      queue's PPD is swapped, and its printer after the queue is renamed,
+#      through a printer mapping file (tests/windows/tray-repair-under-wine.sh);
 #   7. runs two setup_writer.exe at once under Wine, each saving its own line
 #      of one setup file 500 times (tests/faults/two-writers.sh): the file
 #      must end with both writers' last values, and no lock file is left;

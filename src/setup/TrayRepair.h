@@ -4,8 +4,10 @@
 // The tray repair: after a printer's driver has changed, the bins that the
 // setup lines stored under the old driver are looked up on the printer as it
 // is now, and a line whose two bins are each found exactly once takes the
-// new driver's names, numbers and driver name. Qt-free; the main window and
-// the check command show and apply the plan.
+// new driver's names, numbers and driver name. A line whose printer moved
+// (renamed, on another print server, on a new device URI) is given the
+// printer found for it first. Qt-free; the main window and the check
+// command show and apply the plan.
 
 #include "setup/SetupLine.h"
 

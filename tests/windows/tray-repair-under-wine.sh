@@ -7,7 +7,10 @@
 # lists the same trays in another order and other words, and in a prefix
 # made after the swap (Wine takes a queue's PPD when the prefix adds the
 # printer) the check finds the line in error and --repair mends it: the check
-# after it is clean.
+# after it is clean. Then the queue is re-created under another name: in a
+# prefix made after, the line's printer is missing, its Windows port
+# ("CUPS:Swapped") finds nothing, and --repair --printer-map with
+# "Swapped = Renamed" gives the line the new queue and its port.
 #
 #   WINE=... WINESERVER=... tests/windows/tray-repair-under-wine.sh PROGRAM_DIR TEMP_DIR
 set -euo pipefail
@@ -63,5 +66,24 @@ timeout 120 "$WINE" "$program/kevoconf-check.exe" --repair "${files[@]}" | tr -d
 timeout 120 "$WINE" "$program/kevoconf-check.exe" "${files[@]}" >/dev/null ||
   fail "the check after the repair is not clean: $(cat "$temp/Vezerava.ini")"
 timeout 30 "$WINESERVER" -k 2>/dev/null || true
+
 lpadmin -x Swapped
+lpadmin -p Renamed -E -v file:///dev/null -P "$ppd/kevo-driverless-trays.ppd" 2>/dev/null
+new_prefix "$temp/renamed"
+status=0
+timeout 120 "$WINE" "$program/kevoconf-check.exe" --repair --dry-run "${files[@]}" | tr -d '\r' >"$temp/unmapped.txt" || status=$?
+[[ $status -eq 1 ]] && grep -q ': printer missing$' "$temp/unmapped.txt" ||
+  fail "without a mapping the renamed queue was found ($status): $(cat "$temp/unmapped.txt")"
+printf 'swapped = Renamed\r\n' >"$temp/printers.map"
+status=0
+timeout 120 "$WINE" "$program/kevoconf-check.exe" --repair --printer-map "$(windows_path "$temp/printers.map")" \
+  "${files[@]}" | tr -d '\r' >"$temp/moved.txt" || status=$?
+[[ $status -eq 0 ]] || fail "--repair --printer-map ended with $status, not 0: $(cat "$temp/moved.txt")"
+grep -q '(by mapping)' "$temp/moved.txt" || fail "the move is not reported: $(cat "$temp/moved.txt")"
+grep -q $'^Device=Renamed\r$' "$temp/Vezerava.ini" || fail "the line does not name Renamed: $(cat "$temp/Vezerava.ini")"
+timeout 120 "$WINE" "$program/kevoconf-check.exe" "${files[@]}" >/dev/null ||
+  fail "the check after the printer's repair is not clean: $(cat "$temp/Vezerava.ini")"
+timeout 30 "$WINESERVER" -k 2>/dev/null || true
+lpadmin -x Renamed
 echo "kevoconf-check.exe --repair mended the line after the driver change: $(head -n 2 "$temp/repair.txt" | tail -n 1)"
+echo "and after the queue was renamed: $(head -n 2 "$temp/moved.txt" | tail -n 1)"
