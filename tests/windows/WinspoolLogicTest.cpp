@@ -8,6 +8,7 @@
 #include "messages/ErrorReport.h"
 #include "platform/winspool/WinspoolPrintingService.h"
 #include "printsetup/PrinterCatalogue.h"
+#include "setup/TrayRepair.h"
 
 #include <gtest/gtest.h>
 
@@ -347,6 +348,29 @@ TEST_F(WinspoolCatalogue, PerPortPrinterIsListedOncePerPortAndFoundAtItsFirst) {
     // A driver that is not there reports no bins: the fallback entries.
     EXPECT_EQ(catalogue_.cboTray1().items, (std::vector<std::string>{"Default"}));
     EXPECT_EQ(catalogue_.cboTray1Num().items, (std::vector<std::string>{"7"}));
+}
+
+// Printers that moved, through the spooler: a connection found on its new
+// server by its queue name, a renamed printer by the mapping file; a Windows
+// port ("Ne00:") is a per-user slot and finds nothing.
+TEST_F(WinspoolLogic, MovedPrintersFoundByMappingAndQueueNameNeverByPort) {
+    fake_->SetPrinters(kLocalAndConnections, 4, {{"\\\\PRINTSRV02\\Accounts", ""}, {"Renamed", ""}});
+    fake_->profile[{"Devices", "\\\\PRINTSRV02\\Accounts"}] = "winspool,Ne01:";
+    fake_->profile[{"Devices", "Renamed"}] = "winspool,Ne00:";
+    fake_->drivers["\\\\PRINTSRV02\\Accounts"] = fake_->drivers["Renamed"] = {};
+    const auto line = [](int number, const std::string& printer) {
+        return setup::SetupLine{number, "Name", printer, "Ne00:", "winspool",
+                                {"Default", "7"}, {"Default", "7"}, "Printer Undefined,"};
+    };
+    const setup::TrayRepairPlan plan = setup::PlanTrayRepair(
+        {line(1, "\\\\PRINTSRV01\\Accounts"), line(2, "Swapped"), line(3, "Old")},
+        printers::Printers(*service_), {}, setup::ParsePrinterMappings("swapped = RENAMED\n"));
+    ASSERT_EQ(plan.lines.size(), 3u);
+    EXPECT_EQ(plan.lines[0].after.printer + " " + plan.lines[0].after.port + " " +
+                  plan.lines[0].foundBy,
+              "\\\\PRINTSRV02\\Accounts Ne01: by queue name");
+    EXPECT_EQ(plan.lines[1].after.printer + " " + plan.lines[1].foundBy, "Renamed by mapping");
+    EXPECT_EQ(plan.lines[2].reason, "printer missing");
 }
 
 TEST_F(WinspoolCatalogue, DefaultPrinterFailuresAsTheUserSeesThem) {
