@@ -5,13 +5,17 @@
 // admin-check.sh through the same proxy. Both are clients of the scheduler
 // that CUPS_SERVER names, so both pay the same round trips.
 //
-//   latency_bench [--runs=N] [--admin-runs=N] [--delays=0,5,15,50]
+//   latency_bench [--runs=N] [--admin-runs=N] [--delays=0,5,15,50] [--trace]
 //
 // --admin-runs=0 leaves the admin script out (its ratio then reads 0).
+// --trace prints, per delay, every request of the last run of the program
+// (LatencyProxy's trace) on standard error.
 //
 // Prints, per delay, the median and spread (minimum to maximum) of the
 // program's run and of the admin script in milliseconds, the connections
-// one program run opened and the most it had open at once. Run by
+// one program run opened and the most it had open at once, and the requests
+// of one run (handshakes included) and the most of them on one connection
+// (MostOnOneConnection), which it waited for one after another. Run by
 // bench/suite/run-latency.sh.
 
 #include "BenchPrinters.h"
@@ -47,6 +51,7 @@ struct Options {
     int runs = 10;
     int adminRuns = 3;
     std::vector<int> delays = {0, 5, 15, 50};
+    bool trace = false;
 };
 
 struct Row {
@@ -55,6 +60,10 @@ struct Row {
     std::vector<double> admin;
     int connections = 0;
     int mostAtOnce = 0;
+    // Of the last run: its requests (handshakes included) and the most on
+    // one connection.
+    std::vector<bench::TracedRequest> trace;
+    int serial = 0;
 };
 
 using bench::Printer;
@@ -103,6 +112,7 @@ double Bench::RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce) {
     while (proxy.ConnectionsOpen() > 0 && Clock::now() < idle)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     proxy.ResetMostAtOnce();
+    proxy.TakeTrace();
     const double ms = bench::RunModeTwo(KEVO_KEVOCONF_PATH, names_, setup_, folder_, setupText_).ms;
     *mostAtOnce = proxy.MostConnectionsAtOnce();
     return ms;
@@ -136,6 +146,10 @@ Row Bench::Measure(int delay, const Options& options) {
         row.program.push_back(RunProgram(proxy, &mostAtOnce));
         row.mostAtOnce = std::max(row.mostAtOnce, mostAtOnce);
     }
+    // The last run's ends are on their way for a moment.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * delay + 20));
+    row.trace = proxy.TakeTrace();
+    row.serial = bench::MostOnOneConnection(row.trace);
     row.connections = (proxy.ConnectionsCarried() - before) / options.runs;
     for (int run = 0; run < options.adminRuns; ++run)
         row.admin.push_back(RunAdminScript());
@@ -160,6 +174,8 @@ Options TakeOptions(int argc, char** argv) {
             std::istringstream list(arg + 9);
             for (std::string item; std::getline(list, item, ',');)
                 options.delays.push_back(std::max(0, std::atoi(item.c_str())));
+        } else if (std::strcmp(arg, "--trace") == 0) {
+            options.trace = true;
         } else {
             throw std::runtime_error(std::string("unknown option ") + arg);
         }
@@ -181,14 +197,25 @@ int main(int argc, char** argv) {
         std::printf("KevoConf against a far print server: %d lines over %d printers, %d runs of "
                     "the program, %d of the admin script\n\n",
                     kLines, kPrinters, options.runs, options.adminRuns);
-        std::printf("%-13s %-11s %-26s %-26s %-8s %s\n", "one-way ms", "round trip",
+        std::printf("%-13s %-11s %-26s %-26s %-8s %-22s %s\n", "one-way ms", "round trip",
                     "mode-2 run ms (spread)", "admin script ms (spread)", "ratio",
-                    "connections (at once)");
-        std::printf("%s\n", std::string(110, '-').c_str());
+                    "connections (at once)", "requests (most on one)");
+        std::printf("%s\n", std::string(130, '-').c_str());
         for (const Row& row : rows) {
-            std::printf("%-13d %-11d %-26s %-26s %-8.1f %d (%d)\n", row.delay, 2 * row.delay,
+            const std::string connections =
+                std::to_string(row.connections) + " (" + std::to_string(row.mostAtOnce) + ")";
+            std::printf("%-13d %-11d %-26s %-26s %-8.1f %-22s %zu (%d)\n", row.delay, 2 * row.delay,
                         Figure(row.program).c_str(), Figure(row.admin).c_str(),
-                        Median(row.admin) / Median(row.program), row.connections, row.mostAtOnce);
+                        Median(row.admin) / Median(row.program), connections.c_str(),
+                        row.trace.size(), row.serial);
+        }
+        for (const Row& row : rows) {
+            if (!options.trace)
+                break;
+            std::fprintf(stderr, "\nThe last run at %d ms one way:\n", row.delay);
+            for (const bench::TracedRequest& request : row.trace)
+                std::fprintf(stderr, "%9.1f %9.1f  #%-3d %s\n", request.sentMs, request.answeredMs,
+                             request.connection, request.what.c_str());
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "latency_bench: %s\n", error.what());

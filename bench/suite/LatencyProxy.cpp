@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <list>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -43,6 +45,10 @@ struct Direction {
 };
 
 struct Link {
+    int number = 0;
+    // Requests of this connection still waiting for their answer: their
+    // places in the trace.
+    std::vector<std::size_t> waiting;
     Clock::time_point accepted;
     Direction up;   // client to scheduler
     Direction down; // scheduler to client
@@ -120,7 +126,75 @@ void Receive(Direction& direction, Clock::time_point release) {
     direction.held.push_back({release, std::string(buffer, static_cast<std::size_t>(got))});
 }
 
+// The IPP operations the program and libcups send.
+std::string OperationName(unsigned op) {
+    switch (op) {
+    case 0x0002:
+        return "Print-Job";
+    case 0x0004:
+        return "Validate-Job";
+    case 0x0005:
+        return "Create-Job";
+    case 0x0006:
+        return "Send-Document";
+    case 0x000A:
+        return "Get-Jobs";
+    case 0x000B:
+        return "Get-Printer-Attributes";
+    case 0x4001:
+        return "CUPS-Get-Default";
+    case 0x4002:
+        return "CUPS-Get-Printers";
+    case 0x4005:
+        return "CUPS-Get-Classes";
+    case 0x400F:
+        return "CUPS-Get-PPD";
+    default:
+        break;
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "op 0x%04x", op);
+    return text;
+}
+
+// The requests that begin in a chunk a client sent: each HTTP request line
+// ("POST /printers/P HTTP/1.1"), with the IPP operation when the body's
+// start is in the same chunk.
+std::vector<std::string> RequestsIn(const std::string& data) {
+    std::vector<std::string> found;
+    static const std::string kVersion = " HTTP/1.1\r\n";
+    for (std::size_t end = data.find(kVersion); end != std::string::npos;
+         end = data.find(kVersion, end + 1)) {
+        const std::size_t lineStart = data.rfind("\r\n", end);
+        const std::size_t start = lineStart == std::string::npos ? 0 : lineStart + 2;
+        std::string what = data.substr(start, end - start);
+        const std::size_t body = data.find("\r\n\r\n", end);
+        if (what.rfind("POST ", 0) == 0 && body != std::string::npos && body + 8 <= data.size()) {
+            const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(data[i]); };
+            what += " " + OperationName((byte(body + 6) << 8) | byte(body + 7));
+        }
+        found.push_back(std::move(what));
+    }
+    return found;
+}
+
 } // namespace
+
+int MostOnOneConnection(const std::vector<TracedRequest>& trace) {
+    std::map<int, int> perConnection;
+    int most = 0;
+    for (const TracedRequest& request : trace)
+        most = std::max(most, ++perConnection[request.connection]);
+    return most;
+}
+
+std::vector<TracedRequest> LatencyProxy::TakeTrace() {
+    std::lock_guard lock(traceMutex_);
+    std::vector<TracedRequest> taken;
+    taken.swap(trace_);
+    traceStart_ = Clock::now();
+    return taken;
+}
 
 LatencyProxy::LatencyProxy(int targetPort, std::chrono::milliseconds oneWay)
     : targetPort_(targetPort), oneWay_(oneWay) {
@@ -216,7 +290,27 @@ void LatencyProxy::Run() {
                 Clock::time_point sent = now;
                 if (direction == &link.up)
                     sent = std::max(now, link.accepted + 2 * delay);
+                const std::size_t heldBefore = direction->held.size();
                 Receive(*direction, sent + delay);
+                if (direction->held.size() == heldBefore || direction->held.back().data.empty())
+                    continue;
+                std::lock_guard lock(traceMutex_);
+                const auto ms = [&](Clock::time_point at) {
+                    return std::chrono::duration<double, std::milli>(at - traceStart_).count();
+                };
+                if (direction == &link.up) {
+                    for (std::string& what : RequestsIn(direction->held.back().data)) {
+                        link.waiting.push_back(trace_.size());
+                        trace_.push_back({ms(now), -1, link.number, std::move(what)});
+                    }
+                } else {
+                    // The answer reaches the client a delay later.
+                    for (const std::size_t waiting : link.waiting) {
+                        if (waiting < trace_.size())
+                            trace_[waiting].answeredMs = ms(now + delay);
+                    }
+                    link.waiting.clear();
+                }
             }
         }
         if (fds[1].revents & POLLIN) {
@@ -231,6 +325,14 @@ void LatencyProxy::Run() {
                 SetNonBlocking(server);
                 Link link;
                 link.accepted = now;
+                link.number = carried_ + 1;
+                {
+                    std::lock_guard lock(traceMutex_);
+                    const auto ms = [&](Clock::time_point at) {
+                        return std::chrono::duration<double, std::milli>(at - traceStart_).count();
+                    };
+                    trace_.push_back({ms(now), ms(now + 2 * delay), link.number, "connect"});
+                }
                 link.up.from = link.down.to = client;
                 link.up.to = link.down.from = server;
                 links.push_back(std::move(link));

@@ -16,10 +16,28 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace kevo::bench {
+
+// One request that a client sent through the proxy, as the client saw it:
+// when it sent the request and when the first bytes of the answer reached
+// it, in ms since the trace began. A connection's handshake is traced too
+// ("connect"), as the round trip it costs.
+struct TracedRequest {
+    double sentMs = 0;
+    double answeredMs = -1; // -1: no answer came
+    int connection = 0;     // the proxy's count of the connection
+    std::string what;       // "POST /printers/P Get-Printer-Attributes", "GET /..."
+};
+
+// The most round trips on one connection, its handshake included: a
+// connection carries one request at a time, so the client waited for at
+// least that many one after another.
+int MostOnOneConnection(const std::vector<TracedRequest>& trace);
 
 class LatencyProxy {
 public:
@@ -43,6 +61,10 @@ public:
     int MostConnectionsAtOnce() const { return mostAtOnce_; }
     void ResetMostAtOnce() { mostAtOnce_ = open_.load(); }
 
+    // The requests since the last TakeTrace (or the start), in the order
+    // they were sent; the trace starts again empty.
+    std::vector<TracedRequest> TakeTrace();
+
 private:
     void Run();
 
@@ -54,6 +76,9 @@ private:
     std::atomic<int> carried_{0};
     std::atomic<int> open_{0};
     std::atomic<int> mostAtOnce_{0};
+    std::mutex traceMutex_;
+    std::vector<TracedRequest> trace_;
+    std::chrono::steady_clock::time_point traceStart_ = std::chrono::steady_clock::now();
     std::thread thread_;
 };
 
