@@ -122,7 +122,7 @@ std::vector<std::string> EveryPrinterShown(PrinterCatalogue& catalogue) {
 }
 
 // The bins fetched ahead, side by side, are what the printers' own queries
-// give, over at most eight connections at once; a scheduler that drops
+// give, over at most kMaxConnections at once; a scheduler that drops
 // connections leaves those bins to the usual queries, with the same result.
 struct PrefetchCase {
     const char* name;
@@ -167,7 +167,8 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
     names.push_back("Nowhere");
     names.insert(names.end(), once.begin(), once.end());
     installed_->Prefetch(names);
-    EXPECT_LE(platform::CupsConnection::MostOpenAtOnce(), 8);
+    EXPECT_LE(platform::CupsConnection::MostOpenAtOnce(),
+              platform::CupsPrintingService::kMaxConnections);
     if (GetParam().stopAfterPrefetch) {
         // Everything was fetched ahead: nothing is left to ask.
         EXPECT_GT(platform::CupsConnection::MostOpenAtOnce(), 1);
