@@ -6,10 +6,12 @@
 // that CUPS_SERVER names, so both pay the same round trips.
 //
 //   latency_bench [--runs=N] [--admin-runs=N] [--delays=0,5,15,50] [--trace]
+//                 [--program=PATH]
 //
 // --admin-runs=0 leaves the admin script out (its ratio then reads 0).
 // --trace prints, per delay, every request of the last run of the program
-// (LatencyProxy's trace) on standard error.
+// (LatencyProxy's trace) on standard error. --program runs another build of
+// kevoconf (a before-and-after on the same scheduler).
 //
 // Prints, per delay, the median and spread (minimum to maximum) of the
 // program's run and of the admin script in milliseconds, the connections
@@ -52,6 +54,7 @@ struct Options {
     int adminRuns = 3;
     std::vector<int> delays = {0, 5, 15, 50};
     bool trace = false;
+    fs::path program = KEVO_KEVOCONF_PATH;
 };
 
 struct Row {
@@ -94,7 +97,7 @@ public:
 
 private:
     // The program's time; the most connections it had open at once.
-    double RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce);
+    double RunProgram(const fs::path& program, bench::LatencyProxy& proxy, int* mostAtOnce);
     double RunAdminScript();
 
     fs::path adminScript_;
@@ -105,7 +108,7 @@ private:
     std::string setupText_;
 };
 
-double Bench::RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce) {
+double Bench::RunProgram(const fs::path& program, bench::LatencyProxy& proxy, int* mostAtOnce) {
     // The ends of the run before are still on their way through the proxy
     // for a moment: the runs are counted one by one.
     const auto idle = Clock::now() + std::chrono::seconds(5);
@@ -113,7 +116,7 @@ double Bench::RunProgram(bench::LatencyProxy& proxy, int* mostAtOnce) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     proxy.ResetMostAtOnce();
     proxy.TakeTrace();
-    const double ms = bench::RunModeTwo(KEVO_KEVOCONF_PATH, names_, setup_, folder_, setupText_).ms;
+    const double ms = bench::RunModeTwo(program, names_, setup_, folder_, setupText_).ms;
     *mostAtOnce = proxy.MostConnectionsAtOnce();
     return ms;
 }
@@ -140,10 +143,10 @@ Row Bench::Measure(int delay, const Options& options) {
     // Children inherit this process's environment: both go through the proxy.
     setenv("CUPS_SERVER", proxy.Server().c_str(), 1);
     int mostAtOnce = 0;
-    RunProgram(proxy, &mostAtOnce); // caches warm; not counted
+    RunProgram(options.program, proxy, &mostAtOnce); // caches warm; not counted
     const int before = proxy.ConnectionsCarried();
     for (int run = 0; run < options.runs; ++run) {
-        row.program.push_back(RunProgram(proxy, &mostAtOnce));
+        row.program.push_back(RunProgram(options.program, proxy, &mostAtOnce));
         row.mostAtOnce = std::max(row.mostAtOnce, mostAtOnce);
     }
     // The last run's ends are on their way for a moment.
@@ -174,6 +177,8 @@ Options TakeOptions(int argc, char** argv) {
             std::istringstream list(arg + 9);
             for (std::string item; std::getline(list, item, ',');)
                 options.delays.push_back(std::max(0, std::atoi(item.c_str())));
+        } else if (std::strncmp(arg, "--program=", 10) == 0) {
+            options.program = arg + 10;
         } else if (std::strcmp(arg, "--trace") == 0) {
             options.trace = true;
         } else {
