@@ -10,12 +10,19 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <variant>
+
+#include <unistd.h>
 
 namespace kevo::platform {
 
@@ -321,6 +328,42 @@ DefaultPrinterAnswer CupsPrintingService::SystemError() const {
     return answer;
 }
 
+// What one connection got when it fetched a printer's bins; the queue asked
+// again when the scheduler had no PPD for it.
+struct CupsPrintingService::Fetched {
+    int count = -1;
+    std::vector<Bin> bins;
+    bool ppdFetched = false;
+    std::optional<QueueLookup> askedAgain;
+    // How jobs name the same paper sources; nothing when the fetch failed.
+    std::optional<QueueSources> sources;
+};
+
+// The printers that one prefetch asks for, and what it got.
+struct CupsPrintingService::Batch {
+    struct Task {
+        std::string printer;
+        std::optional<CupsQueue> queue;
+        std::optional<QueueLookup> lookup;
+        std::optional<PpdSources> ppd;
+        std::optional<Fetched> fetched;
+    };
+    std::vector<Task> tasks;
+    // The first connection that the scheduler leaves without an answer
+    // stops the others: a frozen scheduler costs one wait, not one per
+    // connection.
+    std::atomic<bool> stopped{false};
+    std::atomic<int> stopStatus{0};
+
+    // The questions it asks.
+    std::size_t Questions() const {
+        std::size_t questions = 0;
+        for (const Task& task : tasks)
+            questions += task.queue ? 1 : 2;
+        return questions;
+    }
+};
+
 // Tells a worker that the service's first answer has come.
 struct CupsPrintingService::FirstAnswer {
     std::mutex mutex;
@@ -379,6 +422,11 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     const bool oneAtATime = options_.sideBySide == SideBySide::Never || (localSocket && !always);
     std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
+    // The printers that the last run on this scheduler named, asked by the
+    // workers meanwhile when it is far.
+    std::unique_ptr<Batch> named;
+    std::atomic<bool> namedAsked{false};
+    std::thread asking;
     if (!workersStarted_ && !oneAtATime && !connection.GaveUp() &&
         (workers = Workers(1)) != nullptr) {
         workersStarted_ = true;
@@ -387,6 +435,19 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
             if (always || !answered->Within(kNearAnswer))
                 workers->Grow(kMaxConnections - 1);
         });
+        named = PlanPrefetch(NamedBefore());
+        if (!named->tasks.empty()) {
+            try {
+                asking = std::thread([&named, &namedAsked, answered, workers, always] {
+                    if (always || !answered->Within(kNearAnswer)) {
+                        namedAsked = true;
+                        AskPrefetch(*named, *workers, nullptr);
+                    }
+                });
+            } catch (const std::system_error&) {
+                // No thread to be had: Prefetch asks for them later.
+            }
+        }
     }
     const auto asked = std::chrono::steady_clock::now();
     cups_dest_t* dest = connection.DefaultDestination();
@@ -394,9 +455,15 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
         sideBySide_ = always || std::chrono::steady_clock::now() - asked > kNearAnswer;
         answered->Tell();
     }
+    if (asking.joinable()) {
+        asking.join();
+        if (namedAsked)
+            KeepPrefetch(*named);
+    }
     if (dest != nullptr) {
         DefaultPrinterAnswer answer;
         answer.names.emplace_back(dest->name);
+        defaultName_ = dest->name;
         RememberDefault(*dest);
         cupsFreeDests(1, dest);
         return answer;
@@ -442,17 +509,6 @@ DevicesValue CupsPrintingService::ProfileDevicesValue(const std::string& printer
         return {};
     return DevicesValueOf(queue->makeAndModel, queue->deviceUri);
 }
-
-// What one connection got when it fetched a printer's bins; the queue asked
-// again when the scheduler had no PPD for it.
-struct CupsPrintingService::Fetched {
-    int count = -1;
-    std::vector<Bin> bins;
-    bool ppdFetched = false;
-    std::optional<QueueLookup> askedAgain;
-    // How jobs name the same paper sources; nothing when the fetch failed.
-    std::optional<QueueSources> sources;
-};
 
 namespace {
 
@@ -532,24 +588,15 @@ CupsPrintingService::BinAnswer CupsPrintingService::FetchBins(const std::string&
     return Keep(printer, FetchOver(Connection(), *queue, printer));
 }
 
-void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
-    const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
-    if (!(sideBySide_ || always) || Connection().GaveUp())
-        return;
+std::unique_ptr<CupsPrintingService::Batch>
+CupsPrintingService::PlanPrefetch(const std::vector<std::string>& printers) const {
     // A printer not known yet is asked for by name while its PPD is fetched
     // by the same name (the scheduler finds a printer's PPD ignoring ASCII
     // case): two questions side by side, not one after the other. The PPD
     // is kept when the look-up shows a printer of its own PPD; a class's
     // or a queue's without PPD is left to the usual queries. A name that
     // no queue can have is left out.
-    struct Task {
-        std::string printer;
-        std::optional<CupsQueue> queue;
-        std::optional<QueueLookup> lookup;
-        std::optional<PpdSources> ppd;
-        std::optional<Fetched> fetched;
-    };
-    std::vector<Task> tasks;
+    auto batch = std::make_unique<Batch>();
     std::set<std::string> named;
     for (const std::string& printer : printers) {
         std::string key = FoldPrinterName(printer);
@@ -558,31 +605,22 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
         if (fetched || (known == queues_.end() && !CanBeQueueName(printer)) ||
             (known != queues_.end() && !known->second) || !named.insert(std::move(key)).second)
             continue;
-        tasks.push_back({printer, known != queues_.end() ? known->second : std::nullopt,
-                         std::nullopt, std::nullopt, std::nullopt});
+        batch->tasks.push_back({printer, known != queues_.end() ? known->second : std::nullopt,
+                                std::nullopt, std::nullopt, std::nullopt});
     }
-    if (tasks.empty())
-        return;
+    return batch;
+}
 
-    std::size_t questions = 0;
-    for (const Task& task : tasks)
-        questions += task.queue ? 1 : 2;
-    CupsWorkers* workers = Workers(static_cast<int>(questions));
-    if (workers == nullptr)
-        return;
-    workers->Retry();
-    // The first connection that the scheduler leaves without an answer
-    // stops the others: a frozen scheduler costs one wait, not one per
-    // connection.
-    std::atomic<bool> stopped{false};
-    std::atomic<int> stopStatus{0};
-    auto ask = [&stopped, &stopStatus](CupsConnection& connection, auto question) {
-        if (stopped || connection.GaveUp())
+void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsConnection* own) {
+    using Task = Batch::Task;
+    std::atomic<bool>& stopped = batch.stopped;
+    auto ask = [&batch](CupsConnection& connection, auto question) {
+        if (batch.stopped || connection.GaveUp())
             return;
         question();
         if (connection.GaveUp() && connection.Failure() == CupsFailure::NoAnswer) {
-            stopStatus = connection.FailureStatus();
-            stopped = true;
+            batch.stopStatus = connection.FailureStatus();
+            batch.stopped = true;
         }
     };
     // The bins of a queue known already.
@@ -599,7 +637,7 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
         };
     };
     std::vector<CupsWorkers::Job> jobs;
-    for (Task& task : tasks) {
+    for (Task& task : batch.tasks) {
         if (task.queue) {
             jobs.push_back(fetchJob(task));
             continue;
@@ -612,12 +650,12 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
                 [&] { task.ppd = FetchPpdSources(connection, "/printers/" + task.printer); });
         });
     }
-    workers->RunAll(std::move(jobs), &Connection());
+    workers.RunAll(std::move(jobs), own);
 
     // What the two questions tell together, as FetchOver would have it; a
     // class's bins are its first member's PPD's, fetched now.
     std::vector<CupsWorkers::Job> classes;
-    for (Task& task : tasks) {
+    for (Task& task : batch.tasks) {
         if (!task.lookup || task.lookup->result != QueueLookup::Result::Found || !task.ppd)
             continue;
         const CupsQueue& queue = task.lookup->queue;
@@ -648,11 +686,13 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
         }
     }
     if (!classes.empty() && !stopped)
-        workers->RunAll(std::move(classes), &Connection());
+        workers.RunAll(std::move(classes), own);
+}
 
-    if (stopped)
-        Connection().GiveUpAfter(CupsFailure::NoAnswer, stopStatus);
-    for (Task& task : tasks) {
+void CupsPrintingService::KeepPrefetch(Batch& batch) {
+    if (batch.stopped)
+        Connection().GiveUpAfter(CupsFailure::NoAnswer, batch.stopStatus);
+    for (Batch::Task& task : batch.tasks) {
         // The queue was found, or the scheduler said it has none: kept as a
         // look-up of the service's own would keep it.
         if (task.lookup && task.lookup->result != QueueLookup::Result::Failed)
@@ -662,6 +702,71 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
             prefetched_.emplace(FoldPrinterName(task.printer), std::move(answer));
         }
     }
+}
+
+void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
+    const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
+    if (!(sideBySide_ || always) || Connection().GaveUp())
+        return;
+    NoteNamed(printers);
+    const std::unique_ptr<Batch> batch = PlanPrefetch(printers);
+    if (batch->tasks.empty())
+        return;
+    CupsWorkers* workers = Workers(static_cast<int>(batch->Questions()));
+    if (workers == nullptr)
+        return;
+    workers->Retry();
+    AskPrefetch(*batch, *workers, &Connection());
+    KeepPrefetch(*batch);
+}
+
+void CupsPrintingService::NoteNamed(const std::vector<std::string>& printers) const {
+    if (options_.namedPrintersFile.empty() || !connection_)
+        return;
+    std::vector<std::string> noted;
+    if (!defaultName_.empty())
+        noted.push_back(defaultName_);
+    for (const std::string& printer : printers) {
+        if (noted.size() < kMaxNamedNoted && CanBeQueueName(printer) &&
+            std::find(noted.begin(), noted.end(), printer) == noted.end())
+            noted.push_back(printer);
+    }
+    // Written whole under another name, then put in place: a run that
+    // reads it meanwhile reads the old or the new list.
+    namespace fs = std::filesystem;
+    const fs::path file(options_.namedPrintersFile);
+    std::error_code ignored;
+    fs::create_directories(file.parent_path(), ignored);
+    const fs::path written = file.string() + "." + std::to_string(getpid());
+    {
+        std::ofstream out(written, std::ios::binary | std::ios::trunc);
+        out << connection_->Address() << '\n';
+        for (const std::string& printer : noted)
+            out << printer << '\n';
+        if (!out.flush()) {
+            out.close();
+            fs::remove(written, ignored);
+            return;
+        }
+    }
+    fs::rename(written, file, ignored);
+    if (ignored)
+        fs::remove(written, ignored);
+}
+
+std::vector<std::string> CupsPrintingService::NamedBefore() const {
+    std::vector<std::string> named;
+    if (options_.namedPrintersFile.empty() || !connection_)
+        return named;
+    std::ifstream in(options_.namedPrintersFile, std::ios::binary);
+    std::string line;
+    if (!std::getline(in, line) || line != connection_->Address())
+        return named;
+    while (named.size() < kMaxNamedNoted && std::getline(in, line)) {
+        if (CanBeQueueName(line))
+            named.push_back(line);
+    }
+    return named;
 }
 
 const CupsPrintingService::BinAnswer& CupsPrintingService::Bins(const std::string& printer) {
@@ -769,7 +874,15 @@ CupsPrintingService::DocumentFormats(const std::string& printer) {
 }
 
 std::unique_ptr<PrintingService> MakeCupsPrintingService() {
-    return std::make_unique<CupsPrintingService>();
+    // The user's cache: XDG_CACHE_HOME, else ~/.cache.
+    CupsServiceOptions options;
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if (cache != nullptr && *cache == '/')
+        options.namedPrintersFile = std::string(cache) + "/kevoconf/cups-named-printers";
+    else if (home != nullptr && *home == '/')
+        options.namedPrintersFile = std::string(home) + "/.cache/kevoconf/cups-named-printers";
+    return std::make_unique<CupsPrintingService>(options);
 }
 
 std::unique_ptr<CupsPrintingService> MakeCupsPrintingService(CupsServiceOptions options) {

@@ -47,6 +47,9 @@ struct CupsServiceOptions {
     // (see CupsPrintingService), or, for tests, always or never.
     enum class SideBySide { WhenFar, Always, Never };
     SideBySide sideBySide = SideBySide::WhenFar;
+    // Where the printers that a run named to Prefetch on a far scheduler
+    // are noted for the next run (none when empty): see DefaultPrinter.
+    std::string namedPrintersFile{};
 };
 
 // Not thread-safe: one thread uses a service object at a time. The
@@ -91,7 +94,11 @@ public:
     PrinterLookup LookUpPrinter(const std::string& name) override;
 
     // The user's default (LPDEST or PRINTER, ~/.cups/lpoptions, the system
-    // lpoptions, then the scheduler's default) as libcups reports it. When
+    // lpoptions, then the scheduler's default) as libcups reports it. On a
+    // far scheduler, the printers that the last run on it named to Prefetch
+    // (namedPrintersFile) are prefetched meanwhile, side by side, as
+    // Prefetch would: every answer is this run's own, and a printer named
+    // then and not now costs questions but changes nothing. When
     // none is set, or the one set names no queue, the first queue of
     // EnumPrinters stands in (asked for alone); only a scheduler without
     // queues has no default (InvalidName). A scheduler that fails gives
@@ -144,6 +151,9 @@ public:
     // (a connection and one request): one on this machine takes 1 to 5 ms,
     // one 5 ms away 20 ms.
     static constexpr std::chrono::milliseconds kNearAnswer{5};
+    // The most printers noted for the next run (namedPrintersFile): a
+    // setup's lines and the default.
+    static constexpr std::size_t kMaxNamedNoted = 100;
 
     // How many PPDs this service has fetched from the scheduler.
     int PpdFetchCount() const { return ppdFetchCount_; }
@@ -188,6 +198,7 @@ private:
     struct Listed;
     struct Fetched;
     struct FirstAnswer;
+    struct Batch;
 
     // Questions over any connection, for the service's own thread and its
     // workers alike: they touch nothing of the service.
@@ -196,6 +207,19 @@ private:
     static QueueLookup AskQueue(CupsConnection& connection, const std::string& printer);
     static Fetched FetchOver(CupsConnection& connection, const CupsQueue& queue,
                              const std::string& printer);
+
+    // Prefetch in three steps: what to ask (only the service's state is
+    // read), the questions (over the workers, and own when given; nothing of
+    // the service is touched, so another thread may ask), and the answers
+    // kept.
+    std::unique_ptr<Batch> PlanPrefetch(const std::vector<std::string>& printers) const;
+    static void AskPrefetch(Batch& batch, CupsWorkers& workers, CupsConnection* own);
+    void KeepPrefetch(Batch& batch);
+    // The printers named to Prefetch (and the default) noted for the next
+    // run on this scheduler, and those the last run noted; nothing without
+    // the file or when it notes another scheduler.
+    void NoteNamed(const std::vector<std::string>& printers) const;
+    std::vector<std::string> NamedBefore() const;
 
     CupsConnection& Connection();
     // The workers, `count` of them or as many as could be started (at most
@@ -218,6 +242,8 @@ private:
     std::unique_ptr<CupsWorkers> workers_;
     // The workers were started while the default was asked.
     bool workersStarted_ = false;
+    // The default queue's name, once told.
+    std::string defaultName_;
     // Whether questions are asked side by side; known once the default
     // printer was asked.
     bool sideBySide_ = false;

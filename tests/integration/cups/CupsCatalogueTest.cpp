@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -124,10 +126,13 @@ std::vector<std::string> EveryPrinterShown(PrinterCatalogue& catalogue) {
 // The bins fetched ahead, side by side, are what the printers' own queries
 // give, over at most kMaxConnections at once; a scheduler that drops
 // connections leaves those bins to the usual queries, with the same result.
+// The printers that the run before named are fetched while the default is
+// asked, with the same result.
 struct PrefetchCase {
     const char* name;
     int clientsPerHost; // 0: no limit
     bool stopAfterPrefetch;
+    bool namedBefore = false;
 };
 
 void PrintTo(const PrefetchCase& prefetch, std::ostream* out) {
@@ -151,22 +156,36 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
         catalogue.FormCreate();
         alone = EveryPrinterShown(catalogue);
     }
-    // Side by side although the scheduler is near, as with a far one.
-    platform::CupsServiceOptions options;
-    options.sideBySide = platform::CupsServiceOptions::SideBySide::Always;
-    service_ = std::make_unique<CachedCupsService>(options);
-    MakeCatalogue();
-    catalogue_->FormCreate();
-    platform::CupsConnection::ResetMostOpen();
     // Names as lines give them: in other ASCII case, repeated, of no printer.
-    std::vector<std::string> names = catalogue_->cboPrinters().items;
-    for (std::string& name : names)
+    std::vector<std::string> names = alone;
+    for (std::string& name : names) {
+        name = name.substr(0, name.find('|'));
         std::transform(name.begin(), name.end(), name.begin(),
                        [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    }
     const std::vector<std::string> once = names;
     names.push_back("Nowhere");
     names.insert(names.end(), once.begin(), once.end());
-    installed_->Prefetch(names);
+    // Side by side although the scheduler is near, as with a far one.
+    platform::CupsServiceOptions options;
+    options.sideBySide = platform::CupsServiceOptions::SideBySide::Always;
+    const std::filesystem::path named =
+        std::filesystem::temp_directory_path() / ("kevo-named-" + std::to_string(getpid()));
+    if (GetParam().namedBefore) {
+        options.namedPrintersFile = named.string();
+        CachedCupsService before(options);
+        InstalledPrinters installed(before);
+        PrinterCatalogue(installed).FormCreate();
+        installed.Prefetch(names);
+    }
+    platform::CupsConnection::ResetMostOpen();
+    service_ = std::make_unique<CachedCupsService>(options);
+    MakeCatalogue();
+    catalogue_->FormCreate();
+    std::filesystem::remove(named);
+    catalogue_->TakeList();
+    if (!GetParam().namedBefore)
+        installed_->Prefetch(names);
     EXPECT_LE(platform::CupsConnection::MostOpenAtOnce(),
               platform::CupsPrintingService::kMaxConnections);
     if (GetParam().stopAfterPrefetch) {
@@ -179,7 +198,8 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
 
 INSTANTIATE_TEST_SUITE_P(Scheduler, CupsPrefetchTest,
                          testing::Values(PrefetchCase{"Answering", 0, true},
-                                         PrefetchCase{"DroppingConnections", 3, false}),
+                                         PrefetchCase{"DroppingConnections", 3, false},
+                                         PrefetchCase{"NamedByTheRunBefore", 0, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CupsCatalogueTest, StoppedSchedulerGivesSystemErrorAtOnce) {
