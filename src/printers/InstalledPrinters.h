@@ -130,7 +130,7 @@ enum class PrintersOpened {
 };
 
 // Start-up's question for the default printer: ask is the print setup
-// dialog's creation (PrinterCatalogue::FormCreate), which also shows it, or,
+// dialog's creation (its FormCreate), which also shows it, or,
 // where there is no dialog, Load(FindDefault()). A failure is shown in the
 // standard error report and the run goes on: without a default printer, as
 // one without printers.
