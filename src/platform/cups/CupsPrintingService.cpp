@@ -409,13 +409,12 @@ void CupsPrintingService::RememberDefault(const cups_dest_s& dest) {
 
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
-    // The printers that the lines name are asked for next, side by side
-    // when the scheduler is far: a worker connects at once and, unless the
-    // default is told within kNearAnswer (a near scheduler, where this
-    // thread asks for everything, one request after another), starts the
-    // other workers, so that their connections are up when Prefetch needs
-    // them. A scheduler behind a local socket is near by definition: no
-    // worker is started for it.
+    // The printers that the lines name are asked for next, side by side:
+    // a worker connects at once and, unless the default is told within
+    // kNearAnswer (a near scheduler, for which Prefetch starts a few workers
+    // when it needs them), starts the other workers, so that their
+    // connections are up when Prefetch needs them. A scheduler behind a
+    // local socket is near by definition: no worker is started for it here.
     using SideBySide = CupsServiceOptions::SideBySide;
     const bool always = options_.sideBySide == SideBySide::Always;
     const bool localSocket = !server_.empty() && server_.front() == '/';
@@ -452,7 +451,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     const auto asked = std::chrono::steady_clock::now();
     cups_dest_t* dest = connection.DefaultDestination();
     if (answered) {
-        sideBySide_ = always || std::chrono::steady_clock::now() - asked > kNearAnswer;
+        far_ = always || std::chrono::steady_clock::now() - asked > kNearAnswer;
         answered->Tell();
     }
     if (asking.joinable()) {
@@ -705,20 +704,47 @@ void CupsPrintingService::KeepPrefetch(Batch& batch) {
 }
 
 void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
-    const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
-    if (!(sideBySide_ || always) || Connection().GaveUp())
+    using SideBySide = CupsServiceOptions::SideBySide;
+    if (options_.sideBySide == SideBySide::Never || Connection().GaveUp())
         return;
-    NoteNamed(printers);
+    const bool far = far_ || options_.sideBySide == SideBySide::Always;
+    if (far)
+        NoteNamed(printers);
     const std::unique_ptr<Batch> batch = PlanPrefetch(printers);
     if (batch->tasks.empty())
         return;
-    CupsWorkers* workers = Workers(static_cast<int>(batch->Questions()));
+    const int most = far ? kMaxConnections : kNearConnections;
+    CupsWorkers* workers = Workers(std::min(static_cast<int>(batch->Questions()), most - 1));
     if (workers == nullptr)
         return;
     workers->Retry();
     AskPrefetch(*batch, *workers, &Connection());
     KeepPrefetch(*batch);
 }
+
+namespace {
+
+// The named-printers file: per scheduler a block of lines, its address and
+// then the printers named, blocks separated by an empty line (no printer
+// has an empty name); the last scheduler asked first.
+using NamedBlock = std::pair<std::string, std::vector<std::string>>;
+
+std::vector<NamedBlock> ReadNamedBlocks(const std::string& file) {
+    std::vector<NamedBlock> blocks;
+    std::ifstream in(file, std::ios::binary);
+    bool open = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty())
+            open = false;
+        else if (!open)
+            blocks.push_back({line, {}}), open = true;
+        else
+            blocks.back().second.push_back(line);
+    }
+    return blocks;
+}
+
+} // namespace
 
 void CupsPrintingService::NoteNamed(const std::vector<std::string>& printers) const {
     if (options_.namedPrintersFile.empty() || !connection_)
@@ -731,6 +757,12 @@ void CupsPrintingService::NoteNamed(const std::vector<std::string>& printers) co
             std::find(noted.begin(), noted.end(), printer) == noted.end())
             noted.push_back(printer);
     }
+    std::vector<NamedBlock> blocks = ReadNamedBlocks(options_.namedPrintersFile);
+    std::erase_if(
+        blocks, [this](const NamedBlock& block) { return block.first == connection_->Address(); });
+    blocks.insert(blocks.begin(), {connection_->Address(), std::move(noted)});
+    if (blocks.size() > kMaxNamedServers)
+        blocks.resize(kMaxNamedServers);
     // Written whole under another name, then put in place: a run that
     // reads it meanwhile reads the old or the new list.
     namespace fs = std::filesystem;
@@ -740,9 +772,11 @@ void CupsPrintingService::NoteNamed(const std::vector<std::string>& printers) co
     const fs::path written = file.string() + "." + std::to_string(getpid());
     {
         std::ofstream out(written, std::ios::binary | std::ios::trunc);
-        out << connection_->Address() << '\n';
-        for (const std::string& printer : noted)
-            out << printer << '\n';
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            out << (i > 0 ? "\n" : "") << blocks[i].first << '\n';
+            for (const std::string& printer : blocks[i].second)
+                out << printer << '\n';
+        }
         if (!out.flush()) {
             out.close();
             fs::remove(written, ignored);
@@ -758,13 +792,14 @@ std::vector<std::string> CupsPrintingService::NamedBefore() const {
     std::vector<std::string> named;
     if (options_.namedPrintersFile.empty() || !connection_)
         return named;
-    std::ifstream in(options_.namedPrintersFile, std::ios::binary);
-    std::string line;
-    if (!std::getline(in, line) || line != connection_->Address())
-        return named;
-    while (named.size() < kMaxNamedNoted && std::getline(in, line)) {
-        if (CanBeQueueName(line))
-            named.push_back(line);
+    for (NamedBlock& block : ReadNamedBlocks(options_.namedPrintersFile)) {
+        if (block.first != connection_->Address())
+            continue;
+        for (std::string& printer : block.second) {
+            if (named.size() < kMaxNamedNoted && CanBeQueueName(printer))
+                named.push_back(std::move(printer));
+        }
+        break;
     }
     return named;
 }

@@ -48,7 +48,8 @@ struct CupsServiceOptions {
     enum class SideBySide { WhenFar, Always, Never };
     SideBySide sideBySide = SideBySide::WhenFar;
     // Where the printers that a run named to Prefetch on a far scheduler
-    // are noted for the next run (none when empty): see DefaultPrinter.
+    // are noted for the next run on it, for the last kMaxNamedServers
+    // schedulers (none when empty): see DefaultPrinter.
     std::string namedPrintersFile{};
 };
 
@@ -67,9 +68,11 @@ struct CupsServiceOptions {
 // what failed there is asked again the usual way, since a worker's connection may fail alone.
 //
 // A near scheduler (one whose default printer is answered within
-// kNearAnswer) answers one request at a time on cores that the program
-// needs too: there, asking side by side only costs, and every question is
-// asked one after another.
+// kNearAnswer, or one behind a local socket) answers one request at a time
+// on cores that the program needs too: no worker connects while the
+// default is asked, and the printers named to Prefetch are asked over at
+// most kNearConnections, so that the program reads one answer while the
+// scheduler makes the next.
 class CupsPrintingService final : public PrintingService {
 public:
     explicit CupsPrintingService(CupsServiceOptions options = {});
@@ -147,6 +150,9 @@ public:
     // scheduler that takes fewer (MaxClientsPerHost) refuses the others,
     // whose printers are then asked the usual way.
     static constexpr int kMaxConnections = 16;
+    // The same for a near scheduler: a few, to keep it and the program busy
+    // at once; more only wait for each other.
+    static constexpr int kNearConnections = 4;
     // The longest that a near scheduler takes to tell the default printer
     // (a connection and one request): one on this machine takes 1 to 5 ms,
     // one 5 ms away 20 ms.
@@ -154,6 +160,8 @@ public:
     // The most printers noted for the next run (namedPrintersFile): a
     // setup's lines and the default.
     static constexpr std::size_t kMaxNamedNoted = 100;
+    // The most schedulers whose printers are noted, the last asked first.
+    static constexpr std::size_t kMaxNamedServers = 8;
 
     // How many PPDs this service has fetched from the scheduler.
     int PpdFetchCount() const { return ppdFetchCount_; }
@@ -244,9 +252,9 @@ private:
     bool workersStarted_ = false;
     // The default queue's name, once told.
     std::string defaultName_;
-    // Whether questions are asked side by side; known once the default
-    // printer was asked.
-    bool sideBySide_ = false;
+    // Whether the scheduler is far; known once the default printer was
+    // asked.
+    bool far_ = false;
     // What a look-up by name (or the first queue, standing in for the
     // default) said of each queue, so that its Devices value and bins need
     // no request of their own. Keyed by the folded name; std::nullopt: the

@@ -6,12 +6,13 @@
 #include "SchedulerEnvironment.h"
 #include "SchedulerQueries.h"
 #include "messages/ErrorReport.h"
+#include "platform/PrintingServiceFactory.h"
 #include "platform/cups/CupsConnection.h"
 #include "platform/cups/CupsPrintingService.h"
 #include "platform/printing/CachingPrintingService.h"
-#include "platform/PrintingServiceFactory.h"
 #include "printsetup/PrinterCatalogue.h"
 
+#include <cups/cups.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -127,7 +128,7 @@ std::vector<std::string> EveryPrinterShown(PrinterCatalogue& catalogue) {
 // give, over at most kMaxConnections at once; a scheduler that drops
 // connections leaves those bins to the usual queries, with the same result.
 // The printers that the run before named are fetched while the default is
-// asked, with the same result.
+// asked, with the same result, also after a run on another scheduler.
 struct PrefetchCase {
     const char* name;
     int clientsPerHost; // 0: no limit
@@ -177,6 +178,14 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
         InstalledPrinters installed(before);
         PrinterCatalogue(installed).FormCreate();
         installed.Prefetch(names);
+        // A run on another scheduler (this one by another address) notes
+        // its printers beside them.
+        cupsSetServer(("localhost:" + std::to_string(Scheduler().Port())).c_str());
+        CachedCupsService other(options);
+        InstalledPrinters elsewhere(other);
+        PrinterCatalogue(elsewhere).FormCreate();
+        elsewhere.Prefetch({names.front()});
+        cupsSetServer(nullptr);
     }
     platform::CupsConnection::ResetMostOpen();
     service_ = std::make_unique<CachedCupsService>(options);
