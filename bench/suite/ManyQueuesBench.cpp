@@ -8,11 +8,12 @@
 // as the Edit command opens it.
 //
 //   many_queues_bench [--runs=N] [--delay=MS] [--sizes=20,2000,10000]
-//                     [--program=PATH] [--dialog-runs=N]
+//                     [--program=PATH] [--before=PATH] [--dialog-runs=N]
 //
 // --delay is the proxy's one-way delay (15 ms: a 30 ms round trip).
-// --program runs another build of kevoconf (for a before-and-after in one
-// run); the dialog is always this build's.
+// --program runs another build of kevoconf; --before runs a second one
+// after each run of the first, and gives its figures beside them (a
+// before-and-after in one run). The dialog is always this build's.
 //
 // Prints, per size, the median and spread of the mode-2 run in ms directly
 // and through the proxy, each over the run at the smallest size, and the
@@ -62,6 +63,7 @@ struct Options {
     int dialogRuns = 5;
     std::vector<int> sizes = {20, 2000, 10000};
     fs::path program = KEVO_KEVOCONF_PATH;
+    fs::path before; // none when empty
 };
 
 using bench::Printer;
@@ -102,6 +104,10 @@ struct Server {
     std::vector<double> far;
     double peakMiB = 0;
     std::vector<double> dialog;
+    // The same for the program given by --before.
+    std::vector<double> beforeDirect;
+    std::vector<double> beforeFar;
+    double beforePeakMiB = 0;
 };
 
 class Bench {
@@ -138,13 +144,23 @@ public:
 
     void MeasureRuns() {
         for (Server& server : servers_) { // caches warm; not counted
-            RunProgram(server, false);
-            RunProgram(server, true);
+            for (const bool far : {false, true}) {
+                RunProgram(server, far, options_.program, server.peakMiB);
+                if (!options_.before.empty())
+                    RunProgram(server, far, options_.before, server.beforePeakMiB);
+            }
         }
         for (int run = 0; run < options_.runs; ++run) {
             for (Server& server : servers_) {
-                server.direct.push_back(RunProgram(server, false));
-                server.far.push_back(RunProgram(server, true));
+                for (const bool far : {false, true}) {
+                    (far ? server.far : server.direct)
+                        .push_back(RunProgram(server, far, options_.program, server.peakMiB));
+                    if (!options_.before.empty()) {
+                        (far ? server.beforeFar : server.beforeDirect)
+                            .push_back(
+                                RunProgram(server, far, options_.before, server.beforePeakMiB));
+                    }
+                }
             }
         }
     }
@@ -194,7 +210,7 @@ public:
     const std::vector<Server>& Servers() const { return servers_; }
 
 private:
-    double RunProgram(Server& server, bool far);
+    double RunProgram(Server& server, bool far, const fs::path& program, double& peakMiB);
 
     Options options_;
     fs::path folder_;
@@ -204,7 +220,7 @@ private:
     std::vector<Server> servers_;
 };
 
-double Bench::RunProgram(Server& server, bool far) {
+double Bench::RunProgram(Server& server, bool far, const fs::path& program, double& peakMiB) {
     server.scheduler->UseAsClientServer();
     if (far) {
         // The ends of the run before are still on their way for a moment.
@@ -213,10 +229,8 @@ double Bench::RunProgram(Server& server, bool far) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         setenv("CUPS_SERVER", server.proxy->Server().c_str(), 1);
     }
-    const bench::ModeTwoRun run =
-        bench::RunModeTwo(options_.program, names_, setup_, folder_, setupText_);
-    server.peakMiB =
-        std::max(server.peakMiB, static_cast<double>(run.exit.usage.ru_maxrss) / 1024.0);
+    const bench::ModeTwoRun run = bench::RunModeTwo(program, names_, setup_, folder_, setupText_);
+    peakMiB = std::max(peakMiB, static_cast<double>(run.exit.usage.ru_maxrss) / 1024.0);
     return run.ms;
 }
 
@@ -244,6 +258,8 @@ Options TakeOptions(int argc, char** argv) {
             options.sizes = IntList(arg + 8);
         else if (std::strncmp(arg, "--program=", 10) == 0)
             options.program = arg + 10;
+        else if (std::strncmp(arg, "--before=", 9) == 0)
+            options.before = arg + 9;
         else
             throw std::runtime_error(std::string("unknown option ") + arg);
     }
@@ -290,6 +306,22 @@ int main(int argc, char** argv) {
                         Figure(server.direct).c_str(), Median(server.direct) / directBase,
                         Figure(server.far).c_str(), Median(server.far) / farBase, server.peakMiB,
                         Figure(server.dialog).c_str());
+        }
+        if (!options.before.empty()) {
+            const double beforeDirectBase = Median(servers.front().beforeDirect);
+            const double beforeFarBase = Median(servers.front().beforeFar);
+            std::printf("\nbefore, run after each of the runs above: %s\n\n",
+                        options.before.string().c_str());
+            std::printf("%-8s %-20s %-7s %-20s %-7s %s\n", "queues", "direct ms (spread)", "ratio",
+                        "far ms (spread)", "ratio", "peak MiB");
+            std::printf("%s\n", std::string(74, '-').c_str());
+            for (const Server& server : servers) {
+                std::printf("%-8d %-20s %-7.2f %-20s %-7.2f %.1f\n", server.queues,
+                            Figure(server.beforeDirect).c_str(),
+                            Median(server.beforeDirect) / beforeDirectBase,
+                            Figure(server.beforeFar).c_str(),
+                            Median(server.beforeFar) / beforeFarBase, server.beforePeakMiB);
+            }
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "many_queues_bench: %s\n", error.what());

@@ -7,7 +7,7 @@
 # first opening.
 #
 #   bench/suite/run-many-queues.sh BUILD [--runs=N] [--delay=MS] [--sizes=20,2000,10000]
-#                                        [--program=PATH] [--dialog-runs=N]
+#                                        [--program=PATH] [--before=PATH] [--dialog-runs=N]
 #
 # BUILD is a CMake build folder of this project with the tests and
 # benchmarks on; use a Release one for figures. Setting up the schedulers
