@@ -409,12 +409,13 @@ void CupsPrintingService::RememberDefault(const cups_dest_s& dest) {
 
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
-    // The printers that the lines name are asked for next, side by side:
-    // a worker connects at once and, unless the default is told within
-    // kNearAnswer (a near scheduler, for which Prefetch starts a few workers
-    // when it needs them), starts the other workers, so that their
-    // connections are up when Prefetch needs them. A scheduler behind a
-    // local socket is near by definition: no worker is started for it here.
+    // The printers that the lines name are asked for next, side by side
+    // when the scheduler is far: a worker connects at once and, unless the
+    // default is told within kNearAnswer (a near scheduler, where this
+    // thread asks for everything, one request after another), starts the
+    // other workers, so that their connections are up when Prefetch needs
+    // them. A scheduler behind a local socket is near by definition: no
+    // worker is started for it.
     using SideBySide = CupsServiceOptions::SideBySide;
     const bool always = options_.sideBySide == SideBySide::Always;
     const bool localSocket = !server_.empty() && server_.front() == '/';
@@ -451,7 +452,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     const auto asked = std::chrono::steady_clock::now();
     cups_dest_t* dest = connection.DefaultDestination();
     if (answered) {
-        far_ = always || std::chrono::steady_clock::now() - asked > kNearAnswer;
+        sideBySide_ = always || std::chrono::steady_clock::now() - asked > kNearAnswer;
         answered->Tell();
     }
     if (asking.joinable()) {
@@ -704,17 +705,14 @@ void CupsPrintingService::KeepPrefetch(Batch& batch) {
 }
 
 void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
-    using SideBySide = CupsServiceOptions::SideBySide;
-    if (options_.sideBySide == SideBySide::Never || Connection().GaveUp())
+    const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
+    if (!(sideBySide_ || always) || Connection().GaveUp())
         return;
-    const bool far = far_ || options_.sideBySide == SideBySide::Always;
-    if (far)
-        NoteNamed(printers);
+    NoteNamed(printers);
     const std::unique_ptr<Batch> batch = PlanPrefetch(printers);
     if (batch->tasks.empty())
         return;
-    const int most = far ? kMaxConnections : kNearConnections;
-    CupsWorkers* workers = Workers(std::min(static_cast<int>(batch->Questions()), most - 1));
+    CupsWorkers* workers = Workers(static_cast<int>(batch->Questions()));
     if (workers == nullptr)
         return;
     workers->Retry();

@@ -68,11 +68,9 @@ struct CupsServiceOptions {
 // what failed there is asked again the usual way, since a worker's connection may fail alone.
 //
 // A near scheduler (one whose default printer is answered within
-// kNearAnswer, or one behind a local socket) answers one request at a time
-// on cores that the program needs too: no worker connects while the
-// default is asked, and the printers named to Prefetch are asked over at
-// most kNearConnections, so that the program reads one answer while the
-// scheduler makes the next.
+// kNearAnswer) answers one request at a time on cores that the program
+// needs too: there, asking side by side only costs, and every question is
+// asked one after another.
 class CupsPrintingService final : public PrintingService {
 public:
     explicit CupsPrintingService(CupsServiceOptions options = {});
@@ -150,9 +148,6 @@ public:
     // scheduler that takes fewer (MaxClientsPerHost) refuses the others,
     // whose printers are then asked the usual way.
     static constexpr int kMaxConnections = 16;
-    // The same for a near scheduler: a few, to keep it and the program busy
-    // at once; more only wait for each other.
-    static constexpr int kNearConnections = 4;
     // The longest that a near scheduler takes to tell the default printer
     // (a connection and one request): one on this machine takes 1 to 5 ms,
     // one 5 ms away 20 ms.
@@ -252,9 +247,9 @@ private:
     bool workersStarted_ = false;
     // The default queue's name, once told.
     std::string defaultName_;
-    // Whether the scheduler is far; known once the default printer was
-    // asked.
-    bool far_ = false;
+    // Whether questions are asked side by side; known once the default
+    // printer was asked.
+    bool sideBySide_ = false;
     // What a look-up by name (or the first queue, standing in for the
     // default) said of each queue, so that its Devices value and bins need
     // no request of their own. Keyed by the folded name; std::nullopt: the
