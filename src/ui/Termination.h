@@ -16,6 +16,8 @@ public:
     static Termination& Instance();
 
     void Request();
+    // True once requested, before the request takes effect too.
+    bool Requested() const { return requested_; }
     // True once a request has been retrieved by message processing.
     bool Terminating() const { return terminating_; }
 
