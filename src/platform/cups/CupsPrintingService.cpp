@@ -728,10 +728,14 @@ namespace {
 using NamedBlock = std::pair<std::string, std::vector<std::string>>;
 
 std::vector<NamedBlock> ReadNamedBlocks(const std::string& file) {
+    // No more lines than the service writes.
+    constexpr std::size_t kMostLines =
+        CupsPrintingService::kMaxNamedServers * (CupsPrintingService::kMaxNamedNoted + 2);
     std::vector<NamedBlock> blocks;
     std::ifstream in(file, std::ios::binary);
     bool open = false;
-    for (std::string line; std::getline(in, line);) {
+    std::size_t lines = 0;
+    for (std::string line; lines++ < kMostLines && std::getline(in, line);) {
         if (line.empty())
             open = false;
         else if (!open)
