@@ -406,8 +406,8 @@ TrayRepairPlan PlanTrayRepair(const std::vector<SetupLine>& lines,
                               const std::vector<BinMapping>& mappings,
                               const std::vector<PrinterMapping>& printerMappings) {
     TrayRepairPlan plan;
-    const std::vector<std::string> installed = printers.Names();
     MovedPrinterFinder finder(printers, printerMappings);
+    const std::vector<std::string>& installed = finder.Installed();
     for (const SetupLine& line : lines) {
         if (!line.IsNamed() || !line.HasErrors())
             continue;

@@ -100,6 +100,8 @@ class MovedPrinterFinder {
 public:
     MovedPrinterFinder(const printers::Printers& printers, std::vector<PrinterMapping> mappings);
     MovedPrinter Find(const std::string& printer, const std::string& port);
+    // The installed printers' names, asked once when it was made.
+    const std::vector<std::string>& Installed() const { return installed_; }
 
 private:
     const printers::Printers& printers_;
