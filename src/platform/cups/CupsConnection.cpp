@@ -118,6 +118,9 @@ int CupsConnection::OnTimeout(http_t* /*http*/, void* self) {
 }
 
 http_t* CupsConnection::Connect() {
+    // Set in every thread that asks: libcups keeps the callback per thread,
+    // and a connection made in one thread may be used in another later.
+    cupsSetPasswordCB2(NoPassword, nullptr);
     if (gaveUp_)
         return nullptr;
     if (http_ != nullptr) {
@@ -128,7 +131,6 @@ http_t* CupsConnection::Connect() {
         // give up a scheduler that is back. A new connection reaches it.
         Close();
     }
-    cupsSetPasswordCB2(NoPassword, nullptr);
     const int msec = static_cast<int>(timeout_.count());
     http_ =
         httpConnect2(host_.c_str(), port_, nullptr, AF_UNSPEC, cupsEncryption(), 1, msec, nullptr);

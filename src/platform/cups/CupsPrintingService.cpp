@@ -186,6 +186,22 @@ CupsPrintingService::Listed CupsPrintingService::ListOver(CupsConnection& connec
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type", 0);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type-mask",
                   CUPS_PRINTER_DISCOVERED | CUPS_PRINTER_SCANNER);
+    return ListedBy(connection, request);
+}
+
+CupsPrintingService::Listed CupsPrintingService::ListFrom(CupsConnection& connection,
+                                                          const std::string& first, int limit) {
+    // No filter: every queue that a look-up by name finds, but those that
+    // the scheduler hides from the user in its lists.
+    ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "limit", limit);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "first-printer-name", nullptr,
+                 first.c_str());
+    return ListedBy(connection, request);
+}
+
+CupsPrintingService::Listed CupsPrintingService::ListedBy(CupsConnection& connection,
+                                                          ipp_t* request) {
     ipp_t* response = connection.Request(request, "/");
     Listed listed;
     listed.failure = connection.Failure();
@@ -422,8 +438,14 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     const bool oneAtATime = options_.sideBySide == SideBySide::Never || (localSocket && !always);
     std::shared_ptr<FirstAnswer> answered;
     CupsWorkers* workers = nullptr;
-    // The printers that the last run on this scheduler named, asked by the
-    // workers meanwhile when it is far.
+    // The printers that the last run on this scheduler named, asked with
+    // the first default question: by the workers meanwhile when the
+    // scheduler is far, after it and one after another when it is near.
+    std::vector<std::string> namedBefore;
+    if (!namedBeforeAsked_) {
+        namedBeforeAsked_ = true;
+        namedBefore = NamedBefore();
+    }
     std::unique_ptr<Batch> named;
     std::atomic<bool> namedAsked{false};
     std::thread asking;
@@ -435,7 +457,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
             if (always || !answered->Within(kNearAnswer))
                 workers->Grow(kMaxConnections - 1);
         });
-        named = PlanPrefetch(NamedBefore());
+        named = PlanPrefetch(namedBefore);
         if (!named->tasks.empty()) {
             try {
                 asking = std::thread([&named, &namedAsked, answered, workers, always] {
@@ -460,6 +482,21 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
         if (namedAsked)
             KeepPrefetch(*named);
     }
+    DefaultPrinterAnswer answer = AnswerDefault(dest);
+    if (!namedAsked && !namedBefore.empty() &&
+        answer.status != DefaultPrinterAnswer::Status::SystemError) {
+        ListAround(namedBefore);
+        // Planned anew: the default's answer and the list told what their
+        // queues are.
+        named = PlanPrefetch(namedBefore);
+        CupsWorkers none(server_, port_, options_.requestTimeout);
+        AskPrefetch(*named, none, &connection);
+        KeepPrefetch(*named);
+    }
+    return answer;
+}
+
+DefaultPrinterAnswer CupsPrintingService::AnswerDefault(cups_dest_s* dest) {
     if (dest != nullptr) {
         DefaultPrinterAnswer answer;
         answer.names.emplace_back(dest->name);
@@ -468,6 +505,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
         cupsFreeDests(1, dest);
         return answer;
     }
+    CupsConnection& connection = Connection();
     if (connection.GaveUp())
         return SystemError();
     // libcups reports every failure of its default look-up as "not found":
@@ -704,11 +742,49 @@ void CupsPrintingService::KeepPrefetch(Batch& batch) {
     }
 }
 
+void CupsPrintingService::ListAround(const std::vector<std::string>& printers) {
+    // By the scheduler's order (names ignoring ASCII case), the names not
+    // known yet that a look-up by name would ask for.
+    std::map<std::string, std::string> wanted;
+    for (const std::string& printer : printers) {
+        std::string key = FoldPrinterName(printer);
+        if (CanBeQueueName(printer) && AskableByName(printer) && queues_.count(key) == 0)
+            wanted.emplace(std::move(key), printer);
+    }
+    // A window starts at the first name wanted and holds as many queues as
+    // names are wanted: names that neighbour each other cost one question.
+    // A name that the window does not hold is asked for by name: the
+    // scheduler may have no such queue, or hide it from the user in its
+    // lists, or the window may have started elsewhere (at the first queue,
+    // when the scheduler has none by that name). Names far apart stop the
+    // windows: a window that gave fewer than two names is the last.
+    CupsConnection& connection = Connection();
+    while (!wanted.empty() && !connection.GaveUp()) {
+        const auto first = wanted.begin();
+        Listed window = ListFrom(connection, first->second, static_cast<int>(wanted.size()));
+        wanted.erase(first);
+        if (!window.queues)
+            return;
+        int found = 0;
+        for (CupsQueue& queue : *window.queues) {
+            std::string key = FoldPrinterName(queue.name);
+            found += static_cast<int>(wanted.erase(key));
+            queues_[std::move(key)] = std::move(queue);
+        }
+        if (found < 2)
+            return;
+    }
+}
+
 void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     const bool always = options_.sideBySide == CupsServiceOptions::SideBySide::Always;
-    if (!(sideBySide_ || always) || Connection().GaveUp())
+    if (Connection().GaveUp())
         return;
     NoteNamed(printers);
+    if (!(sideBySide_ || always)) {
+        ListAround(printers);
+        return;
+    }
     const std::unique_ptr<Batch> batch = PlanPrefetch(printers);
     if (batch->tasks.empty())
         return;

@@ -17,6 +17,7 @@
 #include <vector>
 
 struct cups_dest_s;
+struct _ipp_s;
 
 namespace kevo::platform {
 
@@ -47,17 +48,19 @@ struct CupsServiceOptions {
     // (see CupsPrintingService), or, for tests, always or never.
     enum class SideBySide { WhenFar, Always, Never };
     SideBySide sideBySide = SideBySide::WhenFar;
-    // Where the printers that a run named to Prefetch on a far scheduler
-    // are noted for the next run on it, for the last kMaxNamedServers
+    // Where the printers that a run named to Prefetch are noted for the
+    // next run on the same scheduler, for the last kMaxNamedServers
     // schedulers (none when empty): see DefaultPrinter.
     std::string namedPrintersFile{};
 };
 
-// Not thread-safe: one thread uses a service object at a time. The
-// scheduler's address is read (cupsServer(), ippPort()) in the thread that
-// makes the first query, and that thread's libcups password callback is set
-// to one that never asks (no query needs a password, and libcups' own asks
-// on the terminal).
+// Not thread-safe: one thread uses a service object at a time, and another
+// may take it over once the first is done with it (start-up asks for the
+// default printer on a thread of its own). The scheduler's address is read
+// (cupsServer(), ippPort()) in the thread that makes the first query, and
+// each thread that asks sets its libcups password callback to one that
+// never asks (no query needs a password, and libcups' own asks on the
+// terminal).
 //
 // A far scheduler costs a round trip per request, so questions that do not
 // depend on each other are asked side by side, by worker threads that each
@@ -70,7 +73,9 @@ struct CupsServiceOptions {
 // A near scheduler (one whose default printer is answered within
 // kNearAnswer) answers one request at a time on cores that the program
 // needs too: there, asking side by side only costs, and every question is
-// asked one after another.
+// asked one after another (the printers that the last run named right
+// after the default, so that a start-up that asks for the default while it
+// makes its windows has them too).
 class CupsPrintingService final : public PrintingService {
 public:
     explicit CupsPrintingService(CupsServiceOptions options = {});
@@ -95,10 +100,11 @@ public:
     PrinterLookup LookUpPrinter(const std::string& name) override;
 
     // The user's default (LPDEST or PRINTER, ~/.cups/lpoptions, the system
-    // lpoptions, then the scheduler's default) as libcups reports it. On a
-    // far scheduler, the printers that the last run on it named to Prefetch
-    // (namedPrintersFile) are prefetched meanwhile, side by side, as
-    // Prefetch would: every answer is this run's own, and a printer named
+    // lpoptions, then the scheduler's default) as libcups reports it. The
+    // first time, the printers that the last run on this scheduler named to
+    // Prefetch (namedPrintersFile) are prefetched as Prefetch would: on a
+    // far scheduler meanwhile, side by side; on a near one after it, one
+    // after another. Every answer is this run's own, and a printer named
     // then and not now costs questions but changes nothing. When
     // none is set, or the one set names no queue, the first queue of
     // EnumPrinters stands in (asked for alone); only a scheduler without
@@ -132,7 +138,9 @@ public:
     // are not kept: the usual query asks again. Printers fetched already
     // and names of no queue are left to the usual queries; so is everything
     // when the scheduler is given up. A scheduler that stops answering ends the whole prefetch
-    // within the wait of one query, and is given up.
+    // within the wait of one query, and is given up. On a near scheduler
+    // nothing is fetched (the usual queries ask one after another); the
+    // printers are noted for the next run all the same.
     void Prefetch(const std::vector<std::string>& printers) override;
 
     // Drops the failed bin answers and tries a given-up scheduler again.
@@ -207,6 +215,10 @@ private:
     // workers alike: they touch nothing of the service.
     // The list, names only, or its first `limit` queues in full.
     static Listed ListOver(CupsConnection& connection, int limit = 0);
+    // The queues in full from the one named `first` on, in the scheduler's
+    // order, at most `limit` of them.
+    static Listed ListFrom(CupsConnection& connection, const std::string& first, int limit);
+    static Listed ListedBy(CupsConnection& connection, _ipp_s* request);
     static QueueLookup AskQueue(CupsConnection& connection, const std::string& printer);
     static Fetched FetchOver(CupsConnection& connection, const CupsQueue& queue,
                              const std::string& printer);
@@ -223,6 +235,9 @@ private:
     // the file or when it notes another scheduler.
     void NoteNamed(const std::vector<std::string>& printers) const;
     std::vector<std::string> NamedBefore() const;
+    // Near: the queues of these printers not known yet, from windows of the
+    // scheduler's list, kept as look-ups by name would keep them.
+    void ListAround(const std::vector<std::string>& printers);
 
     CupsConnection& Connection();
     // The workers, `count` of them or as many as could be started (at most
@@ -237,6 +252,9 @@ private:
     DefaultPrinterAnswer SystemError() const;
     // Keeps what the scheduler told of the default queue with it.
     void RememberDefault(const cups_dest_s& dest);
+    // The default printer from libcups' answer (freed here), or, without
+    // one, the first queue standing in.
+    DefaultPrinterAnswer AnswerDefault(cups_dest_s* dest);
 
     CupsServiceOptions options_;
     std::string server_;
@@ -245,6 +263,8 @@ private:
     std::unique_ptr<CupsWorkers> workers_;
     // The workers were started while the default was asked.
     bool workersStarted_ = false;
+    // The printers that the last run named were asked with the default.
+    bool namedBeforeAsked_ = false;
     // The default queue's name, once told.
     std::string defaultName_;
     // Whether questions are asked side by side; known once the default
