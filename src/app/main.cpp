@@ -78,14 +78,18 @@ int main(int argc, char* argv[]) {
     auto& termination = ui::Termination::Instance();
     ui::QtPrompter prompter;
 
+    // The printing service, the run's printers and the program's folders,
+    // made meanwhile with the default printer asked: the scheduler answers
+    // while the windows are made.
+    workspace::MadeMeanwhile made([] { return workspace::MakeThisMachine(true); });
+
     // The splash window first, painted at once.
     auto splash = std::make_unique<app::TfrmSplash>();
     splash->ShowNow();
 
-    // The printing service, the run's printers and the program's folders;
-    // then the print setup dialog, whose creation finds the default printer
-    // and so opens the run's printers.
-    workspace::Workspace workspace = workspace::ThisMachine(true);
+    // The print setup dialog, whose creation finds the default printer and
+    // so opens the run's printers.
+    workspace::Workspace& workspace = made.Get();
     auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(workspace.Printers(), prompter);
 
     // The main window: run mode, paths, names file, setup file.

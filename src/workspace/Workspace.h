@@ -5,7 +5,9 @@
 #include "printers/InstalledPrinters.h"
 #include "setup/PathResolution.h"
 
+#include <functional>
 #include <memory>
+#include <thread>
 
 namespace kevo::messages {
 class Prompter;
@@ -40,10 +42,35 @@ private:
     setup::PathContext paths_;
 };
 
+// A workspace made on a thread of its own, which then asks its printing
+// service for the default printer: the printers are read and the scheduler
+// answers while start-up shows its splash window and makes its windows, and
+// the service keeps the answer for start-up's own question. Get() waits for
+// the thread; a workspace that the thread could not make (no thread to be
+// had, or a failure there) is made by Get().
+class MadeMeanwhile {
+public:
+    using Maker = std::function<std::unique_ptr<Workspace>()>;
+
+    explicit MadeMeanwhile(Maker make);
+    ~MadeMeanwhile();
+
+    MadeMeanwhile(const MadeMeanwhile&) = delete;
+    MadeMeanwhile& operator=(const MadeMeanwhile&) = delete;
+
+    Workspace& Get();
+
+private:
+    Maker make_;
+    std::unique_ptr<Workspace> workspace_;
+    std::thread making_;
+};
+
 // The workspace of a run on this machine: the printing service the program
 // uses (platform::MakePrintingService: the machine's printers, or the
 // simulated ones that KEVOCONF_SIMULATED_PRINTERS names) and this machine's
 // folders (setup::ThisMachinePaths; withSamples for the program itself).
 Workspace ThisMachine(bool withSamples);
+std::unique_ptr<Workspace> MakeThisMachine(bool withSamples);
 
 } // namespace kevo::workspace

@@ -2,10 +2,12 @@
 #include "CountingPrintingService.h"
 
 #include "platform/printing/CachingPrintingService.h"
+#include "workspace/Workspace.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 namespace kevo::platform {
 namespace {
@@ -109,6 +111,22 @@ TEST_F(CachingPrintingServiceTest, ForgetFailuresAsksOnlyTheFailuresAgain) {
         {"ForgetFailures", 1}};
     for (const auto& [question, count] : expected)
         EXPECT_EQ(counting_->calls[question], count) << question;
+}
+
+// Start-up makes its workspace and asks for the default printer on a thread
+// of its own while it makes its windows: the workspace is given out once
+// the answer is kept, and start-up's own question takes it.
+TEST(WorkspaceTest, DefaultAskedMeanwhileIsKeptForStartUp) {
+    auto counting = std::make_unique<CountingPrintingService>();
+    CountingPrintingService& asked = *counting;
+    workspace::MadeMeanwhile made([&counting] {
+        return std::make_unique<workspace::Workspace>(
+            std::make_unique<CachingPrintingService>(std::move(counting)), setup::PathContext{});
+    });
+    workspace::Workspace& workspace = made.Get();
+    EXPECT_EQ(asked.calls["DefaultPrinter"], 1);
+    EXPECT_EQ(workspace.Service().DefaultPrinter().names.at(0), "Default 1");
+    EXPECT_EQ(asked.calls["DefaultPrinter"], 1);
 }
 
 } // namespace
