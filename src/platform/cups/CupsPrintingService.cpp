@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <set>
 #include <system_error>
@@ -674,13 +675,49 @@ void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsCo
             });
         };
     };
+    // Side by side, the printers not known yet are looked up in one window
+    // of the list (as ListAround does), asked first, and by name last, each
+    // look-up left out that the window has answered by then: printers with
+    // neighbouring names cost one question, and the others no more round
+    // trips than look-ups alone.
+    std::map<std::string, Task*> unknown;
+    for (Task& task : batch.tasks) {
+        if (!task.queue)
+            unknown.emplace(FoldPrinterName(task.printer), &task);
+    }
+    struct Window {
+        std::mutex mutex;
+        std::map<std::string, CupsQueue> queues;
+    } window;
     std::vector<CupsWorkers::Job> jobs;
+    std::vector<CupsWorkers::Job> lookups;
+    if (workers.Count() > 0 && unknown.size() >= 2) {
+        jobs.push_back([&window, &unknown, ask](CupsConnection& connection) {
+            ask(connection, [&] {
+                Listed listed = ListFrom(connection, unknown.begin()->second->printer,
+                                         static_cast<int>(unknown.size()));
+                std::lock_guard lock(window.mutex);
+                for (CupsQueue& queue : listed.queues.value_or(std::vector<CupsQueue>())) {
+                    std::string key = FoldPrinterName(queue.name);
+                    window.queues.emplace(std::move(key), std::move(queue));
+                }
+            });
+        });
+    }
     for (Task& task : batch.tasks) {
         if (task.queue) {
             jobs.push_back(fetchJob(task));
             continue;
         }
-        jobs.push_back([&task, ask](CupsConnection& connection) {
+        lookups.push_back([&task, &window, ask](CupsConnection& connection) {
+            {
+                std::lock_guard lock(window.mutex);
+                const auto told = window.queues.find(FoldPrinterName(task.printer));
+                if (told != window.queues.end()) {
+                    task.lookup = QueueLookup{QueueLookup::Result::Found, told->second};
+                    return;
+                }
+            }
             ask(connection, [&] { task.lookup = AskQueue(connection, task.printer); });
         });
         jobs.push_back([&task, ask](CupsConnection& connection) {
@@ -688,6 +725,7 @@ void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsCo
                 [&] { task.ppd = FetchPpdSources(connection, "/printers/" + task.printer); });
         });
     }
+    std::move(lookups.begin(), lookups.end(), std::back_inserter(jobs));
     workers.RunAll(std::move(jobs), own);
 
     // What the two questions tell together, as FetchOver would have it; a
