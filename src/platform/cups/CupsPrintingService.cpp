@@ -676,10 +676,11 @@ void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsCo
         };
     };
     // Side by side, the printers not known yet are looked up in one window
-    // of the list (as ListAround does), asked first, and by name last, each
-    // look-up left out that the window has answered by then: printers with
-    // neighbouring names cost one question, and the others no more round
-    // trips than look-ups alone.
+    // of the list (as ListAround does), asked first, and by name last, once
+    // the window has answered, for the printers that it did not tell:
+    // printers with neighbouring names cost one question, and the others no
+    // more round trips than look-ups alone (the PPDs fill the rounds before
+    // them).
     std::map<std::string, Task*> unknown;
     for (Task& task : batch.tasks) {
         if (!task.queue)
@@ -687,12 +688,26 @@ void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsCo
     }
     struct Window {
         std::mutex mutex;
+        std::condition_variable answered;
+        bool done = true;
         std::map<std::string, CupsQueue> queues;
     } window;
     std::vector<CupsWorkers::Job> jobs;
     std::vector<CupsWorkers::Job> lookups;
     if (workers.Count() > 0 && unknown.size() >= 2) {
+        // First in the queue: taken before any look-up that waits for it.
+        window.done = false;
         jobs.push_back([&window, &unknown, ask](CupsConnection& connection) {
+            struct Done {
+                Window& window;
+                ~Done() {
+                    {
+                        std::lock_guard lock(window.mutex);
+                        window.done = true;
+                    }
+                    window.answered.notify_all();
+                }
+            } done{window};
             ask(connection, [&] {
                 Listed listed = ListFrom(connection, unknown.begin()->second->printer,
                                          static_cast<int>(unknown.size()));
@@ -711,7 +726,8 @@ void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsCo
         }
         lookups.push_back([&task, &window, ask](CupsConnection& connection) {
             {
-                std::lock_guard lock(window.mutex);
+                std::unique_lock lock(window.mutex);
+                window.answered.wait(lock, [&window] { return window.done; });
                 const auto told = window.queues.find(FoldPrinterName(task.printer));
                 if (told != window.queues.end()) {
                     task.lookup = QueueLookup{QueueLookup::Result::Found, told->second};
