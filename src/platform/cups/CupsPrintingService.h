@@ -161,8 +161,9 @@ public:
     // asked the usual way.
     static constexpr int kMaxConnections = 16;
     // The longest that a near scheduler takes to tell the default printer
-    // (a connection and one request): one on this machine takes 1 to 5 ms,
-    // one 5 ms away 20 ms.
+    // (a connection and one request), not counting the time that the asking
+    // thread waited for a core: one on this machine takes 1 to 5 ms, one
+    // 5 ms away 20 ms.
     static constexpr std::chrono::milliseconds kNearAnswer{5};
     // The most printers noted for the next run (namedPrintersFile): a
     // setup's lines and the default.
