@@ -523,7 +523,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
             KeepPrefetch(*named);
     }
     DefaultPrinterAnswer answer = AnswerDefault(dest);
-    if (!namedAsked && !namedBefore.empty() &&
+    if (!namedAsked && !sideBySide_ && !namedBefore.empty() &&
         answer.status != DefaultPrinterAnswer::Status::SystemError) {
         ListAround(namedBefore);
         // Planned anew: the default's answer and the list told what their
@@ -853,9 +853,9 @@ void CupsPrintingService::ListAround(const std::vector<std::string>& printers) {
     // windows: a window that gave fewer than two names is the last.
     CupsConnection& connection = Connection();
     while (!wanted.empty() && !connection.GaveUp()) {
-        const auto first = wanted.begin();
-        Listed window = ListFrom(connection, first->second, static_cast<int>(wanted.size()));
-        wanted.erase(first);
+        const std::string first = wanted.begin()->first;
+        Listed window =
+            ListFrom(connection, wanted.begin()->second, static_cast<int>(wanted.size()));
         if (!window.queues)
             return;
         int found = 0;
@@ -864,6 +864,7 @@ void CupsPrintingService::ListAround(const std::vector<std::string>& printers) {
             found += static_cast<int>(wanted.erase(key));
             queues_[std::move(key)] = std::move(queue);
         }
+        wanted.erase(first);
         if (found < 2)
             return;
     }
