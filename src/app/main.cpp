@@ -78,22 +78,21 @@ int main(int argc, char* argv[]) {
     auto& termination = ui::Termination::Instance();
     ui::QtPrompter prompter;
 
-    // The printing service, the run's printers and the program's folders,
-    // made meanwhile with the default printer asked: the scheduler answers
-    // while the windows are made.
-    workspace::MadeMeanwhile made([] { return workspace::MakeThisMachine(true); });
+    // The printing service, the run's printers and the program's folders;
+    // the service is made meanwhile and asked for the default printer, so
+    // that the scheduler answers while the windows are made.
+    workspace::Workspace workspace = workspace::ThisMachineMeanwhile(true);
 
     // The splash window first, painted at once.
     auto splash = std::make_unique<app::TfrmSplash>();
     splash->ShowNow();
 
-    // The print setup dialog, whose creation finds the default printer and
-    // so opens the run's printers.
-    workspace::Workspace& workspace = made.Get();
-    auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(workspace.Printers(), prompter);
-
-    // The main window: run mode, paths, names file, setup file.
+    // The main window, whose creation asks nothing of the printers, while
+    // the service answers; then the print setup dialog, whose creation
+    // finds the default printer and so opens the run's printers; then the
+    // main window's start: run mode, paths, names file, setup file.
     mainwindow::TForm1 form(workspace.Printers(), prompter, splash.get());
+    auto printSetup = std::make_unique<printsetup::TfrmPrintSetup>(workspace.Printers(), prompter);
     form.Logic().SetPrintSetupDialog(printSetup.get());
     form.StartUp(arguments, workspace.Paths());
 

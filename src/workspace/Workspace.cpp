@@ -15,41 +15,86 @@ printers::PrintersOpened Workspace::OpenPrinters(messages::Prompter& prompter) {
     return printers::OpenPrinters(prompter, [this] { printers_.Load(printers_.FindDefault()); });
 }
 
-MadeMeanwhile::MadeMeanwhile(Maker make) : make_(std::move(make)) {
+ServiceMadeMeanwhile::ServiceMadeMeanwhile(Maker make) : make_(std::move(make)) {
     try {
         making_ = std::thread([this] {
             try {
-                workspace_ = make_();
-                workspace_->Service().DefaultPrinter();
+                service_ = make_();
+                service_->DefaultPrinter();
             } catch (...) {
                 // Start-up asks again, and meets the failure there.
             }
         });
     } catch (const std::system_error&) {
-        // No thread to be had: Get() makes the workspace.
+        // No thread to be had: the first question makes the service.
     }
 }
 
-MadeMeanwhile::~MadeMeanwhile() {
+ServiceMadeMeanwhile::~ServiceMadeMeanwhile() {
     if (making_.joinable())
         making_.join();
 }
 
-Workspace& MadeMeanwhile::Get() {
+platform::PrintingService& ServiceMadeMeanwhile::Made() {
     if (making_.joinable())
         making_.join();
-    if (!workspace_)
-        workspace_ = make_();
-    return *workspace_;
+    if (!service_)
+        service_ = make_();
+    return *service_;
+}
+
+std::vector<platform::PrinterEntry> ServiceMadeMeanwhile::EnumPrinters() {
+    return Made().EnumPrinters();
+}
+platform::PrinterLookup ServiceMadeMeanwhile::LookUpPrinter(const std::string& name) {
+    return Made().LookUpPrinter(name);
+}
+platform::DefaultPrinterAnswer ServiceMadeMeanwhile::DefaultPrinter() {
+    return Made().DefaultPrinter();
+}
+platform::WindowsDevice ServiceMadeMeanwhile::ProfileWindowsDevice() {
+    return Made().ProfileWindowsDevice();
+}
+platform::DevicesValue ServiceMadeMeanwhile::ProfileDevicesValue(const std::string& printer) {
+    return Made().ProfileDevicesValue(printer);
+}
+int ServiceMadeMeanwhile::BinCount(platform::BinKind kind, const std::string& device,
+                                   const std::string& port) {
+    return Made().BinCount(kind, device, port);
+}
+int ServiceMadeMeanwhile::BinData(const std::string& device, const std::string& port,
+                                  platform::BinFields& out) {
+    return Made().BinData(device, port, out);
+}
+std::optional<platform::QueueSources>
+ServiceMadeMeanwhile::PaperSources(const std::string& printer) {
+    return Made().PaperSources(printer);
+}
+std::optional<std::vector<std::string>>
+ServiceMadeMeanwhile::DocumentFormats(const std::string& printer) {
+    return Made().DocumentFormats(printer);
+}
+bool ServiceMadeMeanwhile::PortsAreDeviceUris() {
+    return Made().PortsAreDeviceUris();
+}
+void ServiceMadeMeanwhile::Prefetch(const std::vector<std::string>& printers) {
+    Made().Prefetch(printers);
+}
+void ServiceMadeMeanwhile::ForgetFailures() {
+    Made().ForgetFailures();
+}
+void ServiceMadeMeanwhile::ForgetAnswers() {
+    Made().ForgetAnswers();
 }
 
 Workspace ThisMachine(bool withSamples) {
     return Workspace(platform::MakePrintingService(), setup::ThisMachinePaths(withSamples));
 }
 
-std::unique_ptr<Workspace> MakeThisMachine(bool withSamples) {
-    return std::make_unique<Workspace>(platform::MakePrintingService(),
-                                       setup::ThisMachinePaths(withSamples));
+Workspace ThisMachineMeanwhile(bool withSamples) {
+    return Workspace(
+        std::make_unique<ServiceMadeMeanwhile>([] { return platform::MakePrintingService(); }),
+        setup::ThisMachinePaths(withSamples));
 }
 
 } // namespace kevo::workspace

@@ -42,27 +42,43 @@ private:
     setup::PathContext paths_;
 };
 
-// A workspace made on a thread of its own, which then asks its printing
-// service for the default printer: the printers are read and the scheduler
-// answers while start-up shows its splash window and makes its windows, and
-// the service keeps the answer for start-up's own question. Get() waits for
-// the thread; a workspace that the thread could not make (no thread to be
-// had, or a failure there) is made by Get().
-class MadeMeanwhile {
+// A printing service made on a thread of its own, which then asks it for
+// the default printer: the printers are read and the scheduler answers
+// while start-up shows its splash window and makes its windows, and the
+// service keeps the answer for start-up's own question. Every question
+// waits for the thread first; a service that the thread could not make (no
+// thread to be had, or a failure there) is made by the first question.
+class ServiceMadeMeanwhile final : public platform::PrintingService {
 public:
-    using Maker = std::function<std::unique_ptr<Workspace>()>;
+    using Maker = std::function<std::unique_ptr<platform::PrintingService>()>;
 
-    explicit MadeMeanwhile(Maker make);
-    ~MadeMeanwhile();
+    explicit ServiceMadeMeanwhile(Maker make);
+    ~ServiceMadeMeanwhile() override;
 
-    MadeMeanwhile(const MadeMeanwhile&) = delete;
-    MadeMeanwhile& operator=(const MadeMeanwhile&) = delete;
+    ServiceMadeMeanwhile(const ServiceMadeMeanwhile&) = delete;
+    ServiceMadeMeanwhile& operator=(const ServiceMadeMeanwhile&) = delete;
 
-    Workspace& Get();
+    std::vector<platform::PrinterEntry> EnumPrinters() override;
+    platform::PrinterLookup LookUpPrinter(const std::string& name) override;
+    platform::DefaultPrinterAnswer DefaultPrinter() override;
+    platform::WindowsDevice ProfileWindowsDevice() override;
+    platform::DevicesValue ProfileDevicesValue(const std::string& printer) override;
+    int BinCount(platform::BinKind kind, const std::string& device,
+                 const std::string& port) override;
+    int BinData(const std::string& device, const std::string& port,
+                platform::BinFields& out) override;
+    std::optional<platform::QueueSources> PaperSources(const std::string& printer) override;
+    std::optional<std::vector<std::string>> DocumentFormats(const std::string& printer) override;
+    bool PortsAreDeviceUris() override;
+    void Prefetch(const std::vector<std::string>& printers) override;
+    void ForgetFailures() override;
+    void ForgetAnswers() override;
 
 private:
+    platform::PrintingService& Made();
+
     Maker make_;
-    std::unique_ptr<Workspace> workspace_;
+    std::unique_ptr<platform::PrintingService> service_;
     std::thread making_;
 };
 
@@ -71,6 +87,7 @@ private:
 // simulated ones that KEVOCONF_SIMULATED_PRINTERS names) and this machine's
 // folders (setup::ThisMachinePaths; withSamples for the program itself).
 Workspace ThisMachine(bool withSamples);
-std::unique_ptr<Workspace> MakeThisMachine(bool withSamples);
+// The same with the printing service made meanwhile (ServiceMadeMeanwhile).
+Workspace ThisMachineMeanwhile(bool withSamples);
 
 } // namespace kevo::workspace

@@ -113,19 +113,17 @@ TEST_F(CachingPrintingServiceTest, ForgetFailuresAsksOnlyTheFailuresAgain) {
         EXPECT_EQ(counting_->calls[question], count) << question;
 }
 
-// Start-up makes its workspace and asks for the default printer on a thread
-// of its own while it makes its windows: the workspace is given out once
-// the answer is kept, and start-up's own question takes it.
+// Start-up makes its printing service and asks for the default printer on
+// a thread of its own while it makes its windows: every question waits for
+// that, and start-up's own question takes the kept answer.
 TEST(WorkspaceTest, DefaultAskedMeanwhileIsKeptForStartUp) {
     auto counting = std::make_unique<CountingPrintingService>();
     CountingPrintingService& asked = *counting;
-    workspace::MadeMeanwhile made([&counting] {
-        return std::make_unique<workspace::Workspace>(
-            std::make_unique<CachingPrintingService>(std::move(counting)), setup::PathContext{});
-    });
-    workspace::Workspace& workspace = made.Get();
+    workspace::ServiceMadeMeanwhile service(
+        [&counting] { return std::make_unique<CachingPrintingService>(std::move(counting)); });
+    service.ForgetFailures();
     EXPECT_EQ(asked.calls["DefaultPrinter"], 1);
-    EXPECT_EQ(workspace.Service().DefaultPrinter().names.at(0), "Default 1");
+    EXPECT_EQ(service.DefaultPrinter().names.at(0), "Default 1");
     EXPECT_EQ(asked.calls["DefaultPrinter"], 1);
 }
 
