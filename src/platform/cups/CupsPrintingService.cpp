@@ -886,7 +886,12 @@ void CupsPrintingService::Prefetch(const std::vector<std::string>& printers) {
     if (workers == nullptr)
         return;
     workers->Retry();
-    AskPrefetch(*batch, *workers, &Connection());
+    // Over the workers' connections only: the scheduler ends a connection
+    // after an error page (a PPD that it does not have), and this service's
+    // own would then connect again while the workers hold every connection
+    // that the scheduler allows one client (MaxClientsPerHost), be refused,
+    // and give the scheduler up for the usual questions that follow.
+    AskPrefetch(*batch, *workers, nullptr);
     KeepPrefetch(*batch);
 }
 
