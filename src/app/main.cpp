@@ -66,6 +66,11 @@ int main(int argc, char* argv[]) {
         return kNoWindowStatus;
     }
     QApplication application(argc, argv);
+    // The printing service, the run's printers and the program's folders;
+    // the service is made meanwhile and asked for the default printer, so
+    // that the scheduler answers while the windows are made. At once: the
+    // scheduler's answers, not the windows, are what start-up waits for.
+    workspace::Workspace workspace = workspace::ThisMachineMeanwhile(true);
     QApplication::setApplicationName(QStringLiteral("kevoconf"));
     // Captions stay exactly the program's own ("Printer: 8.  Name:
     // Remittances"): no application display name, which Qt would append to
@@ -77,11 +82,6 @@ int main(int argc, char* argv[]) {
     const auto arguments = platform::ProgramArguments(argc, argv);
     auto& termination = ui::Termination::Instance();
     ui::QtPrompter prompter;
-
-    // The printing service, the run's printers and the program's folders;
-    // the service is made meanwhile and asked for the default printer, so
-    // that the scheduler answers while the windows are made.
-    workspace::Workspace workspace = workspace::ThisMachineMeanwhile(true);
 
     // The splash window first, painted at once.
     auto splash = std::make_unique<app::TfrmSplash>();
