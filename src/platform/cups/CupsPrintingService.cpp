@@ -406,38 +406,53 @@ long ThisThread() {
 
 } // namespace
 
-// Tells a worker that the service's first answer has come. Made by the
-// thread that asks, as it asks. How long the answer took does not count
-// the time that this thread waited for a core: a start-up that makes its
-// windows meanwhile keeps both cores of a small machine busy, and a near
-// scheduler must not look far for it.
+// Tells the other threads whether the service's first answer came within
+// a given time: whether the scheduler is near. Made by the thread that
+// asks, as it asks. How long the answer took does not count the time that
+// this thread waited for a core: a start-up that makes its windows
+// meanwhile keeps both cores of a small machine busy, and a near scheduler
+// must not look far for it. Decided once, by whichever thread knows first,
+// so that every thread acts on the same answer.
 struct CupsPrintingService::FirstAnswer {
+    explicit FirstAnswer(std::chrono::milliseconds time) : time(time) {}
+
+    const std::chrono::milliseconds time;
     std::mutex mutex;
     std::condition_variable told;
-    bool come = false;
+    std::optional<bool> near;
     const long asker = ThisThread();
     const std::chrono::steady_clock::time_point asked = std::chrono::steady_clock::now();
     const std::chrono::nanoseconds waitedBefore = WaitedForCore(asker);
 
-    void Tell() {
+    // The answer has come: whether in time.
+    bool Tell() {
+        bool inTime = false;
         {
             std::lock_guard lock(mutex);
-            come = true;
+            if (!near)
+                near = Taken() <= time;
+            inTime = *near;
         }
         told.notify_all();
+        return inTime;
     }
+    // Whether it came in time, waiting for it that long.
+    bool Within() {
+        std::unique_lock lock(mutex);
+        while (!near) {
+            const auto left = time - Taken();
+            if (left <= std::chrono::nanoseconds(0))
+                near = false;
+            else
+                told.wait_for(lock, left);
+        }
+        return *near;
+    }
+
+private:
     // How long it has taken so far.
     std::chrono::nanoseconds Taken() const {
         return std::chrono::steady_clock::now() - asked - (WaitedForCore(asker) - waitedBefore);
-    }
-    // Whether it came within the time given, waiting for it that long.
-    bool Within(std::chrono::milliseconds time) {
-        std::unique_lock lock(mutex);
-        while (!told.wait_for(lock, time - Taken(), [this] { return come; })) {
-            if (Taken() >= time)
-                return false;
-        }
-        return true;
     }
 };
 
@@ -481,7 +496,7 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsWorkers* workers = nullptr;
     // The printers that the last run on this scheduler named, asked with
     // the first default question: by the workers meanwhile when the
-    // scheduler is far, after it and one after another when it is near.
+    // scheduler is far, after it when it is near.
     std::vector<std::string> namedBefore;
     if (!namedBeforeAsked_) {
         namedBeforeAsked_ = true;
@@ -490,19 +505,28 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     std::unique_ptr<Batch> named;
     std::atomic<bool> namedAsked{false};
     std::thread asking;
+    // Also when this thread meets an exception: the thread that asks uses
+    // what is made here.
+    struct JoinedAtEnd {
+        std::thread& thread;
+        ~JoinedAtEnd() {
+            if (thread.joinable())
+                thread.join();
+        }
+    } joinedAtEnd{asking};
     if (!workersStarted_ && !oneAtATime && !connection.GaveUp() &&
         (workers = Workers(1)) != nullptr) {
         workersStarted_ = true;
-        answered = std::make_shared<FirstAnswer>();
+        answered = std::make_shared<FirstAnswer>(kNearAnswer);
         workers->Post([answered, workers, always](CupsConnection& /*worker*/) {
-            if (always || !answered->Within(kNearAnswer))
+            if (always || !answered->Within())
                 workers->Grow(kMaxConnections - 1);
         });
         named = PlanPrefetch(namedBefore);
         if (!named->tasks.empty()) {
             try {
                 asking = std::thread([&named, &namedAsked, answered, workers, always] {
-                    if (always || !answered->Within(kNearAnswer)) {
+                    if (always || !answered->Within()) {
                         namedAsked = true;
                         AskPrefetch(*named, *workers, nullptr);
                     }
@@ -514,24 +538,31 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     }
     cups_dest_t* dest = connection.DefaultDestination();
     if (answered) {
-        sideBySide_ = always || answered->Taken() > kNearAnswer;
-        answered->Tell();
+        const bool near = answered->Tell();
+        sideBySide_ = always || !near;
     }
-    if (asking.joinable()) {
+    // Far, the printers are being asked meanwhile: their answers are waited
+    // for. Near, the thread that would ask them ends as it learns so, and
+    // is not waited for until the end (waking it takes a while when the
+    // windows being made keep the cores busy).
+    if (sideBySide_ && asking.joinable()) {
         asking.join();
         if (namedAsked)
             KeepPrefetch(*named);
     }
     DefaultPrinterAnswer answer = AnswerDefault(dest);
-    if (!namedAsked && !sideBySide_ && !namedBefore.empty() &&
+    if (!sideBySide_ && !namedBefore.empty() &&
         answer.status != DefaultPrinterAnswer::Status::SystemError) {
         ListAround(namedBefore);
         // Planned anew: the default's answer and the list told what their
-        // queues are.
-        named = PlanPrefetch(namedBefore);
+        // queues are. Over this connection and the worker's, connected
+        // already: while the scheduler answers one, the other's answer is
+        // read (a PPD each, mostly), and the scheduler's own time per
+        // question, which grows with its queues, is not waited for twice.
+        const std::unique_ptr<Batch> batch = PlanPrefetch(namedBefore);
         CupsWorkers none(server_, port_, options_.requestTimeout);
-        AskPrefetch(*named, none, &connection);
-        KeepPrefetch(*named);
+        AskPrefetch(*batch, workers != nullptr ? *workers : none, &connection, true);
+        KeepPrefetch(*batch);
     }
     return answer;
 }
@@ -689,7 +720,8 @@ CupsPrintingService::PlanPrefetch(const std::vector<std::string>& printers) cons
     return batch;
 }
 
-void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsConnection* own) {
+void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsConnection* own,
+                                      bool listed) {
     using Task = Batch::Task;
     std::atomic<bool>& stopped = batch.stopped;
     auto ask = [&batch](CupsConnection& connection, auto question) {
@@ -733,7 +765,7 @@ void CupsPrintingService::AskPrefetch(Batch& batch, CupsWorkers& workers, CupsCo
     } window;
     std::vector<CupsWorkers::Job> jobs;
     std::vector<CupsWorkers::Job> lookups;
-    if (workers.Count() > 0 && unknown.size() >= 2) {
+    if (!listed && workers.Count() > 0 && unknown.size() >= 2) {
         // First in the queue: taken before any look-up that waits for it.
         window.done = false;
         jobs.push_back([&window, &unknown, ask](CupsConnection& connection) {

@@ -73,9 +73,10 @@ struct CupsServiceOptions {
 // A near scheduler (one whose default printer is answered within
 // kNearAnswer) answers one request at a time on cores that the program
 // needs too: there, asking side by side only costs, and every question is
-// asked one after another (the printers that the last run named right
-// after the default, so that a start-up that asks for the default while it
-// makes its windows has them too).
+// asked one after another, but for the printers that the last run named.
+// Those are asked right after the default, so that a start-up that asks
+// for the default while it makes its windows has them too, over the
+// service's connection and the one worker's that connected meanwhile.
 class CupsPrintingService final : public PrintingService {
 public:
     explicit CupsPrintingService(CupsServiceOptions options = {});
@@ -231,9 +232,11 @@ private:
     // Prefetch in three steps: what to ask (only the service's state is
     // read), the questions (over the workers, and own when given; nothing of
     // the service is touched, so another thread may ask), and the answers
-    // kept.
+    // kept. `listed`: the list was asked around the printers already
+    // (ListAround), so those still unknown are only looked up by name.
     std::unique_ptr<Batch> PlanPrefetch(const std::vector<std::string>& printers) const;
-    static void AskPrefetch(Batch& batch, CupsWorkers& workers, CupsConnection* own);
+    static void AskPrefetch(Batch& batch, CupsWorkers& workers, CupsConnection* own,
+                            bool listed = false);
     void KeepPrefetch(Batch& batch);
     // The printers named to Prefetch (and the default) noted for the next
     // run on this scheduler, and those the last run noted; nothing without

@@ -128,15 +128,16 @@ std::vector<std::string> EveryPrinterShown(PrinterCatalogue& catalogue) {
 // give, over at most kMaxConnections at once; a scheduler that drops
 // connections leaves those bins to the usual queries, with the same result.
 // The printers that the run before named are fetched while the default is
-// asked, with the same result, also after a run on another scheduler; one
-// after another, from windows of the list, where questions are not asked
-// side by side.
+// asked, with the same result, also after a run on another scheduler; from
+// windows of the list, one after another where questions are not asked side
+// by side, and over two connections where the scheduler answers near.
 struct PrefetchCase {
+    using SideBySide = platform::CupsServiceOptions::SideBySide;
     const char* name;
     int clientsPerHost; // 0: no limit
     bool stopAfterPrefetch;
     bool namedBefore = false;
-    bool oneAtATime = false;
+    SideBySide sideBySide = SideBySide::Always;
 };
 
 void PrintTo(const PrefetchCase& prefetch, std::ostream* out) {
@@ -171,10 +172,9 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
     names.push_back("Nowhere");
     names.insert(names.end(), once.begin(), once.end());
     // Side by side although the scheduler is near, as with a far one (or
-    // one at a time, as with a near one).
+    // one at a time, or as the scheduler's answer tells).
     platform::CupsServiceOptions options;
-    options.sideBySide = GetParam().oneAtATime ? platform::CupsServiceOptions::SideBySide::Never
-                                               : platform::CupsServiceOptions::SideBySide::Always;
+    options.sideBySide = GetParam().sideBySide;
     const std::filesystem::path named =
         std::filesystem::temp_directory_path() / ("kevo-named-" + std::to_string(getpid()));
     if (GetParam().namedBefore) {
@@ -204,18 +204,21 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
               platform::CupsPrintingService::kMaxConnections);
     if (GetParam().stopAfterPrefetch) {
         // Everything was fetched ahead: nothing is left to ask.
-        EXPECT_EQ(platform::CupsConnection::MostOpenAtOnce() > 1, !GetParam().oneAtATime);
+        EXPECT_EQ(platform::CupsConnection::MostOpenAtOnce() > 1,
+                  GetParam().sideBySide != PrefetchCase::SideBySide::Never);
         Scheduler().Stop();
     }
     EXPECT_EQ(EveryPrinterShown(*catalogue_), alone);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scheduler, CupsPrefetchTest,
-                         testing::Values(PrefetchCase{"Answering", 0, true},
-                                         PrefetchCase{"DroppingConnections", 3, false},
-                                         PrefetchCase{"NamedByTheRunBefore", 0, true, true},
-                                         PrefetchCase{"NamedOneAtATime", 0, true, true, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Scheduler, CupsPrefetchTest,
+    testing::Values(PrefetchCase{"Answering", 0, true},
+                    PrefetchCase{"DroppingConnections", 3, false},
+                    PrefetchCase{"NamedByTheRunBefore", 0, true, true},
+                    PrefetchCase{"NamedOneAtATime", 0, true, true, PrefetchCase::SideBySide::Never},
+                    PrefetchCase{"NamedNear", 0, true, true, PrefetchCase::SideBySide::WhenFar}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CupsCatalogueTest, StoppedSchedulerGivesSystemErrorAtOnce) {
     Scheduler().Stop();
