@@ -967,6 +967,10 @@ void CupsPrintingService::NoteNamed(const std::vector<std::string>& printers) co
             noted.push_back(printer);
     }
     std::vector<NamedBlock> blocks = ReadNamedBlocks(options_.namedPrintersFile);
+    // The usual run names what the one before named: nothing to write.
+    if (!blocks.empty() && blocks.front().first == connection_->Address() &&
+        blocks.front().second == noted)
+        return;
     std::erase_if(
         blocks, [this](const NamedBlock& block) { return block.first == connection_->Address(); });
     blocks.insert(blocks.begin(), {connection_->Address(), std::move(noted)});
