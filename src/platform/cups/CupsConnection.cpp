@@ -10,6 +10,7 @@
 
 #include <pthread.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace kevo::platform {
 
@@ -180,8 +181,47 @@ void CupsConnection::RecordTransportFailure() {
         RecordFailure(CupsFailure::Unreachable, cupsLastError());
 }
 
+bool CupsConnection::DroppedAtOnce(int attempt) {
+    constexpr int kAttempts = 3;
+    if (!askAgainWhenDropped_ || attempt >= kAttempts || failure_ != CupsFailure::Unreachable ||
+        timedOut_ || http_ == nullptr)
+        return false;
+    gaveUp_ = false;
+    failure_ = CupsFailure::None;
+    failureStatus_ = 0;
+    Close();
+    const std::chrono::milliseconds pause(attempt == 1 ? 10 : 50);
+    timespec wait{0, static_cast<long>(std::chrono::nanoseconds(pause).count())};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+    return true;
+}
+
+namespace {
+
+ipp_t* CopyOf(ipp_t* request) {
+    ipp_t* copy = ippNew();
+    int minor = 0;
+    const int major = ippGetVersion(request, &minor);
+    ippSetVersion(copy, major, minor);
+    ippSetOperation(copy, ippGetOperation(request));
+    ippSetRequestId(copy, ippGetRequestId(request));
+    ippCopyAttributes(copy, request, 0, nullptr, nullptr);
+    return copy;
+}
+
+} // namespace
+
 ipp_t* CupsConnection::Request(ipp_t* request, const std::string& resource) {
-    return RequestWithFile(request, resource, -1);
+    for (int attempt = 1;; ++attempt) {
+        ipp_t* again = CopyOf(request);
+        ipp_t* response = RequestWithFile(request, resource, -1);
+        if (response != nullptr || !DroppedAtOnce(attempt)) {
+            ippDelete(again);
+            return response;
+        }
+        request = again;
+    }
 }
 
 ipp_t* CupsConnection::RequestWithFile(ipp_t* request, const std::string& resource, int fd) {
@@ -218,27 +258,37 @@ ipp_t* CupsConnection::RequestWithFile(ipp_t* request, const std::string& resour
 }
 
 cups_dest_t* CupsConnection::DefaultDestination() {
-    http_t* http = Connect();
-    if (http == nullptr)
-        return nullptr;
-    SigpipeGuard guard;
-    timedOut_ = false;
-    cups_dest_t* dest = cupsGetNamedDest(http, nullptr, nullptr);
-    if (dest == nullptr && (timedOut_ || httpGetFd(http) < 0))
+    for (int attempt = 1;; ++attempt) {
+        http_t* http = Connect();
+        if (http == nullptr)
+            return nullptr;
+        SigpipeGuard guard;
+        timedOut_ = false;
+        cups_dest_t* dest = cupsGetNamedDest(http, nullptr, nullptr);
+        if (dest != nullptr || (!timedOut_ && httpGetFd(http) >= 0))
+            return dest;
         RecordTransportFailure();
-    return dest;
+        if (!DroppedAtOnce(attempt))
+            return nullptr;
+    }
 }
 
 http_status_t CupsConnection::GetFile(const std::string& resource, int fd) {
-    http_t* http = Connect();
-    if (http == nullptr)
-        return HTTP_STATUS_ERROR;
-    SigpipeGuard guard;
-    timedOut_ = false;
-    const http_status_t status = cupsGetFd(http, resource.c_str(), fd);
-    if (timedOut_ || status == HTTP_STATUS_ERROR) {
+    const off_t start = lseek(fd, 0, SEEK_CUR);
+    http_status_t status = HTTP_STATUS_ERROR;
+    for (int attempt = 1;; ++attempt) {
+        http_t* http = Connect();
+        if (http == nullptr)
+            return HTTP_STATUS_ERROR;
+        SigpipeGuard guard;
+        timedOut_ = false;
+        status = cupsGetFd(http, resource.c_str(), fd);
+        if (!timedOut_ && status != HTTP_STATUS_ERROR)
+            break;
         RecordTransportFailure();
-        return HTTP_STATUS_ERROR;
+        // Asked again only while nothing was written.
+        if (start < 0 || lseek(fd, 0, SEEK_CUR) != start || !DroppedAtOnce(attempt))
+            return HTTP_STATUS_ERROR;
     }
     if (status != HTTP_STATUS_OK)
         RecordFailure(CupsFailure::Refused, cupsLastError());

@@ -38,6 +38,9 @@ public:
     // "/printers/NAME" and gives the response, which the caller frees with
     // ippDelete. nullptr when the request failed; Failure() tells why. An
     // error status from the scheduler also gives nullptr (CupsFailure::Refused).
+    // For questions only, which may be asked twice: a connection that the
+    // scheduler drops before it answers is made again a moment later, as
+    // for GetFile and DefaultDestination (see DroppedAtOnce).
     ipp_t* Request(ipp_t* request, const std::string& resource);
 
     // The same with the bytes of an open file after the request (a
@@ -62,6 +65,10 @@ public:
     // Connects now, unless connected or given up, so that the first request
     // does not wait for it. True when connected.
     bool Open();
+    // Whether a question that a new connection was dropped for is asked
+    // again (see DroppedAtOnce); yes unless told otherwise, as for a side
+    // connection whose failures are asked again over another.
+    void AskAgainWhenDropped(bool again) { askAgainWhenDropped_ = again; }
 
     // Closes the connection, so that the scheduler may count it gone; the
     // next request connects again.
@@ -100,6 +107,17 @@ public:
 
 private:
     http_t* Connect();
+    // Whether the last question failed because the scheduler dropped the
+    // connection (made, then closed or reset before the answer; not a
+    // timeout): one that limits the connections of a client
+    // (MaxClientsPerHost) turns a new one away while it still counts one
+    // that the client has just closed (libcups closes a connection after an
+    // answer without a body, and connects again by itself). Then the
+    // failure is forgotten, the connection closed, and true is given after
+    // a pause that grows with `attempt` (1, 2), so that the question is
+    // asked again on a new connection; false from the third attempt on, and
+    // for every other failure.
+    bool DroppedAtOnce(int attempt);
     void RecordFailure(CupsFailure failure, int status);
     void RecordTransportFailure();
     static int OnTimeout(http_t* http, void* self);
@@ -109,6 +127,7 @@ private:
     int port_;
     std::chrono::milliseconds timeout_;
     http_t* http_ = nullptr;
+    bool askAgainWhenDropped_ = true;
     bool timedOut_ = false;
     bool gaveUp_ = false;
     CupsFailure failure_ = CupsFailure::None;

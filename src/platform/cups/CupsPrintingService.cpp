@@ -482,12 +482,12 @@ void CupsPrintingService::RememberDefault(const cups_dest_s& dest) {
 DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
     CupsConnection& connection = Connection();
     // The printers that the lines name are asked for next, side by side
-    // when the scheduler is far: a worker connects at once and, unless the
-    // default is told within kNearAnswer (a near scheduler, where this
-    // thread asks for everything, one request after another), starts the
-    // other workers, so that their connections are up when Prefetch needs
-    // them. A scheduler behind a local socket is near by definition: no
-    // worker is started for it.
+    // when the scheduler is far: a worker connects right after this
+    // connection and, unless the default is told within kNearAnswer (a near
+    // scheduler, where this thread asks for everything, one request after
+    // another), the other workers meanwhile, so that their connections are
+    // up when Prefetch needs them. A scheduler behind a local socket is near
+    // by definition: no worker is started for it.
     using SideBySide = CupsServiceOptions::SideBySide;
     const bool always = options_.sideBySide == SideBySide::Always;
     const bool localSocket = !server_.empty() && server_.front() == '/';
@@ -514,27 +514,37 @@ DefaultPrinterAnswer CupsPrintingService::DefaultPrinter() {
                 thread.join();
         }
     } joinedAtEnd{asking};
-    if (!workersStarted_ && !oneAtATime && !connection.GaveUp() &&
-        (workers = Workers(1)) != nullptr) {
+    if (!workersStarted_ && !oneAtATime && !connection.GaveUp()) {
         workersStarted_ = true;
         answered = std::make_shared<FirstAnswer>(kNearAnswer);
-        workers->Post([answered, workers, always](CupsConnection& /*worker*/) {
-            if (always || !answered->Within())
-                workers->Grow(kMaxConnections - 1);
-        });
+        if (!workers_)
+            workers_ = std::make_unique<CupsWorkers>(server_, port_, options_.requestTimeout);
+        workers = workers_.get();
         named = PlanPrefetch(namedBefore);
-        if (!named->tasks.empty()) {
-            try {
-                asking = std::thread([&named, &namedAsked, answered, workers, always] {
-                    if (always || !answered->Within()) {
+        try {
+            // Far, the other workers connect meanwhile, and ask for the
+            // printers named before. Asked to, also near; then once the
+            // default is told, so that this connection is up first.
+            asking = std::thread([&named, &namedAsked, answered, workers, always] {
+                const bool near = answered->Within();
+                if (!near || always) {
+                    workers->Grow(kMaxConnections - 1);
+                    if (!named->tasks.empty() && workers->Count() > 0) {
                         namedAsked = true;
                         AskPrefetch(*named, *workers, nullptr);
                     }
-                });
-            } catch (const std::system_error&) {
-                // No thread to be had: Prefetch asks for them later.
-            }
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: Prefetch starts the workers and asks.
         }
+        // This connection first, then one worker's: a scheduler that allows
+        // one client fewer connections than it asks for (MaxClientsPerHost)
+        // refuses the workers' and keeps this one, over which every
+        // question is asked again. Far, the other workers connect once the
+        // default has not been told within kNearAnswer, after this one.
+        if (connection.Open())
+            workers->Grow(1);
     }
     cups_dest_t* dest = connection.DefaultDestination();
     if (answered) {

@@ -85,6 +85,9 @@ void CupsWorkers::RunAll(std::vector<Job> jobs, CupsConnection* own) {
 
 void CupsWorkers::Work() {
     CupsConnection connection(server_, port_, timeout_);
+    // What a worker fails to get is asked again over the service's own
+    // connection; a scheduler that refuses this one would go on refusing.
+    connection.AskAgainWhenDropped(false);
     std::unique_lock lock(mutex_);
     // Taken before connecting, so that a release that comes meanwhile
     // closes this connection too.

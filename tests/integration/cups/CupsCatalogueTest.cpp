@@ -179,10 +179,12 @@ TEST_P(CupsPrefetchTest, GivesWhatThePrintersQueriesGive) {
         std::filesystem::temp_directory_path() / ("kevo-named-" + std::to_string(getpid()));
     if (GetParam().namedBefore) {
         options.namedPrintersFile = named.string();
-        CachedCupsService before(options);
-        InstalledPrinters installed(before);
-        PrinterCatalogue(installed).FormCreate();
-        installed.Prefetch(names);
+        {
+            CachedCupsService before(options);
+            InstalledPrinters installed(before);
+            PrinterCatalogue(installed).FormCreate();
+            installed.Prefetch(names);
+        }
         // A run on another scheduler (this one by another address) notes
         // its printers beside them.
         cupsSetServer(("localhost:" + std::to_string(Scheduler().Port())).c_str());
@@ -217,6 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PrefetchCase{"DroppingConnections", 3, false},
                     PrefetchCase{"NamedByTheRunBefore", 0, true, true},
                     PrefetchCase{"NamedOneAtATime", 0, true, true, PrefetchCase::SideBySide::Never},
+                    PrefetchCase{"NamedNearOneConnectionPerClient", 1, false, true,
+                                 PrefetchCase::SideBySide::WhenFar},
                     PrefetchCase{"NamedNear", 0, true, true, PrefetchCase::SideBySide::WhenFar}),
     [](const auto& info) { return std::string(info.param.name); });
 
