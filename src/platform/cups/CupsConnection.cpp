@@ -214,9 +214,11 @@ ipp_t* CopyOf(ipp_t* request) {
 
 ipp_t* CupsConnection::Request(ipp_t* request, const std::string& resource) {
     for (int attempt = 1;; ++attempt) {
+        // Given up before: failed at once, as promised.
+        const bool gaveUpBefore = gaveUp_;
         ipp_t* again = CopyOf(request);
         ipp_t* response = RequestWithFile(request, resource, -1);
-        if (response != nullptr || !DroppedAtOnce(attempt)) {
+        if (response != nullptr || gaveUpBefore || !DroppedAtOnce(attempt)) {
             ippDelete(again);
             return response;
         }

@@ -8,8 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <cups/cups.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kevo::test {
@@ -92,6 +101,57 @@ TEST(CupsSchedulerDownTest, StoppingMidRunNeitherCrashesNorRecovers) {
     Scheduler().Start();
     EXPECT_TRUE(service.Cups().SchedulerGivenUp());
     EXPECT_EQ(service.BinNameCount(kCaseVariants, ""), -1);
+}
+
+// A server that accepts every connection and closes it at once, as a
+// scheduler does that has no room for another client.
+class DroppingServer {
+public:
+    DroppingServer() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (bind(fd_, any, length) != 0 || listen(fd_, 16) != 0 ||
+            getsockname(fd_, any, &length) != 0)
+            throw std::runtime_error("no listening socket");
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] {
+            for (int client; (client = accept(fd_, nullptr, nullptr)) >= 0; close(client))
+                ++accepted_;
+        });
+    }
+    ~DroppingServer() {
+        shutdown(fd_, SHUT_RDWR);
+        thread_.join();
+        close(fd_);
+    }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+    // Connections accepted so far, once those already made are taken.
+    int Accepted() const {
+        std::this_thread::sleep_for(milliseconds(100));
+        return accepted_;
+    }
+
+private:
+    int fd_;
+    int port_ = 0;
+    std::atomic<int> accepted_{0};
+    std::thread thread_;
+};
+
+TEST(CupsSchedulerDroppingTest, AsksAgainThenFailsAtOnce) {
+    DroppingServer server;
+    cupsSetServer(server.Address().c_str());
+    CupsPrintingService service;
+    EXPECT_TRUE(service.EnumPrinters().empty());
+    EXPECT_TRUE(service.SchedulerGivenUp());
+    const int asked = server.Accepted();
+    EXPECT_GE(asked, 3);
+    ExpectCatalogueQueriesFail(service, kManualFeed);
+    EXPECT_EQ(server.Accepted(), asked);
+    cupsSetServer(nullptr);
 }
 
 TEST(CupsSchedulerFrozenTest, FailsWithinTenSecondsThenAtOnce) {
