@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <utility>
 
 #include <pthread.h>
@@ -259,39 +260,45 @@ ipp_t* CupsConnection::RequestWithFile(ipp_t* request, const std::string& resour
     return response;
 }
 
-cups_dest_t* CupsConnection::DefaultDestination() {
+bool CupsConnection::AskWhileDropped(const std::function<bool(http_t*)>& ask,
+                                     const std::function<bool()>& mayAskAgain) {
     for (int attempt = 1;; ++attempt) {
         http_t* http = Connect();
         if (http == nullptr)
-            return nullptr;
+            return false;
         SigpipeGuard guard;
         timedOut_ = false;
-        cups_dest_t* dest = cupsGetNamedDest(http, nullptr, nullptr);
-        if (dest != nullptr || (!timedOut_ && httpGetFd(http) >= 0))
-            return dest;
+        if (ask(http))
+            return true;
         RecordTransportFailure();
-        if (!DroppedAtOnce(attempt))
-            return nullptr;
+        if (!mayAskAgain() || !DroppedAtOnce(attempt))
+            return false;
     }
+}
+
+cups_dest_t* CupsConnection::DefaultDestination() {
+    cups_dest_t* dest = nullptr;
+    AskWhileDropped(
+        [&](http_t* http) {
+            dest = cupsGetNamedDest(http, nullptr, nullptr);
+            return dest != nullptr || (!timedOut_ && httpGetFd(http) >= 0);
+        },
+        [] { return true; });
+    return dest;
 }
 
 http_status_t CupsConnection::GetFile(const std::string& resource, int fd) {
     const off_t start = lseek(fd, 0, SEEK_CUR);
     http_status_t status = HTTP_STATUS_ERROR;
-    for (int attempt = 1;; ++attempt) {
-        http_t* http = Connect();
-        if (http == nullptr)
-            return HTTP_STATUS_ERROR;
-        SigpipeGuard guard;
-        timedOut_ = false;
-        status = cupsGetFd(http, resource.c_str(), fd);
-        if (!timedOut_ && status != HTTP_STATUS_ERROR)
-            break;
-        RecordTransportFailure();
+    const bool answered = AskWhileDropped(
+        [&](http_t* http) {
+            status = cupsGetFd(http, resource.c_str(), fd);
+            return !timedOut_ && status != HTTP_STATUS_ERROR;
+        },
         // Asked again only while nothing was written.
-        if (start < 0 || lseek(fd, 0, SEEK_CUR) != start || !DroppedAtOnce(attempt))
-            return HTTP_STATUS_ERROR;
-    }
+        [&] { return start >= 0 && lseek(fd, 0, SEEK_CUR) == start; });
+    if (!answered)
+        return HTTP_STATUS_ERROR;
     if (status != HTTP_STATUS_OK)
         RecordFailure(CupsFailure::Refused, cupsLastError());
     else

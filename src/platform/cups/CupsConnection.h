@@ -11,6 +11,7 @@
 #include <cups/cups.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 namespace kevo::platform {
@@ -118,6 +119,11 @@ private:
     // asked again on a new connection; false from the third attempt on, and
     // for every other failure.
     bool DroppedAtOnce(int attempt);
+    // Connects and asks (`ask` tells whether an answer came), again on a new
+    // connection while the scheduler drops it and `mayAskAgain` allows.
+    // False without an answer, the failure recorded.
+    bool AskWhileDropped(const std::function<bool(http_t*)>& ask,
+                         const std::function<bool()>& mayAskAgain);
     void RecordFailure(CupsFailure failure, int status);
     void RecordTransportFailure();
     static int OnTimeout(http_t* http, void* self);
